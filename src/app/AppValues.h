@@ -1,0 +1,52 @@
+#pragma once
+// The process-wide values of the main program: created before start-up, alive until the
+// process ends, changed in place by the dialogs that own each concern.
+
+#include "app/DataSourceRegistration.h"
+#include "app/LogFont.h"
+#include "app/SettingsFiles.h"
+#include "template/TemplateLayout.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace dorvane {
+
+struct AppValues {
+    std::filesystem::path WorkFolder;    // current directory at start; base of Set/ and dataM/
+    std::filesystem::path ProgramFolder; // the executable's folder
+    std::filesystem::path DatabasePath;
+    std::string DataSourceName = kDataSourceName;
+
+    std::string PrinterName; // code-page bytes, as in set.ini
+    std::int32_t PrintOffsetX = 0;
+    std::int32_t PrintOffsetY = 0;
+    std::int32_t TextSpacingX = 0;
+    std::int32_t TextSpacingY = 0;
+
+    LogFont BodyFont;        // heights in screen pixels
+    LogFont DestinationFont;
+
+    std::string CurrentTemplate;  // file-system name of the template in use
+    std::string TemplatePosition; // mould.ini line 1
+    std::string ShowHelpFlag;     // mould.ini line 3
+
+    TemplateLayout Layout;
+    int PaperWidth = 0;
+    int PaperLength = 0;
+    double PrintScaleX = 0;
+    double PrintScaleY = 0;
+
+    int LayoutChanged = 0;
+    int GoodsChanged = 0;
+
+    SettingsPaths settingsPaths() const { return SettingsPaths(WorkFolder); }
+    PrintSettings printSettings() const;
+    void setPrintSettings(const PrintSettings& settings);
+};
+
+// The one instance of the running program.
+AppValues& App();
+
+} // namespace dorvane

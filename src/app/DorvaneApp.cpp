@@ -1,0 +1,83 @@
+#include "app/DorvaneApp.h"
+
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
+#include "app/PrintFontConversion.h"
+#include "app/TextFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
+#include <QProcess>
+
+namespace dorvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+// The ODBC installer library, bound at run time so that a machine without it still starts.
+#ifdef Q_OS_WIN
+const char* const kInstallerLibrary = "odbccp32";
+const int kInstallerVersion = -1;
+#else
+const char* const kInstallerLibrary = "odbcinst";
+const int kInstallerVersion = 2;
+#endif
+constexpr unsigned short kOdbcAddDsn = 1;
+using ConfigDataSourceFn = int (*)(void* parent, unsigned short request, const char* driver, const char* attributes);
+} // namespace
+
+bool CDorvaneApp::ConfigDataSource(const std::string& attributes)
+{
+    QLibrary library(QString::fromLatin1(kInstallerLibrary), kInstallerVersion);
+    auto configure = reinterpret_cast<ConfigDataSourceFn>(library.resolve("SQLConfigDataSource"));
+    if (!configure)
+        return false;
+    return configure(nullptr, kOdbcAddDsn, kAccessDriverName, attributes.data()) != 0;
+}
+
+bool CDorvaneApp::InitInstance()
+{
+    AppValues& app = App();
+    app.WorkFolder = fs::path(QDir::currentPath().toStdU16String());
+    app.ProgramFolder = fs::path(QCoreApplication::applicationDirPath().toStdU16String());
+    app.DatabasePath = app.ProgramFolder / "dataM" / (app.DataSourceName + ".dorv");
+
+    RegisterDataSource();
+    RegisterFontSubstitutes();
+    LoadPrintSettings();
+
+    if (RunMainDialog)
+        RunMainDialog();
+    return false;
+}
+
+void CDorvaneApp::RegisterDataSource()
+{
+    const AppValues& app = App();
+    const auto native = [](const fs::path& p) { return ToCodePage(QDir::toNativeSeparators(PathToQString(p))); };
+    if (ConfigDataSource(DataSourceAttributes(app.DataSourceName, native(app.DatabasePath), native(app.ProgramFolder))))
+        return;
+
+    // The registry script names the folder the Windows way, whatever platform writes it.
+    const std::string workFolder = ToCodePage(PathToQString(app.WorkFolder).replace(QLatin1Char('/'), QLatin1Char('\\')));
+    const fs::path script = fs::current_path() / "Dorvane.reg";
+    WriteFileAtomically(script, RegistryScriptText(workFolder));
+#ifdef Q_OS_WIN
+    QProcess::startDetached(QStringLiteral("regedit.exe"),
+                            {QStringLiteral("/s"), QDir::toNativeSeparators(PathToQString(script))});
+#endif
+}
+
+void CDorvaneApp::LoadPrintSettings()
+{
+    AppValues& app = App();
+    const SettingsPaths paths = app.settingsPaths();
+    EnsureSetFolder(paths);
+    const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
+    app.BodyFont = fonts.body;
+    app.DestinationFont = fonts.destination;
+    app.setPrintSettings(LoadOrCreateSetIni(paths.setIni));
+}
+
+} // namespace dorvane

@@ -1,0 +1,65 @@
+#include "app/MessageBox.h"
+
+#include <QMessageBox>
+
+namespace dorvane {
+
+namespace {
+bool answeredByTest = false;
+QList<MessageAnswer> queuedAnswers;
+QList<ShownMessage> shownMessages;
+} // namespace
+
+MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                          MessageIcon icon, MessageButtons buttons)
+{
+    if (answeredByTest) {
+        shownMessages.append({text, caption, icon, buttons});
+        if (!queuedAnswers.isEmpty())
+            return queuedAnswers.takeFirst();
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+    }
+    QMessageBox box(parent);
+    box.setText(text);
+    box.setWindowTitle(caption);
+    switch (icon) {
+    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageIcon::None: break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    case QMessageBox::Cancel: return MessageAnswer::Cancel;
+    default: return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    }
+}
+
+void setMessagesAnsweredByTest(bool on)
+{
+    answeredByTest = on;
+    queuedAnswers.clear();
+    shownMessages.clear();
+}
+
+void queueMessageAnswer(MessageAnswer answer)
+{
+    queuedAnswers.append(answer);
+}
+
+QList<ShownMessage> takeShownMessages()
+{
+    QList<ShownMessage> taken;
+    taken.swap(shownMessages);
+    return taken;
+}
+
+} // namespace dorvane

@@ -1,0 +1,35 @@
+#pragma once
+// Every message box of the program goes through showMessage, so that tests can answer the
+// boxes and read what was shown instead of clicking real ones.
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace dorvane {
+
+enum class MessageIcon { None, Information, Warning, Question };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+// The caption of messages that have no caption of their own.
+inline const char* const kAppTitle = "Dorvane";
+
+MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                          MessageIcon icon = MessageIcon::None, MessageButtons buttons = MessageButtons::Ok);
+
+struct ShownMessage {
+    QString text;
+    QString caption;
+    MessageIcon icon;
+    MessageButtons buttons;
+};
+
+// Test hooks: while answering is on, no box appears; each message is recorded and answered
+// with the next queued answer (Ok, or Yes for questions, when the queue is empty).
+void setMessagesAnsweredByTest(bool on);
+void queueMessageAnswer(MessageAnswer answer);
+QList<ShownMessage> takeShownMessages();
+
+} // namespace dorvane

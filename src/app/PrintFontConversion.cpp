@@ -1,0 +1,60 @@
+#include "app/PrintFontConversion.h"
+
+#include "app/CodePageText.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+#include <algorithm>
+
+#include <cstdlib>
+
+namespace dorvane {
+
+QFont ToQFont(const LogFont& font)
+{
+    return ToQFont(font, font.height);
+}
+
+QFont ToQFont(const LogFont& logFont, int height)
+{
+    QFont font(FromCodePage(logFont.faceName));
+    font.setPixelSize(std::max(1, std::abs(height)));
+    if (logFont.weight > 0)
+        font.setWeight(static_cast<QFont::Weight>(std::clamp(logFont.weight, 1, 1000)));
+    font.setItalic(logFont.italic != 0);
+    font.setUnderline(logFont.underline != 0);
+    font.setStrikeOut(logFont.strikeOut != 0);
+    return font;
+}
+
+LogFont FromQFont(const QFont& font, int pixelHeight)
+{
+    LogFont logFont;
+    logFont.height = -std::abs(pixelHeight);
+    logFont.weight = font.weight();
+    logFont.italic = font.italic() ? 1 : 0;
+    logFont.underline = font.underline() ? 1 : 0;
+    logFont.strikeOut = font.strikeOut() ? 1 : 0;
+    logFont.charSet = 134; // the Chinese character set
+    logFont.outPrecision = 3;
+    logFont.clipPrecision = 2;
+    logFont.quality = 1;
+    logFont.pitchAndFamily = 2;
+    // Through the text form, so the face name is cut exactly as a file read cuts it.
+    TextToLogFont(LogFontToText(logFont) + ToCodePage(font.family()), logFont);
+    return logFont;
+}
+
+void RegisterFontSubstitutes()
+{
+    const QStringList families = QFontDatabase::families();
+    const auto substitute = [&](const QString& wanted, const QString& installed) {
+        if (!families.contains(wanted))
+            QFont::insertSubstitution(wanted, installed);
+    };
+    substitute(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
+    substitute(QStringLiteral("黑体"), QStringLiteral("WenQuanYi Zen Hei"));
+}
+
+} // namespace dorvane

@@ -1,0 +1,19 @@
+#pragma once
+// The one place where a LOGFONT record becomes a QFont and back.
+
+#include "app/LogFont.h"
+
+#include <QFont>
+
+namespace dorvane {
+
+// A font whose pixel size is |height| (a LOGFONT height is in device pixels; negative
+// heights give the character height, which is what Qt's pixel size means).
+QFont ToQFont(const LogFont& font);
+QFont ToQFont(const LogFont& font, int height);
+LogFont FromQFont(const QFont& font, int pixelHeight);
+
+// Where 宋体 and 黑体 are not installed, map them to the Chinese fonts that are.
+void RegisterFontSubstitutes();
+
+} // namespace dorvane

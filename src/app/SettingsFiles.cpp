@@ -1,0 +1,154 @@
+#include "app/SettingsFiles.h"
+
+#include "app/TextFile.h"
+
+namespace dorvane {
+
+namespace fs = std::filesystem;
+
+SettingsPaths::SettingsPaths(const fs::path& workFolder)
+    : setFolder(workFolder / "Set"), setIni(setFolder / "set.ini"),
+      fontSetIni(setFolder / "FontSet.ini"), mouldIni(setFolder / "mould.ini"),
+      addressIni(setFolder / "address.ini")
+{
+}
+
+bool EnsureSetFolder(const SettingsPaths& paths)
+{
+    std::error_code ec;
+    fs::create_directories(paths.setFolder, ec);
+    return fs::is_directory(paths.setFolder, ec);
+}
+
+// set.ini ---------------------------------------------------------------------------------
+
+PrintSettings LoadOrCreateSetIni(const fs::path& path)
+{
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        WriteFileAtomically(path, JoinLines({kDefaultPrinterName, "0,0,0,0"}));
+    PrintSettings settings;
+    const auto lines = ReadLines(path).value_or(std::vector<std::string>{});
+    settings.printerName = LineOr(lines, 0);
+    ParseAdjustments(LineOr(lines, 1), settings);
+    return settings;
+}
+
+void ParseAdjustments(const std::string& line, PrintSettings& settings)
+{
+    const auto pieces = SplitAt(line, ',');
+    std::int32_t* const values[] = {&settings.offsetX, &settings.offsetY, &settings.spacingX,
+                                    &settings.spacingY};
+    for (std::size_t i = 0; i < 4; ++i)
+        *values[i] = i < pieces.size() ? ToInt(pieces[i]) : 0;
+}
+
+std::string AdjustmentsLine(const PrintSettings& s)
+{
+    return std::to_string(s.offsetX) + ',' + std::to_string(s.offsetY) + ',' +
+           std::to_string(s.spacingX) + ',' + std::to_string(s.spacingY);
+}
+
+bool SavePrinterName(const fs::path& path, const std::string& printerName)
+{
+    return RewriteLine(path, 0, printerName, 2, false);
+}
+
+bool SaveAdjustments(const fs::path& path, const PrintSettings& settings)
+{
+    return RewriteLine(path, 1, AdjustmentsLine(settings), 2, false);
+}
+
+// FontSet.ini -----------------------------------------------------------------------------
+
+const char* const kFirstStartBodyFont = "-14,0,0,0,400,0,0,0,134,3,2,1,49,\xCB\xCE\xCC\xE5";       // 宋体
+const char* const kFirstStartDestinationFont = "-20,0,0,0,400,0,0,0,134,3,2,1,2,\xBA\xDA\xCC\xE5"; // 黑体
+const char* const kRestoredBodyFont = "-14,0,0,0,400,0,0,0,134,3,2,1,2,\xCB\xCE\xCC\xE5";
+const char* const kRestoredDestinationFont = "-20,0,0,0,400,0,0,0,134,3,2,1,49,\xBA\xDA\xCC\xE5";
+
+PrintFonts LoadOrCreateFontSet(const fs::path& path)
+{
+    auto lines = ReadLines(path);
+    if (!lines) {
+        WriteFileAtomically(path, JoinLines({kFirstStartBodyFont, kFirstStartDestinationFont}));
+        lines = std::vector<std::string>{kFirstStartBodyFont, kFirstStartDestinationFont};
+    }
+    PrintFonts fonts;
+    TextToLogFont(LineOr(*lines, 0), fonts.body);
+    fonts.destination = fonts.body;
+    TextToLogFont(LineOr(*lines, 1), fonts.destination);
+    return fonts;
+}
+
+bool SaveFontSet(const fs::path& path, const std::string& bodyLine, const std::string& destinationLine)
+{
+    return WriteFileAtomically(path, JoinLines({bodyLine, destinationLine}));
+}
+
+// mould.ini -------------------------------------------------------------------------------
+
+MouldSettings LoadOrCreateMould(const fs::path& path)
+{
+    auto lines = ReadLines(path);
+    if (!lines) {
+        WriteFileAtomically(path, JoinLines({"3", "0", "21"}));
+        lines = std::vector<std::string>{"3", "0", "21"};
+    }
+    return {LineOr(*lines, 0), LineOr(*lines, 1), LineOr(*lines, 2)};
+}
+
+bool SaveTemplatePosition(const fs::path& path, const std::string& position)
+{
+    return RewriteLine(path, 0, position, 3, true);
+}
+
+bool SaveShowHelpFlag(const fs::path& path, const std::string& flag)
+{
+    return RewriteLine(path, 2, flag, 3, false);
+}
+
+bool RewriteLine(const fs::path& path, std::size_t index, const std::string& value,
+                 std::size_t lineCount, bool lastLineWithoutEnd)
+{
+    auto lines = ReadLines(path).value_or(std::vector<std::string>{});
+    if (lines.size() < lineCount)
+        lines.resize(lineCount);
+    if (lines.size() <= index)
+        lines.resize(index + 1);
+    lines[index] = value;
+    return WriteFileAtomically(path, JoinLines(lines, lastLineWithoutEnd));
+}
+
+// address.ini -----------------------------------------------------------------------------
+
+SenderDetails LoadOrCreateAddress(const fs::path& path)
+{
+    auto lines = ReadLines(path);
+    if (!lines) {
+        WriteFileAtomically(path, JoinLines({" "}));
+        lines = std::vector<std::string>{" "};
+    }
+    SenderDetails details;
+    const auto pieces = SplitAt(LineOr(*lines, 0), ',');
+    for (std::size_t i = 0; i < details.size() && i < pieces.size(); ++i)
+        details[i] = pieces[i];
+    return details;
+}
+
+bool SaveAddress(const fs::path& path, const SenderDetails& details)
+{
+    // A line break inside a value (the multi-line sender address) would end the record and
+    // lose everything after it on the next start, so it is stored as a blank.
+    std::string line;
+    for (std::size_t i = 0; i < details.size(); ++i) {
+        std::string value = details[i];
+        for (std::size_t pos; (pos = value.find_first_of("\r\n")) != std::string::npos;) {
+            const std::size_t len = value.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
+            value.replace(pos, len, " ");
+        }
+        line += (i ? "," : "") + value;
+    }
+    return WriteFileAtomically(path, JoinLines({line}));
+}
+
+} // namespace dorvane

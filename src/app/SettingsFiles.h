@@ -1,0 +1,86 @@
+#pragma once
+// The four small settings files in Set/: set.ini (printer and print adjustments),
+// FontSet.ini (the two print fonts), mould.ini (current template position, help switch)
+// and address.ini (the last sender). All text is code-page bytes; lines end in "\r\n".
+
+#include "app/LogFont.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace dorvane {
+
+struct SettingsPaths {
+    explicit SettingsPaths(const std::filesystem::path& workFolder);
+    std::filesystem::path setFolder;
+    std::filesystem::path setIni;
+    std::filesystem::path fontSetIni;
+    std::filesystem::path mouldIni;
+    std::filesystem::path addressIni;
+};
+
+// Creates Set/ when it is missing, so that the first start can write its defaults.
+bool EnsureSetFolder(const SettingsPaths& paths);
+
+// set.ini
+inline constexpr const char* kDefaultPrinterName = "Jolimark FP-630K+";
+
+struct PrintSettings {
+    std::string printerName;
+    std::int32_t offsetX = 0; // all four in tenths of a millimetre on paper
+    std::int32_t offsetY = 0;
+    std::int32_t spacingX = 0;
+    std::int32_t spacingY = 0;
+};
+
+// Creates set.ini with its defaults when missing, then reads it.
+PrintSettings LoadOrCreateSetIni(const std::filesystem::path& path);
+// Line 2: at most four values; missing ones are 0.
+void ParseAdjustments(const std::string& line, PrintSettings& settings);
+std::string AdjustmentsLine(const PrintSettings& settings);
+bool SavePrinterName(const std::filesystem::path& path, const std::string& printerName);
+bool SaveAdjustments(const std::filesystem::path& path, const PrintSettings& settings);
+
+// FontSet.ini
+struct PrintFonts {
+    LogFont body;
+    LogFont destination;
+};
+extern const char* const kFirstStartBodyFont;
+extern const char* const kFirstStartDestinationFont;
+extern const char* const kRestoredBodyFont;
+extern const char* const kRestoredDestinationFont;
+
+// Reads both fonts (line 2 read over line 1's values); a file that cannot be opened is
+// written with the first-start lines.
+PrintFonts LoadOrCreateFontSet(const std::filesystem::path& path);
+bool SaveFontSet(const std::filesystem::path& path, const std::string& bodyLine,
+                 const std::string& destinationLine);
+
+// mould.ini
+struct MouldSettings {
+    std::string templatePosition; // line 1, "%d"
+    std::string passThrough;      // line 2, copied by every writer
+    std::string showHelpFlag;     // line 3, "1" switches the start-up help off
+};
+MouldSettings LoadOrCreateMould(const std::filesystem::path& path);
+// Rewrites line 1; line 3 goes back without a line end, as the template writers leave it.
+bool SaveTemplatePosition(const std::filesystem::path& path, const std::string& position);
+// Rewrites line 3 (the help dialog's check box); every line is ended.
+bool SaveShowHelpFlag(const std::filesystem::path& path, const std::string& flag);
+
+// Rewrites line `index` (0-based) of a multi-line file, keeping the others as read. A file
+// that cannot be read counts as empty; the result has at least index + 1 lines.
+bool RewriteLine(const std::filesystem::path& path, std::size_t index, const std::string& value,
+                 std::size_t lineCount, bool lastLineWithoutEnd);
+
+// address.ini: sender name, origin, company, mobile, telephone, address, postcode,
+// goods name, signature.
+using SenderDetails = std::array<std::string, 9>;
+SenderDetails LoadOrCreateAddress(const std::filesystem::path& path);
+bool SaveAddress(const std::filesystem::path& path, const SenderDetails& details);
+
+} // namespace dorvane

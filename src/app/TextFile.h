@@ -1,0 +1,44 @@
+#pragma once
+// Line-oriented text files of the settings and layout kinds: read with either line end,
+// written with "\r\n" and always through a temporary file renamed over the target, so a
+// crash or a full disk never leaves a truncated file behind.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorvane {
+
+inline constexpr std::string_view kLineEnd = "\r\n";
+
+// The lines of a file without their line ends ("\r\n" or "\n"); nullopt when the file
+// does not exist or cannot be opened for reading and writing.
+std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& path);
+
+// Line i of lines, or an empty string when the file has fewer lines.
+std::string LineOr(const std::vector<std::string>& lines, std::size_t i);
+
+// Writes one chunk of the new content; returns false when the write failed. Tests replace it
+// to interrupt a save part-way.
+using ChunkWriter = std::function<bool(std::FILE* file, std::string_view chunk)>;
+
+// Replaces path's content with content: writes a temporary file beside it, flushes it to
+// disk and renames it over path. On any failure the old file is untouched, the temporary
+// file is removed and false is returned.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content,
+                         const ChunkWriter& writer = {});
+
+// Joins lines, each followed by "\r\n"; when lastWithoutEnd, the last line gets none.
+std::string JoinLines(const std::vector<std::string>& lines, bool lastWithoutEnd = false);
+
+// Cuts text at every occurrence of the single-byte separator.
+std::vector<std::string> SplitAt(std::string_view text, char separator);
+
+// The C library's decimal conversion: leading blanks, a sign, digits; anything else is 0.
+int ToInt(std::string_view text);
+
+} // namespace dorvane

@@ -1,0 +1,80 @@
+#include "template/TemplateLayout.h"
+
+#include "app/TextFile.h"
+
+#include <climits>
+#include <cmath>
+#include <fstream>
+
+namespace dorvane {
+
+int TemplateLayout::number(int row, int column) const
+{
+    return ToInt(cell(row, column));
+}
+
+bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout)
+{
+    const auto lines = ReadLines(path);
+    if (!lines)
+        return false;
+    for (std::size_t row = 0; row < lines->size() && row < TemplateLayout::kRows; ++row) {
+        const auto pieces = SplitAt((*lines)[row], ',');
+        for (std::size_t column = 0; column < pieces.size() && column < TemplateLayout::kColumns; ++column)
+            layout.setCell(static_cast<int>(row), static_cast<int>(column), pieces[column]);
+    }
+    return true;
+}
+
+std::string LayoutFileText(const TemplateLayout& layout)
+{
+    std::string text;
+    for (int row = 0; row < TemplateLayout::kStoredRows; ++row) {
+        for (int column = 0; column < TemplateLayout::kStoredColumns; ++column) {
+            if (column)
+                text += ',';
+            text += layout.cell(row, column);
+        }
+        text += kLineEnd;
+    }
+    return text;
+}
+
+bool SaveLayoutFile(const std::filesystem::path& path, const TemplateLayout& layout)
+{
+    const std::string text = LayoutFileText(layout);
+    return WriteFileAtomically(path, text) || WriteFileAtomically(path, text);
+}
+
+PrintScales ComputePrintScales(const TemplateLayout& layout)
+{
+    const auto ratio = [](int numerator, int denominator) {
+        return denominator == 0 ? 0.0 : static_cast<double>(numerator) / static_cast<double>(denominator);
+    };
+    return {ratio(layout.number(0, 2), layout.number(0, 4)), ratio(layout.number(0, 3), layout.number(0, 5))};
+}
+
+int TruncToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+void ComputePrintRects(TemplateLayout& layout, const PrintScales& scales)
+{
+    for (int row = 1; row < TemplateLayout::kRows; ++row) {
+        const double x = layout.number(row, 2), y = layout.number(row, 3);
+        const double w = layout.number(row, 4), h = layout.number(row, 5);
+        layout.setNumber(row, 6, TruncToInt(x * scales.x));
+        layout.setNumber(row, 7, TruncToInt(y * scales.y));
+        layout.setNumber(row, 8, TruncToInt((x + w) * scales.x));
+        layout.setNumber(row, 9, TruncToInt((y + h) * scales.y));
+    }
+}
+
+} // namespace dorvane

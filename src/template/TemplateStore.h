@@ -1,0 +1,34 @@
+#pragma once
+// The templates in dataM/: a template N is the layout file N.dat and the picture N.bmp.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorvane {
+
+std::filesystem::path DataFolder(const std::filesystem::path& workFolder);
+std::filesystem::path LayoutPath(const std::filesystem::path& workFolder, const std::string& name);
+std::filesystem::path PicturePath(const std::filesystem::path& workFolder, const std::string& name);
+
+// The template name a directory entry stands for: the text before the first "." when the
+// text after it is exactly "dat" (case-sensitive); nullopt when the entry is no template.
+std::optional<std::string> TemplateNameOf(std::string_view fileName);
+
+// Names (in the file system's encoding) of the regular files in dataFolder that are
+// templates, in enumeration order.
+std::vector<std::string> ListTemplateNames(const std::filesystem::path& dataFolder);
+
+bool TemplateExists(const std::filesystem::path& dataFolder, const std::string& name);
+
+// Template order: code-page names compared character by character (see
+// CompareCodePageText). True when a sorts before b.
+bool TemplateNameLess(std::string_view a, std::string_view b);
+
+// Moves the stored position of the current template by delta (+1 when a template was added
+// before it, -1 when one before it was removed) and rewrites mould.ini line 1.
+bool ShiftTemplatePosition(const std::filesystem::path& mouldIni, std::string& templatePosition, int delta);
+
+} // namespace dorvane

@@ -1,0 +1,114 @@
+#include "app/SettingsFiles.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace dorvane;
+using dorvane::test::ReadBytes;
+using dorvane::test::TempFolder;
+using dorvane::test::WriteBytes;
+
+TEST(SettingsFiles, FirstStartWritesEveryDefaultByteForByte)
+{
+    TempFolder work;
+    const SettingsPaths paths(work.path());
+    ASSERT_TRUE(EnsureSetFolder(paths)); // a missing Set folder is created
+
+    const PrintSettings print = LoadOrCreateSetIni(paths.setIni);
+    const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
+    const MouldSettings mould = LoadOrCreateMould(paths.mouldIni);
+    const SenderDetails sender = LoadOrCreateAddress(paths.addressIni);
+
+    EXPECT_EQ(ReadBytes(paths.setIni), "Jolimark FP-630K+\r\n0,0,0,0\r\n");
+    EXPECT_EQ(ReadBytes(paths.fontSetIni), "-14,0,0,0,400,0,0,0,134,3,2,1,49,\xCB\xCE\xCC\xE5\r\n"
+                                           "-20,0,0,0,400,0,0,0,134,3,2,1,2,\xBA\xDA\xCC\xE5\r\n");
+    EXPECT_EQ(ReadBytes(paths.mouldIni), "3\r\n0\r\n21\r\n");
+    EXPECT_EQ(ReadBytes(paths.addressIni), " \r\n");
+
+    EXPECT_EQ(print.printerName, "Jolimark FP-630K+");
+    EXPECT_EQ(fonts.body.height, -14);
+    EXPECT_EQ(fonts.body.pitchAndFamily, 49);
+    EXPECT_EQ(fonts.destination.height, -20);
+    EXPECT_EQ(fonts.destination.faceName, "\xBA\xDA\xCC\xE5");
+    EXPECT_EQ(mould.templatePosition, "3");
+    EXPECT_EQ(mould.showHelpFlag, "21");
+    EXPECT_EQ(sender[0], " ");
+    for (std::size_t i = 1; i < sender.size(); ++i)
+        EXPECT_EQ(sender[i], "");
+}
+
+TEST(SettingsFiles, SetIniReadsAtMostFourValuesAndRewritesOneLine)
+{
+    TempFolder work;
+    const SettingsPaths paths(work.path());
+    EnsureSetFolder(paths);
+    WriteBytes(paths.setIni, "My Printer\r\n8,-4\r\n");
+    PrintSettings s = LoadOrCreateSetIni(paths.setIni);
+    EXPECT_EQ(s.offsetX, 8);
+    EXPECT_EQ(s.offsetY, -4);
+    EXPECT_EQ(s.spacingX, 0);
+    EXPECT_EQ(s.spacingY, 0);
+
+    ParseAdjustments("1,2,3,4,5,x", s);
+    EXPECT_EQ(AdjustmentsLine(s), "1,2,3,4");
+
+    s.offsetX = -40;
+    ASSERT_TRUE(SaveAdjustments(paths.setIni, s));
+    EXPECT_EQ(ReadBytes(paths.setIni), "My Printer\r\n-40,2,3,4\r\n");
+    ASSERT_TRUE(SavePrinterName(paths.setIni, "Other"));
+    EXPECT_EQ(ReadBytes(paths.setIni), "Other\r\n-40,2,3,4\r\n");
+}
+
+TEST(SettingsFiles, FontSetWithOneLineGivesTheBodyFontTwice)
+{
+    TempFolder work;
+    const SettingsPaths paths(work.path());
+    EnsureSetFolder(paths);
+    WriteBytes(paths.fontSetIni, "-17,0,0,0,700,0,0,0,0,3,2,1,34,Times New Roman\r\n");
+    const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
+    EXPECT_EQ(fonts.body.faceName, "Times New Roman");
+    EXPECT_EQ(fonts.destination, fonts.body);
+
+    ASSERT_TRUE(SaveFontSet(paths.fontSetIni, kRestoredBodyFont, kRestoredDestinationFont));
+    EXPECT_EQ(ReadBytes(paths.fontSetIni), "-14,0,0,0,400,0,0,0,134,3,2,1,2,\xCB\xCE\xCC\xE5\r\n"
+                                           "-20,0,0,0,400,0,0,0,134,3,2,1,49,\xBA\xDA\xCC\xE5\r\n");
+}
+
+TEST(SettingsFiles, MouldWritersEndLineThreeOrNotAsTheirCallerNeeds)
+{
+    TempFolder work;
+    const SettingsPaths paths(work.path());
+    EnsureSetFolder(paths);
+    LoadOrCreateMould(paths.mouldIni);
+
+    ASSERT_TRUE(SaveTemplatePosition(paths.mouldIni, "1"));
+    EXPECT_EQ(ReadBytes(paths.mouldIni), "1\r\n0\r\n21");
+    const MouldSettings read = LoadOrCreateMould(paths.mouldIni);
+    EXPECT_EQ(read.templatePosition, "1");
+    EXPECT_EQ(read.passThrough, "0");
+    EXPECT_EQ(read.showHelpFlag, "21");
+
+    ASSERT_TRUE(SaveShowHelpFlag(paths.mouldIni, "1"));
+    EXPECT_EQ(ReadBytes(paths.mouldIni), "1\r\n0\r\n1\r\n");
+
+    // A missing file is rewritten from empty lines.
+    std::filesystem::remove(paths.mouldIni);
+    ASSERT_TRUE(SaveTemplatePosition(paths.mouldIni, "2"));
+    EXPECT_EQ(ReadBytes(paths.mouldIni), "2\r\n\r\n");
+}
+
+TEST(SettingsFiles, SenderDetailsWithACommaShiftLaterValues)
+{
+    TempFolder work;
+    const SettingsPaths paths(work.path());
+    EnsureSetFolder(paths);
+    SenderDetails details{"Li", "Beijing", "Acme, Ltd", "13800138000", "010-1", "Road\r\n2", "100000", "Books", "Li"};
+    ASSERT_TRUE(SaveAddress(paths.addressIni, details));
+    EXPECT_EQ(ReadBytes(paths.addressIni), "Li,Beijing,Acme, Ltd,13800138000,010-1,Road 2,100000,Books,Li\r\n");
+    const SenderDetails read = LoadOrCreateAddress(paths.addressIni);
+    EXPECT_EQ(read[2], "Acme");
+    EXPECT_EQ(read[3], " Ltd");
+    EXPECT_EQ(read[4], "13800138000");
+    EXPECT_EQ(read[6], "Road 2");
+    EXPECT_EQ(read[8], "Books"); // the signature fell off the end
+}

@@ -1,0 +1,84 @@
+#include "app/TextFile.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace dorvane;
+using dorvane::test::ReadBytes;
+using dorvane::test::TempFolder;
+using dorvane::test::WriteBytes;
+
+TEST(TextFile, ReadsEitherLineEndAndMissingFilesAsNothing)
+{
+    TempFolder dir;
+    WriteBytes(dir / "a.ini", "one\r\ntwo\nthree");
+    EXPECT_EQ(*ReadLines(dir / "a.ini"), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_FALSE(ReadLines(dir / "missing.ini"));
+    EXPECT_FALSE(ReadLines(dir.path())); // a folder is not a file
+    EXPECT_EQ(LineOr({"x"}, 3), "");
+    EXPECT_EQ(SplitAt("a,,b,", ','), (std::vector<std::string>{"a", "", "b", ""}));
+    EXPECT_EQ(ToInt("  -12abc"), -12);
+    EXPECT_EQ(ToInt("abc"), 0);
+    EXPECT_EQ(ToInt("99999999999"), 2147483647);
+}
+
+TEST(TextFile, AWriteFailingPartWayLeavesTheOldFileIntact)
+{
+    TempFolder dir;
+    const auto target = dir / "layout.dat";
+    const std::string old = "old content\r\n";
+    WriteBytes(target, old);
+
+    const std::string big(20000, 'n');
+    std::size_t written = 0;
+    const ChunkWriter failAfterSomeBytes = [&](std::FILE* file, std::string_view chunk) {
+        if (written >= 8192)
+            return false; // disk full after two chunks
+        written += std::fwrite(chunk.data(), 1, chunk.size(), file);
+        return true;
+    };
+    EXPECT_FALSE(WriteFileAtomically(target, big, failAfterSomeBytes));
+    EXPECT_EQ(written, 8192u);
+    EXPECT_EQ(ReadBytes(target), old);
+    EXPECT_FALSE(std::filesystem::exists(dir / "layout.dat.tmp"));
+
+    EXPECT_TRUE(WriteFileAtomically(target, big));
+    EXPECT_EQ(ReadBytes(target), big);
+}
+
+TEST(TextFile, AProcessKilledWhileWritingLeavesTheOldFileIntact)
+{
+    TempFolder dir;
+    const auto target = dir / "set.ini";
+    const std::string old = "Jolimark FP-630K+\r\n0,0,0,0\r\n";
+    WriteBytes(target, old);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int chunks = 0;
+        const ChunkWriter dieMidway = [&](std::FILE* file, std::string_view chunk) {
+            std::fwrite(chunk.data(), 1, chunk.size(), file);
+            std::fflush(file);
+            if (++chunks == 2)
+                raise(SIGKILL);
+            return true;
+        };
+        WriteFileAtomically(target, std::string(50000, 'k'), dieMidway);
+        _exit(0); // not reached
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    EXPECT_EQ(ReadBytes(target), old);
+    // The half-written temporary file is left beside it, never in its place; the next save
+    // replaces it.
+    EXPECT_LT(ReadBytes(dir / "set.ini.tmp").size(), 50000u);
+    EXPECT_TRUE(WriteFileAtomically(target, "new\r\n"));
+    EXPECT_EQ(ReadBytes(target), "new\r\n");
+}
