@@ -1,5 +1,6 @@
 #include "app/TextFile.h"
 #include "support/TempFolder.h"
+#include "template/FieldPlacement.h"
 #include "template/TemplateLayout.h"
 
 #include <gtest/gtest.h>
@@ -110,4 +111,12 @@ TEST(TemplateLayout, APictureSizeOfZeroGivesFiniteZeroScales)
     EXPECT_EQ(TruncToInt(1e300), 2147483647);
     EXPECT_EQ(TruncToInt(-1e300), -2147483647 - 1);
     EXPECT_EQ(TruncToInt(-2.9), -2);
+}
+
+TEST(FieldPlacement, BoxesScaleWithTheClientSize)
+{
+    EXPECT_EQ(ViewRect(100, 50, 200, 20, ViewScalesFor(894, 644)), (PixelRect{100, 50, 200, 20}));
+    EXPECT_EQ(ViewRect(100, 50, 200, 20, ViewScalesFor(1788, 1288)), (PixelRect{200, 100, 400, 40}));
+    // Cut toward zero, also for boxes that were dragged past zero width.
+    EXPECT_EQ(ViewRect(-3, 7, -5, 9, ViewScalesFor(447, 322)), (PixelRect{-1, 3, -2, 4}));
 }

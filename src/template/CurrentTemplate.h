@@ -1,0 +1,13 @@
+#pragma once
+// Loading the current template's layout into the process-wide values.
+
+class QWidget;
+
+namespace dorvane {
+
+// Reads the layout file of App().CurrentTemplate over App().Layout and sets the scales,
+// the paper size and the print rectangles. A missing or unopenable file is fatal: the
+// message "输入框位置信息文件丢失！" and the process ends with exit code 0.
+void LoadTemplateLayout(QWidget* parent);
+
+} // namespace dorvane
