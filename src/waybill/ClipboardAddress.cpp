@@ -1,0 +1,170 @@
+#include "waybill/ClipboardAddress.h"
+
+#include "app/CodePageChars.h"
+
+#include <array>
+#include <cstddef>
+
+namespace dorvane {
+
+namespace {
+
+constexpr std::string_view kWideComma = "\xA3\xAC";                     // ，
+constexpr std::string_view kTwoBlanks = "  ";
+constexpr std::string_view kWideBlank = "\xA1\xA1";                     // 　
+constexpr std::string_view kCity = "\xCA\xD0";                          // 市
+constexpr std::string_view kProvince = "\xCA\xA1";                      // 省
+constexpr std::string_view kAutonomousRegion = "\xD7\xD4\xD6\xCE\xC7\xF8"; // 自治区
+constexpr std::size_t npos = std::string_view::npos;
+
+constexpr std::size_t kMaxPieces = 12;
+
+// Pieces of a cut text; places no piece reaches are empty.
+struct Pieces {
+    std::array<std::string_view, kMaxPieces> at{};
+    std::size_t separators = 0;
+};
+
+// Cuts text at every separator, left to right. nullopt when there are more than maxSeparators
+// (maxSeparators + 1 must not exceed kMaxPieces).
+std::optional<Pieces> CutAt(std::string_view text, std::string_view separator, std::size_t maxSeparators)
+{
+    Pieces pieces;
+    std::size_t start = 0;
+    for (std::size_t found; (found = FindChars(text, separator, start)) != npos; start = found + separator.size()) {
+        if (pieces.separators == maxSeparators)
+            return std::nullopt;
+        pieces.at[pieces.separators++] = text.substr(start, found - start);
+    }
+    pieces.at[pieces.separators] = text.substr(start);
+    return pieces;
+}
+
+// ASCII digits once every "-" is left out; an empty piece counts as numeric.
+bool IsNumeric(std::string_view piece)
+{
+    for (char c : piece)
+        if (c != '-' && (c < '0' || c > '9'))
+            return false;
+    return true;
+}
+
+// Only asked of numeric pieces, which are all ASCII, so a byte search is a character search.
+bool HasHyphen(std::string_view numericPiece) { return numericPiece.find('-') != npos; }
+
+std::string WithoutBlanks(std::string_view piece)
+{
+    std::string out;
+    out.reserve(piece.size());
+    for (std::string_view ch : CodePageChars(piece))
+        if (ch != " " && ch != kWideBlank)
+            out += ch;
+    return out;
+}
+
+// The destination city of an address: from right after the province or autonomous region up to
+// and including the first "市"; without either marker, the first two characters. Empty when the
+// address has no "市" or its first "市" comes before the marker.
+std::string DestinationOf(std::string_view address)
+{
+    const std::size_t city = FindChars(address, kCity);
+    const auto upToCity = [&](std::size_t start) -> std::string {
+        if (city == npos || city < start)
+            return {};
+        return std::string(address.substr(start, city + kCity.size() - start));
+    };
+    if (const std::size_t t = FindChars(address, kProvince); t != npos)
+        return upToCity(t + kProvince.size());
+    if (const std::size_t t = FindChars(address, kAutonomousRegion); t != npos)
+        return upToCity(t + kAutonomousRegion.size());
+    // First 4 bytes, but never half a character: a leading ASCII letter or a four-byte
+    // character would otherwise leave a broken byte at the end.
+    std::size_t end = 0;
+    while (end < address.size() && end + CharLengthAt(address, end) <= 4)
+        end += CharLengthAt(address, end);
+    return std::string(address.substr(0, end));
+}
+
+std::optional<RecipientFields> ParseCommaShape(const Pieces& pieces)
+{
+    RecipientFields fields;
+    fields.telephone = std::string();
+    for (std::string_view raw : pieces.at) {
+        const std::string piece = WithoutBlanks(raw);
+        const std::size_t length = piece.size();
+        if (IsNumeric(piece)) {
+            const bool hyphen = HasHyphen(piece);
+            if (length == 11 && !hyphen)
+                fields.mobile = piece;
+            if (length == 6)
+                fields.postcode = piece;
+            if (hyphen)
+                fields.telephone = piece;
+        } else if (length > 12) {
+            fields.destination = DestinationOf(piece);
+            fields.address = piece;
+        } else if (length >= 3 && length <= 11) {
+            fields.name = piece;
+        }
+    }
+    return fields;
+}
+
+std::string Joined(const Pieces& pieces, std::size_t from, std::size_t to)
+{
+    std::string out;
+    for (std::size_t i = from; i < to; ++i)
+        out += pieces.at[i];
+    return out;
+}
+
+std::optional<RecipientFields> ParseBlankShape(std::string_view text)
+{
+    const auto pieces = CutAt(text, kTwoBlanks, kMaxPieces - 1);
+    if (!pieces || pieces->separators < 6)
+        return std::nullopt;
+
+    RecipientFields fields;
+    fields.telephone = std::string();
+    std::size_t postcodeIndex = npos, mobileIndex = npos;
+    for (std::size_t i = 3; i < kMaxPieces; ++i) {
+        const std::string_view piece = pieces->at[i];
+        if (!IsNumeric(piece))
+            continue;
+        const bool hyphen = HasHyphen(piece);
+        if (piece.size() == 6) {
+            fields.postcode = std::string(piece);
+            postcodeIndex = i;
+        } else if (piece.size() == 11 && !hyphen) {
+            fields.mobile = std::string(piece);
+            mobileIndex = i;
+        }
+        if (hyphen)
+            fields.telephone = std::string(piece);
+    }
+    // The address ends before the postcode and the name lies between postcode and mobile;
+    // without both pieces there is no telling where either is, so the text is not taken.
+    if (postcodeIndex == npos || mobileIndex == npos)
+        return std::nullopt;
+
+    fields.address = Joined(*pieces, 0, postcodeIndex);
+    fields.destination = std::string(pieces->at[1]);
+    fields.name = mobileIndex > postcodeIndex + 1 ? Joined(*pieces, postcodeIndex + 1, mobileIndex) : std::string();
+    return fields;
+}
+
+} // namespace
+
+std::optional<RecipientFields> ParseClipboardAddress(std::string_view codePageText)
+{
+    if (FindChars(codePageText, kCity) == npos)
+        return std::nullopt;
+    const auto commaPieces = CutAt(codePageText, kWideComma, 6);
+    if (!commaPieces)
+        return std::nullopt; // more than six full-width commas
+    if (commaPieces->separators >= 3)
+        return ParseCommaShape(*commaPieces);
+    return ParseBlankShape(commaPieces->at[commaPieces->separators]);
+}
+
+} // namespace dorvane
