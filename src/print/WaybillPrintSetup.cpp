@@ -1,0 +1,34 @@
+#include "print/WaybillPrintSetup.h"
+
+#include "app/AppValues.h"
+#include "template/TemplateLayout.h"
+
+namespace dorvane {
+
+std::array<PixelRect, kFieldCount> PrintRectsOf(const TemplateLayout& layout)
+{
+    std::array<PixelRect, kFieldCount> rects{};
+    for (int i = 0; i < kFieldCount; ++i) {
+        const int row = i + 1;
+        rects[static_cast<std::size_t>(i)] = {layout.number(row, 6), layout.number(row, 7), layout.number(row, 8),
+                                              layout.number(row, 9)};
+    }
+    return rects;
+}
+
+WaybillPrintSetup MakePrintSetup(const AppValues& app, int screenDpiY)
+{
+    WaybillPrintSetup setup;
+    setup.formWidth = app.Layout.number(0, 2);
+    setup.formHeight = app.Layout.number(0, 3);
+    setup.paperWidth = app.PaperWidth;
+    setup.paperLength = app.PaperLength;
+    setup.printRects = PrintRectsOf(app.Layout);
+    setup.adjust = {app.PrintOffsetX, app.PrintOffsetY, app.TextSpacingX, app.TextSpacingY};
+    setup.bodyFont = app.BodyFont;
+    setup.destinationFont = app.DestinationFont;
+    setup.screenDpiY = screenDpiY;
+    return setup;
+}
+
+} // namespace dorvane
