@@ -1,0 +1,160 @@
+#include "app/AddressBook.h"
+
+#include "app/AddressBookStatements.h"
+#include "app/Utf8CodePage.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <optional>
+
+namespace dorvane {
+
+namespace {
+
+// How long an operation waits for another program's lock before giving up.
+constexpr int kBusyWaitMilliseconds = 250;
+
+const TableStatements& StatementsOf(AddressTable table)
+{
+    switch (table) {
+    case AddressTable::SendAddress:
+        return kSendAddressStatements;
+    case AddressTable::ReceiptAddress:
+        return kReceiptAddressStatements;
+    case AddressTable::ProductName:
+        break;
+    }
+    return kProductNameStatements;
+}
+
+struct CloseConnection {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using Connection = std::unique_ptr<sqlite3, CloseConnection>;
+
+struct FinalizeStatement {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+StoreError Refused(sqlite3* db, const char* sql)
+{
+    return {StoreError::StatementFailed, std::string(sql) + ": " + sqlite3_errmsg(db)};
+}
+
+// Opens the existing file read-write. sqlite3_open_v2 only looks at the file on first use, so
+// a read of the schema proves it is a database and not locked; nothing is written, and a
+// failed open leaves the file as it was.
+Result<Connection> Open(const std::filesystem::path& file)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    Connection db(raw);
+    const auto cannotOpen = [&] {
+        return StoreError{StoreError::CannotOpen, file.string() + ": " + (db ? sqlite3_errmsg(db.get()) : "out of memory")};
+    };
+    if (rc != SQLITE_OK)
+        return cannotOpen();
+    sqlite3_busy_timeout(db.get(), kBusyWaitMilliseconds);
+    if (sqlite3_exec(db.get(), "select count(*) from sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return cannotOpen();
+    return db;
+}
+
+Result<Statement> Prepare(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
+        return Refused(db, sql);
+    return Statement(raw);
+}
+
+// Runs a change statement on its own connection: ?1 bound to text (when given), the id to the
+// next parameter. Gives the id of the last row inserted on that connection.
+Result<std::int64_t> Execute(const std::filesystem::path& file, const char* sql,
+                             const std::optional<std::string_view>& text, std::optional<std::int64_t> id)
+{
+    std::optional<std::string> utf8;
+    if (text) {
+        utf8 = Utf8FromCodePage(*text);
+        if (!utf8)
+            return StoreError{StoreError::StatementFailed, std::string(sql) + ": the text is not valid GB18030"};
+    }
+    auto db = Open(file);
+    if (!db)
+        return db.error();
+    auto statement = Prepare(db.value().get(), sql);
+    if (!statement)
+        return statement.error();
+    sqlite3_stmt* st = statement.value().get();
+    int next = 1;
+    if (utf8)
+        sqlite3_bind_text(st, next++, utf8->data(), static_cast<int>(utf8->size()), SQLITE_STATIC);
+    if (id)
+        sqlite3_bind_int64(st, next, *id);
+    if (sqlite3_step(st) != SQLITE_DONE)
+        return Refused(db.value().get(), sql);
+    return static_cast<std::int64_t>(sqlite3_last_insert_rowid(db.value().get()));
+}
+
+} // namespace
+
+std::filesystem::path AddressBookPath(const std::filesystem::path& workFolder)
+{
+    return workFolder / "dataM" / kAddressBookFileName;
+}
+
+std::string UserMessage(const StoreError& error)
+{
+    if (error.kind == StoreError::CannotOpen)
+        return kCannotOpenDatabaseText;
+    return CodePageFromUtf8(error.message);
+}
+
+Result<std::vector<StoredText>> AddressBook::List(AddressTable table) const
+{
+    const char* sql = StatementsOf(table).list;
+    auto db = Open(file_);
+    if (!db)
+        return db.error();
+    auto statement = Prepare(db.value().get(), sql);
+    if (!statement)
+        return statement.error();
+    sqlite3_stmt* st = statement.value().get();
+    if (sqlite3_column_count(st) < 2)
+        return StoreError{StoreError::StatementFailed, std::string(sql) + ": the table has fewer than two columns"};
+    std::vector<StoredText> rows;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        const int size = sqlite3_column_bytes(st, 1);
+        rows.push_back({sqlite3_column_int64(st, 0), CodePageFromUtf8(std::string_view(text ? text : "", size))});
+    }
+    if (rc != SQLITE_DONE)
+        return Refused(db.value().get(), sql);
+    return rows;
+}
+
+Result<std::int64_t> AddressBook::Add(AddressTable table, std::string_view text) const
+{
+    return Execute(file_, StatementsOf(table).add, text, std::nullopt);
+}
+
+Result<void> AddressBook::Change(AddressTable table, std::int64_t id, std::string_view text) const
+{
+    auto done = Execute(file_, StatementsOf(table).change, text, id);
+    if (!done)
+        return done.error();
+    return {};
+}
+
+Result<void> AddressBook::Delete(AddressTable table, std::int64_t id) const
+{
+    auto done = Execute(file_, StatementsOf(table).remove, std::nullopt, id);
+    if (!done)
+        return done.error();
+    return {};
+}
+
+} // namespace dorvane
