@@ -1,0 +1,80 @@
+#include "updater/UpdateProtocol.h"
+
+#include "app/TextFile.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace dorvane {
+
+namespace fs = std::filesystem;
+
+std::string UpdaterProgramName()
+{
+    return "Updorv" + std::string(kProgramSuffix);
+}
+
+bool IsNewerVersion(std::string_view firstLine)
+{
+    return ToInt(firstLine) > kRunningVersion;
+}
+
+VersionFile ParseVersionFile(std::string_view content)
+{
+    std::vector<std::string> lines;
+    for (std::string line : SplitAt(content, '\n')) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    VersionFile file;
+    file.latestVersion = LineOr(lines, 0);
+    file.programUrl = LineOr(lines, 1);
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        if (!lines[i].empty())
+            file.furtherUrls.push_back(lines[i]);
+    }
+    return file;
+}
+
+std::string UrlFileName(std::string_view url)
+{
+    const auto slash = url.rfind('/');
+    return std::string(slash == std::string_view::npos ? url : url.substr(slash + 1));
+}
+
+std::string NewProgramFileName(std::string_view programUrl, std::string_view suffix)
+{
+    std::string name = UrlFileName(programUrl);
+    name.resize(name.size() > 4 ? name.size() - 4 : 0);
+    return name + std::string(suffix);
+}
+
+fs::path UpdaterFolderFor(const fs::path& modulePath, std::string_view programName)
+{
+    std::string fileName = modulePath.filename().string();
+    std::string wanted(programName);
+#ifdef _WIN32
+    auto lower = [](std::string& s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    };
+    lower(fileName);
+    lower(wanted);
+#endif
+    if (fileName.empty() || fileName != wanted)
+        return {};
+    return modulePath.parent_path();
+}
+
+fs::path FindVersionFile(const fs::path& folder)
+{
+    const fs::path base = folder.empty() ? fs::path(".") : folder;
+    for (const char* name : {"Version.txt", "version.txt"}) {
+        std::error_code ec;
+        if (fs::is_regular_file(base / name, ec))
+            return folder / name;
+    }
+    return {};
+}
+
+} // namespace dorvane

@@ -1,0 +1,62 @@
+#pragma once
+// The update protocol shared by the main program's update check and the updater: the
+// server's version file (line 1 the latest version number, line 2 the new main program's
+// URL, further lines further files) and the names the downloads are saved under.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorvane {
+
+// The running main program's version, 2.2.2 written without its points.
+inline constexpr int kRunningVersion = 222;
+
+// Where the version file lies on the update server, and its local name.
+inline constexpr std::string_view kVersionFilePath = "/DRV_update/version.txt";
+inline constexpr std::string_view kLocalVersionFile = "version.txt";
+
+// The suffix of a program file on this platform.
+#ifdef _WIN32
+inline constexpr std::string_view kProgramSuffix = ".exe";
+#else
+inline constexpr std::string_view kProgramSuffix = "";
+#endif
+
+// The updater's file name on this platform.
+std::string UpdaterProgramName();
+
+// True when the first line of the server's version file names a version newer than the
+// running one. The line is read as the C library reads a decimal (leading blanks, a sign,
+// digits); a line that does not start with a number counts as 0, so as not newer.
+bool IsNewerVersion(std::string_view firstLine);
+
+struct VersionFile {
+    std::string latestVersion;           // line 1, not used by the updater
+    std::string programUrl;              // line 2, empty when the file has one line
+    std::vector<std::string> furtherUrls; // lines 3 on; blank lines are skipped
+};
+
+// Splits the version file's content; lines may end in "\r\n" or "\n".
+VersionFile ParseVersionFile(std::string_view content);
+
+// The file name of a URL: its text after the last "/".
+std::string UrlFileName(std::string_view url);
+
+// The local name of the new main program: the file name of its URL with the last four
+// characters (a dot and a three-letter extension on the server) replaced by suffix.
+// A name of four characters or less leaves only the suffix.
+std::string NewProgramFileName(std::string_view programUrl, std::string_view suffix = kProgramSuffix);
+
+// The updater's folder, from its own file path: the path's folder when the file carries
+// the updater's name (letter case ignored on Windows), else empty, so that the current
+// directory serves.
+std::filesystem::path UpdaterFolderFor(const std::filesystem::path& modulePath,
+                                       std::string_view programName);
+
+// The version file in folder, named "Version.txt" or "version.txt"; empty when neither
+// exists.
+std::filesystem::path FindVersionFile(const std::filesystem::path& folder);
+
+} // namespace dorvane

@@ -1,0 +1,28 @@
+#include "updater/UpdorvApp.h"
+
+#include "app/MessageBox.h"
+#include "updater/UpdateProtocol.h"
+#include "updater/UpdorvDlg.h"
+
+#include <QFile>
+
+namespace dorvane {
+
+int CUpdorvApp::InitInstance(const std::filesystem::path& modulePath)
+{
+    UpdaterFolder = UpdaterFolderFor(modulePath, UpdaterProgramName());
+    const auto versionPath = FindVersionFile(UpdaterFolder);
+    QFile file(QString::fromStdWString(versionPath.wstring()));
+    if (versionPath.empty() || !file.open(QIODevice::ReadOnly)) {
+        showMessage(nullptr,
+                    QStringLiteral("本文件为升级模块，无法单独运行！\n请在主程序中运行在线升级功能调用本模块！"),
+                    QStringLiteral("Updorv"), MessageIcon::Warning);
+        return 0;
+    }
+    file.close();
+    CUpdorvDlg dialog(UpdaterFolder);
+    dialog.exec();
+    return 0;
+}
+
+} // namespace dorvane

@@ -1,0 +1,20 @@
+#pragma once
+// The updater's start: it runs only beside a version file left by the main program's
+// update check.
+
+#include <filesystem>
+
+namespace dorvane {
+
+class CUpdorvApp {
+public:
+    // modulePath: the updater's own file. Returns the process's exit code.
+    int InitInstance(const std::filesystem::path& modulePath);
+
+    const std::filesystem::path& updaterFolder() const { return UpdaterFolder; }
+
+private:
+    std::filesystem::path UpdaterFolder;
+};
+
+} // namespace dorvane

@@ -1,0 +1,253 @@
+#include "updater/UpdorvDlg.h"
+
+#include "app/MessageBox.h"
+#include "updater/UrlDownload.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace dorvane {
+
+std::atomic<int> DownloadSucceeded{0};
+std::atomic<int> DownloadFailed{0};
+
+namespace {
+
+constexpr int kRange = 200;
+constexpr int kStep = 10;
+const QColor kBandColour(85, 26, 139);
+
+QString ToQPath(const std::filesystem::path& path)
+{
+    return QString::fromStdWString(path.wstring());
+}
+
+QString Padded(const QString& text)
+{
+    return QString(39, QLatin1Char(' ')) + text + QString(47, QLatin1Char(' '));
+}
+
+void SetStepColours(QLabel* label, bool current)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, current ? kBandColour : QColor(Qt::white));
+    palette.setColor(QPalette::WindowText, current ? QColor(Qt::white) : QColor(Qt::black));
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+} // namespace
+
+bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile)
+{
+    const auto target = updaterFolder / NewProgramFileName(versionFile.programUrl);
+    if (!DownloadToFile(QUrl(QString::fromUtf8(versionFile.programUrl)), ToQPath(target)))
+        return false;
+#ifndef Q_OS_WIN
+    QFile::setPermissions(ToQPath(target), QFile::permissions(ToQPath(target)) | QFile::ExeOwner
+                                               | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther);
+#endif
+    for (const std::string& url : versionFile.furtherUrls) {
+        if (QThread::currentThread()->isInterruptionRequested())
+            break;
+        DownloadToFile(QUrl(QString::fromUtf8(url)), ToQPath(updaterFolder / UrlFileName(url)));
+    }
+    return true;
+}
+
+CUpdorvDlg::CUpdorvDlg(std::filesystem::path updaterFolder, QWidget* parent)
+    : QDialog(parent), UpdaterFolder(std::move(updaterFolder))
+{
+    setWindowTitle(QStringLiteral("升级程序"));
+    setFont(QFont(QStringLiteral("Tahoma"), 9));
+    setWindowIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    auto* layout = new QVBoxLayout(this);
+    auto addStep = [&](QStyle::StandardPixmap icon, const QString& text, const char* name) {
+        auto* row = new QHBoxLayout;
+        auto* iconLabel = new QLabel(this);
+        iconLabel->setPixmap(style()->standardIcon(icon).pixmap(24, 24));
+        auto* label = new QLabel(Padded(text), this);
+        label->setObjectName(QLatin1String(name));
+        row->addWidget(iconLabel);
+        row->addWidget(label, 1);
+        layout->addLayout(row);
+        return label;
+    };
+    downloadStep_ = addStep(QStyle::SP_ArrowDown, QStringLiteral("下载升级文件"), "downloadStepLabel");
+    completeStep_ = addStep(QStyle::SP_DialogApplyButton, QStringLiteral("完成升级操作"), "completeStepLabel");
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progressBar"));
+    progress_->setTextVisible(false);
+    layout->addWidget(progress_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    okButton_ = new QPushButton(QStringLiteral("确定"), this);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    okButton_->setDefault(true);
+    cancelButton_ = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
+    layout->addLayout(buttons);
+
+    connect(okButton_, &QPushButton::clicked, this, &CUpdorvDlg::OnOK);
+    connect(cancelButton_, &QPushButton::clicked, this, &CUpdorvDlg::OnOK);
+    connect(&timer_, &QTimer::timeout, this, &CUpdorvDlg::OnTimer);
+    OnInitDialog();
+}
+
+CUpdorvDlg::~CUpdorvDlg()
+{
+    // The updater ends at once on its buttons: a transfer still running is abandoned, and
+    // its temporary file never replaces the target.
+    if (thread_) {
+        thread_->requestInterruption();
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+void CUpdorvDlg::OnInitDialog()
+{
+    DownloadSucceeded = 0;
+    DownloadFailed = 0;
+    okButton_->setEnabled(false);
+    progress_->setRange(0, kRange);
+    progress_->setValue(0);
+    colourSteps();
+
+    // The version file is read here rather than on the worker, so that the buttons know the
+    // program's name from the start without sharing a string with the worker.
+    const auto versionPath = FindVersionFile(UpdaterFolder);
+    QFile file(ToQPath(versionPath));
+    if (!versionPath.empty() && file.open(QIODevice::ReadOnly)) {
+        const QByteArray content = file.readAll();
+        versionFile_ = ParseVersionFile(std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
+    }
+    NewProgramFile = NewProgramFileName(versionFile_.programUrl);
+
+    TickInterval = 200;
+    timer_.start(TickInterval);
+
+    const auto folder = UpdaterFolder;
+    const auto versionFile = versionFile_;
+    thread_ = QThread::create([this, folder, versionFile] {
+        const bool succeeded = DownloadUpdate(folder, versionFile);
+        if (succeeded)
+            DownloadSucceeded = 1;
+        else
+            DownloadFailed = 1;
+        QMetaObject::invokeMethod(this, [this, succeeded] { downloadsEnded(succeeded); }, Qt::QueuedConnection);
+        if (succeeded) {
+            // The finished step stays on show for a moment before OK can be pressed.
+            for (int i = 0; i < 20 && !QThread::currentThread()->isInterruptionRequested(); ++i)
+                QThread::msleep(50);
+            QMetaObject::invokeMethod(this, [this] { enableOk(); }, Qt::QueuedConnection);
+        }
+    });
+    thread_->start();
+}
+
+void CUpdorvDlg::downloadsEnded(bool succeeded)
+{
+    restartTimer(200);
+    if (succeeded) {
+        colourSteps();
+        return;
+    }
+    enableOk();
+    showMessage(this, QStringLiteral("网络连接不通！升级不成功！"), QStringLiteral("Updorv"), MessageIcon::Warning);
+}
+
+void CUpdorvDlg::enableOk()
+{
+    okButton_->setEnabled(true);
+}
+
+void CUpdorvDlg::restartTimer(int interval)
+{
+    timer_.start(interval);
+}
+
+void CUpdorvDlg::OnTimer()
+{
+    if (DownloadSucceeded || DownloadFailed) {
+        progress_->setValue(kRange);
+        timer_.stop();
+        return;
+    }
+    // The first half fills steadily; after it each step takes twice as long as the last.
+    if (progress_->value() >= kRange / 2) {
+        TickInterval *= 2;
+        restartTimer(TickInterval);
+    }
+    progress_->setValue(std::min(progress_->value() + kStep, kRange));
+}
+
+void CUpdorvDlg::colourSteps()
+{
+    const bool done = DownloadSucceeded != 0;
+    SetStepColours(downloadStep_, !done);
+    SetStepColours(completeStep_, done);
+}
+
+bool CUpdorvDlg::startNewProgram() const
+{
+    if (NewProgramFile.empty() || NewProgramFile == std::string(kProgramSuffix))
+        return false;
+    auto program = UpdaterFolder / NewProgramFile;
+    if (UpdaterFolder.empty())
+        program = std::filesystem::current_path() / NewProgramFile;
+    return QProcess::startDetached(ToQPath(program), {});
+}
+
+void CUpdorvDlg::OnOK()
+{
+    QThread::msleep(200);
+    startNewProgram();
+    accept();
+}
+
+void CUpdorvDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Stands in for the system-menu item of the About box.
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("关于 Updorv(&A)..."), this, &CUpdorvDlg::showAbout);
+    menu.exec(event->globalPos());
+}
+
+void CUpdorvDlg::showAbout()
+{
+    QDialog about(this);
+    about.setObjectName(QStringLiteral("updorvAboutDialog"));
+    about.setWindowTitle(QStringLiteral("关于 Updorv"));
+    auto* layout = new QVBoxLayout(&about);
+    auto* row = new QHBoxLayout;
+    auto* icon = new QLabel(&about);
+    icon->setPixmap(windowIcon().pixmap(32, 32));
+    row->addWidget(icon);
+    row->addWidget(new QLabel(QStringLiteral("Updorv 1.0 版"), &about), 1);
+    layout->addLayout(row);
+    auto* ok = new QPushButton(QStringLiteral("确定"), &about);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, &about, &QDialog::accept);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+    about.exec();
+}
+
+} // namespace dorvane

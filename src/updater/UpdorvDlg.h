@@ -1,0 +1,68 @@
+#pragma once
+// The updater's dialog: downloads the new main program and the further files named in the
+// version file into the updater's folder, shows the progress, and starts the main program
+// when the user presses OK or Cancel.
+
+#include "updater/UpdateProtocol.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <atomic>
+#include <filesystem>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QThread;
+
+namespace dorvane {
+
+// Set by the download thread, read by the dialog's progress timer.
+extern std::atomic<int> DownloadSucceeded;
+extern std::atomic<int> DownloadFailed;
+
+class CUpdorvDlg : public QDialog {
+    Q_OBJECT
+public:
+    // updaterFolder: where the version file lies and the downloads go (empty: the current
+    // directory).
+    explicit CUpdorvDlg(std::filesystem::path updaterFolder, QWidget* parent = nullptr);
+    ~CUpdorvDlg() override;
+
+    int tickInterval() const { return TickInterval; }
+    const std::string& newProgramFile() const { return NewProgramFile; }
+    // Starts NewProgramFile from the updater's folder; false when it could not be started.
+    bool startNewProgram() const;
+    void showAbout();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void OnTimer();
+    void OnOK();
+    void colourSteps();
+    void downloadsEnded(bool succeeded);
+    void enableOk();
+    void restartTimer(int interval);
+
+    std::filesystem::path UpdaterFolder;
+    VersionFile versionFile_;
+    std::string NewProgramFile;
+    int TickInterval = 200;
+    QTimer timer_;
+    QLabel* downloadStep_ = nullptr;
+    QLabel* completeStep_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QThread* thread_ = nullptr;
+};
+
+// The work of the download thread: the new main program first, then the further files.
+// Returns true when the main program arrived; further files' results are not examined.
+bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile);
+
+} // namespace dorvane

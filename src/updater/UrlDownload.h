@@ -1,0 +1,16 @@
+#pragma once
+// Downloading one URL into one file, for the update check and the updater.
+
+#include <QString>
+#include <QUrl>
+
+namespace dorvane {
+
+// Fetches url into target. The body is written to a temporary file beside target, which
+// replaces target only when the whole body arrived with a success status; on any failure
+// target is left as it was and false is returned. Blocks the calling thread while running
+// an event loop of its own, so it serves worker threads as well as the user-interface
+// thread. A request for interruption of the calling QThread aborts the transfer.
+bool DownloadToFile(const QUrl& url, const QString& target, int stallTimeoutMs = 30000);
+
+} // namespace dorvane

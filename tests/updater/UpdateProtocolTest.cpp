@@ -1,0 +1,82 @@
+#include "updater/UpdateProtocol.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace dorvane {
+namespace {
+
+TEST(UpdateProtocol, VersionLineIsReadAsTheCLibraryReadsADecimal)
+{
+    EXPECT_FALSE(IsNewerVersion("222"));
+    EXPECT_TRUE(IsNewerVersion("223"));
+    EXPECT_TRUE(IsNewerVersion("  223abc"));
+    EXPECT_TRUE(IsNewerVersion("+300"));
+    EXPECT_FALSE(IsNewerVersion("-223"));
+    EXPECT_FALSE(IsNewerVersion("abc"));
+    EXPECT_FALSE(IsNewerVersion(""));
+    EXPECT_FALSE(IsNewerVersion("2.2.3")); // only the leading 2 counts
+    EXPECT_TRUE(IsNewerVersion("99999999999999999999"));
+}
+
+TEST(UpdateProtocol, VersionFileLines)
+{
+    const auto full = ParseVersionFile("223\r\nhttp://h/DRV/Dorvane.ex_\r\nhttp://h/a.dat\n\r\nhttp://h/b.bmp\r\n");
+    EXPECT_EQ(full.latestVersion, "223");
+    EXPECT_EQ(full.programUrl, "http://h/DRV/Dorvane.ex_");
+    EXPECT_EQ(full.furtherUrls, (std::vector<std::string>{"http://h/a.dat", "http://h/b.bmp"}));
+
+    const auto twoLines = ParseVersionFile("223\nhttp://h/Dorvane.ex_");
+    EXPECT_EQ(twoLines.programUrl, "http://h/Dorvane.ex_");
+    EXPECT_TRUE(twoLines.furtherUrls.empty());
+
+    const auto oneLine = ParseVersionFile("223\r\n");
+    EXPECT_EQ(oneLine.latestVersion, "223");
+    EXPECT_EQ(oneLine.programUrl, "");
+    EXPECT_TRUE(oneLine.furtherUrls.empty());
+}
+
+TEST(UpdateProtocol, ProgramNameTakesThePlatformSuffixInPlaceOfTheLastFourCharacters)
+{
+    EXPECT_EQ(UrlFileName("http://h/DRV_update/Dorvane.ex_"), "Dorvane.ex_");
+    EXPECT_EQ(UrlFileName("noslash"), "noslash");
+    EXPECT_EQ(UrlFileName("http://h/dir/"), "");
+
+    EXPECT_EQ(NewProgramFileName("http://h/DRV_update/Dorvane.ex_", ".exe"), "Dorvane.exe");
+    EXPECT_EQ(NewProgramFileName("http://h/DRV_update/Dorvane.ex_", ""), "Dorvane");
+    EXPECT_EQ(NewProgramFileName("http://h/Dorvane.bin", ""), "Dorvane");
+    // Too short a name, and an empty line: only the suffix is left.
+    EXPECT_EQ(NewProgramFileName("http://h/a.b", ".exe"), ".exe");
+    EXPECT_EQ(NewProgramFileName("", ""), "");
+    EXPECT_EQ(NewProgramFileName("http://h/Dorvane.ex_"), "Dorvane" + std::string(kProgramSuffix));
+}
+
+TEST(UpdateProtocol, UpdaterFolderOnlyFromItsOwnName)
+{
+    namespace fs = std::filesystem;
+    const std::string name = UpdaterProgramName();
+    EXPECT_EQ(UpdaterFolderFor(fs::path("/opt/dorvane") / name, name), fs::path("/opt/dorvane"));
+    // A folder that carries the program's name is not mistaken for the program.
+    EXPECT_EQ(UpdaterFolderFor(fs::path("/home/u") / name / "run" / name, name), fs::path("/home/u") / name / "run");
+    // Renamed updater, and an unknown path: the current directory serves.
+    EXPECT_EQ(UpdaterFolderFor(fs::path("/opt/dorvane/Updorv2"), name), fs::path());
+    EXPECT_EQ(UpdaterFolderFor(fs::path(), name), fs::path());
+}
+
+TEST(UpdateProtocol, VersionFileFoundUnderEitherName)
+{
+    test::TempFolder folder;
+    EXPECT_TRUE(FindVersionFile(folder.path()).empty());
+    test::WriteBytes(folder / "version.txt", "223\r\n");
+    EXPECT_EQ(FindVersionFile(folder.path()).filename(), "version.txt");
+    std::filesystem::rename(folder / "version.txt", folder / "Version.txt");
+    EXPECT_EQ(FindVersionFile(folder.path()).filename(), "Version.txt");
+    // A folder of that name does not count.
+    test::TempFolder other;
+    std::filesystem::create_directory(other / "version.txt");
+    EXPECT_TRUE(FindVersionFile(other.path()).empty());
+}
+
+} // namespace
+} // namespace dorvane
