@@ -31,3 +31,5 @@ BENCHMARK_CAPTURE(Parse, CommaShape, kCommaShaped, true);
 BENCHMARK_CAPTURE(Parse, BlankShape, kBlankShaped, true);
 // A paragraph of copied prose without a city: the common case of text that is no address.
 BENCHMARK_CAPTURE(Parse, RejectedProse, std::string(2000, 'x'), false);
+
+BENCHMARK_MAIN();

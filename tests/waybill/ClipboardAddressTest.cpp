@@ -187,6 +187,8 @@ TEST(ClipboardAddress, DestinationComesFromTheAddress)
     // 市 missing from the address, or before the province: empty.
     EXPECT_EQ(destination(kZhangSan + kZhejiangSheng + kYinzhouQu + kMouLu), "");
     EXPECT_EQ(destination(kNingboShi + kZhejiangSheng + kYinzhouQu + kMouLu), "");
+    // 笆 (B0 CA) then 、(A1 A2) holds the bytes of 省 across two characters: no province.
+    EXPECT_EQ(destination("\xB0\xCA\xA1\xA2" + kNingboShi + kMouLu + kMouLu), "\xB0\xCA\xA1\xA2");
     // Never half a character from a leading ASCII letter.
     EXPECT_EQ(destination("8" + kShanghai + kShi + kMouLu + "1" + kHao), "8" + kShanghai.substr(0, 2));
 }
