@@ -43,22 +43,39 @@ StoreError Refused(sqlite3* db, const char* sql)
     return {StoreError::StatementFailed, std::string(sql) + ": " + sqlite3_errmsg(db)};
 }
 
+// SQLite takes file names as UTF-8 on every platform.
+std::string Utf8Path(const std::filesystem::path& file)
+{
+    const auto u8 = file.u8string();
+    return std::string(u8.begin(), u8.end());
+}
+
 // Opens the existing file read-write. sqlite3_open_v2 only looks at the file on first use, so
-// a read of the schema proves it is a database and not locked; nothing is written, and a
-// failed open leaves the file as it was.
+// a read of the schema proves it is a database holding tables and not locked by another
+// program; nothing is written, and a failed open leaves the file as it was. An empty file
+// passes for an empty database with SQLite, but it is not an address book.
 Result<Connection> Open(const std::filesystem::path& file)
 {
+    const std::string name = Utf8Path(file);
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     Connection db(raw);
-    const auto cannotOpen = [&] {
-        return StoreError{StoreError::CannotOpen, file.string() + ": " + (db ? sqlite3_errmsg(db.get()) : "out of memory")};
+    const auto cannotOpen = [&](const char* reason) {
+        return StoreError{StoreError::CannotOpen, name + ": " + (reason ? reason : sqlite3_errmsg(db.get()))};
     };
+    if (!db)
+        return cannotOpen("out of memory");
     if (rc != SQLITE_OK)
-        return cannotOpen();
+        return cannotOpen(nullptr);
     sqlite3_busy_timeout(db.get(), kBusyWaitMilliseconds);
-    if (sqlite3_exec(db.get(), "select count(*) from sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return cannotOpen();
+    sqlite3_stmt* rawCheck = nullptr;
+    if (sqlite3_prepare_v2(db.get(), "select count(*) from sqlite_master", -1, &rawCheck, nullptr) != SQLITE_OK)
+        return cannotOpen(nullptr);
+    const Statement check(rawCheck);
+    if (sqlite3_step(rawCheck) != SQLITE_ROW)
+        return cannotOpen(nullptr);
+    if (sqlite3_column_int(rawCheck, 0) == 0)
+        return cannotOpen("the file holds no tables");
     return db;
 }
 

@@ -217,6 +217,12 @@ TEST_F(AddressBookTest, AMissingFileOrOneThatIsNotADatabaseIsNeitherOpenedNorTou
     expectCannotOpen(book);
     EXPECT_FALSE(fs::exists(file)); // never created
 
+    // An empty file, which SQLite alone would take for an empty database.
+    WriteBytes(file, "");
+    const auto emptyFile = StateOf(file);
+    expectCannotOpen(book);
+    EXPECT_EQ(StateOf(file), emptyFile);
+
     // A text file of a size SQLite would otherwise take for a database page.
     std::string notADatabase;
     for (int i = 0; i < 300; ++i)
