@@ -4,6 +4,7 @@
 #include "app/CodePageText.h"
 #include "app/PrintFontConversion.h"
 #include "app/TextFile.h"
+#include "waybill/WaybillDlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,8 +48,12 @@ bool CDorvaneApp::InitInstance()
     RegisterFontSubstitutes();
     LoadPrintSettings();
 
-    if (RunMainDialog)
+    if (RunMainDialog) {
         RunMainDialog();
+    } else {
+        CWaybillDlg dialog;
+        dialog.exec();
+    }
     return false;
 }
 

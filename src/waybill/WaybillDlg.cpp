@@ -1,0 +1,336 @@
+#include "waybill/WaybillDlg.h"
+
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
+#include "app/SettingsFiles.h"
+#include "app/TextFile.h"
+#include "template/CurrentTemplate.h"
+#include "template/TemplateList.h"
+#include "template/TemplateStore.h"
+#include "print/WaybillPrinter.h"
+#include "waybill/PictureFrame.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace dorvane {
+
+namespace {
+
+// Design client size; dialog units of the window's layout are 1.5 pixels.
+constexpr int kDesignWidth = 894;
+constexpr int kDesignHeight = 644;
+QRect FromDialogUnits(int left, int top, int width, int height)
+{
+    const auto px = [](int du) { return du * 3 / 2; };
+    return {px(left), px(top), px(width), px(height)};
+}
+
+// Object names of the field controls, in catalogue order.
+constexpr std::array<const char*, kFieldCount> kFieldObjectNames = {
+    "destinationEdit",        "senderNameEdit",       "originEdit",          "recipientNameEdit",
+    "senderCompanyEdit",      "recipientCompanyEdit", "senderAddressEdit",   "recipientAddressEdit",
+    "senderTelephoneEdit",    "recipientTelephoneEdit", "senderMobileEdit",  "senderPostcodeEdit",
+    "recipientMobileEdit",    "recipientPostcodeEdit", "goodsNameCombo",     "pieceCountEdit",
+    "senderSignatureEdit",    "yearEdit",             "monthEdit",           "dayEdit",
+};
+
+// address.ini's nine values, as catalogue indexes: sender name, origin, company, mobile,
+// telephone, address, postcode, goods name, signature.
+constexpr std::array<int, 9> kSenderDetailFields = {1, 2, 4, 10, 8, 6, 11, 14, 16};
+
+constexpr int kGoodsField = 14;
+constexpr int kPieceCountField = 15;
+
+QLabel* BlueLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
+
+CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("waybillDialog"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    setFixedSize(kDesignWidth, kDesignHeight);
+    createControls();
+    FieldText[kPieceCountField] = QStringLiteral("1");
+
+    FillTemplateList();
+    setTitle();
+    LoadTemplatePicture();
+    LoadSenderDetails();
+    FillGoodsList();
+    FillAddressPickers();
+    JoinClipboardViewer();
+    LayOutFieldControls();
+    fillDate();
+    push();
+    QTimer::singleShot(500, this, &CWaybillDlg::onHelpTimer);
+}
+
+CWaybillDlg::~CWaybillDlg() = default;
+
+void CWaybillDlg::createControls()
+{
+    pictureFrame_ = new PictureFrame(this);
+    pictureFrame_->setGeometry(FromDialogUnits(0, 0, 595, 335));
+
+    for (const WaybillField& field : kWaybillFields) {
+        QWidget* control = nullptr;
+        if (field.controlId == 1004 || field.controlId == 1010) {
+            auto* edit = new QPlainTextEdit(this);
+            edit->setTabChangesFocus(true);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            control = edit;
+        } else if (field.controlId == 1013) {
+            goodsCombo_ = new QComboBox(this);
+            goodsCombo_->setEditable(true);
+            goodsCombo_->setInsertPolicy(QComboBox::NoInsert);
+            control = goodsCombo_;
+        } else {
+            control = new QLineEdit(this);
+        }
+        control->setObjectName(QString::fromLatin1(kFieldObjectNames[static_cast<std::size_t>(field.index)]));
+        fieldControls_[static_cast<std::size_t>(field.index)] = control;
+    }
+
+    BlueLabel(QStringLiteral("常用寄件地址："), this)->setGeometry(FromDialogUnits(5, 356, 57, 12));
+    senderPicker_ = new QComboBox(this);
+    senderPicker_->setObjectName(QStringLiteral("senderPicker"));
+    senderPicker_->setEditable(true);
+    senderPicker_->setInsertPolicy(QComboBox::NoInsert);
+    senderPicker_->setGeometry(FromDialogUnits(66, 356, 213, 14));
+
+    BlueLabel(QStringLiteral("常用收件地址："), this)->setGeometry(FromDialogUnits(304, 356, 57, 12));
+    recipientPicker_ = new QComboBox(this);
+    recipientPicker_->setObjectName(QStringLiteral("recipientPicker"));
+    recipientPicker_->setEditable(true);
+    recipientPicker_->setInsertPolicy(QComboBox::NoInsert);
+    recipientPicker_->setGeometry(FromDialogUnits(365, 356, 213, 14));
+
+    auto* group = new QGroupBox(QStringLiteral("操作区"), this);
+    group->setGeometry(FromDialogUnits(5, 379, 586, 47));
+    group->lower();
+
+    BlueLabel(QStringLiteral("选择快递单模板"), this)->setGeometry(FromDialogUnits(11, 389, 84, 8));
+    templateCombo_ = new QComboBox(this);
+    templateCombo_->setObjectName(QStringLiteral("templateCombo"));
+    templateCombo_->setGeometry(FromDialogUnits(11, 402, 84, 14));
+
+    struct ButtonSpec {
+        const char* objectName;
+        QString caption;
+        QRect place;
+    };
+    const ButtonSpec buttons[] = {
+        {"saveSenderButton", QStringLiteral("保存寄件信息(&B)"), FromDialogUnits(123, 394, 67, 20)},
+        {"aboutButton", QStringLiteral("关于(&A)"), FromDialogUnits(218, 394, 70, 20)},
+        {"settingsButton", QStringLiteral("设置(&S)..."), FromDialogUnits(316, 394, 67, 20)},
+        {"previewButton", QStringLiteral("预览/调整(&V)..."), FromDialogUnits(411, 394, 70, 20)},
+        {"printButton", QStringLiteral("打印(&P)"), FromDialogUnits(509, 394, 67, 20)},
+    };
+    for (const ButtonSpec& spec : buttons) {
+        auto* button = new QPushButton(spec.caption, this);
+        button->setObjectName(QString::fromLatin1(spec.objectName));
+        button->setGeometry(spec.place);
+        button->setAutoDefault(false);
+    }
+    auto* printButton = findChild<QPushButton*>(QStringLiteral("printButton"));
+    printButton->setDefault(true);
+    connect(printButton, &QPushButton::clicked, this, &CWaybillDlg::accept);
+    connect(findChild<QPushButton*>(QStringLiteral("saveSenderButton")), &QPushButton::clicked, this,
+            &CWaybillDlg::SaveSenderDetails);
+    connect(findChild<QPushButton*>(QStringLiteral("aboutButton")), &QPushButton::clicked, this,
+            &CWaybillDlg::ShowAboutBox);
+    connect(findChild<QPushButton*>(QStringLiteral("settingsButton")), &QPushButton::clicked, this,
+            &CWaybillDlg::OpenSettings);
+    connect(findChild<QPushButton*>(QStringLiteral("previewButton")), &QPushButton::clicked, this,
+            &CWaybillDlg::OpenPreview);
+    connect(templateCombo_, &QComboBox::activated, this, &CWaybillDlg::ChangeTemplate);
+
+    // The field controls lie over the picture.
+    for (QWidget* control : fieldControls_)
+        control->raise();
+}
+
+QString CWaybillDlg::controlText(int index) const
+{
+    QWidget* control = fieldControl(index);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        return edit->text();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
+        return edit->toPlainText();
+    return static_cast<QComboBox*>(control)->currentText();
+}
+
+void CWaybillDlg::setControlText(int index, const QString& text)
+{
+    QWidget* control = fieldControl(index);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->setText(text);
+    else if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
+        edit->setPlainText(text);
+    else
+        static_cast<QComboBox*>(control)->setEditText(text);
+}
+
+void CWaybillDlg::pull()
+{
+    for (int i = 0; i < kFieldCount; ++i)
+        FieldText[static_cast<std::size_t>(i)] = controlText(i);
+    SelectedTemplate = templateCombo_->currentIndex();
+    SenderPickerText = senderPicker_->currentText();
+    RecipientPickerText = recipientPicker_->currentText();
+}
+
+void CWaybillDlg::push()
+{
+    for (int i = 0; i < kFieldCount; ++i)
+        setControlText(i, FieldText[static_cast<std::size_t>(i)]);
+    templateCombo_->setCurrentIndex(SelectedTemplate);
+    senderPicker_->setEditText(SenderPickerText);
+    recipientPicker_->setEditText(RecipientPickerText);
+}
+
+void CWaybillDlg::FillTemplateList()
+{
+    AppValues& app = App();
+    templateCombo_->clear();
+    templateCombo_->addItems(SortedTemplateNames(app.WorkFolder));
+
+    const MouldSettings mould = LoadOrCreateMould(app.settingsPaths().mouldIni);
+    app.ShowHelpFlag = mould.showHelpFlag;
+    SelectedTemplate = ToInt(mould.templatePosition);
+    if (SelectedTemplate < 0 || SelectedTemplate >= templateCombo_->count())
+        SelectedTemplate = 0; // a stored position past the list (templates removed by hand)
+    app.TemplatePosition = std::to_string(SelectedTemplate);
+    app.CurrentTemplate = ToFileName(templateCombo_->itemText(SelectedTemplate));
+    push();
+}
+
+void CWaybillDlg::setTitle()
+{
+    setWindowTitle(QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：%1").arg(FromFileName(App().CurrentTemplate)));
+}
+
+void CWaybillDlg::LoadTemplatePicture()
+{
+    const QString path = PathToQString(PicturePath(App().WorkFolder, App().CurrentTemplate));
+    QPixmap picture;
+    if (QFile::exists(path) && picture.load(path, "BMP")) {
+        pictureFrame_->resize(picture.size());
+        pictureFrame_->setPicture(picture);
+    } else {
+        // No picture for this template: show none rather than the previous template's form.
+        pictureFrame_->setPicture(QPixmap());
+    }
+}
+
+void CWaybillDlg::LayOutFieldControls()
+{
+    LoadTemplateLayout(this);
+    const TemplateLayout& layout = App().Layout;
+    const ViewScales scales = ViewScalesFor(width(), height()); // the client area is the window
+    for (int i = 0; i < kFieldCount; ++i) {
+        const int row = i + 1;
+        const PixelRect r = ViewRect(layout.number(row, 2), layout.number(row, 3), layout.number(row, 4),
+                                     layout.number(row, 5), scales);
+        QWidget* control = fieldControl(i);
+        control->setGeometry(r.left, r.top, std::max(0, r.width), std::max(0, r.height));
+        control->update();
+    }
+}
+
+void CWaybillDlg::LoadSenderDetails()
+{
+    const SenderDetails details = LoadOrCreateAddress(App().settingsPaths().addressIni);
+    for (std::size_t i = 0; i < details.size(); ++i)
+        FieldText[static_cast<std::size_t>(kSenderDetailFields[i])] = FromCodePage(details[i]);
+}
+
+void CWaybillDlg::SaveSenderDetails()
+{
+    pull();
+    SenderDetails details;
+    for (std::size_t i = 0; i < details.size(); ++i)
+        details[i] = ToCodePage(FieldText[static_cast<std::size_t>(kSenderDetailFields[i])]);
+    SaveAddress(App().settingsPaths().addressIni, details);
+}
+
+void CWaybillDlg::ChangeTemplate(int index)
+{
+    AppValues& app = App();
+    app.CurrentTemplate = ToFileName(templateCombo_->itemText(index));
+    setTitle();
+    LayOutFieldControls();
+    LoadTemplatePicture();
+    update();
+    SelectedTemplate = index;
+    app.TemplatePosition = std::to_string(index);
+    SaveTemplatePosition(app.settingsPaths().mouldIni, app.TemplatePosition);
+}
+
+void CWaybillDlg::fillDate()
+{
+    const QDate today = QDate::currentDate();
+    FieldText[17] = QString::asprintf("%.4d", today.year());
+    FieldText[18] = QString::asprintf("%.2d", today.month());
+    FieldText[19] = QString::asprintf("%.2d", today.day());
+}
+
+void CWaybillDlg::accept()
+{
+    PrintCurrentWaybill();
+}
+
+void CWaybillDlg::reject()
+{
+    QDialog::reject();
+}
+
+void CWaybillDlg::onHelpTimer()
+{
+    if (App().ShowHelpFlag != "1")
+        ShowFirstUseHelp();
+}
+
+void CWaybillDlg::PrintCurrentWaybill()
+{
+    pull();
+    PrintWaybill(this, FieldText);
+}
+
+// The dialogs and lists below come with their own subsystems; each is reached through the
+// one call named here.
+
+void CWaybillDlg::FillGoodsList() {}
+
+void CWaybillDlg::FillAddressPickers() {}
+
+void CWaybillDlg::JoinClipboardViewer() {}
+
+void CWaybillDlg::ShowFirstUseHelp() {}
+
+void CWaybillDlg::ShowAboutBox() {}
+
+void CWaybillDlg::OpenPreview() {}
+
+void CWaybillDlg::OpenSettings() {}
+
+} // namespace dorvane

@@ -1,0 +1,77 @@
+#pragma once
+// The main window: the current template's picture with one control laid over each field's
+// box, the template list, the pickers of saved addresses and the buttons around them.
+
+#include "template/FieldPlacement.h"
+#include "template/WaybillField.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QPlainTextEdit;
+
+namespace dorvane {
+
+class PictureFrame;
+
+class CWaybillDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CWaybillDlg(QWidget* parent = nullptr);
+    ~CWaybillDlg() override;
+
+    // Controls to members and back.
+    void pull();
+    void push();
+
+    // The field texts in catalogue order, as last pulled or set.
+    std::array<QString, kFieldCount> FieldText;
+    int SelectedTemplate = 0;
+    QString SenderPickerText;
+    QString RecipientPickerText;
+
+    QWidget* fieldControl(int index) const { return fieldControls_[static_cast<std::size_t>(index)]; }
+    QString controlText(int index) const;
+    void setControlText(int index, const QString& text);
+
+    void FillTemplateList();
+    void LoadTemplatePicture();
+    void LayOutFieldControls();
+    void LoadSenderDetails();
+    void SaveSenderDetails();
+    void ChangeTemplate(int index);
+
+    // Filled by the address book: the goods list (combo 1013) and the two pickers.
+    void FillGoodsList();
+    void FillAddressPickers();
+
+    void PrintCurrentWaybill();
+
+public slots:
+    void accept() override; // Enter in a single-line field, or the print button: print and stay
+    void reject() override; // Escape or the close box: the program ends
+
+private:
+    void createControls();
+    void setTitle();
+    void fillDate();
+    void onHelpTimer();
+    void ShowFirstUseHelp();
+    void ShowAboutBox();
+    void OpenPreview();
+    void OpenSettings();
+    void JoinClipboardViewer();
+
+    PictureFrame* pictureFrame_ = nullptr;
+    std::array<QWidget*, kFieldCount> fieldControls_{};
+    QComboBox* templateCombo_ = nullptr;
+    QComboBox* senderPicker_ = nullptr;
+    QComboBox* recipientPicker_ = nullptr;
+    QComboBox* goodsCombo_ = nullptr;
+};
+
+} // namespace dorvane

@@ -1,0 +1,55 @@
+#pragma once
+// A work folder like the ready-to-run one: the shipped templates in dataM/ and the settings
+// in Set/, with the process-wide values pointing at it. The start-up help is switched off.
+
+#include "app/AppValues.h"
+#include "app/SettingsFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <string>
+
+namespace dorvane::test {
+
+class WorkFolderFixture {
+public:
+    WorkFolderFixture()
+    {
+        QDir().mkpath(dir_.filePath(QStringLiteral("dataM")));
+        const QDir data(qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data"));
+        for (const QString& name : data.entryList({QStringLiteral("*.dat"), QStringLiteral("*.bmp")}, QDir::Files))
+            QFile::copy(data.filePath(name), dir_.filePath(QStringLiteral("dataM/") + name));
+        AppValues& app = App();
+        app = AppValues();
+        app.WorkFolder = std::filesystem::path(dir_.path().toStdString());
+        const SettingsPaths paths(app.WorkFolder);
+        EnsureSetFolder(paths);
+        write("Set/mould.ini", "3\r\n0\r\n1\r\n");
+        const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
+        app.BodyFont = fonts.body;
+        app.DestinationFont = fonts.destination;
+        app.setPrintSettings(LoadOrCreateSetIni(paths.setIni));
+    }
+
+    QString path(const QString& relative) const { return dir_.filePath(relative); }
+
+    void write(const QString& relative, const std::string& bytes) const
+    {
+        std::ofstream file(path(relative).toStdString(), std::ios::binary | std::ios::trunc);
+        file << bytes;
+    }
+
+    std::string read(const QString& relative) const
+    {
+        std::ifstream file(path(relative).toStdString(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+} // namespace dorvane::test

@@ -1,0 +1,155 @@
+#include "app/AppValues.h"
+#include "app/MessageBox.h"
+#include "support/WorkFolderFixture.h"
+#include "waybill/WaybillDlg.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace dorvane;
+using dorvane::test::WorkFolderFixture;
+
+class WaybillDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { setMessagesAnsweredByTest(true); }
+
+    void listsTemplatesInOrderAndStartsOnTheStoredPosition()
+    {
+        WorkFolderFixture work;
+        CWaybillDlg dialog;
+        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("templateCombo"));
+        QCOMPARE(combo->count(), 5);
+        const QStringList expected = {QStringLiteral("EMS"), QStringLiteral("申通"), QStringLiteral("顺丰"),
+                                      QStringLiteral("圆通"), QStringLiteral("中通")};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(combo->itemText(i), expected[i]);
+        QCOMPARE(combo->currentIndex(), 3);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：圆通"));
+        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        QCOMPARE(dialog.size(), QSize(894, 644));
+        // Today's date and one piece.
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("yearEdit"))->text(),
+                 QString::number(QDate::currentDate().year()));
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("monthEdit"))->text().size(), 2);
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("pieceCountEdit"))->text(), QStringLiteral("1"));
+    }
+
+    void placesFieldControlsByTheClientSize()
+    {
+        WorkFolderFixture work;
+        std::string dat = "0,T,2300,1270,870,480\r\n";
+        for (int row = 1; row <= 20; ++row)
+            dat += row == 5 ? "0,0,100,50,200,20\r\n" : "0,0,10,10,30,20\r\n";
+        work.write(QStringLiteral("dataM/T.dat"), dat);
+        work.write(QStringLiteral("Set/mould.ini"), "1\r\n0\r\n1\r\n"); // EMS, T, 申通 ...
+        CWaybillDlg dialog;
+        QCOMPARE(App().CurrentTemplate, std::string("T"));
+        QWidget* company = dialog.findChild<QWidget*>(QStringLiteral("senderCompanyEdit"));
+        QCOMPARE(company->geometry(), QRect(100, 50, 200, 20));
+        // The print rectangles of the same row: 2300 / 870 and 1270 / 480 tenths per pixel.
+        QCOMPARE(App().Layout.number(5, 6), 264);
+        QCOMPARE(App().Layout.number(5, 9), 185);
+
+        dialog.setFixedSize(1788, 1288);
+        dialog.LayOutFieldControls();
+        QCOMPARE(company->geometry(), QRect(200, 100, 400, 40));
+    }
+
+    void enterStartsANewLineInAddressBoxes()
+    {
+        WorkFolderFixture work;
+        CWaybillDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* address = dialog.findChild<QPlainTextEdit*>(QStringLiteral("recipientAddressEdit"));
+        address->setFocus();
+        QTest::keyClicks(address, QStringLiteral("Road 1"));
+        QTest::keyClick(address, Qt::Key_Return);
+        QTest::keyClicks(address, QStringLiteral("Room 2"));
+        QCOMPARE(address->toPlainText(), QStringLiteral("Road 1\nRoom 2"));
+        QVERIFY(dialog.isVisible());
+
+        // Escape ends the window.
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    void templateChangeIsRememberedAcrossARestart()
+    {
+        WorkFolderFixture work;
+        {
+            CWaybillDlg dialog;
+            auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("templateCombo"));
+            combo->setCurrentIndex(1);
+            emit combo->activated(1);
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：申通"));
+            QCOMPARE(App().TemplatePosition, std::string("1"));
+            // Line 3 goes back without its line end.
+            QCOMPARE(work.read(QStringLiteral("Set/mould.ini")), std::string("1\r\n0\r\n1"));
+        }
+        CWaybillDlg restarted;
+        QCOMPARE(restarted.findChild<QComboBox*>(QStringLiteral("templateCombo"))->currentIndex(), 1);
+        QCOMPARE(App().CurrentTemplate, std::string("申通"));
+    }
+
+    void savesAndRestoresTheSenderDetails()
+    {
+        WorkFolderFixture work;
+        {
+            CWaybillDlg dialog;
+            // Typed Chinese arrives through the input method as committed text.
+            dialog.findChild<QLineEdit*>(QStringLiteral("senderNameEdit"))->insert(QStringLiteral("张三"));
+            dialog.findChild<QLineEdit*>(QStringLiteral("senderCompanyEdit"))->setText(QStringLiteral("公司"));
+            dialog.findChild<QComboBox*>(QStringLiteral("goodsNameCombo"))->setEditText(QStringLiteral("书"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("saveSenderButton")), Qt::LeftButton);
+        }
+        // " " + 张三 after the blank the first start left in the name field.
+        QCOMPARE(work.read(QStringLiteral("Set/address.ini")),
+                 std::string(" \xD5\xC5\xC8\xFD,,\xB9\xAB\xCB\xBE,,,,,\xCA\xE9,\r\n"));
+        CWaybillDlg restarted;
+        QCOMPARE(restarted.findChild<QLineEdit*>(QStringLiteral("senderNameEdit"))->text(), QStringLiteral(" 张三"));
+        QCOMPARE(restarted.findChild<QComboBox*>(QStringLiteral("goodsNameCombo"))->currentText(), QStringLiteral("书"));
+    }
+
+    void aMissingLayoutFileEndsTheProgramWithTheMessage()
+    {
+        WorkFolderFixture work;
+        const QString messageFile = work.path(QStringLiteral("shown.txt"));
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            static QString recordTo;
+            recordTo = messageFile;
+            std::atexit([] {
+                QFile out(recordTo);
+                if (out.open(QIODevice::WriteOnly))
+                    for (const ShownMessage& m : takeShownMessages())
+                        out.write(m.text.toUtf8() + "\n");
+            });
+            // The layout file of the chosen template vanished while the program ran.
+            CWaybillDlg dialog;
+            QFile::remove(work.path(QStringLiteral("dataM/申通.dat")));
+            emit dialog.findChild<QComboBox*>(QStringLiteral("templateCombo"))->activated(1);
+            _exit(3); // not reached: the window must have ended the process
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QFile shown(messageFile);
+        QVERIFY(shown.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(shown.readAll()), QStringLiteral("输入框位置信息文件丢失！\n"));
+    }
+};
+
+QTEST_MAIN(WaybillDlgTest)
+#include "WaybillDlgTest.moc"
