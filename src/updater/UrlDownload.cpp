@@ -26,6 +26,8 @@ bool DownloadToFile(const QUrl& url, const QString& target, int stallTimeoutMs)
 
     bool writeFailed = false;
     auto drain = [&] {
+        if (!reply->isOpen())
+            return;
         const QByteArray chunk = reply->readAll();
         if (!chunk.isEmpty() && file.write(chunk) != chunk.size())
             writeFailed = true;

@@ -1,0 +1,106 @@
+#pragma once
+// A small HTTP server on 127.0.0.1 for the update tests: serves byte strings by path, can
+// cut a response off halfway, hold one back until released, and tell a port where nobody
+// listens. It runs on the test's thread, so the test must keep processing events while a
+// download is under way.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
+namespace dorvane::test {
+
+class LocalHttpServer {
+public:
+    enum class Mode { Whole, CutHalfway, Held };
+
+    LocalHttpServer()
+    {
+        server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                accept(socket);
+        });
+    }
+
+    void serve(const QString& path, const QByteArray& body, Mode mode = Mode::Whole)
+    {
+        files_.insert(path, {body, mode});
+    }
+
+    QUrl base() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort())); }
+    QUrl url(const QString& path) const { return QUrl(base().toString() + path); }
+    const QStringList& requests() const { return requests_; }
+    int heldCount() const { return static_cast<int>(held_.size()); }
+
+    // Sends the held responses whole.
+    void release()
+    {
+        for (auto& [socket, body] : held_) {
+            if (socket)
+                respond(socket, body, Mode::Whole);
+        }
+        held_.clear();
+    }
+
+    // A base address on 127.0.0.1 where connections are refused.
+    static QUrl unreachableBase()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port));
+    }
+
+private:
+    struct File {
+        QByteArray body;
+        Mode mode;
+    };
+
+    void accept(QTcpSocket* socket)
+    {
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            QByteArray& buffer = pending_[socket];
+            buffer += socket->readAll();
+            if (!buffer.contains("\r\n\r\n"))
+                return;
+            const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
+            pending_.remove(socket);
+            const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]) : QString();
+            requests_.append(path);
+            const auto found = files_.constFind(path);
+            if (found == files_.constEnd()) {
+                socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
+                socket->disconnectFromHost();
+            } else if (found->mode == Mode::Held) {
+                held_.append({QPointer<QTcpSocket>(socket), found->body});
+            } else {
+                respond(socket, found->body, found->mode);
+            }
+        });
+    }
+
+    static void respond(QTcpSocket* socket, const QByteArray& body, Mode mode)
+    {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
+                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
+        socket->write(mode == Mode::CutHalfway ? body.left(body.size() / 2) : body);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer server_;
+    QHash<QString, File> files_;
+    QHash<QTcpSocket*, QByteArray> pending_;
+    QList<QPair<QPointer<QTcpSocket>, QByteArray>> held_;
+    QStringList requests_;
+};
+
+} // namespace dorvane::test
