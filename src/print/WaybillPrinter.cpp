@@ -1,0 +1,102 @@
+#include "print/WaybillPrinter.h"
+
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
+#include "app/MessageBox.h"
+#include "print/WaybillRenderer.h"
+
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QWidget>
+
+namespace dorvane {
+
+namespace {
+
+int ScreenDpiY(const QWidget* parent)
+{
+    if (parent != nullptr)
+        return parent->logicalDpiY();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return qRound(screen->logicalDotsPerInchY());
+    return 96;
+}
+
+void PrepareCommon(QPrinter& printer, const WaybillPrintSetup& setup)
+{
+    printer.setDocName(QString::fromUtf8(kPrintDocumentName));
+    printer.setFullPage(false);
+    printer.setCopyCount(1);
+    SetupPrinterDevMode(printer, setup.paperWidth, setup.paperLength);
+}
+
+} // namespace
+
+bool GetPrinterDevice(const QString& printerName)
+{
+    return !printerName.isEmpty() && QPrinterInfo::availablePrinterNames().contains(printerName);
+}
+
+QString FindWaybillPrinter(std::string& printerName)
+{
+    QString name = FromCodePage(printerName);
+    if (GetPrinterDevice(name))
+        return name;
+    name = QPrinterInfo::defaultPrinterName();
+    printerName = ToCodePage(name);
+    return GetPrinterDevice(name) ? name : QString();
+}
+
+bool SetupPrinterDevMode(QPrinter& printer, int paperWidth, int paperLength)
+{
+    const long long length = static_cast<long long>(paperLength) + kPaperExtraLength;
+    if (paperWidth <= 0 || length <= 0)
+        return false;
+    const QPageSize size(QSizeF(paperWidth / 10.0, static_cast<double>(length) / 10.0), QPageSize::Millimeter,
+                         QString(), QPageSize::ExactMatch);
+    return printer.setPageSize(size);
+}
+
+void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, const WaybillPrintSetup& setup)
+{
+    printer.setPrinterName(printerName);
+    PrepareCommon(printer, setup);
+}
+
+void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillPrintSetup& setup)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+    // A file has no unprintable border: the page is the whole paper.
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    PrepareCommon(printer, setup);
+}
+
+bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup, const std::array<QString, kFieldCount>& texts)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    WaybillRenderer(setup).renderPage(painter, texts);
+    return painter.end();
+}
+
+bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts)
+{
+    AppValues& app = App();
+    const QString printerName = FindWaybillPrinter(app.PrinterName);
+    if (printerName.isEmpty()) {
+        showMessage(parent, QString::fromUtf8(kNoPrinterMessage), QString::fromUtf8(kAppTitle));
+        return false;
+    }
+    const WaybillPrintSetup setup = MakePrintSetup(app, ScreenDpiY(parent));
+    QPrinter printer(QPrinter::HighResolution);
+    PrepareWaybillPrinter(printer, printerName, setup);
+    return PrintWaybillOn(printer, setup, texts);
+}
+
+} // namespace dorvane

@@ -1,0 +1,48 @@
+#pragma once
+// The waybill print job: one document "打印快递单" of one page, on the printer named in the
+// settings or, when that printer is gone, on the system's default printer.
+
+#include "template/WaybillField.h"
+
+#include <QString>
+
+#include <array>
+#include <string>
+
+class QPrinter;
+class QWidget;
+
+namespace dorvane {
+
+struct WaybillPrintSetup;
+
+inline const char* const kPrintDocumentName = "打印快递单";
+inline const char* const kNoPrinterMessage = "获取打印机失败，请确认打印机硬件及驱动程序是否已安装好！";
+
+// True when the system has a printer of this name.
+bool GetPrinterDevice(const QString& printerName);
+
+// The printer to use for printerName (code-page bytes): that printer when it exists, else the
+// system's default printer, whose name then replaces printerName (in memory only). Empty when
+// the system has no printer at all.
+QString FindWaybillPrinter(std::string& printerName);
+
+// Paper of paperWidth by paperLength + 4 mm (both in 0.1 mm), user-defined. A size that is not
+// positive, or that the printer refuses, leaves the printer's own paper. False then.
+bool SetupPrinterDevMode(QPrinter& printer, int paperWidth, int paperLength);
+
+// A printer for a waybill job on the named system printer, or into a PDF file: paper and
+// document name set, coordinates in device pixels of the printable area.
+void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, const WaybillPrintSetup& setup);
+void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillPrintSetup& setup);
+
+// Prints one waybill with the given 20 field texts (catalogue order) on the printer of
+// App().PrinterName (or the default printer), using App()'s layout, paper, adjustments and
+// fonts. Shows the failure message and returns false when there is no printer; false also when
+// the page could not be started.
+bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts);
+
+// One page into one painter's device: the job after the printer is prepared.
+bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup, const std::array<QString, kFieldCount>& texts);
+
+} // namespace dorvane
