@@ -1,0 +1,101 @@
+#include "controls/SortListCtrl.h"
+
+#include "controls/SortHeaderCtrl.h"
+#include "controls/SortListModel.h"
+
+#include <QMouseEvent>
+
+#include <string_view>
+
+namespace dorvane {
+
+CSortListCtrl::CSortListCtrl(QWidget* parent)
+    : QTreeView(parent), model_(new SortListModel(this)), header_(new CSortHeaderCtrl(this))
+{
+    setHeader(header_);
+    setModel(model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header_->setStretchLastSection(false);
+    header_->setSectionsClickable(true); // the view turns it off when it is given the header
+    connect(header_, &QHeaderView::sectionClicked, this, &CSortListCtrl::SortByColumn);
+}
+
+CSortListCtrl::~CSortListCtrl() = default;
+
+int CSortListCtrl::AddColumn(const QString& heading, int width, Qt::Alignment alignment)
+{
+    const int column = model_->AddColumn(heading, alignment);
+    if (width <= 0) {
+        setColumnHidden(column, true);
+    } else {
+        setColumnHidden(column, false);
+        setColumnWidth(column, width);
+    }
+    return column;
+}
+
+int CSortListCtrl::ColumnCount() const { return model_->columnCount(); }
+
+void CSortListCtrl::SetRows(const QList<QStringList>& rows) { model_->SetRows(rows); }
+
+int CSortListCtrl::AddRow(const QStringList& texts) { return model_->AddRow(texts); }
+
+void CSortListCtrl::RemoveRow(int row) { model_->RemoveRow(row); }
+
+void CSortListCtrl::Clear() { model_->Clear(); }
+
+int CSortListCtrl::RowCount() const { return model_->rowCount(); }
+
+QString CSortListCtrl::Text(int row, int column) const { return model_->Text(row, column); }
+
+void CSortListCtrl::SelectRow(int row)
+{
+    if (row < 0 || row >= model_->rowCount())
+        return;
+    const QModelIndex index = model_->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+int CSortListCtrl::SelectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void CSortListCtrl::SortByColumn(int column)
+{
+    if (column < 0 || column >= model_->columnCount())
+        return;
+    const bool ascending = sortState_.Click(column);
+    header_->SetSort(column, ascending);
+    const int rows = model_->rowCount();
+    const SortKind kind = ChooseSortKind(column, rows > 1 ? model_->Bytes(1, column) : std::string_view());
+    std::vector<std::string_view> cells;
+    cells.reserve(rows);
+    for (int row = 0; row < rows; ++row)
+        cells.emplace_back(model_->Bytes(row, column));
+    model_->Reorder(SortedOrder(cells, kind, ascending));
+}
+
+void CSortListCtrl::scrollContentsBy(int dx, int dy)
+{
+    // Repaint the whole view rather than blitting, so grid lines never tear while scrolling.
+    if (dy != 0)
+        viewport()->update();
+    QTreeView::scrollContentsBy(dx, dy);
+}
+
+void CSortListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    emit rowDoubleClicked(indexAt(event->position().toPoint()).row());
+}
+
+} // namespace dorvane
