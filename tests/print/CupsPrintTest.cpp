@@ -1,0 +1,135 @@
+// A waybill printed through the real CUPS spooler onto the default queue set up by
+// scripts/cups-test-setup.sh, whose backend keeps each job's PDF as it was sent.
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
+#include "app/MessageBox.h"
+#include "app/PrintFontConversion.h"
+#include "print/PdfReadBack.h"
+#include "print/WaybillPrinter.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPrinterInfo>
+#include <QSet>
+#include <QTest>
+
+#include <cmath>
+
+using namespace dorvane;
+using namespace dorvane::test;
+
+namespace {
+
+QString OutputFolder()
+{
+    const QString folder = qEnvironmentVariable("DORVANE_TEST_OUT");
+    return folder.isEmpty() ? QStringLiteral("/var/spool/dorvane-test-out") : folder;
+}
+
+QSet<QString> Jobs()
+{
+    const QStringList names = QDir(OutputFolder()).entryList({QStringLiteral("job-*.pdf")}, QDir::Files);
+    return QSet<QString>(names.begin(), names.end());
+}
+
+// The job that appears in the output folder after `before`, waiting for the spooler.
+QString NewJob(const QSet<QString>& before)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 60000) {
+        const QSet<QString> now = Jobs() - before;
+        if (!now.isEmpty())
+            return QDir(OutputFolder()).filePath(*now.begin());
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+} // namespace
+
+class CupsPrintTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        RegisterFontSubstitutes();
+        setMessagesAnsweredByTest(true);
+        const bool required = qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1");
+        const QString why = QPrinterInfo::defaultPrinterName().isEmpty()
+                                ? QStringLiteral("no default printer: run scripts/cups-test-setup.sh as root")
+                                : (!QDir(OutputFolder()).exists() ? QStringLiteral("no test queue output folder %1").arg(OutputFolder())
+                                                                  : QString());
+        if (why.isEmpty())
+            return;
+        if (required)
+            QFAIL(qPrintable(why));
+        QSKIP(qPrintable(why));
+    }
+
+    void printsOnePageOnTheDefaultPrinterWhenTheNamedOneIsMissing()
+    {
+        TempFolder work;
+        const SettingsPaths paths(work.path());
+        QVERIFY(EnsureSetFolder(paths));
+        AppValues& app = App();
+        app.WorkFolder = work.path();
+        app.setPrintSettings(LoadOrCreateSetIni(paths.setIni)); // first start: names the Jolimark
+        QCOMPARE(app.PrinterName, std::string(kDefaultPrinterName));
+        const std::string setIni = ReadBytes(paths.setIni);
+        const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
+        app.BodyFont = fonts.body;
+        app.DestinationFont = fonts.destination;
+
+        app.Layout = TemplateLayout();
+        app.Layout.setNumber(0, 2, 2300);
+        app.Layout.setNumber(0, 3, 1270);
+        app.PaperWidth = 2300;
+        app.PaperLength = 1270;
+        const int rects[3][4] = {{100, 100, 900, 300}, {100, 400, 900, 500}, {1000, 400, 2000, 600}};
+        for (int field = 0; field < 3; ++field)
+            for (int c = 0; c < 4; ++c)
+                app.Layout.setNumber(field + 1, 6 + c, rects[field][c]);
+
+        std::array<QString, kFieldCount> texts;
+        texts[0] = QStringLiteral("Hangzhou");
+        texts[1] = QStringLiteral("Chen");
+        texts[2] = QStringLiteral("上海");
+
+        const QString defaultPrinter = QPrinterInfo::defaultPrinterName();
+        const QSet<QString> before = Jobs();
+        QVERIFY(PrintWaybill(nullptr, texts));
+        QVERIFY(takeShownMessages().isEmpty());
+        // The default printer's name replaces the missing one in memory, not in set.ini.
+        QCOMPARE(FromCodePage(app.PrinterName), defaultPrinter);
+        QCOMPARE(ReadBytes(paths.setIni), setIni);
+
+        const QString pdf = NewJob(before);
+        QVERIFY2(!pdf.isEmpty(), "no job arrived in the test queue's output folder");
+        const QSizeF size = PdfPageSize(pdf);
+        QVERIFY2(std::abs(size.width() - 2300 / 254.0 * 72) < 0.6, qPrintable(QString::number(size.width())));
+        QVERIFY2(std::abs(size.height() - 1310 / 254.0 * 72) < 0.6, qPrintable(QString::number(size.height())));
+        QCOMPARE(PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+        QFile title(pdf.chopped(4) + QStringLiteral(".title"));
+        QVERIFY(title.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(title.readAll()).trimmed(), QString::fromUtf8(kPrintDocumentName));
+        QStringList words;
+        for (const PdfWord& word : ReadWords(pdf))
+            words.append(word.text);
+        QCOMPARE(words, (QStringList{QStringLiteral("Hangzhou"), QStringLiteral("Chen"), QStringLiteral("上海")}));
+
+        // The next job of the run goes straight to the printer now named.
+        const QSet<QString> second = Jobs();
+        QVERIFY(PrintWaybill(nullptr, texts));
+        QCOMPARE(FromCodePage(app.PrinterName), defaultPrinter);
+        const QString again = NewJob(second);
+        QVERIFY(!again.isEmpty());
+        QCOMPARE(PdfPageSize(again), size);
+    }
+};
+
+QTEST_MAIN(CupsPrintTest)
+#include "CupsPrintTest.moc"
