@@ -1,0 +1,158 @@
+#include "about/AboutDlg.h"
+
+#include "about/LinkLabel.h"
+#include "controls/GradientButton.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace dorvane {
+
+namespace {
+
+const QString kProgressText = QStringLiteral("正在连接网络，检测新版本");
+
+QLineEdit* ContactEdit(const QString& name, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    edit->setFrame(false);
+    return edit;
+}
+
+} // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("关于 Halvik快递单打印软件"));
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    white.setColor(QPalette::Base, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    m_checkParams.updaterProgram = DefaultUpdaterProgram();
+
+    auto* layout = new QVBoxLayout(this);
+    auto* head = new QHBoxLayout;
+    auto* icon = new QLabel(this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
+    head->addWidget(icon, 0, Qt::AlignTop);
+    auto* names = new QVBoxLayout;
+    names->addWidget(new QLabel(QStringLiteral("Halvik快递单打印软件 2.2.2 版"), this));
+    names->addWidget(new QLabel(QStringLiteral("Halvik软件：为小店铺和个人卖家打造简单好用的工具"), this));
+    head->addLayout(names, 1);
+    layout->addLayout(head);
+
+    auto* contacts = new QGridLayout;
+    m_emailEdit = ContactEdit(QStringLiteral("emailEdit"), this);
+    m_qqEdit = ContactEdit(QStringLiteral("qqEdit"), this);
+    m_link = new CLinkLabel(QString(), this, QString::fromLatin1(kMakerSite));
+    m_link->setObjectName(QStringLiteral("siteLink"));
+    contacts->addWidget(new QLabel(QStringLiteral("E_Mail："), this), 0, 0);
+    contacts->addWidget(m_emailEdit, 0, 1);
+    contacts->addWidget(new QLabel(QStringLiteral("QQ："), this), 1, 0);
+    contacts->addWidget(m_qqEdit, 1, 1);
+    contacts->addWidget(new QLabel(QStringLiteral("网址："), this), 2, 0);
+    contacts->addWidget(m_link, 2, 1, Qt::AlignLeft);
+    layout->addLayout(contacts);
+
+    auto* buttons = new QHBoxLayout;
+    auto* custom = new CGradientButton(QStringLiteral("定制软件"), this);
+    custom->setObjectName(QStringLiteral("customSoftwareButton"));
+    auto* update = new CGradientButton(QStringLiteral("在线升级"), this);
+    update->setObjectName(QStringLiteral("onlineUpdateButton"));
+    auto* ok = new CGradientButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    buttons->addWidget(custom);
+    buttons->addWidget(update);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    layout->addLayout(buttons);
+
+    m_progressLabel = new QLabel(kProgressText + QStringLiteral(" · · ·"), this);
+    m_progressLabel->setObjectName(QStringLiteral("updateProgressLabel"));
+    m_progressLabel->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_progressLabel);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(custom, &QPushButton::clicked, this, &CAboutDlg::OnCustomSoftware);
+    connect(update, &QPushButton::clicked, this, &CAboutDlg::OnOnlineUpdate);
+    m_timer.setInterval(500);
+    connect(&m_timer, &QTimer::timeout, this, &CAboutDlg::OnTimer);
+    OnInitDialog();
+}
+
+void CAboutDlg::OnInitDialog()
+{
+    m_link->setTooltipText(QStringLiteral("欢迎光临Halvik软件!"));
+    m_link->setAddress(QString::fromLatin1(kMakerSite));
+    m_link->setUnderlineMode(1);
+    QPalette linkBackground = m_link->palette();
+    linkBackground.setColor(QPalette::Window, Qt::white);
+    m_link->setPalette(linkBackground);
+
+    m_qq = QString::fromLatin1(kMakerQQ);
+    m_email = QString::fromLatin1(kMakerEmail);
+    m_qqEdit->setText(m_qq);
+    m_emailEdit->setText(m_email);
+    m_qqEdit->setFocus();
+    m_qqEdit->selectAll();
+
+    m_progressLabel->hide();
+    UpdateFound = 0;
+    UpdateCheckEnded = 0;
+}
+
+void CAboutDlg::OnCustomSoftware()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kCustomSoftwarePage)));
+}
+
+void CAboutDlg::OnOnlineUpdate()
+{
+    m_progressLabel->show();
+    m_progressLabel->repaint();
+    m_ticks = 0;
+    m_timer.start();
+
+    UpdateCheckParams params = m_checkParams;
+    params.localFolder = QDir::currentPath();
+    // The worker outlives the box when it is closed during a check; it reports only through
+    // the flags and deletes itself when done.
+    QThread* worker = QThread::create([params] { CheckUpdateThread(params); });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start();
+}
+
+void CAboutDlg::OnTimer()
+{
+    ++m_ticks;
+    if (UpdateFound) {
+        m_timer.stop();
+        accept();
+        return;
+    }
+    if (UpdateCheckEnded) {
+        m_progressLabel->hide();
+        m_timer.stop();
+        update();
+        UpdateCheckEnded = 0;
+        return;
+    }
+    static const QString kDots[] = {QStringLiteral(" · · ·"), QStringLiteral(" ·"), QStringLiteral(" · ·")};
+    m_progressLabel->setText(kProgressText + kDots[m_ticks % 3]);
+    m_progressLabel->repaint();
+}
+
+} // namespace dorvane

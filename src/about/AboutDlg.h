@@ -1,0 +1,50 @@
+#pragma once
+// The About box: the program's name and version, the maker's contact details and web link,
+// the custom-software page, and the online update check.
+
+#include "about/UpdateCheck.h"
+
+#include <QDialog>
+#include <QTimer>
+
+class QLabel;
+class QLineEdit;
+
+namespace dorvane {
+
+class CLinkLabel;
+class CGradientButton;
+
+// The maker's details.
+inline constexpr const char* kMakerSite = "http://www.example.com/";
+inline constexpr const char* kCustomSoftwarePage = "http://www.example.com/custom-software.html";
+inline constexpr const char* kMakerEmail = "service@example.com";
+inline constexpr const char* kMakerQQ = "10000";
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+
+    // Where the update check fetches from and which updater it starts.
+    void setUpdateServer(const QUrl& server) { m_checkParams.server = server; }
+    void setUpdaterProgram(const QString& program) { m_checkParams.updaterProgram = program; }
+
+private:
+    void OnInitDialog();
+    void OnCustomSoftware();
+    void OnOnlineUpdate();
+    void OnTimer();
+
+    QString m_email;
+    QString m_qq;
+    QLineEdit* m_qqEdit = nullptr;
+    QLineEdit* m_emailEdit = nullptr;
+    CLinkLabel* m_link = nullptr;
+    QLabel* m_progressLabel = nullptr;
+    int m_ticks = 0;
+    QTimer m_timer;
+    UpdateCheckParams m_checkParams;
+};
+
+} // namespace dorvane

@@ -1,0 +1,27 @@
+#pragma once
+// The first-use help: four tips on the program's main features, and a check box that
+// switches the help off at the next start.
+
+#include <QDialog>
+
+class QCheckBox;
+
+namespace dorvane {
+
+class CGradientButton;
+
+class CHelpDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CHelpDlg(QWidget* parent = nullptr);
+
+private:
+    // Writes the check box's state into line 3 of mould.ini at every click.
+    void OnDontShowAgain();
+
+    int m_dontShowAgain = 0;
+    QCheckBox* m_check = nullptr;
+    CGradientButton* m_okButton = nullptr;
+};
+
+} // namespace dorvane

@@ -1,0 +1,77 @@
+#include "about/UpdateCheck.h"
+
+#include "app/MessageBox.h"
+#include "updater/UpdateProtocol.h"
+#include "updater/UrlDownload.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+namespace dorvane {
+
+std::atomic<int> UpdateFound{0};
+std::atomic<int> UpdateCheckEnded{0};
+
+namespace {
+
+// Message boxes belong to the user-interface thread; the worker does not wait for them, so
+// that nothing it does can block the dialog that owns it.
+void PostMessage(const QString& text, MessageIcon icon)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    QMetaObject::invokeMethod(
+        app, [text, icon] { showMessage(nullptr, text, QString::fromLatin1(kAppTitle), icon); },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+QString DefaultUpdaterProgram()
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QString::fromStdString(UpdaterProgramName());
+}
+
+UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params)
+{
+    const QString localPath = QDir(params.localFolder).filePath(QString::fromLatin1(kLocalVersionFile.data(), kLocalVersionFile.size()));
+    QUrl url = params.server;
+    url.setPath(url.path().chopped(url.path().endsWith(QLatin1Char('/')) ? 1 : 0)
+                + QString::fromLatin1(kVersionFilePath.data(), kVersionFilePath.size()));
+
+    QFile file(localPath);
+    if (!DownloadToFile(url, localPath) || !file.open(QIODevice::ReadOnly)) {
+        UpdateCheckEnded = 1;
+        PostMessage(QStringLiteral("网络连接不通"), MessageIcon::Warning);
+        return UpdateCheckOutcome::NoConnection;
+    }
+    const QByteArray firstLine = file.readLine();
+    file.close();
+
+    if (!IsNewerVersion(std::string_view(firstLine.constData(), static_cast<std::size_t>(firstLine.size())))) {
+        UpdateCheckEnded = 1;
+        PostMessage(QStringLiteral("此版本为最新版本"), MessageIcon::Information);
+        QFile::remove(localPath);
+        return UpdateCheckOutcome::Latest;
+    }
+
+    // The file stays: the updater reads the program's address from it.
+    UpdateFound = 1;
+    QThread::msleep(500);
+    QProcess::startDetached(params.updaterProgram, {});
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    return UpdateCheckOutcome::UpdateFound;
+}
+
+int CheckUpdateThread(const UpdateCheckParams& params)
+{
+    RunUpdateCheck(params);
+    return 0;
+}
+
+} // namespace dorvane

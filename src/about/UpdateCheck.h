@@ -1,0 +1,40 @@
+#pragma once
+// The About box's online update check: fetches the update server's version file into
+// version.txt in the current directory and, when it names a newer version, starts the
+// updater and ends the main program.
+
+#include <QString>
+#include <QUrl>
+
+#include <atomic>
+
+namespace dorvane {
+
+// Between the About box and its worker: the worker sets them, the box's timer reads them
+// and clears UpdateCheckEnded.
+extern std::atomic<int> UpdateFound;
+extern std::atomic<int> UpdateCheckEnded;
+
+// The maker's update server; tests point the check at a local one.
+inline constexpr const char* kUpdateServer = "http://update.example.com";
+
+struct UpdateCheckParams {
+    QUrl server = QUrl(QString::fromLatin1(kUpdateServer)); // base address of the version file
+    QString localFolder;     // where version.txt goes: the current directory
+    QString updaterProgram;  // started when a newer version is found
+};
+
+enum class UpdateCheckOutcome { NoConnection, Latest, UpdateFound };
+
+// The updater beside the running program.
+QString DefaultUpdaterProgram();
+
+// The whole check, run on the worker thread. Messages are handed to the user-interface
+// thread without waiting for them; a newer version starts the updater after 500 ms and
+// posts the main program's quit.
+UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params);
+
+// The worker-thread function: runs the check and returns 0.
+int CheckUpdateThread(const UpdateCheckParams& params);
+
+} // namespace dorvane

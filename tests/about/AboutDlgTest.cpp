@@ -1,0 +1,205 @@
+#include "about/AboutDlg.h"
+
+#include "about/LinkLabel.h"
+#include "about/UpdateCheck.h"
+#include "app/MessageBox.h"
+#include "support/TempFolder.h"
+#include "updater/LocalHttpServer.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace dorvane;
+using dorvane::test::LocalHttpServer;
+using dorvane::test::ReadBytes;
+using dorvane::test::TempFolder;
+using dorvane::test::WriteBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kVersionPath = QStringLiteral("/DRV_update/version.txt");
+
+QString ToQ(const fs::path& path)
+{
+    return QString::fromStdString(path.string());
+}
+
+// A stand-in updater program that leaves a mark when started.
+QString WriteUpdaterScript(const TempFolder& folder, const fs::path& marker)
+{
+    const auto script = folder / "Updorv";
+    WriteBytes(script, "#!/bin/sh\necho started > '" + marker.string() + "'\n");
+    fs::permissions(script, fs::perms::owner_all);
+    return ToQ(script);
+}
+
+} // namespace
+
+class AboutDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        setMessagesAnsweredByTest(true);
+        previousDir_ = QDir::currentPath();
+    }
+    void cleanup()
+    {
+        QDir::setCurrent(previousDir_);
+        // Let posted messages and quit requests of the check run before the next test.
+        QCoreApplication::processEvents();
+        takeShownMessages();
+    }
+
+    void contactsLinkAndHiddenProgress()
+    {
+        UpdateFound = 1;
+        UpdateCheckEnded = 1;
+        CAboutDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(UpdateFound.load(), 0);
+        QCOMPARE(UpdateCheckEnded.load(), 0);
+        auto* qq = dialog.findChild<QLineEdit*>("qqEdit");
+        auto* email = dialog.findChild<QLineEdit*>("emailEdit");
+        QVERIFY(qq && email);
+        QVERIFY(qq->isReadOnly() && email->isReadOnly());
+        QCOMPARE(qq->text(), QString::fromLatin1(kMakerQQ));
+        QCOMPARE(email->text(), QString::fromLatin1(kMakerEmail));
+        QTRY_VERIFY(qq->hasFocus());
+        QCOMPARE(qq->selectedText(), qq->text());
+        auto* link = dialog.findChild<CLinkLabel*>("siteLink");
+        QVERIFY(link);
+        QCOMPARE(link->toolTip(), QStringLiteral("欢迎光临Halvik软件!"));
+        QCOMPARE(link->address(), QString::fromLatin1(kMakerSite));
+        QVERIFY(link->font().underline());
+        QVERIFY(dialog.findChild<QLabel*>("updateProgressLabel")->isHidden());
+        QCOMPARE(dialog.palette().color(QPalette::Window), QColor(Qt::white));
+    }
+
+    void dotsCycleUntilTheCheckEnds()
+    {
+        TempFolder work;
+        QDir::setCurrent(ToQ(work.path()));
+        LocalHttpServer server;
+        server.serve(kVersionPath, "222\r\n", LocalHttpServer::Mode::Held);
+        CAboutDlg dialog;
+        dialog.setUpdateServer(server.base());
+        dialog.show();
+        auto* label = dialog.findChild<QLabel*>("updateProgressLabel");
+        QTest::mouseClick(dialog.findChild<QPushButton*>("onlineUpdateButton"), Qt::LeftButton);
+        QVERIFY(label->isVisible());
+        const QString base = QStringLiteral("正在连接网络，检测新版本");
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), base + QStringLiteral(" ·"), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), base + QStringLiteral(" · ·"), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), base + QStringLiteral(" · · ·"), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), base + QStringLiteral(" ·"), 1000);
+        QCOMPARE(server.heldCount(), 1);
+
+        server.release();
+        QTRY_VERIFY_WITH_TIMEOUT(label->isHidden(), 3000);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(UpdateCheckEnded.load(), 0); // cleared by the box
+        QList<ShownMessage> shown;
+        QTRY_VERIFY((shown += takeShownMessages(), !shown.isEmpty()));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("此版本为最新版本"));
+        QVERIFY(!fs::exists(work / "version.txt"));
+    }
+
+    void newerVersionStartsTheUpdaterAndClosesTheBox()
+    {
+        TempFolder work;
+        QDir::setCurrent(ToQ(work.path()));
+        LocalHttpServer server;
+        const QByteArray versionFile = "223\r\nhttp://update.example.com/DRV_update/Dorvane.ex_\r\n";
+        server.serve(kVersionPath, versionFile);
+        const auto marker = work / "updater-started";
+        CAboutDlg dialog;
+        dialog.setUpdateServer(server.base());
+        dialog.setUpdaterProgram(WriteUpdaterScript(work, marker));
+        dialog.show();
+        QTest::mouseClick(dialog.findChild<QPushButton*>("onlineUpdateButton"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 3000);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(marker), 5000);
+        QCOMPARE(QByteArray::fromStdString(ReadBytes(work / "version.txt")), versionFile);
+        QVERIFY(takeShownMessages().isEmpty());
+    }
+
+    void outcomesOfTheVersionLine_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("same") << QByteArray("222\r\nhttp://h/D.ex_\r\n") << int(UpdateCheckOutcome::Latest) << "此版本为最新版本";
+        QTest::newRow("newer") << QByteArray("223\r\nhttp://h/D.ex_\r\n") << int(UpdateCheckOutcome::UpdateFound) << "";
+        QTest::newRow("blanks, digits, letters") << QByteArray("  223abc\n") << int(UpdateCheckOutcome::UpdateFound) << "";
+        QTest::newRow("not a number") << QByteArray("abc\r\n") << int(UpdateCheckOutcome::Latest) << "此版本为最新版本";
+        QTest::newRow("older") << QByteArray("221") << int(UpdateCheckOutcome::Latest) << "此版本为最新版本";
+    }
+
+    void outcomesOfTheVersionLine()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, outcome);
+        QFETCH(QString, message);
+        TempFolder work;
+        LocalHttpServer server;
+        server.serve(kVersionPath, content);
+        UpdateFound = 0;
+        UpdateCheckEnded = 0;
+        UpdateCheckParams params;
+        params.server = server.base();
+        params.localFolder = ToQ(work.path());
+        params.updaterProgram = ToQ(work / "missing-updater"); // cannot start: nothing is reported
+        QCOMPARE(int(RunUpdateCheck(params)), outcome);
+        QCoreApplication::processEvents();
+        const auto shown = takeShownMessages();
+        const bool newer = outcome == int(UpdateCheckOutcome::UpdateFound);
+        QCOMPARE(UpdateFound.load(), newer ? 1 : 0);
+        QCOMPARE(UpdateCheckEnded.load(), newer ? 0 : 1);
+        if (newer) {
+            QVERIFY(shown.isEmpty());
+            QCOMPARE(QByteArray::fromStdString(ReadBytes(work / "version.txt")), content);
+        } else {
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].text, message);
+            QCOMPARE(shown[0].icon, MessageIcon::Information);
+            QVERIFY(!fs::exists(work / "version.txt"));
+        }
+        QCOMPARE(server.requests(), QStringList({kVersionPath}));
+    }
+
+    void noConnection()
+    {
+        TempFolder work;
+        UpdateCheckParams params;
+        params.localFolder = ToQ(work.path());
+        // Nobody listening, and a server without the file.
+        LocalHttpServer empty;
+        for (const QUrl& server : {LocalHttpServer::unreachableBase(), empty.base()}) {
+            UpdateCheckEnded = 0;
+            params.server = server;
+            QCOMPARE(RunUpdateCheck(params), UpdateCheckOutcome::NoConnection);
+            QCoreApplication::processEvents();
+            QCOMPARE(UpdateCheckEnded.load(), 1);
+            QCOMPARE(UpdateFound.load(), 0);
+            const auto shown = takeShownMessages();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].text, QStringLiteral("网络连接不通"));
+            QCOMPARE(shown[0].icon, MessageIcon::Warning);
+            QVERIFY(!fs::exists(work / "version.txt"));
+        }
+        QCOMPARE(empty.requests(), QStringList({kVersionPath}));
+    }
+
+private:
+    QString previousDir_;
+};
+
+QTEST_MAIN(AboutDlgTest)
+#include "AboutDlgTest.moc"
