@@ -129,6 +129,32 @@ private slots:
         QVERIFY(!again.isEmpty());
         QCOMPARE(PdfPageSize(again), size);
     }
+
+    void printsOnTheNamedPrinterWhenItExists()
+    {
+        const QString named = QStringLiteral("dorvane-pdf");
+        if (!QPrinterInfo::availablePrinterNames().contains(named)) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the cups-pdf test queue is not set up");
+            QSKIP("the cups-pdf test queue is not set up");
+        }
+        AppValues& app = App();
+        app.PrinterName = ToCodePage(named);
+        const auto jobsOf = [&](const QString& state) {
+            return RunTool(QStringLiteral("lpstat"), {QStringLiteral("-W"), state, QStringLiteral("-o"), named})
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                .size();
+        };
+        const int before = jobsOf(QStringLiteral("all"));
+        const QSet<QString> rawBefore = Jobs();
+        std::array<QString, kFieldCount> texts;
+        texts[0] = QStringLiteral("Hangzhou");
+        QVERIFY(PrintWaybill(nullptr, texts));
+        QCOMPARE(FromCodePage(app.PrinterName), named);
+        QTRY_VERIFY_WITH_TIMEOUT(jobsOf(QStringLiteral("all")) > before, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(jobsOf(QStringLiteral("not-completed")) == 0, 60000);
+        QCOMPARE(Jobs(), rawBefore); // nothing went to the default queue
+    }
 };
 
 QTEST_MAIN(CupsPrintTest)
