@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <numeric>
+#include <compare>
+#include <functional>
+#include <utility>
 
 namespace dorvane {
 
@@ -121,20 +123,81 @@ int CompareSortTexts(SortKind kind, std::string_view a, std::string_view b)
     return CompareSortKeys(kind, MakeSortKey(kind, a), MakeSortKey(kind, b));
 }
 
+namespace {
+// Stable sort of (key, position) pairs: keys travel with the sort, so a comparison touches
+// two neighbouring elements instead of looking rows up through the positions.
+template <typename Key, typename MakeKey, typename Less>
+std::vector<std::size_t> SortByKeys(const std::vector<std::string_view>& texts, bool ascending,
+                                    MakeKey makeKey, Less less)
+{
+    std::vector<std::pair<Key, std::size_t>> items;
+    items.reserve(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        items.emplace_back(makeKey(texts[i]), i);
+    if (ascending)
+        std::stable_sort(items.begin(), items.end(),
+                         [&](const auto& a, const auto& b) { return less(a.first, b.first); });
+    else
+        std::stable_sort(items.begin(), items.end(),
+                         [&](const auto& a, const auto& b) { return less(b.first, a.first); });
+    std::vector<std::size_t> order;
+    order.reserve(items.size());
+    for (const auto& item : items)
+        order.push_back(item.second);
+    return order;
+}
+
+// Text made only of ASCII and two-byte characters orders byte by byte exactly as character
+// by character; only four-byte characters and stray lead bytes need the slow walk.
+struct TextKey {
+    std::string_view text;
+    bool plain;
+};
+
+TextKey MakeTextKey(std::string_view text)
+{
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = CharLengthAt(text, pos);
+        if (length == 4 || (length == 1 && static_cast<unsigned char>(text[pos]) >= 0x80))
+            return {text, false};
+        pos += length;
+    }
+    return {text, true};
+}
+
+bool TextLess(const TextKey& a, const TextKey& b)
+{
+    if (a.plain && b.plain)
+        return a.text < b.text; // unsigned byte comparison
+    return CompareCodePageText(a.text, b.text) < 0;
+}
+
+struct DateKey {
+    int year, month, day;
+    auto operator<=>(const DateKey&) const = default;
+};
+} // namespace
+
 std::vector<std::size_t> SortedOrder(const std::vector<std::string_view>& texts, SortKind kind,
                                      bool ascending)
 {
-    std::vector<SortKey> keys;
-    keys.reserve(texts.size());
-    for (std::string_view text : texts)
-        keys.push_back(MakeSortKey(kind, text));
-    std::vector<std::size_t> order(texts.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int result = CompareSortKeys(kind, keys[a], keys[b]);
-        return ascending ? result < 0 : result > 0;
-    });
-    return order;
+    switch (kind) {
+    case SortKind::Integer:
+        return SortByKeys<int>(texts, ascending, [](std::string_view t) { return ToInt(t); }, std::less<int>());
+    case SortKind::Decimal:
+        return SortByKeys<double>(texts, ascending, ToDecimal, std::less<double>());
+    case SortKind::Date:
+        return SortByKeys<DateKey>(
+            texts, ascending,
+            [](std::string_view t) {
+                const SortKey key = MakeSortKey(SortKind::Date, t);
+                return DateKey{key.year, key.month, key.day};
+            },
+            std::less<DateKey>());
+    case SortKind::Text:
+        break;
+    }
+    return SortByKeys<TextKey>(texts, ascending, MakeTextKey, TextLess);
 }
 
 bool SortState::Click(int column)

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <clocale>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,39 @@ TEST(SortCompare, TextComparesCodePageBytes)
     EXPECT_EQ(Sorted({kLi, "z", kLi + "a", "10", "9", ""}, SortKind::Text, true),
               (std::vector<std::string>{"", "10", "9", "z", kLi, kLi + "a"}));
     EXPECT_EQ(CompareSortTexts(SortKind::Text, kWang, kWang), 0);
+    // A four-byte character sorts after every two-byte one (though its second byte is
+    // smaller), and a stray high byte counts as a single small character.
+    const std::string fourByte = "\x81\x30\x81\x30", twoByte = "\x81\x40", stray = "\xFF";
+    EXPECT_EQ(Sorted({fourByte, twoByte, stray, "a"}, SortKind::Text, true),
+              (std::vector<std::string>{"a", stray, twoByte, fourByte}));
+}
+
+TEST(SortCompare, SortedOrderAgreesWithThePairwiseComparison)
+{
+    // Random cells of digits, signs, dots, date markers, two- and four-byte characters and
+    // stray bytes: every sort must leave them in non-decreasing order of CompareSortTexts.
+    const std::vector<std::string> pieces = {"0", "1", "9", "-", ".", " ", "a", kYear, kMonth, kDay,
+                                             kZhang, kLi, "\x81\x40", "\x81\x30\x81\x30", "\xFF", "\x81"};
+    std::mt19937 random(7);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 400; ++i) {
+        std::string text;
+        for (int n = int(random() % 6); n > 0; --n)
+            text += pieces[random() % pieces.size()];
+        texts.push_back(text);
+    }
+    const std::vector<std::string_view> views(texts.begin(), texts.end());
+    for (SortKind kind : {SortKind::Integer, SortKind::Text, SortKind::Decimal, SortKind::Date}) {
+        for (bool ascending : {true, false}) {
+            const std::vector<std::size_t> order = SortedOrder(views, kind, ascending);
+            ASSERT_EQ(order.size(), texts.size());
+            for (std::size_t i = 1; i < order.size(); ++i) {
+                const int result = CompareSortTexts(kind, texts[order[i - 1]], texts[order[i]]);
+                ASSERT_TRUE(ascending ? result <= 0 : result >= 0)
+                    << int(kind) << " " << texts[order[i - 1]] << " / " << texts[order[i]];
+            }
+        }
+    }
 }
 
 TEST(SortCompare, IntegersFollowTheCLibraryConversion)
