@@ -183,6 +183,29 @@ private slots:
         QCOMPARE(FilesBeside(folder.path()), QStringList({QString::fromStdString(newName), "Version.txt"}));
     }
 
+    void aboutBoxNamesTheUpdater()
+    {
+        TempFolder folder;
+        WriteBytes(folder / "Version.txt", "223\r\n");
+        CUpdorvDlg dialog(folder.path());
+        dialog.show();
+        QString title;
+        QStringList texts;
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!about)
+                return;
+            title = about->windowTitle();
+            for (auto* label : about->findChildren<QLabel*>())
+                texts << label->text();
+            about->accept();
+        });
+        dialog.showAbout();
+        QCOMPARE(title, QStringLiteral("关于 Updorv"));
+        QVERIFY(texts.contains(QStringLiteral("Updorv 1.0 版")));
+        QTRY_VERIFY(dialog.findChild<QPushButton*>("okButton")->isEnabled());
+    }
+
     void refusesToRunWithoutVersionFile()
     {
         TempFolder folder;
