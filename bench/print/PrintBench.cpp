@@ -1,8 +1,8 @@
 // One waybill print job into a PDF file: printer set-up, rendering of all twenty fields and
 // writing the file.
 #include "app/PrintFontConversion.h"
-#include "print/WaybillPrinter.h"
 #include "print/WaybillPrintSetup.h"
+#include "print/WaybillPrinter.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>

@@ -21,12 +21,14 @@ int Trunc(double value)
 
 int Clamp(std::int64_t value)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 } // namespace
 
-PageMapping MapFormToPage(const PixelRect& page, int formWidth, int formHeight, const PrintAdjustments& adjust)
+PageMapping MapFormToPage(const PixelRect& page, int formWidth, int formHeight,
+                          const PrintAdjustments& adjust)
 {
     PageMapping mapping;
     if (formWidth <= 0 || formHeight <= 0)

@@ -38,7 +38,8 @@ struct PageMapping {
 };
 
 // page: the printable page in printer pixels; formWidth, formHeight: the form in 0.1 mm.
-PageMapping MapFormToPage(const PixelRect& page, int formWidth, int formHeight, const PrintAdjustments& adjust);
+PageMapping MapFormToPage(const PixelRect& page, int formWidth, int formHeight,
+                          const PrintAdjustments& adjust);
 
 // A print rectangle (0.1 mm from the form's top-left corner) in printer pixels.
 PixelRect MapFieldRect(const PageMapping& mapping, const PixelRect& printRect);

@@ -10,8 +10,8 @@ std::array<PixelRect, kFieldCount> PrintRectsOf(const TemplateLayout& layout)
     std::array<PixelRect, kFieldCount> rects{};
     for (int i = 0; i < kFieldCount; ++i) {
         const int row = i + 1;
-        rects[static_cast<std::size_t>(i)] = {layout.number(row, 6), layout.number(row, 7), layout.number(row, 8),
-                                              layout.number(row, 9)};
+        rects[static_cast<std::size_t>(i)] = {layout.number(row, 6), layout.number(row, 7),
+                                              layout.number(row, 8), layout.number(row, 9)};
     }
     return rects;
 }

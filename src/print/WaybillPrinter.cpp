@@ -76,7 +76,8 @@ void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillP
     PrepareCommon(printer, setup);
 }
 
-bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup, const std::array<QString, kFieldCount>& texts)
+bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
+                    const std::array<QString, kFieldCount>& texts)
 {
     QPainter painter;
     if (!painter.begin(&printer))

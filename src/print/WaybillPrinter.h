@@ -43,6 +43,7 @@ void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillP
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts);
 
 // One page into one painter's device: the job after the printer is prepared.
-bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup, const std::array<QString, kFieldCount>& texts);
+bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
+                    const std::array<QString, kFieldCount>& texts);
 
 } // namespace dorvane

@@ -10,7 +10,8 @@ namespace dorvane {
 
 std::array<QRect, kFieldCount> WaybillRenderer::fieldBoxes(const QRect& page) const
 {
-    const PixelRect pagePixels{page.left(), page.top(), page.left() + page.width(), page.top() + page.height()};
+    const PixelRect pagePixels{page.left(), page.top(), page.left() + page.width(),
+                               page.top() + page.height()};
     const PageMapping mapping = MapFormToPage(pagePixels, setup_.formWidth, setup_.formHeight, setup_.adjust);
     std::array<QRect, kFieldCount> boxes{};
     if (!mapping.valid)

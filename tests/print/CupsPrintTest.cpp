@@ -61,8 +61,9 @@ private slots:
         const bool required = qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1");
         const QString why = QPrinterInfo::defaultPrinterName().isEmpty()
                                 ? QStringLiteral("no default printer: run scripts/cups-test-setup.sh as root")
-                                : (!QDir(OutputFolder()).exists() ? QStringLiteral("no test queue output folder %1").arg(OutputFolder())
-                                                                  : QString());
+                                : (!QDir(OutputFolder()).exists()
+                                       ? QStringLiteral("no test queue output folder %1").arg(OutputFolder())
+                                       : QString());
         if (why.isEmpty())
             return;
         if (required)
@@ -111,7 +112,8 @@ private slots:
         QVERIFY2(!pdf.isEmpty(), "no job arrived in the test queue's output folder");
         const QSizeF size = PdfPageSize(pdf);
         QVERIFY2(std::abs(size.width() - 2300 / 254.0 * 72) < 0.6, qPrintable(QString::number(size.width())));
-        QVERIFY2(std::abs(size.height() - 1310 / 254.0 * 72) < 0.6, qPrintable(QString::number(size.height())));
+        QVERIFY2(std::abs(size.height() - 1310 / 254.0 * 72) < 0.6,
+                 qPrintable(QString::number(size.height())));
         QCOMPARE(PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
         QFile title(pdf.chopped(4) + QStringLiteral(".title"));
         QVERIFY(title.open(QIODevice::ReadOnly));
@@ -119,7 +121,8 @@ private slots:
         QStringList words;
         for (const PdfWord& word : ReadWords(pdf))
             words.append(word.text);
-        QCOMPARE(words, (QStringList{QStringLiteral("Hangzhou"), QStringLiteral("Chen"), QStringLiteral("上海")}));
+        QCOMPARE(words,
+                 (QStringList{QStringLiteral("Hangzhou"), QStringLiteral("Chen"), QStringLiteral("上海")}));
 
         // The next job of the run goes straight to the printer now named.
         const QSet<QString> second = Jobs();
@@ -141,7 +144,8 @@ private slots:
         AppValues& app = App();
         app.PrinterName = ToCodePage(named);
         const auto jobsOf = [&](const QString& state) {
-            return RunTool(QStringLiteral("lpstat"), {QStringLiteral("-W"), state, QStringLiteral("-o"), named})
+            return RunTool(QStringLiteral("lpstat"),
+                           {QStringLiteral("-W"), state, QStringLiteral("-o"), named})
                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
                 .size();
         };

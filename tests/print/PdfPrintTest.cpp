@@ -39,7 +39,8 @@ WaybillPrintSetup TestSetup()
         setup.printRects[static_cast<std::size_t>(i)] = {left, top, left + 535, top + 170};
     }
     setup.printRects[kSenderCompany] = {20, 294, 20 + 300, 294 + 170}; // narrow
-    setup.printRects[kSenderAddress] = {20 + 2 * 575, 294, 20 + 2 * 575 + 400, 294 + 115}; // 2 and a bit lines
+    setup.printRects[kSenderAddress] = {20 + 2 * 575, 294, 20 + 2 * 575 + 400,
+                                        294 + 115}; // 2 and a bit lines
     setup.bodyFont.faceName = "WenQuanYi Zen Hei";
     setup.bodyFont.height = -14;
     setup.destinationFont = setup.bodyFont;
@@ -49,8 +50,9 @@ WaybillPrintSetup TestSetup()
 }
 
 const QString kLongDigits = QStringLiteral("0123456789").repeated(12);
-const QString kLongAddress = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet kilo lima "
-                                            "mike november oscar papa quebec romeo sierra tango");
+const QString kLongAddress =
+    QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel india juliet kilo lima "
+                   "mike november oscar papa quebec romeo sierra tango");
 
 std::array<QString, kFieldCount> FilledTexts()
 {
@@ -79,7 +81,8 @@ struct PrintedPage {
     double dpi = 0;
 };
 
-PrintedPage PrintToPdf(const QString& path, const WaybillPrintSetup& setup, const std::array<QString, kFieldCount>& texts)
+PrintedPage PrintToPdf(const QString& path, const WaybillPrintSetup& setup,
+                       const std::array<QString, kFieldCount>& texts)
 {
     PrintedPage page;
     QPrinter printer(QPrinter::HighResolution);
@@ -90,7 +93,8 @@ PrintedPage PrintToPdf(const QString& path, const WaybillPrintSetup& setup, cons
     const auto boxes = WaybillRenderer(setup).fieldBoxes(QRect(0, 0, printer.width(), printer.height()));
     const double k = 72.0 / page.dpi;
     for (std::size_t i = 0; i < boxes.size(); ++i)
-        page.boxes[i] = QRectF(boxes[i].left() * k, boxes[i].top() * k, boxes[i].width() * k, boxes[i].height() * k);
+        page.boxes[i] =
+            QRectF(boxes[i].left() * k, boxes[i].top() * k, boxes[i].width() * k, boxes[i].height() * k);
     page.words = ReadWords(path);
     return page;
 }
@@ -136,7 +140,8 @@ private slots:
         QVERIFY(page.dpi > 0);
         const QSizeF size = PdfPageSize(pdf);
         QVERIFY2(std::abs(size.width() - 2300 / 254.0 * 72) < 0.6, qPrintable(QString::number(size.width())));
-        QVERIFY2(std::abs(size.height() - 1310 / 254.0 * 72) < 0.6, qPrintable(QString::number(size.height())));
+        QVERIFY2(std::abs(size.height() - 1310 / 254.0 * 72) < 0.6,
+                 qPrintable(QString::number(size.height())));
         QCOMPARE(PdfInfo(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
         QCOMPARE(PdfInfo(pdf, QStringLiteral("Title")), QString::fromUtf8(kPrintDocumentName));
     }
@@ -154,8 +159,10 @@ private slots:
             QVERIFY2(!texts[static_cast<std::size_t>(field)].isEmpty(), qPrintable(word.text));
             if (field == kSenderCompany)
                 continue; // cut at the box's edge, checked below
-            const QRectF box = page.boxes[static_cast<std::size_t>(field)].adjusted(-tolerance, -tolerance, tolerance, tolerance);
-            QVERIFY2(box.contains(word.box), qPrintable(QStringLiteral("%1 outside field %2").arg(word.text).arg(field)));
+            const QRectF box = page.boxes[static_cast<std::size_t>(field)].adjusted(-tolerance, -tolerance,
+                                                                                    tolerance, tolerance);
+            QVERIFY2(box.contains(word.box),
+                     qPrintable(QStringLiteral("%1 outside field %2").arg(word.text).arg(field)));
         }
         for (int field : {0, 1, 2, 3, 15, 16, 17, 18, 19})
             QCOMPARE(Joined(WordsOf(page, field)), texts[static_cast<std::size_t>(field)]);
@@ -180,19 +187,22 @@ private slots:
     void destinationAloneUsesTheDestinationFont()
     {
         QTemporaryDir dir;
-        const PrintedPage page = PrintToPdf(dir.filePath(QStringLiteral("waybill.pdf")), TestSetup(), FilledTexts());
+        const PrintedPage page =
+            PrintToPdf(dir.filePath(QStringLiteral("waybill.pdf")), TestSetup(), FilledTexts());
         const double destination = WordsOf(page, 0).value(0).box.height();
         QVERIFY(destination > 0);
         for (int field : {1, 2, 3, 15, 16, 17}) {
             const double body = WordsOf(page, field).value(0).box.height();
-            QVERIFY2(std::abs(destination / body - 2.0) < 0.1, qPrintable(QStringLiteral("field %1").arg(field)));
+            QVERIFY2(std::abs(destination / body - 2.0) < 0.1,
+                     qPrintable(QStringLiteral("field %1").arg(field)));
         }
     }
 
     void overlongSingleLineIsCutAtItsBox()
     {
         QTemporaryDir dir;
-        const PrintedPage page = PrintToPdf(dir.filePath(QStringLiteral("waybill.pdf")), TestSetup(), FilledTexts());
+        const PrintedPage page =
+            PrintToPdf(dir.filePath(QStringLiteral("waybill.pdf")), TestSetup(), FilledTexts());
         const auto words = WordsOf(page, kSenderCompany);
         QCOMPARE(words.size(), 1);
         const PdfWord cut = words.first();
@@ -211,13 +221,16 @@ private slots:
     {
         QTemporaryDir dir;
         const WaybillPrintSetup setup = TestSetup();
-        const PrintedPage page = PrintToPdf(dir.filePath(QStringLiteral("waybill.pdf")), setup, FilledTexts());
+        const PrintedPage page =
+            PrintToPdf(dir.filePath(QStringLiteral("waybill.pdf")), setup, FilledTexts());
         const auto words = WordsOf(page, kSenderAddress);
         QVERIFY(!words.isEmpty());
 
         // The box holds two whole lines and part of a third (the test's own premise).
         QPrinter printer(QPrinter::HighResolution);
-        QFont font = ToQFont(setup.bodyFont, WaybillRenderer(setup).deviceFontHeight(setup.bodyFont, static_cast<int>(page.dpi)));
+        QFont font =
+            ToQFont(setup.bodyFont,
+                    WaybillRenderer(setup).deviceFontHeight(setup.bodyFont, static_cast<int>(page.dpi)));
         const double lineHeight = QFontMetricsF(font, &printer).height() * 72 / page.dpi;
         const double lines = page.boxes[kSenderAddress].height() / lineHeight;
         QVERIFY2(lines > 2.2 && lines < 2.8, qPrintable(QString::number(lines)));
@@ -246,16 +259,19 @@ private slots:
         PrintToPdf(first, TestSetup(), FilledTexts());
         PrintToPdf(second, TestSetup(), FilledTexts());
         bool ok1 = false, ok2 = false;
-        const QString text1 = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), first, QStringLiteral("-")}, &ok1);
-        const QString text2 = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), second, QStringLiteral("-")}, &ok2);
+        const QString text1 =
+            RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), first, QStringLiteral("-")}, &ok1);
+        const QString text2 = RunTool(QStringLiteral("pdftotext"),
+                                      {QStringLiteral("-bbox"), second, QStringLiteral("-")}, &ok2);
         QVERIFY(ok1 && ok2);
         QVERIFY(text1.contains(QStringLiteral("Shenzhen")));
         QCOMPARE(text1, text2);
         // The rendered pages, pixel for pixel.
         for (const QString& pdf : {first, second}) {
             bool ok = false;
-            RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"),
-                                                 QStringLiteral("-singlefile"), pdf, pdf},
+            RunTool(QStringLiteral("pdftoppm"),
+                    {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"),
+                     QStringLiteral("-singlefile"), pdf, pdf},
                     &ok);
             QVERIFY(ok);
         }
@@ -312,7 +328,8 @@ private slots:
         TextBoxDrawer::draw(painter, QRect(0, 0, 100, 40), QString(), kLeftSingleLine);
         TextBoxDrawer::draw(painter, QRect(0, 0, 100, 40), QStringLiteral("&"), kCentredWrapped);
         TextBoxDrawer::draw(painter, QRect(10, 10, 0, 20), QStringLiteral("text"), kLeftSingleLine);
-        TextBoxDrawer::draw(painter, QRect(0, 0, 100, 3), QStringLiteral("text"), kLeftWrapped); // no whole line fits
+        TextBoxDrawer::draw(painter, QRect(0, 0, 100, 3), QStringLiteral("text"),
+                            kLeftWrapped); // no whole line fits
         painter.end();
         QCOMPARE(image, blank);
     }

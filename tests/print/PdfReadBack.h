@@ -37,9 +37,10 @@ inline QString Unescape(QString text)
 // The words of page 1 with their boxes (pdftotext -bbox).
 inline QList<PdfWord> ReadWords(const QString& pdf, bool* ok = nullptr)
 {
-    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}, ok);
-    static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">(.*?)</word>"));
+    const QString html =
+        RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}, ok);
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">(.*?)</word>"));
     QList<PdfWord> words;
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const auto m = it.next();

@@ -1,5 +1,5 @@
-#include "app/AppValues.h"
 #include "print/WaybillGeometry.h"
+#include "app/AppValues.h"
 #include "print/WaybillPrintSetup.h"
 #include "template/TemplateLayout.h"
 
@@ -102,7 +102,7 @@ TEST(WaybillPrintSetup, TakesTheComputedPrintRectanglesInCatalogueOrder)
     for (int row = 1; row <= 20; ++row)
         for (int column = 6; column <= 9; ++column)
             app.Layout.setNumber(row, column, row * 100 + column);
-    app.Layout.setCell(5, 7, "12x"); // read as the C library reads it
+    app.Layout.setCell(5, 7, "12x");  // read as the C library reads it
     app.Layout.setCell(21, 6, "999"); // a spare row is not a field
     app.PaperWidth = 2300;
     app.PaperLength = 1270;
