@@ -1,24 +1,38 @@
 #include "waybill/WaybillDlg.h"
 
+#include "about/AboutDlg.h"
+#include "about/HelpDlg.h"
+#include "app/AddressBook.h"
 #include "app/AppValues.h"
+#include "app/CodePageChars.h"
 #include "app/CodePageText.h"
+#include "app/MessageBox.h"
 #include "app/SettingsFiles.h"
 #include "app/TextFile.h"
+#include "controls/GradientButton.h"
 #include "template/CurrentTemplate.h"
 #include "template/TemplateList.h"
 #include "template/TemplateStore.h"
 #include "print/WaybillPrinter.h"
+#include "waybill/ClipboardAddress.h"
+#include "waybill/AddressRecord.h"
+#include "waybill/CompletionCombo.h"
 #include "waybill/PictureFrame.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDate>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace dorvane {
 
@@ -48,6 +62,22 @@ constexpr std::array<int, 9> kSenderDetailFields = {1, 2, 4, 10, 8, 6, 11, 14, 1
 
 constexpr int kGoodsField = 14;
 constexpr int kPieceCountField = 15;
+
+// The texts of a stored list in the order the combos show them.
+QStringList SortedEntries(const std::vector<StoredText>& rows)
+{
+    std::vector<const std::string*> order;
+    order.reserve(rows.size());
+    for (const StoredText& row : rows)
+        order.push_back(&row.text);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const std::string* a, const std::string* b) { return CompareCodePageText(*a, *b) < 0; });
+    QStringList entries;
+    entries.reserve(static_cast<qsizetype>(order.size()));
+    for (const std::string* text : order)
+        entries.append(FromCodePage(*text));
+    return entries;
+}
 
 QLabel* BlueLabel(const QString& text, QWidget* parent)
 {
@@ -83,7 +113,13 @@ CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
     QTimer::singleShot(500, this, &CWaybillDlg::onHelpTimer);
 }
 
-CWaybillDlg::~CWaybillDlg() = default;
+CWaybillDlg::~CWaybillDlg()
+{
+    // Hiding the window moves the focus out of a picker, and a picker whose text names an
+    // entry then reports a pick; by then this object's members are gone.
+    senderPicker_->disconnect(this);
+    recipientPicker_->disconnect(this);
+}
 
 void CWaybillDlg::createControls()
 {
@@ -99,9 +135,7 @@ void CWaybillDlg::createControls()
             edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             control = edit;
         } else if (field.controlId == 1013) {
-            goodsCombo_ = new QComboBox(this);
-            goodsCombo_->setEditable(true);
-            goodsCombo_->setInsertPolicy(QComboBox::NoInsert);
+            goodsCombo_ = new CCompletionCombo(this);
             control = goodsCombo_;
         } else {
             control = new QLineEdit(this);
@@ -111,17 +145,13 @@ void CWaybillDlg::createControls()
     }
 
     BlueLabel(QStringLiteral("常用寄件地址："), this)->setGeometry(FromDialogUnits(5, 356, 57, 12));
-    senderPicker_ = new QComboBox(this);
+    senderPicker_ = new CCompletionCombo(this);
     senderPicker_->setObjectName(QStringLiteral("senderPicker"));
-    senderPicker_->setEditable(true);
-    senderPicker_->setInsertPolicy(QComboBox::NoInsert);
     senderPicker_->setGeometry(FromDialogUnits(66, 356, 213, 14));
 
     BlueLabel(QStringLiteral("常用收件地址："), this)->setGeometry(FromDialogUnits(304, 356, 57, 12));
-    recipientPicker_ = new QComboBox(this);
+    recipientPicker_ = new CCompletionCombo(this);
     recipientPicker_->setObjectName(QStringLiteral("recipientPicker"));
-    recipientPicker_->setEditable(true);
-    recipientPicker_->setInsertPolicy(QComboBox::NoInsert);
     recipientPicker_->setGeometry(FromDialogUnits(365, 356, 213, 14));
 
     auto* group = new QGroupBox(QStringLiteral("操作区"), this);
@@ -146,7 +176,7 @@ void CWaybillDlg::createControls()
         {"printButton", QStringLiteral("打印(&P)"), FromDialogUnits(509, 394, 67, 20)},
     };
     for (const ButtonSpec& spec : buttons) {
-        auto* button = new QPushButton(spec.caption, this);
+        auto* button = new CGradientButton(spec.caption, this);
         button->setObjectName(QString::fromLatin1(spec.objectName));
         button->setGeometry(spec.place);
         button->setAutoDefault(false);
@@ -163,6 +193,10 @@ void CWaybillDlg::createControls()
     connect(findChild<QPushButton*>(QStringLiteral("previewButton")), &QPushButton::clicked, this,
             &CWaybillDlg::OpenPreview);
     connect(templateCombo_, &QComboBox::activated, this, &CWaybillDlg::ChangeTemplate);
+    connect(senderPicker_, &QComboBox::activated, this, &CWaybillDlg::OnSenderPicked);
+    connect(senderPicker_, &CCompletionCombo::textEditedByUser, this, &CWaybillDlg::OnSenderTyped);
+    connect(recipientPicker_, &QComboBox::activated, this, &CWaybillDlg::OnRecipientPicked);
+    connect(recipientPicker_, &CCompletionCombo::textEditedByUser, this, &CWaybillDlg::OnRecipientTyped);
 
     // The field controls lie over the picture.
     for (QWidget* control : fieldControls_)
@@ -181,6 +215,9 @@ QString CWaybillDlg::controlText(int index) const
 
 void CWaybillDlg::setControlText(int index, const QString& text)
 {
+    // An unchanged text is left alone, so that a push keeps the caret and selection.
+    if (controlText(index) == text)
+        return;
     QWidget* control = fieldControl(index);
     if (auto* edit = qobject_cast<QLineEdit*>(control))
         edit->setText(text);
@@ -204,8 +241,10 @@ void CWaybillDlg::push()
     for (int i = 0; i < kFieldCount; ++i)
         setControlText(i, FieldText[static_cast<std::size_t>(i)]);
     templateCombo_->setCurrentIndex(SelectedTemplate);
-    senderPicker_->setEditText(SenderPickerText);
-    recipientPicker_->setEditText(RecipientPickerText);
+    if (senderPicker_->currentText() != SenderPickerText)
+        senderPicker_->setEditText(SenderPickerText);
+    if (recipientPicker_->currentText() != RecipientPickerText)
+        recipientPicker_->setEditText(RecipientPickerText);
 }
 
 void CWaybillDlg::FillTemplateList()
@@ -310,6 +349,35 @@ void CWaybillDlg::onHelpTimer()
         ShowFirstUseHelp();
 }
 
+// Other programs' copies arrive through the platform clipboard's change notice, also while a
+// modal dialog of ours is open. Joining takes over what the clipboard already holds.
+void CWaybillDlg::JoinClipboardViewer()
+{
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CWaybillDlg::OnClipboardChanged);
+    OnClipboardChanged();
+}
+
+void CWaybillDlg::OnClipboardChanged()
+{
+    const auto fields = ParseClipboardAddress(ToCodePage(QGuiApplication::clipboard()->text()));
+    if (!fields)
+        return;
+    const std::pair<const std::optional<std::string>*, int> recipientFields[] = {
+        {&fields->name, 3},     {&fields->mobile, 12},  {&fields->telephone, 9},
+        {&fields->address, 7},  {&fields->postcode, 13}, {&fields->destination, 0},
+    };
+    for (const auto& [value, index] : recipientFields) {
+        if (!*value)
+            continue;
+        FieldText[static_cast<std::size_t>(index)] = FromCodePage(**value);
+        setControlText(index, FieldText[static_cast<std::size_t>(index)]);
+    }
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void CWaybillDlg::PrintCurrentWaybill()
 {
     pull();
@@ -319,15 +387,95 @@ void CWaybillDlg::PrintCurrentWaybill()
 // The dialogs and lists below come with their own subsystems; each is reached through the
 // one call named here.
 
-void CWaybillDlg::FillGoodsList() {}
+void CWaybillDlg::FillGoodsList()
+{
+    goodsCombo_->removeAllEntries();
+    QThread::msleep(150); // only at start-up and after the settings dialog
+    const auto goods = AddressBook(AddressBookPath(App().WorkFolder)).List(AddressTable::ProductName);
+    if (!goods) {
+        showMessage(this, FromCodePage(UserMessage(goods.error())), QString::fromUtf8(kAppTitle));
+        return;
+    }
+    goodsCombo_->addEntries(SortedEntries(goods.value()));
+}
 
-void CWaybillDlg::FillAddressPickers() {}
+void CWaybillDlg::FillAddressPickers()
+{
+    senderPicker_->removeAllEntries();
+    QThread::msleep(150);
+    const AddressBook book(AddressBookPath(App().WorkFolder));
+    const auto senders = book.List(AddressTable::SendAddress);
+    if (!senders) {
+        // The recipients' list keeps its entries.
+        showMessage(this, FromCodePage(UserMessage(senders.error())), QString::fromUtf8(kAppTitle));
+        return;
+    }
+    senderPicker_->addEntries(SortedEntries(senders.value()));
+    recipientPicker_->removeAllEntries();
+    const auto recipients = book.List(AddressTable::ReceiptAddress);
+    if (!recipients) {
+        showMessage(this, FromCodePage(UserMessage(recipients.error())), QString::fromUtf8(kAppTitle));
+        return;
+    }
+    recipientPicker_->addEntries(SortedEntries(recipients.value()));
+}
 
-void CWaybillDlg::JoinClipboardViewer() {}
+void CWaybillDlg::ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts)
+{
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        FieldText[static_cast<std::size_t>(fields[i])] = FromCodePage(parts[i]);
+}
 
-void CWaybillDlg::ShowFirstUseHelp() {}
+void CWaybillDlg::OnSenderPicked(int index)
+{
+    pull();
+    SenderPickerText = senderPicker_->itemText(index);
+    ApplyAddress(kSenderPickerFields, PickedAddressParts(ToCodePage(SenderPickerText)));
+    push();
+    SaveSenderDetails(); // the chosen sender is the one loaded at the next start
+}
 
-void CWaybillDlg::ShowAboutBox() {}
+void CWaybillDlg::OnSenderTyped()
+{
+    pull();
+    const auto parts = TypedInFullAddress(ToCodePage(SenderPickerText));
+    if (!parts)
+        return;
+    ApplyAddress(kSenderPickerFields, *parts);
+    push();
+    SaveSenderDetails();
+}
+
+void CWaybillDlg::OnRecipientPicked(int index)
+{
+    pull();
+    RecipientPickerText = recipientPicker_->itemText(index);
+    ApplyAddress(kRecipientPickerFields, PickedAddressParts(ToCodePage(RecipientPickerText)));
+    push();
+}
+
+void CWaybillDlg::OnRecipientTyped()
+{
+    pull();
+    const auto parts = TypedInFullAddress(ToCodePage(RecipientPickerText));
+    if (!parts)
+        return;
+    ApplyAddress(kRecipientPickerFields, *parts);
+    push();
+}
+
+
+void CWaybillDlg::ShowFirstUseHelp()
+{
+    CHelpDlg help(this);
+    help.exec();
+}
+
+void CWaybillDlg::ShowAboutBox()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
 
 void CWaybillDlg::OpenPreview() {}
 

@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <array>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -16,6 +17,7 @@ class QPlainTextEdit;
 
 namespace dorvane {
 
+class CCompletionCombo;
 class PictureFrame;
 
 class CWaybillDlg : public QDialog {
@@ -65,13 +67,19 @@ private:
     void OpenPreview();
     void OpenSettings();
     void JoinClipboardViewer();
+    void OnSenderPicked(int index);
+    void OnSenderTyped();
+    void OnRecipientPicked(int index);
+    void OnRecipientTyped();
+    void ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts);
+    void OnClipboardChanged();
 
     PictureFrame* pictureFrame_ = nullptr;
     std::array<QWidget*, kFieldCount> fieldControls_{};
     QComboBox* templateCombo_ = nullptr;
-    QComboBox* senderPicker_ = nullptr;
-    QComboBox* recipientPicker_ = nullptr;
-    QComboBox* goodsCombo_ = nullptr;
+    CCompletionCombo* senderPicker_ = nullptr;
+    CCompletionCombo* recipientPicker_ = nullptr;
+    CCompletionCombo* goodsCombo_ = nullptr;
 };
 
 } // namespace dorvane

@@ -36,6 +36,18 @@ public:
 
     QString path(const QString& relative) const { return dir_.filePath(relative); }
 
+    // Puts the shipped empty address book into dataM/ and returns its path.
+    std::filesystem::path installEmptyAddressBook() const
+    {
+        const QString source = qEnvironmentVariable("DORVANE_RUN_DIR") + QStringLiteral("/../data/Dorvane.dorv");
+        const QString target = path(QStringLiteral("dataM/Dorvane.dorv"));
+        QFile::remove(target);
+        if (!QFile::copy(source, target))
+            return {};
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return std::filesystem::path(target.toStdString());
+    }
+
     void write(const QString& relative, const std::string& bytes) const
     {
         std::ofstream file(path(relative).toStdString(), std::ios::binary | std::ios::trunc);
