@@ -9,7 +9,8 @@ namespace dorvane {
 
 namespace {
 
-QList<QTextLayout::FormatRange> UnderlineRanges(const QList<int>& positions, int from, int to)
+QList<QTextLayout::FormatRange> UnderlineRanges(const QString& text, const QList<int>& positions, int from,
+                                                int to)
 {
     QList<QTextLayout::FormatRange> ranges;
     for (int position : positions) {
@@ -17,7 +18,7 @@ QList<QTextLayout::FormatRange> UnderlineRanges(const QList<int>& positions, int
             continue;
         QTextLayout::FormatRange range;
         range.start = position - from;
-        range.length = 1;
+        range.length = text[position].isHighSurrogate() ? 2 : 1;
         range.format.setFontUnderline(true);
         ranges.append(range);
     }
@@ -68,7 +69,7 @@ void DrawSingleLine(QPainter& painter, const QRectF& box, MnemonicText m, bool c
 
     QTextLayout visible(m.text.mid(first, end - first), painter.font(), painter.device());
     visible.setTextOption(option);
-    visible.setFormats(UnderlineRanges(m.underlined, first, end));
+    visible.setFormats(UnderlineRanges(m.text, m.underlined, first, end));
     visible.beginLayout();
     QTextLine visibleLine = visible.createLine();
     visibleLine.setLineWidth(box.width());
@@ -84,7 +85,7 @@ void DrawWrapped(QPainter& painter, const QRectF& box, MnemonicText m, bool cent
     QTextOption option(centred ? Qt::AlignHCenter : Qt::AlignLeft);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
-    layout.setFormats(UnderlineRanges(m.underlined, 0, m.text.size()));
+    layout.setFormats(UnderlineRanges(m.text, m.underlined, 0, m.text.size()));
     layout.beginLayout();
     qreal y = 0;
     for (;;) {
@@ -121,6 +122,9 @@ MnemonicText StripMnemonics(const QString& text)
         if (text[i] != QLatin1Char('&'))
             result.underlined.append(static_cast<int>(result.text.size()));
         result.text.append(text[i]);
+        // A character outside the basic plane is underlined whole.
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            result.text.append(text[++i]);
     }
     return result;
 }

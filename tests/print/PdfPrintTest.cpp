@@ -288,6 +288,10 @@ private slots:
         QCOMPARE(plain.text, QStringLiteral("R&D Works"));
         QCOMPARE(plain.underlined, QList<int>{4});
         QCOMPARE(StripMnemonics(QStringLiteral("&&&a")).underlined, QList<int>{1});
+        const MnemonicText wide =
+            StripMnemonics(QStringLiteral("&\U00020BB7x&y")); // a character in two UTF-16 units
+        QCOMPARE(wide.text, QStringLiteral("\U00020BB7xy"));
+        QCOMPARE(wide.underlined, (QList<int>{0, 3}));
 
         // Drawn: "&W" underlines the W; "&&W" draws "&W" without an underline.
         const auto render = [](const QString& text) {
