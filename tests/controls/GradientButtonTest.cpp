@@ -1,7 +1,5 @@
 #include "controls/GradientButton.h"
 
-#include <QApplication>
-#include <QEnterEvent>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -30,16 +28,6 @@ bool PenOrInverted(const QColor& pixel, const QColor& pen)
     return pixel == pen || pixel == QColor(255 - pen.red(), 255 - pen.green(), 255 - pen.blue());
 }
 
-void Hover(QWidget* widget, bool inside)
-{
-    if (inside) {
-        QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), widget->mapToGlobal(QPointF(10, 10)));
-        QApplication::sendEvent(widget, &enter);
-    } else {
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(widget, &leave);
-    }
-}
 } // namespace
 
 class GradientButtonTest : public QObject {
@@ -51,6 +39,10 @@ private:
     CGradientButton* other_ = nullptr;
 
     QImage Grab() { return button_->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // Real mouse moves: the platform turns them into enter and leave events.
+    void MoveOnto(QWidget* widget) { QTest::mouseMove(widget, QPoint(60, 20)); }
+    void MoveAway() { QTest::mouseMove(window_, QPoint(5, 80)); }
 
 private slots:
     void init()
@@ -69,9 +61,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window_));
         other_->setFocus();
         QTRY_VERIFY(other_->hasFocus());
+        QVERIFY(!button_->IsHot());
     }
 
-    void cleanup() { delete window_; }
+    void cleanup()
+    {
+        MoveAway(); // so the next test's button does not appear under the pointer
+        delete window_;
+    }
 
     void normalButtonHasBorderAndGradient()
     {
@@ -99,8 +96,8 @@ private slots:
 
     void hoverShowsHotEdgesUntilTheMouseLeaves()
     {
-        Hover(button_, true);
-        QVERIFY(button_->IsHot());
+        MoveOnto(button_);
+        QTRY_VERIFY(button_->IsHot());
         QImage image = Grab();
         QCOMPARE(At(image, 2, 20), QColor(250, 196, 88));            // left
         QCOMPARE(At(image, kWidth - 3, 20), QColor(251, 202, 106));  // right
@@ -111,8 +108,8 @@ private slots:
         QCOMPARE(At(image, 10, 3), QColor(255, 255, 254));
         QCOMPARE(At(image, 0, 20), kBorder);
 
-        Hover(button_, false);
-        QVERIFY(!button_->IsHot());
+        MoveAway();
+        QTRY_VERIFY(!button_->IsHot());
         image = Grab();
         QCOMPARE(At(image, 2, 20), QColor(240, 240, 249));
         QCOMPARE(At(image, 10, 20), QColor(240, 240, 249));
@@ -137,7 +134,8 @@ private slots:
         QVERIFY2(plain > 0 && dotted > 0, qPrintable(QString("%1 %2").arg(plain).arg(dotted)));
 
         // Focused and hot: the hot edges win and there is no focus frame.
-        Hover(button_, true);
+        MoveOnto(button_);
+        QTRY_VERIFY(button_->IsHot());
         image = Grab();
         QCOMPARE(At(image, 60, 2), QColor(252, 210, 121));
         int hotLeft = 0;
