@@ -4,6 +4,7 @@
 #include "controls/SortListModel.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <string_view>
 
@@ -82,6 +83,31 @@ void CSortListCtrl::SortByColumn(int column)
     for (int row = 0; row < rows; ++row)
         cells.emplace_back(model_->Bytes(row, column));
     model_->Reorder(SortedOrder(cells, kind, ascending));
+}
+
+void CSortListCtrl::SetGridLines(bool on)
+{
+    gridLines_ = on;
+    viewport()->update();
+}
+
+void CSortListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QTreeView::drawRow(painter, option, index);
+    if (!gridLines_)
+        return;
+    const int hint = style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this);
+    painter->save();
+    painter->setPen(QColor::fromRgba(static_cast<QRgb>(hint)));
+    const QRect row = option.rect;
+    painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());
+    for (int column = 0; column < header_->count(); ++column) {
+        if (isColumnHidden(column))
+            continue;
+        const int x = columnViewportPosition(column) + columnWidth(column) - 1;
+        painter->drawLine(x, row.top(), x, row.bottom());
+    }
+    painter->restore();
 }
 
 void CSortListCtrl::scrollContentsBy(int dx, int dy)

@@ -9,6 +9,7 @@
 //     list->AddColumn("序", 23);
 //     list->AddColumn("id", 0);          // width 0: hidden
 //     list->AddColumn("地址", 400);
+//     list->SetGridLines(true);
 //     list->SetRows(rows);               // one QStringList of cell texts per row
 //     connect(list, &CSortListCtrl::rowDoubleClicked, ...);
 //     int row = list->SelectedRow();     // -1 when none
@@ -56,6 +57,9 @@ public:
     int SortColumn() const { return sortState_.Column(); }
     bool SortAscending() const { return sortState_.Ascending(); }
 
+    // Thin lines between rows and columns, as in a spreadsheet; off at construction.
+    void SetGridLines(bool on);
+
     CSortHeaderCtrl* Header() const { return header_; }
 
 signals:
@@ -63,6 +67,7 @@ signals:
     void rowDoubleClicked(int row);
 
 protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
@@ -70,6 +75,7 @@ private:
     SortListModel* model_;
     CSortHeaderCtrl* header_;
     SortState sortState_;
+    bool gridLines_ = false;
 };
 
 } // namespace dorvane

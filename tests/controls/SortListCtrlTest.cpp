@@ -176,6 +176,25 @@ private slots:
         QCOMPARE(Px(image, r - 2 * off, off), Rgb(header->palette().color(QPalette::Button)));
     }
 
+    void gridLinesSeparateRowsAndColumns()
+    {
+        // A blank spot at the right end of row 2's date cell, away from text and focus frame.
+        const QRect cell = list_->visualRect(list_->model()->index(2, 3));
+        const int x = list_->columnViewportPosition(3) + list_->columnWidth(3) - 10;
+        const int columnEdge = list_->columnViewportPosition(3) + list_->columnWidth(3) - 1;
+        QImage image = list_->viewport()->grab().toImage();
+        const QRgb plain = Px(image, x, cell.center().y());
+        QCOMPARE(Px(image, x, cell.bottom()), plain);
+        QCOMPARE(Px(image, columnEdge, cell.center().y()), plain);
+
+        list_->SetGridLines(true);
+        image = list_->viewport()->grab().toImage();
+        const QRgb grid = Px(image, x, cell.bottom());
+        QVERIFY(grid != plain);
+        QCOMPARE(Px(image, columnEdge, cell.center().y()), grid);
+        QCOMPARE(Px(image, x, cell.center().y()), plain);
+    }
+
     void doubleClickReportsTheRow()
     {
         QSignalSpy spy(list_, &CSortListCtrl::rowDoubleClicked);
