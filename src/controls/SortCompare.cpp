@@ -7,9 +7,9 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <string>
 #include <compare>
 #include <functional>
+#include <string>
 #include <utility>
 
 namespace dorvane {
@@ -42,7 +42,7 @@ double ToDecimal(std::string_view text)
     return std::isnan(value) ? 0 : value;
 }
 
-template <typename T> int Order(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <typename T> int Order(const T& a, const T& b) { return a < b ? -1 : (b < a ? 1 : 0); }
 
 // The number in front of marker, starting at pos; moves pos past the marker. A missing
 // marker gives 0 and leaves pos where it was.
@@ -54,6 +54,22 @@ int PartBefore(std::string_view text, std::string_view marker, std::size_t& pos)
     const int value = ToInt(text.substr(pos, at - pos));
     pos = at + marker.size();
     return value;
+}
+
+struct DateKey {
+    int year, month, day;
+    auto operator<=>(const DateKey&) const = default;
+};
+
+// The numbers before 年, 月 and 日, each searched after the previous marker.
+DateKey ToDate(std::string_view text)
+{
+    std::size_t pos = 0;
+    DateKey date{};
+    date.year = PartBefore(text, kYear, pos);
+    date.month = PartBefore(text, kMonth, pos);
+    date.day = PartBefore(text, kDay, pos);
+    return date;
 }
 } // namespace
 
@@ -73,54 +89,6 @@ SortKind ChooseSortKind(int column, std::string_view secondRowText)
         if (c < '0' || c > '9')
             return SortKind::Text;
     return SortKind::Integer;
-}
-
-SortKey MakeSortKey(SortKind kind, std::string_view text)
-{
-    SortKey key;
-    switch (kind) {
-    case SortKind::Integer:
-        key.whole = ToInt(text);
-        break;
-    case SortKind::Decimal:
-        key.decimal = ToDecimal(text);
-        break;
-    case SortKind::Date: {
-        std::size_t pos = 0;
-        key.year = PartBefore(text, kYear, pos);
-        key.month = PartBefore(text, kMonth, pos);
-        key.day = PartBefore(text, kDay, pos);
-        break;
-    }
-    case SortKind::Text:
-        key.text = text;
-        break;
-    }
-    return key;
-}
-
-int CompareSortKeys(SortKind kind, const SortKey& a, const SortKey& b)
-{
-    switch (kind) {
-    case SortKind::Integer:
-        return Order(a.whole, b.whole);
-    case SortKind::Decimal:
-        return Order(a.decimal, b.decimal);
-    case SortKind::Date:
-        if (a.year != b.year)
-            return Order(a.year, b.year);
-        if (a.month != b.month)
-            return Order(a.month, b.month);
-        return Order(a.day, b.day);
-    case SortKind::Text:
-        return CompareCodePageText(a.text, b.text);
-    }
-    return 0;
-}
-
-int CompareSortTexts(SortKind kind, std::string_view a, std::string_view b)
-{
-    return CompareSortKeys(kind, MakeSortKey(kind, a), MakeSortKey(kind, b));
 }
 
 namespace {
@@ -172,10 +140,6 @@ bool TextLess(const TextKey& a, const TextKey& b)
     return CompareCodePageText(a.text, b.text) < 0;
 }
 
-struct DateKey {
-    int year, month, day;
-    auto operator<=>(const DateKey&) const = default;
-};
 } // namespace
 
 std::vector<std::size_t> SortedOrder(const std::vector<std::string_view>& texts, SortKind kind,
@@ -189,15 +153,26 @@ std::vector<std::size_t> SortedOrder(const std::vector<std::string_view>& texts,
     case SortKind::Date:
         return SortByKeys<DateKey>(
             texts, ascending,
-            [](std::string_view t) {
-                const SortKey key = MakeSortKey(SortKind::Date, t);
-                return DateKey{key.year, key.month, key.day};
-            },
-            std::less<DateKey>());
+ToDate, std::less<DateKey>());
     case SortKind::Text:
         break;
     }
     return SortByKeys<TextKey>(texts, ascending, MakeTextKey, TextLess);
+}
+
+int CompareSortTexts(SortKind kind, std::string_view a, std::string_view b)
+{
+    switch (kind) {
+    case SortKind::Integer:
+        return Order(ToInt(a), ToInt(b));
+    case SortKind::Decimal:
+        return Order(ToDecimal(a), ToDecimal(b));
+    case SortKind::Date:
+        return Order(ToDate(a), ToDate(b));
+    case SortKind::Text:
+        break;
+    }
+    return CompareCodePageText(a, b);
 }
 
 bool SortState::Click(int column)

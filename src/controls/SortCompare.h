@@ -21,18 +21,8 @@ SortKind ChooseSortKind(int column, std::string_view secondRowText);
 // characters, dates by the numbers before 年, 月 and 日 in turn.
 int CompareSortTexts(SortKind kind, std::string_view a, std::string_view b);
 
-// The sort key of one cell, parsed once so that a sort never re-parses a row.
-struct SortKey {
-    int whole = 0;                   // Integer
-    double decimal = 0;              // Decimal
-    int year = 0, month = 0, day = 0; // Date
-    std::string_view text;           // Text: a view into the caller's row data
-};
-SortKey MakeSortKey(SortKind kind, std::string_view text);
-int CompareSortKeys(SortKind kind, const SortKey& a, const SortKey& b);
-
-// Positions of texts in sorted order (stable: equal cells keep their order). The views must
-// stay valid during the call.
+// Positions of texts in sorted order by CompareSortTexts (stable: equal cells keep their
+// order). Each cell is parsed once; the views must stay valid during the call.
 std::vector<std::size_t> SortedOrder(const std::vector<std::string_view>& texts, SortKind kind,
                                      bool ascending);
 
