@@ -66,8 +66,9 @@ void CSortListCtrl::SelectRow(int row)
 
 int CSortListCtrl::SelectedRow() const
 {
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.front().row();
+    // Any selected cell counts: a row selected by a click may leave hidden columns out.
+    const QModelIndexList cells = selectionModel()->selectedIndexes();
+    return cells.isEmpty() ? -1 : cells.front().row();
 }
 
 void CSortListCtrl::SortByColumn(int column)

@@ -115,6 +115,10 @@ private slots:
 
     void selectionFollowsItsRowAndSelectRowScrollsIntoView()
     {
+        QCOMPARE(list_->SelectedRow(), -1);
+        QTest::mouseClick(list_->viewport(), Qt::LeftButton, {},
+                          list_->visualRect(list_->model()->index(3, 2)).center());
+        QCOMPARE(list_->SelectedRow(), 3);
         list_->SelectRow(0); // 王
         QCOMPARE(list_->SelectedRow(), 0);
         list_->SortByColumn(2);
