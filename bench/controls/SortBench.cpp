@@ -21,14 +21,17 @@ constexpr int kRows = 100000;
 QList<QStringList> MakeRows(unsigned seed)
 {
     std::mt19937 random(seed);
-    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
     QList<QStringList> rows;
     rows.reserve(kRows);
     for (int i = 0; i < kRows; ++i) {
         QString name(QChar(char16_t(0x5F20 + pick(0, 7)))); // a few common surnames
         for (int n = pick(1, 3); n > 0; --n)
             name += QChar(char16_t(pick(0x4E00, 0x9FA5)));
-        const QString date = QStringLiteral("%1年%2月%3日").arg(pick(2000, 2030)).arg(pick(1, 12)).arg(pick(1, 31));
+        const QString date =
+            QStringLiteral("%1年%2月%3日").arg(pick(2000, 2030)).arg(pick(1, 12)).arg(pick(1, 31));
         rows.push_back({QString::number(i + 1), QString::number(i), name, date});
     }
     return rows;
@@ -72,10 +75,22 @@ void ListSort(benchmark::State& state, int column)
 }
 } // namespace
 
-static void CoreSortTextColumn(benchmark::State& state) { CoreSort(state, 2); }
-static void CoreSortDateColumn(benchmark::State& state) { CoreSort(state, 3); }
-static void ListSortTextColumn(benchmark::State& state) { ListSort(state, 2); }
-static void ListSortDateColumn(benchmark::State& state) { ListSort(state, 3); }
+static void CoreSortTextColumn(benchmark::State& state)
+{
+    CoreSort(state, 2);
+}
+static void CoreSortDateColumn(benchmark::State& state)
+{
+    CoreSort(state, 3);
+}
+static void ListSortTextColumn(benchmark::State& state)
+{
+    ListSort(state, 2);
+}
+static void ListSortDateColumn(benchmark::State& state)
+{
+    ListSort(state, 3);
+}
 BENCHMARK(CoreSortTextColumn)->Unit(benchmark::kMillisecond);
 BENCHMARK(CoreSortDateColumn)->Unit(benchmark::kMillisecond);
 BENCHMARK(ListSortTextColumn)->Unit(benchmark::kMillisecond);

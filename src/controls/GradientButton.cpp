@@ -8,7 +8,7 @@
 namespace dorvane {
 
 namespace {
-constexpr int kEdge = 2;     // the width of a 3-D window edge, by which the face is inset
+constexpr int kEdge = 2; // the width of a 3-D window edge, by which the face is inset
 constexpr int kShades = 64;
 constexpr int kMaxCaption = 259; // the caption buffer holds 260 characters with its end
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <compare>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <utility>
@@ -42,7 +42,10 @@ double ToDecimal(std::string_view text)
     return std::isnan(value) ? 0 : value;
 }
 
-template <typename T> int Order(const T& a, const T& b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <typename T> int Order(const T& a, const T& b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 // The number in front of marker, starting at pos; moves pos past the marker. A missing
 // marker gives 0 and leaves pos where it was.
@@ -79,9 +82,9 @@ SortKind ChooseSortKind(int column, std::string_view secondRowText)
         return SortKind::Text;
     if (secondRowText.find('.') != std::string_view::npos)
         return SortKind::Decimal;
-    if (FindChars(secondRowText, kYear) != std::string_view::npos
-        && FindChars(secondRowText, kMonth) != std::string_view::npos
-        && FindChars(secondRowText, kDay) != std::string_view::npos)
+    if (FindChars(secondRowText, kYear) != std::string_view::npos &&
+        FindChars(secondRowText, kMonth) != std::string_view::npos &&
+        FindChars(secondRowText, kDay) != std::string_view::npos)
         return SortKind::Date;
     if (secondRowText.empty())
         return SortKind::Text;
@@ -147,13 +150,12 @@ std::vector<std::size_t> SortedOrder(const std::vector<std::string_view>& texts,
 {
     switch (kind) {
     case SortKind::Integer:
-        return SortByKeys<int>(texts, ascending, [](std::string_view t) { return ToInt(t); }, std::less<int>());
+        return SortByKeys<int>(
+            texts, ascending, [](std::string_view t) { return ToInt(t); }, std::less<int>());
     case SortKind::Decimal:
         return SortByKeys<double>(texts, ascending, ToDecimal, std::less<double>());
     case SortKind::Date:
-        return SortByKeys<DateKey>(
-            texts, ascending,
-ToDate, std::less<DateKey>());
+        return SortByKeys<DateKey>(texts, ascending, ToDate, std::less<DateKey>());
     case SortKind::Text:
         break;
     }

@@ -41,19 +41,40 @@ int CSortListCtrl::AddColumn(const QString& heading, int width, Qt::Alignment al
     return column;
 }
 
-int CSortListCtrl::ColumnCount() const { return model_->columnCount(); }
+int CSortListCtrl::ColumnCount() const
+{
+    return model_->columnCount();
+}
 
-void CSortListCtrl::SetRows(const QList<QStringList>& rows) { model_->SetRows(rows); }
+void CSortListCtrl::SetRows(const QList<QStringList>& rows)
+{
+    model_->SetRows(rows);
+}
 
-int CSortListCtrl::AddRow(const QStringList& texts) { return model_->AddRow(texts); }
+int CSortListCtrl::AddRow(const QStringList& texts)
+{
+    return model_->AddRow(texts);
+}
 
-void CSortListCtrl::RemoveRow(int row) { model_->RemoveRow(row); }
+void CSortListCtrl::RemoveRow(int row)
+{
+    model_->RemoveRow(row);
+}
 
-void CSortListCtrl::Clear() { model_->Clear(); }
+void CSortListCtrl::Clear()
+{
+    model_->Clear();
+}
 
-int CSortListCtrl::RowCount() const { return model_->rowCount(); }
+int CSortListCtrl::RowCount() const
+{
+    return model_->rowCount();
+}
 
-QString CSortListCtrl::Text(int row, int column) const { return model_->Text(row, column); }
+QString CSortListCtrl::Text(int row, int column) const
+{
+    return model_->Text(row, column);
+}
 
 void CSortListCtrl::SelectRow(int row)
 {
@@ -92,7 +113,8 @@ void CSortListCtrl::SetGridLines(bool on)
     viewport()->update();
 }
 
-void CSortListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void CSortListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const
 {
     QTreeView::drawRow(painter, option, index);
     if (!gridLines_)

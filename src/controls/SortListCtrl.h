@@ -67,7 +67,8 @@ signals:
     void rowDoubleClicked(int row);
 
 protected:
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 

@@ -10,7 +10,10 @@ namespace {
 constexpr int kWidth = 120, kHeight = 40;
 const QColor kBorder(50, 100, 160);
 
-QColor At(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+QColor At(const QImage& image, int x, int y)
+{
+    return image.pixelColor(x, y);
+}
 
 // The bounding box of the caption's pixels of the given colour inside the face.
 QRect CaptionBox(const QImage& image, const QColor& colour)
@@ -99,10 +102,10 @@ private slots:
         MoveOnto(button_);
         QTRY_VERIFY(button_->IsHot());
         QImage image = Grab();
-        QCOMPARE(At(image, 2, 20), QColor(250, 196, 88));            // left
-        QCOMPARE(At(image, kWidth - 3, 20), QColor(251, 202, 106));  // right
-        QCOMPARE(At(image, 60, 2), QColor(252, 210, 121));           // top
-        QCOMPARE(At(image, 60, kHeight - 2), QColor(229, 151, 0));   // bottom
+        QCOMPARE(At(image, 2, 20), QColor(250, 196, 88));           // left
+        QCOMPARE(At(image, kWidth - 3, 20), QColor(251, 202, 106)); // right
+        QCOMPARE(At(image, 60, 2), QColor(252, 210, 121));          // top
+        QCOMPARE(At(image, 60, kHeight - 2), QColor(229, 151, 0));  // bottom
         // The hot gradient fades towards yellow-grey: shade 31 is (240, 240, 224).
         QCOMPARE(At(image, 10, 20), QColor(240, 240, 224));
         QCOMPARE(At(image, 10, 3), QColor(255, 255, 254));

@@ -55,7 +55,9 @@ TEST(SortCompare, DateMarkersAreFoundOnlyOnCharacterBoundaries)
 {
     // "\xB0\xC4" + "\xEA\xB0" holds the bytes C4 EA (年) straddling two characters; likewise
     // for 月 (D4 C2) and 日 (C8 D5). None of them is a real marker.
-    const std::string straddling = "1\xB0\xC4\xEA\xB0" "2\xB0\xD4\xC2\xB0" "3\xB0\xC8\xD5\xB0";
+    const std::string straddling = "1\xB0\xC4\xEA\xB0"
+                                   "2\xB0\xD4\xC2\xB0"
+                                   "3\xB0\xC8\xD5\xB0";
     EXPECT_EQ(ChooseSortKind(2, straddling), SortKind::Text);
 }
 
@@ -96,8 +98,10 @@ TEST(SortCompare, SortedOrderAgreesWithThePairwiseComparison)
 {
     // Random cells of digits, signs, dots, date markers, two- and four-byte characters and
     // stray bytes: every sort must leave them in non-decreasing order of CompareSortTexts.
-    const std::vector<std::string> pieces = {"0", "1", "9", "-", ".", " ", "a", kYear, kMonth, kDay,
-                                             kZhang, kLi, "\x81\x40", "\x81\x30\x81\x30", "\xFF", "\x81"};
+    const std::vector<std::string> pieces = {
+        "0",    "1",    "9",  "-",    ".", " ",        "a",
+        kYear,  kMonth, kDay, kZhang, kLi, "\x81\x40", "\x81\x30\x81\x30",
+        "\xFF", "\x81"};
     std::mt19937 random(7);
     std::vector<std::string> texts;
     for (int i = 0; i < 400; ++i) {
@@ -167,13 +171,10 @@ TEST(SortCompare, DecimalsIgnoreACommaDecimalLocale)
 
 TEST(SortCompare, DescendingReversesAndEqualRowsKeepTheirOrder)
 {
-    EXPECT_EQ(Sorted({"2", "10", "1"}, SortKind::Integer, false),
-              (std::vector<std::string>{"10", "2", "1"}));
+    EXPECT_EQ(Sorted({"2", "10", "1"}, SortKind::Integer, false), (std::vector<std::string>{"10", "2", "1"}));
     // 03 and 3 are equal integers: they keep their original order both ways.
-    EXPECT_EQ(Sorted({"03", "1", "3"}, SortKind::Integer, true),
-              (std::vector<std::string>{"1", "03", "3"}));
-    EXPECT_EQ(Sorted({"03", "1", "3"}, SortKind::Integer, false),
-              (std::vector<std::string>{"03", "3", "1"}));
+    EXPECT_EQ(Sorted({"03", "1", "3"}, SortKind::Integer, true), (std::vector<std::string>{"1", "03", "3"}));
+    EXPECT_EQ(Sorted({"03", "1", "3"}, SortKind::Integer, false), (std::vector<std::string>{"03", "3", "1"}));
     EXPECT_TRUE(SortedOrder({}, SortKind::Text, true).empty());
 }
 

@@ -1,5 +1,5 @@
-#include "controls/SortHeaderCtrl.h"
 #include "controls/SortListCtrl.h"
+#include "controls/SortHeaderCtrl.h"
 
 #include <QImage>
 #include <QSignalSpy>
@@ -16,8 +16,14 @@ const QList<QStringList> kRows = {
 };
 
 // Pixel and colour compared as plain RGB, whatever the colour's spec.
-QRgb Px(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
-QRgb Rgb(const QColor& colour) { return colour.rgb() & 0xFFFFFF; }
+QRgb Px(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+QRgb Rgb(const QColor& colour)
+{
+    return colour.rgb() & 0xFFFFFF;
+}
 
 QStringList Column(const CSortListCtrl& list, int column)
 {
@@ -92,7 +98,8 @@ private slots:
         QCOMPARE(Column(*list_, 4), (QStringList{"-1.5", "abc", "3", "12.5"}));
         // Names as GBK text: Li, 李, 王, 张 (Unicode order would put 张 before 李 and 王).
         list_->SortByColumn(2);
-        QCOMPARE(Column(*list_, 2), (QStringList{"Li", QStringLiteral("李"), QStringLiteral("王"), QStringLiteral("张")}));
+        QCOMPARE(Column(*list_, 2),
+                 (QStringList{"Li", QStringLiteral("李"), QStringLiteral("王"), QStringLiteral("张")}));
         // The hidden id column is text even though it holds digits: 10 before 9.
         list_->SetRows(kRows);
         list_->SortByColumn(1);
@@ -206,7 +213,8 @@ private slots:
         QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {}, row2.center());
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toInt(), 2);
-        QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {}, QPoint(10, list_->viewport()->height() - 3));
+        QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {},
+                           QPoint(10, list_->viewport()->height() - 3));
         QCOMPARE(spy.count(), 2);
         QCOMPARE(spy.at(1).at(0).toInt(), -1);
     }
