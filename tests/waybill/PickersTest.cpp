@@ -5,6 +5,7 @@
 #include "waybill/WaybillDlg.h"
 
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -188,6 +189,16 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("李四,139,,上海,200000"));
         QCOMPARE(edit->cursorPosition(), 1);
         QVERIFY(!edit->hasSelectedText());
+
+        // Text committed by an input method completes as typed keys do, also right after a
+        // Backspace.
+        edit->clear();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("赵"));
+        QCoreApplication::sendEvent(edit, &commit);
+        QCOMPARE(edit->text(), QStringLiteral("赵六,137,,广州,510000"));
+        QCOMPARE(edit->selectionStart(), 1);
         QVERIFY(takeShownMessages().isEmpty());
     }
 
