@@ -5,14 +5,32 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyledItemDelegate>
 
 #include <string_view>
 
 namespace dorvane {
 
+// Gives every row a fixed height when one is set.
+class RowHeightDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    int height = 0;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (height > 0)
+            size.setHeight(height);
+        return size;
+    }
+};
+
 CSortListCtrl::CSortListCtrl(QWidget* parent)
-    : QTreeView(parent), model_(new SortListModel(this)), header_(new CSortHeaderCtrl(this))
+    : QTreeView(parent), model_(new SortListModel(this)), header_(new CSortHeaderCtrl(this)),
+      rowHeightDelegate_(new RowHeightDelegate(this))
 {
+    setItemDelegate(rowHeightDelegate_);
     setHeader(header_);
     setModel(model_);
     setRootIsDecorated(false);
@@ -23,6 +41,7 @@ CSortListCtrl::CSortListCtrl(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header_->setStretchLastSection(false);
+    header_->setMinimumSectionSize(1);   // narrow columns keep the width they are given
     header_->setSectionsClickable(true); // the view turns it off when it is given the header
     connect(header_, &QHeaderView::sectionClicked, this, &CSortListCtrl::SortByColumn);
 }
@@ -113,6 +132,26 @@ void CSortListCtrl::SetGridLines(bool on)
     viewport()->update();
 }
 
+void CSortListCtrl::SetRowHeight(int pixels)
+{
+    rowHeightDelegate_->height = pixels;
+    // The view caches the uniform row height; a model reset makes it measure again.
+    doItemsLayout();
+}
+
+int CSortListCtrl::RowHeight() const
+{
+    return model_->rowCount() > 0 ? rowHeight(model_->index(0, 0)) : rowHeightDelegate_->height;
+}
+
+void CSortListCtrl::SetColors(const QColor& background, const QColor& text)
+{
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, background);
+    colors.setColor(QPalette::Text, text);
+    setPalette(colors);
+}
+
 void CSortListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const
 {
@@ -145,6 +184,23 @@ void CSortListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTreeView::mouseDoubleClickEvent(event);
     emit rowDoubleClicked(indexAt(event->position().toPoint()).row());
+}
+
+void CSortListCtrl::mousePressEvent(QMouseEvent* event)
+{
+    // A click below the last row leaves no row selected, as in the platform's list views.
+    if (event->button() == Qt::LeftButton && !indexAt(event->position().toPoint()).isValid()) {
+        clearSelection();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void CSortListCtrl::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTreeView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit rowClicked(indexAt(event->position().toPoint()).row());
 }
 
 } // namespace dorvane

@@ -19,6 +19,7 @@
 
 #include "controls/SortCompare.h"
 
+#include <QColor>
 #include <QStringList>
 #include <QTreeView>
 
@@ -26,6 +27,7 @@ namespace dorvane {
 
 class CSortHeaderCtrl;
 class SortListModel;
+class RowHeightDelegate;
 
 class CSortListCtrl : public QTreeView {
     Q_OBJECT
@@ -59,24 +61,34 @@ public:
 
     // Thin lines between rows and columns, as in a spreadsheet; off at construction.
     void SetGridLines(bool on);
+    // Every row this many pixels high; 0 goes back to the height the font asks for.
+    void SetRowHeight(int pixels);
+    int RowHeight() const;
+    // The colour behind the rows and the colour of their text.
+    void SetColors(const QColor& background, const QColor& text);
 
     CSortHeaderCtrl* Header() const { return header_; }
 
 signals:
     // A double click in the list; row is -1 when it was below the last row.
     void rowDoubleClicked(int row);
+    // A left click, reported when the button is released; row is -1 below the last row.
+    void rowClicked(int row);
 
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     SortListModel* model_;
     CSortHeaderCtrl* header_;
     SortState sortState_;
     bool gridLines_ = false;
+    RowHeightDelegate* rowHeightDelegate_;
 };
 
 } // namespace dorvane

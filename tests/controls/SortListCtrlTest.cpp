@@ -206,6 +206,39 @@ private slots:
         QCOMPARE(Px(image, x, cell.center().y()), plain);
     }
 
+    void clickReportsTheRowAndEmptySpaceClearsTheSelection()
+    {
+        QSignalSpy spy(list_, &CSortListCtrl::rowClicked);
+        QTest::mouseClick(list_->viewport(), Qt::LeftButton, {},
+                          list_->visualRect(list_->model()->index(1, 2)).center());
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), 1);
+        QCOMPARE(list_->SelectedRow(), 1);
+        QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, QPoint(10, list_->viewport()->height() - 3));
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).toInt(), -1);
+        QCOMPARE(list_->SelectedRow(), -1);
+    }
+
+    void fixedRowHeightAndColorsReachTheRows()
+    {
+        list_->SetRowHeight(17);
+        QCOMPARE(list_->RowHeight(), 17);
+        QCOMPARE(list_->visualRect(list_->model()->index(3, 0)).height(), 17);
+        QCOMPARE(list_->visualRect(list_->model()->index(3, 0)).top() -
+                     list_->visualRect(list_->model()->index(2, 0)).top(),
+                 17);
+        list_->SetRowHeight(40); // also after rows are there
+        QCOMPARE(list_->visualRect(list_->model()->index(1, 0)).height(), 40);
+
+        const QColor teal(135, 215, 215);
+        list_->SetColors(teal, Qt::black);
+        // A blank spot at the right end of an unselected row's last cell shows the background.
+        const QRect cell = list_->visualRect(list_->model()->index(1, 3));
+        const QImage image = list_->viewport()->grab().toImage();
+        QCOMPARE(Px(image, cell.right() - 4, cell.center().y()), Rgb(teal));
+    }
+
     void doubleClickReportsTheRow()
     {
         QSignalSpy spy(list_, &CSortListCtrl::rowDoubleClicked);

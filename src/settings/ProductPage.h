@@ -1,0 +1,50 @@
+#pragma once
+// The goods-name page of the settings dialog: the saved goods names, with a box on the page
+// to type a name into and buttons to add, rename and delete. Every change to the table sets
+// App().GoodsChanged, so the main window refills its goods list after the settings dialog.
+
+#include <QString>
+#include <QWidget>
+
+#include <string_view>
+
+class QPlainTextEdit;
+
+namespace dorvane {
+
+class CGradientButton;
+class CSortListCtrl;
+
+class CProductPage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CProductPage(QWidget* parent = nullptr);
+
+    QString Name; // the name box's text
+
+    void FillList();
+    // Whether some row's name has exactly these code-page bytes (letter case counts).
+    bool NameExists(std::string_view name) const;
+
+    void OnAdd();
+    void OnRename();
+    void OnDelete();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnListClicked();
+    void pull();
+    void push();
+    bool NameAcceptable();
+
+    CSortListCtrl* list_;
+    QPlainTextEdit* nameEdit_;
+    CGradientButton* addButton_;
+    CGradientButton* renameButton_;
+    CGradientButton* deleteButton_;
+};
+
+} // namespace dorvane
