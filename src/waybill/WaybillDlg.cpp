@@ -18,6 +18,7 @@
 #include "waybill/AddressRecord.h"
 #include "waybill/CompletionCombo.h"
 #include "waybill/PictureFrame.h"
+#include "waybill/SystemMenu.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -98,6 +99,7 @@ CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
     setFont(QFont(QStringLiteral("宋体"), 9));
     setFixedSize(kDesignWidth, kDesignHeight);
     createControls();
+    AddAboutItemToSystemMenu(this);
     FieldText[kPieceCountField] = QStringLiteral("1");
 
     FillTemplateList();
@@ -341,6 +343,16 @@ void CWaybillDlg::accept()
 void CWaybillDlg::reject()
 {
     QDialog::reject();
+}
+
+bool CWaybillDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    if (IsAboutSystemCommand(eventType, message)) {
+        ShowAboutBox();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
 }
 
 void CWaybillDlg::onHelpTimer()

@@ -53,6 +53,9 @@ public:
 
     void PrintCurrentWaybill();
 
+protected:
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+
 public slots:
     void accept() override; // Enter in a single-line field, or the print button: print and stay
     void reject() override; // Escape or the close box: the program ends
