@@ -44,6 +44,7 @@ CAddressPage::CAddressPage(QWidget* parent) : QWidget(parent)
     // The group's caption is blue; the combo inside keeps the usual colours.
     QPalette blue = kindGroup_->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    blue.setColor(QPalette::Text, QColor(0, 0, 255)); // what most styles paint the title with
     kindGroup_->setPalette(blue);
     kindCombo_ = new QComboBox(kindGroup_);
     kindCombo_->setObjectName(QStringLiteral("addressKindCombo"));
