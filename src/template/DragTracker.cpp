@@ -12,11 +12,14 @@ namespace {
 // Layout cells come from files: sums are taken wide and kept within the 32-bit range.
 int Clamp(std::int64_t value)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-int Add(int a, std::int64_t b) { return Clamp(a + b); }
+int Add(int a, std::int64_t b)
+{
+    return Clamp(a + b);
+}
 
 } // namespace
 
@@ -68,10 +71,14 @@ BoxRect DragTracker::edgeZone(int field, EdgeSide side) const
     const BoxRect r = boxRect(field);
     const int k = kEdgeZoneWidth;
     switch (side) {
-    case kEdgeLeft: return {Add(r.left, -k), Add(r.top, -k), r.left, Add(r.bottom, k)};
-    case kEdgeTop: return {Add(r.left, -k), Add(r.top, -k), Add(r.right, k), r.top};
-    case kEdgeRight: return {r.right, Add(r.top, -k), Add(r.right, k), Add(r.bottom, k)};
-    case kEdgeBottom: return {Add(r.left, -k), r.bottom, Add(r.right, k), Add(r.bottom, k)};
+    case kEdgeLeft:
+        return {Add(r.left, -k), Add(r.top, -k), r.left, Add(r.bottom, k)};
+    case kEdgeTop:
+        return {Add(r.left, -k), Add(r.top, -k), Add(r.right, k), r.top};
+    case kEdgeRight:
+        return {r.right, Add(r.top, -k), Add(r.right, k), Add(r.bottom, k)};
+    case kEdgeBottom:
+        return {Add(r.left, -k), r.bottom, Add(r.right, k), Add(r.bottom, k)};
     }
     return {};
 }
@@ -103,7 +110,8 @@ DragCursor DragTracker::mouseMove(int px, int py, std::uint32_t keyState)
         flags.edge = {};
         if (resizable_) {
             for (int side = 0; side < 4; ++side)
-                flags.edge[static_cast<std::size_t>(side)] = zones[static_cast<std::size_t>(side)].contains(px, py);
+                flags.edge[static_cast<std::size_t>(side)] =
+                    zones[static_cast<std::size_t>(side)].contains(px, py);
             if (flags.anyEdge())
                 flags.hover = false; // a move done above stays done
             if (flags.edge[kEdgeLeft]) {

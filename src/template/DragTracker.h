@@ -39,7 +39,10 @@ enum KeyState : std::uint32_t {
 };
 
 // A move drags only with the left button alone: no Shift, no Ctrl, no other button.
-inline bool IsDragKeyState(std::uint32_t keyState) { return keyState == kKeyLeftButton; }
+inline bool IsDragKeyState(std::uint32_t keyState)
+{
+    return keyState == kKeyLeftButton;
+}
 
 enum class DragCursor { None, SizeAll, SizeWE, SizeNS, SizeNWSE, SizeNESW };
 

@@ -91,9 +91,9 @@ TEST(DragTrackerTest, OverlappingBoxesOnlyTheLowerNumberedMovesBothOutlined)
 
 TEST(DragTrackerTest, ShiftCtrlOrAnotherButtonChangeOnlyTheCursor)
 {
-    for (std::uint32_t keys : {kKeyLeftButton | kKeyShift, kKeyLeftButton | kKeyControl,
-                               kKeyLeftButton | kKeyRightButton, kKeyLeftButton | kKeyMiddleButton,
-                               std::uint32_t{kKeyRightButton}, std::uint32_t{0}}) {
+    for (std::uint32_t keys :
+         {kKeyLeftButton | kKeyShift, kKeyLeftButton | kKeyControl, kKeyLeftButton | kKeyRightButton,
+          kKeyLeftButton | kKeyMiddleButton, std::uint32_t{kKeyRightButton}, std::uint32_t{0}}) {
         DragTracker t(true);
         const TemplateLayout start = LayoutWith({{3, 100, 50, 200, 20}});
         t.setLayout(start);
@@ -182,7 +182,7 @@ TEST(DragTrackerTest, HugeCellsDoNotOverflow)
 
 TEST(DragTrackerTest, OffsetShiftIsThePrintOffsetInPicturePixels)
 {
-    EXPECT_EQ(OffsetShift(40, 2300.0 / 870.0), 15);  // 15.13 cut
+    EXPECT_EQ(OffsetShift(40, 2300.0 / 870.0), 15);   // 15.13 cut
     EXPECT_EQ(OffsetShift(-40, 2300.0 / 870.0), -15); // toward zero
     EXPECT_EQ(OffsetShift(40, 0.0), 0);               // no picture size in the header
     EXPECT_EQ(OffsetShift(40, std::numeric_limits<double>::infinity()), 0);

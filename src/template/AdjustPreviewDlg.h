@@ -1,0 +1,39 @@
+#pragma once
+// The print preview: the main window's texts drawn in their boxes on the template picture.
+// Boxes can be moved (not resized) and their places saved to the current template; printing
+// from here prints the main window's texts at the places the main window last laid out.
+
+#include "template/WaybillField.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+namespace dorvane {
+
+class EditingSurface;
+
+class CAdjustPreviewDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAdjustPreviewDlg(const std::array<QString, kFieldCount>& fieldText, QWidget* parent = nullptr);
+
+    // The texts shown, in catalogue order.
+    std::array<QString, kFieldCount> FieldText;
+
+    bool LayoutModified() const { return layoutModified_; }
+    EditingSurface* surface() const { return surface_; }
+
+    void PrintPreviewed();
+    bool SavePositions();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    EditingSurface* surface_ = nullptr;
+    bool layoutModified_ = false;
+};
+
+} // namespace dorvane

@@ -1,0 +1,75 @@
+#pragma once
+// The surface the template editor and the print preview draw and drag on: the template
+// picture at the top-left corner of a blue-violet margin, each field box with its label or
+// text in blue, and an outline around the boxes under the pointer. It covers the dialog's
+// client area below the dialog's own controls; its origin is the picture's top-left corner.
+
+#include "template/DragTracker.h"
+#include "template/WaybillField.h"
+
+#include <QColor>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <filesystem>
+
+namespace dorvane {
+
+class EditingSurface : public QWidget {
+    Q_OBJECT
+public:
+    enum class Kind {
+        Editor,  // field names as labels, resize strips, body font 3 pixels smaller
+        Preview, // field texts in their formats, moving only
+    };
+
+    static inline const QColor kMarginColour{132, 135, 246};
+
+    EditingSurface(Kind kind, QWidget* parent = nullptr);
+
+    // Shows the picture of App().CurrentTemplate over a copy of App().Layout, boxes moved by
+    // the print offsets.
+    void openCurrentTemplate();
+    // Shows the picture in the file; false (nothing changed) when there is none to load.
+    bool loadPicture(const std::filesystem::path& path);
+    const QPixmap& picture() const { return picture_; }
+    // W x H: the picture loaded at opening or, without one, the picture size the layout
+    // names (so that a template whose picture is missing can still be edited).
+    QSize pictureSize() const { return pictureSize_; }
+
+    // What each box holds (editor: the field names; preview: the field texts).
+    void setTexts(const std::array<QString, kFieldCount>& texts);
+
+    DragTracker& tracker() { return tracker_; }
+    const DragTracker& tracker() const { return tracker_; }
+
+    // The cursor the last mouse event asked for (also set on the widget).
+    DragCursor dragCursor() const { return cursor_; }
+
+    // Translates a Qt mouse state to the platform key state the drag rules are written in.
+    static std::uint32_t KeyStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+
+signals:
+    // A drag step changed a cell of the layout copy.
+    void layoutEdited();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void showCursor(DragCursor cursor);
+
+    Kind kind_;
+    DragTracker tracker_;
+    QPixmap picture_;
+    QSize pictureSize_;
+    std::array<QString, kFieldCount> texts_;
+    DragCursor cursor_ = DragCursor::None;
+};
+
+} // namespace dorvane

@@ -1,0 +1,353 @@
+#include "template/TemplateEditDlg.h"
+
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
+#include "app/MessageBox.h"
+#include "controls/GradientButton.h"
+#include "template/EditingSurface.h"
+#include "template/TemplateStepsDlg.h"
+#include "template/TemplateStore.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+
+#include <system_error>
+
+namespace dorvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QStringList fileDialogAnswers;
+QStringList fileDialogTitles;
+bool fileDialogAnswered = false;
+
+const QString kCaptionNote = QStringLiteral("注意");
+
+fs::path ToPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return fs::path(path.toStdWString());
+#else
+    return fs::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+bool SameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code ec;
+    return a == b || fs::equivalent(a, b, ec);
+}
+
+// Copies a picture over target; copying a file onto itself leaves it as it is.
+bool CopyPicture(const fs::path& from, const fs::path& target)
+{
+    if (SameFile(from, target))
+        return true;
+    std::error_code ec;
+    return fs::copy_file(from, target, fs::copy_options::overwrite_existing, ec);
+}
+
+void RemoveFile(const fs::path& path)
+{
+    std::error_code ec;
+    fs::remove(path, ec);
+}
+
+// Copies the box columns (x, y, w, h) of every row of the edited copy into layout.
+void TakeBoxes(TemplateLayout& layout, const TemplateLayout& edited)
+{
+    for (int row = 0; row < TemplateLayout::kRows; ++row)
+        for (int column = 2; column <= 5; ++column)
+            layout.setCell(row, column, edited.cell(row, column));
+}
+
+std::array<QString, kFieldCount> FieldNames()
+{
+    std::array<QString, kFieldCount> names;
+    for (const WaybillField& field : kWaybillFields)
+        names[static_cast<std::size_t>(field.index)] =
+            QString::fromUtf8(field.name.data(), static_cast<qsizetype>(field.name.size()));
+    return names;
+}
+
+} // namespace
+
+void CTemplateEditDlg::queueFileDialogAnswer(const QString& path)
+{
+    fileDialogAnswers.append(path);
+    fileDialogAnswered = true;
+}
+
+void CTemplateEditDlg::clearFileDialogAnswers()
+{
+    fileDialogAnswers.clear();
+    fileDialogTitles.clear();
+    fileDialogAnswered = false;
+}
+
+QStringList CTemplateEditDlg::takeFileDialogTitles()
+{
+    QStringList titles;
+    titles.swap(fileDialogTitles);
+    return titles;
+}
+
+CTemplateEditDlg::CTemplateEditDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("templateEditDialog"));
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    App().LayoutChanged = 0;
+
+    surface_ = new EditingSurface(EditingSurface::Kind::Editor, this);
+    surface_->setTexts(FieldNames());
+    surface_->openCurrentTemplate();
+    shownPicture_ = PicturePath(App().WorkFolder, App().CurrentTemplate);
+    connect(surface_, &EditingSurface::layoutEdited, this, [this] { layoutModified_ = true; });
+
+    const QSize picture = surface_->pictureSize();
+    const int w = picture.width();
+    move(30, 30);
+    setFixedSize(w + 150, picture.height() + 50);
+    surface_->setGeometry(0, 0, w + 150, picture.height() + 50);
+    setWindowTitle(QStringLiteral("创建快递单模板 -- 当前模板：") + FromFileName(App().CurrentTemplate));
+    createControls();
+    push();
+}
+
+void CTemplateEditDlg::createControls()
+{
+    const int w = surface_->pictureSize().width();
+
+    auto* steps = new CGradientButton(QStringLiteral("创建步骤(&C)..."), this);
+    steps->setObjectName(QStringLiteral("stepsButton"));
+    steps->setGeometry(w + 15, 25, 100, 39);
+    connect(steps, &QPushButton::clicked, this, &CTemplateEditDlg::ShowSteps);
+
+    modeCombo_ = new QComboBox(this);
+    modeCombo_->setObjectName(QStringLiteral("modeCombo"));
+    modeCombo_->addItems({QStringLiteral("修改当前模板"), QStringLiteral("新建快递模板")});
+    modeCombo_->setGeometry(w + 15, 115, 100, modeCombo_->sizeHint().height());
+    connect(modeCombo_, &QComboBox::currentIndexChanged, this, &CTemplateEditDlg::OnModeChanged);
+
+    nameGroup_ = new QGroupBox(QStringLiteral("输入新建模板名称"), this);
+    nameGroup_->setObjectName(QStringLiteral("newNameGroup"));
+    nameGroup_->setGeometry(w + 10, 150, 120, 46);
+    QPalette green = nameGroup_->palette();
+    green.setColor(QPalette::Window, QColor(0, 255, 0));
+    nameGroup_->setPalette(green);
+    nameGroup_->setAutoFillBackground(true);
+    nameGroup_->hide();
+
+    nameEdit_ = new QLineEdit(this);
+    nameEdit_->setObjectName(QStringLiteral("newNameEdit"));
+    nameEdit_->setGeometry(w + 20, 165, 100, 20);
+    nameEdit_->hide();
+
+    auto* import = new CGradientButton(QStringLiteral("导入图片(&P)..."), this);
+    import->setObjectName(QStringLiteral("importButton"));
+    import->setGeometry(w + 15, 220, 100, 39);
+    import->setDefault(true);
+    connect(import, &QPushButton::clicked, this, &CTemplateEditDlg::ImportPicture);
+
+    auto* save = new CGradientButton(QStringLiteral("保存模板(&S)"), this);
+    save->setObjectName(QStringLiteral("saveButton"));
+    save->setGeometry(w + 15, 310, 100, 39);
+    connect(save, &QPushButton::clicked, this, [this] { SaveTemplate(); });
+}
+
+void CTemplateEditDlg::pull()
+{
+    EditMode = modeCombo_->currentIndex();
+    NewTemplateName = nameEdit_->text();
+}
+
+void CTemplateEditDlg::push()
+{
+    const QSignalBlocker blocker(modeCombo_);
+    modeCombo_->setCurrentIndex(EditMode);
+    nameEdit_->setText(NewTemplateName);
+}
+
+void CTemplateEditDlg::OnModeChanged()
+{
+    pull();
+    const bool named = EditMode == 1;
+    nameGroup_->setVisible(named);
+    nameEdit_->setVisible(named);
+    if (named)
+        nameEdit_->setFocus();
+}
+
+void CTemplateEditDlg::ShowSteps()
+{
+    CTemplateStepsDlg steps(this);
+    steps.exec();
+}
+
+QString CTemplateEditDlg::ChooseBitmap(const QString& title)
+{
+    const QString before = QDir::currentPath();
+    QString chosen;
+    if (fileDialogAnswered) {
+        fileDialogTitles.append(title);
+        chosen = fileDialogAnswers.isEmpty() ? QString() : fileDialogAnswers.takeFirst();
+    } else {
+        chosen =
+            QFileDialog::getOpenFileName(this, title, QString(), QStringLiteral("位图文件(.bmp) (*.bmp)"));
+    }
+    // Every path is built from WorkFolder; a dialog that moved the current directory must not
+    // leave it moved for anything else.
+    if (QDir::currentPath() != before)
+        QDir::setCurrent(before);
+    return chosen;
+}
+
+bool CTemplateEditDlg::CheckNewName()
+{
+    QString message;
+    if (NewTemplateName.isEmpty())
+        message = QStringLiteral("新建模板名称不能为空!");
+    else if (NewTemplateName.contains(QLatin1Char('.')) || NewTemplateName.contains(QLatin1Char('/')) ||
+             NewTemplateName.contains(QLatin1Char('\\')))
+        // A "." hides the template from every list; a separator would put it outside dataM.
+        message = QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!");
+    else if (TemplateExists(DataFolder(App().WorkFolder), ToFileName(NewTemplateName)))
+        message = QStringLiteral("新建模板名称与已有模板名称重复!");
+    if (message.isEmpty())
+        return true;
+    showMessage(this, message, kCaptionNote, MessageIcon::Warning);
+    nameEdit_->setFocus();
+    return false;
+}
+
+void CTemplateEditDlg::ImportPicture()
+{
+    const AppValues& app = App();
+    pull();
+    if (EditMode == 1) {
+        if (!CheckNewName())
+            return;
+        const QString chosen = ChooseBitmap(QStringLiteral("导入新建模板图片"));
+        if (chosen.isEmpty())
+            return;
+        const fs::path target = PicturePath(app.WorkFolder, ToFileName(NewTemplateName));
+        CopyPicture(ToPath(chosen), target);
+        if (surface_->loadPicture(target))
+            shownPicture_ = target;
+        if (!pendingNewPictures_.contains(NewTemplateName))
+            pendingNewPictures_.append(NewTemplateName);
+        layoutModified_ = true;
+        return;
+    }
+
+    const QString chosen = ChooseBitmap(QStringLiteral("替换当前模板图片"));
+    if (chosen.isEmpty())
+        return;
+    const fs::path current = PicturePath(app.WorkFolder, app.CurrentTemplate);
+    const fs::path replacement = PicturePath(app.WorkFolder, "New" + app.CurrentTemplate);
+    if (SameFile(ToPath(chosen), current)) {
+        showMessage(this, QStringLiteral("不能用原图替换自己,操作失败!"), kCaptionNote, MessageIcon::Warning);
+        return;
+    }
+    CopyPicture(ToPath(chosen), replacement);
+    if (surface_->loadPicture(replacement))
+        shownPicture_ = replacement;
+    layoutModified_ = true;
+    pendingReplacement_ = true;
+}
+
+bool CTemplateEditDlg::SaveTemplate()
+{
+    AppValues& app = App();
+    pull();
+    const TemplateLayout& edited = surface_->tracker().layout();
+    if (EditMode == 1) {
+        if (!CheckNewName())
+            return false;
+        const std::string name = ToFileName(NewTemplateName);
+        const fs::path picture = PicturePath(app.WorkFolder, name);
+        if (!fs::exists(picture)) {
+            // The new template gets the picture the editor shows.
+            if (!CopyPicture(shownPicture_, picture))
+                CopyPicture(PicturePath(app.WorkFolder, app.CurrentTemplate), picture);
+        }
+        // The new template's file is built beside the current layout, which stays as it is.
+        TemplateLayout layout = app.Layout;
+        TakeBoxes(layout, edited);
+        layout.setCell(0, 1, ToCodePage(NewTemplateName));
+        if (!SaveLayoutFile(LayoutPath(app.WorkFolder, name), layout)) {
+            showMessage(this, QStringLiteral("保存失败！"), kCaptionNote, MessageIcon::Warning);
+            return false;
+        }
+        const std::string current = ToCodePage(FromFileName(app.CurrentTemplate));
+        if (!TemplateNameLess(current, ToCodePage(NewTemplateName)))
+            ShiftTemplatePosition(app.settingsPaths().mouldIni, app.TemplatePosition, +1);
+    } else {
+        TakeBoxes(app.Layout, edited);
+        if (!SaveLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), app.Layout)) {
+            showMessage(this, QStringLiteral("保存失败！"), kCaptionNote, MessageIcon::Warning);
+            return false;
+        }
+        currentSaved_ = true;
+    }
+    app.LayoutChanged = 1;
+    layoutModified_ = false;
+    surface_->tracker().setModified(false);
+    showMessage(this, QStringLiteral("保存成功！"), QStringLiteral("提示"), MessageIcon::Information);
+    return true;
+}
+
+void CTemplateEditDlg::SettlePictures()
+{
+    const AppValues& app = App();
+    // A picture imported for a new template stays only with that template's layout file.
+    for (const QString& name : pendingNewPictures_) {
+        const std::string file = ToFileName(name);
+        if (!fs::exists(LayoutPath(app.WorkFolder, file)))
+            RemoveFile(PicturePath(app.WorkFolder, file));
+    }
+    pendingNewPictures_.clear();
+    if (pendingReplacement_) {
+        const fs::path replacement = PicturePath(app.WorkFolder, "New" + app.CurrentTemplate);
+        if (currentSaved_) {
+            // Renamed over the old picture in one step: if that fails the old one stays.
+            std::error_code ec;
+            fs::rename(replacement, PicturePath(app.WorkFolder, app.CurrentTemplate), ec);
+        } else {
+            RemoveFile(replacement);
+        }
+        pendingReplacement_ = false;
+    }
+}
+
+void CTemplateEditDlg::closeEvent(QCloseEvent* event)
+{
+    if (layoutModified_) {
+        const MessageAnswer answer =
+            showMessage(this, QStringLiteral("是否保存当前模板设置？"), QStringLiteral("关闭"),
+                        MessageIcon::Warning, MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == MessageAnswer::Yes)
+            SaveTemplate();
+    }
+    SettlePictures();
+    event->accept();
+    QDialog::reject();
+}
+
+void CTemplateEditDlg::reject()
+{
+    SettlePictures();
+    QDialog::reject();
+}
+
+} // namespace dorvane

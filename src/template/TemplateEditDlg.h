@@ -1,0 +1,79 @@
+#pragma once
+// The template editor: the current template's picture with the twenty field boxes, moved and
+// resized with the mouse. Mode 0 edits the current template (its picture may be replaced);
+// mode 1 makes a new template under a typed name from the boxes shown and an imported
+// picture. Pictures copied in are settled when the dialog closes: a replacement becomes the
+// current template's picture only after the current template was saved, and a picture
+// imported for a new template is removed unless that template was saved.
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <string>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+
+namespace dorvane {
+
+class CGradientButton;
+class EditingSurface;
+
+class CTemplateEditDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CTemplateEditDlg(QWidget* parent = nullptr);
+
+    // Controls to members and back.
+    void pull();
+    void push();
+
+    int EditMode = 0;        // combo 1053: 0 modify the current template, 1 new template
+    QString NewTemplateName; // edit 1054
+
+    bool LayoutModified() const { return layoutModified_; }
+    EditingSurface* surface() const { return surface_; }
+
+    void ImportPicture();
+    // False when the save was refused or the layout file could not be written.
+    bool SaveTemplate();
+
+    // Test hook for the file-open dialog: while answers are queued, the next dialog is not
+    // shown and takes the first answer instead (an empty text is a cancelled dialog). The
+    // title each dialog would have had is recorded.
+    static void queueFileDialogAnswer(const QString& path);
+    static void clearFileDialogAnswers();
+    static QStringList takeFileDialogTitles();
+
+public slots:
+    // Escape: ends the dialog without the question, the pictures settled.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void OnModeChanged();
+    void ShowSteps();
+    QString ChooseBitmap(const QString& title);
+    // Refuses an empty, taken or unusable new name with its message, the focus in the edit.
+    bool CheckNewName();
+    void SettlePictures();
+
+    EditingSurface* surface_ = nullptr;
+    QComboBox* modeCombo_ = nullptr;
+    QGroupBox* nameGroup_ = nullptr;
+    QLineEdit* nameEdit_ = nullptr;
+
+    bool layoutModified_ = false;
+    bool currentSaved_ = false; // the current template's layout was saved (mode 0)
+    bool pendingReplacement_ = false;
+    QStringList pendingNewPictures_;     // names a picture was copied in for
+    std::filesystem::path shownPicture_; // the file of the picture on the surface
+};
+
+} // namespace dorvane

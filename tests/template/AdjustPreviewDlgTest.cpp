@@ -1,0 +1,219 @@
+// The print preview over the real main window: moving boxes, saving, and what Print prints.
+#include "template/AdjustPreviewDlg.h"
+#include "SurfaceMouse.h"
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
+#include "app/MessageBox.h"
+#include "app/PrintFontConversion.h"
+#include "print/PdfReadBack.h"
+#include "support/WorkFolderFixture.h"
+#include "template/EditingSurface.h"
+#include "waybill/WaybillDlg.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+
+#include <cmath>
+
+using namespace dorvane;
+using namespace dorvane::test;
+
+namespace {
+
+constexpr int kRecipientName = 3; // 466, 89, 157 x 24 on the shipped 圆通 form
+
+QString OutputFolder()
+{
+    const QString folder = qEnvironmentVariable("DORVANE_TEST_OUT");
+    return folder.isEmpty() ? QStringLiteral("/var/spool/dorvane-test-out") : folder;
+}
+
+bool TestQueueReady()
+{
+    return QPrinterInfo::availablePrinterNames().contains(QStringLiteral("dorvane-test")) &&
+           QDir(OutputFolder()).exists();
+}
+
+QSet<QString> Jobs()
+{
+    const QStringList names = QDir(OutputFolder()).entryList({QStringLiteral("job-*.pdf")}, QDir::Files);
+    return QSet<QString>(names.begin(), names.end());
+}
+
+// Where the word marker landed in the job that arrived after `before` (other tests may print on
+// the same queue: the marker finds ours). A null rectangle when no such job came.
+QRectF PrintedAt(const QSet<QString>& before, const QString& marker)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QSet<QString> seen = before;
+    while (timer.elapsed() < 60000) {
+        for (const QString& name : Jobs() - seen) {
+            seen.insert(name);
+            for (const PdfWord& word : ReadWords(QDir(OutputFolder()).filePath(name)))
+                if (word.text == marker)
+                    return word.box;
+        }
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+void Click(QWidget* dialog, const char* name)
+{
+    auto* button = dialog->findChild<QPushButton*>(QLatin1String(name));
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QStringList Texts(const QList<ShownMessage>& messages)
+{
+    QStringList texts;
+    for (const ShownMessage& m : messages)
+        texts.append(m.text);
+    return texts;
+}
+
+} // namespace
+
+class AdjustPreviewDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RegisterFontSubstitutes(); }
+    void init() { setMessagesAnsweredByTest(true); }
+
+    void showsTheTextsInTheirBoxesAndOnlyMovesThem()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg main;
+        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        App().PrintOffsetX = 0;
+        App().PrintOffsetY = 0;
+        std::array<QString, kFieldCount> texts;
+        texts[kRecipientName] = QStringLiteral("王小明");
+        const std::string file = work.read(QStringLiteral("dataM/圆通.dat"));
+
+        CAdjustPreviewDlg preview(texts, &main);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QCOMPARE(preview.windowTitle(), QStringLiteral("打印预览"));
+        QCOMPARE(preview.size(), QSize(870 + 100, 480 + 50));
+        QCOMPARE(preview.findChild<QPushButton*>(QStringLiteral("printButton"))->geometry(),
+                 QRect(885, 105, 70, 35));
+        QCOMPARE(preview.findChild<QPushButton*>(QStringLiteral("saveButton"))->geometry(),
+                 QRect(885, 195, 70, 35));
+        QVERIFY(preview.findChild<QPushButton*>(QStringLiteral("printButton"))->isDefault());
+
+        // The text in its box, in blue; an empty field's box shows nothing but gets its outline.
+        EditingSurface* surface = preview.surface();
+        const QImage clean = surface->grab().toImage();
+        QVERIFY(CountBlue(clean, QRect(466, 89, 157, 24)) > 20);
+        QCOMPARE(CountBlue(clean, QRect(36, 89, 157, 24)), 0);
+        MoveMouse(surface, QPoint(100, 100));
+        QCOMPARE(surface->grab().toImage().pixelColor(36, 89), QColor(Qt::black));
+
+        // No resize strips: just outside the right edge nothing is hit, and a drag from there
+        // only moves the box by the travel once the pointer is inside.
+        MoveMouse(surface, QPoint(624, 100));
+        QCOMPARE(surface->cursor().shape(), Qt::ArrowCursor);
+        DragMouse(surface, QPoint(500, 100), QPoint(540, 120));
+        QCOMPARE(BoxOf(surface->tracker().layout(), kRecipientName), (std::array<int, 4>{506, 109, 157, 24}));
+        QVERIFY(preview.LayoutModified());
+        const QImage moved = surface->grab().toImage();
+        QVERIFY(CountBlue(moved, QRect(506, 109, 157, 24)) > 20);
+        QCOMPARE(CountBlue(moved, QRect(466, 89, 40, 20)), 0);
+
+        // Cancel keeps it open; No closes without writing or asking the main window to re-read.
+        queueMessageAnswer(MessageAnswer::Cancel);
+        preview.close();
+        QVERIFY(preview.isVisible());
+        queueMessageAnswer(MessageAnswer::No);
+        preview.close();
+        QVERIFY(!preview.isVisible());
+        QCOMPARE(Texts(takeShownMessages()), (QStringList{QStringLiteral("是否保存当前模板设置？"),
+                                                          QStringLiteral("是否保存当前模板设置？")}));
+        QCOMPARE(work.read(QStringLiteral("dataM/圆通.dat")), file);
+        QCOMPARE(App().LayoutChanged, 0);
+    }
+
+    void printUsesTheMainWindowsPlacesUntilItReadsTheSavedLayout()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg main;
+        App().PrintOffsetX = 0;
+        App().PrintOffsetY = 0;
+        App().PrinterName = "dorvane-test";
+        const QString marker = QStringLiteral("Preview-%1").arg(QCoreApplication::applicationPid());
+        main.setControlText(kRecipientName, marker);
+        main.pull();
+        const std::array<int, 4> placed = PrintRectOf(App().Layout, kRecipientName);
+        const bool readBack = TestQueueReady();
+        if (!readBack)
+            qWarning("test queue dorvane-test missing (scripts/cups-test-setup.sh): no PDF read-back");
+
+        CAdjustPreviewDlg preview(main.FieldText, &main);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        DragMouse(preview.surface(), QPoint(500, 100), QPoint(600, 150));
+        QCOMPARE(BoxOf(preview.surface()->tracker().layout(), kRecipientName),
+                 (std::array<int, 4>{566, 139, 157, 24}));
+
+        // Print, before and after a save: the main window's places.
+        QSet<QString> before = Jobs();
+        Click(&preview, "printButton");
+        QVERIFY(takeShownMessages().isEmpty());
+        const QRectF first = readBack ? PrintedAt(before, marker) : QRectF();
+        QVERIFY(!readBack || !first.isNull());
+        Click(&preview, "saveButton");
+        QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
+        QCOMPARE(App().LayoutChanged, 1);
+        QCOMPARE(FromCodePage(work.read(QStringLiteral("dataM/圆通.dat"))).split(QStringLiteral("\r\n"))[4],
+                 QStringLiteral("0,0,566,139,157,24"));
+        before = Jobs();
+        Click(&preview, "printButton");
+        QCOMPARE(PrintRectOf(App().Layout, kRecipientName), placed);
+        if (readBack) {
+            const QRectF second = PrintedAt(before, marker);
+            QVERIFY(!second.isNull());
+            QVERIFY2(std::abs(second.left() - first.left()) < 0.5,
+                     qPrintable(QString::number(second.left())));
+        }
+
+        // A second move, closed with Yes: saved; the main window then prints at the new place.
+        DragMouse(preview.surface(), QPoint(600, 150), QPoint(610, 150));
+        queueMessageAnswer(MessageAnswer::Yes);
+        preview.close();
+        QVERIFY(!preview.isVisible());
+        QCOMPARE(Texts(takeShownMessages()),
+                 (QStringList{QStringLiteral("是否保存当前模板设置？"), QStringLiteral("保存成功！")}));
+        QCOMPARE(App().LayoutChanged, 1);
+        main.LayOutFieldControls();
+        const double sx = 2300.0 / 870.0, sy = 1270.0 / 480.0;
+        QCOMPARE(
+            PrintRectOf(App().Layout, kRecipientName),
+            (std::array<int, 4>{int(576 * sx), int(139 * sy), int((576 + 157) * sx), int((139 + 24) * sy)}));
+        if (readBack) {
+            before = Jobs();
+            main.PrintCurrentWaybill();
+            const QRectF third = PrintedAt(before, marker);
+            QVERIFY(!third.isNull());
+            // 110 picture pixels right and 50 down are 29.1 mm and 13.2 mm on the form, which the
+            // print spreads over the printable part of the page (a few per cent less).
+            const double mm = 72.0 / 25.4;
+            const double rx = (third.left() - first.left()) / (110 * sx / 10 * mm);
+            const double ry = (third.top() - first.top()) / (50 * sy / 10 * mm);
+            QVERIFY2(rx > 0.9 && rx < 1.05, qPrintable(QString::number(rx)));
+            QVERIFY2(ry > 0.9 && ry < 1.1, qPrintable(QString::number(ry)));
+        }
+    }
+};
+
+QTEST_MAIN(AdjustPreviewDlgTest)
+#include "AdjustPreviewDlgTest.moc"
