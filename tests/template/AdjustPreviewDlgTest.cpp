@@ -142,6 +142,25 @@ private slots:
         QCOMPARE(App().LayoutChanged, 0);
     }
 
+    void escapeClosesWithoutTheQuestion()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg main;
+        const std::string file = work.read(QStringLiteral("dataM/圆通.dat"));
+        CAdjustPreviewDlg preview(main.FieldText, &main);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        const BoxRect box = preview.surface()->tracker().boxRect(kRecipientName);
+        DragMouse(preview.surface(), QPoint(box.left + 5, box.top + 5), QPoint(box.left + 25, box.top + 5));
+        QVERIFY(preview.LayoutModified());
+        QTest::keyClick(&preview, Qt::Key_Escape);
+        QVERIFY(!preview.isVisible());
+        QVERIFY(takeShownMessages().isEmpty());
+        QCOMPARE(work.read(QStringLiteral("dataM/圆通.dat")), file);
+        QCOMPARE(App().LayoutChanged, 0);
+    }
+
     void printUsesTheMainWindowsPlacesUntilItReadsTheSavedLayout()
     {
         WorkFolderFixture work;
@@ -155,8 +174,11 @@ private slots:
         main.pull();
         const std::array<int, 4> placed = PrintRectOf(App().Layout, kRecipientName);
         const bool readBack = TestQueueReady();
-        if (!readBack)
+        if (!readBack) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
             qWarning("test queue dorvane-test missing (scripts/cups-test-setup.sh): no PDF read-back");
+        }
 
         CAdjustPreviewDlg preview(main.FieldText, &main);
         preview.show();
@@ -168,7 +190,8 @@ private slots:
         // Print, before and after a save: the main window's places.
         QSet<QString> before = Jobs();
         Click(&preview, "printButton");
-        QVERIFY(takeShownMessages().isEmpty());
+        const QList<ShownMessage> printed = takeShownMessages(); // without a printer: its message
+        QVERIFY(!readBack || printed.isEmpty());
         const QRectF first = readBack ? PrintedAt(before, marker) : QRectF();
         QVERIFY(!readBack || !first.isNull());
         Click(&preview, "saveButton");
@@ -178,6 +201,7 @@ private slots:
                  QStringLiteral("0,0,566,139,157,24"));
         before = Jobs();
         Click(&preview, "printButton");
+        takeShownMessages();
         QCOMPARE(PrintRectOf(App().Layout, kRecipientName), placed);
         if (readBack) {
             const QRectF second = PrintedAt(before, marker);
