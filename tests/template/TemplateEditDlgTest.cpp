@@ -283,8 +283,16 @@ private slots:
         QCOMPARE(work.read(QStringLiteral("Set/mould.ini")), mould);
         QCOMPARE(App().TemplatePosition, std::string("3"));
         QCOMPARE(SortedTemplateNames(App().WorkFolder).last(), QStringLiteral("坐"));
-        dialog.close();
         QVERIFY(QFile::exists(work.path(QStringLiteral("dataM/坐.bmp"))));
+
+        // Closing with Yes while the name is refused: the refusal is shown and the dialog closes.
+        DragMouse(dialog.surface(), QPoint(100, 100), QPoint(104, 100));
+        queueMessageAnswer(MessageAnswer::Yes);
+        dialog.close();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(Texts(takeShownMessages()),
+                 (QStringList{QStringLiteral("是否保存当前模板设置？"),
+                              QStringLiteral("新建模板名称与已有模板名称重复!")}));
     }
 
     void replacedPictureIsSettledAtClosing()
@@ -301,6 +309,9 @@ private slots:
             // The current picture itself is refused; then a replacement, closed with No.
             CTemplateEditDlg dialog;
             dialog.show();
+            CTemplateEditDlg::queueFileDialogAnswer(QString()); // cancelled
+            Click(&dialog, "importButton");
+            QVERIFY(!dialog.LayoutModified());
             CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("dataM/圆通.bmp")));
             Click(&dialog, "importButton");
             QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("不能用原图替换自己,操作失败!")});
@@ -310,7 +321,7 @@ private slots:
             CTemplateEditDlg::queueFileDialogAnswer(picture);
             Click(&dialog, "importButton");
             QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(),
-                     (QStringList{QStringLiteral("替换当前模板图片"), QStringLiteral("替换当前模板图片")}));
+                     (QStringList(3, QStringLiteral("替换当前模板图片"))));
             QVERIFY(QFile::exists(replacement));
             QCOMPARE(dialog.surface()->picture().size(), QSize(300, 200));
             QVERIFY(dialog.LayoutModified());
