@@ -1,0 +1,111 @@
+// The real dorvane-cli printing the 1,000-waybill order export (and the same file twice over)
+// into a PDF: wall time and the child's peak memory. Memory must not grow with the batch.
+#include "support/TempFolder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path BenchCsv()
+{
+    return fs::path(DORVANE_SOURCE_DIR) / ".." / "shared" / "bench" / "waybills-1000.csv";
+}
+
+// A work folder with the shipped templates and, when copies > 1, the export repeated.
+void PrepareFolder(const dorvane::test::TempFolder& folder, int copies)
+{
+    fs::create_directories(folder / "dataM");
+    fs::create_directories(folder / "Set");
+    for (const auto& entry : fs::directory_iterator(fs::path(DORVANE_SOURCE_DIR) / "data")) {
+        const auto ext = entry.path().extension();
+        if (ext == ".dat" || ext == ".bmp")
+            fs::copy_file(entry.path(), folder.path() / "dataM" / entry.path().filename());
+    }
+    const std::string csv = dorvane::test::ReadBytes(BenchCsv());
+    const std::size_t bodyStart = csv.find('\n') + 1;
+    std::string out = csv;
+    for (int i = 1; i < copies; ++i)
+        out += csv.substr(bodyStart);
+    dorvane::test::WriteBytes(folder / "orders.csv", out);
+}
+
+struct ChildRun {
+    int status = -1;
+    double seconds = 0;
+    long peakKb = 0;
+};
+
+ChildRun RunCli(const fs::path& workFolder)
+{
+    const std::string program = std::string(DORVANE_RUN_DIR) + "/dorvane-cli";
+    std::vector<std::string> args = {program, "print", "--csv", "orders.csv", "--pdf", "orders.pdf"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    ChildRun run;
+    const fs::path here = fs::current_path();
+    fs::current_path(workFolder);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0); // the progress lines
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+        rusage usage{};
+        int status = 0;
+        if (wait4(pid, &status, 0, &usage) == pid) {
+            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            run.peakKb = usage.ru_maxrss;
+        }
+    }
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    fs::current_path(here);
+    return run;
+}
+
+void PrintExportToPdf(benchmark::State& state)
+{
+    if (!fs::exists(BenchCsv())) {
+        state.SkipWithError("waybills-1000.csv not found beside the repository (../shared/bench)");
+        return;
+    }
+    const int copies = static_cast<int>(state.range(0));
+    dorvane::test::TempFolder folder;
+    PrepareFolder(folder, copies);
+    long peakKb = 0;
+    for (auto _ : state) {
+        const ChildRun run = RunCli(folder.path());
+        if (run.status != 0) {
+            state.SkipWithError("dorvane-cli failed");
+            return;
+        }
+        state.SetIterationTime(run.seconds);
+        peakKb = std::max(peakKb, run.peakKb);
+    }
+    state.counters["waybills"] = 1000.0 * copies;
+    state.counters["peak_rss_MB"] = static_cast<double>(peakKb) / 1024.0;
+    state.counters["pdf_MB"] = static_cast<double>(fs::file_size(folder / "orders.pdf")) / (1024.0 * 1024.0);
+}
+BENCHMARK(PrintExportToPdf)->Arg(1)->Arg(2)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,107 @@
+#include "cli/CliArguments.h"
+
+#include "cli/WaybillDefaults.h"
+
+namespace dorvane {
+
+const char* const kCliUsage =
+    "usage: dorvane-cli templates\n"
+    "       dorvane-cli parse-address [FILE]\n"
+    "       dorvane-cli print [--template NAME] [--printer NAME | --pdf FILE]\n"
+    "                         [--csv FILE [--rows LIST]] [FIELD=VALUE ...]\n";
+
+namespace {
+
+ParsedCommand Failed(std::string error)
+{
+    return {std::nullopt, std::move(error)};
+}
+
+ParsedCommand ParsePrint(const std::vector<std::string>& args)
+{
+    CliCommand command;
+    command.kind = CliCommand::Kind::Print;
+    PrintOptions& options = command.print;
+    std::optional<std::string> rows;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.starts_with("--")) {
+            std::optional<std::string>* target = nullptr;
+            if (arg == "--template")
+                target = &options.templateName;
+            else if (arg == "--printer")
+                target = &options.printer;
+            else if (arg == "--pdf")
+                target = &options.pdf;
+            else if (arg == "--csv")
+                target = &options.csv;
+            else if (arg == "--rows")
+                target = &rows;
+            else
+                return Failed("unknown option " + arg);
+            if (i + 1 >= args.size())
+                return Failed(arg + " needs a value");
+            if (*target)
+                return Failed(arg + " is given twice");
+            *target = args[++i];
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        if (equals == std::string::npos)
+            return Failed("\"" + arg + "\" is neither an option nor FIELD=VALUE");
+        const std::string name = arg.substr(0, equals);
+        const auto index = FieldIndexByName(name);
+        if (!index)
+            return Failed("unknown field name \"" + name + "\"");
+        for (const auto& assignment : options.assignments) {
+            if (assignment.first == *index)
+                return Failed("the field " + name + " is given twice");
+        }
+        options.assignments.emplace_back(*index, arg.substr(equals + 1));
+    }
+    if (options.printer && options.pdf)
+        return Failed("--printer and --pdf exclude each other");
+    if (options.pdf && options.pdf->empty())
+        return Failed("--pdf needs a file name");
+    if (rows) {
+        if (!options.csv)
+            return Failed("--rows needs --csv");
+        std::string error;
+        options.rows = RowSelection::Parse(*rows, error);
+        if (!options.rows)
+            return Failed(error);
+    }
+    return {command, {}};
+}
+
+} // namespace
+
+ParsedCommand ParseCliArguments(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        return Failed("no command given");
+    const std::string& verb = args[0];
+    if (verb == "--help" || verb == "-h" || verb == "help")
+        return {CliCommand{}, {}};
+    if (verb == "templates") {
+        if (args.size() > 1)
+            return Failed("templates takes no arguments");
+        CliCommand command;
+        command.kind = CliCommand::Kind::Templates;
+        return {command, {}};
+    }
+    if (verb == "parse-address") {
+        if (args.size() > 2)
+            return Failed("parse-address takes at most one file");
+        CliCommand command;
+        command.kind = CliCommand::Kind::ParseAddress;
+        if (args.size() == 2)
+            command.file = args[1];
+        return {command, {}};
+    }
+    if (verb == "print")
+        return ParsePrint(args);
+    return Failed("unknown command \"" + verb + "\"");
+}
+
+} // namespace dorvane

@@ -1,0 +1,39 @@
+#pragma once
+// The command line of dorvane-cli, read into what to do. Arguments are UTF-8.
+
+#include "cli/RowSelection.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace dorvane {
+
+struct PrintOptions {
+    std::optional<std::string> templateName;
+    std::optional<std::string> printer;
+    std::optional<std::string> pdf;
+    std::optional<std::string> csv;
+    std::optional<RowSelection> rows;
+    std::vector<std::pair<int, std::string>> assignments; // field index, UTF-8 value
+};
+
+struct CliCommand {
+    enum class Kind { Help, Templates, ParseAddress, Print };
+    Kind kind = Kind::Help;
+    std::optional<std::string> file; // parse-address: the file to read instead of standard input
+    PrintOptions print;
+};
+
+struct ParsedCommand {
+    std::optional<CliCommand> command;
+    std::string error; // when there is no command
+};
+
+// args: the arguments after the program's name.
+ParsedCommand ParseCliArguments(const std::vector<std::string>& args);
+
+extern const char* const kCliUsage;
+
+} // namespace dorvane

@@ -1,0 +1,211 @@
+#include "cli/CliCommands.h"
+
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
+#include "app/PrintFontConversion.h"
+#include "app/TextFile.h"
+#include "cli/BatchPrinter.h"
+#include "cli/CliOutput.h"
+#include "cli/TextEncoding.h"
+#include "print/WaybillPrinter.h"
+#include "template/TemplateList.h"
+#include "template/TemplateStore.h"
+#include "waybill/ClipboardAddress.h"
+
+#include <QDate>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+namespace dorvane {
+
+namespace {
+
+QString Utf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+int Fail(const QString& message)
+{
+    WriteError(QStringLiteral("dorvane-cli: ") + message + QLatin1Char('\n'));
+    return kExitError;
+}
+
+// The work folder and the print settings, as the main program takes them at start.
+void LoadWorkFolder()
+{
+    AppValues& app = App();
+    app.WorkFolder = std::filesystem::path(QDir::currentPath().toStdU16String());
+    const SettingsPaths paths = app.settingsPaths();
+    EnsureSetFolder(paths);
+    const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
+    app.BodyFont = fonts.body;
+    app.DestinationFont = fonts.destination;
+    app.setPrintSettings(LoadOrCreateSetIni(paths.setIni));
+}
+
+// The current template's position in the sorted list: mould.ini line 1, the first template
+// when the stored position is past the list.
+int CurrentTemplateIndex(const QStringList& names)
+{
+    AppValues& app = App();
+    const MouldSettings mould = LoadOrCreateMould(app.settingsPaths().mouldIni);
+    const int position = ToInt(mould.templatePosition);
+    return position >= 0 && position < names.size() ? position : 0;
+}
+
+// Reads the named template's layout into the program's values; false when its file is gone.
+bool LoadLayout(const QString& name)
+{
+    AppValues& app = App();
+    app.CurrentTemplate = ToFileName(name);
+    TemplateLayout layout;
+    if (!LoadLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), layout))
+        return false;
+    app.Layout = layout;
+    const PrintScales scales = ComputePrintScales(app.Layout);
+    app.PrintScaleX = scales.x;
+    app.PrintScaleY = scales.y;
+    app.PaperWidth = app.Layout.paperWidth();
+    app.PaperLength = app.Layout.paperLength();
+    ComputePrintRects(app.Layout, scales);
+    return true;
+}
+
+int ScreenDpiY()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return qRound(screen->logicalDotsPerInchY());
+    return 96;
+}
+
+std::optional<std::string> ReadAll(std::istream& input)
+{
+    std::string bytes(std::istreambuf_iterator<char>(input), {});
+    if (input.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+int RunTemplates()
+{
+    LoadWorkFolder();
+    const QStringList names = SortedTemplateNames(App().WorkFolder);
+    if (names.isEmpty())
+        return kExitOk;
+    const int current = CurrentTemplateIndex(names);
+    QString text;
+    for (int i = 0; i < names.size(); ++i)
+        text += (i == current ? QStringLiteral("* ") : QStringLiteral("  ")) + names[i] + QLatin1Char('\n');
+    WriteOut(text);
+    return kExitOk;
+}
+
+int RunParseAddress(const std::optional<std::string>& file)
+{
+    std::optional<std::string> bytes;
+    if (file) {
+        std::ifstream input(std::filesystem::path(Utf8(*file).toStdU16String()), std::ios::binary);
+        if (!input)
+            return Fail(Utf8(*file) + QStringLiteral(": cannot be read"));
+        bytes = ReadAll(input);
+    } else {
+        std::ios::sync_with_stdio(false);
+        bytes = ReadAll(std::cin);
+    }
+    if (!bytes)
+        return Fail(QStringLiteral("the address cannot be read"));
+
+    std::string_view text = *bytes;
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    // A copied address ends where the copy ends; the line end a file or a pipe adds is no part of it.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.remove_suffix(1);
+    Utf8Validator validator;
+    validator.feed(text);
+    const auto codePage = ToCodePageText(text, validator.valid() ? TextEncoding::Utf8 : TextEncoding::Gb18030);
+    if (!codePage)
+        return Fail(QStringLiteral("the address is neither UTF-8 nor GBK text"));
+
+    const auto fields = ParseClipboardAddress(*codePage);
+    if (!fields)
+        return kExitRejected;
+    QString out;
+    for (const auto& [member, index] : kRecipientFieldSlots) {
+        const std::optional<std::string>& value = (*fields).*member;
+        out += Utf8(std::string(kWaybillFields[static_cast<std::size_t>(index)].name)) + QLatin1Char('=') +
+               (value ? FromCodePage(*value) : QString()) + QLatin1Char('\n');
+    }
+    WriteOut(out);
+    return kExitOk;
+}
+
+int RunPrint(const PrintOptions& options)
+{
+    LoadWorkFolder();
+    RegisterFontSubstitutes();
+    AppValues& app = App();
+
+    const QStringList names = SortedTemplateNames(app.WorkFolder);
+    QString templateName;
+    if (options.templateName) {
+        templateName = Utf8(*options.templateName);
+        if (!names.contains(templateName))
+            return Fail(QStringLiteral("unknown template \"%1\" (dorvane-cli templates lists them)").arg(templateName));
+    } else {
+        if (names.isEmpty())
+            return Fail(QStringLiteral("there is no template in dataM"));
+        templateName = names[CurrentTemplateIndex(names)];
+    }
+    if (!LoadLayout(templateName))
+        return Fail(QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(templateName));
+
+    BatchJob job;
+    job.setup = MakePrintSetup(app, ScreenDpiY());
+    const QDate today = QDate::currentDate();
+    job.texts = DefaultFieldTexts(LoadOrCreateAddress(app.settingsPaths().addressIni), today.year(), today.month(),
+                                  today.day());
+    for (const auto& [field, value] : options.assignments) {
+        job.texts[static_cast<std::size_t>(field)] = ToCodePage(Utf8(value));
+        job.fixedFields.push_back(field);
+    }
+    if (options.csv)
+        job.csv = std::filesystem::path(Utf8(*options.csv).toStdU16String());
+    job.rows = options.rows;
+
+    if (options.pdf) {
+        job.pdfPath = QDir::current().absoluteFilePath(Utf8(*options.pdf));
+    } else if (options.printer) {
+        job.printerName = Utf8(*options.printer);
+        if (!GetPrinterDevice(job.printerName))
+            return Fail(QStringLiteral("there is no printer named \"%1\"").arg(job.printerName));
+    } else {
+        job.printerName = FindWaybillPrinter(app.PrinterName);
+        if (job.printerName.isEmpty())
+            return Fail(QString::fromUtf8(kNoPrinterMessage));
+    }
+
+    BatchPrinter printer(std::move(job));
+    if (!printer.check())
+        return Fail(printer.error());
+    const std::size_t total = printer.waybillCount();
+    const auto progress = [total](std::size_t done, std::size_t) {
+        if (total > 100 && (done % 100 == 0 || done == total))
+            WriteError(QStringLiteral("%1/%2 waybills\n").arg(done).arg(total));
+    };
+    if (!printer.print(progress)) {
+        WriteError(QStringLiteral("dorvane-cli: ") + printer.error() + QLatin1Char('\n'));
+        return kExitPrintFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace dorvane

@@ -1,0 +1,13 @@
+#pragma once
+// The commands of dorvane-cli, working like the main program in the current directory
+// (Set/ and dataM/). Each returns the process's exit code.
+
+#include "cli/CliArguments.h"
+
+namespace dorvane {
+
+int RunTemplates();
+int RunParseAddress(const std::optional<std::string>& file);
+int RunPrint(const PrintOptions& options);
+
+} // namespace dorvane

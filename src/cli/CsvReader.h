@@ -1,0 +1,39 @@
+#pragma once
+// Reads a comma-separated file one record at a time, so that a batch of any size is never
+// held in memory. Quoted fields may hold commas, doubled quotes and line breaks; records end
+// in "\r\n" or "\n". Works on bytes: in UTF-8 and in GB18030 the bytes of ',', '"', '\r' and
+// '\n' never occur inside another character.
+
+#include <cstddef>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace dorvane {
+
+class CsvReader {
+public:
+    enum class Status { Record, End, Error };
+
+    // A UTF-8 byte-order mark at the very start is skipped.
+    explicit CsvReader(std::istream& input);
+
+    // Reads the next record into fields. Error: a quote left open at the end of the file, or
+    // text between a closing quote and the next comma; error() says which.
+    Status next(std::vector<std::string>& fields);
+
+    // The line on which the last record read began (1-based).
+    std::size_t recordLine() const { return recordLine_; }
+    const std::string& error() const { return error_; }
+
+private:
+    int get();
+    int peek();
+
+    std::istream& input_;
+    std::size_t line_ = 1;
+    std::size_t recordLine_ = 0;
+    std::string error_;
+};
+
+} // namespace dorvane

@@ -1,0 +1,103 @@
+#include "cli/WaybillCsv.h"
+
+#include "app/Utf8CodePage.h"
+
+#include <algorithm>
+
+namespace dorvane {
+
+namespace {
+
+bool IsBlankLine(const std::vector<std::string>& fields)
+{
+    return fields.size() == 1 && fields[0].empty();
+}
+
+std::string TrimBlanks(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+bool WaybillCsv::fail(std::size_t line, const std::string& message)
+{
+    error_ = line > 0 ? "line " + std::to_string(line) + ": " + message : message;
+    return false;
+}
+
+bool WaybillCsv::open(const std::filesystem::path& path)
+{
+    file_.open(path, std::ios::binary);
+    if (!file_)
+        return fail(0, "cannot be read");
+    std::size_t nonUtf8Line = 0;
+    encoding_ = DetectEncoding(file_, &nonUtf8Line);
+    if (!file_)
+        return fail(0, "cannot be read");
+    reader_ = std::make_unique<CsvReader>(file_);
+
+    CsvReader::Status status;
+    do
+        status = reader_->next(fields_);
+    while (status == CsvReader::Status::Record && IsBlankLine(fields_));
+    if (status == CsvReader::Status::Error)
+        return fail(0, reader_->error());
+    if (status == CsvReader::Status::End)
+        return fail(0, "is empty: it has no header row naming the fields");
+
+    const std::size_t line = reader_->recordLine();
+    for (const std::string& cell : fields_) {
+        const auto utf8 = encoding_ == TextEncoding::Utf8 ? std::optional<std::string>(cell) : Utf8FromCodePage(cell);
+        const std::string name = TrimBlanks(utf8.value_or(cell));
+        const auto index = FieldIndexByName(name);
+        if (!utf8 || !index) {
+            std::string why = "the column \"" + name + "\" is not a field name";
+            if (encoding_ == TextEncoding::Gb18030)
+                why += " (the file is read as GBK/GB18030: line " + std::to_string(nonUtf8Line) + " is not UTF-8)";
+            return fail(line, why);
+        }
+        if (std::find(columns_.begin(), columns_.end(), *index) != columns_.end())
+            return fail(line, "the column \"" + name + "\" appears twice");
+        columns_.push_back(*index);
+    }
+    return true;
+}
+
+WaybillCsv::Status WaybillCsv::next(FieldTexts& texts)
+{
+    if (!reader_ || !error_.empty())
+        return Status::Error;
+    CsvReader::Status status;
+    do
+        status = reader_->next(fields_);
+    while (status == CsvReader::Status::Record && IsBlankLine(fields_));
+    if (status == CsvReader::Status::End)
+        return Status::End;
+    if (status == CsvReader::Status::Error) {
+        fail(0, reader_->error());
+        return Status::Error;
+    }
+    ++recordNumber_;
+    const std::size_t line = reader_->recordLine();
+    if (fields_.size() != columns_.size()) {
+        fail(line, std::to_string(fields_.size()) + " fields where the header names " +
+                       std::to_string(columns_.size()));
+        return Status::Error;
+    }
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        auto text = ToCodePageText(fields_[i], encoding_);
+        if (!text) {
+            fail(line, "a field holds bytes that are not valid " +
+                           std::string(encoding_ == TextEncoding::Utf8 ? "UTF-8" : "GBK/GB18030") + " text");
+            return Status::Error;
+        }
+        texts[static_cast<std::size_t>(columns_[i])] = std::move(*text);
+    }
+    return Status::Record;
+}
+
+} // namespace dorvane

@@ -1,0 +1,70 @@
+// dorvane-cli: waybills printed from the command line, for batches from an order export.
+#include "cli/CliArguments.h"
+#include "cli/CliCommands.h"
+#include "cli/CliOutput.h"
+
+#include <QGuiApplication>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+using namespace dorvane;
+
+namespace {
+
+// Standard error carries the tool's own messages and progress only; Qt's notes about the
+// environment (no runtime folder, no session) would read as failures of the batch.
+void KeepSeriousMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        WriteError(message + QLatin1Char('\n'));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Painting and fonts need a GUI application, the tool never a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef Q_OS_WIN
+    SetConsoleOutputCP(CP_UTF8);
+    SetConsoleCP(CP_UTF8);
+#endif
+#ifdef __GLIBC__
+    // Every PDF page is compressed with fresh zlib buffers; without these glibc hands the
+    // memory back to the system after each page and faults it in again for the next.
+    mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+#endif
+    qInstallMessageHandler(KeepSeriousMessages);
+    QGuiApplication application(argc, argv);
+
+    std::vector<std::string> args;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments[i].toStdString());
+
+    const ParsedCommand parsed = ParseCliArguments(args);
+    if (!parsed.command) {
+        WriteError(QStringLiteral("dorvane-cli: ") + QString::fromStdString(parsed.error) + QLatin1Char('\n') +
+                   QString::fromUtf8(kCliUsage));
+        return kExitError;
+    }
+    switch (parsed.command->kind) {
+    case CliCommand::Kind::Help:
+        WriteOut(QString::fromUtf8(kCliUsage));
+        return kExitOk;
+    case CliCommand::Kind::Templates:
+        return RunTemplates();
+    case CliCommand::Kind::ParseAddress:
+        return RunParseAddress(parsed.command->file);
+    case CliCommand::Kind::Print:
+        return RunPrint(parsed.command->print);
+    }
+    return kExitError;
+}

@@ -1,0 +1,352 @@
+// The real dorvane-cli run as a shop runs it: templates, shop addresses, and batches from an
+// order export printed into PDF files that are read back.
+#include "cli/CliRunner.h"
+#include "print/PdfReadBack.h"
+#include "template/TemplateList.h"
+
+#include <QDate>
+#include <QTest>
+
+using namespace dorvane;
+using namespace dorvane::test;
+
+namespace {
+
+const QString kHeader = QStringLiteral("收件人姓名,目的地,收件人地址,收件人单位名称,收件人手机号码,收件邮编,物品名称,数量");
+constexpr std::array<int, 8> kColumnFields = {3, 0, 7, 5, 12, 13, 14, 15};
+
+// Record r's texts in column order: commas, quotes and a line break inside quoted fields.
+QStringList RecordTexts(int r)
+{
+    return {QStringLiteral("张三%1").arg(r),
+            QStringLiteral("宁波%1").arg(r),
+            QStringLiteral("浙江省宁波市,\n某路%1号").arg(r),
+            QStringLiteral("公司%1").arg(r),
+            QStringLiteral("139000000%1").arg(r, 2, 10, QLatin1Char('0')),
+            QStringLiteral("3150%1").arg(r, 2, 10, QLatin1Char('0')),
+            QStringLiteral("书\"精装\"%1").arg(r),
+            QString::number(r)};
+}
+
+QString CsvField(QString text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+QString Csv(int records)
+{
+    QString csv = kHeader + QStringLiteral("\r\n");
+    for (int r = 1; r <= records; ++r) {
+        QStringList fields;
+        for (const QString& text : RecordTexts(r))
+            fields.append(CsvField(text));
+        csv += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    }
+    return csv;
+}
+
+QByteArray Gbk(const QString& text)
+{
+    const std::string bytes = ToCodePage(text);
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The words of every page of a PDF.
+QList<QList<PdfWord>> ReadPages(const QString& pdf)
+{
+    bool ok = false;
+    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}, &ok);
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">(.*?)</word>"));
+    QList<QList<PdfWord>> pages;
+    const QStringList parts = html.split(QStringLiteral("<page "));
+    for (qsizetype p = 1; p < parts.size(); ++p) {
+        QList<PdfWord> words;
+        for (auto it = word.globalMatch(parts[p]); it.hasNext();) {
+            const auto m = it.next();
+            words.append({Unescape(m.captured(5)), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                                          QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+        }
+        pages.append(words);
+    }
+    return pages;
+}
+
+// What each field shows on a page: its words joined, every word checked to lie in its box.
+std::array<QString, kFieldCount> FieldTextsOf(const QList<PdfWord>& words, const std::array<QRectF, kFieldCount>& boxes,
+                                              QStringList& problems)
+{
+    std::array<QString, kFieldCount> texts;
+    for (const PdfWord& word : words) {
+        int field = -1;
+        for (int i = 0; i < kFieldCount && field < 0; ++i)
+            if (boxes[static_cast<std::size_t>(i)].contains(word.box.center()))
+                field = i;
+        if (field < 0) {
+            problems.append(QStringLiteral("stray word ") + word.text);
+            continue;
+        }
+        if (!boxes[static_cast<std::size_t>(field)].adjusted(-1, -1, 1, 1).contains(word.box))
+            problems.append(QStringLiteral("%1 leaves the box of field %2").arg(word.text).arg(field));
+        texts[static_cast<std::size_t>(field)] += word.text;
+    }
+    return texts;
+}
+
+QString WithoutBlanks(QString text)
+{
+    return text.remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A folder whose set.ini shifts the print, with a sender in address.ini and 圆通 current.
+    void prepare(const CliFolder& folder)
+    {
+        folder.write(QStringLiteral("Set/set.ini"), "dorvane-no-such-printer\r\n40,-30,8,6\r\n");
+        folder.write(QStringLiteral("Set/mould.ini"), "3\r\n0\r\n1\r\n");
+        folder.write(QStringLiteral("Set/address.ini"),
+                     Gbk(QStringLiteral("王五,杭州,小店,13800000000,0571-1234567,浙江省杭州市西湖区,310000,衣服,王五签")));
+    }
+
+    // Sender and date as every waybill of the folder shows them.
+    std::array<QString, kFieldCount> defaults()
+    {
+        std::array<QString, kFieldCount> texts;
+        const QStringList sender = QStringLiteral("王五,杭州,小店,13800000000,0571-1234567,浙江省杭州市西湖区,310000,衣服,王五签")
+                                       .split(QLatin1Char(','));
+        const int senderFields[] = {1, 2, 4, 10, 8, 6, 11, 14, 16};
+        for (int i = 0; i < 9; ++i)
+            texts[static_cast<std::size_t>(senderFields[i])] = sender[i];
+        texts[15] = QStringLiteral("1");
+        const QDate today = QDate::currentDate();
+        texts[17] = QString::number(today.year());
+        texts[18] = QStringLiteral("%1").arg(today.month(), 2, 10, QLatin1Char('0'));
+        texts[19] = QStringLiteral("%1").arg(today.day(), 2, 10, QLatin1Char('0'));
+        return texts;
+    }
+
+    // Checks that page shows exactly the texts, each inside its field's box.
+    void verifyPage(const QList<PdfWord>& words, const std::array<QRectF, kFieldCount>& boxes,
+                    const std::array<QString, kFieldCount>& expected, int page)
+    {
+        QStringList problems;
+        const auto shown = FieldTextsOf(words, boxes, problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("page %1: ").arg(page) + problems.join(QLatin1String("; "))));
+        for (int i = 0; i < kFieldCount; ++i)
+            QVERIFY2(shown[static_cast<std::size_t>(i)] == WithoutBlanks(expected[static_cast<std::size_t>(i)]),
+                     qPrintable(QStringLiteral("page %1 field %2: %3 instead of %4")
+                                    .arg(page).arg(i).arg(shown[static_cast<std::size_t>(i)], expected[static_cast<std::size_t>(i)])));
+    }
+
+    std::array<QString, kFieldCount> recordPage(int r)
+    {
+        auto texts = defaults();
+        const QStringList record = RecordTexts(r);
+        for (std::size_t c = 0; c < kColumnFields.size(); ++c)
+            texts[static_cast<std::size_t>(kColumnFields[c])] = record[static_cast<qsizetype>(c)];
+        return texts;
+    }
+
+private slots:
+    void templatesListsInTheProgramsOrderAndMarksTheCurrentOne()
+    {
+        CliFolder folder;
+        const QStringList names = SortedTemplateNames(folder.fsPath());
+        QVERIFY(names.size() >= 3);
+        for (const auto& [mould, current] : {std::pair{QByteArray("2\r\n0\r\n1\r\n"), 2}, std::pair{QByteArray("99\r\n"), 0}}) {
+            folder.write(QStringLiteral("Set/mould.ini"), mould);
+            const CliResult result = folder.run({QStringLiteral("templates")});
+            QVERIFY(result.finished);
+            QCOMPARE(result.exitCode, 0);
+            QString expected;
+            for (int i = 0; i < names.size(); ++i)
+                expected += (i == current ? QStringLiteral("* ") : QStringLiteral("  ")) + names[i] + QLatin1Char('\n');
+            QCOMPARE(result.out, expected);
+        }
+    }
+
+    void parseAddressGivesTheMainWindowsFields()
+    {
+        CliFolder folder;
+        const QString keys[] = {QStringLiteral("收件人姓名"), QStringLiteral("收件人手机号码"), QStringLiteral("收件人座机电话"),
+                                QStringLiteral("收件人地址"), QStringLiteral("收件邮编"), QStringLiteral("目的地")};
+        const auto lines = [&](const QStringList& values) {
+            QString text;
+            for (int i = 0; i < 6; ++i)
+                text += keys[i] + QLatin1Char('=') + values[i] + QLatin1Char('\n');
+            return text;
+        };
+        const QString address = QStringLiteral("浙江省宁波市鄞州区某路8号");
+
+        // Comma shape on standard input, UTF-8, with the line end a pipe adds.
+        CliResult result = folder.run({QStringLiteral("parse-address")},
+                                      QStringLiteral("张三，13900000000，0574-88888888，浙江省 宁波市 鄞州区 某路 8 号，315000\n").toUtf8());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, lines({QStringLiteral("张三"), QStringLiteral("13900000000"), QStringLiteral("0574-88888888"),
+                                    address, QStringLiteral("315000"), QStringLiteral("宁波市")}));
+
+        // Full-width blanks removed; a postcode the text lacks stays empty, the telephone is emptied.
+        result = folder.run({QStringLiteral("parse-address")},
+                            QStringLiteral("　张三　，1390000 0000，%1，").arg(address).toUtf8());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, lines({QStringLiteral("张三"), QStringLiteral("13900000000"), QString(), address, QString(),
+                                    QStringLiteral("宁波市")}));
+
+        // Blank shape from a GBK file.
+        folder.write(QStringLiteral("address.txt"),
+                     Gbk(QStringLiteral("浙江省  宁波市  鄞州区  某路8号  315000  张三  13900000000\r\n")));
+        result = folder.run({QStringLiteral("parse-address"), QStringLiteral("address.txt")});
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, lines({QStringLiteral("张三"), QStringLiteral("13900000000"), QString(), address,
+                                    QStringLiteral("315000"), QStringLiteral("宁波市")}));
+
+        // Not a shop address: exit 1 and nothing on standard output.
+        for (const QString& text : {QStringLiteral("13900000000"), QStringLiteral("张三，13900000000，浙江省某路，315000"),
+                                    QStringLiteral("宁波市"), QString()}) {
+            result = folder.run({QStringLiteral("parse-address")}, text.toUtf8());
+            QCOMPARE(result.exitCode, 1);
+            QCOMPARE(result.out, QString());
+        }
+        result = folder.run({QStringLiteral("parse-address"), QStringLiteral("missing.txt")});
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+    }
+
+    void csvBatchPrintsOnePagePerRecordInItsBoxes()
+    {
+        CliFolder folder;
+        prepare(folder);
+        folder.write(QStringLiteral("orders.csv"), QByteArray("\xEF\xBB\xBF") + Csv(3).toUtf8());
+        CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                                       QStringLiteral("--pdf"), QStringLiteral("out.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(result.err, QString()); // no progress for a small batch
+
+        const auto names = SortedTemplateNames(folder.fsPath());
+        const auto boxes = folder.fieldBoxes(names[3]); // mould.ini's current template
+        const auto pages = ReadPages(folder.path(QStringLiteral("out.pdf")));
+        QCOMPARE(pages.size(), 3);
+        for (int r = 1; r <= 3; ++r)
+            verifyPage(pages[r - 1], boxes, recordPage(r), r);
+
+        // The same file in GBK prints the same pages.
+        folder.write(QStringLiteral("orders-gbk.csv"), Gbk(Csv(3)));
+        result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders-gbk.csv"),
+                             QStringLiteral("--pdf"), QStringLiteral("gbk.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const auto gbkPages = ReadPages(folder.path(QStringLiteral("gbk.pdf")));
+        QCOMPARE(gbkPages.size(), 3);
+        for (int p = 0; p < 3; ++p) {
+            QCOMPARE(gbkPages[p].size(), pages[p].size());
+            for (qsizetype w = 0; w < pages[p].size(); ++w) {
+                QCOMPARE(gbkPages[p][w].text, pages[p][w].text);
+                QCOMPARE(gbkPages[p][w].box, pages[p][w].box);
+            }
+        }
+    }
+
+    void rowsAndOtherTemplatesAndFieldsOnTheCommandLine()
+    {
+        CliFolder folder;
+        prepare(folder);
+        folder.write(QStringLiteral("orders.csv"), Csv(6).toUtf8());
+        const QString other = SortedTemplateNames(folder.fsPath())[0];
+        CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--template"), other, QStringLiteral("--csv"),
+                                       QStringLiteral("orders.csv"), QStringLiteral("--rows"), QStringLiteral("5,2-2,4"),
+                                       QStringLiteral("--pdf"), QStringLiteral("rows.pdf"), QStringLiteral("寄件人姓名=赵六")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const auto boxes = folder.fieldBoxes(other);
+        const auto pages = ReadPages(folder.path(QStringLiteral("rows.pdf")));
+        QCOMPARE(pages.size(), 3);
+        const int records[] = {2, 4, 5}; // the file's order
+        for (int p = 0; p < 3; ++p) {
+            auto expected = recordPage(records[p]);
+            expected[1] = QStringLiteral("赵六");
+            verifyPage(pages[p], boxes, expected, p + 1);
+        }
+
+        // One waybill without a file: the sender, today's date, one piece and the given fields.
+        result = folder.run({QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("one.pdf"),
+                             QStringLiteral("收件人姓名=李四"), QStringLiteral("目的地=北京")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const auto one = ReadPages(folder.path(QStringLiteral("one.pdf")));
+        QCOMPARE(one.size(), 1);
+        auto expected = defaults();
+        expected[3] = QStringLiteral("李四");
+        expected[0] = QStringLiteral("北京");
+        verifyPage(one[0], folder.fieldBoxes(SortedTemplateNames(folder.fsPath())[3]), expected, 1);
+    }
+
+    void largeBatchesReportProgress()
+    {
+        CliFolder folder;
+        prepare(folder);
+        folder.write(QStringLiteral("orders.csv"), Csv(101).toUtf8());
+        const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                                             QStringLiteral("--pdf"), QStringLiteral("big.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(result.err, QStringLiteral("100/101 waybills\n101/101 waybills\n"));
+        QCOMPARE(PdfInfo(folder.path(QStringLiteral("big.pdf")), QStringLiteral("Pages")), QStringLiteral("101"));
+    }
+
+    void errorsStopTheBatchBeforeAnythingIsPrinted_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QByteArray good = Csv(4).toUtf8();
+        const QStringList withCsv = {QStringLiteral("--csv"), QStringLiteral("orders.csv")};
+        QTest::newRow("unknown template") << good << (withCsv + QStringList{QStringLiteral("--template"), QStringLiteral("无此模板")})
+                                          << QStringLiteral("unknown template");
+        QTest::newRow("unknown field") << good << (withCsv + QStringList{QStringLiteral("电话=1")}) << QStringLiteral("unknown field");
+        QTest::newRow("field twice") << good << (withCsv + QStringList{QStringLiteral("数量=2")}) << QStringLiteral("数量");
+        QTest::newRow("unknown column") << QStringLiteral("收件人姓名,电话\r\na,b\r\n").toUtf8() << withCsv
+                                        << QStringLiteral("line 1");
+        QTest::newRow("short last record") << good + "x,y\r\n" << withCsv << QStringLiteral("line 10:");
+        QTest::newRow("open quote") << good + "\"x,y\r\n" << withCsv << QStringLiteral("line 10");
+        QTest::newRow("bad bytes") << good + Gbk(QStringLiteral("张")).left(1) << withCsv << QStringLiteral("line 10 is not UTF-8");
+        QTest::newRow("empty file") << QByteArray() << withCsv << QStringLiteral("empty");
+        QTest::newRow("header only") << kHeader.toUtf8() + "\r\n" << withCsv << QStringLiteral("no waybills");
+        QTest::newRow("missing file") << good << QStringList{QStringLiteral("--csv"), QStringLiteral("nothing.csv")}
+                                      << QStringLiteral("cannot be read");
+        QTest::newRow("rows past the end") << good << (withCsv + QStringList{QStringLiteral("--rows"), QStringLiteral("2-5")})
+                                           << QStringLiteral("record 5");
+        QTest::newRow("bad rows") << good << (withCsv + QStringList{QStringLiteral("--rows"), QStringLiteral("0")})
+                                  << QStringLiteral("--rows");
+    }
+
+    void errorsStopTheBatchBeforeAnythingIsPrinted()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        CliFolder folder;
+        prepare(folder);
+        folder.write(QStringLiteral("orders.csv"), csv);
+        const CliResult result = folder.run(QStringList{QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("out.pdf")} + arguments);
+        QVERIFY(result.finished);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QString());
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
+    }
+
+    void aMissingPrinterIsAnError()
+    {
+        CliFolder folder;
+        prepare(folder);
+        const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--printer"), QStringLiteral("dorvane-no-such-printer")});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("dorvane-no-such-printer")), qPrintable(result.err));
+    }
+};
+
+QTEST_MAIN(CliTest)
+#include "CliTest.moc"
