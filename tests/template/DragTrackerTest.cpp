@@ -132,6 +132,14 @@ TEST(DragTrackerTest, BoxesMayBePushedToZeroAndNegativeSizes)
     t.mouseMove(150, 51, kDrag);
     EXPECT_EQ(t.layout().cell(10, 5), "-1");
 
+    // The right strip dragged left one pixel at a time to the left edge.
+    DragTracker v(true);
+    v.setLayout(LayoutWith({{9, 100, 50, 10, 20}}));
+    v.leftButtonDown(111, 60);
+    for (int px = 110; px >= 101; --px)
+        EXPECT_EQ(v.mouseMove(px, 60, kDrag), DragCursor::SizeWE) << px;
+    EXPECT_EQ(Box(v, 9), (std::array<int, 4>{100, 50, 0, 20}));
+
     // A press away from the strip and a move into it takes the whole difference.
     DragTracker u(true);
     u.setLayout(LayoutWith({{9, 100, 50, 10, 20}}));
