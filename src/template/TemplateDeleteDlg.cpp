@@ -102,7 +102,8 @@ void CTemplateDeleteDlg::Deleting()
 {
     QListWidgetItem* item = list_->currentItem();
     if (!item || !item->isSelected()) {
-        showMessage(this, QStringLiteral("请选择要删除的模板!"), QStringLiteral("注意"), MessageIcon::Warning);
+        showMessage(this, QStringLiteral("请选择要删除的模板!"), QStringLiteral("注意"),
+                    MessageIcon::Warning);
         return;
     }
     const int position = list_->row(item);
@@ -130,8 +131,9 @@ void CTemplateDeleteDlg::Deleting()
     // A template without a picture can still be deleted. A picture that cannot be moved stays
     // where it is, unused but not lost.
     if (Exists(picture) && !MoveToTrash(picture))
-        showMessage(this, QStringLiteral("模板“%1”已删除，但其图片无法移到回收站，仍留在 dataM 文件夹中。").arg(name),
-                    QStringLiteral("注意"), MessageIcon::Warning);
+        showMessage(
+            this, QStringLiteral("模板“%1”已删除，但其图片无法移到回收站，仍留在 dataM 文件夹中。").arg(name),
+            QStringLiteral("注意"), MessageIcon::Warning);
 
     delete list_->takeItem(position);
     list_->clearSelection();

@@ -17,7 +17,6 @@ public:
     // Deletes the template selected in the list (the Delete button, also Enter).
     void Deleting();
 
-
 private:
     QListWidget* list_ = nullptr;
 };

@@ -1,10 +1,10 @@
 // The template deletion dialog on a real work folder, with the trash redirected to a
 // temporary XDG data folder so that the user's own trash is never touched.
 
+#include "template/TemplateDeleteDlg.h"
 #include "app/AppValues.h"
 #include "app/MessageBox.h"
 #include "support/WorkFolderFixture.h"
-#include "template/TemplateDeleteDlg.h"
 #include "waybill/WaybillDlg.h"
 
 #include <QComboBox>
@@ -71,7 +71,8 @@ private slots:
             }
         }
         CWaybillDlg after;
-        QCOMPARE(after.findChild<QComboBox*>(QStringLiteral("templateCombo"))->currentText(), QStringLiteral("圆通"));
+        QCOMPARE(after.findChild<QComboBox*>(QStringLiteral("templateCombo"))->currentText(),
+                 QStringLiteral("圆通"));
         QCOMPARE(App().CurrentTemplate, std::string("圆通"));
     }
 

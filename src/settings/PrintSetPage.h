@@ -1,0 +1,41 @@
+#pragma once
+// The first page of the settings dialog: the print offsets (and the hidden text spacing) of
+// set.ini, in units of four tenths of a millimetre, and the buttons that open the font,
+// printer and template dialogs.
+
+#include <QWidget>
+
+#include <array>
+
+class QLineEdit;
+
+namespace dorvane {
+
+class CPrintSetPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CPrintSetPage(QWidget* parent = nullptr);
+
+    // Edits 1003 to 1006: offset left/right, offset up/down, spacing left/right, up/down.
+    std::array<QString, 4> Values;
+
+    void pull();
+    void push();
+
+    // Takes the four values (empty counts as 0) times 4 into the print settings at once and
+    // rewrites line 2 of set.ini, keeping line 1.
+    void OnOK();
+
+    void OpenFontDialog();
+    void OpenPrinterSelection();
+    void OpenTemplateEditor();
+    void OpenTemplateDeletion();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::array<QLineEdit*, 4> edits_{};
+};
+
+} // namespace dorvane

@@ -1,0 +1,27 @@
+#pragma once
+// The printer choice: the system's printers in name order, the one in use preselected (else
+// the system's default printer). Saving puts the name into use for the next print at once
+// and stores it as line 1 of set.ini, keeping line 2.
+
+#include <QDialog>
+
+class QComboBox;
+
+namespace dorvane {
+
+class CPrinterSelDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CPrinterSelDlg(QWidget* parent = nullptr);
+
+    int SelectedPrinter = -1; // index in the list, -1 when none
+
+    void pull();
+    void push();
+    void OnOK(); // save; the dialog stays open
+
+private:
+    QComboBox* combo_ = nullptr;
+};
+
+} // namespace dorvane

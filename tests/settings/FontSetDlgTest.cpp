@@ -1,0 +1,138 @@
+// The print-font dialog with the system font dialog answered by the test.
+
+#include "settings/FontSetDlg.h"
+#include "app/AppValues.h"
+#include "app/MessageBox.h"
+#include "app/SettingsFiles.h"
+#include "support/WorkFolderFixture.h"
+
+#include <QPushButton>
+#include <QTest>
+
+using namespace dorvane;
+using dorvane::test::WorkFolderFixture;
+
+class FontSetDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        setMessagesAnsweredByTest(true);
+        takeShownMessages();
+    }
+    void cleanup() { CFontSetDlg::SetFontChooser({}); }
+
+    void aChosenFontIsSavedAndUsedAtOnce()
+    {
+        WorkFolderFixture work;
+        const LogFont destinationInUse = App().DestinationFont;
+        CFontSetDlg dialog;
+        dialog.show();
+        auto* button = dialog.findChild<QPushButton*>(QStringLiteral("bodyFontButton"));
+        int asked = 0;
+        QFont initial;
+        CFontSetDlg::SetFontChooser([&](QWidget*, const QFont& start) -> std::optional<QFont> {
+            ++asked;
+            initial = start;
+            [&] { QVERIFY(!button->isEnabled()); }(); // disabled while the font dialog is open
+            QFont chosen(QStringLiteral("DejaVu Sans"));
+            chosen.setPixelSize(18);
+            chosen.setBold(true);
+            return chosen;
+        });
+        button->click();
+        QCOMPARE(asked, 1);
+        QVERIFY(button->isEnabled());
+        QCOMPARE(initial.pixelSize(), 14); // started from the font in use, -14
+        QCOMPARE(dialog.BodyLogFont.height, -18);
+        QCOMPARE(dialog.BodyLogFont.weight, 700);
+        QCOMPARE(dialog.BodyLogFont.faceName, std::string("DejaVu Sans"));
+        QVERIFY(App().BodyFont != dialog.BodyLogFont); // not in use before saving
+
+        dialog.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+        QCOMPARE(work.read("Set/FontSet.ini"), "-18,0,0,0,700,0,0,0,134,3,2,1,2,DejaVu Sans\r\n" +
+                                                   LogFontToText(destinationInUse) + "\r\n");
+        QCOMPARE(App().BodyFont, dialog.BodyLogFont);
+        QCOMPARE(App().DestinationFont, destinationInUse);
+        const auto shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("保存成功！"));
+        QCOMPARE(shown[0].caption, QStringLiteral("提示"));
+        QVERIFY(dialog.isVisible());
+
+        // A face name with a space survives the file.
+        QCOMPARE(LoadOrCreateFontSet(App().settingsPaths().fontSetIni).body, dialog.BodyLogFont);
+    }
+
+    void aCancelledChoiceLeavesTheFontInUse()
+    {
+        WorkFolderFixture work;
+        const LogFont inUse = App().DestinationFont;
+        CFontSetDlg dialog;
+        auto* button = dialog.findChild<QPushButton*>(QStringLiteral("destinationFontButton"));
+        std::optional<QFont> answer = QFont(QStringLiteral("DejaVu Serif"));
+        answer->setPixelSize(30);
+        CFontSetDlg::SetFontChooser([&](QWidget*, const QFont&) { return answer; });
+        button->click();
+        QCOMPARE(dialog.DestinationLogFont.height, -30);
+        answer.reset();
+        button->click();
+        QCOMPARE(dialog.DestinationLogFont, inUse);
+        dialog.OnOK();
+        QCOMPARE(LoadOrCreateFontSet(App().settingsPaths().fontSetIni).destination, inUse);
+
+        // A point-size answer becomes a negative screen pixel height.
+        answer = QFont(QStringLiteral("DejaVu Serif"), 12);
+        button->click();
+        QVERIFY(dialog.DestinationLogFont.height < -12);
+    }
+
+    void restoreWritesTheTwoDefaultLinesAfterTheQuestion()
+    {
+        WorkFolderFixture work;
+        const std::string before = work.read("Set/FontSet.ini");
+        CFontSetDlg dialog;
+        auto* restore = dialog.findChild<QPushButton*>(QStringLiteral("restoreButton"));
+
+        queueMessageAnswer(MessageAnswer::No);
+        restore->click();
+        auto shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("此操作会将现有字体恢复到软件默认的字体，是否继续？"));
+        QCOMPARE(shown[0].caption, QStringLiteral("确认"));
+        QCOMPARE(work.read("Set/FontSet.ini"), before);
+
+        restore->click();
+        QCOMPARE(work.read("Set/FontSet.ini"),
+                 std::string("-14,0,0,0,400,0,0,0,134,3,2,1,2,\xCB\xCE\xCC\xE5\r\n"
+                             "-20,0,0,0,400,0,0,0,134,3,2,1,49,\xBA\xDA\xCC\xE5\r\n"));
+        QCOMPARE(LogFontToText(App().BodyFont), std::string(kRestoredBodyFont));
+        QCOMPARE(LogFontToText(App().DestinationFont), std::string(kRestoredDestinationFont));
+        QCOMPARE(dialog.BodyLogFont, App().BodyFont);
+        shown = takeShownMessages();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[1].text, QStringLiteral("恢复成功！"));
+        QCOMPARE(shown[1].caption, QStringLiteral("成功"));
+    }
+
+    void closingDropsUnsavedChoices()
+    {
+        WorkFolderFixture work;
+        const std::string before = work.read("Set/FontSet.ini");
+        const LogFont inUse = App().BodyFont;
+        CFontSetDlg dialog;
+        dialog.show();
+        CFontSetDlg::SetFontChooser(
+            [](QWidget*, const QFont&) { return std::optional<QFont>(QFont("DejaVu Sans", 20)); });
+        dialog.ChooseBodyFont();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(App().BodyFont, inUse);
+        QCOMPARE(work.read("Set/FontSet.ini"), before);
+        QCOMPARE(takeShownMessages().size(), 0);
+    }
+};
+
+QTEST_MAIN(FontSetDlgTest)
+#include "FontSetDlgTest.moc"
