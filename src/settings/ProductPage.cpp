@@ -49,6 +49,11 @@ CProductPage::CProductPage(QWidget* parent) : QWidget(parent)
     layout->addWidget(deleteButton_, 3, 1);
     layout->setRowStretch(4, 1);
     layout->setColumnStretch(0, 1);
+    // The list shows its two visible columns whole; the name box and buttons take the rest.
+    list_->setMinimumWidth(240);
+    for (QWidget* right : {static_cast<QWidget*>(nameEdit_), static_cast<QWidget*>(addButton_),
+                           static_cast<QWidget*>(renameButton_), static_cast<QWidget*>(deleteButton_)})
+        right->setMaximumWidth(140);
 
     SetUpPageList(list_);
     list_->AddColumn(QStringLiteral("序号"), 37);

@@ -96,7 +96,7 @@ private:
     void OpenPage()
     {
         page_ = std::make_unique<CAddressPage>();
-        page_->resize(700, 400);
+        page_->resize(404, 352); // about the settings dialog's page area
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
         list_ = page_->findChild<CSortListCtrl*>("addressList");

@@ -54,7 +54,7 @@ private:
     void OpenPage()
     {
         page_ = std::make_unique<CProductPage>();
-        page_->resize(420, 300);
+        page_->resize(404, 352); // about the settings dialog's page area
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
         list_ = page_->findChild<CSortListCtrl*>("goodsList");
