@@ -38,8 +38,8 @@ int main(int argc, char* argv[])
 #ifdef __GLIBC__
     // Every PDF page is compressed with fresh zlib buffers; without these glibc hands the
     // memory back to the system after each page and faults it in again for the next.
-    mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
 #endif
     qInstallMessageHandler(KeepSeriousMessages);
     QGuiApplication application(argc, argv);
