@@ -43,6 +43,8 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
         edits_[i] = new QLineEdit(this);
         edits_[i]->setObjectName(QString::fromLatin1(names[i]));
         edits_[i]->installEventFilter(this);
+        // Numbers only: an input method would commit text past the character filter.
+        edits_[i]->setAttribute(Qt::WA_InputMethodEnabled, false);
     }
 
     auto* rows = new QGridLayout;

@@ -6,8 +6,12 @@
 #include "app/SettingsFiles.h"
 #include "support/WorkFolderFixture.h"
 
+#include <QApplication>
+#include <QFontDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 using namespace dorvane;
 using dorvane::test::WorkFolderFixture;
@@ -114,6 +118,41 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[1].text, QStringLiteral("恢复成功！"));
         QCOMPARE(shown[1].caption, QStringLiteral("成功"));
+    }
+
+    void theSystemFontDialogIsStartedFromTheFontInUse()
+    {
+        WorkFolderFixture work;
+        CFontSetDlg dialog;
+        dialog.show();
+        auto* button = dialog.findChild<QPushButton*>(QStringLiteral("bodyFontButton"));
+        QStringList seen;
+        bool cancel = true;
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, [&] {
+            auto* fonts = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            if (!fonts)
+                return;
+            seen.append(fonts->currentFont().family() + (button->isEnabled() ? " enabled" : " disabled"));
+            if (cancel) {
+                fonts->reject();
+                return;
+            }
+            fonts->setCurrentFont(QFont(QStringLiteral("DejaVu Serif"), 15));
+            fonts->accept();
+        });
+        driver.start(20);
+        button->click();
+        QCOMPARE(dialog.BodyLogFont, App().BodyFont);
+        cancel = false;
+        button->click();
+        QCOMPARE(seen.size(), 2);
+        QVERIFY(seen[0].endsWith(" disabled"));
+        QCOMPARE(dialog.BodyLogFont.faceName, std::string("DejaVu Serif"));
+        // 15 points in screen pixels, negative as a character height.
+        const int pixels = qRound(15 * dialog.screen()->logicalDotsPerInchY() / 72);
+        QCOMPARE(dialog.BodyLogFont.height, -pixels);
+        QVERIFY(button->isEnabled());
     }
 
     void closingDropsUnsavedChoices()

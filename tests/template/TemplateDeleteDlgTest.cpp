@@ -29,6 +29,7 @@ private slots:
         trashHome_ = std::make_unique<QTemporaryDir>();
         qputenv("XDG_DATA_HOME", trashHome_->path().toUtf8());
     }
+    void cleanup() { QDir::setCurrent(startFolder_); }
 
     void listsEveryTemplateInTemplateOrder()
     {
@@ -167,6 +168,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> trashHome_;
+    const QString startFolder_ = QDir::currentPath();
 };
 
 QTEST_MAIN(TemplateDeleteDlgTest)
