@@ -10,6 +10,7 @@
 #include "app/SettingsFiles.h"
 #include "app/TextFile.h"
 #include "controls/GradientButton.h"
+#include "template/AdjustPreviewDlg.h"
 #include "template/CurrentTemplate.h"
 #include "template/TemplateList.h"
 #include "template/TemplateStore.h"
@@ -489,7 +490,18 @@ void CWaybillDlg::ShowAboutBox()
     about.exec();
 }
 
-void CWaybillDlg::OpenPreview() {}
+void CWaybillDlg::OpenPreview()
+{
+    pull();
+    CAdjustPreviewDlg preview(FieldText, this);
+    preview.exec();
+    AppValues& app = App();
+    if (app.LayoutChanged == 1) {
+        LayOutFieldControls();
+        update();
+    }
+    app.LayoutChanged = 0;
+}
 
 void CWaybillDlg::OpenSettings() {}
 

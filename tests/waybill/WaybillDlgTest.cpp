@@ -1,5 +1,7 @@
 #include "about/HelpDlg.h"
 #include "app/AppValues.h"
+#include "template/AdjustPreviewDlg.h"
+#include "template/TemplateStore.h"
 #include "app/MessageBox.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
@@ -154,6 +156,33 @@ private slots:
         quiet.show();
         QTest::qWait(1000);
         QCOMPARE(helpShown, 1);
+    }
+
+    void aLayoutSavedInThePreviewMovesTheFieldControls()
+    {
+        WorkFolderFixture work;
+        CWaybillDlg dialog;
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
+        name->setText(QStringLiteral("typed"));
+        const QRect before = name->geometry();
+
+        // While the preview is open, its save moves the recipient name box 7 pixels right.
+        QStringList previewTexts;
+        QTimer::singleShot(200, [&] {
+            auto* preview = qobject_cast<CAdjustPreviewDlg*>(QApplication::activeModalWidget());
+            QVERIFY(preview);
+            previewTexts = QStringList(preview->FieldText.begin(), preview->FieldText.end());
+            TemplateLayout layout = App().Layout;
+            layout.setNumber(4, 2, layout.number(4, 2) + 7);
+            QVERIFY(SaveLayoutFile(LayoutPath(App().WorkFolder, App().CurrentTemplate), layout));
+            App().LayoutChanged = 1;
+            preview->reject();
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("previewButton")), Qt::LeftButton);
+        QCOMPARE(previewTexts.value(3), QStringLiteral("typed"));
+        QCOMPARE(name->geometry(), before.translated(7, 0));
+        QCOMPARE(App().LayoutChanged, 0);
+        QCOMPARE(name->text(), QStringLiteral("typed"));
     }
 
     void templateChangeIsRememberedAcrossARestart()
