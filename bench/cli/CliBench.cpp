@@ -74,7 +74,9 @@ ChildRun RunCli(const fs::path& workFolder)
         if (wait4(pid, &status, 0, &usage) == pid) {
             run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             run.peakKb = usage.ru_maxrss;
-            const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+            const auto seconds = [](const timeval& t) {
+                return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+            };
             run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
         }
     }

@@ -50,8 +50,9 @@ bool BatchPrinter::check()
         return fail(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
     for (const int field : job_.fixedFields) {
         if (std::find(csv.columns().begin(), csv.columns().end(), field) != csv.columns().end())
-            return fail(csvName() + QStringLiteral(": the column %1 is also given on the command line")
-                                        .arg(QString::fromUtf8(kWaybillFields[static_cast<std::size_t>(field)].name)));
+            return fail(csvName() +
+                        QStringLiteral(": the column %1 is also given on the command line")
+                            .arg(QString::fromUtf8(kWaybillFields[static_cast<std::size_t>(field)].name)));
     }
     FieldTexts texts = job_.texts;
     WaybillCsv::Status status;
@@ -84,9 +85,11 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
 
     QPainter painter;
     if (!painter.begin(&printer)) {
-        return fail(job_.pdfPath.isEmpty() ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
-                                           : QStringLiteral("%1 cannot be written").arg(job_.pdfPath));
+        return fail(job_.pdfPath.isEmpty()
+                        ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
+                        : QStringLiteral("%1 cannot be written").arg(job_.pdfPath));
     }
+    started_ = true;
     const auto abort = [&](const QString& message) {
         printer.abort();
         painter.end();

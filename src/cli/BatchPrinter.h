@@ -39,6 +39,8 @@ public:
     bool print(const std::function<void(std::size_t, std::size_t)>& progress);
 
     const QString& error() const { return error_; }
+    // False when print() failed before its first page was started: nothing was printed.
+    bool started() const { return started_; }
 
 private:
     bool fail(const QString& message);
@@ -46,6 +48,7 @@ private:
 
     BatchJob job_;
     std::size_t count_ = 0;
+    bool started_ = false;
     QString error_;
 };
 

@@ -4,11 +4,10 @@
 
 namespace dorvane {
 
-const char* const kCliUsage =
-    "usage: dorvane-cli templates\n"
-    "       dorvane-cli parse-address [FILE]\n"
-    "       dorvane-cli print [--template NAME] [--printer NAME | --pdf FILE]\n"
-    "                         [--csv FILE [--rows LIST]] [FIELD=VALUE ...]\n";
+const char* const kCliUsage = "usage: dorvane-cli templates\n"
+                              "       dorvane-cli parse-address [FILE]\n"
+                              "       dorvane-cli print [--template NAME] [--printer NAME | --pdf FILE]\n"
+                              "                         [--csv FILE [--rows LIST]] [FIELD=VALUE ...]\n";
 
 namespace {
 

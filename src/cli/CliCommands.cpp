@@ -131,7 +131,8 @@ int RunParseAddress(const std::optional<std::string>& file)
         text.remove_suffix(1);
     Utf8Validator validator;
     validator.feed(text);
-    const auto codePage = ToCodePageText(text, validator.valid() ? TextEncoding::Utf8 : TextEncoding::Gb18030);
+    const auto codePage =
+        ToCodePageText(text, validator.valid() ? TextEncoding::Utf8 : TextEncoding::Gb18030);
     if (!codePage)
         return Fail(QStringLiteral("the address is neither UTF-8 nor GBK text"));
 
@@ -159,20 +160,22 @@ int RunPrint(const PrintOptions& options)
     if (options.templateName) {
         templateName = Utf8(*options.templateName);
         if (!names.contains(templateName))
-            return Fail(QStringLiteral("unknown template \"%1\" (dorvane-cli templates lists them)").arg(templateName));
+            return Fail(QStringLiteral("unknown template \"%1\" (dorvane-cli templates lists them)")
+                            .arg(templateName));
     } else {
         if (names.isEmpty())
             return Fail(QStringLiteral("there is no template in dataM"));
         templateName = names[CurrentTemplateIndex(names)];
     }
     if (!LoadLayout(templateName))
-        return Fail(QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(templateName));
+        return Fail(
+            QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(templateName));
 
     BatchJob job;
     job.setup = MakePrintSetup(app, ScreenDpiY());
     const QDate today = QDate::currentDate();
-    job.texts = DefaultFieldTexts(LoadOrCreateAddress(app.settingsPaths().addressIni), today.year(), today.month(),
-                                  today.day());
+    job.texts = DefaultFieldTexts(LoadOrCreateAddress(app.settingsPaths().addressIni), today.year(),
+                                  today.month(), today.day());
     for (const auto& [field, value] : options.assignments) {
         job.texts[static_cast<std::size_t>(field)] = ToCodePage(Utf8(value));
         job.fixedFields.push_back(field);
@@ -202,6 +205,8 @@ int RunPrint(const PrintOptions& options)
             WriteError(QStringLiteral("%1/%2 waybills\n").arg(done).arg(total));
     };
     if (!printer.print(progress)) {
+        if (!printer.started())
+            return Fail(printer.error());
         WriteError(QStringLiteral("dorvane-cli: ") + printer.error() + QLatin1Char('\n'));
         return kExitPrintFailed;
     }

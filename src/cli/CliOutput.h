@@ -10,8 +10,8 @@ void WriteError(const QString& text);
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitRejected = 1;  // parse-address: not a shop address
-inline constexpr int kExitError = 2;     // found before anything was printed
+inline constexpr int kExitRejected = 1;    // parse-address: not a shop address
+inline constexpr int kExitError = 2;       // found before anything was printed
 inline constexpr int kExitPrintFailed = 3; // the printer or file failed during the job
 
 } // namespace dorvane

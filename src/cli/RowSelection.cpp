@@ -29,7 +29,8 @@ std::optional<RowSelection> RowSelection::Parse(std::string_view text, std::stri
         const auto first = RecordNumber(item.substr(0, dash));
         const auto last = dash == std::string_view::npos ? first : RecordNumber(item.substr(dash + 1));
         if (!first || !last) {
-            error = "--rows: \"" + std::string(item) + "\" is not a record number (from 1) or a range like 1-10";
+            error =
+                "--rows: \"" + std::string(item) + "\" is not a record number (from 1) or a range like 1-10";
             return std::nullopt;
         }
         if (*last < *first) {

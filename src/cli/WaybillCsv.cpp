@@ -51,13 +51,15 @@ bool WaybillCsv::open(const std::filesystem::path& path)
 
     const std::size_t line = reader_->recordLine();
     for (const std::string& cell : fields_) {
-        const auto utf8 = encoding_ == TextEncoding::Utf8 ? std::optional<std::string>(cell) : Utf8FromCodePage(cell);
+        const auto utf8 =
+            encoding_ == TextEncoding::Utf8 ? std::optional<std::string>(cell) : Utf8FromCodePage(cell);
         const std::string name = TrimBlanks(utf8.value_or(cell));
         const auto index = FieldIndexByName(name);
         if (!utf8 || !index) {
             std::string why = "the column \"" + name + "\" is not a field name";
             if (encoding_ == TextEncoding::Gb18030)
-                why += " (the file is read as GBK/GB18030: line " + std::to_string(nonUtf8Line) + " is not UTF-8)";
+                why += " (the file is read as GBK/GB18030: line " + std::to_string(nonUtf8Line) +
+                       " is not UTF-8)";
             return fail(line, why);
         }
         if (std::find(columns_.begin(), columns_.end(), *index) != columns_.end())

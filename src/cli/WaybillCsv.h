@@ -30,7 +30,7 @@ public:
     // not valid in the file's encoding; error() names the line.
     Status next(FieldTexts& texts);
 
-    std::size_t recordNumber() const { return recordNumber_; } // of the last record read, from 1
+    std::size_t recordNumber() const { return recordNumber_; }   // of the last record read, from 1
     const std::vector<int>& columns() const { return columns_; } // field index of each column
     TextEncoding encoding() const { return encoding_; }
     const std::string& error() const { return error_; }

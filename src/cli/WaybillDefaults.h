@@ -33,13 +33,14 @@ inline constexpr int kDayField = 19;
 FieldTexts DefaultFieldTexts(const SenderDetails& sender, int year, int month, int day);
 
 // The recipient fields an accepted shop address writes, in the order they are reported.
-inline constexpr std::array<std::pair<std::optional<std::string> RecipientFields::*, int>, 6> kRecipientFieldSlots{{
-    {&RecipientFields::name, 3},
-    {&RecipientFields::mobile, 12},
-    {&RecipientFields::telephone, 9},
-    {&RecipientFields::address, 7},
-    {&RecipientFields::postcode, 13},
-    {&RecipientFields::destination, 0},
-}};
+inline constexpr std::array<std::pair<std::optional<std::string> RecipientFields::*, int>, 6>
+    kRecipientFieldSlots{{
+        {&RecipientFields::name, 3},
+        {&RecipientFields::mobile, 12},
+        {&RecipientFields::telephone, 9},
+        {&RecipientFields::address, 7},
+        {&RecipientFields::postcode, 13},
+        {&RecipientFields::destination, 0},
+    }};
 
 } // namespace dorvane

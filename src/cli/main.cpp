@@ -51,8 +51,8 @@ int main(int argc, char* argv[])
 
     const ParsedCommand parsed = ParseCliArguments(args);
     if (!parsed.command) {
-        WriteError(QStringLiteral("dorvane-cli: ") + QString::fromStdString(parsed.error) + QLatin1Char('\n') +
-                   QString::fromUtf8(kCliUsage));
+        WriteError(QStringLiteral("dorvane-cli: ") + QString::fromStdString(parsed.error) +
+                   QLatin1Char('\n') + QString::fromUtf8(kCliUsage));
         return kExitError;
     }
     switch (parsed.command->kind) {

@@ -16,8 +16,9 @@ std::string ErrorOf(const std::vector<std::string>& args)
     return parsed.error;
 }
 
-const std::string kRecipientName = "\xE6\x94\xB6\xE4\xBB\xB6\xE4\xBA\xBA\xE5\xA7\x93\xE5\x90\x8D"; // 收件人姓名
-const std::string kCount = "\xE6\x95\xB0\xE9\x87\x8F";                                          // 数量
+const std::string kRecipientName =
+    "\xE6\x94\xB6\xE4\xBB\xB6\xE4\xBA\xBA\xE5\xA7\x93\xE5\x90\x8D"; // 收件人姓名
+const std::string kCount = "\xE6\x95\xB0\xE9\x87\x8F";              // 数量
 
 } // namespace
 
@@ -32,7 +33,8 @@ TEST(RowSelection, ListsAndRanges)
         EXPECT_FALSE(rows->contains(r)) << r;
     EXPECT_EQ(rows->last(), 15u);
 
-    for (const char* bad : {"", "0", "3-1", "1,", ",1", "1-", "-4", "a", "1-2-3", "1 ,2", "99999999999999999999999"})
+    for (const char* bad :
+         {"", "0", "3-1", "1,", ",1", "1-", "-4", "a", "1-2-3", "1 ,2", "99999999999999999999999"})
         EXPECT_FALSE(RowSelection::Parse(bad, error)) << bad;
     RowSelection::Parse("3-1", error);
     EXPECT_EQ(error, "--rows: the range 3-1 ends before it starts");
@@ -40,8 +42,9 @@ TEST(RowSelection, ListsAndRanges)
 
 TEST(CliArguments, PrintOptionsAndFields)
 {
-    const ParsedCommand parsed = ParseCliArguments({"print", "--template", "EMS", "--pdf", "out.pdf", "--csv",
-                                                    "a.csv", "--rows", "2-3", kCount + "=2", kRecipientName + "=a=b"});
+    const ParsedCommand parsed =
+        ParseCliArguments({"print", "--template", "EMS", "--pdf", "out.pdf", "--csv", "a.csv", "--rows",
+                           "2-3", kCount + "=2", kRecipientName + "=a=b"});
     ASSERT_TRUE(parsed.command) << parsed.error;
     EXPECT_EQ(parsed.command->kind, CliCommand::Kind::Print);
     const PrintOptions& options = parsed.command->print;
@@ -57,7 +60,8 @@ TEST(CliArguments, PrintOptionsAndFields)
 
     EXPECT_EQ(ErrorOf({"print", "phone=1"}), "unknown field name \"phone\"");
     EXPECT_EQ(ErrorOf({"print", kCount + "=1", kCount + "=2"}), "the field " + kCount + " is given twice");
-    EXPECT_EQ(ErrorOf({"print", "--printer", "P", "--pdf", "x.pdf"}), "--printer and --pdf exclude each other");
+    EXPECT_EQ(ErrorOf({"print", "--printer", "P", "--pdf", "x.pdf"}),
+              "--printer and --pdf exclude each other");
     EXPECT_EQ(ErrorOf({"print", "--rows", "1"}), "--rows needs --csv");
     EXPECT_EQ(ErrorOf({"print", "--csv"}), "--csv needs a value");
     EXPECT_EQ(ErrorOf({"print", "--csv", "a", "--csv", "b"}), "--csv is given twice");

@@ -32,7 +32,8 @@ public:
         QDir().mkpath(path(QStringLiteral("dataM")));
         QDir().mkpath(path(QStringLiteral("Set")));
         const QDir data(qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data"));
-        for (const QString& name : data.entryList({QStringLiteral("*.dat"), QStringLiteral("*.bmp")}, QDir::Files))
+        for (const QString& name :
+             data.entryList({QStringLiteral("*.dat"), QStringLiteral("*.bmp")}, QDir::Files))
             QFile::copy(data.filePath(name), path(QStringLiteral("dataM/") + name));
     }
 
@@ -87,7 +88,8 @@ public:
         const double k = 72.0 / printer.resolution();
         std::array<QRectF, kFieldCount> points;
         for (std::size_t i = 0; i < boxes.size(); ++i)
-            points[i] = QRectF(boxes[i].left() * k, boxes[i].top() * k, boxes[i].width() * k, boxes[i].height() * k);
+            points[i] =
+                QRectF(boxes[i].left() * k, boxes[i].top() * k, boxes[i].width() * k, boxes[i].height() * k);
         return points;
     }
 

@@ -12,7 +12,8 @@ using namespace dorvane::test;
 
 namespace {
 
-const QString kHeader = QStringLiteral("收件人姓名,目的地,收件人地址,收件人单位名称,收件人手机号码,收件邮编,物品名称,数量");
+const QString kHeader =
+    QStringLiteral("收件人姓名,目的地,收件人地址,收件人单位名称,收件人手机号码,收件邮编,物品名称,数量");
 constexpr std::array<int, 8> kColumnFields = {3, 0, 7, 5, 12, 13, 14, 15};
 
 // Record r's texts in column order: commas, quotes and a line break inside quoted fields.
@@ -30,7 +31,8 @@ QStringList RecordTexts(int r)
 
 QString CsvField(QString text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')))
         return text;
     return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
@@ -57,7 +59,8 @@ QByteArray Gbk(const QString& text)
 QList<QList<PdfWord>> ReadPages(const QString& pdf)
 {
     bool ok = false;
-    const QString html = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}, &ok);
+    const QString html =
+        RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}, &ok);
     static const QRegularExpression word(QStringLiteral(
         "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">(.*?)</word>"));
     QList<QList<PdfWord>> pages;
@@ -66,8 +69,9 @@ QList<QList<PdfWord>> ReadPages(const QString& pdf)
         QList<PdfWord> words;
         for (auto it = word.globalMatch(parts[p]); it.hasNext();) {
             const auto m = it.next();
-            words.append({Unescape(m.captured(5)), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                                                          QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+            words.append({Unescape(m.captured(5)),
+                          QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                 QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
         }
         pages.append(words);
     }
@@ -75,8 +79,8 @@ QList<QList<PdfWord>> ReadPages(const QString& pdf)
 }
 
 // What each field shows on a page: its words joined, every word checked to lie in its box.
-std::array<QString, kFieldCount> FieldTextsOf(const QList<PdfWord>& words, const std::array<QRectF, kFieldCount>& boxes,
-                                              QStringList& problems)
+std::array<QString, kFieldCount>
+FieldTextsOf(const QList<PdfWord>& words, const std::array<QRectF, kFieldCount>& boxes, QStringList& problems)
 {
     std::array<QString, kFieldCount> texts;
     for (const PdfWord& word : words) {
@@ -112,15 +116,17 @@ private:
         folder.write(QStringLiteral("Set/set.ini"), "dorvane-no-such-printer\r\n40,-30,8,6\r\n");
         folder.write(QStringLiteral("Set/mould.ini"), "3\r\n0\r\n1\r\n");
         folder.write(QStringLiteral("Set/address.ini"),
-                     Gbk(QStringLiteral("王五,杭州,小店,13800000000,0571-1234567,浙江省杭州市西湖区,310000,衣服,王五签")));
+                     Gbk(QStringLiteral(
+                         "王五,杭州,小店,13800000000,0571-1234567,浙江省杭州市西湖区,310000,衣服,王五签")));
     }
 
     // Sender and date as every waybill of the folder shows them.
     std::array<QString, kFieldCount> defaults()
     {
         std::array<QString, kFieldCount> texts;
-        const QStringList sender = QStringLiteral("王五,杭州,小店,13800000000,0571-1234567,浙江省杭州市西湖区,310000,衣服,王五签")
-                                       .split(QLatin1Char(','));
+        const QStringList sender =
+            QStringLiteral("王五,杭州,小店,13800000000,0571-1234567,浙江省杭州市西湖区,310000,衣服,王五签")
+                .split(QLatin1Char(','));
         const int senderFields[] = {1, 2, 4, 10, 8, 6, 11, 14, 16};
         for (int i = 0; i < 9; ++i)
             texts[static_cast<std::size_t>(senderFields[i])] = sender[i];
@@ -138,11 +144,16 @@ private:
     {
         QStringList problems;
         const auto shown = FieldTextsOf(words, boxes, problems);
-        QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("page %1: ").arg(page) + problems.join(QLatin1String("; "))));
+        QVERIFY2(problems.isEmpty(),
+                 qPrintable(QStringLiteral("page %1: ").arg(page) + problems.join(QLatin1String("; "))));
         for (int i = 0; i < kFieldCount; ++i)
-            QVERIFY2(shown[static_cast<std::size_t>(i)] == WithoutBlanks(expected[static_cast<std::size_t>(i)]),
+            QVERIFY2(shown[static_cast<std::size_t>(i)] ==
+                         WithoutBlanks(expected[static_cast<std::size_t>(i)]),
                      qPrintable(QStringLiteral("page %1 field %2: %3 instead of %4")
-                                    .arg(page).arg(i).arg(shown[static_cast<std::size_t>(i)], expected[static_cast<std::size_t>(i)])));
+                                    .arg(page)
+                                    .arg(i)
+                                    .arg(shown[static_cast<std::size_t>(i)],
+                                         expected[static_cast<std::size_t>(i)])));
     }
 
     std::array<QString, kFieldCount> recordPage(int r)
@@ -160,14 +171,16 @@ private slots:
         CliFolder folder;
         const QStringList names = SortedTemplateNames(folder.fsPath());
         QVERIFY(names.size() >= 3);
-        for (const auto& [mould, current] : {std::pair{QByteArray("2\r\n0\r\n1\r\n"), 2}, std::pair{QByteArray("99\r\n"), 0}}) {
+        for (const auto& [mould, current] :
+             {std::pair{QByteArray("2\r\n0\r\n1\r\n"), 2}, std::pair{QByteArray("99\r\n"), 0}}) {
             folder.write(QStringLiteral("Set/mould.ini"), mould);
             const CliResult result = folder.run({QStringLiteral("templates")});
             QVERIFY(result.finished);
             QCOMPARE(result.exitCode, 0);
             QString expected;
             for (int i = 0; i < names.size(); ++i)
-                expected += (i == current ? QStringLiteral("* ") : QStringLiteral("  ")) + names[i] + QLatin1Char('\n');
+                expected += (i == current ? QStringLiteral("* ") : QStringLiteral("  ")) + names[i] +
+                            QLatin1Char('\n');
             QCOMPARE(result.out, expected);
         }
     }
@@ -175,8 +188,9 @@ private slots:
     void parseAddressGivesTheMainWindowsFields()
     {
         CliFolder folder;
-        const QString keys[] = {QStringLiteral("收件人姓名"), QStringLiteral("收件人手机号码"), QStringLiteral("收件人座机电话"),
-                                QStringLiteral("收件人地址"), QStringLiteral("收件邮编"), QStringLiteral("目的地")};
+        const QString keys[] = {QStringLiteral("收件人姓名"),     QStringLiteral("收件人手机号码"),
+                                QStringLiteral("收件人座机电话"), QStringLiteral("收件人地址"),
+                                QStringLiteral("收件邮编"),       QStringLiteral("目的地")};
         const auto lines = [&](const QStringList& values) {
             QString text;
             for (int i = 0; i < 6; ++i)
@@ -186,18 +200,21 @@ private slots:
         const QString address = QStringLiteral("浙江省宁波市鄞州区某路8号");
 
         // Comma shape on standard input, UTF-8, with the line end a pipe adds.
-        CliResult result = folder.run({QStringLiteral("parse-address")},
-                                      QStringLiteral("张三，13900000000，0574-88888888，浙江省 宁波市 鄞州区 某路 8 号，315000\n").toUtf8());
+        CliResult result = folder.run(
+            {QStringLiteral("parse-address")},
+            QStringLiteral("张三，13900000000，0574-88888888，浙江省 宁波市 鄞州区 某路 8 号，315000\n")
+                .toUtf8());
         QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.out, lines({QStringLiteral("张三"), QStringLiteral("13900000000"), QStringLiteral("0574-88888888"),
-                                    address, QStringLiteral("315000"), QStringLiteral("宁波市")}));
+        QCOMPARE(result.out, lines({QStringLiteral("张三"), QStringLiteral("13900000000"),
+                                    QStringLiteral("0574-88888888"), address, QStringLiteral("315000"),
+                                    QStringLiteral("宁波市")}));
 
         // Full-width blanks removed; a postcode the text lacks stays empty, the telephone is emptied.
         result = folder.run({QStringLiteral("parse-address")},
                             QStringLiteral("　张三　，1390000 0000，%1，").arg(address).toUtf8());
         QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.out, lines({QStringLiteral("张三"), QStringLiteral("13900000000"), QString(), address, QString(),
-                                    QStringLiteral("宁波市")}));
+        QCOMPARE(result.out, lines({QStringLiteral("张三"), QStringLiteral("13900000000"), QString(), address,
+                                    QString(), QStringLiteral("宁波市")}));
 
         // Blank shape from a GBK file.
         folder.write(QStringLiteral("address.txt"),
@@ -208,8 +225,9 @@ private slots:
                                     QStringLiteral("315000"), QStringLiteral("宁波市")}));
 
         // Not a shop address: exit 1 and nothing on standard output.
-        for (const QString& text : {QStringLiteral("13900000000"), QStringLiteral("张三，13900000000，浙江省某路，315000"),
-                                    QStringLiteral("宁波市"), QString()}) {
+        for (const QString& text :
+             {QStringLiteral("13900000000"), QStringLiteral("张三，13900000000，浙江省某路，315000"),
+              QStringLiteral("宁波市"), QString()}) {
             result = folder.run({QStringLiteral("parse-address")}, text.toUtf8());
             QCOMPARE(result.exitCode, 1);
             QCOMPARE(result.out, QString());
@@ -224,8 +242,9 @@ private slots:
         CliFolder folder;
         prepare(folder);
         folder.write(QStringLiteral("orders.csv"), QByteArray("\xEF\xBB\xBF") + Csv(3).toUtf8());
-        CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
-                                       QStringLiteral("--pdf"), QStringLiteral("out.pdf")});
+        CliResult result =
+            folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                        QStringLiteral("--pdf"), QStringLiteral("out.pdf")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         QCOMPARE(result.err, QString()); // no progress for a small batch
 
@@ -238,8 +257,9 @@ private slots:
 
         // The same file in GBK prints the same pages.
         folder.write(QStringLiteral("orders-gbk.csv"), Gbk(Csv(3)));
-        result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders-gbk.csv"),
-                             QStringLiteral("--pdf"), QStringLiteral("gbk.pdf")});
+        result =
+            folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders-gbk.csv"),
+                        QStringLiteral("--pdf"), QStringLiteral("gbk.pdf")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         const auto gbkPages = ReadPages(folder.path(QStringLiteral("gbk.pdf")));
         QCOMPARE(gbkPages.size(), 3);
@@ -258,9 +278,10 @@ private slots:
         prepare(folder);
         folder.write(QStringLiteral("orders.csv"), Csv(6).toUtf8());
         const QString other = SortedTemplateNames(folder.fsPath())[0];
-        CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--template"), other, QStringLiteral("--csv"),
-                                       QStringLiteral("orders.csv"), QStringLiteral("--rows"), QStringLiteral("5,2-2,4"),
-                                       QStringLiteral("--pdf"), QStringLiteral("rows.pdf"), QStringLiteral("寄件人姓名=赵六")});
+        CliResult result = folder.run(
+            {QStringLiteral("print"), QStringLiteral("--template"), other, QStringLiteral("--csv"),
+             QStringLiteral("orders.csv"), QStringLiteral("--rows"), QStringLiteral("5,2-2,4"),
+             QStringLiteral("--pdf"), QStringLiteral("rows.pdf"), QStringLiteral("寄件人姓名=赵六")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         const auto boxes = folder.fieldBoxes(other);
         const auto pages = ReadPages(folder.path(QStringLiteral("rows.pdf")));
@@ -289,11 +310,13 @@ private slots:
         CliFolder folder;
         prepare(folder);
         folder.write(QStringLiteral("orders.csv"), Csv(101).toUtf8());
-        const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
-                                             QStringLiteral("--pdf"), QStringLiteral("big.pdf")});
+        const CliResult result =
+            folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                        QStringLiteral("--pdf"), QStringLiteral("big.pdf")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         QCOMPARE(result.err, QStringLiteral("100/101 waybills\n101/101 waybills\n"));
-        QCOMPARE(PdfInfo(folder.path(QStringLiteral("big.pdf")), QStringLiteral("Pages")), QStringLiteral("101"));
+        QCOMPARE(PdfInfo(folder.path(QStringLiteral("big.pdf")), QStringLiteral("Pages")),
+                 QStringLiteral("101"));
     }
 
     void errorsStopTheBatchBeforeAnythingIsPrinted_data()
@@ -303,22 +326,29 @@ private slots:
         QTest::addColumn<QString>("message");
         const QByteArray good = Csv(4).toUtf8();
         const QStringList withCsv = {QStringLiteral("--csv"), QStringLiteral("orders.csv")};
-        QTest::newRow("unknown template") << good << (withCsv + QStringList{QStringLiteral("--template"), QStringLiteral("无此模板")})
-                                          << QStringLiteral("unknown template");
-        QTest::newRow("unknown field") << good << (withCsv + QStringList{QStringLiteral("电话=1")}) << QStringLiteral("unknown field");
-        QTest::newRow("field twice") << good << (withCsv + QStringList{QStringLiteral("数量=2")}) << QStringLiteral("数量");
-        QTest::newRow("unknown column") << QStringLiteral("收件人姓名,电话\r\na,b\r\n").toUtf8() << withCsv
-                                        << QStringLiteral("line 1");
+        QTest::newRow("unknown template")
+            << good << (withCsv + QStringList{QStringLiteral("--template"), QStringLiteral("无此模板")})
+            << QStringLiteral("unknown template");
+        QTest::newRow("unknown field")
+            << good << (withCsv + QStringList{QStringLiteral("电话=1")}) << QStringLiteral("unknown field");
+        QTest::newRow("field twice") << good << (withCsv + QStringList{QStringLiteral("数量=2")})
+                                     << QStringLiteral("数量");
+        QTest::newRow("unknown column")
+            << QStringLiteral("收件人姓名,电话\r\na,b\r\n").toUtf8() << withCsv << QStringLiteral("line 1");
         QTest::newRow("short last record") << good + "x,y\r\n" << withCsv << QStringLiteral("line 10:");
         QTest::newRow("open quote") << good + "\"x,y\r\n" << withCsv << QStringLiteral("line 10");
-        QTest::newRow("bad bytes") << good + Gbk(QStringLiteral("张")).left(1) << withCsv << QStringLiteral("line 10 is not UTF-8");
+        QTest::newRow("bad bytes") << good + Gbk(QStringLiteral("张")).left(1) << withCsv
+                                   << QStringLiteral("line 10 is not UTF-8");
         QTest::newRow("empty file") << QByteArray() << withCsv << QStringLiteral("empty");
         QTest::newRow("header only") << kHeader.toUtf8() + "\r\n" << withCsv << QStringLiteral("no waybills");
-        QTest::newRow("missing file") << good << QStringList{QStringLiteral("--csv"), QStringLiteral("nothing.csv")}
-                                      << QStringLiteral("cannot be read");
-        QTest::newRow("rows past the end") << good << (withCsv + QStringList{QStringLiteral("--rows"), QStringLiteral("2-5")})
-                                           << QStringLiteral("record 5");
-        QTest::newRow("bad rows") << good << (withCsv + QStringList{QStringLiteral("--rows"), QStringLiteral("0")})
+        QTest::newRow("missing file")
+            << good << QStringList{QStringLiteral("--csv"), QStringLiteral("nothing.csv")}
+            << QStringLiteral("cannot be read");
+        QTest::newRow("rows past the end")
+            << good << (withCsv + QStringList{QStringLiteral("--rows"), QStringLiteral("2-5")})
+            << QStringLiteral("record 5");
+        QTest::newRow("bad rows") << good
+                                  << (withCsv + QStringList{QStringLiteral("--rows"), QStringLiteral("0")})
                                   << QStringLiteral("--rows");
     }
 
@@ -330,7 +360,9 @@ private slots:
         CliFolder folder;
         prepare(folder);
         folder.write(QStringLiteral("orders.csv"), csv);
-        const CliResult result = folder.run(QStringList{QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("out.pdf")} + arguments);
+        const CliResult result = folder.run(
+            QStringList{QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("out.pdf")} +
+            arguments);
         QVERIFY(result.finished);
         QCOMPARE(result.exitCode, 2);
         QCOMPARE(result.out, QString());
@@ -338,13 +370,19 @@ private slots:
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
     }
 
-    void aMissingPrinterIsAnError()
+    void aMissingPrinterOrUnwritableFileIsAnError()
     {
         CliFolder folder;
         prepare(folder);
-        const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--printer"), QStringLiteral("dorvane-no-such-printer")});
+        CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--printer"),
+                                       QStringLiteral("dorvane-no-such-printer")});
         QCOMPARE(result.exitCode, 2);
         QVERIFY2(result.err.contains(QStringLiteral("dorvane-no-such-printer")), qPrintable(result.err));
+
+        result = folder.run(
+            {QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("no-folder/out.pdf")});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("cannot be written")), qPrintable(result.err));
     }
 };
 

@@ -12,7 +12,8 @@ using namespace dorvane;
 
 namespace {
 
-std::vector<std::vector<std::string>> ReadAllRecords(const std::string& text, std::vector<std::size_t>* lines = nullptr)
+std::vector<std::vector<std::string>> ReadAllRecords(const std::string& text,
+                                                     std::vector<std::size_t>* lines = nullptr)
 {
     std::istringstream input(text);
     CsvReader reader(input);
@@ -48,7 +49,8 @@ const std::string kZhangSanUtf8 = "\xE5\xBC\xA0\xE4\xB8\x89";
 TEST(CsvReader, QuotedFieldsHoldCommasQuotesAndLineBreaks)
 {
     std::vector<std::size_t> lines;
-    const auto records = ReadAllRecords("\xEF\xBB\xBF" "a,b,c\r\n"
+    const auto records = ReadAllRecords("\xEF\xBB\xBF"
+                                        "a,b,c\r\n"
                                         "\"x, y\",\"say \"\"hi\"\"\",\"two\r\nlines\"\r\n"
                                         ",,\n"
                                         "last,\"\",end", // no line end at the end
@@ -78,8 +80,8 @@ TEST(TextEncoding, Utf8IsToldFromGbk)
     split.feed("\xA0");
     EXPECT_TRUE(split.valid());
 
-    for (const std::string& bad : {kZhangSan, std::string("\xC0\xAF"), std::string("\xED\xA0\x80"),
-                                  std::string("\xE5\xBC")}) {
+    for (const std::string& bad :
+         {kZhangSan, std::string("\xC0\xAF"), std::string("\xED\xA0\x80"), std::string("\xE5\xBC")}) {
         Utf8Validator validator;
         validator.feed(bad);
         EXPECT_FALSE(validator.valid()) << bad;
@@ -122,8 +124,9 @@ TEST(WaybillCsv, ColumnsFillTheirFieldsInEitherEncoding)
     EXPECT_EQ(texts[15], ""); // an empty cell empties its field
     EXPECT_EQ(csv.next(texts), WaybillCsv::Status::End);
 
-    test::WriteBytes(folder / "utf8.csv", "\xEF\xBB\xBF\xE6\x94\xB6\xE4\xBB\xB6\xE4\xBA\xBA\xE5\xA7\x93\xE5\x90\x8D\n" +
-                                              kZhangSanUtf8 + "\n");
+    test::WriteBytes(folder / "utf8.csv",
+                     "\xEF\xBB\xBF\xE6\x94\xB6\xE4\xBB\xB6\xE4\xBA\xBA\xE5\xA7\x93\xE5\x90\x8D\n" +
+                         kZhangSanUtf8 + "\n");
     WaybillCsv utf8;
     ASSERT_TRUE(utf8.open(folder / "utf8.csv")) << utf8.error();
     EXPECT_EQ(utf8.encoding(), TextEncoding::Utf8);
@@ -152,7 +155,7 @@ TEST(WaybillCsv, BadFilesAreReportedWithTheirLine)
         return csv.error();
     };
     const std::string name = "\xE6\x94\xB6\xE4\xBB\xB6\xE4\xBA\xBA\xE5\xA7\x93\xE5\x90\x8D"; // 收件人姓名
-    const std::string count = "\xE6\x95\xB0\xE9\x87\x8F";                                  // 数量
+    const std::string count = "\xE6\x95\xB0\xE9\x87\x8F";                                    // 数量
 
     EXPECT_EQ(openError(""), "is empty: it has no header row naming the fields");
     EXPECT_EQ(openError("\n\n"), "is empty: it has no header row naming the fields");
@@ -162,13 +165,15 @@ TEST(WaybillCsv, BadFilesAreReportedWithTheirLine)
     EXPECT_NE(WaybillCsv().open(folder / "missing.csv"), true);
     // A UTF-8 export with one damaged byte is read as GBK; the header then says why it fails.
     const std::string damaged = openError(name + "\n" + kZhangSanUtf8 + "\n\xD5\n");
-    EXPECT_NE(damaged.find("(the file is read as GBK/GB18030: line 3 is not UTF-8)"),
-              std::string::npos) << damaged;
+    EXPECT_NE(damaged.find("(the file is read as GBK/GB18030: line 3 is not UTF-8)"), std::string::npos)
+        << damaged;
 
     // Line numbers count the lines of the file, quoted line breaks included.
-    EXPECT_EQ(recordError(name + "," + count + "\n\"a\nb\",1\nc,1,extra\n"), "line 4: 3 fields where the header names 2");
+    EXPECT_EQ(recordError(name + "," + count + "\n\"a\nb\",1\nc,1,extra\n"),
+              "line 4: 3 fields where the header names 2");
     EXPECT_EQ(recordError(name + "," + count + "\nc\n"), "line 2: 1 fields where the header names 2");
-    EXPECT_EQ(recordError(name + "\nok\n\"never closed\n"), "a quoted field opened on line 3 is never closed");
+    EXPECT_EQ(recordError(name + "\nok\n\"never closed\n"),
+              "a quoted field opened on line 3 is never closed");
     // Neither UTF-8 nor GB18030: a GBK name cut in half at the file's end.
     EXPECT_EQ(recordError("\xCA\xFD\xC1\xBF\n" + kZhangSan + "\n\xD5"),
               "line 3: a field holds bytes that are not valid GBK/GB18030 text");
