@@ -10,6 +10,7 @@
 #include "app/SettingsFiles.h"
 #include "app/TextFile.h"
 #include "controls/GradientButton.h"
+#include "settings/SettingsDlg.h"
 #include "template/AdjustPreviewDlg.h"
 #include "template/CurrentTemplate.h"
 #include "template/TemplateList.h"
@@ -503,6 +504,25 @@ void CWaybillDlg::OpenPreview()
     app.LayoutChanged = 0;
 }
 
-void CWaybillDlg::OpenSettings() {}
+// The settings may have changed the goods, a layout, and which templates exist (so also which
+// one mould.ini's position names); typed texts survive through pull and push.
+void CWaybillDlg::OpenSettings()
+{
+    CSettingsDlg settings(this);
+    settings.exec();
+    AppValues& app = App();
+    if (app.GoodsChanged == 1) {
+        FillGoodsList();
+        app.GoodsChanged = 0;
+    }
+    if (app.LayoutChanged == 1) {
+        LayOutFieldControls();
+        update();
+        app.LayoutChanged = 0;
+    }
+    pull();
+    FillTemplateList();
+    ChangeTemplate(SelectedTemplate);
+}
 
 } // namespace dorvane

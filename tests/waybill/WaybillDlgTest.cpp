@@ -1,5 +1,7 @@
 #include "about/HelpDlg.h"
 #include "app/AppValues.h"
+#include "settings/ProductPage.h"
+#include "settings/SettingsDlg.h"
 #include "template/AdjustPreviewDlg.h"
 #include "template/TemplateStore.h"
 #include "app/MessageBox.h"
@@ -183,6 +185,35 @@ private slots:
         QCOMPARE(name->geometry(), before.translated(7, 0));
         QCOMPARE(App().LayoutChanged, 0);
         QCOMPARE(name->text(), QStringLiteral("typed"));
+    }
+
+    void typedTextSurvivesTheSettingsAndTheGoodsListFollowsThem()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg dialog;
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
+        name->setText(QStringLiteral("typed name"));
+        auto* goods = dialog.findChild<QComboBox*>(QStringLiteral("goodsNameCombo"));
+        QCOMPARE(goods->count(), 0);
+
+        // A goods name added on the settings' goods page.
+        QTimer::singleShot(200, [&] {
+            auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
+            QVERIFY(settings);
+            auto* page = settings->findChild<CProductPage*>();
+            QVERIFY(page);
+            page->findChild<QPlainTextEdit*>(QStringLiteral("goodsNameEdit"))->setPlainText(QStringLiteral("茶叶"));
+            QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("addButton")), Qt::LeftButton);
+            settings->reject();
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("settingsButton")), Qt::LeftButton);
+        QCOMPARE(goods->count(), 1);
+        QCOMPARE(goods->itemText(0), QStringLiteral("茶叶"));
+        QCOMPARE(App().GoodsChanged, 0);
+        QCOMPARE(name->text(), QStringLiteral("typed name"));
+        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        QCOMPARE(work.read(QStringLiteral("Set/mould.ini")), std::string("3\r\n0\r\n1"));
     }
 
     void templateChangeIsRememberedAcrossARestart()
