@@ -8,9 +8,10 @@ namespace dorvane {
 
 namespace {
 
+// A blank line, or a row of empty cells as spreadsheets export below their data: no waybill.
 bool IsBlankLine(const std::vector<std::string>& fields)
 {
-    return fields.size() == 1 && fields[0].empty();
+    return std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return f.empty(); });
 }
 
 std::string TrimBlanks(const std::string& text)

@@ -25,9 +25,9 @@ public:
     bool open(const std::filesystem::path& path);
 
     // Reads the next waybill: the columns' values (code-page bytes) replace those fields of
-    // texts, the others keep what the caller put there. Blank lines are skipped. Error: a
-    // malformed record, one whose number of fields differs from the header's, or text that is
-    // not valid in the file's encoding; error() names the line.
+    // texts, the others keep what the caller put there. Blank lines and rows of empty cells
+    // are skipped. Error: a malformed record, one whose number of fields differs from the
+    // header's, or text that is not valid in the file's encoding; error() names the line.
     Status next(FieldTexts& texts);
 
     std::size_t recordNumber() const { return recordNumber_; }   // of the last record read, from 1

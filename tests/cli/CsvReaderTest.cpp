@@ -104,9 +104,9 @@ TEST(TextEncoding, Utf8IsToldFromGbk)
 TEST(WaybillCsv, ColumnsFillTheirFieldsInEitherEncoding)
 {
     test::TempFolder folder;
-    // 收件人姓名,数量 — in GBK, with a blank line and a quoted name.
+    // 收件人姓名,数量 — in GBK, with a blank line, a row of empty cells and a quoted name.
     const std::string header = "\xCA\xD5\xBC\xFE\xC8\xCB\xD0\xD5\xC3\xFB,\xCA\xFD\xC1\xBF\r\n";
-    test::WriteBytes(folder / "gbk.csv", header + "\"" + kZhangSan + "\",3\r\n\r\nLi,\r\n");
+    test::WriteBytes(folder / "gbk.csv", header + "\"" + kZhangSan + "\",3\r\n\r\n,\r\nLi,\r\n");
     WaybillCsv csv;
     ASSERT_TRUE(csv.open(folder / "gbk.csv")) << csv.error();
     EXPECT_EQ(csv.encoding(), TextEncoding::Gb18030);
@@ -119,7 +119,7 @@ TEST(WaybillCsv, ColumnsFillTheirFieldsInEitherEncoding)
     EXPECT_EQ(texts[15], "3");
     EXPECT_EQ(texts[1], "sender"); // no column: kept
     ASSERT_EQ(csv.next(texts), WaybillCsv::Status::Record);
-    EXPECT_EQ(csv.recordNumber(), 2u); // the blank line is no record
+    EXPECT_EQ(csv.recordNumber(), 2u); // neither the blank line nor the empty row is a record
     EXPECT_EQ(texts[3], "Li");
     EXPECT_EQ(texts[15], ""); // an empty cell empties its field
     EXPECT_EQ(csv.next(texts), WaybillCsv::Status::End);
