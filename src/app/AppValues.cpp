@@ -1,5 +1,7 @@
 #include "app/AppValues.h"
 
+#include "template/TemplateStore.h"
+
 namespace dorvane {
 
 AppValues& App()
@@ -20,6 +22,29 @@ void AppValues::setPrintSettings(const PrintSettings& s)
     PrintOffsetY = s.offsetY;
     TextSpacingX = s.spacingX;
     TextSpacingY = s.spacingY;
+}
+
+void AppValues::loadPrintSettings()
+{
+    const SettingsPaths paths = settingsPaths();
+    EnsureSetFolder(paths);
+    const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
+    BodyFont = fonts.body;
+    DestinationFont = fonts.destination;
+    setPrintSettings(LoadOrCreateSetIni(paths.setIni));
+}
+
+bool AppValues::loadCurrentLayout()
+{
+    if (!LoadLayoutFile(LayoutPath(WorkFolder, CurrentTemplate), Layout))
+        return false;
+    const PrintScales scales = ComputePrintScales(Layout);
+    PrintScaleX = scales.x;
+    PrintScaleY = scales.y;
+    PaperWidth = Layout.paperWidth();
+    PaperLength = Layout.paperLength();
+    ComputePrintRects(Layout, scales);
+    return true;
 }
 
 } // namespace dorvane

@@ -42,6 +42,14 @@ struct AppValues {
     int GoodsChanged = 0;
 
     SettingsPaths settingsPaths() const { return SettingsPaths(WorkFolder); }
+
+    // Loads (or creates with their defaults) FontSet.ini and set.ini of WorkFolder, creating
+    // Set/ when it is missing.
+    void loadPrintSettings();
+
+    // Reads the layout file of CurrentTemplate over Layout, then sets the scales, the paper
+    // size and the print rectangles. False when the file cannot be opened (nothing changed).
+    bool loadCurrentLayout();
     PrintSettings printSettings() const;
     void setPrintSettings(const PrintSettings& settings);
 };

@@ -46,7 +46,7 @@ bool CDorvaneApp::InitInstance()
 
     RegisterDataSource();
     RegisterFontSubstitutes();
-    LoadPrintSettings();
+    App().loadPrintSettings();
 
     if (RunMainDialog) {
         RunMainDialog();
@@ -74,15 +74,5 @@ void CDorvaneApp::RegisterDataSource()
 #endif
 }
 
-void CDorvaneApp::LoadPrintSettings()
-{
-    AppValues& app = App();
-    const SettingsPaths paths = app.settingsPaths();
-    EnsureSetFolder(paths);
-    const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
-    app.BodyFont = fonts.body;
-    app.DestinationFont = fonts.destination;
-    app.setPrintSettings(LoadOrCreateSetIni(paths.setIni));
-}
 
 } // namespace dorvane

@@ -22,7 +22,6 @@ public:
 
 private:
     void RegisterDataSource();
-    void LoadPrintSettings();
 };
 
 } // namespace dorvane

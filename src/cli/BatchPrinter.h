@@ -4,7 +4,7 @@
 // record and one page at a time, so that neither the records nor the pages are held.
 
 #include "cli/RowSelection.h"
-#include "cli/WaybillDefaults.h"
+#include "waybill/WaybillDefaults.h"
 #include "print/WaybillPrintSetup.h"
 
 #include <QString>

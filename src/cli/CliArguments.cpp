@@ -1,6 +1,6 @@
 #include "cli/CliArguments.h"
 
-#include "cli/WaybillDefaults.h"
+#include "waybill/WaybillDefaults.h"
 
 namespace dorvane {
 

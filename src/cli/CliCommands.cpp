@@ -41,40 +41,22 @@ void LoadWorkFolder()
 {
     AppValues& app = App();
     app.WorkFolder = std::filesystem::path(QDir::currentPath().toStdU16String());
-    const SettingsPaths paths = app.settingsPaths();
-    EnsureSetFolder(paths);
-    const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
-    app.BodyFont = fonts.body;
-    app.DestinationFont = fonts.destination;
-    app.setPrintSettings(LoadOrCreateSetIni(paths.setIni));
+    app.loadPrintSettings();
 }
 
 // The current template's position in the sorted list: mould.ini line 1, the first template
 // when the stored position is past the list.
 int CurrentTemplateIndex(const QStringList& names)
 {
-    AppValues& app = App();
-    const MouldSettings mould = LoadOrCreateMould(app.settingsPaths().mouldIni);
-    const int position = ToInt(mould.templatePosition);
-    return position >= 0 && position < names.size() ? position : 0;
+    const MouldSettings mould = LoadOrCreateMould(App().settingsPaths().mouldIni);
+    return TemplateIndexFromPosition(mould.templatePosition, static_cast<int>(names.size()));
 }
 
 // Reads the named template's layout into the program's values; false when its file is gone.
 bool LoadLayout(const QString& name)
 {
-    AppValues& app = App();
-    app.CurrentTemplate = ToFileName(name);
-    TemplateLayout layout;
-    if (!LoadLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), layout))
-        return false;
-    app.Layout = layout;
-    const PrintScales scales = ComputePrintScales(app.Layout);
-    app.PrintScaleX = scales.x;
-    app.PrintScaleY = scales.y;
-    app.PaperWidth = app.Layout.paperWidth();
-    app.PaperLength = app.Layout.paperLength();
-    ComputePrintRects(app.Layout, scales);
-    return true;
+    App().CurrentTemplate = ToFileName(name);
+    return App().loadCurrentLayout();
 }
 
 int ScreenDpiY()

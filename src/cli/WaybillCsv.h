@@ -5,7 +5,7 @@
 
 #include "cli/CsvReader.h"
 #include "cli/TextEncoding.h"
-#include "cli/WaybillDefaults.h"
+#include "waybill/WaybillDefaults.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -59,6 +59,12 @@ bool TemplateNameLess(std::string_view a, std::string_view b)
     return CompareCodePageText(a, b) < 0;
 }
 
+int TemplateIndexFromPosition(const std::string& position, int count)
+{
+    const int index = ToInt(position);
+    return index >= 0 && index < count ? index : 0;
+}
+
 bool ShiftTemplatePosition(const fs::path& mouldIni, std::string& templatePosition, int delta)
 {
     templatePosition = std::to_string(ToInt(templatePosition) + delta);

@@ -27,6 +27,10 @@ bool TemplateExists(const std::filesystem::path& dataFolder, const std::string& 
 // CompareCodePageText). True when a sorts before b.
 bool TemplateNameLess(std::string_view a, std::string_view b);
 
+// The list index that mould.ini's stored position names among count templates: the first
+// template when the position lies outside the list (templates removed by hand).
+int TemplateIndexFromPosition(const std::string& position, int count);
+
 // Moves the stored position of the current template by delta (+1 when a template was added
 // before it, -1 when one before it was removed) and rewrites mould.ini line 1.
 bool ShiftTemplatePosition(const std::filesystem::path& mouldIni, std::string& templatePosition, int delta);

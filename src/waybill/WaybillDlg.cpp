@@ -21,6 +21,7 @@
 #include "waybill/CompletionCombo.h"
 #include "waybill/PictureFrame.h"
 #include "waybill/SystemMenu.h"
+#include "waybill/WaybillDefaults.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -58,13 +59,6 @@ constexpr std::array<const char*, kFieldCount> kFieldObjectNames = {
     "recipientMobileEdit",    "recipientPostcodeEdit", "goodsNameCombo",     "pieceCountEdit",
     "senderSignatureEdit",    "yearEdit",             "monthEdit",           "dayEdit",
 };
-
-// address.ini's nine values, as catalogue indexes: sender name, origin, company, mobile,
-// telephone, address, postcode, goods name, signature.
-constexpr std::array<int, 9> kSenderDetailFields = {1, 2, 4, 10, 8, 6, 11, 14, 16};
-
-constexpr int kGoodsField = 14;
-constexpr int kPieceCountField = 15;
 
 // The texts of a stored list in the order the combos show them.
 QStringList SortedEntries(const std::vector<StoredText>& rows)
@@ -259,9 +253,7 @@ void CWaybillDlg::FillTemplateList()
 
     const MouldSettings mould = LoadOrCreateMould(app.settingsPaths().mouldIni);
     app.ShowHelpFlag = mould.showHelpFlag;
-    SelectedTemplate = ToInt(mould.templatePosition);
-    if (SelectedTemplate < 0 || SelectedTemplate >= templateCombo_->count())
-        SelectedTemplate = 0; // a stored position past the list (templates removed by hand)
+    SelectedTemplate = TemplateIndexFromPosition(mould.templatePosition, templateCombo_->count());
     app.TemplatePosition = std::to_string(SelectedTemplate);
     app.CurrentTemplate = ToFileName(templateCombo_->itemText(SelectedTemplate));
     push();
@@ -332,9 +324,10 @@ void CWaybillDlg::ChangeTemplate(int index)
 void CWaybillDlg::fillDate()
 {
     const QDate today = QDate::currentDate();
-    FieldText[17] = QString::asprintf("%.4d", today.year());
-    FieldText[18] = QString::asprintf("%.2d", today.month());
-    FieldText[19] = QString::asprintf("%.2d", today.day());
+    const auto date = DateFieldTexts(today.year(), today.month(), today.day());
+    FieldText[kYearField] = QString::fromStdString(date[0]);
+    FieldText[kMonthField] = QString::fromStdString(date[1]);
+    FieldText[kDayField] = QString::fromStdString(date[2]);
 }
 
 void CWaybillDlg::accept()
@@ -376,14 +369,11 @@ void CWaybillDlg::OnClipboardChanged()
     const auto fields = ParseClipboardAddress(ToCodePage(QGuiApplication::clipboard()->text()));
     if (!fields)
         return;
-    const std::pair<const std::optional<std::string>*, int> recipientFields[] = {
-        {&fields->name, 3},     {&fields->mobile, 12},  {&fields->telephone, 9},
-        {&fields->address, 7},  {&fields->postcode, 13}, {&fields->destination, 0},
-    };
-    for (const auto& [value, index] : recipientFields) {
-        if (!*value)
+    for (const auto& [member, index] : kRecipientFieldSlots) {
+        const std::optional<std::string>& value = (*fields).*member;
+        if (!value)
             continue;
-        FieldText[static_cast<std::size_t>(index)] = FromCodePage(**value);
+        FieldText[static_cast<std::size_t>(index)] = FromCodePage(*value);
         setControlText(index, FieldText[static_cast<std::size_t>(index)]);
     }
     if (isMinimized())

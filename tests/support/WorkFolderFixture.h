@@ -25,13 +25,8 @@ public:
         AppValues& app = App();
         app = AppValues();
         app.WorkFolder = std::filesystem::path(dir_.path().toStdString());
-        const SettingsPaths paths(app.WorkFolder);
-        EnsureSetFolder(paths);
+        app.loadPrintSettings();
         write("Set/mould.ini", "3\r\n0\r\n1\r\n");
-        const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
-        app.BodyFont = fonts.body;
-        app.DestinationFont = fonts.destination;
-        app.setPrintSettings(LoadOrCreateSetIni(paths.setIni));
     }
 
     QString path(const QString& relative) const { return dir_.filePath(relative); }

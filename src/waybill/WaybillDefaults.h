@@ -29,6 +29,9 @@ inline constexpr int kYearField = 17;
 inline constexpr int kMonthField = 18;
 inline constexpr int kDayField = 19;
 
+// The year, month and day fields of a date: "%.4d", "%.2d", "%.2d".
+std::array<std::string, 3> DateFieldTexts(int year, int month, int day);
+
 // The sender of address.ini, one piece, the given date ("2026", "07", "09").
 FieldTexts DefaultFieldTexts(const SenderDetails& sender, int year, int month, int day);
 
