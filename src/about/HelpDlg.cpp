@@ -3,6 +3,7 @@
 #include "app/AppValues.h"
 #include "app/SettingsFiles.h"
 #include "app/TextFile.h"
+#include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 
 #include <QCheckBox>
@@ -15,15 +16,6 @@ namespace dorvane {
 
 namespace {
 
-QLabel* ColouredLabel(const QString& text, const QColor& colour, const QString& name, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    return label;
-}
 
 } // namespace
 
@@ -38,7 +30,7 @@ CHelpDlg::CHelpDlg(QWidget* parent) : QDialog(parent)
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     top->addWidget(icon, 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
-    texts->addWidget(ColouredLabel(QStringLiteral("初次使用本软件必读："), QColor(255, 0, 0), QStringLiteral("helpHeading"), this));
+    texts->addWidget(ColouredLabel(QStringLiteral("初次使用本软件必读："), QColor(255, 0, 0), this, QStringLiteral("helpHeading")));
     const QStringList tips = {
         QStringLiteral("1、可通过复制淘宝“收货人地址”一步填写收货人信息"),
         QStringLiteral("使快递单打印超快捷！"),
@@ -51,7 +43,7 @@ CHelpDlg::CHelpDlg(QWidget* parent) : QDialog(parent)
         QStringLiteral("免费帮您制作模板。"),
     };
     for (int i = 0; i < tips.size(); ++i)
-        texts->addWidget(ColouredLabel(tips[i], QColor(0, 0, 255), QStringLiteral("helpTip%1").arg(i + 1), this));
+        texts->addWidget(ColouredLabel(tips[i], kHintBlue, this, QStringLiteral("helpTip%1").arg(i + 1)));
     top->addLayout(texts, 1);
     layout->addLayout(top);
 

@@ -4,6 +4,7 @@
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "controls/SortListCtrl.h"
 #include "settings/AddressEditDlg.h"
@@ -42,10 +43,10 @@ CAddressPage::CAddressPage(QWidget* parent) : QWidget(parent)
     list_->setObjectName(QStringLiteral("addressList"));
     kindGroup_ = new QGroupBox(QStringLiteral("选择地址类别"), this);
     // The group's caption is blue; the combo inside keeps the usual colours.
-    QPalette blue = kindGroup_->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    blue.setColor(QPalette::Text, QColor(0, 0, 255)); // what most styles paint the title with
-    kindGroup_->setPalette(blue);
+    SetTextColour(kindGroup_, kHintBlue);
+    QPalette caption = kindGroup_->palette();
+    caption.setColor(QPalette::Text, kHintBlue); // what most styles paint the title with
+    kindGroup_->setPalette(caption);
     kindCombo_ = new QComboBox(kindGroup_);
     kindCombo_->setObjectName(QStringLiteral("addressKindCombo"));
     kindCombo_->addItems({QStringLiteral("收件地址"), QStringLiteral("寄件地址")});

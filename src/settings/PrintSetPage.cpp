@@ -3,6 +3,7 @@
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "settings/FontSetDlg.h"
 #include "settings/PrintSetValues.h"
@@ -23,16 +24,6 @@
 namespace dorvane {
 
 namespace {
-
-QLabel* BlueHint(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    QPalette blue = label->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    label->setPalette(blue);
-    return label;
-}
 
 } // namespace
 
@@ -64,10 +55,10 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
     addRow(0, QStringLiteral("打印偏差："), 0);
     addRow(1, QStringLiteral("文本行距："), 2);
     rows->addWidget(
-        BlueHint(QStringLiteral("[负数向左/上，正数向右/下]"), QStringLiteral("offsetHint"), this), 2, 0, 1,
+        ColouredLabel(QStringLiteral("[负数向左/上，正数向右/下]"), kHintBlue, this, QStringLiteral("offsetHint")), 2, 0, 1,
         6);
     auto* spacingHint =
-        BlueHint(QStringLiteral("[负数行距变大，正数缩小]"), QStringLiteral("spacingHint"), this);
+        ColouredLabel(QStringLiteral("[负数行距变大，正数缩小]"), kHintBlue, this, QStringLiteral("spacingHint"));
     spacingHint->hide();
     rows->addWidget(spacingHint, 3, 0, 1, 6);
 

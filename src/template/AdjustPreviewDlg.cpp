@@ -74,16 +74,9 @@ bool CAdjustPreviewDlg::SavePositions()
 
 void CAdjustPreviewDlg::closeEvent(QCloseEvent* event)
 {
-    if (layoutModified_) {
-        const MessageAnswer answer =
-            showMessage(this, QStringLiteral("是否保存当前模板设置？"), QStringLiteral("关闭"),
-                        MessageIcon::Warning, MessageButtons::YesNoCancel);
-        if (answer == MessageAnswer::Cancel) {
-            event->ignore();
-            return;
-        }
-        if (answer == MessageAnswer::Yes)
-            SavePositions();
+    if (!ConfirmCloseWithSave(this, layoutModified_, [this] { SavePositions(); })) {
+        event->ignore();
+        return;
     }
     event->accept();
     QDialog::reject();

@@ -2,6 +2,7 @@
 
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
+#include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
 #include "print/TextBoxDrawer.h"
 #include "template/TemplateStore.h"
@@ -185,6 +186,19 @@ void EditingSurface::showCursor(DragCursor cursor)
         setCursor(Qt::SizeBDiagCursor);
         break;
     }
+}
+
+bool ConfirmCloseWithSave(QWidget* parent, bool layoutModified, const std::function<void()>& save)
+{
+    if (!layoutModified)
+        return true;
+    const MessageAnswer answer = showMessage(parent, QStringLiteral("是否保存当前模板设置？"), QStringLiteral("关闭"),
+                                             MessageIcon::Warning, MessageButtons::YesNoCancel);
+    if (answer == MessageAnswer::Cancel)
+        return false;
+    if (answer == MessageAnswer::Yes)
+        save();
+    return true;
 }
 
 } // namespace dorvane

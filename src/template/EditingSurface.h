@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <filesystem>
 
 namespace dorvane {
@@ -71,5 +72,9 @@ private:
     std::array<QString, kFieldCount> texts_;
     DragCursor cursor_ = DragCursor::None;
 };
+
+// The closing question of the editor and the preview: when the layout was changed, asks
+// "是否保存当前模板设置？" (Yes, No, Cancel) and saves on Yes. False when the user chose to stay.
+bool ConfirmCloseWithSave(QWidget* parent, bool layoutModified, const std::function<void()>& save);
 
 } // namespace dorvane

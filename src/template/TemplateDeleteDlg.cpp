@@ -4,6 +4,7 @@
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/TextFile.h"
+#include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "template/TemplateList.h"
 #include "template/TemplateStore.h"
@@ -21,14 +22,6 @@ namespace dorvane {
 
 namespace {
 
-QLabel* BlueNote(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QPalette blue = label->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    label->setPalette(blue);
-    return label;
-}
 
 bool MoveToTrash(const std::filesystem::path& path)
 {
@@ -86,7 +79,7 @@ CTemplateDeleteDlg::CTemplateDeleteDlg(QWidget* parent) : QDialog(parent)
     side->addSpacing(12);
     side->addWidget(icon, 0, Qt::AlignHCenter);
     for (const char* note : {"删除后的模板", "可以在电脑回", "收站中还原"}) {
-        auto* label = BlueNote(QString::fromUtf8(note), this);
+        auto* label = ColouredLabel(QString::fromUtf8(note), kHintBlue, this);
         label->setObjectName(QStringLiteral("trashNote"));
         side->addWidget(label);
     }

@@ -328,16 +328,9 @@ void CTemplateEditDlg::SettlePictures()
 
 void CTemplateEditDlg::closeEvent(QCloseEvent* event)
 {
-    if (layoutModified_) {
-        const MessageAnswer answer =
-            showMessage(this, QStringLiteral("是否保存当前模板设置？"), QStringLiteral("关闭"),
-                        MessageIcon::Warning, MessageButtons::YesNoCancel);
-        if (answer == MessageAnswer::Cancel) {
-            event->ignore();
-            return;
-        }
-        if (answer == MessageAnswer::Yes)
-            SaveTemplate();
+    if (!ConfirmCloseWithSave(this, layoutModified_, [this] { SaveTemplate(); })) {
+        event->ignore();
+        return;
     }
     SettlePictures();
     event->accept();

@@ -1,5 +1,6 @@
 #include "template/TemplateStepsDlg.h"
 
+#include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 
 #include <QHBoxLayout>
@@ -27,12 +28,7 @@ CTemplateStepsDlg::CTemplateStepsDlg(QWidget* parent) : QDialog(parent)
     };
     auto* lines = new QVBoxLayout;
     for (const char* line : kLines) {
-        auto* label = new QLabel(QString::fromUtf8(line), this);
-        label->setObjectName(QStringLiteral("stepLine"));
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-        label->setPalette(palette);
-        lines->addWidget(label);
+        lines->addWidget(ColouredLabel(QString::fromUtf8(line), kHintBlue, this, QStringLiteral("stepLine")));
     }
 
     auto* icon = new QLabel(this);

@@ -9,6 +9,7 @@
 #include "app/MessageBox.h"
 #include "app/SettingsFiles.h"
 #include "app/TextFile.h"
+#include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "settings/SettingsDlg.h"
 #include "template/AdjustPreviewDlg.h"
@@ -76,14 +77,6 @@ QStringList SortedEntries(const std::vector<StoredText>& rows)
     return entries;
 }
 
-QLabel* BlueLabel(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    label->setPalette(palette);
-    return label;
-}
 
 } // namespace
 
@@ -142,12 +135,12 @@ void CWaybillDlg::createControls()
         fieldControls_[static_cast<std::size_t>(field.index)] = control;
     }
 
-    BlueLabel(QStringLiteral("常用寄件地址："), this)->setGeometry(FromDialogUnits(5, 356, 57, 12));
+    ColouredLabel(QStringLiteral("常用寄件地址："), kHintBlue, this)->setGeometry(FromDialogUnits(5, 356, 57, 12));
     senderPicker_ = new CCompletionCombo(this);
     senderPicker_->setObjectName(QStringLiteral("senderPicker"));
     senderPicker_->setGeometry(FromDialogUnits(66, 356, 213, 14));
 
-    BlueLabel(QStringLiteral("常用收件地址："), this)->setGeometry(FromDialogUnits(304, 356, 57, 12));
+    ColouredLabel(QStringLiteral("常用收件地址："), kHintBlue, this)->setGeometry(FromDialogUnits(304, 356, 57, 12));
     recipientPicker_ = new CCompletionCombo(this);
     recipientPicker_->setObjectName(QStringLiteral("recipientPicker"));
     recipientPicker_->setGeometry(FromDialogUnits(365, 356, 213, 14));
@@ -156,7 +149,7 @@ void CWaybillDlg::createControls()
     group->setGeometry(FromDialogUnits(5, 379, 586, 47));
     group->lower();
 
-    BlueLabel(QStringLiteral("选择快递单模板"), this)->setGeometry(FromDialogUnits(11, 389, 84, 8));
+    ColouredLabel(QStringLiteral("选择快递单模板"), kHintBlue, this)->setGeometry(FromDialogUnits(11, 389, 84, 8));
     templateCombo_ = new QComboBox(this);
     templateCombo_->setObjectName(QStringLiteral("templateCombo"));
     templateCombo_->setGeometry(FromDialogUnits(11, 402, 84, 14));
