@@ -94,12 +94,14 @@ void CGradientButton::paintEvent(QPaintEvent*)
 
     painter.setFont(font());
     const QFontMetrics metrics(font());
-    const int textWidth = metrics.horizontalAdvance(caption);
-    const int textHeight = metrics.height();
+    // "&" underlines the next character and "&&" shows one "&", as button captions always have.
+    const QSize textSize = metrics.size(Qt::TextShowMnemonic | Qt::TextSingleLine, caption);
+    const int textWidth = textSize.width();
+    const int textHeight = textSize.height();
     const int shift = down ? 1 : 0;
     const QRect textRect((left + right) / 2 - textWidth / 2 + shift,
                          (top + bottom) / 2 - textHeight / 2 + shift, textWidth, textHeight);
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic;
     if (isEnabled()) {
         painter.setPen(Qt::black);
         painter.drawText(textRect, flags, caption);

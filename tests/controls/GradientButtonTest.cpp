@@ -73,6 +73,21 @@ private slots:
         delete window_;
     }
 
+    void aMnemonicIsUnderlinedNotShown()
+    {
+        button_->setText(QStringLiteral("P(&P)"));
+        const QRect withMnemonic = CaptionBox(Grab(), Qt::black);
+        button_->setText(QStringLiteral("P(P)"));
+        const QRect plain = CaptionBox(Grab(), Qt::black);
+        QCOMPARE(withMnemonic.left(), plain.left());
+        QCOMPARE(withMnemonic.width(), plain.width());
+        QVERIFY(withMnemonic.bottom() >= plain.bottom()); // the underline under the second P
+        button_->setText(QStringLiteral("A&&B"));
+        const QRect ampersand = CaptionBox(Grab(), Qt::black);
+        button_->setText(QStringLiteral("A&B"));
+        QVERIFY(CaptionBox(Grab(), Qt::black).width() < ampersand.width()); // "&&" draws one "&"
+    }
+
     void normalButtonHasBorderAndGradient()
     {
         const QImage image = Grab();
