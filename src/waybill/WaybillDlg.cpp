@@ -146,7 +146,9 @@ void CWaybillDlg::createControls()
     recipientPicker_->setGeometry(FromDialogUnits(365, 356, 213, 14));
 
     auto* group = new QGroupBox(QStringLiteral("操作区"), this);
-    group->setGeometry(FromDialogUnits(5, 379, 586, 47));
+    // Qt draws the caption above the frame line rather than on it: lift the box by half a
+    // caption so the frame clears the template list's label, as the form was laid out.
+    group->setGeometry(FromDialogUnits(5, 379, 586, 47).adjusted(0, -(group->fontMetrics().height() / 2 + 2), 0, 0));
     group->lower();
 
     ColouredLabel(QStringLiteral("选择快递单模板"), kHintBlue, this)->setGeometry(FromDialogUnits(11, 389, 84, 8));
