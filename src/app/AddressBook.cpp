@@ -79,12 +79,22 @@ Result<Connection> Open(const std::filesystem::path& file)
     return db;
 }
 
-Result<Statement> Prepare(sqlite3* db, const char* sql)
+// One operation's own connection with its statement prepared; the statement is finalised
+// before the connection closes.
+struct OpenStatement {
+    Connection db;
+    Statement statement;
+};
+
+Result<OpenStatement> OpenAndPrepare(const std::filesystem::path& file, const char* sql)
 {
+    auto db = Open(file);
+    if (!db)
+        return db.error();
     sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
-        return Refused(db, sql);
-    return Statement(raw);
+    if (sqlite3_prepare_v2(db.value().get(), sql, -1, &raw, nullptr) != SQLITE_OK)
+        return Refused(db.value().get(), sql);
+    return OpenStatement{std::move(db.value()), Statement(raw)};
 }
 
 // Runs a change statement on its own connection: ?1 bound to text (when given), the id to the
@@ -98,21 +108,19 @@ Result<std::int64_t> Execute(const std::filesystem::path& file, const char* sql,
         if (!utf8)
             return StoreError{StoreError::StatementFailed, std::string(sql) + ": the text is not valid GB18030"};
     }
-    auto db = Open(file);
-    if (!db)
-        return db.error();
-    auto statement = Prepare(db.value().get(), sql);
-    if (!statement)
-        return statement.error();
-    sqlite3_stmt* st = statement.value().get();
+    auto open = OpenAndPrepare(file, sql);
+    if (!open)
+        return open.error();
+    sqlite3* db = open.value().db.get();
+    sqlite3_stmt* st = open.value().statement.get();
     int next = 1;
     if (utf8)
         sqlite3_bind_text(st, next++, utf8->data(), static_cast<int>(utf8->size()), SQLITE_STATIC);
     if (id)
         sqlite3_bind_int64(st, next, *id);
     if (sqlite3_step(st) != SQLITE_DONE)
-        return Refused(db.value().get(), sql);
-    return static_cast<std::int64_t>(sqlite3_last_insert_rowid(db.value().get()));
+        return Refused(db, sql);
+    return static_cast<std::int64_t>(sqlite3_last_insert_rowid(db));
 }
 
 } // namespace
@@ -132,13 +140,10 @@ std::string UserMessage(const StoreError& error)
 Result<std::vector<StoredText>> AddressBook::List(AddressTable table) const
 {
     const char* sql = StatementsOf(table).list;
-    auto db = Open(file_);
-    if (!db)
-        return db.error();
-    auto statement = Prepare(db.value().get(), sql);
-    if (!statement)
-        return statement.error();
-    sqlite3_stmt* st = statement.value().get();
+    auto open = OpenAndPrepare(file_, sql);
+    if (!open)
+        return open.error();
+    sqlite3_stmt* st = open.value().statement.get();
     if (sqlite3_column_count(st) < 2)
         return StoreError{StoreError::StatementFailed, std::string(sql) + ": the table has fewer than two columns"};
     std::vector<StoredText> rows;
@@ -149,7 +154,7 @@ Result<std::vector<StoredText>> AddressBook::List(AddressTable table) const
         rows.push_back({sqlite3_column_int64(st, 0), CodePageFromUtf8(std::string_view(text ? text : "", size))});
     }
     if (rc != SQLITE_DONE)
-        return Refused(db.value().get(), sql);
+        return Refused(open.value().db.get(), sql);
     return rows;
 }
 
