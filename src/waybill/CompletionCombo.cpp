@@ -3,8 +3,11 @@
 #include "waybill/CompletionRule.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QLineEdit>
+
+#include <utility>
 
 namespace dorvane {
 
@@ -27,8 +30,8 @@ CCompletionCombo::CCompletionCombo(QWidget* parent) : QComboBox(parent)
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr); // the completion below replaces Qt's own inline completer
-    lineEdit()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::textEdited, this, &CCompletionCombo::onTextEdited);
+    connect(this, &QComboBox::activated, this, &CCompletionCombo::onActivated);
 
     QAbstractItemModel* m = model();
     const auto stale = [this] { entriesStale_ = true; };
@@ -58,17 +61,49 @@ void CCompletionCombo::addEntries(const QStringList& entries)
     setEditText(text);
 }
 
-bool CCompletionCombo::eventFilter(QObject* watched, QEvent* event)
+void CCompletionCombo::showPopup()
 {
-    if (watched == lineEdit()) {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            completionAllowed_ = key != Qt::Key_Delete && key != Qt::Key_Backspace;
-        } else if (event->type() == QEvent::InputMethod) {
-            completionAllowed_ = true; // text committed by an input method is typed text
-        }
-    }
-    return QComboBox::eventFilter(watched, event);
+    listClosing_ = false;
+    QComboBox::showPopup();
+}
+
+void CCompletionCombo::hidePopup()
+{
+    // The list hides itself before it reports the chosen entry.
+    if (view()->isVisible())
+        listClosing_ = true;
+    QComboBox::hidePopup();
+}
+
+void CCompletionCombo::keyPressEvent(QKeyEvent* event)
+{
+    listClosing_ = false;
+    completionAllowed_ = event->key() != Qt::Key_Delete && event->key() != Qt::Key_Backspace;
+    QComboBox::keyPressEvent(event);
+}
+
+void CCompletionCombo::inputMethodEvent(QInputMethodEvent* event)
+{
+    completionAllowed_ = true; // text committed by an input method is typed text
+    QComboBox::inputMethodEvent(event);
+}
+
+void CCompletionCombo::focusOutEvent(QFocusEvent* event)
+{
+    listClosing_ = false;
+    QComboBox::focusOutEvent(event);
+}
+
+void CCompletionCombo::wheelEvent(QWheelEvent* event)
+{
+    listClosing_ = false;
+    QComboBox::wheelEvent(event);
+}
+
+void CCompletionCombo::onActivated(int index)
+{
+    if (std::exchange(listClosing_, false))
+        emit entryChosen(index);
 }
 
 const std::vector<std::u16string>& CCompletionCombo::entries()
