@@ -40,6 +40,7 @@ struct AppValues {
 
     int LayoutChanged = 0;
     int GoodsChanged = 0;
+    int AddressesChanged = 0; // set by the address-book page; the main window refills its pickers
 
     SettingsPaths settingsPaths() const { return SettingsPaths(WorkFolder); }
 

@@ -125,6 +125,7 @@ void CAddressPage::OnOK()
     dialog.AddressKind = AddressKind == 1 ? 1 : 0;
     if (dialog.exec() != CAddressEditDlg::Added)
         return;
+    App().AddressesChanged = 1;
     FillList(dialog.AddressKind);
     list_->SelectRow(list_->RowCount() - 1);
 }
@@ -156,6 +157,7 @@ void CAddressPage::OnModify()
         ShowStoreError(this, changed.error());
         return;
     }
+    App().AddressesChanged = 1;
     FillList(dialog.AddressKind);
 }
 
@@ -180,6 +182,7 @@ void CAddressPage::OnDelete()
             ShowStoreError(this, deleted.error());
             return;
         }
+        App().AddressesChanged = 1;
     }
     list_->SelectRow(RowAfterDelete(row, list_->RowCount()));
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The address-book page of the settings dialog: the saved recipient or sender addresses, one
 // record per row, with buttons to add, change and delete them through the address dialog.
+// Every change sets App().AddressesChanged, so the main window refills its address pickers
+// after the settings dialog.
 
 #include <QWidget>
 

@@ -106,8 +106,8 @@ CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
 
 CWaybillDlg::~CWaybillDlg()
 {
-    // Hiding the window moves the focus out of a picker, and a picker whose text names an
-    // entry then reports a pick; by then this object's members are gone.
+    // Hiding the window moves the focus out of a picker while it is torn down; nothing it
+    // reports then may reach this object, whose members are gone.
     senderPicker_->disconnect(this);
     recipientPicker_->disconnect(this);
 }
@@ -186,9 +186,9 @@ void CWaybillDlg::createControls()
     connect(findChild<QPushButton*>(QStringLiteral("previewButton")), &QPushButton::clicked, this,
             &CWaybillDlg::OpenPreview);
     connect(templateCombo_, &QComboBox::activated, this, &CWaybillDlg::ChangeTemplate);
-    connect(senderPicker_, &QComboBox::activated, this, &CWaybillDlg::OnSenderPicked);
+    connect(senderPicker_, &CCompletionCombo::entryChosen, this, &CWaybillDlg::OnSenderPicked);
     connect(senderPicker_, &CCompletionCombo::textEditedByUser, this, &CWaybillDlg::OnSenderTyped);
-    connect(recipientPicker_, &QComboBox::activated, this, &CWaybillDlg::OnRecipientPicked);
+    connect(recipientPicker_, &CCompletionCombo::entryChosen, this, &CWaybillDlg::OnRecipientPicked);
     connect(recipientPicker_, &CCompletionCombo::textEditedByUser, this, &CWaybillDlg::OnRecipientTyped);
 
     // The field controls lie over the picture.
@@ -489,8 +489,8 @@ void CWaybillDlg::OpenPreview()
     app.LayoutChanged = 0;
 }
 
-// The settings may have changed the goods, a layout, and which templates exist (so also which
-// one mould.ini's position names); typed texts survive through pull and push.
+// The settings may have changed the goods, the saved addresses, a layout, and which templates
+// exist (so also which one mould.ini's position names); typed texts survive through pull and push.
 void CWaybillDlg::OpenSettings()
 {
     CSettingsDlg settings(this);
@@ -499,6 +499,10 @@ void CWaybillDlg::OpenSettings()
     if (app.GoodsChanged == 1) {
         FillGoodsList();
         app.GoodsChanged = 0;
+    }
+    if (app.AddressesChanged == 1) {
+        FillAddressPickers();
+        app.AddressesChanged = 0;
     }
     if (app.LayoutChanged == 1) {
         LayOutFieldControls();
