@@ -244,6 +244,7 @@ private slots:
         QCOMPARE(shown[0].text, QStringLiteral("请选择您要修改的行!"));
         QCOMPARE(shown[0].caption, QStringLiteral("注意"));
         QCOMPARE(shown[0].icon, MessageIcon::Warning);
+        QCOMPARE(App().AddressesChanged, 0);
 
         // A record with too few parts opens with the missing ones empty and is saved whole.
         DialogLook look;
@@ -259,6 +260,7 @@ private slots:
         QCOMPARE(look.okText, QStringLiteral("修改(&M)"));
         QCOMPARE(look.fields, QStringList({QStringLiteral("李四"), "139", "", "", ""}));
         QCOMPARE(Stored(*book_, AddressTable::ReceiptAddress)[1], QStringLiteral("李四,139,,,"));
+        QCOMPARE(App().AddressesChanged, 1); // the main window refills its pickers
         QCOMPARE(list_->SelectedRow(), -1); // the refill leaves nothing selected
 
         // A comma typed into the name: stored as typed, then split there on the next change.
@@ -288,6 +290,7 @@ private slots:
                  QStringLiteral("张,三,138,010,北京")); // postcode lost
 
         // Sender captions; cancel changes nothing.
+        App().AddressesChanged = 0;
         Store(AddressTable::SendAddress, {QStringLiteral("王五,1,2,3,4")});
         Kind()->setCurrentIndex(1);
         WhenDialogOpens<CAddressEditDlg>([&](CAddressEditDlg* dialog) {
@@ -300,6 +303,7 @@ private slots:
         QCOMPARE(look.caption, QStringLiteral("修改寄件人地址信息"));
         QCOMPARE(look.nameLabel, QStringLiteral("寄件人："));
         QCOMPARE(Stored(*book_, AddressTable::SendAddress), QStringList({QStringLiteral("王五,1,2,3,4")}));
+        QCOMPARE(App().AddressesChanged, 0);
         QVERIFY(takeShownMessages().isEmpty());
     }
 
@@ -314,6 +318,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("请选择您要修改的行!"));
         QCOMPARE(list_->RowCount(), 5);
+        QCOMPARE(App().AddressesChanged, 0);
 
         // Row 2 of 5: the row that moved up is selected; column 0 keeps its old numbers.
         ClickRow(1);
@@ -328,14 +333,17 @@ private slots:
         QCOMPARE(Column(list_, 0), QStringList({"1", "3", "4", "5"}));
         QCOMPARE(list_->SelectedRow(), 1);
         QCOMPARE(list_->Text(1, 2), "c,,,,");
+        QCOMPARE(App().AddressesChanged, 1);
 
         // No: nothing changes and the row stays selected.
+        App().AddressesChanged = 0;
         queueMessageAnswer(MessageAnswer::No);
         Click("deleteButton");
         QCOMPARE(takeShownMessages().size(), 1);
         QCOMPARE(list_->RowCount(), 4);
         QCOMPARE(Stored(*book_, AddressTable::ReceiptAddress).size(), 4);
         QCOMPARE(list_->SelectedRow(), 1);
+        QCOMPARE(App().AddressesChanged, 0);
 
         // The last row: the new last row is selected.
         ClickRow(3);

@@ -1,16 +1,28 @@
 #include "app/AddressBook.h"
+#include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "settings/AddressEditDlg.h"
+#include "settings/AddressPage.h"
+#include "settings/DialogDriver.h"
+#include "settings/PageTabCtrl.h"
+#include "settings/SettingsDlg.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 
 using namespace dorvane;
+using dorvane::test::WhenDialogOpens;
 using dorvane::test::WorkFolderFixture;
 
 namespace {
@@ -25,13 +37,42 @@ QString Text(const CWaybillDlg& dialog, const char* objectName)
     return static_cast<QComboBox*>(w)->currentText();
 }
 
-// Chooses an entry from the list as a click in the drop-down list does.
+QWidget* Focused()
+{
+    return QApplication::focusWidget();
+}
+
+// Clicks into a control as the user does; the click gives it the focus.
+void ClickInto(QWidget* control)
+{
+    QWidget* target = control;
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        target = combo->lineEdit();
+    else if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
+        target = edit->viewport();
+    QTest::mouseClick(target, Qt::LeftButton);
+    QCOMPARE(Focused(), control);
+}
+
+// Chooses an entry in the combo's drop-down list: open the list from the keyboard, walk to
+// the entry with the arrow keys and confirm it with Enter, each key going to the focused
+// widget.
 void Pick(QComboBox* combo, const QString& entry)
 {
     const int index = combo->findText(entry);
     QVERIFY(index >= 0);
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    ClickInto(combo);
+    if (QTest::currentTestFailed())
+        return;
+    QTest::keyClick(Focused(), Qt::Key_F4);
+    QTRY_VERIFY(combo->view()->isVisible());
+    QCOMPARE(Focused(), combo->view());
+    QTest::keyClick(Focused(), Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(Focused(), Qt::Key_Down);
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    QTRY_VERIFY(!combo->view()->isVisible());
+    QCOMPARE(combo->currentText(), entry);
 }
 
 void Add(const AddressBook& book, AddressTable table, const QString& text)
@@ -39,10 +80,25 @@ void Add(const AddressBook& book, AddressTable table, const QString& text)
     QVERIFY(book.Add(table, ToCodePage(text)).ok());
 }
 
-// A key press carrying committed text, as a keyboard layout or input method delivers it.
-void TypeText(QWidget* widget, const QString& text)
+// A key press carrying text, as a keyboard layout delivers it, to the focused widget.
+void TypeText(const QString& text)
 {
-    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, Focused(), Qt::Key_unknown, text, Qt::NoModifier);
+}
+
+// Text committed by an input method, as Chinese is typed.
+void Commit(const QString& text)
+{
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QCoreApplication::sendEvent(Focused(), &commit);
+}
+
+void ShowActive(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
 }
 
 } // namespace
@@ -55,6 +111,7 @@ private slots:
     {
         setMessagesAnsweredByTest(true);
         takeShownMessages();
+        QApplication::clipboard()->clear(); // no recipient carried over from an earlier test
     }
 
     void listsAreFilledSortedAndKeepTheGoodsText()
@@ -101,6 +158,7 @@ private slots:
         Add(book, AddressTable::SendAddress, sender);
         {
             CWaybillDlg dialog;
+            ShowActive(&dialog);
             dialog.findChild<QLineEdit*>(QStringLiteral("originEdit"))->setText(QStringLiteral("Beijing"));
             Pick(dialog.findChild<QComboBox*>(QStringLiteral("senderPicker")), sender);
             QCOMPARE(Text(dialog, "senderNameEdit"), QStringLiteral("张三"));
@@ -126,6 +184,7 @@ private slots:
         const QString recipient = QStringLiteral("王五,13900000000,,上海市,浦东新区,200000");
         Add(book, AddressTable::ReceiptAddress, recipient);
         CWaybillDlg dialog;
+        ShowActive(&dialog);
         const std::string addressIni = work.read(QStringLiteral("Set/address.ini"));
         QVERIFY(!addressIni.empty());
         dialog.findChild<QLineEdit*>(QStringLiteral("recipientTelephoneEdit"))->setText(QStringLiteral("old"));
@@ -149,13 +208,12 @@ private slots:
         Add(book, AddressTable::ReceiptAddress, zhang);
         Add(book, AddressTable::ReceiptAddress, QStringLiteral("赵六,137,,广州,510000"));
         CWaybillDlg dialog;
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        ShowActive(&dialog);
         auto* picker = dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"));
         QLineEdit* edit = picker->lineEdit();
-        edit->setFocus();
+        ClickInto(picker);
 
-        TypeText(edit, QStringLiteral("张"));
+        Commit(QStringLiteral("张"));
         QCOMPARE(edit->text(), zhang);
         QCOMPARE(edit->selectedText(), zhang.mid(1));
         QCOMPARE(edit->selectionStart(), 1);
@@ -163,43 +221,77 @@ private slots:
         QCOMPARE(Text(dialog, "recipientNameEdit"), QStringLiteral("张三"));
         QCOMPARE(Text(dialog, "recipientAddressEdit"), QStringLiteral("北京市"));
 
-        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(Focused(), Qt::Key_Backspace);
         QCOMPARE(edit->text(), QStringLiteral("张"));
         QVERIFY(!edit->hasSelectedText());
         QCOMPARE(edit->cursorPosition(), 1);
         // A second Backspace leaves an empty edit, not the first entry.
-        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(Focused(), Qt::Key_Backspace);
         QCOMPARE(edit->text(), QString());
 
         // Typing again completes again; a key typed over the selection replaces it.
-        TypeText(edit, QStringLiteral("李"));
+        Commit(QStringLiteral("李"));
         QCOMPARE(edit->text(), QStringLiteral("李四,139,,上海,200000"));
-        TypeText(edit, QStringLiteral("X"));
+        TypeText(QStringLiteral("X"));
         QCOMPARE(edit->text(), QStringLiteral("李X"));
         QCOMPARE(edit->cursorPosition(), 2);
         QCOMPARE(Text(dialog, "recipientNameEdit"), QStringLiteral("李四"));
 
         // Typing inside the text keeps the caret there: "李X" -> caret after 李, Delete, type 四.
-        edit->setCursorPosition(1);
-        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClick(Focused(), Qt::Key_Left);
+        QTest::keyClick(Focused(), Qt::Key_Delete);
         QCOMPARE(edit->text(), QStringLiteral("李"));
-        edit->setText(QStringLiteral("四,139"));
-        edit->setCursorPosition(0);
-        TypeText(edit, QStringLiteral("李"));
+        QTest::keyClick(Focused(), Qt::Key_Backspace);
+        TypeText(QStringLiteral("四,139"));
+        QTest::keyClick(Focused(), Qt::Key_Home);
+        Commit(QStringLiteral("李"));
         QCOMPARE(edit->text(), QStringLiteral("李四,139,,上海,200000"));
         QCOMPARE(edit->cursorPosition(), 1);
         QVERIFY(!edit->hasSelectedText());
 
         // Text committed by an input method completes as typed keys do, also right after a
         // Backspace.
-        edit->clear();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QInputMethodEvent commit;
-        commit.setCommitString(QStringLiteral("赵"));
-        QCoreApplication::sendEvent(edit, &commit);
+        QTest::keyClick(Focused(), Qt::Key_End);
+        for (int i = edit->text().size(); i > 0; --i)
+            QTest::keyClick(Focused(), Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QString());
+        Commit(QStringLiteral("赵"));
         QCOMPARE(edit->text(), QStringLiteral("赵六,137,,广州,510000"));
         QCOMPARE(edit->selectionStart(), 1);
         QVERIFY(takeShownMessages().isEmpty());
+    }
+
+    // A goods name or a picker text that is the beginning of a saved entry can be typed: the
+    // key that removes the completion does not bring it back, in each completing combo.
+    void backspaceAndDeleteRemoveTheCompletionInEveryCompletingCombo()
+    {
+        WorkFolderFixture work;
+        const AddressBook book(work.installEmptyAddressBook());
+        Add(book, AddressTable::ProductName, QStringLiteral("Apple"));
+        Add(book, AddressTable::SendAddress, QStringLiteral("Apple Li,135,,Road 1"));
+        Add(book, AddressTable::ReceiptAddress, QStringLiteral("Apple Wu,136,,Road 2"));
+        CWaybillDlg dialog;
+        ShowActive(&dialog);
+        for (const char* name : {"goodsNameCombo", "senderPicker", "recipientPicker"}) {
+            auto* combo = dialog.findChild<QComboBox*>(QString::fromLatin1(name));
+            QLineEdit* edit = combo->lineEdit();
+            ClickInto(combo);
+            QTest::keyClick(Focused(), Qt::Key_A);
+            QVERIFY2(edit->text().startsWith(QStringLiteral("Apple")), name);
+            QCOMPARE(edit->selectedText(), edit->text().mid(1));
+
+            // The entry's own spelling is shown; Backspace only takes its rest away.
+            QTest::keyClick(Focused(), Qt::Key_Backspace);
+            QCOMPARE(edit->text(), QStringLiteral("A"));
+            QVERIFY(!edit->hasSelectedText());
+
+            QTest::keyClicks(Focused(), QStringLiteral("pp"));
+            QVERIFY2(edit->text().startsWith(QStringLiteral("Apple")), name);
+            QTest::keyClick(Focused(), Qt::Key_Delete);
+            QCOMPARE(edit->text(), QStringLiteral("App"));
+            QCOMPARE(edit->cursorPosition(), 3);
+        }
+        QCOMPARE(Text(dialog, "goodsNameCombo"), QStringLiteral("App"));
     }
 
     void typingAWholeSenderAddressAppliesOnlyWithFiveParts()
@@ -207,20 +299,137 @@ private slots:
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         CWaybillDlg dialog;
-        auto* picker = dialog.findChild<QComboBox*>(QStringLiteral("senderPicker"));
-        QLineEdit* edit = picker->lineEdit();
-        edit->insert(QStringLiteral("孙七,135,021-1,南京路"));
+        ShowActive(&dialog);
+        ClickInto(dialog.findChild<QComboBox*>(QStringLiteral("senderPicker")));
+        Commit(QStringLiteral("孙七,135,021-1,南京路"));
         QCOMPARE(Text(dialog, "senderNameEdit"), QStringLiteral(" "));
         const std::string before = work.read(QStringLiteral("Set/address.ini"));
-        edit->insert(QStringLiteral(","));
+        TypeText(QStringLiteral(","));
         QCOMPARE(Text(dialog, "senderNameEdit"), QStringLiteral("孙七"));
         QCOMPARE(Text(dialog, "senderAddressEdit"), QStringLiteral("南京路"));
         QCOMPARE(Text(dialog, "senderPostcodeEdit"), QString());
         QVERIFY(work.read(QStringLiteral("Set/address.ini")) != before);
         QCOMPARE(work.read(QStringLiteral("Set/address.ini")).substr(0, 5), ToCodePage(QStringLiteral("孙七,")));
         // A sixth part: not a whole address any more, nothing changes.
-        edit->insert(QStringLiteral("200000,x"));
+        TypeText(QStringLiteral("200000,x"));
         QCOMPARE(Text(dialog, "senderPostcodeEdit"), QString());
+    }
+
+    // Only a choice in the drop-down list is a pick. Typing a text that completes to an entry
+    // that is no whole address, then leaving the picker or pressing Enter in it, changes no
+    // field and saves nothing.
+    void leavingAPickerOrEnterInItIsNoPick()
+    {
+        WorkFolderFixture work;
+        const AddressBook book(work.installEmptyAddressBook());
+        const QString partial = QStringLiteral("李四,139,,北京市"); // four parts
+        Add(book, AddressTable::SendAddress, partial);
+        Add(book, AddressTable::ReceiptAddress, partial);
+        work.write(QStringLiteral("Set/address.ini"),
+                   ToCodePage(QStringLiteral("王五,,,135,,Road 1,100000,,\r\n")));
+        const std::string saved = work.read(QStringLiteral("Set/address.ini"));
+        CWaybillDlg dialog;
+        ShowActive(&dialog);
+        auto* sender = dialog.findChild<QComboBox*>(QStringLiteral("senderPicker"));
+        auto* recipient = dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"));
+
+        // Leaving the sender picker with a click into another field.
+        ClickInto(sender);
+        Commit(QStringLiteral("李"));
+        QCOMPARE(sender->currentText(), partial);
+        ClickInto(dialog.findChild<QWidget*>(QStringLiteral("senderCompanyEdit")));
+        QCOMPARE(Text(dialog, "senderNameEdit"), QStringLiteral("王五"));
+        QCOMPARE(Text(dialog, "senderMobileEdit"), QStringLiteral("135"));
+        QCOMPARE(Text(dialog, "senderAddressEdit"), QStringLiteral("Road 1"));
+        QCOMPARE(work.read(QStringLiteral("Set/address.ini")), saved);
+
+        // A recipient just taken from the clipboard stays through Enter in the recipient
+        // picker and Tab out of it.
+        QApplication::clipboard()->setText(
+            QStringLiteral("张三，13900000000，0574-88888888，浙江省 宁波市 鄞州区 某路 8 号，315000"));
+        QTRY_COMPARE(Text(dialog, "recipientNameEdit"), QStringLiteral("张三"));
+        ClickInto(recipient);
+        Commit(QStringLiteral("李"));
+        QCOMPARE(recipient->currentText(), partial);
+        QTest::keyClick(Focused(), Qt::Key_Return);
+        takeShownMessages(); // Enter prints, or reports that there is no printer
+        QCOMPARE(Focused(), recipient);
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        QVERIFY(Focused() != recipient);
+        QCOMPARE(Text(dialog, "recipientNameEdit"), QStringLiteral("张三"));
+        QCOMPARE(Text(dialog, "recipientMobileEdit"), QStringLiteral("13900000000"));
+        QCOMPARE(Text(dialog, "recipientTelephoneEdit"), QStringLiteral("0574-88888888"));
+        QCOMPARE(Text(dialog, "recipientAddressEdit"), QStringLiteral("浙江省宁波市鄞州区某路8号"));
+        QCOMPARE(Text(dialog, "recipientPostcodeEdit"), QStringLiteral("315000"));
+        QCOMPARE(Text(dialog, "senderNameEdit"), QStringLiteral("王五"));
+        QCOMPARE(work.read(QStringLiteral("Set/address.ini")), saved);
+
+        // The same entry chosen in the drop-down list is a pick: by keys for the sender...
+        Pick(sender, partial);
+        QCOMPARE(Text(dialog, "senderNameEdit"), QStringLiteral("李四"));
+        QCOMPARE(Text(dialog, "senderAddressEdit"), QStringLiteral("北京市"));
+        QCOMPARE(Text(dialog, "senderPostcodeEdit"), QString());
+        QCOMPARE(work.read(QStringLiteral("Set/address.ini")).substr(0, 5),
+                 ToCodePage(QStringLiteral("李四,")));
+
+        // ... and by the mouse for the recipient.
+        ClickInto(recipient);
+        QTest::keyClick(Focused(), Qt::Key_F4);
+        QAbstractItemView* list = recipient->view();
+        QTRY_VERIFY(list->isVisible());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(recipient->findText(partial), 0)).center());
+        QTRY_VERIFY(!list->isVisible());
+        QCOMPARE(Text(dialog, "recipientNameEdit"), QStringLiteral("李四"));
+        QCOMPARE(Text(dialog, "recipientMobileEdit"), QStringLiteral("139"));
+        QCOMPARE(Text(dialog, "recipientTelephoneEdit"), QString());
+        QCOMPARE(Text(dialog, "recipientAddressEdit"), QStringLiteral("北京市"));
+    }
+
+    // An address added on the settings' address page can be picked as soon as the settings
+    // close; a text typed into the other picker stays.
+    void addressesAddedInTheSettingsReachThePickers()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg dialog;
+        ShowActive(&dialog);
+        auto* sender = dialog.findChild<QComboBox*>(QStringLiteral("senderPicker"));
+        auto* recipient = dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"));
+        QCOMPARE(sender->count(), 0);
+        ClickInto(recipient);
+        QTest::keyClicks(Focused(), QStringLiteral("typed"));
+
+        WhenDialogOpens<CSettingsDlg>([](CSettingsDlg* settings) {
+            CPageTabCtrl* tabs = settings->TabCtrl();
+            QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
+            QWidget* page = tabs->Page(2);
+            QVERIFY(qobject_cast<CAddressPage*>(page) && page->isVisible());
+            page->findChild<QComboBox*>(QStringLiteral("addressKindCombo"))->setCurrentIndex(1); // senders
+            WhenDialogOpens<CAddressEditDlg>([](CAddressEditDlg* edit) {
+                edit->findChild<QLineEdit*>(QStringLiteral("nameEdit"))->setText(QStringLiteral("孙七"));
+                edit->findChild<QLineEdit*>(QStringLiteral("mobileEdit"))->setText(QStringLiteral("135"));
+                edit->findChild<QPlainTextEdit*>(QStringLiteral("addressEdit"))
+                    ->setPlainText(QStringLiteral("南京路"));
+                edit->findChild<QLineEdit*>(QStringLiteral("postcodeEdit"))
+                    ->setText(QStringLiteral("210000"));
+                QTest::mouseClick(edit->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+            });
+            QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("addButton")), Qt::LeftButton);
+            settings->reject();
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("settingsButton")), Qt::LeftButton);
+
+        const QString added = QStringLiteral("孙七,135,,南京路,210000");
+        QCOMPARE(sender->count(), 1);
+        QCOMPARE(sender->itemText(0), added);
+        QCOMPARE(App().AddressesChanged, 0);
+        QCOMPARE(recipient->currentText(), QStringLiteral("typed"));
+        ShowActive(&dialog); // the window is active again once the settings are gone
+        Pick(sender, added);
+        QCOMPARE(Text(dialog, "senderNameEdit"), QStringLiteral("孙七"));
+        QCOMPARE(Text(dialog, "senderPostcodeEdit"), QStringLiteral("210000"));
+        QVERIFY(takeShownMessages().isEmpty());
     }
 
     void aMissingDatabaseIsReportedOncePerFillAndLeavesTheListsEmpty()
