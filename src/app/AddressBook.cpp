@@ -12,8 +12,9 @@ namespace dorvane {
 
 namespace {
 
-// How long an operation waits for another program's lock before giving up.
-constexpr int kBusyWaitMilliseconds = 250;
+// How long an operation waits for another program's lock before giving up: long enough for
+// another program's ordinary write to finish, short enough that a held lock is soon reported.
+constexpr int kBusyWaitMilliseconds = 1000;
 
 const TableStatements& StatementsOf(AddressTable table)
 {
@@ -38,9 +39,14 @@ struct FinalizeStatement {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
+// A statement that did not run: refused by the database, or kept out by another program's lock
+// beyond the busy wait, which is the same to the user as a database that cannot be opened.
 StoreError Refused(sqlite3* db, const char* sql)
 {
-    return {StoreError::StatementFailed, std::string(sql) + ": " + sqlite3_errmsg(db)};
+    const int code = sqlite3_extended_errcode(db) & 0xFF;
+    const bool locked = code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    return {locked ? StoreError::CannotOpen : StoreError::StatementFailed,
+            std::string(sql) + ": " + sqlite3_errmsg(db)};
 }
 
 // SQLite takes file names as UTF-8 on every platform.
@@ -51,9 +57,11 @@ std::string Utf8Path(const std::filesystem::path& file)
 }
 
 // Opens the existing file read-write. sqlite3_open_v2 only looks at the file on first use, so
-// a read of the schema proves it is a database holding tables and not locked by another
-// program; nothing is written, and a failed open leaves the file as it was. An empty file
-// passes for an empty database with SQLite, but it is not an address book.
+// a read of the schema proves it is a database holding tables, and taking the write lock proves
+// that no other program holds the file for writing; nothing is written, and a failed open
+// leaves the file as it was. The lock is held until the operation commits or the connection
+// closes, so a statement is never turned away half-way by a lock taken in between. An empty
+// file passes for an empty database with SQLite, but it is not an address book.
 Result<Connection> Open(const std::filesystem::path& file)
 {
     const std::string name = Utf8Path(file);
@@ -76,6 +84,9 @@ Result<Connection> Open(const std::filesystem::path& file)
         return cannotOpen(nullptr);
     if (sqlite3_column_int(rawCheck, 0) == 0)
         return cannotOpen("the file holds no tables");
+    sqlite3_reset(rawCheck); // ends the read, so that the write lock is asked for on its own
+    if (sqlite3_exec(db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return cannotOpen(nullptr);
     return db;
 }
 
@@ -119,6 +130,10 @@ Result<std::int64_t> Execute(const std::filesystem::path& file, const char* sql,
     if (id)
         sqlite3_bind_int64(st, next, *id);
     if (sqlite3_step(st) != SQLITE_DONE)
+        return Refused(db, sql);
+    // Committing waits for other programs' readers to finish; one that outlasts the busy wait
+    // leaves nothing changed (the connection rolls back as it closes).
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Refused(db, sql);
     return static_cast<std::int64_t>(sqlite3_last_insert_rowid(db));
 }

@@ -20,15 +20,29 @@ bool EnsureSetFolder(const SettingsPaths& paths)
     return fs::is_directory(paths.setFolder, ec);
 }
 
+namespace {
+
+// The lines of a settings file. Only a file that does not exist is written with the defaults:
+// one that exists but cannot be read (no read permission, a folder in its place) stays as it
+// is, and the defaults serve for this run. A file that cannot be written is still read.
+std::vector<std::string> LoadOrCreate(const fs::path& path, const std::vector<std::string>& defaults)
+{
+    if (auto lines = ReadLines(path))
+        return std::move(*lines);
+    std::error_code ec;
+    if (!fs::exists(path, ec) && !ec)
+        WriteFileAtomically(path, JoinLines(defaults));
+    return defaults;
+}
+
+} // namespace
+
 // set.ini ---------------------------------------------------------------------------------
 
 PrintSettings LoadOrCreateSetIni(const fs::path& path)
 {
-    std::error_code ec;
-    if (!fs::exists(path, ec))
-        WriteFileAtomically(path, JoinLines({kDefaultPrinterName, "0,0,0,0"}));
     PrintSettings settings;
-    const auto lines = ReadLines(path).value_or(std::vector<std::string>{});
+    const auto lines = LoadOrCreate(path, {kDefaultPrinterName, "0,0,0,0"});
     settings.printerName = LineOr(lines, 0);
     ParseAdjustments(LineOr(lines, 1), settings);
     return settings;
@@ -68,15 +82,11 @@ const char* const kRestoredDestinationFont = "-20,0,0,0,400,0,0,0,134,3,2,1,49,\
 
 PrintFonts LoadOrCreateFontSet(const fs::path& path)
 {
-    auto lines = ReadLines(path);
-    if (!lines) {
-        WriteFileAtomically(path, JoinLines({kFirstStartBodyFont, kFirstStartDestinationFont}));
-        lines = std::vector<std::string>{kFirstStartBodyFont, kFirstStartDestinationFont};
-    }
+    const auto lines = LoadOrCreate(path, {kFirstStartBodyFont, kFirstStartDestinationFont});
     PrintFonts fonts;
-    TextToLogFont(LineOr(*lines, 0), fonts.body);
+    TextToLogFont(LineOr(lines, 0), fonts.body);
     fonts.destination = fonts.body;
-    TextToLogFont(LineOr(*lines, 1), fonts.destination);
+    TextToLogFont(LineOr(lines, 1), fonts.destination);
     return fonts;
 }
 
@@ -89,12 +99,8 @@ bool SaveFontSet(const fs::path& path, const std::string& bodyLine, const std::s
 
 MouldSettings LoadOrCreateMould(const fs::path& path)
 {
-    auto lines = ReadLines(path);
-    if (!lines) {
-        WriteFileAtomically(path, JoinLines({"3", "0", "21"}));
-        lines = std::vector<std::string>{"3", "0", "21"};
-    }
-    return {LineOr(*lines, 0), LineOr(*lines, 1), LineOr(*lines, 2)};
+    const auto lines = LoadOrCreate(path, {"3", "0", "21"});
+    return {LineOr(lines, 0), LineOr(lines, 1), LineOr(lines, 2)};
 }
 
 bool SaveTemplatePosition(const fs::path& path, const std::string& position)
@@ -110,7 +116,15 @@ bool SaveShowHelpFlag(const fs::path& path, const std::string& flag)
 bool RewriteLine(const fs::path& path, std::size_t index, const std::string& value,
                  std::size_t lineCount, bool lastLineWithoutEnd)
 {
-    auto lines = ReadLines(path).value_or(std::vector<std::string>{});
+    std::vector<std::string> lines;
+    if (auto read = ReadLines(path)) {
+        lines = std::move(*read);
+    } else {
+        // Only a missing file starts empty; one that cannot be read is not rebuilt from nothing.
+        std::error_code ec;
+        if (fs::exists(path, ec) || ec)
+            return false;
+    }
     if (lines.size() < lineCount)
         lines.resize(lineCount);
     if (lines.size() <= index)
@@ -123,13 +137,9 @@ bool RewriteLine(const fs::path& path, std::size_t index, const std::string& val
 
 SenderDetails LoadOrCreateAddress(const fs::path& path)
 {
-    auto lines = ReadLines(path);
-    if (!lines) {
-        WriteFileAtomically(path, JoinLines({" "}));
-        lines = std::vector<std::string>{" "};
-    }
+    const auto lines = LoadOrCreate(path, {" "});
     SenderDetails details;
-    const auto pieces = SplitAt(LineOr(*lines, 0), ',');
+    const auto pieces = SplitAt(LineOr(lines, 0), ',');
     for (std::size_t i = 0; i < details.size() && i < pieces.size(); ++i)
         details[i] = pieces[i];
     return details;

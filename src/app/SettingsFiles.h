@@ -36,7 +36,8 @@ struct PrintSettings {
     std::int32_t spacingY = 0;
 };
 
-// Creates set.ini with its defaults when missing, then reads it.
+// Creates set.ini with its defaults when missing, then reads it. Like every loader here, it
+// never replaces an existing file: one that cannot be read gives the defaults for this run.
 PrintSettings LoadOrCreateSetIni(const std::filesystem::path& path);
 // Line 2: at most four values; missing ones are 0.
 void ParseAdjustments(const std::string& line, PrintSettings& settings);
@@ -54,8 +55,8 @@ extern const char* const kFirstStartDestinationFont;
 extern const char* const kRestoredBodyFont;
 extern const char* const kRestoredDestinationFont;
 
-// Reads both fonts (line 2 read over line 1's values); a file that cannot be opened is
-// written with the first-start lines.
+// Reads both fonts (line 2 read over line 1's values); a missing file is written with the
+// first-start lines.
 PrintFonts LoadOrCreateFontSet(const std::filesystem::path& path);
 bool SaveFontSet(const std::filesystem::path& path, const std::string& bodyLine,
                  const std::string& destinationLine);
@@ -72,8 +73,9 @@ bool SaveTemplatePosition(const std::filesystem::path& path, const std::string& 
 // Rewrites line 3 (the help dialog's check box); every line is ended.
 bool SaveShowHelpFlag(const std::filesystem::path& path, const std::string& flag);
 
-// Rewrites line `index` (0-based) of a multi-line file, keeping the others as read. A file
-// that cannot be read counts as empty; the result has at least index + 1 lines.
+// Rewrites line `index` (0-based) of a multi-line file, keeping the others as read. A missing
+// file counts as empty; one that exists but cannot be read is left alone (false). The result
+// has at least index + 1 lines.
 bool RewriteLine(const std::filesystem::path& path, std::size_t index, const std::string& value,
                  std::size_t lineCount, bool lastLineWithoutEnd);
 

@@ -12,6 +12,7 @@
 #define DORVANE_FSYNC(fd) _commit(fd)
 #define DORVANE_FILENO(f) _fileno(f)
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #define DORVANE_FSYNC(fd) fsync(fd)
 #define DORVANE_FILENO(f) fileno(f)
@@ -19,13 +20,66 @@
 
 namespace dorvane {
 
-std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& path)
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file a path finally names, symbolic links followed (a relative link counts from its own
+// folder), so that a save replaces the target and the link stays; nullopt for a loop of links.
+std::optional<fs::path> FollowLinks(fs::path path)
+{
+    constexpr int kMaxLinks = 40; // as the kernel's own limit
+    std::error_code ec;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        if (!fs::is_symlink(path, ec))
+            return path;
+        const fs::path link = fs::read_symlink(path, ec);
+        if (ec)
+            return std::nullopt;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return std::nullopt;
+}
+
+// Writes content in chunks, flushes it to disk and closes the file.
+bool WriteAndClose(std::FILE* file, std::string_view content, const ChunkWriter& writer)
+{
+    bool ok = true;
+    constexpr std::size_t kChunk = 4096;
+    for (std::size_t pos = 0; ok && pos < content.size(); pos += kChunk) {
+        const std::string_view chunk = content.substr(pos, kChunk);
+        ok = writer ? writer(file, chunk) : std::fwrite(chunk.data(), 1, chunk.size(), file) == chunk.size();
+    }
+    ok = ok && std::fflush(file) == 0 && DORVANE_FSYNC(DORVANE_FILENO(file)) == 0;
+    return (std::fclose(file) == 0) && ok;
+}
+
+// Gives the new file the old one's permissions and, where the system allows it (root saving
+// someone else's file, a group the user belongs to), its owner and group.
+void TakeAccessOf(const fs::path& old, std::FILE* file, const fs::path& fresh)
 {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    const fs::perms perms = fs::status(old, ec).permissions();
+    if (!ec)
+        fs::permissions(fresh, perms, ec);
+#ifndef _WIN32
+    struct stat info {};
+    if (::stat(old.c_str(), &info) == 0 && fchown(fileno(file), info.st_uid, info.st_gid) != 0) {
+        // Not allowed to give it away: the file stays this user's, as any new file would be.
+    }
+#else
+    (void)file;
+#endif
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> ReadLines(const fs::path& path)
+{
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
         return std::nullopt;
-    // Opened for reading and writing: a file that cannot be written counts as not openable.
-    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::ifstream file(path, std::ios::binary);
     if (!file)
         return std::nullopt;
     std::vector<std::string> lines;
@@ -43,32 +97,42 @@ std::string LineOr(const std::vector<std::string>& lines, std::size_t i)
     return i < lines.size() ? lines[i] : std::string();
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content,
-                         const ChunkWriter& writer)
+bool WriteFileAtomically(const fs::path& path, std::string_view content, const ChunkWriter& writer)
 {
-    std::filesystem::path temp = path;
+    const auto target = FollowLinks(path);
+    if (!target)
+        return false;
+    std::error_code ec;
+    const bool exists = fs::exists(*target, ec);
+    if (ec || (exists && !fs::is_regular_file(*target, ec)))
+        return false;
+    if (exists) {
+        // Opening for appending writes nothing: it only asks whether this user may write.
+        std::FILE* probe = std::fopen(target->string().c_str(), "ab");
+        if (!probe)
+            return false;
+        std::fclose(probe);
+    }
+
+    fs::path temp = *target;
     temp += ".tmp";
     std::FILE* file = std::fopen(temp.string().c_str(), "wb");
-    if (!file)
-        return false;
-
-    bool ok = true;
-    constexpr std::size_t kChunk = 4096;
-    for (std::size_t pos = 0; ok && pos < content.size(); pos += kChunk) {
-        const std::string_view chunk = content.substr(pos, kChunk);
-        ok = writer ? writer(file, chunk)
-                    : std::fwrite(chunk.data(), 1, chunk.size(), file) == chunk.size();
+    if (!file) {
+        if (!exists || (errno != EACCES && errno != EPERM))
+            return false;
+        std::FILE* inPlace = std::fopen(target->string().c_str(), "wb");
+        return inPlace && WriteAndClose(inPlace, content, writer);
     }
-    ok = ok && std::fflush(file) == 0 && DORVANE_FSYNC(DORVANE_FILENO(file)) == 0;
-    ok = (std::fclose(file) == 0) && ok;
+    if (exists)
+        TakeAccessOf(*target, file, temp);
 
-    std::error_code ec;
+    bool ok = WriteAndClose(file, content, writer);
     if (ok) {
-        std::filesystem::rename(temp, path, ec);
+        fs::rename(temp, *target, ec);
         ok = !ec;
     }
     if (!ok)
-        std::filesystem::remove(temp, ec);
+        fs::remove(temp, ec);
     return ok;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Line-oriented text files of the settings and layout kinds: read with either line end,
-// written with "\r\n" and always through a temporary file renamed over the target, so a
-// crash or a full disk never leaves a truncated file behind.
+// written with "\r\n" through a temporary file renamed over the target, so a crash or a full
+// disk never leaves a truncated file behind.
 
 #include <cstddef>
 #include <filesystem>
@@ -16,7 +16,8 @@ namespace dorvane {
 inline constexpr std::string_view kLineEnd = "\r\n";
 
 // The lines of a file without their line ends ("\r\n" or "\n"); nullopt when the file
-// does not exist or cannot be opened for reading and writing.
+// does not exist or cannot be read. A file that may be read but not written is read: whether
+// it may be replaced is the writer's question.
 std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& path);
 
 // Line i of lines, or an empty string when the file has fewer lines.
@@ -29,6 +30,11 @@ using ChunkWriter = std::function<bool(std::FILE* file, std::string_view chunk)>
 // Replaces path's content with content: writes a temporary file beside it, flushes it to
 // disk and renames it over path. On any failure the old file is untouched, the temporary
 // file is removed and false is returned.
+// The save changes the content and nothing else: a symbolic link is followed and its target
+// written, the file keeps its permissions (and, where allowed, its owner and group), and a
+// file this user may not write is left as it is even when its folder would allow replacing
+// it. Where the folder takes no new file but the file itself is writable, the file is
+// overwritten in place, the only way left, without the rename's protection.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content,
                          const ChunkWriter& writer = {});
 

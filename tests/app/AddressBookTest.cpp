@@ -234,26 +234,36 @@ TEST_F(AddressBookTest, AMissingFileOrOneThatIsNotADatabaseIsNeitherOpenedNorTou
     EXPECT_EQ(StateOf(file), before);
 }
 
-TEST_F(AddressBookTest, AFileLockedByAnotherConnectionIsNotOpenedNorTouched)
+TEST_F(AddressBookTest, AFileLockedByAnotherProgramIsNotOpenedNorTouched)
 {
     ASSERT_TRUE(book.Add(AddressTable::SendAddress, "kept"));
     fs::last_write_time(file, fs::last_write_time(file) - std::chrono::hours(1));
     const auto before = StateOf(file);
-    {
+    const auto expectCannotOpen = [](const auto& result, const char* lock, const char* operation) {
+        ASSERT_FALSE(result) << lock << ": " << operation;
+        EXPECT_EQ(result.error().kind, StoreError::CannotOpen) << lock << ": " << result.error().message;
+        EXPECT_EQ(UserMessage(result.error()), "\xB2\xBB\xC4\xDC\xB4\xF2\xBF\xAA\xCA\xFD\xBE\xDD\xBF\xE2");
+    };
+    // Held for writing (the first) or for everything: every operation fails as an open does,
+    // after the busy wait.
+    for (const char* lock : {"BEGIN IMMEDIATE", "BEGIN EXCLUSIVE"}) {
         RawConnection other(file);
-        ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
-        const auto listed = book.List(AddressTable::SendAddress);
-        ASSERT_FALSE(listed);
-        EXPECT_EQ(listed.error().kind, StoreError::CannotOpen);
-        const auto added = book.Add(AddressTable::SendAddress, "x");
-        ASSERT_FALSE(added);
-        EXPECT_EQ(added.error().kind, StoreError::CannotOpen);
-        const auto deleted = book.Delete(AddressTable::SendAddress, 1);
-        ASSERT_FALSE(deleted);
-        EXPECT_EQ(deleted.error().kind, StoreError::CannotOpen);
+        ASSERT_TRUE(other.Exec(lock));
+        expectCannotOpen(book.List(AddressTable::SendAddress), lock, "list");
+        expectCannotOpen(book.Add(AddressTable::SendAddress, "x"), lock, "add");
+        expectCannotOpen(book.Change(AddressTable::SendAddress, 1, "x"), lock, "change");
+        expectCannotOpen(book.Delete(AddressTable::SendAddress, 1), lock, "delete");
         EXPECT_EQ(StateOf(file).bytes, before.bytes);
         EXPECT_EQ(StateOf(file).mtime, before.mtime);
         ASSERT_TRUE(other.Exec("ROLLBACK"));
+    }
+    // A reader that keeps its read open: listing goes on, a change cannot be committed.
+    {
+        RawConnection reader(file);
+        ASSERT_TRUE(reader.Exec("BEGIN; select count(*) from SendAddress"));
+        EXPECT_EQ(Texts(book.List(AddressTable::SendAddress)), (std::vector<std::string>{"kept"}));
+        expectCannotOpen(book.Add(AddressTable::SendAddress, "x"), "reading", "add");
+        ASSERT_TRUE(reader.Exec("ROLLBACK"));
     }
     EXPECT_EQ(StateOf(file), before);
     EXPECT_EQ(Texts(book.List(AddressTable::SendAddress)), (std::vector<std::string>{"kept"}));

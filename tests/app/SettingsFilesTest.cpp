@@ -1,10 +1,12 @@
 #include "app/SettingsFiles.h"
 #include "support/TempFolder.h"
+#include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
 using namespace dorvane;
 using dorvane::test::ReadBytes;
+using dorvane::test::RunUnprivileged;
 using dorvane::test::TempFolder;
 using dorvane::test::WriteBytes;
 
@@ -111,4 +113,40 @@ TEST(SettingsFiles, SenderDetailsWithACommaShiftLaterValues)
     EXPECT_EQ(read[4], "13800138000");
     EXPECT_EQ(read[6], "Road 2");
     EXPECT_EQ(read[8], "Books"); // the signature fell off the end
+}
+
+TEST(SettingsFiles, AsAnOrdinaryUserExistingFilesAreReadAndNeverReplacedByDefaults)
+{
+    namespace fs = std::filesystem;
+    TempFolder work;
+    RunUnprivileged(work.path(), [&] {
+        const SettingsPaths paths(work.path());
+        ASSERT_TRUE(EnsureSetFolder(paths));
+        const std::string font = "-16,0,0,0,700,0,0,0,134,3,2,1,2,Times New Roman\r\n";
+        const std::string mould = "2\r\n0\r\n1\r\n";
+        const std::string sender = "Li,Beijing\r\n";
+        WriteBytes(paths.fontSetIni, font);
+        WriteBytes(paths.mouldIni, mould);
+        WriteBytes(paths.addressIni, sender);
+        WriteBytes(paths.setIni, "");
+        const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+        for (const auto& file : {paths.fontSetIni, paths.mouldIni, paths.addressIni})
+            fs::permissions(file, readOnly);
+        fs::permissions(paths.setIni, fs::perms::none); // not even readable
+
+        const PrintFonts fonts = LoadOrCreateFontSet(paths.fontSetIni);
+        EXPECT_EQ(fonts.body.faceName, "Times New Roman");
+        EXPECT_EQ(fonts.destination.weight, 700);
+        EXPECT_EQ(LoadOrCreateMould(paths.mouldIni).templatePosition, "2");
+        EXPECT_EQ(LoadOrCreateAddress(paths.addressIni)[1], "Beijing");
+        EXPECT_EQ(LoadOrCreateSetIni(paths.setIni).printerName, kDefaultPrinterName); // for this run
+        EXPECT_FALSE(SaveTemplatePosition(paths.mouldIni, "4"));
+        EXPECT_FALSE(SaveAdjustments(paths.setIni, PrintSettings{}));
+
+        EXPECT_EQ(ReadBytes(paths.fontSetIni), font);
+        EXPECT_EQ(ReadBytes(paths.mouldIni), mould);
+        EXPECT_EQ(ReadBytes(paths.addressIni), sender);
+        fs::permissions(paths.setIni, fs::perms::owner_read);
+        EXPECT_EQ(ReadBytes(paths.setIni), "");
+    });
 }

@@ -1,5 +1,6 @@
 #include "app/TextFile.h"
 #include "support/TempFolder.h"
+#include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 
 using namespace dorvane;
 using dorvane::test::ReadBytes;
+using dorvane::test::RunUnprivileged;
 using dorvane::test::TempFolder;
 using dorvane::test::WriteBytes;
 
@@ -81,4 +83,55 @@ TEST(TextFile, AProcessKilledWhileWritingLeavesTheOldFileIntact)
     EXPECT_LT(ReadBytes(dir / "set.ini.tmp").size(), 50000u);
     EXPECT_TRUE(WriteFileAtomically(target, "new\r\n"));
     EXPECT_EQ(ReadBytes(target), "new\r\n");
+}
+
+TEST(TextFile, ASaveChangesTheContentOnlyKeepingPermissionsAndLinks)
+{
+    namespace fs = std::filesystem;
+    TempFolder dir;
+    const auto shared = dir / "FontSet.ini";
+    WriteBytes(shared, "old\r\n");
+    const auto groupShared =
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write;
+    fs::permissions(shared, groupShared);
+    ASSERT_TRUE(WriteFileAtomically(shared, "new\r\n"));
+    EXPECT_EQ(ReadBytes(shared), "new\r\n");
+    EXPECT_EQ(fs::status(shared).permissions(), groupShared);
+
+    // Set/ kept elsewhere and linked in: the link stays, its target gets the content.
+    fs::create_directories(dir / "elsewhere");
+    WriteBytes(dir / "elsewhere" / "set.ini", "old\r\n");
+    fs::create_directories(dir / "Set");
+    fs::create_symlink("../elsewhere/set.ini", dir / "Set" / "set.ini");
+    ASSERT_TRUE(WriteFileAtomically(dir / "Set" / "set.ini", "linked\r\n"));
+    EXPECT_TRUE(fs::is_symlink(dir / "Set" / "set.ini"));
+    EXPECT_EQ(fs::read_symlink(dir / "Set" / "set.ini"), "../elsewhere/set.ini");
+    EXPECT_EQ(ReadBytes(dir / "elsewhere" / "set.ini"), "linked\r\n");
+}
+
+TEST(TextFile, AsAnOrdinaryUserAReadOnlyFileIsReadButNeverReplaced)
+{
+    namespace fs = std::filesystem;
+    TempFolder dir;
+    RunUnprivileged(dir.path(), [&] {
+        // A read-only file in a folder that would let a rename replace it.
+        const auto kept = dir / "mould.ini";
+        WriteBytes(kept, "5\r\n0\r\n1\r\n");
+        fs::permissions(kept, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        EXPECT_EQ(ReadLines(kept), (std::vector<std::string>{"5", "0", "1"}));
+        EXPECT_FALSE(WriteFileAtomically(kept, "3\r\n"));
+        EXPECT_EQ(ReadBytes(kept), "5\r\n0\r\n1\r\n");
+        EXPECT_FALSE(fs::exists(dir / "mould.ini.tmp"));
+
+        // A writable file in a folder that takes no new file is written in place.
+        const auto locked = dir / "locked";
+        fs::create_directories(locked);
+        WriteBytes(locked / "address.ini", "a longer old line\r\n");
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_TRUE(WriteFileAtomically(locked / "address.ini", "new\r\n"));
+        EXPECT_EQ(ReadBytes(locked / "address.ini"), "new\r\n");
+        EXPECT_FALSE(WriteFileAtomically(locked / "new.ini", "x")); // and none is made there
+        EXPECT_FALSE(fs::exists(locked / "new.ini"));
+        fs::permissions(locked, fs::perms::owner_all);
+    });
 }
