@@ -57,12 +57,12 @@ std::string Utf8Path(const std::filesystem::path& file)
 }
 
 // Opens the existing file read-write. sqlite3_open_v2 only looks at the file on first use, so
-// a read of the schema proves it is a database holding tables, and taking the write lock proves
+// a read of the schema proves it is a database holding tables, and for a change, taking the write lock proves
 // that no other program holds the file for writing; nothing is written, and a failed open
 // leaves the file as it was. The lock is held until the operation commits or the connection
 // closes, so a statement is never turned away half-way by a lock taken in between. An empty
 // file passes for an empty database with SQLite, but it is not an address book.
-Result<Connection> Open(const std::filesystem::path& file)
+Result<Connection> Open(const std::filesystem::path& file, bool forWriting)
 {
     const std::string name = Utf8Path(file);
     sqlite3* raw = nullptr;
@@ -85,7 +85,9 @@ Result<Connection> Open(const std::filesystem::path& file)
     if (sqlite3_column_int(rawCheck, 0) == 0)
         return cannotOpen("the file holds no tables");
     sqlite3_reset(rawCheck); // ends the read, so that the write lock is asked for on its own
-    if (sqlite3_exec(db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    // A list only reads: it goes on while another program holds the file for writing, and an
+    // address book the user may only read can still be listed.
+    if (sqlite3_exec(db.get(), forWriting ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         return cannotOpen(nullptr);
     return db;
 }
@@ -97,9 +99,9 @@ struct OpenStatement {
     Statement statement;
 };
 
-Result<OpenStatement> OpenAndPrepare(const std::filesystem::path& file, const char* sql)
+Result<OpenStatement> OpenAndPrepare(const std::filesystem::path& file, const char* sql, bool forWriting)
 {
-    auto db = Open(file);
+    auto db = Open(file, forWriting);
     if (!db)
         return db.error();
     sqlite3_stmt* raw = nullptr;
@@ -119,7 +121,7 @@ Result<std::int64_t> Execute(const std::filesystem::path& file, const char* sql,
         if (!utf8)
             return StoreError{StoreError::StatementFailed, std::string(sql) + ": the text is not valid GB18030"};
     }
-    auto open = OpenAndPrepare(file, sql);
+    auto open = OpenAndPrepare(file, sql, true);
     if (!open)
         return open.error();
     sqlite3* db = open.value().db.get();
@@ -155,7 +157,7 @@ std::string UserMessage(const StoreError& error)
 Result<std::vector<StoredText>> AddressBook::List(AddressTable table) const
 {
     const char* sql = StatementsOf(table).list;
-    auto open = OpenAndPrepare(file_, sql);
+    auto open = OpenAndPrepare(file_, sql, false);
     if (!open)
         return open.error();
     sqlite3_stmt* st = open.value().statement.get();
