@@ -379,8 +379,13 @@ void CWaybillDlg::OnClipboardChanged()
 
 void CWaybillDlg::PrintCurrentWaybill()
 {
+    PrintCurrentWaybill(App().Layout);
+}
+
+void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout)
+{
     pull();
-    PrintWaybill(this, FieldText);
+    PrintWaybill(this, FieldText, layout);
 }
 
 // The dialogs and lists below come with their own subsystems; each is reached through the
