@@ -59,10 +59,11 @@ public:
 
 protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 public slots:
     void accept() override; // Enter in a single-line field, or the print button: print and stay
-    void reject() override; // Escape or the close box: the program ends
+    void reject() override; // the close box: the program ends
 
 private:
     void createControls();
