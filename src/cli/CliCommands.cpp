@@ -108,9 +108,6 @@ int RunParseAddress(const std::optional<std::string>& file)
     std::string_view text = *bytes;
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
-    // A copied address ends where the copy ends; the line end a file or a pipe adds is no part of it.
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.remove_suffix(1);
     Utf8Validator validator;
     validator.feed(text);
     const auto codePage =

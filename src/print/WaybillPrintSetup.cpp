@@ -18,12 +18,17 @@ std::array<PixelRect, kFieldCount> PrintRectsOf(const TemplateLayout& layout)
 
 WaybillPrintSetup MakePrintSetup(const AppValues& app, int screenDpiY)
 {
+    return MakePrintSetup(app, app.Layout, screenDpiY);
+}
+
+WaybillPrintSetup MakePrintSetup(const AppValues& app, const TemplateLayout& layout, int screenDpiY)
+{
     WaybillPrintSetup setup;
-    setup.formWidth = app.Layout.number(0, 2);
-    setup.formHeight = app.Layout.number(0, 3);
+    setup.formWidth = layout.number(0, 2);
+    setup.formHeight = layout.number(0, 3);
     setup.paperWidth = app.PaperWidth;
     setup.paperLength = app.PaperLength;
-    setup.printRects = PrintRectsOf(app.Layout);
+    setup.printRects = PrintRectsOf(layout);
     setup.adjust = {app.PrintOffsetX, app.PrintOffsetY, app.TextSpacingX, app.TextSpacingY};
     setup.bodyFont = app.BodyFont;
     setup.destinationFont = app.DestinationFont;

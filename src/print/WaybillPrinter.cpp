@@ -88,13 +88,19 @@ bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
 
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts)
 {
+    return PrintWaybill(parent, texts, App().Layout);
+}
+
+bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts,
+                  const TemplateLayout& layout)
+{
     AppValues& app = App();
     const QString printerName = FindWaybillPrinter(app.PrinterName);
     if (printerName.isEmpty()) {
         showMessage(parent, QString::fromUtf8(kNoPrinterMessage), QString::fromUtf8(kAppTitle));
         return false;
     }
-    const WaybillPrintSetup setup = MakePrintSetup(app, ScreenDpiY(parent));
+    const WaybillPrintSetup setup = MakePrintSetup(app, layout, ScreenDpiY(parent));
     QPrinter printer(QPrinter::HighResolution);
     PrepareWaybillPrinter(printer, printerName, setup);
     return PrintWaybillOn(printer, setup, texts);

@@ -14,6 +14,7 @@ class QWidget;
 
 namespace dorvane {
 
+class TemplateLayout;
 struct WaybillPrintSetup;
 
 inline const char* const kPrintDocumentName = "打印快递单";
@@ -41,6 +42,9 @@ void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillP
 // fonts. Shows the failure message and returns false when there is no printer; false also when
 // the page could not be started.
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts);
+// The same at the boxes of the given layout of the current template (print rectangles computed).
+bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts,
+                  const TemplateLayout& layout);
 
 // One page into one painter's device: the job after the printer is prepared.
 bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,

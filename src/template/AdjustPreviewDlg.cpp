@@ -45,26 +45,25 @@ CAdjustPreviewDlg::CAdjustPreviewDlg(const std::array<QString, kFieldCount>& fie
 
 void CAdjustPreviewDlg::PrintPreviewed()
 {
-    // The main window prints its own texts at the places it laid out; moves made here reach
-    // the paper once it has re-read the saved layout.
+    // The main window's texts, at the boxes as shown here, moved and saved or not.
+    const TemplateLayout shown = WithBoxPlaces(App().Layout, surface_->tracker().layout());
     if (auto* waybill = qobject_cast<CWaybillDlg*>(parentWidget()))
-        waybill->PrintCurrentWaybill();
+        waybill->PrintCurrentWaybill(shown);
     else
-        PrintWaybill(this, FieldText);
+        PrintWaybill(this, FieldText, shown);
 }
 
 bool CAdjustPreviewDlg::SavePositions()
 {
     AppValues& app = App();
-    const TemplateLayout& moved = surface_->tracker().layout();
-    for (int row = 0; row < TemplateLayout::kRows; ++row) {
-        app.Layout.setCell(row, 2, moved.cell(row, 2));
-        app.Layout.setCell(row, 3, moved.cell(row, 3));
-    }
-    if (!SaveLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), app.Layout)) {
+    const TemplateLayout saved = WithBoxPlaces(app.Layout, surface_->tracker().layout());
+    if (!SaveLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), saved)) {
         showMessage(this, QStringLiteral("保存失败！"), QStringLiteral("注意"), MessageIcon::Warning);
         return false;
     }
+    // The main window prints at the saved places from now on; its controls follow when the
+    // preview closes.
+    app.Layout = saved;
     app.LayoutChanged = 1;
     layoutModified_ = false;
     surface_->tracker().setModified(false);

@@ -1,7 +1,7 @@
 #pragma once
 // The print preview: the main window's texts drawn in their boxes on the template picture.
 // Boxes can be moved (not resized) and their places saved to the current template; printing
-// from here prints the main window's texts at the places the main window last laid out.
+// from here prints the main window's texts at the places shown here.
 
 #include "template/WaybillField.h"
 

@@ -77,4 +77,14 @@ void ComputePrintRects(TemplateLayout& layout, const PrintScales& scales)
     }
 }
 
+TemplateLayout WithBoxPlaces(TemplateLayout layout, const TemplateLayout& moved)
+{
+    for (int row = 0; row < TemplateLayout::kRows; ++row) {
+        layout.setCell(row, 2, moved.cell(row, 2));
+        layout.setCell(row, 3, moved.cell(row, 3));
+    }
+    ComputePrintRects(layout, ComputePrintScales(layout));
+    return layout;
+}
+
 } // namespace dorvane

@@ -59,4 +59,8 @@ int TruncToInt(double value);
 // Fills columns 6 to 9 of rows 1 to 29 from the boxes and the scales.
 void ComputePrintRects(TemplateLayout& layout, const PrintScales& scales);
 
+// The layout with the box places (x and y of every row) of moved in place of its own and its
+// print rectangles computed anew: what a preview that moves boxes shows, prints and saves.
+TemplateLayout WithBoxPlaces(TemplateLayout layout, const TemplateLayout& moved);
+
 } // namespace dorvane

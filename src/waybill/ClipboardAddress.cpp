@@ -153,13 +153,28 @@ std::optional<RecipientFields> ParseBlankShape(std::string_view text)
     return fields;
 }
 
+// A copied line usually ends with a line end, and a copy may take blanks after the text with
+// it; neither is part of the last piece (a postcode "200000\n" would not be numeric).
+std::string_view WithoutTrailingBlanks(std::string_view text)
+{
+    std::size_t end = 0;
+    const CodePageChars chars(text);
+    for (auto it = chars.begin(); it != chars.end(); ++it) {
+        const std::string_view ch = *it;
+        if (ch != "\r" && ch != "\n" && ch != " " && ch != "\t" && ch != kWideBlank)
+            end = it.position() + ch.size();
+    }
+    return text.substr(0, end);
+}
+
 } // namespace
 
 std::optional<RecipientFields> ParseClipboardAddress(std::string_view codePageText)
 {
-    if (FindChars(codePageText, kCity) == npos)
+    const std::string_view text = WithoutTrailingBlanks(codePageText);
+    if (FindChars(text, kCity) == npos)
         return std::nullopt;
-    const auto commaPieces = CutAt(codePageText, kWideComma, 6);
+    const auto commaPieces = CutAt(text, kWideComma, 6);
     if (!commaPieces)
         return std::nullopt; // more than six full-width commas
     if (commaPieces->separators >= 3)

@@ -9,9 +9,8 @@
 
 namespace dorvane {
 
-// The recipient fields an accepted text writes. A field without a value was not found in the
-// text and must be left as the user sees it; an empty string empties the field. The telephone
-// always has a value: both shapes empty it unless they find one.
+// The recipient fields found in an accepted text; a field without a value was not found. The
+// telephone always has a value: both shapes empty it unless they find one.
 struct RecipientFields {
     std::optional<std::string> name;        // control 1007
     std::optional<std::string> mobile;      // control 1011
@@ -23,8 +22,9 @@ struct RecipientFields {
 
 // Splits a shop address of either shape: 4 to 7 pieces separated by full-width commas, or 7 to
 // 12 pieces separated by two ASCII blanks (after the last full-width comma, when there are one
-// or two). nullopt when the text has neither shape, lacks "市", or is a blank-shaped text
-// without both a postcode and a mobile piece; nothing is to change then.
+// or two). Line ends and blanks after the text are no part of it. nullopt when the text has
+// neither shape, lacks "市", or is a blank-shaped text without both a postcode and a mobile
+// piece; nothing is to change then.
 std::optional<RecipientFields> ParseClipboardAddress(std::string_view codePageText);
 
 } // namespace dorvane

@@ -26,6 +26,18 @@ FieldTexts DefaultFieldTexts(const SenderDetails& sender, int year, int month, i
     return texts;
 }
 
+std::array<std::pair<int, std::string>, kRecipientFieldSlots.size() + 1>
+RecipientTexts(const RecipientFields& fields)
+{
+    std::array<std::pair<int, std::string>, kRecipientFieldSlots.size() + 1> texts;
+    for (std::size_t i = 0; i < kRecipientFieldSlots.size(); ++i) {
+        const auto& [member, index] = kRecipientFieldSlots[i];
+        texts[i] = {index, (fields.*member).value_or(std::string())};
+    }
+    texts.back() = {kRecipientCompanyField, std::string()};
+    return texts;
+}
+
 std::array<std::string, 3> DateFieldTexts(int year, int month, int day)
 {
     // "%.4d" / "%.2d": at least that many digits, zero-padded.

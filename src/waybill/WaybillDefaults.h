@@ -46,4 +46,12 @@ inline constexpr std::array<std::pair<std::optional<std::string> RecipientFields
         {&RecipientFields::destination, 0},
     }};
 
+inline constexpr int kRecipientCompanyField = 5;
+
+// What an accepted shop address writes: it replaces the whole recipient, so each field of
+// kRecipientFieldSlots gets its value or, when the text has none, is emptied, and so is the
+// recipient company, which no shop address carries. Pairs of catalogue index and text.
+std::array<std::pair<int, std::string>, kRecipientFieldSlots.size() + 1>
+RecipientTexts(const RecipientFields& fields);
+
 } // namespace dorvane

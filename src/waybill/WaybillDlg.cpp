@@ -30,6 +30,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -335,6 +336,17 @@ void CWaybillDlg::reject()
     QDialog::reject();
 }
 
+// Escape would end the dialog, and with it the program and the waybill being typed; only the
+// close box ends it.
+void CWaybillDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 bool CWaybillDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
     if (IsAboutSystemCommand(eventType, message)) {
@@ -364,11 +376,8 @@ void CWaybillDlg::OnClipboardChanged()
     const auto fields = ParseClipboardAddress(ToCodePage(QGuiApplication::clipboard()->text()));
     if (!fields)
         return;
-    for (const auto& [member, index] : kRecipientFieldSlots) {
-        const std::optional<std::string>& value = (*fields).*member;
-        if (!value)
-            continue;
-        FieldText[static_cast<std::size_t>(index)] = FromCodePage(*value);
+    for (const auto& [index, text] : RecipientTexts(*fields)) {
+        FieldText[static_cast<std::size_t>(index)] = FromCodePage(text);
         setControlText(index, FieldText[static_cast<std::size_t>(index)]);
     }
     if (isMinimized())
@@ -379,8 +388,13 @@ void CWaybillDlg::OnClipboardChanged()
 
 void CWaybillDlg::PrintCurrentWaybill()
 {
+    PrintCurrentWaybill(App().Layout);
+}
+
+void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout)
+{
     pull();
-    PrintWaybill(this, FieldText);
+    PrintWaybill(this, FieldText, layout);
 }
 
 // The dialogs and lists below come with their own subsystems; each is reached through the

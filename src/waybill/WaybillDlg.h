@@ -19,6 +19,7 @@ namespace dorvane {
 
 class CCompletionCombo;
 class PictureFrame;
+class TemplateLayout;
 
 class CWaybillDlg : public QDialog {
     Q_OBJECT
@@ -52,13 +53,17 @@ public:
     void FillAddressPickers();
 
     void PrintCurrentWaybill();
+    // The texts of the window at the boxes of another layout of the current template: the
+    // preview prints the boxes where it shows them.
+    void PrintCurrentWaybill(const TemplateLayout& layout);
 
 protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 public slots:
     void accept() override; // Enter in a single-line field, or the print button: print and stay
-    void reject() override; // Escape or the close box: the program ends
+    void reject() override; // the close box: the program ends
 
 private:
     void createControls();

@@ -94,6 +94,33 @@ TEST(TemplateLayout, PrintRectanglesFollowTheScales)
     EXPECT_EQ(layout.number(2, 6), -2);
 }
 
+TEST(TemplateLayout, MovedBoxesTakeTheirPrintRectanglesAlong)
+{
+    TemplateLayout layout;
+    for (const auto& [column, value] : {std::pair{2, 2300}, {3, 1270}, {4, 870}, {5, 480}})
+        layout.setNumber(0, column, value);
+    layout.setNumber(1, 2, 100);
+    layout.setNumber(1, 3, 50);
+    layout.setNumber(1, 4, 200);
+    layout.setNumber(1, 5, 20);
+    layout.setCell(1, 0, "kept");
+    TemplateLayout moved = layout;
+    moved.setNumber(1, 2, 110);
+    moved.setNumber(1, 3, 40);
+    moved.setNumber(1, 4, 999); // a width is not a place: it stays
+
+    const TemplateLayout result = WithBoxPlaces(layout, moved);
+    EXPECT_EQ(result.number(1, 2), 110);
+    EXPECT_EQ(result.number(1, 3), 40);
+    EXPECT_EQ(result.number(1, 4), 200);
+    EXPECT_EQ(result.cell(1, 0), "kept");
+    // 110 and 40 pixels at 2300 / 870 and 1270 / 480 tenths of a millimetre each.
+    EXPECT_EQ(result.number(1, 6), 290);
+    EXPECT_EQ(result.number(1, 7), 105);
+    EXPECT_EQ(result.number(1, 8), 819);
+    EXPECT_EQ(result.number(1, 9), 158);
+}
+
 TEST(TemplateLayout, APictureSizeOfZeroGivesFiniteZeroScales)
 {
     TemplateLayout layout;

@@ -67,8 +67,8 @@ TEST(ClipboardAddress, CommaShapeSplitsTheShopAddress)
     EXPECT_EQ(fields->destination, kNingboShi);
     EXPECT_EQ(fields->postcode, "315000");
 
-    // Full-width blanks go too, and a field the text lacks is left alone, except the
-    // telephone, which is emptied.
+    // Full-width blanks go too, and a field the text lacks has no value, except the telephone,
+    // which is emptied.
     const auto wide = ParseClipboardAddress(Commas({kWideBlank + kZhangSan + kWideBlank, "1390000 0000", kAddress, ""}));
     ASSERT_TRUE(wide);
     EXPECT_EQ(wide->name, kZhangSan);
@@ -111,6 +111,27 @@ TEST(ClipboardAddress, BlankShapeSplitsTheShopAddress)
     ASSERT_TRUE(noName);
     EXPECT_EQ(noName->name, "");
     EXPECT_EQ(noName->address, "a" + kShi + "b13900000000c");
+}
+
+TEST(ClipboardAddress, LineEndsAndBlanksAfterTheTextAreNoPartOfIt)
+{
+    // A copied line usually ends with a line end: the postcode is still the last piece.
+    const std::string comma =
+        Commas({kZhangSan, "13900000000", kShanghai + kShi + kMouLu + "1" + kHao, "200000"});
+    const std::string blank = Blanks(
+        {kZhejiangSheng, kNingboShi, kYinzhouQu, kMouLu + "8" + kHao, "315000", kZhangSan, "13900000000"});
+    for (const std::string& end : {std::string("\n"), std::string("\r\n"), std::string("\r\n\r\n"),
+                                   std::string(" \t \n"), kWideBlank + "\r\n" + kWideBlank}) {
+        SCOPED_TRACE(end);
+        const RecipientFields fromComma = Accepted(comma + end);
+        EXPECT_EQ(fromComma.postcode, "200000");
+        EXPECT_EQ(fromComma.name, kZhangSan);
+        const RecipientFields fromBlank = Accepted(blank + end);
+        EXPECT_EQ(fromBlank.mobile, "13900000000");
+        EXPECT_EQ(fromBlank.name, kZhangSan);
+    }
+    // Only the end is trimmed: a line end inside a piece still spoils it.
+    EXPECT_EQ(Accepted(Commas({kZhangSan, "13900000000", kAddress, "200000\n", "x"})).postcode, std::nullopt);
 }
 
 TEST(ClipboardAddress, RejectsTextOfNoShape)

@@ -35,7 +35,7 @@ class ClipboardX11Test : public QObject {
 private slots:
     void init() { setMessagesAnsweredByTest(true); }
 
-    void anotherProgramsCopyFillsTheRecipientOnly()
+    void anotherProgramsCopyReplacesTheRecipientOnly()
     {
         WorkFolderFixture work;
         CWaybillDlg dialog;
@@ -55,8 +55,9 @@ private slots:
                  QStringLiteral("浙江省宁波市鄞州区某路8号"));
         QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("recipientPostcodeEdit"))->text(), QStringLiteral("315000"));
         QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("destinationEdit"))->text(), QStringLiteral("宁波市"));
+        // The copy replaces the whole recipient, company included, and keeps the sender.
         QCOMPARE(senderName->text(), QStringLiteral("李四"));
-        QCOMPARE(recipientCompany->text(), QStringLiteral("某公司"));
+        QCOMPARE(recipientCompany->text(), QString());
 
         // A plain word is no address: nothing changes.
         recipientName->setText(QStringLiteral("王五"));

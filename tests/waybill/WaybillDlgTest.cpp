@@ -6,9 +6,11 @@
 #include "template/TemplateStore.h"
 #include "app/MessageBox.h"
 #include "support/WorkFolderFixture.h"
+#include "waybill/WaybillDefaults.h"
 #include "waybill/WaybillDlg.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -87,11 +90,108 @@ private slots:
         QTest::keyClicks(address, QStringLiteral("Room 2"));
         QCOMPARE(address->toPlainText(), QStringLiteral("Road 1\nRoom 2"));
         QVERIFY(dialog.isVisible());
+    }
 
-        // Escape ends the window.
-        QTest::keyClick(&dialog, Qt::Key_Escape);
+    void theWindowAndTheBatchToolSplitACopiedAddressAlike()
+    {
+        // What stays on the clipboard would fill the next test's window.
+        const auto clearClipboard = qScopeGuard([] { QGuiApplication::clipboard()->clear(); });
+        WorkFolderFixture work;
+        CWaybillDlg dialog;
+        // Each text with the postcode that both must find; copied lines end with a line end.
+        const std::pair<QString, QString> cases[] = {
+            {QStringLiteral("张三，13900000000，上海市某路1号，200000\n"), QStringLiteral("200000")},
+            {QStringLiteral("李四，021-66666666，上海市某路2号，200001 \r\n"), QStringLiteral("200001")},
+            {QStringLiteral("浙江省  宁波市  鄞州区  某路8号  315000  王五  13911111111\r\n"),
+             QStringLiteral("315000")},
+        };
+        for (const auto& [text, postcode] : cases) {
+            QProcess tool;
+            tool.setWorkingDirectory(work.path(QString()));
+            tool.start(qEnvironmentVariable("DORVANE_RUN_DIR") + QStringLiteral("/dorvane-cli"),
+                       {QStringLiteral("parse-address")});
+            QVERIFY(tool.waitForStarted(10000));
+            tool.write(text.toUtf8());
+            tool.closeWriteChannel();
+            QVERIFY(tool.waitForFinished(60000));
+            QCOMPARE(tool.exitCode(), 0);
+            const QString printed = QString::fromUtf8(tool.readAllStandardOutput());
+            QVERIFY2(printed.contains(QStringLiteral("收件邮编=%1\n").arg(postcode)), qPrintable(printed));
+
+            QGuiApplication::clipboard()->setText(text);
+            QString shown;
+            for (const auto& [member, index] : kRecipientFieldSlots) {
+                const std::string_view name = kWaybillFields[static_cast<std::size_t>(index)].name;
+                shown += QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+                         QLatin1Char('=') + dialog.controlText(index) + QLatin1Char('\n');
+            }
+            QCOMPARE(shown, printed);
+        }
+    }
+
+    void escapeKeepsTheWaybillAndTheCloseBoxEndsIt()
+    {
+        WorkFolderFixture work;
+        CWaybillDlg dialog;
+        // The program runs the window in its own loop and ends when that loop returns.
+        QStringList typed;
+        bool openAfterEscape = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            const auto closeBox = qScopeGuard([&] { dialog.close(); });
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            for (const char* name : {"recipientNameEdit", "recipientAddressEdit", "goodsNameCombo"}) {
+                QWidget* field = dialog.findChild<QWidget*>(QLatin1String(name));
+                field->setFocus();
+                QTRY_VERIFY(field == QApplication::focusWidget() ||
+                            field->isAncestorOf(QApplication::focusWidget()));
+                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("abc"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            }
+            openAfterEscape = dialog.isVisible();
+            for (int field : {3, 7, 14})
+                typed.append(dialog.controlText(field));
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QVERIFY(openAfterEscape);
+        QCOMPARE(typed, QStringList(3, QStringLiteral("abc")));
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    void aCopiedAddressReplacesTheWholeRecipient()
+    {
+        // What stays on the clipboard would fill the next test's window.
+        const auto clearClipboard = qScopeGuard([] { QGuiApplication::clipboard()->clear(); });
+        WorkFolderFixture work;
+        CWaybillDlg dialog;
+        const auto text = [&](const char* name) {
+            QWidget* control = dialog.findChild<QWidget*>(QLatin1String(name));
+            if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
+                return edit->toPlainText();
+            return qobject_cast<QLineEdit*>(control)->text();
+        };
+        // The previous buyer: copied with a mobile, a company typed for him, and a sender.
+        QGuiApplication::clipboard()->setText(
+            QStringLiteral("张三，13900000000，浙江省宁波市鄞州区某路8号，315000"));
+        QCOMPARE(text("recipientMobileEdit"), QStringLiteral("13900000000"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("recipientCompanyEdit"))->setText(QStringLiteral("ACME"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("senderNameEdit"))->setText(QStringLiteral("李四"));
+
+        // The next buyer gives a landline only: nothing of the previous one stays.
+        QGuiApplication::clipboard()->setText(QStringLiteral("王五，021-66666666，上海市某路1号，200000"));
+        QCOMPARE(text("recipientNameEdit"), QStringLiteral("王五"));
+        QCOMPARE(text("recipientTelephoneEdit"), QStringLiteral("021-66666666"));
+        QCOMPARE(text("recipientMobileEdit"), QString());
+        QCOMPARE(text("recipientCompanyEdit"), QString());
+        QCOMPARE(text("recipientAddressEdit"), QStringLiteral("上海市某路1号"));
+        QCOMPARE(text("recipientPostcodeEdit"), QStringLiteral("200000"));
+        QCOMPARE(text("destinationEdit"), QStringLiteral("上海"));
+        QCOMPARE(text("senderNameEdit"), QStringLiteral("李四"));
+
+        // Text of no shape changes nothing.
+        dialog.findChild<QLineEdit*>(QStringLiteral("recipientCompanyEdit"))->setText(QStringLiteral("ACME"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("hello"));
+        QCOMPARE(text("recipientCompanyEdit"), QStringLiteral("ACME"));
+        QCOMPARE(text("recipientNameEdit"), QStringLiteral("王五"));
     }
 
     void enterInASingleLineFieldPrintsAndTheWindowStays()
