@@ -11,7 +11,7 @@ ViewScales ViewScalesFor(int clientWidth, int clientHeight)
     return {clientWidth / 894.0, clientHeight / 644.0};
 }
 
-PixelRect ViewRect(int x, int y, int w, int h, const ViewScales& s)
+ViewPixelRect ViewRect(int x, int y, int w, int h, const ViewScales& s)
 {
     return {TruncToInt(x * s.x), TruncToInt(y * s.y), TruncToInt(w * s.x), TruncToInt(h * s.y)};
 }

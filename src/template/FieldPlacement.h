@@ -12,14 +12,14 @@ struct ViewScales {
 // The scales for a client area of width x height (1 and 1 at the design size).
 ViewScales ViewScalesFor(int clientWidth, int clientHeight);
 
-struct PixelRect {
+struct ViewPixelRect {
     int left = 0;
     int top = 0;
     int width = 0;
     int height = 0;
-    bool operator==(const PixelRect&) const = default;
+    bool operator==(const ViewPixelRect&) const = default;
 };
 
-PixelRect ViewRect(int x, int y, int w, int h, const ViewScales& scales);
+ViewPixelRect ViewRect(int x, int y, int w, int h, const ViewScales& scales);
 
 } // namespace dorvane

@@ -280,7 +280,7 @@ void CWaybillDlg::LayOutFieldControls()
     const ViewScales scales = ViewScalesFor(width(), height()); // the client area is the window
     for (int i = 0; i < kFieldCount; ++i) {
         const int row = i + 1;
-        const PixelRect r = ViewRect(layout.number(row, 2), layout.number(row, 3), layout.number(row, 4),
+        const ViewPixelRect r = ViewRect(layout.number(row, 2), layout.number(row, 3), layout.number(row, 4),
                                      layout.number(row, 5), scales);
         QWidget* control = fieldControl(i);
         control->setGeometry(r.left, r.top, std::max(0, r.width), std::max(0, r.height));
