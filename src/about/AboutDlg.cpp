@@ -1,6 +1,7 @@
 #include "about/AboutDlg.h"
 
 #include "about/LinkLabel.h"
+#include "app/ProgramPictures.h"
 #include "controls/GradientButton.h"
 
 #include <QDesktopServices>
@@ -9,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStyle>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -45,7 +45,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     auto* head = new QHBoxLayout;
     auto* icon = new QLabel(this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
+    icon->setObjectName(QStringLiteral("programIconLabel"));
+    icon->setPixmap(ProgramIcon().pixmap(32, 32));
     head->addWidget(icon, 0, Qt::AlignTop);
     auto* names = new QVBoxLayout;
     names->addWidget(new QLabel(QStringLiteral("Halvik快递单打印软件 2.2.2 版"), this));
@@ -65,6 +66,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     contacts->addWidget(new QLabel(QStringLiteral("网址："), this), 2, 0);
     contacts->addWidget(m_link, 2, 1, Qt::AlignLeft);
     layout->addLayout(contacts);
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("aboutPictureLabel"));
+    picture->setPixmap(AboutPicture());
+    layout->addWidget(picture, 0, Qt::AlignHCenter);
 
     auto* buttons = new QHBoxLayout;
     auto* custom = new CGradientButton(QStringLiteral("定制软件"), this);

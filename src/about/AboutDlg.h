@@ -29,6 +29,8 @@ public:
     // Where the update check fetches from and which updater it starts.
     void setUpdateServer(const QUrl& server) { m_checkParams.server = server; }
     void setUpdaterProgram(const QString& program) { m_checkParams.updaterProgram = program; }
+    // What ends the main program once the updater has started (EndMainProgram by default).
+    void setProgramEnd(std::function<void()> end) { m_checkParams.endProgram = std::move(end); }
 
 private:
     void OnInitDialog();

@@ -31,6 +31,14 @@ void PostMessage(const QString& text, MessageIcon icon)
 
 } // namespace
 
+void EndMainProgram()
+{
+    // The main window runs its own modal loop and the application's loop never runs, so
+    // QCoreApplication::quit, which only asks that loop to end, would leave the program
+    // running beside the updater that is replacing its file. exit() ends every loop.
+    QCoreApplication::exit(0);
+}
+
 QString DefaultUpdaterProgram()
 {
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QString::fromStdString(UpdaterProgramName());
@@ -63,8 +71,8 @@ UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params)
     UpdateFound = 1;
     QThread::msleep(500);
     QProcess::startDetached(params.updaterProgram, {});
-    if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (QCoreApplication* app = QCoreApplication::instance(); app && params.endProgram)
+        QMetaObject::invokeMethod(app, params.endProgram, Qt::QueuedConnection);
     return UpdateCheckOutcome::UpdateFound;
 }
 

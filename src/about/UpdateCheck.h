@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <functional>
 
 namespace dorvane {
 
@@ -18,10 +19,16 @@ extern std::atomic<int> UpdateCheckEnded;
 // The maker's update server; tests point the check at a local one.
 inline constexpr const char* kUpdateServer = "http://update.example.com";
 
+// Ends the main program: leaves every event loop of the user-interface thread, the main
+// window's own modal loop included, as the platform's quit message does. Runs on that thread.
+void EndMainProgram();
+
 struct UpdateCheckParams {
     QUrl server = QUrl(QString::fromLatin1(kUpdateServer)); // base address of the version file
     QString localFolder;     // where version.txt goes: the current directory
     QString updaterProgram;  // started when a newer version is found
+    // Run on the user-interface thread once the updater has been started.
+    std::function<void()> endProgram = EndMainProgram;
 };
 
 enum class UpdateCheckOutcome { NoConnection, Latest, UpdateFound };
@@ -31,7 +38,7 @@ QString DefaultUpdaterProgram();
 
 // The whole check, run on the worker thread. Messages are handed to the user-interface
 // thread without waiting for them; a newer version starts the updater after 500 ms and
-// posts the main program's quit.
+// then has the user-interface thread end the main program.
 UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params);
 
 // The worker-thread function: runs the check and returns 0.

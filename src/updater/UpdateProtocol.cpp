@@ -69,7 +69,7 @@ fs::path UpdaterFolderFor(const fs::path& modulePath, std::string_view programNa
 fs::path FindVersionFile(const fs::path& folder)
 {
     const fs::path base = folder.empty() ? fs::path(".") : folder;
-    for (const char* name : {"Version.txt", "version.txt"}) {
+    for (const std::string_view name : {kLocalVersionFile, std::string_view("Version.txt")}) {
         std::error_code ec;
         if (fs::is_regular_file(base / name, ec))
             return folder / name;

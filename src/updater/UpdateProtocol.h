@@ -55,8 +55,9 @@ std::string NewProgramFileName(std::string_view programUrl, std::string_view suf
 std::filesystem::path UpdaterFolderFor(const std::filesystem::path& modulePath,
                                        std::string_view programName);
 
-// The version file in folder, named "Version.txt" or "version.txt"; empty when neither
-// exists.
+// The version file in folder: "version.txt", the name the main program's update check writes,
+// or else "Version.txt"; empty when neither exists. A "Version.txt" left by an earlier update
+// never hides the one just written.
 std::filesystem::path FindVersionFile(const std::filesystem::path& folder);
 
 } // namespace dorvane

@@ -1,6 +1,7 @@
 #include "updater/UpdorvDlg.h"
 
 #include "app/MessageBox.h"
+#include "app/ProgramPictures.h"
 #include "updater/UrlDownload.h"
 
 #include <QContextMenuEvent>
@@ -69,7 +70,7 @@ CUpdorvDlg::CUpdorvDlg(std::filesystem::path updaterFolder, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("升级程序"));
     setFont(QFont(QStringLiteral("Tahoma"), 9));
-    setWindowIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    setWindowIcon(ProgramIcon());
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     white.setColor(QPalette::WindowText, Qt::black);

@@ -7,6 +7,7 @@
 #include "app/CodePageChars.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "app/ProgramPictures.h"
 #include "app/SettingsFiles.h"
 #include "app/TextFile.h"
 #include "controls/ColouredLabel.h"
@@ -87,6 +88,7 @@ CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("宋体"), 9));
+    setWindowIcon(ProgramIcon());
     setFixedSize(kDesignWidth, kDesignHeight);
     createControls();
     AddAboutItemToSystemMenu(this);

@@ -118,14 +118,17 @@ private slots:
         const QByteArray versionFile = "223\r\nhttp://update.example.com/DRV_update/Dorvane.ex_\r\n";
         server.serve(kVersionPath, versionFile);
         const auto marker = work / "updater-started";
+        int programEnds = 0;
         CAboutDlg dialog;
         dialog.setUpdateServer(server.base());
         dialog.setUpdaterProgram(WriteUpdaterScript(work, marker));
+        dialog.setProgramEnd([&programEnds] { ++programEnds; });
         dialog.show();
         QTest::mouseClick(dialog.findChild<QPushButton*>("onlineUpdateButton"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), 3000);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(marker), 5000);
+        QTRY_COMPARE(programEnds, 1);
         QCOMPARE(QByteArray::fromStdString(ReadBytes(work / "version.txt")), versionFile);
         QVERIFY(takeShownMessages().isEmpty());
     }
@@ -156,10 +159,14 @@ private slots:
         params.server = server.base();
         params.localFolder = ToQ(work.path());
         params.updaterProgram = ToQ(work / "missing-updater"); // cannot start: nothing is reported
+        int programEnds = 0;
+        params.endProgram = [&programEnds] { ++programEnds; };
         QCOMPARE(int(RunUpdateCheck(params)), outcome);
         QCoreApplication::processEvents();
         const auto shown = takeShownMessages();
         const bool newer = outcome == int(UpdateCheckOutcome::UpdateFound);
+        // The program ends even when the updater cannot be started.
+        QCOMPARE(programEnds, newer ? 1 : 0);
         QCOMPARE(UpdateFound.load(), newer ? 1 : 0);
         QCOMPARE(UpdateCheckEnded.load(), newer ? 0 : 1);
         if (newer) {

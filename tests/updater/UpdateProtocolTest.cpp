@@ -78,5 +78,21 @@ TEST(UpdateProtocol, VersionFileFoundUnderEitherName)
     EXPECT_TRUE(FindVersionFile(other.path()).empty());
 }
 
+TEST(UpdateProtocol, FreshVersionFileWinsOverALeftoverOne)
+{
+    // An earlier update left "Version.txt"; the check has just written "version.txt".
+    test::TempFolder folder;
+    test::WriteBytes(folder / "Version.txt",
+                     "223\r\nhttp://old.example.com/DRV_update/Old.ex_\r\nhttp://old.example.com/a.dat\r\n");
+    test::WriteBytes(folder / "version.txt", "224\r\nhttp://new.example.com/DRV_update/Dorvane.ex_\r\n");
+
+    const auto found = FindVersionFile(folder.path());
+    ASSERT_EQ(found.filename(), "version.txt");
+    const VersionFile file = ParseVersionFile(test::ReadBytes(found));
+    EXPECT_EQ(file.programUrl, "http://new.example.com/DRV_update/Dorvane.ex_");
+    EXPECT_TRUE(file.furtherUrls.empty());
+    EXPECT_EQ(NewProgramFileName(file.programUrl, ""), "Dorvane");
+}
+
 } // namespace
 } // namespace dorvane

@@ -1,0 +1,75 @@
+#include "about/UpdateCheck.h"
+#include "support/WorkFolderFixture.h"
+#include "updater/LocalHttpServer.h"
+#include "updater/UpdateProtocol.h"
+
+#include <QProcess>
+#include <QScopeGuard>
+#include <QtTest>
+
+#include <filesystem>
+
+using namespace dorvane;
+using dorvane::test::LocalHttpServer;
+using dorvane::test::WorkFolderFixture;
+namespace fs = std::filesystem;
+
+// The real Dorvane program, started in a folder of its own as an installed one is, finds a
+// newer version through the About box: it starts the updater beside it and ends. The user's
+// clicks come from the AboutUpdateDriver plugin loaded into the program; the update server's
+// answers come from the local server here, which the plugin makes the program's web proxy.
+class UpdateEndsProgramTest : public QObject {
+    Q_OBJECT
+private slots:
+    void programEndsAfterStartingTheUpdater()
+    {
+        WorkFolderFixture work;
+        QVERIFY(!work.installEmptyAddressBook().empty());
+        const QString folder = QDir(work.path(QStringLiteral("."))).absolutePath();
+        const fs::path program = fs::path(folder.toStdString()) / "Dorvane";
+        std::error_code linkError;
+        fs::create_hard_link(DORVANE_PROGRAM, program, linkError);
+        if (linkError)
+            QVERIFY(fs::copy_file(DORVANE_PROGRAM, program));
+        // The updater the program starts: it leaves a mark and ends.
+        const QString marker = folder + QStringLiteral("/updater-started");
+        work.write(QString::fromStdString(UpdaterProgramName()),
+                   "#!/bin/sh\necho started > '" + marker.toStdString() + "'\n");
+        QFile::setPermissions(folder + QLatin1Char('/') + QString::fromStdString(UpdaterProgramName()),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        LocalHttpServer server;
+        const QString versionUrl = QString::fromLatin1(kUpdateServer) +
+                                   QString::fromLatin1(kVersionFilePath.data(), kVersionFilePath.size());
+        server.serve(versionUrl, "223\r\n" + QByteArray(kUpdateServer) + "/DRV_update/Dorvane.ex_\r\n");
+
+        QProcess dorvane;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(DORVANE_TEST_PLUGINS));
+        env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
+                   QStringLiteral("dorvaneaboutupdate:%1").arg(server.base().port()));
+        dorvane.setProcessEnvironment(env);
+        dorvane.setWorkingDirectory(folder);
+        dorvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        dorvane.start(QString::fromStdString(program.string()), {});
+        QVERIFY(dorvane.waitForStarted());
+        const auto stop = qScopeGuard([&dorvane] {
+            if (dorvane.state() != QProcess::NotRunning) {
+                dorvane.kill();
+                dorvane.waitForFinished();
+            }
+        });
+
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(dorvane.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(dorvane.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(dorvane.exitCode(), 0);
+        QCOMPARE(server.requests(), QStringList({versionUrl}));
+        // The version file stays for the updater.
+        QVERIFY(QFile::exists(folder + QStringLiteral("/version.txt")));
+    }
+};
+
+QTEST_MAIN(UpdateEndsProgramTest)
+#include "UpdateEndsProgramTest.moc"
