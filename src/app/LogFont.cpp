@@ -54,4 +54,31 @@ std::string LogFontToText(const LogFont& font)
     return text + font.faceName;
 }
 
+LogFont ApplyFontChoice(const LogFont& inUse, const LogFont& shown, const LogFont& chosen)
+{
+    LogFont result = chosen;
+    const auto keepIfUntouched = [&](auto member) {
+        if (chosen.*member == shown.*member)
+            result.*member = inUse.*member;
+    };
+    keepIfUntouched(&LogFont::height);
+    keepIfUntouched(&LogFont::escapement);
+    keepIfUntouched(&LogFont::orientation);
+    keepIfUntouched(&LogFont::weight);
+    keepIfUntouched(&LogFont::italic);
+    keepIfUntouched(&LogFont::underline);
+    keepIfUntouched(&LogFont::strikeOut);
+    // The members that describe the face itself go with its name.
+    if (chosen.faceName == shown.faceName) {
+        result.faceName = inUse.faceName;
+        result.width = inUse.width;
+        result.charSet = inUse.charSet;
+        result.outPrecision = inUse.outPrecision;
+        result.clipPrecision = inUse.clipPrecision;
+        result.quality = inUse.quality;
+        result.pitchAndFamily = inUse.pitchAndFamily;
+    }
+    return result;
+}
+
 } // namespace dorvane

@@ -37,4 +37,11 @@ void TextToLogFont(std::string_view text, LogFont& font);
 // "%ld,%ld,%ld,%ld,%ld,%u,%u,%u,%u,%u,%u,%u,%u,%s"
 std::string LogFontToText(const LogFont& font);
 
+// The font dialog's answer over the font in use. `shown` is the font the dialog showed when it
+// opened and `chosen` the one it answered, both read back into LOGFONTs. Whatever the user left
+// as shown keeps the font in use's own value: the dialog knows a substituted face (宋体) only
+// by the installed family's name and shows a height only in whole points, so confirming it
+// unchanged must not rename the face nor round the height.
+LogFont ApplyFontChoice(const LogFont& inUse, const LogFont& shown, const LogFont& chosen);
+
 } // namespace dorvane

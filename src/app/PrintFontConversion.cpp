@@ -46,6 +46,20 @@ LogFont FromQFont(const QFont& font, int pixelHeight)
     return logFont;
 }
 
+QFont ToListedQFont(const LogFont& logFont)
+{
+    QFont font = ToQFont(logFont);
+    // Substitutes are kept in lower case; lists hold the installed spelling.
+    const QString substitute = QFont::substitute(font.family());
+    for (const QString& family : QFontDatabase::families()) {
+        if (family.compare(substitute, Qt::CaseInsensitive) == 0) {
+            font.setFamily(family);
+            break;
+        }
+    }
+    return font;
+}
+
 void RegisterFontSubstitutes()
 {
     const QStringList families = QFontDatabase::families();

@@ -13,6 +13,10 @@ QFont ToQFont(const LogFont& font);
 QFont ToQFont(const LogFont& font, int height);
 LogFont FromQFont(const QFont& font, int pixelHeight);
 
+// The font under the family name that font lists know it by: a face that exists only as a
+// substitute (宋体 where only AR PL UMing CN is installed) becomes the installed family.
+QFont ToListedQFont(const LogFont& font);
+
 // Where 宋体 and 黑体 are not installed, map them to the Chinese fonts that are.
 void RegisterFontSubstitutes();
 

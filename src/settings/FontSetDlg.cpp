@@ -6,9 +6,11 @@
 #include "app/SettingsFiles.h"
 #include "controls/GradientButton.h"
 
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QStyle>
 
@@ -24,13 +26,27 @@ CFontSetDlg::FontChooser& Chooser()
     return chooser;
 }
 
-std::optional<QFont> RunFontDialog(QWidget* parent, const QFont& initial)
+struct FontDialogAnswer {
+    QFont shown;                 // what the dialog showed when it opened
+    std::optional<QFont> chosen; // nullopt when cancelled
+};
+
+FontDialogAnswer RunFontDialog(QWidget* parent, const QFont& initial)
 {
     if (Chooser())
-        return Chooser()(parent, initial);
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent, QStringLiteral("字体"));
-    return ok ? std::optional<QFont>(font) : std::nullopt;
+        return {initial, Chooser()(parent, initial)};
+    QFontDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("字体"));
+    dialog.setCurrentFont(initial);
+    // Qt's sample line is Latin only; these fonts print Chinese first of all. The sample has
+    // no interface of its own, so it is found by the name Qt gives it.
+    if (auto* sample = dialog.findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit")))
+        sample->setText(QFontDatabase::writingSystemSample(QFontDatabase::SimplifiedChinese) +
+                        QStringLiteral(" AaBbYyZz 123"));
+    FontDialogAnswer answer{dialog.currentFont(), std::nullopt};
+    if (dialog.exec() == QDialog::Accepted)
+        answer.chosen = dialog.selectedFont();
+    return answer;
 }
 
 } // namespace
@@ -100,8 +116,13 @@ void CFontSetDlg::choose(QPushButton* button, const LogFont& inUse, LogFont& cho
     // Every choice starts from the font in use, not from an unsaved earlier choice, and a
     // cancelled choice leaves the font in use.
     choice = inUse;
-    if (const auto chosen = RunFontDialog(this, ToQFont(inUse)))
-        choice = FromQFont(*chosen, ScreenPixelHeight(*chosen, this));
+    const FontDialogAnswer answer = RunFontDialog(this, ToListedQFont(inUse));
+    if (answer.chosen) {
+        const auto read = [this](const QFont& font) {
+            return FromQFont(font, ScreenPixelHeight(font, this));
+        };
+        choice = ApplyFontChoice(inUse, read(answer.shown), read(*answer.chosen));
+    }
     button->setEnabled(true);
 }
 

@@ -1,3 +1,4 @@
+#include "app/QtTranslations.h"
 #include "updater/UpdorvApp.h"
 
 #include <QApplication>
@@ -5,6 +6,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    dorvane::InstallQtTranslations();
     QApplication::setApplicationName(QStringLiteral("Updorv"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
     dorvane::CUpdorvApp updorv;

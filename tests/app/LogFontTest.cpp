@@ -41,3 +41,28 @@ TEST(LogFont, ShortLineKeepsEarlierValuesAndLongNamesAreCut)
     TextToLogFont("1,2,3,4,5,6,7,8,9,10,11,12,13," + chinese, font);
     EXPECT_EQ(font.faceName, chinese.substr(0, 30));
 }
+
+TEST(LogFont, AFontDialogAnswerKeepsWhatTheUserLeftAsShown)
+{
+    // 黑体 at 20 pixels, shown by the dialog as its substitute at 15 points (20 pixels read back
+    // as 21) in a style of its own, weight 300.
+    LogFont inUse;
+    TextToLogFont("-20,0,0,0,400,0,0,0,134,3,2,1,49,\xBA\xDA\xCC\xE5", inUse);
+    LogFont shown;
+    TextToLogFont("-21,0,0,0,300,0,0,0,134,3,2,1,2,WenQuanYi Zen Hei", shown);
+
+    // Confirmed unchanged: the font in use, line for line.
+    EXPECT_EQ(LogFontToText(ApplyFontChoice(inUse, shown, shown)), LogFontToText(inUse));
+
+    // Only the size changed: the face keeps its name and members.
+    LogFont bigger = shown;
+    bigger.height = -24;
+    EXPECT_EQ(LogFontToText(ApplyFontChoice(inUse, shown, bigger)),
+              "-24,0,0,0,400,0,0,0,134,3,2,1,49,\xBA\xDA\xCC\xE5");
+
+    // Another face, underlined, at the size shown: the height stays exact.
+    LogFont other;
+    TextToLogFont("-21,0,0,0,300,0,1,0,134,3,2,1,2,DejaVu Sans", other);
+    EXPECT_EQ(LogFontToText(ApplyFontChoice(inUse, shown, other)),
+              "-20,0,0,0,400,0,1,0,134,3,2,1,2,DejaVu Sans");
+}

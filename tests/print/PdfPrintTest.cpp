@@ -265,7 +265,13 @@ private slots:
                                       {QStringLiteral("-bbox"), second, QStringLiteral("-")}, &ok2);
         QVERIFY(ok1 && ok2);
         QVERIFY(text1.contains(QStringLiteral("Shenzhen")));
-        QCOMPARE(text1, text2);
+        // The pages, words and boxes; not the document information before them, whose creation
+        // time (to the second) differs whenever the two prints fall in different seconds.
+        const auto pages = [](const QString& text) {
+            return text.mid(text.indexOf(QStringLiteral("<doc>")));
+        };
+        QVERIFY(text1.contains(QStringLiteral("<doc>")));
+        QCOMPARE(pages(text1), pages(text2));
         // The rendered pages, pixel for pixel.
         for (const QString& pdf : {first, second}) {
             bool ok = false;

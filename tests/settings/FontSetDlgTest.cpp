@@ -3,12 +3,18 @@
 #include "settings/FontSetDlg.h"
 #include "app/AppValues.h"
 #include "app/MessageBox.h"
+#include "app/PrintFontConversion.h"
+#include "app/QtTranslations.h"
 #include "app/SettingsFiles.h"
 #include "support/WorkFolderFixture.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +26,13 @@ class FontSetDlgTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // As the program starts: the Chinese faces' substitutes and Qt's Chinese texts.
+        RegisterFontSubstitutes();
+        InstallQtTranslations(QLocale::c());
+    }
+
     void init()
     {
         setMessagesAnsweredByTest(true);
@@ -153,6 +166,69 @@ private slots:
         const int pixels = qRound(15 * dialog.screen()->logicalDotsPerInchY() / 72);
         QCOMPARE(dialog.BodyLogFont.height, -pixels);
         QVERIFY(button->isEnabled());
+    }
+
+    void theSystemFontDialogShowsTheSubstitutedFaceAndAnUntouchedChoiceKeepsTheLine()
+    {
+        WorkFolderFixture work;
+        const std::string before = work.read("Set/FontSet.ini");
+        const LogFont inUse = App().BodyFont;
+        QCOMPARE(inUse.faceName, std::string("\xCB\xCE\xCC\xE5")); // 宋体, installed only as a substitute
+        CFontSetDlg dialog;
+        dialog.show();
+        auto* button = dialog.findChild<QPushButton*>(QStringLiteral("bodyFontButton"));
+
+        // What the font dialog showed, and the family the user clicks (none: confirm unchanged).
+        struct Shown {
+            QString family;
+            int points = 0;
+            QString sample;
+            QString okText;
+        };
+        QList<Shown> shown;
+        QString familyToClick;
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, [&] {
+            auto* fonts = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            if (!fonts || !QApplication::focusWidget() || QApplication::focusWidget()->window() != fonts)
+                return; // not open, or not yet taking keys
+            auto* sample = fonts->findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit"));
+            auto* ok = fonts->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            shown.append({fonts->currentFont().family(), fonts->currentFont().pointSize(),
+                          sample ? sample->text() : QString(), ok->text()});
+            if (!familyToClick.isEmpty()) {
+                for (auto* list : fonts->findChildren<QListView*>()) {
+                    const auto found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
+                                                            familyToClick, 1, Qt::MatchExactly);
+                    if (found.isEmpty())
+                        continue;
+                    list->scrollTo(found[0]);
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                      list->visualRect(found[0]).center());
+                }
+            }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        driver.start(20);
+
+        button->click();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].family, QStringLiteral("AR PL UMing CN"));
+        // 14 pixels in whole points, the finest size the dialog shows.
+        QCOMPARE(shown[0].points, qRound(14 * 72 / dialog.screen()->logicalDotsPerInchY()));
+        QVERIFY2(shown[0].sample.contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
+                 qPrintable(shown[0].sample));
+        QCOMPARE(shown[0].okText, QStringLiteral("确定"));
+        QCOMPARE(dialog.BodyLogFont, inUse);
+        dialog.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+        QCOMPARE(work.read("Set/FontSet.ini"), before);
+
+        // Another face clicked, the size left alone: the height stays exactly the one in use.
+        familyToClick = QStringLiteral("DejaVu Sans");
+        button->click();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(dialog.BodyLogFont.faceName, std::string("DejaVu Sans"));
+        QCOMPARE(dialog.BodyLogFont.height, -14);
     }
 
     void closingDropsUnsavedChoices()
