@@ -250,7 +250,7 @@ void CTemplateEditDlg::ImportPicture()
     if (chosen.isEmpty())
         return;
     const fs::path current = PicturePath(app.WorkFolder, app.CurrentTemplate);
-    const fs::path replacement = PicturePath(app.WorkFolder, "New" + app.CurrentTemplate);
+    const fs::path replacement = ReplacementPicturePath(app.WorkFolder, app.CurrentTemplate);
     if (SameFile(ToPath(chosen), current)) {
         showMessage(this, QStringLiteral("不能用原图替换自己,操作失败!"), kCaptionNote, MessageIcon::Warning);
         return;
@@ -314,7 +314,7 @@ void CTemplateEditDlg::SettlePictures()
     }
     pendingNewPictures_.clear();
     if (pendingReplacement_) {
-        const fs::path replacement = PicturePath(app.WorkFolder, "New" + app.CurrentTemplate);
+        const fs::path replacement = ReplacementPicturePath(app.WorkFolder, app.CurrentTemplate);
         if (currentSaved_) {
             // Renamed over the old picture in one step: if that fails the old one stays.
             std::error_code ec;
