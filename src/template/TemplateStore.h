@@ -22,8 +22,8 @@ std::filesystem::path ReplacementPicturePath(const std::filesystem::path& workFo
 // text after it is exactly "dat" (case-sensitive); nullopt when the entry is no template.
 std::optional<std::string> TemplateNameOf(std::string_view fileName);
 
-// Names (in the file system's encoding) of the regular files in dataFolder that are
-// templates, in enumeration order.
+// Names of the regular files in dataFolder that are templates, in enumeration order, as the
+// file system's bytes: a name copied from Windows need not be UTF-8.
 std::vector<std::string> ListTemplateNames(const std::filesystem::path& dataFolder);
 
 bool TemplateExists(const std::filesystem::path& dataFolder, const std::string& name);
