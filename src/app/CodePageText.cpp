@@ -20,7 +20,9 @@ QString FromCodePage(std::string_view bytes)
 
 QString FromFileName(const std::string& name)
 {
-    return QString::fromStdString(name);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(QByteArrayView(name.data(), static_cast<qsizetype>(name.size())));
+    return utf8.hasError() ? FromCodePage(name) : text;
 }
 
 std::string ToFileName(const QString& name)

@@ -13,7 +13,9 @@ namespace dorvane {
 std::string ToCodePage(const QString& text);
 QString FromCodePage(std::string_view bytes);
 
-// File-system names (UTF-8 on Linux) to and from Qt strings.
+// File-system names to and from Qt strings. Names the program makes are UTF-8 (the file
+// system's encoding on Linux); a name that is not valid UTF-8 was written by a system using
+// the Chinese code page (a folder copied from Windows) and is shown decoded as GB18030.
 QString FromFileName(const std::string& name);
 std::string ToFileName(const QString& name);
 QString PathToQString(const std::filesystem::path& path);

@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -46,16 +47,16 @@ void LoadWorkFolder()
 
 // The current template's position in the sorted list: mould.ini line 1, the first template
 // when the stored position is past the list.
-int CurrentTemplateIndex(const QStringList& names)
+int CurrentTemplateIndex(const std::vector<TemplateEntry>& templates)
 {
     const MouldSettings mould = LoadOrCreateMould(App().settingsPaths().mouldIni);
-    return TemplateIndexFromPosition(mould.templatePosition, static_cast<int>(names.size()));
+    return TemplateIndexFromPosition(mould.templatePosition, static_cast<int>(templates.size()));
 }
 
-// Reads the named template's layout into the program's values; false when its file is gone.
-bool LoadLayout(const QString& name)
+// Reads the template's layout into the program's values; false when its file is gone.
+bool LoadLayout(const TemplateEntry& entry)
 {
-    App().CurrentTemplate = ToFileName(name);
+    App().CurrentTemplate = entry.fileName;
     return App().loadCurrentLayout();
 }
 
@@ -79,13 +80,14 @@ std::optional<std::string> ReadAll(std::istream& input)
 int RunTemplates()
 {
     LoadWorkFolder();
-    const QStringList names = SortedTemplateNames(App().WorkFolder);
-    if (names.isEmpty())
+    const std::vector<TemplateEntry> templates = SortedTemplates(App().WorkFolder);
+    if (templates.empty())
         return kExitOk;
-    const int current = CurrentTemplateIndex(names);
+    const int current = CurrentTemplateIndex(templates);
     QString text;
-    for (int i = 0; i < names.size(); ++i)
-        text += (i == current ? QStringLiteral("* ") : QStringLiteral("  ")) + names[i] + QLatin1Char('\n');
+    for (int i = 0; i < static_cast<int>(templates.size()); ++i)
+        text += (i == current ? QStringLiteral("* ") : QStringLiteral("  ")) +
+                templates[static_cast<std::size_t>(i)].name + QLatin1Char('\n');
     WriteOut(text);
     return kExitOk;
 }
@@ -134,21 +136,23 @@ int RunPrint(const PrintOptions& options)
     RegisterFontSubstitutes();
     AppValues& app = App();
 
-    const QStringList names = SortedTemplateNames(app.WorkFolder);
-    QString templateName;
+    const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
+    TemplateEntry chosen;
     if (options.templateName) {
-        templateName = Utf8(*options.templateName);
-        if (!names.contains(templateName))
-            return Fail(QStringLiteral("unknown template \"%1\" (dorvane-cli templates lists them)")
-                            .arg(templateName));
+        const QString name = Utf8(*options.templateName);
+        const auto found = std::find_if(templates.begin(), templates.end(),
+                                        [&name](const TemplateEntry& entry) { return entry.name == name; });
+        if (found == templates.end())
+            return Fail(
+                QStringLiteral("unknown template \"%1\" (dorvane-cli templates lists them)").arg(name));
+        chosen = *found;
     } else {
-        if (names.isEmpty())
+        if (templates.empty())
             return Fail(QStringLiteral("there is no template in dataM"));
-        templateName = names[CurrentTemplateIndex(names)];
+        chosen = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
     }
-    if (!LoadLayout(templateName))
-        return Fail(
-            QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(templateName));
+    if (!LoadLayout(chosen))
+        return Fail(QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(chosen.name));
 
     BatchJob job;
     job.setup = MakePrintSetup(app, ScreenDpiY());

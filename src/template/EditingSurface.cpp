@@ -1,13 +1,12 @@
 #include "template/EditingSurface.h"
 
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
 #include "print/TextBoxDrawer.h"
+#include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
 
-#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -55,8 +54,8 @@ void EditingSurface::openCurrentTemplate()
 
 bool EditingSurface::loadPicture(const std::filesystem::path& path)
 {
-    QPixmap picture;
-    if (!QFile::exists(PathToQString(path)) || !picture.load(PathToQString(path)))
+    const QPixmap picture = LoadPictureFile(path);
+    if (picture.isNull())
         return false;
     picture_ = picture;
     update();

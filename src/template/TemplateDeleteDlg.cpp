@@ -1,17 +1,14 @@
 #include "template/TemplateDeleteDlg.h"
 
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/TextFile.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
+#include "template/MoveToTrash.h"
 #include "template/TemplateList.h"
 #include "template/TemplateStore.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -21,28 +18,6 @@
 namespace dorvane {
 
 namespace {
-
-
-bool MoveToTrash(const std::filesystem::path& path)
-{
-    const QString source = PathToQString(path);
-    QString inTrash;
-    if (!QFile::moveToTrash(source, &inTrash))
-        return false;
-    if (QFileInfo(inTrash).isAbsolute())
-        return true;
-    // Qt 6.4 on XDG desktops reports success when it cannot make a trash folder, having moved
-    // the file into "files/" below the current directory instead. That is no trash the user
-    // can restore from: the file goes back and the move counts as failed.
-    if (QFile::rename(inTrash, source)) {
-        QDir files = QFileInfo(inTrash).dir();
-        const QString info = files.filePath(QStringLiteral("../info"));
-        QFile::remove(info + QLatin1Char('/') + QFileInfo(inTrash).fileName() + QStringLiteral(".trashinfo"));
-        QDir().rmdir(info); // only when empty
-        QDir().rmdir(files.path());
-    }
-    return false;
-}
 
 bool Exists(const std::filesystem::path& path)
 {
@@ -61,7 +36,10 @@ CTemplateDeleteDlg::CTemplateDeleteDlg(QWidget* parent) : QDialog(parent)
     list_->setObjectName(QStringLiteral("templateList"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     // Same order as the main window's template list, which mould.ini's position counts.
-    list_->addItems(SortedTemplateNames(App().WorkFolder));
+    for (const TemplateEntry& entry : SortedTemplates(App().WorkFolder)) {
+        auto* item = new QListWidgetItem(entry.name, list_);
+        item->setData(Qt::UserRole, TemplateItemData(entry));
+    }
 
     auto* deleteButton = new CGradientButton(QStringLiteral("删除(&D)"), this);
     deleteButton->setObjectName(QStringLiteral("deleteButton"));
@@ -102,7 +80,7 @@ void CTemplateDeleteDlg::Deleting()
     const int position = list_->row(item);
     const QString name = item->text();
     AppValues& app = App();
-    const std::string fileName = ToFileName(name);
+    const std::string fileName = TemplateFileName(item->data(Qt::UserRole));
     if (fileName == app.CurrentTemplate) {
         showMessage(this, QStringLiteral("不能删除当前正在使用的模板!"), QString::fromLatin1(kAppTitle));
         return;

@@ -5,6 +5,7 @@
 #include "app/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "template/EditingSurface.h"
+#include "template/TemplateList.h"
 #include "template/TemplateStepsDlg.h"
 #include "template/TemplateStore.h"
 
@@ -15,6 +16,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <system_error>
 
 namespace dorvane {
@@ -65,6 +67,18 @@ void TakeBoxes(TemplateLayout& layout, const TemplateLayout& edited)
     for (int row = 0; row < TemplateLayout::kRows; ++row)
         for (int column = 2; column <= 5; ++column)
             layout.setCell(row, column, edited.cell(row, column));
+}
+
+// Taken by a template of that file name, or of a name shown the same (a name in the Windows
+// code page is shown as the text the editor would write in UTF-8).
+bool NameTaken(const QString& name)
+{
+    const AppValues& app = App();
+    if (TemplateExists(DataFolder(app.WorkFolder), ToFileName(name)))
+        return true;
+    const auto templates = SortedTemplates(app.WorkFolder);
+    return std::any_of(templates.begin(), templates.end(),
+                       [&name](const TemplateEntry& entry) { return entry.name == name; });
 }
 
 std::array<QString, kFieldCount> FieldNames()
@@ -217,7 +231,7 @@ bool CTemplateEditDlg::CheckNewName()
              NewTemplateName.contains(QLatin1Char('\\')))
         // A "." hides the template from every list; a separator would put it outside dataM.
         message = QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!");
-    else if (TemplateExists(DataFolder(App().WorkFolder), ToFileName(NewTemplateName)))
+    else if (NameTaken(NewTemplateName))
         message = QStringLiteral("新建模板名称与已有模板名称重复!");
     if (message.isEmpty())
         return true;
@@ -250,7 +264,7 @@ void CTemplateEditDlg::ImportPicture()
     if (chosen.isEmpty())
         return;
     const fs::path current = PicturePath(app.WorkFolder, app.CurrentTemplate);
-    const fs::path replacement = PicturePath(app.WorkFolder, "New" + app.CurrentTemplate);
+    const fs::path replacement = ReplacementPicturePath(app.WorkFolder, app.CurrentTemplate);
     if (SameFile(ToPath(chosen), current)) {
         showMessage(this, QStringLiteral("不能用原图替换自己,操作失败!"), kCaptionNote, MessageIcon::Warning);
         return;
@@ -314,7 +328,7 @@ void CTemplateEditDlg::SettlePictures()
     }
     pendingNewPictures_.clear();
     if (pendingReplacement_) {
-        const fs::path replacement = PicturePath(app.WorkFolder, "New" + app.CurrentTemplate);
+        const fs::path replacement = ReplacementPicturePath(app.WorkFolder, app.CurrentTemplate);
         if (currentSaved_) {
             // Renamed over the old picture in one step: if that fails the old one stays.
             std::error_code ec;

@@ -3,27 +3,50 @@
 #include "app/CodePageText.h"
 #include "template/TemplateStore.h"
 
+#include <QByteArray>
+
 #include <algorithm>
 
 namespace dorvane {
 
-QStringList SortedTemplateNames(const std::filesystem::path& workFolder)
+std::vector<TemplateEntry> SortedTemplates(const std::filesystem::path& workFolder)
 {
-    struct Entry {
-        QString name;
+    struct Sortable {
+        TemplateEntry entry;
         std::string codePage;
     };
-    std::vector<Entry> entries;
-    for (const auto& name : ListTemplateNames(DataFolder(workFolder))) {
-        const QString text = FromFileName(name);
-        entries.push_back({text, ToCodePage(text)});
+    std::vector<Sortable> found;
+    for (auto& fileName : ListTemplateNames(DataFolder(workFolder))) {
+        QString name = FromFileName(fileName);
+        std::string codePage = ToCodePage(name);
+        found.push_back({{std::move(name), std::move(fileName)}, std::move(codePage)});
     }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return TemplateNameLess(a.codePage, b.codePage); });
+    std::stable_sort(found.begin(), found.end(), [](const Sortable& a, const Sortable& b) {
+        return TemplateNameLess(a.codePage, b.codePage);
+    });
+    std::vector<TemplateEntry> entries;
+    entries.reserve(found.size());
+    for (auto& item : found)
+        entries.push_back(std::move(item.entry));
+    return entries;
+}
+
+QStringList SortedTemplateNames(const std::filesystem::path& workFolder)
+{
     QStringList names;
-    for (const auto& entry : entries)
+    for (const TemplateEntry& entry : SortedTemplates(workFolder))
         names.append(entry.name);
     return names;
+}
+
+QVariant TemplateItemData(const TemplateEntry& entry)
+{
+    return QByteArray::fromStdString(entry.fileName);
+}
+
+std::string TemplateFileName(const QVariant& itemData)
+{
+    return itemData.toByteArray().toStdString();
 }
 
 } // namespace dorvane

@@ -23,6 +23,11 @@ fs::path PicturePath(const fs::path& workFolder, const std::string& name)
     return DataFolder(workFolder) / fs::u8path(name + ".bmp");
 }
 
+fs::path ReplacementPicturePath(const fs::path& workFolder, const std::string& name)
+{
+    return DataFolder(workFolder) / fs::u8path(name + ".new.bmp");
+}
+
 std::optional<std::string> TemplateNameOf(std::string_view fileName)
 {
     const std::size_t dot = fileName.find('.');

@@ -12,13 +12,18 @@ namespace dorvane {
 std::filesystem::path DataFolder(const std::filesystem::path& workFolder);
 std::filesystem::path LayoutPath(const std::filesystem::path& workFolder, const std::string& name);
 std::filesystem::path PicturePath(const std::filesystem::path& workFolder, const std::string& name);
+// Where the editor keeps a replacement picture for template name until the template is
+// saved: N.new.bmp. No template's files can have that name (a template's name never holds a
+// "."), and the listing never takes it for a template.
+std::filesystem::path ReplacementPicturePath(const std::filesystem::path& workFolder,
+                                             const std::string& name);
 
 // The template name a directory entry stands for: the text before the first "." when the
 // text after it is exactly "dat" (case-sensitive); nullopt when the entry is no template.
 std::optional<std::string> TemplateNameOf(std::string_view fileName);
 
-// Names (in the file system's encoding) of the regular files in dataFolder that are
-// templates, in enumeration order.
+// Names of the regular files in dataFolder that are templates, in enumeration order, as the
+// file system's bytes: a name copied from Windows need not be UTF-8.
 std::vector<std::string> ListTemplateNames(const std::filesystem::path& dataFolder);
 
 bool TemplateExists(const std::filesystem::path& dataFolder, const std::string& name);

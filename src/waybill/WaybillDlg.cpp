@@ -16,6 +16,7 @@
 #include "template/AdjustPreviewDlg.h"
 #include "template/CurrentTemplate.h"
 #include "template/TemplateList.h"
+#include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
 #include "print/WaybillPrinter.h"
 #include "waybill/ClipboardAddress.h"
@@ -28,7 +29,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDate>
-#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -247,13 +247,14 @@ void CWaybillDlg::FillTemplateList()
 {
     AppValues& app = App();
     templateCombo_->clear();
-    templateCombo_->addItems(SortedTemplateNames(app.WorkFolder));
+    for (const TemplateEntry& entry : SortedTemplates(app.WorkFolder))
+        templateCombo_->addItem(entry.name, TemplateItemData(entry));
 
     const MouldSettings mould = LoadOrCreateMould(app.settingsPaths().mouldIni);
     app.ShowHelpFlag = mould.showHelpFlag;
     SelectedTemplate = TemplateIndexFromPosition(mould.templatePosition, templateCombo_->count());
     app.TemplatePosition = std::to_string(SelectedTemplate);
-    app.CurrentTemplate = ToFileName(templateCombo_->itemText(SelectedTemplate));
+    app.CurrentTemplate = TemplateFileName(templateCombo_->itemData(SelectedTemplate));
     push();
 }
 
@@ -264,9 +265,8 @@ void CWaybillDlg::setTitle()
 
 void CWaybillDlg::LoadTemplatePicture()
 {
-    const QString path = PathToQString(PicturePath(App().WorkFolder, App().CurrentTemplate));
-    QPixmap picture;
-    if (QFile::exists(path) && picture.load(path, "BMP")) {
+    const QPixmap picture = LoadPictureFile(PicturePath(App().WorkFolder, App().CurrentTemplate), "BMP");
+    if (!picture.isNull()) {
         pictureFrame_->resize(picture.size());
         pictureFrame_->setPicture(picture);
     } else {
@@ -309,7 +309,7 @@ void CWaybillDlg::SaveSenderDetails()
 void CWaybillDlg::ChangeTemplate(int index)
 {
     AppValues& app = App();
-    app.CurrentTemplate = ToFileName(templateCombo_->itemText(index));
+    app.CurrentTemplate = TemplateFileName(templateCombo_->itemData(index));
     setTitle();
     LayOutFieldControls();
     LoadTemplatePicture();

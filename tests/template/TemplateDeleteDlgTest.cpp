@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -29,7 +30,11 @@ private slots:
         trashHome_ = std::make_unique<QTemporaryDir>();
         qputenv("XDG_DATA_HOME", trashHome_->path().toUtf8());
     }
-    void cleanup() { QDir::setCurrent(startFolder_); }
+    void cleanup()
+    {
+        QDir::setCurrent(startFolder_);
+        qputenv("HOME", home_);
+    }
 
     void listsEveryTemplateInTemplateOrder()
     {
@@ -121,6 +126,38 @@ private slots:
         QCOMPARE(work.read("Set/mould.ini").substr(0, 3), std::string("2\r\n"));
     }
 
+    void aFreshAccountGetsItsTrashMade()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg main;
+        // A home without ~/.local/share, and no XDG_DATA_HOME: the trash is ~/.local/share/Trash.
+        QTemporaryDir home;
+        qputenv("HOME", home.path().toUtf8());
+        qunsetenv("XDG_DATA_HOME");
+        QDir::setCurrent(home.path()); // where Qt would put a stray trash folder
+
+        CTemplateDeleteDlg dialog;
+        pressDelete(dialog, QStringLiteral("EMS"));
+        QCOMPARE(takeShownMessages().size(), 1); // the question only
+        QCOMPARE(names(dialog).size(), 4);
+        const QString trash = home.filePath(QStringLiteral(".local/share/Trash"));
+        for (const char* file : {"EMS.dat", "EMS.bmp"}) {
+            QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/") + QLatin1String(file))));
+            QVERIFY(QFile::exists(trash + QStringLiteral("/files/") + QLatin1String(file)));
+            QFile info(trash + QStringLiteral("/info/") + QLatin1String(file) + QStringLiteral(".trashinfo"));
+            QVERIFY(info.open(QIODevice::ReadOnly));
+            QVERIFY(info.readAll().contains("Path=" + work.path(QStringLiteral("dataM/")).toUtf8() + file));
+        }
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        for (const QString& folder :
+             {trash, trash + QStringLiteral("/files"), trash + QStringLiteral("/info")})
+            QCOMPARE(QFileInfo(folder).permissions() &
+                         ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                     ownerOnly);
+        QVERIFY(!QDir(home.filePath(QStringLiteral("files"))).exists());
+    }
+
     void withoutATrashNothingIsDeleted()
     {
         WorkFolderFixture work;
@@ -169,6 +206,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> trashHome_;
     const QString startFolder_ = QDir::currentPath();
+    const QByteArray home_ = qgetenv("HOME");
 };
 
 QTEST_MAIN(TemplateDeleteDlgTest)

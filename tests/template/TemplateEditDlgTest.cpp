@@ -13,12 +13,15 @@
 #include "template/TemplateStore.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace dorvane;
 using namespace dorvane::test;
@@ -49,6 +52,12 @@ void ChooseMode(CTemplateEditDlg& dialog, int mode, const QString& name = {})
 {
     dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"))->setCurrentIndex(mode);
     dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->setText(name);
+}
+
+// The files in dataM/, sorted.
+QStringList DataFiles(const WorkFolderFixture& work)
+{
+    return QDir(work.path(QStringLiteral("dataM"))).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 QStringList LayoutLines(const WorkFolderFixture& work, const QString& name)
@@ -303,7 +312,13 @@ private slots:
         const std::string layout = work.read(QStringLiteral("dataM/圆通.dat"));
         const QString picture = work.path(QStringLiteral("new form.bmp"));
         QVERIFY(WriteBitmap(picture, QSize(300, 200), QColor(0, 128, 0)));
-        const QString replacement = work.path(QStringLiteral("dataM/New圆通.bmp"));
+        const QStringList files = DataFiles(work);
+        // While the editor is open, the replacement is the one file it added to dataM/.
+        const auto replacementAdded = [&] {
+            const QStringList now = DataFiles(work);
+            return now.size() == files.size() + 1 &&
+                   std::all_of(files.begin(), files.end(), [&](const QString& f) { return now.contains(f); });
+        };
 
         {
             // The current picture itself is refused; then a replacement, closed with No.
@@ -315,21 +330,21 @@ private slots:
             CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("dataM/圆通.bmp")));
             Click(&dialog, "importButton");
             QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("不能用原图替换自己,操作失败!")});
-            QVERIFY(!QFile::exists(replacement));
+            QCOMPARE(DataFiles(work), files);
             QVERIFY(!dialog.LayoutModified());
 
             CTemplateEditDlg::queueFileDialogAnswer(picture);
             Click(&dialog, "importButton");
             QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(),
                      (QStringList(3, QStringLiteral("替换当前模板图片"))));
-            QVERIFY(QFile::exists(replacement));
+            QVERIFY(replacementAdded());
             QCOMPARE(dialog.surface()->picture().size(), QSize(300, 200));
             QVERIFY(dialog.LayoutModified());
 
             queueMessageAnswer(MessageAnswer::Cancel);
             dialog.close();
             QVERIFY(dialog.isVisible());
-            QVERIFY(QFile::exists(replacement));
+            QVERIFY(replacementAdded());
 
             queueMessageAnswer(MessageAnswer::No);
             dialog.close();
@@ -340,7 +355,7 @@ private slots:
             QCOMPARE(asked[1].buttons, MessageButtons::YesNoCancel);
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.bmp")), original);
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.dat")), layout);
-            QVERIFY(!QFile::exists(replacement));
+            QCOMPARE(DataFiles(work), files);
             QCOMPARE(App().LayoutChanged, 0);
         }
         {
@@ -352,7 +367,7 @@ private slots:
             QTest::keyClick(&dialog, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
             QVERIFY(takeShownMessages().isEmpty());
-            QVERIFY(!QFile::exists(replacement));
+            QCOMPARE(DataFiles(work), files);
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.bmp")), original);
         }
         {
@@ -367,9 +382,38 @@ private slots:
             QCOMPARE(Texts(takeShownMessages()),
                      (QStringList{QStringLiteral("是否保存当前模板设置？"), QStringLiteral("保存成功！")}));
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.bmp")), work.read(QStringLiteral("new form.bmp")));
-            QVERIFY(!QFile::exists(replacement));
+            QCOMPARE(DataFiles(work), files);
             QCOMPARE(App().LayoutChanged, 1);
         }
+    }
+
+    void replacingAPictureLeavesTheTemplateNamedNewPlusItsNameAlone()
+    {
+        WorkFolderFixture work;
+        QVERIFY(QFile::copy(work.path(QStringLiteral("dataM/圆通.dat")),
+                            work.path(QStringLiteral("dataM/New圆通.dat"))));
+        QVERIFY(
+            WriteBitmap(work.path(QStringLiteral("dataM/New圆通.bmp")), QSize(120, 80), QColor(200, 0, 0)));
+        const std::string otherPicture = work.read(QStringLiteral("dataM/New圆通.bmp"));
+        UseTemplate("圆通", "4");
+        const QStringList templates = SortedTemplateNames(App().WorkFolder);
+        QVERIFY(templates.contains(QStringLiteral("New圆通")));
+        const QStringList files = DataFiles(work);
+        QVERIFY(WriteBitmap(work.path(QStringLiteral("new form.bmp")), QSize(300, 200), QColor(0, 128, 0)));
+
+        CTemplateEditDlg dialog;
+        dialog.show();
+        CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("new form.bmp")));
+        Click(&dialog, "importButton");
+        QCOMPARE(dialog.surface()->picture().size(), QSize(300, 200));
+        QCOMPARE(work.read(QStringLiteral("dataM/New圆通.bmp")), otherPicture);
+        QCOMPARE(SortedTemplateNames(App().WorkFolder), templates); // the replacement is no template
+
+        queueMessageAnswer(MessageAnswer::No);
+        dialog.close();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(work.read(QStringLiteral("dataM/New圆通.bmp")), otherPicture);
+        QCOMPARE(DataFiles(work), files);
     }
 
     void aMissingPictureStillOpensAtTheHeadersSize()
