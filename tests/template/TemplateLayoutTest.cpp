@@ -143,7 +143,7 @@ TEST(TemplateLayout, APictureSizeOfZeroGivesFiniteZeroScales)
 TEST(FieldPlacement, BoxesScaleWithTheClientSize)
 {
     EXPECT_EQ(ViewRect(100, 50, 200, 20, ViewScalesFor(894, 644)), (ViewPixelRect{100, 50, 200, 20}));
-    EXPECT_EQ(ViewRect(100, 50, 200, 20, ViewScalesFor(1788, 1288)), (PixelRect{200, 100, 400, 40}));
+    EXPECT_EQ(ViewRect(100, 50, 200, 20, ViewScalesFor(1788, 1288)), (ViewPixelRect{200, 100, 400, 40}));
     // Cut toward zero, also for boxes that were dragged past zero width.
-    EXPECT_EQ(ViewRect(-3, 7, -5, 9, ViewScalesFor(447, 322)), (PixelRect{-1, 3, -2, 4}));
+    EXPECT_EQ(ViewRect(-3, 7, -5, 9, ViewScalesFor(447, 322)), (ViewPixelRect{-1, 3, -2, 4}));
 }
