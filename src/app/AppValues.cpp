@@ -32,6 +32,7 @@ void AppValues::loadPrintSettings()
     BodyFont = fonts.body;
     DestinationFont = fonts.destination;
     setPrintSettings(LoadOrCreateSetIni(paths.setIni));
+    ShrinkCutText = LoadShrinkCutText(paths.overflowIni);
 }
 
 bool AppValues::loadCurrentLayout()

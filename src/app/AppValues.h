@@ -27,6 +27,7 @@ struct AppValues {
 
     LogFont BodyFont;        // heights in screen pixels
     LogFont DestinationFont;
+    bool ShrinkCutText = false; // overflow.ini: print cut texts smaller without asking
 
     std::string CurrentTemplate;  // file-system name of the template in use
     std::string TemplatePosition; // mould.ini line 1

@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 SettingsPaths::SettingsPaths(const fs::path& workFolder)
     : setFolder(workFolder / "Set"), setIni(setFolder / "set.ini"),
       fontSetIni(setFolder / "FontSet.ini"), mouldIni(setFolder / "mould.ini"),
-      addressIni(setFolder / "address.ini")
+      addressIni(setFolder / "address.ini"), overflowIni(setFolder / "overflow.ini")
 {
 }
 
@@ -111,6 +111,19 @@ bool SaveTemplatePosition(const fs::path& path, const std::string& position)
 bool SaveShowHelpFlag(const fs::path& path, const std::string& flag)
 {
     return RewriteLine(path, 2, flag, 3, false);
+}
+
+// overflow.ini ----------------------------------------------------------------------------
+
+bool LoadShrinkCutText(const fs::path& path)
+{
+    const auto lines = ReadLines(path);
+    return lines && LineOr(*lines, 0) == "1";
+}
+
+bool SaveShrinkCutText(const fs::path& path, bool shrink)
+{
+    return RewriteLine(path, 0, shrink ? "1" : "0", 1, false);
 }
 
 bool RewriteLine(const fs::path& path, std::size_t index, const std::string& value,

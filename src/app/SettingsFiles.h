@@ -20,6 +20,7 @@ struct SettingsPaths {
     std::filesystem::path fontSetIni;
     std::filesystem::path mouldIni;
     std::filesystem::path addressIni;
+    std::filesystem::path overflowIni;
 };
 
 // Creates Set/ when it is missing, so that the first start can write its defaults.
@@ -78,6 +79,12 @@ bool SaveShowHelpFlag(const std::filesystem::path& path, const std::string& flag
 // has at least index + 1 lines.
 bool RewriteLine(const std::filesystem::path& path, std::size_t index, const std::string& value,
                  std::size_t lineCount, bool lastLineWithoutEnd);
+
+// overflow.ini: line 1 "1" prints a text that its box would cut in a smaller font without
+// asking; anything else (or no file) asks first. The file is only written when the user
+// changes the choice.
+bool LoadShrinkCutText(const std::filesystem::path& path);
+bool SaveShrinkCutText(const std::filesystem::path& path, bool shrink);
 
 // address.ini: sender name, origin, company, mobile, telephone, address, postcode,
 // goods name, signature.

@@ -33,12 +33,53 @@ QString NormaliseLineEnds(QString text)
     return text;
 }
 
-void DrawSingleLine(QPainter& painter, const QRectF& box, MnemonicText m, bool centred)
+// The text as the drawer lays it out: mnemonics taken out, line ends as the format wants them.
+MnemonicText DrawnText(const QString& text, std::uint32_t format)
 {
+    MnemonicText m = StripMnemonics(NormaliseLineEnds(text));
     // A single line has no line breaks; a pasted one shows as a space.
-    m.text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (format & kFormatSingleLine)
+        m.text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    else
+        m.text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    return m;
+}
 
-    QTextLayout measure(m.text, painter.font(), painter.device());
+// QRect's right() is one pixel short of left + width; the box is the half-open area.
+QRectF Area(const QRect& box)
+{
+    return QRectF(box.left(), box.top(), box.width(), box.height());
+}
+
+// Characters (whole graphemes, line ends not counted) in [from, to) of a laid-out text.
+int CountChars(const QTextLayout& layout, int from, int to)
+{
+    int count = 0;
+    for (int i = from; i < to; i = layout.nextCursorPosition(i)) {
+        if (layout.text().at(i) != QChar::LineSeparator)
+            ++count;
+    }
+    return count;
+}
+
+TextBoxFit Lost(const QTextLayout& layout, int from, int to, int lostLines = 0)
+{
+    const QString text = layout.text();
+    QString lost = text.mid(from, to - from);
+    lost.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    if (lost.trimmed().isEmpty())
+        return {};
+    return {CountChars(layout, from, to), lostLines, lost};
+}
+
+struct SingleLineSpan {
+    int first = -1; // the characters [first, end) reach into the box
+    int end = 0;
+    QPointF origin; // where the whole line would start
+};
+
+SingleLineSpan LayOutSingleLine(QTextLayout& measure, const QRectF& box, bool centred)
+{
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     measure.setTextOption(option);
@@ -47,45 +88,42 @@ void DrawSingleLine(QPainter& painter, const QRectF& box, MnemonicText m, bool c
     line.setLineWidth(box.width());
     measure.endLayout();
 
+    SingleLineSpan span;
     const qreal textWidth = line.naturalTextWidth();
-    const qreal x = centred ? box.left() + (box.width() - textWidth) / 2 : box.left();
-    const qreal y = box.top() + (box.height() - line.height()) / 2;
-
-    // Only the characters that reach into the box go to the device.
-    int first = -1;
-    int end = 0;
-    for (int i = 0; i < m.text.size(); i = measure.nextCursorPosition(i)) {
+    span.origin = QPointF(centred ? box.left() + (box.width() - textWidth) / 2 : box.left(),
+                          box.top() + (box.height() - line.height()) / 2);
+    const QString& text = measure.text();
+    for (int i = 0; i < text.size(); i = measure.nextCursorPosition(i)) {
         const int next = measure.nextCursorPosition(i);
-        const qreal left = x + line.cursorToX(i);
-        const qreal right = x + line.cursorToX(next);
+        const qreal left = span.origin.x() + line.cursorToX(i);
+        const qreal right = span.origin.x() + line.cursorToX(next);
         if (right > box.left() && left < box.right()) {
-            if (first < 0)
-                first = i;
-            end = next;
+            if (span.first < 0)
+                span.first = i;
+            span.end = next;
         }
     }
-    if (first < 0)
-        return;
-
-    QTextLayout visible(m.text.mid(first, end - first), painter.font(), painter.device());
-    visible.setTextOption(option);
-    visible.setFormats(UnderlineRanges(m.text, m.underlined, first, end));
-    visible.beginLayout();
-    QTextLine visibleLine = visible.createLine();
-    visibleLine.setLineWidth(box.width());
-    visible.endLayout();
-    visibleLine.draw(&painter, QPointF(x + line.cursorToX(first), y));
+    return span;
 }
 
-void DrawWrapped(QPainter& painter, const QRectF& box, MnemonicText m, bool centred)
+TextBoxFit SingleLineFit(const QTextLayout& measure, const SingleLineSpan& span)
 {
-    m.text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    const int size = static_cast<int>(measure.text().size());
+    if (span.first < 0)
+        return Lost(measure, 0, size);
+    TextBoxFit before = Lost(measure, 0, span.first);
+    const TextBoxFit after = Lost(measure, span.end, size);
+    before.lostChars += after.lostChars;
+    before.lostText += after.lostText;
+    return before;
+}
 
-    QTextLayout layout(m.text, painter.font(), painter.device());
+// Lays out every line; answers how many are drawn (the lines that fit whole, from the top).
+int LayOutWrapped(QTextLayout& layout, const QRectF& box, bool centred)
+{
     QTextOption option(centred ? Qt::AlignHCenter : Qt::AlignLeft);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
-    layout.setFormats(UnderlineRanges(m.text, m.underlined, 0, m.text.size()));
     layout.beginLayout();
     qreal y = 0;
     for (;;) {
@@ -98,12 +136,32 @@ void DrawWrapped(QPainter& painter, const QRectF& box, MnemonicText m, bool cent
     }
     layout.endLayout();
 
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine line = layout.lineAt(i);
+    int drawn = 0;
+    while (drawn < layout.lineCount()) {
+        const QTextLine line = layout.lineAt(drawn);
         if (line.y() + line.height() > box.height() + 1e-6)
             break; // would show only in part
-        line.draw(&painter, box.topLeft());
+        ++drawn;
     }
+    return drawn;
+}
+
+TextBoxFit WrappedFit(const QTextLayout& layout, int drawn)
+{
+    if (drawn >= layout.lineCount())
+        return {};
+    return Lost(layout, layout.lineAt(drawn).textStart(), static_cast<int>(layout.text().size()),
+                layout.lineCount() - drawn);
+}
+
+// Nothing of the text can be drawn: the box has no area.
+TextBoxFit AllLost(const MnemonicText& m, std::uint32_t format)
+{
+    QTextLayout layout(m.text);
+    TextBoxFit fit = Lost(layout, 0, static_cast<int>(m.text.size()));
+    if (!(format & kFormatSingleLine) && !fit.whole())
+        fit.lostLines = static_cast<int>(m.text.count(QChar::LineSeparator)) + 1;
+    return fit;
 }
 
 } // namespace
@@ -129,24 +187,68 @@ MnemonicText StripMnemonics(const QString& text)
     return result;
 }
 
-void TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QString& text, std::uint32_t format)
+TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QString& text, std::uint32_t format,
+                               const QPaintDevice* layoutDevice)
 {
-    if (text.isEmpty() || box.width() <= 0 || box.height() <= 0)
-        return;
-    const MnemonicText mnemonic = StripMnemonics(NormaliseLineEnds(text));
-    if (mnemonic.text.isEmpty())
-        return;
+    if (text.isEmpty())
+        return {};
+    const MnemonicText m = DrawnText(text, format);
+    if (m.text.isEmpty())
+        return {};
+    if (box.width() <= 0 || box.height() <= 0)
+        return AllLost(m, format);
+    if (layoutDevice == nullptr)
+        layoutDevice = painter.device();
 
-    // QRect's right() is one pixel short of left + width; the box is the half-open area.
-    const QRectF area(box.left(), box.top(), box.width(), box.height());
+    const QRectF area = Area(box);
     const bool centred = (format & kFormatCenter) != 0;
     painter.save();
     painter.setClipRect(area, Qt::IntersectClip);
-    if (format & kFormatSingleLine)
-        DrawSingleLine(painter, area, mnemonic, centred);
-    else
-        DrawWrapped(painter, area, mnemonic, centred);
+    TextBoxFit fit;
+    if (format & kFormatSingleLine) {
+        QTextLayout measure(m.text, painter.font(), layoutDevice);
+        const SingleLineSpan span = LayOutSingleLine(measure, area, centred);
+        fit = SingleLineFit(measure, span);
+        if (span.first >= 0) {
+            // Only the characters that reach into the box go to the device.
+            QTextLayout visible(m.text.mid(span.first, span.end - span.first), painter.font(), layoutDevice);
+            visible.setTextOption(measure.textOption());
+            visible.setFormats(UnderlineRanges(m.text, m.underlined, span.first, span.end));
+            visible.beginLayout();
+            QTextLine visibleLine = visible.createLine();
+            visibleLine.setLineWidth(area.width());
+            visible.endLayout();
+            visibleLine.draw(&painter, QPointF(span.origin.x() + measure.lineAt(0).cursorToX(span.first),
+                                               span.origin.y()));
+        }
+    } else {
+        QTextLayout layout(m.text, painter.font(), layoutDevice);
+        layout.setFormats(UnderlineRanges(m.text, m.underlined, 0, static_cast<int>(m.text.size())));
+        const int drawn = LayOutWrapped(layout, area, centred);
+        fit = WrappedFit(layout, drawn);
+        for (int i = 0; i < drawn; ++i)
+            layout.lineAt(i).draw(&painter, area.topLeft());
+    }
     painter.restore();
+    return fit;
+}
+
+TextBoxFit TextBoxDrawer::fit(const QFont& font, const QPaintDevice* device, const QRect& box, const QString& text,
+                              std::uint32_t format)
+{
+    if (text.isEmpty())
+        return {};
+    const MnemonicText m = DrawnText(text, format);
+    if (m.text.isEmpty())
+        return {};
+    if (box.width() <= 0 || box.height() <= 0)
+        return AllLost(m, format);
+    const QRectF area = Area(box);
+    const bool centred = (format & kFormatCenter) != 0;
+    QTextLayout layout(m.text, font, device);
+    if (format & kFormatSingleLine)
+        return SingleLineFit(layout, LayOutSingleLine(layout, area, centred));
+    return WrappedFit(layout, LayOutWrapped(layout, area, centred));
 }
 
 } // namespace dorvane

@@ -3,6 +3,7 @@
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "print/WaybillFitCheck.h"
 #include "print/WaybillRenderer.h"
 
 #include <QGuiApplication>
@@ -77,12 +78,12 @@ void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillP
 }
 
 bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
-                    const std::array<QString, kFieldCount>& texts)
+                    const std::array<QString, kFieldCount>& texts, const FieldFontHeights* heights)
 {
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    WaybillRenderer(setup).renderPage(painter, texts);
+    WaybillRenderer(setup).renderPage(painter, texts, heights);
     return painter.end();
 }
 
@@ -92,7 +93,7 @@ bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts
 }
 
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                  const TemplateLayout& layout)
+                  const TemplateLayout& layout, const BeforePrint& beforePrint)
 {
     AppValues& app = App();
     const QString printerName = FindWaybillPrinter(app.PrinterName);
@@ -103,7 +104,13 @@ bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts
     const WaybillPrintSetup setup = MakePrintSetup(app, layout, ScreenDpiY(parent));
     QPrinter printer(QPrinter::HighResolution);
     PrepareWaybillPrinter(printer, printerName, setup);
-    return PrintWaybillOn(printer, setup, texts);
+    std::optional<FieldFontHeights> heights = FieldFontHeights{};
+    if (beforePrint) {
+        heights = beforePrint(WaybillFitCheck(setup, printer));
+        if (!heights)
+            return false;
+    }
+    return PrintWaybillOn(printer, setup, texts, &*heights);
 }
 
 } // namespace dorvane

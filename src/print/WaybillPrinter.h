@@ -2,11 +2,14 @@
 // The waybill print job: one document "打印快递单" of one page, on the printer named in the
 // settings or, when that printer is gone, on the system's default printer.
 
+#include "print/WaybillRenderer.h"
 #include "template/WaybillField.h"
 
 #include <QString>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 
 class QPrinter;
@@ -15,7 +18,12 @@ class QWidget;
 namespace dorvane {
 
 class TemplateLayout;
+class WaybillFitCheck;
 struct WaybillPrintSetup;
+
+// Asked once the printer is known and before the job starts, with the check measured on that
+// printer: the font heights to print with, or none to print nothing.
+using BeforePrint = std::function<std::optional<FieldFontHeights>(const WaybillFitCheck&)>;
 
 inline const char* const kPrintDocumentName = "打印快递单";
 inline const char* const kNoPrinterMessage = "获取打印机失败，请确认打印机硬件及驱动程序是否已安装好！";
@@ -44,10 +52,10 @@ void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillP
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts);
 // The same at the boxes of the given layout of the current template (print rectangles computed).
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                  const TemplateLayout& layout);
+                  const TemplateLayout& layout, const BeforePrint& beforePrint = {});
 
 // One page into one painter's device: the job after the printer is prepared.
 bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
-                    const std::array<QString, kFieldCount>& texts);
+                    const std::array<QString, kFieldCount>& texts, const FieldFontHeights* heights = nullptr);
 
 } // namespace dorvane

@@ -28,11 +28,19 @@ int WaybillRenderer::deviceFontHeight(const LogFont& font, int deviceDpiY) const
     return ScaleFontHeight(font.height, FontScaleY(deviceDpiY, setup_.screenDpiY));
 }
 
-void WaybillRenderer::renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts) const
+QFont WaybillRenderer::fieldFont(int field, int deviceDpiY, int height) const
 {
+    const LogFont& font = field == kDestinationField ? setup_.destinationFont : setup_.bodyFont;
+    return ToQFont(font, height > 0 ? height : deviceFontHeight(font, deviceDpiY));
+}
+
+FieldFits WaybillRenderer::renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts,
+                                      const FieldFontHeights* heights) const
+{
+    FieldFits fits{};
     QPaintDevice* device = painter.device();
     if (device == nullptr)
-        return;
+        return fits;
     const auto boxes = fieldBoxes(QRect(0, 0, device->width(), device->height()));
     const int dpiY = device->logicalDpiY();
 
@@ -42,11 +50,11 @@ void WaybillRenderer::renderPage(QPainter& painter, const std::array<QString, kF
         const auto i = static_cast<std::size_t>(field.index);
         if (texts[i].isEmpty())
             continue;
-        const LogFont& font = field.index == kDestinationField ? setup_.destinationFont : setup_.bodyFont;
-        painter.setFont(ToQFont(font, deviceFontHeight(font, dpiY)));
-        TextBoxDrawer::draw(painter, boxes[i], texts[i], field.format);
+        painter.setFont(fieldFont(field.index, dpiY, heights ? (*heights)[i] : 0));
+        fits[i] = TextBoxDrawer::draw(painter, boxes[i], texts[i], field.format);
     }
     painter.restore();
+    return fits;
 }
 
 } // namespace dorvane

@@ -3,6 +3,7 @@
 // (0, 0, width, height) in device pixels; fonts are scaled from the screen to the device's
 // vertical resolution.
 
+#include "print/TextBoxDrawer.h"
 #include "print/WaybillPrintSetup.h"
 
 #include <QRect>
@@ -10,22 +11,33 @@
 
 #include <array>
 
+class QFont;
 class QPainter;
 
 namespace dorvane {
+
+// A field's font height in device pixels for one job; 0 keeps the field's own print font size.
+using FieldFontHeights = std::array<int, kFieldCount>;
+// For each field, what of its text the paper does not show.
+using FieldFits = std::array<TextBoxFit, kFieldCount>;
 
 class WaybillRenderer {
 public:
     explicit WaybillRenderer(const WaybillPrintSetup& setup) : setup_(setup) {}
 
-    // Texts in catalogue order; empty texts draw nothing.
-    void renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts) const;
+    // Texts in catalogue order; empty texts draw nothing. Answers what each field lost.
+    FieldFits renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts,
+                         const FieldFontHeights* heights = nullptr) const;
 
     // Where each field is drawn on a page of the given size (empty boxes when the form has no size).
     std::array<QRect, kFieldCount> fieldBoxes(const QRect& page) const;
 
     // The font height in device pixels for a device of the given vertical resolution.
     int deviceFontHeight(const LogFont& font, int deviceDpiY) const;
+
+    // The font a field is printed in on a device of that resolution; a height above 0 (device
+    // pixels) replaces the print font's own.
+    QFont fieldFont(int field, int deviceDpiY, int height = 0) const;
 
     const WaybillPrintSetup& setup() const { return setup_; }
 
