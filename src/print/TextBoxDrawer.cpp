@@ -73,10 +73,15 @@ TextBoxFit Lost(const QTextLayout& layout, int from, int to, int lostLines = 0)
 }
 
 struct SingleLineSpan {
-    int first = -1; // the characters [first, end) reach into the box
+    int first = -1; // the characters [first, end) reach into the box: they are drawn
     int end = 0;
+    int wholeFirst = -1; // the characters [wholeFirst, wholeEnd) lie wholly inside it
+    int wholeEnd = 0;
     QPointF origin; // where the whole line would start
 };
+
+// Advances add up in floating point; a text exactly as wide as its box fits.
+constexpr qreal kEdgeTolerance = 1e-3;
 
 SingleLineSpan LayOutSingleLine(QTextLayout& measure, const QRectF& box, bool centred)
 {
@@ -102,17 +107,23 @@ SingleLineSpan LayOutSingleLine(QTextLayout& measure, const QRectF& box, bool ce
                 span.first = i;
             span.end = next;
         }
+        if (left >= box.left() - kEdgeTolerance && right <= box.right() + kEdgeTolerance) {
+            if (span.wholeFirst < 0)
+                span.wholeFirst = i;
+            span.wholeEnd = next;
+        }
     }
     return span;
 }
 
+// A character the edge cuts through is drawn in part: it counts as lost.
 TextBoxFit SingleLineFit(const QTextLayout& measure, const SingleLineSpan& span)
 {
     const int size = static_cast<int>(measure.text().size());
-    if (span.first < 0)
+    if (span.wholeFirst < 0)
         return Lost(measure, 0, size);
-    TextBoxFit before = Lost(measure, 0, span.first);
-    const TextBoxFit after = Lost(measure, span.end, size);
+    TextBoxFit before = Lost(measure, 0, span.wholeFirst);
+    const TextBoxFit after = Lost(measure, span.wholeEnd, size);
     before.lostChars += after.lostChars;
     before.lostText += after.lostText;
     return before;

@@ -28,7 +28,8 @@ struct MnemonicText {
 // "&x" -> "x" underlined, "&&" -> "&"; a lone "&" at the very end is dropped.
 MnemonicText StripMnemonics(const QString& text);
 
-// What of a text its box leaves out. Blanks and line ends beyond the edge are no loss.
+// What of a text its box leaves out. A character the edge cuts through counts as lost; blanks
+// and line ends beyond the edge are no loss.
 struct TextBoxFit {
     int lostChars = 0;  // characters not drawn (as they are drawn: "&&" is one "&")
     int lostLines = 0;  // wrapped text: the lines not drawn
