@@ -1,5 +1,6 @@
 #include "app/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace dorvane {
@@ -11,10 +12,10 @@ QList<ShownMessage> shownMessages;
 } // namespace
 
 MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& caption,
-                          MessageIcon icon, MessageButtons buttons)
+                          MessageIcon icon, MessageButtons buttons, const QStringList& buttonTexts)
 {
     if (answeredByTest) {
-        shownMessages.append({text, caption, icon, buttons});
+        shownMessages.append({text, caption, icon, buttons, buttonTexts});
         if (!queuedAnswers.isEmpty())
             return queuedAnswers.takeFirst();
         return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
@@ -34,6 +35,11 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& c
     case MessageButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    }
+    const QMessageBox::StandardButton captioned[] = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    for (qsizetype i = 0; i < buttonTexts.size() && i < 3; ++i) {
+        if (QAbstractButton* button = box.button(captioned[i]))
+            button->setText(buttonTexts[i]);
     }
     switch (box.exec()) {
     case QMessageBox::Yes: return MessageAnswer::Yes;

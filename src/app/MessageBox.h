@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -16,14 +17,17 @@ enum class MessageAnswer { Ok, Yes, No, Cancel };
 // The caption of messages that have no caption of their own.
 inline const char* const kAppTitle = "Dorvane";
 
+// buttonTexts, when given, replace the captions of the Yes, No and Cancel buttons in that order.
 MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& caption,
-                          MessageIcon icon = MessageIcon::None, MessageButtons buttons = MessageButtons::Ok);
+                          MessageIcon icon = MessageIcon::None, MessageButtons buttons = MessageButtons::Ok,
+                          const QStringList& buttonTexts = {});
 
 struct ShownMessage {
     QString text;
     QString caption;
     MessageIcon icon;
     MessageButtons buttons;
+    QStringList buttonTexts;
 };
 
 // Test hooks: while answering is on, no box appears; each message is recorded and answered

@@ -77,6 +77,19 @@ void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillP
     PrepareCommon(printer, setup);
 }
 
+void PrepareMeasuringPrinter(QPrinter& printer, const WaybillPrintSetup& setup)
+{
+    std::string printerName = App().PrinterName;
+    const QString name = FindWaybillPrinter(printerName);
+    if (name.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+        PrepareCommon(printer, setup);
+    } else {
+        PrepareWaybillPrinter(printer, name, setup);
+    }
+}
+
 bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
                     const std::array<QString, kFieldCount>& texts, const FieldFontHeights* heights)
 {

@@ -44,6 +44,10 @@ bool SetupPrinterDevMode(QPrinter& printer, int paperWidth, int paperLength);
 // document name set, coordinates in device pixels of the printable area.
 void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, const WaybillPrintSetup& setup);
 void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillPrintSetup& setup);
+// A printer prepared as the next job on App().PrinterName (or the default printer) would be,
+// to measure texts on before printing; a PDF printer when the system has none. Nothing in
+// App() changes, and the printer is never begun.
+void PrepareMeasuringPrinter(QPrinter& printer, const WaybillPrintSetup& setup);
 
 // Prints one waybill with the given 20 field texts (catalogue order) on the printer of
 // App().PrinterName (or the default printer), using App()'s layout, paper, adjustments and

@@ -22,6 +22,7 @@
 #include "waybill/ClipboardAddress.h"
 #include "waybill/AddressRecord.h"
 #include "waybill/CompletionCombo.h"
+#include "waybill/CutFieldMarker.h"
 #include "waybill/PictureFrame.h"
 #include "waybill/SystemMenu.h"
 #include "waybill/WaybillDefaults.h"
@@ -104,6 +105,7 @@ CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
     LayOutFieldControls();
     fillDate();
     push();
+    RemeasureCuts();
     QTimer::singleShot(500, this, &CWaybillDlg::onHelpTimer);
 }
 
@@ -197,6 +199,32 @@ void CWaybillDlg::createControls()
     // The field controls lie over the picture.
     for (QWidget* control : fieldControls_)
         control->raise();
+
+    // Every change of a text, typed or filled in, is measured against its printed box.
+    cutMarker_ = new CutFieldMarker(fieldControls_, this);
+    for (int i = 0; i < kFieldCount; ++i) {
+        QWidget* control = fieldControl(i);
+        const auto changed = [this, i] { cutMarker_->mark(i, controlText(i)); };
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            connect(edit, &QLineEdit::textChanged, this, changed);
+        else if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
+            connect(edit, &QPlainTextEdit::textChanged, this, changed);
+        else
+            connect(static_cast<QComboBox*>(control), &QComboBox::editTextChanged, this, changed);
+    }
+}
+
+void CWaybillDlg::RemeasureCuts()
+{
+    std::array<QString, kFieldCount> texts;
+    for (int i = 0; i < kFieldCount; ++i)
+        texts[static_cast<std::size_t>(i)] = controlText(i);
+    cutMarker_->remeasure(App().Layout, texts);
+}
+
+bool CWaybillDlg::IsMarkedCut(int index) const
+{
+    return cutMarker_->isMarked(index);
 }
 
 QString CWaybillDlg::controlText(int index) const
@@ -313,6 +341,7 @@ void CWaybillDlg::ChangeTemplate(int index)
     setTitle();
     LayOutFieldControls();
     LoadTemplatePicture();
+    RemeasureCuts();
     update();
     SelectedTemplate = index;
     app.TemplatePosition = std::to_string(index);
@@ -396,7 +425,9 @@ void CWaybillDlg::PrintCurrentWaybill()
 void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout)
 {
     pull();
-    PrintWaybill(this, FieldText, layout);
+    PrintWaybill(this, FieldText, layout, [this](const WaybillFitCheck& check) {
+        return DecideCutPrint(this, check, FieldText, App().ShrinkCutText);
+    });
 }
 
 // The dialogs and lists below come with their own subsystems; each is reached through the
@@ -500,6 +531,7 @@ void CWaybillDlg::OpenPreview()
     AppValues& app = App();
     if (app.LayoutChanged == 1) {
         LayOutFieldControls();
+        RemeasureCuts();
         update();
     }
     app.LayoutChanged = 0;

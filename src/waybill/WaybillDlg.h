@@ -18,6 +18,7 @@ class QPlainTextEdit;
 namespace dorvane {
 
 class CCompletionCombo;
+class CutFieldMarker;
 class PictureFrame;
 class TemplateLayout;
 
@@ -57,6 +58,9 @@ public:
     // preview prints the boxes where it shows them.
     void PrintCurrentWaybill(const TemplateLayout& layout);
 
+    // Whether the field's text is marked as one the printed form would cut.
+    bool IsMarkedCut(int index) const;
+
 protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -81,6 +85,7 @@ private:
     void OnRecipientTyped();
     void ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts);
     void OnClipboardChanged();
+    void RemeasureCuts();
 
     PictureFrame* pictureFrame_ = nullptr;
     std::array<QWidget*, kFieldCount> fieldControls_{};
@@ -88,6 +93,7 @@ private:
     CCompletionCombo* senderPicker_ = nullptr;
     CCompletionCombo* recipientPicker_ = nullptr;
     CCompletionCombo* goodsCombo_ = nullptr;
+    CutFieldMarker* cutMarker_ = nullptr;
 };
 
 } // namespace dorvane

@@ -1,0 +1,148 @@
+// A recipient address too long for its box, typed into the main window: the window marks it,
+// and printing asks first; the smaller-font answer prints the whole address inside its box on
+// the test printer, and cancelling prints nothing.
+#include "app/AppValues.h"
+#include "app/MessageBox.h"
+#include "print/PdfReadBack.h"
+#include "print/WaybillPrinter.h"
+#include "print/WaybillRenderer.h"
+#include "support/WorkFolderFixture.h"
+#include "waybill/CutFieldMarker.h"
+#include "waybill/WaybillDlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTest>
+
+using namespace dorvane;
+using namespace dorvane::test;
+
+namespace {
+
+constexpr int kRecipientAddress = 7;
+const QString kQueue = QStringLiteral("dorvane-test");
+const QDir kJobs(QStringLiteral("/var/spool/dorvane-test-out"));
+
+// The job carrying marker, waited for up to timeoutMs; empty when none came.
+QString JobWith(const QString& marker, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        for (const QString& job : kJobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files, QDir::Time)) {
+            const QString path = kJobs.filePath(job);
+            if (RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}).contains(marker))
+                return path;
+        }
+        QTest::qWait(100);
+    } while (timer.elapsed() < timeoutMs);
+    return {};
+}
+
+// The recipient address box on the test queue's paper, in points.
+QRectF AddressBoxOnPaper(int screenDpiY)
+{
+    const WaybillPrintSetup setup = MakePrintSetup(App(), screenDpiY);
+    QPrinter printer(QPrinter::HighResolution);
+    PrepareWaybillPrinter(printer, kQueue, setup);
+    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+    const QRect box = WaybillRenderer(setup).fieldBoxes(QRect(0, 0, printer.width(), printer.height()))[kRecipientAddress];
+    const double k = 72.0 / printer.resolution();
+    return QRectF((box.left() + page.left()) * k, (box.top() + page.top()) * k, box.width() * k, box.height() * k);
+}
+
+void CommitInput(const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(QApplication::focusWidget(), &event);
+}
+
+} // namespace
+
+class CutFieldsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        setMessagesAnsweredByTest(true);
+        if (QPrinterInfo::printerInfo(kQueue).isNull() || !kJobs.exists()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the CUPS test queue dorvane-test is not set up");
+            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        }
+    }
+
+    void aCutAddressIsMarkedAndPrintedSmallerOrNotAtAll()
+    {
+        WorkFolderFixture work;
+        App().PrinterName = kQueue.toStdString();
+        CWaybillDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* address = dialog.findChild<QPlainTextEdit*>(QStringLiteral("recipientAddressEdit"));
+        address->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), address);
+
+        // Several jobs may share the queue: this one's address carries a word of its own.
+        const QString marker = QStringLiteral("Cut%1").arg(QCoreApplication::applicationPid());
+        const QString street = QStringLiteral("浙江省杭州市西湖区文三路100号华星科技大厦");
+        const QString text = marker + QLatin1Char(' ') + street.repeated(4);
+        QTest::keyClicks(QApplication::focusWidget(), marker + QLatin1Char(' '));
+        for (int i = 0; i < 4; ++i)
+            CommitInput(street); // Chinese arrives from the input method, a phrase at a time
+        QCOMPARE(address->toPlainText(), text);
+        QVERIFY(dialog.IsMarkedCut(kRecipientAddress));
+        QVERIFY(address->toolTip().startsWith(QStringLiteral("打印时将少印")));
+        QVERIFY(address->palette().color(QPalette::Base) != dialog.palette().color(QPalette::Base));
+        QVERIFY(!dialog.IsMarkedCut(3)); // the other fields fit
+
+        auto* print = dialog.findChild<QPushButton*>(QStringLiteral("printButton"));
+        takeShownMessages();
+        queueMessageAnswer(MessageAnswer::Cancel);
+        QTest::mouseClick(print, Qt::LeftButton);
+        auto shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].text.startsWith(QStringLiteral("以下内容打印时将被截断：收件人地址")));
+        QCOMPARE(shown[0].buttonTexts, QStringList({QStringLiteral("仍然打印"), QStringLiteral("缩小字号打印"),
+                                                     QStringLiteral("取消")}));
+        QCOMPARE(JobWith(marker, 3000), QString());
+
+        queueMessageAnswer(MessageAnswer::No); // 缩小字号打印
+        QTest::mouseClick(print, Qt::LeftButton);
+        QCOMPARE(takeShownMessages().size(), 1);
+        const QString job = JobWith(marker, 60000);
+        QVERIFY(!job.isEmpty());
+        const QRectF box = AddressBoxOnPaper(dialog.logicalDpiY()).adjusted(-0.5, -0.5, 0.5, 0.5);
+        QString inside;
+        for (const PdfWord& word : ReadWords(job)) {
+            if (box.contains(word.box))
+                inside += word.text;
+            else
+                QVERIFY2(!box.intersects(word.box), qPrintable(word.text + QStringLiteral(" crosses the box")));
+        }
+        QCOMPARE(inside, marker + street.repeated(4));
+
+        // With shrinking switched on, the window prints smaller without asking.
+        App().ShrinkCutText = true;
+        const QString second = marker + QStringLiteral("b");
+        QTest::mouseClick(address->viewport(), Qt::LeftButton, {}, QPoint(5, 5)); // back from the button
+        QTRY_COMPARE(QApplication::focusWidget(), address);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), second);
+        QVERIFY(address->toPlainText().startsWith(second + marker));
+        QTest::mouseClick(print, Qt::LeftButton);
+        QVERIFY(takeShownMessages().isEmpty());
+        QVERIFY(!JobWith(second, 60000).isEmpty());
+    }
+};
+
+QTEST_MAIN(CutFieldsTest)
+#include "CutFieldsTest.moc"
