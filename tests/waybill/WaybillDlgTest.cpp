@@ -204,7 +204,8 @@ private slots:
             QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
         }
         // Other tests print on the same queue: this job is the one carrying our marker.
-        const QString marker = QStringLiteral("Enter%1").arg(QDateTime::currentMSecsSinceEpoch());
+        // Short enough for the name box: a longer one would be cut, and the print would ask first.
+        const QString marker = QStringLiteral("Enter%1").arg(QDateTime::currentMSecsSinceEpoch() % 1000000);
         const auto printedWithMarker = [&] {
             for (const QString& job : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
                 QProcess text;
