@@ -141,6 +141,19 @@ private slots:
         QTest::mouseClick(print, Qt::LeftButton);
         QVERIFY(takeShownMessages().isEmpty());
         QVERIFY(!JobWith(second, 60000).isEmpty());
+
+        // An address that even 6 points cannot hold is not printed, and the user is told.
+        const QString third = marker + QStringLiteral("c");
+        QTest::mouseClick(address->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_COMPARE(QApplication::focusWidget(), address);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), third);
+        CommitInput(street.repeated(20));
+        QTest::mouseClick(print, Qt::LeftButton);
+        shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("以下内容缩小到 6 磅仍放不下，没有打印：收件人地址"));
+        QCOMPARE(JobWith(third, 3000), QString());
     }
 };
 
