@@ -3,6 +3,7 @@
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "app/SettingsFiles.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "settings/FontSetDlg.h"
@@ -11,6 +12,7 @@
 #include "template/TemplateDeleteDlg.h"
 #include "template/TemplateEditDlg.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -22,10 +24,6 @@
 #include <algorithm>
 
 namespace dorvane {
-
-namespace {
-
-} // namespace
 
 CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
 {
@@ -84,11 +82,16 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
     auto* save = button(QStringLiteral("保存(S)"), QStringLiteral("saveButton"), &CPrintSetPage::OnOK);
     save->setDefault(true); // Enter in the settings dialog saves while this page is shown
 
+    shrinkCheck_ = new QCheckBox(QStringLiteral("文字放不下时自动缩小字号"), this);
+    shrinkCheck_->setObjectName(QStringLiteral("shrinkCutTextCheck"));
+    shrinkCheck_->setChecked(App().ShrinkCutText);
+
     auto* icon = new QLabel(this);
     icon->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(icon, 0, Qt::AlignLeft);
     layout->addLayout(rows);
+    layout->addWidget(shrinkCheck_);
     layout->addSpacing(8);
     layout->addLayout(buttons);
     layout->addStretch(1);
@@ -129,8 +132,14 @@ void CPrintSetPage::OnOK()
     app.TextSpacingY = stored[3];
     push();
     // Line 1 (the printer) is kept as the file holds it.
-    if (!SaveAdjustments(app.settingsPaths().setIni, app.printSettings())) {
-        showMessage(this, QStringLiteral("保存失败！无法写入 Set/set.ini。"), QStringLiteral("注意"),
+    const bool adjustmentsSaved = SaveAdjustments(app.settingsPaths().setIni, app.printSettings());
+    app.ShrinkCutText = shrinkCheck_->isChecked();
+    const std::filesystem::path overflowIni = app.settingsPaths().overflowIni;
+    const bool shrinkSaved =
+        LoadShrinkCutText(overflowIni) == app.ShrinkCutText || SaveShrinkCutText(overflowIni, app.ShrinkCutText);
+    if (!adjustmentsSaved || !shrinkSaved) {
+        const QString file = adjustmentsSaved ? QStringLiteral("Set/overflow.ini") : QStringLiteral("Set/set.ini");
+        showMessage(this, QStringLiteral("保存失败！无法写入 %1。").arg(file), QStringLiteral("注意"),
                     MessageIcon::Warning);
         return;
     }

@@ -1,12 +1,14 @@
 #pragma once
 // The first page of the settings dialog: the print offsets (and the hidden text spacing) of
-// set.ini, in units of four tenths of a millimetre, and the buttons that open the font,
-// printer and template dialogs.
+// set.ini, in units of four tenths of a millimetre, whether texts their boxes would cut are
+// printed smaller without asking (overflow.ini), and the buttons that open the font, printer
+// and template dialogs.
 
 #include <QWidget>
 
 #include <array>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace dorvane {
@@ -23,7 +25,8 @@ public:
     void push();
 
     // Takes the four values (empty counts as 0) times 4 into the print settings at once and
-    // rewrites line 2 of set.ini, keeping line 1.
+    // rewrites line 2 of set.ini, keeping line 1; takes the shrink choice and writes
+    // overflow.ini when the choice differs from what the file holds.
     void OnOK();
 
     void OpenFontDialog();
@@ -36,6 +39,7 @@ protected:
 
 private:
     std::array<QLineEdit*, 4> edits_{};
+    QCheckBox* shrinkCheck_ = nullptr;
 };
 
 } // namespace dorvane

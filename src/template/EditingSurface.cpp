@@ -4,11 +4,16 @@
 #include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
 #include "print/TextBoxDrawer.h"
+#include "print/WaybillFitCheck.h"
+#include "print/WaybillPrinter.h"
 #include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -36,6 +41,8 @@ EditingSurface::EditingSurface(Kind kind, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+EditingSurface::~EditingSurface() = default;
+
 void EditingSurface::openCurrentTemplate()
 {
     const AppValues& app = App();
@@ -50,6 +57,51 @@ void EditingSurface::openCurrentTemplate()
         pictureSize_ = w > 0 && h > 0 ? QSize(std::min(w, kLargestPicture), std::min(h, kLargestPicture))
                                       : QSize(kDefaultPictureWidth, kDefaultPictureHeight);
     }
+    if (kind_ == Kind::Preview) {
+        openPaper();
+        measure();
+    }
+}
+
+void EditingSurface::openPaper()
+{
+    const AppValues& app = App();
+    // The printer a print from the preview goes to; the name in the settings stays as it is.
+    std::string printerName = app.PrinterName;
+    const QString printer = FindWaybillPrinter(printerName);
+    const WaybillPrintSetup setup = MakePrintSetup(app, logicalDpiY());
+    paper_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (printer.isEmpty()) {
+        // No printer at all: a PDF's page, which is never begun and so never written.
+        PrepareWaybillPdf(*paper_, QStringLiteral("preview.pdf"), setup);
+    } else {
+        PrepareWaybillPrinter(*paper_, printer, setup);
+    }
+}
+
+void EditingSurface::measure()
+{
+    if (!paper_)
+        return;
+    const AppValues& app = App();
+    paperSetup_ = MakePrintSetup(app, WithBoxPlaces(app.Layout, tracker_.layout()), logicalDpiY());
+    printBoxes_ = WaybillRenderer(paperSetup_).fieldBoxes(QRect(0, 0, paper_->width(), paper_->height()));
+    fits_ = WaybillFitCheck(paperSetup_, *paper_).checkAll(texts_);
+}
+
+std::vector<int> EditingSurface::cutFields() const
+{
+    return CutFields(fits_);
+}
+
+QString EditingSurface::cutDescriptionAt(QPoint at) const
+{
+    // The first field under the pointer, as a drag would take it.
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (tracker_.boxRect(i).contains(at.x(), at.y()))
+            return DescribeCut(fits_[static_cast<std::size_t>(i)]);
+    }
+    return {};
 }
 
 bool EditingSurface::loadPicture(const std::filesystem::path& path)
@@ -65,6 +117,7 @@ bool EditingSurface::loadPicture(const std::filesystem::path& path)
 void EditingSurface::setTexts(const std::array<QString, kFieldCount>& texts)
 {
     texts_ = texts;
+    measure();
     update();
 }
 
@@ -86,6 +139,37 @@ std::uint32_t EditingSurface::KeyStateOf(Qt::MouseButtons buttons, Qt::KeyboardM
     if (modifiers & Qt::ControlModifier)
         state |= kKeyControl;
     return state;
+}
+
+bool EditingSurface::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = cutDescriptionAt(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void EditingSurface::drawAsPrinted(QPainter& painter, int field, const QRect& area) const
+{
+    const auto i = static_cast<std::size_t>(field);
+    const QRect& printBox = printBoxes_[i];
+    if (printBox.width() <= 0 || printBox.height() <= 0)
+        return; // a form without a size prints nothing
+    // The printer's layout in the print box, the print box drawn over the box on screen.
+    painter.save();
+    painter.translate(area.left(), area.top());
+    painter.scale(static_cast<double>(area.width()) / printBox.width(),
+                  static_cast<double>(area.height()) / printBox.height());
+    painter.translate(-printBox.left(), -printBox.top());
+    painter.setFont(WaybillRenderer(paperSetup_).fieldFont(field, paper_->logicalDpiY()));
+    TextBoxDrawer::draw(painter, printBox, texts_[i], kWaybillFields[i].format, paper_.get());
+    painter.restore();
 }
 
 void EditingSurface::paintEvent(QPaintEvent*)
@@ -110,9 +194,10 @@ void EditingSurface::paintEvent(QPaintEvent*)
         const QRect area(box.left, box.top, box.right - box.left, box.bottom - box.top);
         const bool destination = field.index == kDestinationField;
         painter.setFont(destination ? destinationFont : bodyFont);
-        if (kind_ == Kind::Preview || destination) {
-            TextBoxDrawer::draw(painter, area, text,
-                                kind_ == Kind::Preview ? field.format : kCentredSingleLine);
+        if (kind_ == Kind::Preview) {
+            drawAsPrinted(painter, field.index, area);
+        } else if (destination) {
+            TextBoxDrawer::draw(painter, area, text, kCentredSingleLine);
         } else {
             // A label: one line from the box's top-left corner, cut at its edges.
             painter.save();
@@ -131,6 +216,13 @@ void EditingSurface::paintEvent(QPaintEvent*)
         // The outline covers the box's own pixels: left..right-1, top..bottom-1.
         painter.drawRect(ToQRect(box).normalized().adjusted(0, 0, -1, -1));
     }
+
+    // The fields the paper cuts: a red frame 2 pixels wide just inside the box.
+    painter.setPen(QPen(Qt::red, 2));
+    for (int field : CutFields(fits_)) {
+        const BoxRect b = tracker_.boxRect(field);
+        painter.drawRect(QRectF(b.left, b.top, b.right - b.left, b.bottom - b.top).adjusted(1, 1, -1, -1));
+    }
 }
 
 void EditingSurface::mouseMoveEvent(QMouseEvent* event)
@@ -141,6 +233,8 @@ void EditingSurface::mouseMoveEvent(QMouseEvent* event)
     showCursor(tracker_.mouseMove(p.x(), p.y(), KeyStateOf(event->buttons(), event->modifiers())));
     const bool edited = tracker_.modified();
     tracker_.setModified(wasModified || edited);
+    if (edited)
+        measure();
     update();
     if (edited)
         emit layoutEdited();

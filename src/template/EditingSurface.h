@@ -3,7 +3,12 @@
 // picture at the top-left corner of a blue-violet margin, each field box with its label or
 // text in blue, and an outline around the boxes under the pointer. It covers the dialog's
 // client area below the dialog's own controls; its origin is the picture's top-left corner.
+//
+// The preview shows each text as the paper will hold it: laid out on the printer (measured,
+// never printed on) in its print box, scaled onto the box on screen. A field the paper would
+// cut is outlined in red, with what it loses as its tooltip.
 
+#include "print/WaybillRenderer.h"
 #include "template/DragTracker.h"
 #include "template/WaybillField.h"
 
@@ -15,6 +20,10 @@
 #include <array>
 #include <functional>
 #include <filesystem>
+#include <memory>
+#include <vector>
+
+class QPrinter;
 
 namespace dorvane {
 
@@ -23,15 +32,16 @@ class EditingSurface : public QWidget {
 public:
     enum class Kind {
         Editor,  // field names as labels, resize strips, body font 3 pixels smaller
-        Preview, // field texts in their formats, moving only
+        Preview, // field texts as the paper holds them, moving only
     };
 
     static inline const QColor kMarginColour{132, 135, 246};
 
     EditingSurface(Kind kind, QWidget* parent = nullptr);
+    ~EditingSurface() override;
 
     // Shows the picture of App().CurrentTemplate over a copy of App().Layout, boxes moved by
-    // the print offsets.
+    // the print offsets. The preview also takes the printer a print from it would go to.
     void openCurrentTemplate();
     // Shows the picture in the file; false (nothing changed) when there is none to load.
     bool loadPicture(const std::filesystem::path& path);
@@ -42,6 +52,13 @@ public:
 
     // What each box holds (editor: the field names; preview: the field texts).
     void setTexts(const std::array<QString, kFieldCount>& texts);
+
+    // Preview: what the paper leaves out of each text at the boxes as shown, and the fields
+    // it cuts (catalogue order). Measured again whenever a text or a box place changes.
+    const FieldFits& fits() const { return fits_; }
+    std::vector<int> cutFields() const;
+    // The tooltip at a point of the surface: what the paper cuts of the field there.
+    QString cutDescriptionAt(QPoint at) const;
 
     DragTracker& tracker() { return tracker_; }
     const DragTracker& tracker() const { return tracker_; }
@@ -57,6 +74,7 @@ signals:
     void layoutEdited();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -64,6 +82,9 @@ protected:
 
 private:
     void showCursor(DragCursor cursor);
+    void openPaper();
+    void measure();
+    void drawAsPrinted(QPainter& painter, int field, const QRect& area) const;
 
     Kind kind_;
     DragTracker tracker_;
@@ -71,6 +92,13 @@ private:
     QSize pictureSize_;
     std::array<QString, kFieldCount> texts_;
     DragCursor cursor_ = DragCursor::None;
+
+    // Preview only: the printer the fields are measured on, the print at the boxes as shown,
+    // each field's box on the printer's page and what the paper cuts.
+    std::unique_ptr<QPrinter> paper_;
+    WaybillPrintSetup paperSetup_;
+    std::array<QRect, kFieldCount> printBoxes_{};
+    FieldFits fits_{};
 };
 
 // The closing question of the editor and the preview: when the layout was changed, asks

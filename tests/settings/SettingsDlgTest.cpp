@@ -14,7 +14,10 @@
 #include "template/TemplateEditDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -132,6 +135,67 @@ private slots:
         QCOMPARE(edit(page, "offsetYEdit")->text(), QStringLiteral("0"));
         QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n12,0,4,-8\r\n"));
         QCOMPARE(App().PrintOffsetX, 12);
+    }
+
+    void shrinkCutTextIsTickedSavedAndShownAgain()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        {
+            CSettingsDlg dialog;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            takeShownMessages();
+            auto* check = dialog.findChild<QCheckBox*>(QStringLiteral("shrinkCutTextCheck"));
+            QVERIFY(check);
+            QCOMPARE(check->text(), QStringLiteral("文字放不下时自动缩小字号"));
+            QVERIFY(check->isVisible());
+            QVERIFY(!check->isChecked());
+            // Clear of every other control on the page.
+            QWidget* page = dialog.TabCtrl()->Page(0);
+            const QRect at(check->mapTo(page, QPoint(0, 0)), check->size());
+            for (const QWidget* other : page->findChildren<QWidget*>()) {
+                if (other == check || !other->isVisible() || other->isAncestorOf(check))
+                    continue;
+                const QRect r(other->mapTo(page, QPoint(0, 0)), other->size());
+                QVERIFY2(!at.intersects(r), qPrintable(other->objectName() + QLatin1Char(' ') +
+                                                      QString::fromLatin1(other->metaObject()->className())));
+            }
+
+            // Ticking alone stores nothing; the page's save does.
+            check->setFocus();
+            QTest::keyClick(check, Qt::Key_Space);
+            QVERIFY(check->isChecked());
+            QVERIFY(!QFile::exists(work.path(QStringLiteral("Set/overflow.ini"))));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
+            const auto shown = takeShownMessages();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].text, QStringLiteral("保存成功！"));
+            const QString overflow = QString::fromStdString(work.read(QStringLiteral("Set/overflow.ini")));
+            QCOMPARE(overflow.split(QStringLiteral("\r\n"))[0], QStringLiteral("1"));
+            QVERIFY(App().ShrinkCutText);
+        }
+        // The settings as the program reads them at start-up, then the dialog opened again.
+        App().ShrinkCutText = false;
+        App().loadPrintSettings();
+        QVERIFY(App().ShrinkCutText);
+        {
+            CSettingsDlg dialog;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            takeShownMessages();
+            auto* check = dialog.findChild<QCheckBox*>(QStringLiteral("shrinkCutTextCheck"));
+            QVERIFY(check->isChecked());
+
+            // A file that cannot be written: the user is told, as for set.ini.
+            QVERIFY(QFile::remove(work.path(QStringLiteral("Set/overflow.ini"))));
+            QVERIFY(QDir().mkpath(work.path(QStringLiteral("Set/overflow.ini"))));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
+            const auto shown = takeShownMessages();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].text, QStringLiteral("保存失败！无法写入 Set/overflow.ini。"));
+            QCOMPARE(shown[0].caption, QStringLiteral("注意"));
+        }
     }
 
     void onlyDigitsMinusAndBackspaceCanBeTyped()

@@ -6,6 +6,8 @@
 #include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
 #include "print/PdfReadBack.h"
+#include "print/WaybillFitCheck.h"
+#include "print/WaybillPrinter.h"
 #include "support/WorkFolderFixture.h"
 #include "template/EditingSurface.h"
 #include "waybill/WaybillDlg.h"
@@ -13,12 +15,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -27,7 +32,10 @@ using namespace dorvane::test;
 
 namespace {
 
-constexpr int kRecipientName = 3; // 466, 89, 157 x 24 on the shipped 圆通 form
+constexpr int kRecipientName = 3;    // 466, 89, 157 x 24 on the shipped 圆通 form
+constexpr int kRecipientCompany = 5; // 631, 89, 227 x 24
+constexpr int kRecipientAddress = 7; // 466, 133, 392 x 58
+constexpr int kAddressWords = 40;
 
 QString OutputFolder()
 {
@@ -64,6 +72,49 @@ QRectF PrintedAt(const QSet<QString>& before, const QString& marker)
         QTest::qWait(100);
     }
     return {};
+}
+
+// The words of the job that arrived after `before` and holds the marker; empty when none came.
+QList<PdfWord> PrintedJob(const QSet<QString>& before, const QString& marker)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QSet<QString> seen = before;
+    while (timer.elapsed() < 60000) {
+        for (const QString& name : Jobs() - seen) {
+            seen.insert(name);
+            const QList<PdfWord> words = ReadWords(QDir(OutputFolder()).filePath(name));
+            for (const PdfWord& word : words)
+                if (word.text == marker)
+                    return words;
+        }
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+// The printed words that begin with prefix, in reading order.
+QStringList WordsStartingWith(const QList<PdfWord>& words, const QString& prefix)
+{
+    QStringList found;
+    for (const PdfWord& word : words)
+        if (word.text.startsWith(prefix))
+            found.append(word.text);
+    return found;
+}
+
+// Rows of a box on screen that hold blue text, grouped into bands of touching rows.
+int BlueBands(const QImage& image, const QRect& area)
+{
+    int bands = 0;
+    bool inBand = false;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const bool blue = CountBlue(image, QRect(area.left(), y, area.width(), 1)) > 0;
+        if (blue && !inBand)
+            ++bands;
+        inBand = blue;
+    }
+    return bands;
 }
 
 void Click(QWidget* dialog, const char* name)
@@ -245,6 +296,157 @@ private slots:
         // The main window prints at the saved place, not at the last unsaved move.
         QCOMPARE(PrintRectOf(App().Layout, kRecipientName), placedAt(566, 139));
         QVERIFY(movedBy(print(&main), 100, 50));
+    }
+
+    void showsTheTextsAsThePaperHoldsThemAndMarksTheCutOnes()
+    {
+        if (!TestQueueReady()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+            QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing to compare with");
+        }
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg main;
+        App().PrintOffsetX = 0;
+        App().PrintOffsetY = 0;
+        App().PrinterName = "dorvane-test";
+        const QString marker = QStringLiteral("Fit-%1").arg(QCoreApplication::applicationPid());
+        std::array<QString, kFieldCount> texts;
+        texts[kRecipientName] = marker;
+        // Numbered words: each printed word says which one it is.
+        QStringList address;
+        for (int i = 1; i <= kAddressWords; ++i)
+            address.append(QStringLiteral("Rd%1").arg(i, 2, 10, QLatin1Char('0')));
+        texts[kRecipientAddress] = address.join(QLatin1Char(' '));
+
+        // Without the main window Print prints what the preview shows, asking nothing.
+        CAdjustPreviewDlg preview(texts);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        EditingSurface* surface = preview.surface();
+        const BoxRect b = surface->tracker().boxRect(kRecipientAddress);
+        const QRect addressBox(b.left, b.top, b.right - b.left, b.bottom - b.top);
+        const TextBoxFit onPaper = surface->fits()[kRecipientAddress];
+        // Laid out in the screen's font in the box on screen, more of the address would show.
+        const TextBoxFit onScreen =
+            TextBoxDrawer::fit(ToQFont(App().BodyFont), surface, addressBox, texts[kRecipientAddress], kLeftWrapped);
+        QVERIFY(onScreen.lostChars < onPaper.lostChars);
+        QCOMPARE(surface->cutFields(), std::vector<int>{kRecipientAddress});
+
+        // What the paper loses is what the preview says it loses, word for word.
+        const QSet<QString> before = Jobs();
+        Click(&preview, "printButton");
+        QVERIFY(takeShownMessages().isEmpty());
+        const QList<PdfWord> printed = PrintedJob(before, marker);
+        QVERIFY(!printed.isEmpty());
+        const QStringList lost = onPaper.lostText.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        QVERIFY(!lost.isEmpty());
+        QCOMPARE(WordsStartingWith(printed, QStringLiteral("Rd")) + lost, address);
+
+        // The preview shows the paper's lines, its box framed in red; the whole name is not.
+        QSet<int> printedLines;
+        for (const PdfWord& word : printed)
+            if (word.text.startsWith(QStringLiteral("Rd")))
+                printedLines.insert(qRound(word.box.top()));
+        const QImage shown = surface->grab().toImage();
+        QCOMPARE(BlueBands(shown, addressBox.adjusted(2, 2, -2, -2)), printedLines.size());
+        QCOMPARE(shown.pixelColor(addressBox.left(), addressBox.center().y()), QColor(Qt::red));
+        QCOMPARE(shown.pixelColor(addressBox.left() + 1, addressBox.center().y()), QColor(Qt::red));
+        const BoxRect n = surface->tracker().boxRect(kRecipientName);
+        QVERIFY(shown.pixelColor(n.left, (n.top + n.bottom) / 2) != QColor(Qt::red));
+
+        // Hovering the cut box tells what the paper loses.
+        const auto toolTipAt = [&](QPoint at) {
+            QHelpEvent help(QEvent::ToolTip, at, surface->mapToGlobal(at));
+            QCoreApplication::sendEvent(surface, &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        const QString tip = toolTipAt(addressBox.center());
+        QVERIFY2(tip.startsWith(QStringLiteral("打印时将少印")), qPrintable(tip));
+        QVERIFY2(tip.endsWith(lost.join(QLatin1Char(' '))), qPrintable(tip));
+    }
+
+    void movingABoxMeasuresItAgain()
+    {
+        if (!TestQueueReady()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+            QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing to compare with");
+        }
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg main;
+        App().PrintOffsetX = 0;
+        App().PrintOffsetY = 0;
+        App().PrinterName = "dorvane-test";
+        App().BodyFont.faceName = "DejaVu Sans"; // proportional: the cut falls between varied widths
+
+        // Each edge of a print box is cut to whole tenths of a millimetre and then to whole printer
+        // pixels, so the box is a few pixels wider at some places than at others. Find a company
+        // name whose last character shows only at some places, measured on the printer the test
+        // queue is, at the places a drag of dx pixels gives.
+        QPrinter paper(QPrinter::HighResolution);
+        const int dpi = main.logicalDpiY();
+        PrepareWaybillPrinter(paper, QStringLiteral("dorvane-test"), MakePrintSetup(App(), dpi));
+        const auto lostAt = [&](const QString& text, int dx) {
+            TemplateLayout moved = App().Layout;
+            moved.setNumber(kRecipientCompany + 1, 2, moved.number(kRecipientCompany + 1, 2) + dx);
+            const WaybillPrintSetup setup = MakePrintSetup(App(), WithBoxPlaces(App().Layout, moved), dpi);
+            return WaybillFitCheck(setup, paper).check(kRecipientCompany, text).lostChars;
+        };
+        const QString letters = QStringLiteral("Shenzhen Nanshan Technology Park Trading Company Limited Branch");
+        QString company;
+        int shift = 0;
+        for (int start = 0; start < 30 && shift == 0; ++start) {
+            const QString text = letters.mid(start);
+            for (int dx = 1; dx <= 12 && shift == 0; ++dx) {
+                if (lostAt(text, dx) != lostAt(text, 0)) {
+                    company = text;
+                    shift = dx;
+                }
+            }
+        }
+        QVERIFY(shift != 0);
+
+        const QString marker = QStringLiteral("Move-%1").arg(QCoreApplication::applicationPid());
+        std::array<QString, kFieldCount> texts;
+        texts[kRecipientName] = marker;
+        texts[kRecipientCompany] = company;
+        CAdjustPreviewDlg preview(texts);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        EditingSurface* surface = preview.surface();
+        // What the paper shows of the name: the words printed on the marker's line after it.
+        const auto printedCompany = [&] {
+            const QSet<QString> before = Jobs();
+            Click(&preview, "printButton");
+            const QList<PdfWord> words = PrintedJob(before, marker);
+            QRectF name;
+            for (const PdfWord& word : words)
+                if (word.text == marker)
+                    name = word.box;
+            QStringList shown;
+            for (const PdfWord& word : words)
+                if (word.text != marker && std::abs(word.box.center().y() - name.center().y()) < 2)
+                    shown.append(word.text);
+            return shown.join(QLatin1Char(' '));
+        };
+        const auto keptBy = [&](int lost) { return company.left(company.size() - lost).trimmed(); };
+
+        const int lostBefore = surface->fits()[kRecipientCompany].lostChars;
+        QVERIFY(lostBefore > 0);
+        QCOMPARE(surface->cutFields(), std::vector<int>{kRecipientCompany});
+        QCOMPARE(printedCompany(), keptBy(lostBefore));
+
+        DragMouse(surface, QPoint(700, 100), QPoint(700 + shift, 100));
+        QCOMPARE(BoxOf(surface->tracker().layout(), kRecipientCompany),
+                 (std::array<int, 4>{631 + shift, 89, 227, 24}));
+        const int lostAfter = surface->fits()[kRecipientCompany].lostChars;
+        QVERIFY(lostAfter != lostBefore);
+        QCOMPARE(printedCompany(), keptBy(lostAfter));
+        queueMessageAnswer(MessageAnswer::No);
+        preview.close();
     }
 };
 
