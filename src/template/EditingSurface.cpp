@@ -65,18 +65,9 @@ void EditingSurface::openCurrentTemplate()
 
 void EditingSurface::openPaper()
 {
-    const AppValues& app = App();
     // The printer a print from the preview goes to; the name in the settings stays as it is.
-    std::string printerName = app.PrinterName;
-    const QString printer = FindWaybillPrinter(printerName);
-    const WaybillPrintSetup setup = MakePrintSetup(app, logicalDpiY());
     paper_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (printer.isEmpty()) {
-        // No printer at all: a PDF's page, which is never begun and so never written.
-        PrepareWaybillPdf(*paper_, QStringLiteral("preview.pdf"), setup);
-    } else {
-        PrepareWaybillPrinter(*paper_, printer, setup);
-    }
+    PrepareMeasuringPrinter(*paper_, MakePrintSetup(App(), logicalDpiY()));
 }
 
 void EditingSurface::measure()
