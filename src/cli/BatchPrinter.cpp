@@ -2,6 +2,8 @@
 
 #include "app/CodePageText.h"
 #include "cli/WaybillCsv.h"
+#include "print/FontShrink.h"
+#include "print/WaybillFitCheck.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
 
@@ -25,7 +27,48 @@ std::array<QString, kFieldCount> ToQStrings(const FieldTexts& texts)
     return result;
 }
 
+void AddCuts(std::size_t record, const FieldFits& fits, std::vector<FieldCut>& cuts)
+{
+    for (const int field : CutFields(fits))
+        cuts.push_back({record, field, fits[static_cast<std::size_t>(field)].lostText});
+}
+
+// The first pass's verdict on one waybill: what fail would list, or what shrink cannot fit.
+void Measure(const WaybillFitCheck& fitCheck, Overflow overflow, std::size_t record, const FieldTexts& texts,
+             std::vector<FieldCut>& cuts)
+{
+    const auto qtexts = ToQStrings(texts);
+    if (overflow == Overflow::Shrink) {
+        for (const int field : fitCheck.shrink(qtexts).unfit)
+            cuts.push_back({record, field, {}, true});
+    } else {
+        AddCuts(record, fitCheck.checkAll(qtexts), cuts);
+    }
+}
+
 } // namespace
+
+QString FieldCut::line() const
+{
+    const QString where = QStringLiteral("record %1: %2").arg(record).arg(FieldName(field));
+    if (unfit)
+        return where + QStringLiteral(" does not fit even at %1 pt").arg(kSmallestPrintPoints);
+    QString lost = lostText;
+    lost.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    lost.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    lost.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return where + QStringLiteral(" cut: ") + lost;
+}
+
+std::unique_ptr<QPrinter> BatchPrinter::preparedPrinter() const
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!job_.pdfPath.isEmpty())
+        PrepareWaybillPdf(*printer, job_.pdfPath, job_.setup);
+    else
+        PrepareWaybillPrinter(*printer, job_.printerName, job_.setup);
+    return printer;
+}
 
 bool BatchPrinter::fail(const QString& message)
 {
@@ -41,9 +84,33 @@ QString BatchPrinter::csvName() const
 bool BatchPrinter::check()
 {
     count_ = 0;
+    cuts_.clear();
+    // fail and shrink decide before the first page, on the job's printer, never begun.
+    std::unique_ptr<QPrinter> printer;
+    std::unique_ptr<WaybillFitCheck> fitCheck;
+    if (job_.overflow != Overflow::Warn) {
+        printer = preparedPrinter();
+        fitCheck = std::make_unique<WaybillFitCheck>(job_.setup, *printer);
+    }
+    std::vector<FieldCut> cuts;
+    const auto measure = [&](std::size_t record, const FieldTexts& texts) {
+        if (fitCheck)
+            Measure(*fitCheck, job_.overflow, record, texts, cuts);
+    };
+    const auto verdict = [&]() {
+        if (cuts.empty())
+            return true;
+        cuts_ = std::move(cuts);
+        return fail(job_.overflow == Overflow::Fail
+                        ? QStringLiteral("nothing was printed: fields would be cut (--overflow fail)")
+                        : QStringLiteral("nothing was printed: fields do not fit even at %1 pt")
+                              .arg(kSmallestPrintPoints));
+    };
+
     if (!job_.csv) {
         count_ = 1;
-        return true;
+        measure(1, job_.texts);
+        return verdict();
     }
     WaybillCsv csv;
     if (!csv.open(*job_.csv))
@@ -57,8 +124,10 @@ bool BatchPrinter::check()
     FieldTexts texts = job_.texts;
     WaybillCsv::Status status;
     while ((status = csv.next(texts)) == WaybillCsv::Status::Record) {
-        if (!job_.rows || job_.rows->contains(csv.recordNumber()))
+        if (!job_.rows || job_.rows->contains(csv.recordNumber())) {
             ++count_;
+            measure(csv.recordNumber(), texts);
+        }
     }
     if (status == WaybillCsv::Status::Error)
         return fail(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
@@ -68,16 +137,17 @@ bool BatchPrinter::check()
         return fail(csvName() + QStringLiteral(": --rows names record %1, but the file holds %2")
                                     .arg(job_.rows->last())
                                     .arg(csv.recordNumber()));
-    return true;
+    return verdict();
 }
 
 bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& progress)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!job_.pdfPath.isEmpty())
-        PrepareWaybillPdf(printer, job_.pdfPath, job_.setup);
-    else
-        PrepareWaybillPrinter(printer, job_.printerName, job_.setup);
+    cuts_.clear();
+    const std::unique_ptr<QPrinter> printerOwner = preparedPrinter();
+    QPrinter& printer = *printerOwner;
+    std::optional<WaybillFitCheck> fitCheck;
+    if (job_.overflow == Overflow::Shrink)
+        fitCheck.emplace(job_.setup, printer);
 
     WaybillCsv csv;
     if (job_.csv && !csv.open(*job_.csv))
@@ -118,7 +188,16 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
         if (done > 0 && !printer.newPage())
             return abort(QStringLiteral("the printer failed on waybill %1").arg(done + 1));
-        renderer.renderPage(painter, ToQStrings(texts));
+        const std::size_t record = job_.csv ? csv.recordNumber() : 1;
+        const auto qtexts = ToQStrings(texts);
+        std::optional<ShrinkResult> shrunk;
+        if (fitCheck) {
+            shrunk = fitCheck->shrink(qtexts);
+            if (!shrunk->ok())
+                return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
+        }
+        // Warn lists what the drawing itself cut: no second measuring of the batch.
+        AddCuts(record, renderer.renderPage(painter, qtexts, shrunk ? &shrunk->heights : nullptr), cuts_);
         ++done;
         if (progress)
             progress(done, count_);
