@@ -33,19 +33,6 @@ void AddCuts(std::size_t record, const FieldFits& fits, std::vector<FieldCut>& c
         cuts.push_back({record, field, fits[static_cast<std::size_t>(field)].lostText});
 }
 
-// The first pass's verdict on one waybill: what fail would list, or what shrink cannot fit.
-void Measure(const WaybillFitCheck& fitCheck, Overflow overflow, std::size_t record, const FieldTexts& texts,
-             std::vector<FieldCut>& cuts)
-{
-    const auto qtexts = ToQStrings(texts);
-    if (overflow == Overflow::Shrink) {
-        for (const int field : fitCheck.shrink(qtexts).unfit)
-            cuts.push_back({record, field, {}, true});
-    } else {
-        AddCuts(record, fitCheck.checkAll(qtexts), cuts);
-    }
-}
-
 } // namespace
 
 QString FieldCut::line() const
@@ -60,14 +47,27 @@ QString FieldCut::line() const
     return where + QStringLiteral(" cut: ") + lost;
 }
 
-std::unique_ptr<QPrinter> BatchPrinter::preparedPrinter() const
+void BatchPrinter::prepare(QPrinter& printer) const
 {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (!job_.pdfPath.isEmpty())
-        PrepareWaybillPdf(*printer, job_.pdfPath, job_.setup);
+        PrepareWaybillPdf(printer, job_.pdfPath, job_.setup);
     else
-        PrepareWaybillPrinter(*printer, job_.printerName, job_.setup);
-    return printer;
+        PrepareWaybillPrinter(printer, job_.printerName, job_.setup);
+}
+
+void BatchPrinter::measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
+                           std::vector<FieldCut>& cuts)
+{
+    const auto qtexts = ToQStrings(texts);
+    if (job_.overflow == Overflow::Fail) {
+        AddCuts(record, fitCheck.checkAll(qtexts), cuts);
+        return;
+    }
+    const ShrinkResult result = fitCheck.shrink(qtexts);
+    for (const int field : result.unfit)
+        cuts.push_back({record, field, {}, true});
+    if (result.ok() && std::any_of(result.heights.begin(), result.heights.end(), [](int h) { return h > 0; }))
+        shrunk_.emplace_back(record, result.heights);
 }
 
 bool BatchPrinter::fail(const QString& message)
@@ -85,17 +85,19 @@ bool BatchPrinter::check()
 {
     count_ = 0;
     cuts_.clear();
+    shrunk_.clear();
     // fail and shrink decide before the first page, on the job's printer, never begun.
-    std::unique_ptr<QPrinter> printer;
-    std::unique_ptr<WaybillFitCheck> fitCheck;
+    std::optional<QPrinter> printer;
+    std::optional<WaybillFitCheck> fitCheck;
     if (job_.overflow != Overflow::Warn) {
-        printer = preparedPrinter();
-        fitCheck = std::make_unique<WaybillFitCheck>(job_.setup, *printer);
+        printer.emplace(QPrinter::HighResolution);
+        prepare(*printer);
+        fitCheck.emplace(job_.setup, *printer);
     }
     std::vector<FieldCut> cuts;
-    const auto measure = [&](std::size_t record, const FieldTexts& texts) {
+    const auto measureRecord = [&](std::size_t record, const FieldTexts& texts) {
         if (fitCheck)
-            Measure(*fitCheck, job_.overflow, record, texts, cuts);
+            measure(*fitCheck, record, texts, cuts);
     };
     const auto verdict = [&]() {
         if (cuts.empty())
@@ -109,7 +111,7 @@ bool BatchPrinter::check()
 
     if (!job_.csv) {
         count_ = 1;
-        measure(1, job_.texts);
+        measureRecord(1, job_.texts);
         return verdict();
     }
     WaybillCsv csv;
@@ -126,7 +128,7 @@ bool BatchPrinter::check()
     while ((status = csv.next(texts)) == WaybillCsv::Status::Record) {
         if (!job_.rows || job_.rows->contains(csv.recordNumber())) {
             ++count_;
-            measure(csv.recordNumber(), texts);
+            measureRecord(csv.recordNumber(), texts);
         }
     }
     if (status == WaybillCsv::Status::Error)
@@ -143,11 +145,8 @@ bool BatchPrinter::check()
 bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& progress)
 {
     cuts_.clear();
-    const std::unique_ptr<QPrinter> printerOwner = preparedPrinter();
-    QPrinter& printer = *printerOwner;
-    std::optional<WaybillFitCheck> fitCheck;
-    if (job_.overflow == Overflow::Shrink)
-        fitCheck.emplace(job_.setup, printer);
+    QPrinter printer(QPrinter::HighResolution);
+    prepare(printer);
 
     WaybillCsv csv;
     if (job_.csv && !csv.open(*job_.csv))
@@ -170,6 +169,7 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
 
     const WaybillRenderer renderer(job_.setup);
     std::size_t done = 0;
+    std::size_t nextShrunk = 0;
     FieldTexts texts = job_.texts;
     for (;;) {
         if (job_.csv) {
@@ -189,15 +189,15 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         if (done > 0 && !printer.newPage())
             return abort(QStringLiteral("the printer failed on waybill %1").arg(done + 1));
         const std::size_t record = job_.csv ? csv.recordNumber() : 1;
-        const auto qtexts = ToQStrings(texts);
-        std::optional<ShrinkResult> shrunk;
-        if (fitCheck) {
-            shrunk = fitCheck->shrink(qtexts);
-            if (!shrunk->ok())
-                return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
-        }
-        // Warn lists what the drawing itself cut: no second measuring of the batch.
-        AddCuts(record, renderer.renderPage(painter, qtexts, shrunk ? &shrunk->heights : nullptr), cuts_);
+        const FieldFontHeights* heights = nullptr;
+        if (nextShrunk < shrunk_.size() && shrunk_[nextShrunk].first == record)
+            heights = &shrunk_[nextShrunk++].second;
+        // The cuts come from the drawing itself: warn measures nothing twice.
+        const std::size_t known = cuts_.size();
+        AddCuts(record, renderer.renderPage(painter, ToQStrings(texts), heights), cuts_);
+        // fail and shrink measured every page before the first: a new cut is a changed file.
+        if (job_.overflow != Overflow::Warn && cuts_.size() != known)
+            return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
         ++done;
         if (progress)
             progress(done, count_);

@@ -7,27 +7,30 @@
 #include "cli/RowSelection.h"
 #include "waybill/WaybillDefaults.h"
 #include "print/WaybillPrintSetup.h"
+#include "print/WaybillRenderer.h"
 
 #include <QString>
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QPrinter;
 
 namespace dorvane {
 
+class WaybillFitCheck;
+
 // A field text its box cuts on the page, or one that fits not even at the smallest font.
 struct FieldCut {
     std::size_t record = 0; // as --rows counts them; a waybill without a file is record 1
     int field = 0;
-    QString lostText;      // what the box leaves out
-    bool unfit = false;    // --overflow shrink: cut even at the smallest font
-    QString line() const;  // "record 3: 收件人地址 cut: 文三路100号", line ends shown as blanks
+    QString lostText;     // what the box leaves out
+    bool unfit = false;   // --overflow shrink: cut even at the smallest font
+    QString line() const; // "record 3: 收件人地址 cut: 文三路100号", line ends shown as blanks
 };
 
 struct BatchJob {
@@ -58,19 +61,25 @@ public:
     const QString& error() const { return error_; }
     // False when print() failed before its first page was started: nothing was printed.
     bool started() const { return started_; }
-    // After print(): the fields cut on the pages printed, taken from the drawing itself.
+    // After print(): the fields cut on the pages printed, taken from the drawing itself. After
+    // check() failed: the fields that stopped the batch.
     const std::vector<FieldCut>& cuts() const { return cuts_; }
 
 private:
     bool fail(const QString& message);
     QString csvName() const;
-    std::unique_ptr<QPrinter> preparedPrinter() const;
+    void prepare(QPrinter& printer) const;
+    void measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
+                 std::vector<FieldCut>& cuts);
 
     BatchJob job_;
     std::size_t count_ = 0;
     bool started_ = false;
     QString error_;
     std::vector<FieldCut> cuts_;
+    // Shrink: the records check() found cut, in file order, with the fonts that fit them; a
+    // few bytes for each, the texts are read again.
+    std::vector<std::pair<std::size_t, FieldFontHeights>> shrunk_;
 };
 
 } // namespace dorvane
