@@ -1,6 +1,10 @@
 // One waybill print job into a PDF file: printer set-up, rendering of all twenty fields and
-// writing the file.
+// writing the file. The fit check of the 1,000-waybill order export on a PDF printer.
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
 #include "app/PrintFontConversion.h"
+#include "cli/WaybillCsv.h"
+#include "print/WaybillFitCheck.h"
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillPrinter.h"
 #include "support/TempFolder.h"
@@ -10,6 +14,9 @@
 #include <QString>
 
 #include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <vector>
 
 using namespace dorvane;
 
@@ -57,6 +64,62 @@ void PrintOneWaybillToPdf(benchmark::State& state)
     }
 }
 BENCHMARK(PrintOneWaybillToPdf)->Unit(benchmark::kMillisecond);
+
+namespace fs = std::filesystem;
+
+// The shipped 圆通 template with the default fonts, as dorvane-cli sets up its job.
+WaybillPrintSetup ShippedTemplateSetup(const test::TempFolder& folder)
+{
+    fs::create_directories(folder / "dataM");
+    const std::string name = ToFileName(QStringLiteral("圆通"));
+    fs::copy_file(fs::path(DORVANE_SOURCE_DIR) / "data" / (name + ".dat"), folder / "dataM" / (name + ".dat"));
+    AppValues app;
+    app.WorkFolder = folder.path();
+    app.loadPrintSettings();
+    app.CurrentTemplate = name;
+    app.loadCurrentLayout();
+    return MakePrintSetup(app, 96);
+}
+
+// Every record of the export (all twenty fields), read before the clock starts.
+std::vector<WaybillTexts> ExportTexts()
+{
+    std::vector<WaybillTexts> waybills;
+    WaybillCsv csv;
+    if (!csv.open(fs::path(DORVANE_SOURCE_DIR) / ".." / "shared" / "bench" / "waybills-1000.csv"))
+        return waybills;
+    FieldTexts texts{};
+    while (csv.next(texts) == WaybillCsv::Status::Record) {
+        WaybillTexts& waybill = waybills.emplace_back();
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            waybill[i] = FromCodePage(texts[i]);
+    }
+    return waybills;
+}
+
+void CheckExportOnPdfPrinter(benchmark::State& state)
+{
+    const std::vector<WaybillTexts> waybills = ExportTexts();
+    if (waybills.size() != 1000) {
+        state.SkipWithError("waybills-1000.csv not found beside the repository (../shared/bench)");
+        return;
+    }
+    test::TempFolder folder;
+    const WaybillPrintSetup setup = ShippedTemplateSetup(folder);
+    QPrinter printer(QPrinter::HighResolution);
+    PrepareWaybillPdf(printer, QString::fromStdString((folder / "never-written.pdf").string()), setup);
+    const WaybillFitCheck fitCheck(setup, printer);
+    std::size_t cut = 0;
+    for (auto _ : state) {
+        cut = 0;
+        for (const WaybillTexts& texts : waybills)
+            cut += CutFields(fitCheck.checkAll(texts)).size();
+        benchmark::DoNotOptimize(cut);
+    }
+    state.counters["waybills"] = static_cast<double>(waybills.size());
+    state.counters["cut_fields"] = static_cast<double>(cut);
+}
+BENCHMARK(CheckExportOnPdfPrinter)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

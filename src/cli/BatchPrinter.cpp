@@ -2,6 +2,8 @@
 
 #include "app/CodePageText.h"
 #include "cli/WaybillCsv.h"
+#include "print/FontShrink.h"
+#include "print/WaybillFitCheck.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
 
@@ -25,7 +27,48 @@ std::array<QString, kFieldCount> ToQStrings(const FieldTexts& texts)
     return result;
 }
 
+void AddCuts(std::size_t record, const FieldFits& fits, std::vector<FieldCut>& cuts)
+{
+    for (const int field : CutFields(fits))
+        cuts.push_back({record, field, fits[static_cast<std::size_t>(field)].lostText});
+}
+
 } // namespace
+
+QString FieldCut::line() const
+{
+    const QString where = QStringLiteral("record %1: %2").arg(record).arg(FieldName(field));
+    if (unfit)
+        return where + QStringLiteral(" does not fit even at %1 pt").arg(kSmallestPrintPoints);
+    QString lost = lostText;
+    lost.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    lost.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    lost.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return where + QStringLiteral(" cut: ") + lost;
+}
+
+void BatchPrinter::prepare(QPrinter& printer) const
+{
+    if (!job_.pdfPath.isEmpty())
+        PrepareWaybillPdf(printer, job_.pdfPath, job_.setup);
+    else
+        PrepareWaybillPrinter(printer, job_.printerName, job_.setup);
+}
+
+void BatchPrinter::measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
+                           std::vector<FieldCut>& cuts)
+{
+    const auto qtexts = ToQStrings(texts);
+    if (job_.overflow == Overflow::Fail) {
+        AddCuts(record, fitCheck.checkAll(qtexts), cuts);
+        return;
+    }
+    const ShrinkResult result = fitCheck.shrink(qtexts);
+    for (const int field : result.unfit)
+        cuts.push_back({record, field, {}, true});
+    if (result.ok() && std::any_of(result.heights.begin(), result.heights.end(), [](int h) { return h > 0; }))
+        shrunk_.emplace_back(record, result.heights);
+}
 
 bool BatchPrinter::fail(const QString& message)
 {
@@ -41,9 +84,35 @@ QString BatchPrinter::csvName() const
 bool BatchPrinter::check()
 {
     count_ = 0;
+    cuts_.clear();
+    shrunk_.clear();
+    // fail and shrink decide before the first page, on the job's printer, never begun.
+    std::optional<QPrinter> printer;
+    std::optional<WaybillFitCheck> fitCheck;
+    if (job_.overflow != Overflow::Warn) {
+        printer.emplace(QPrinter::HighResolution);
+        prepare(*printer);
+        fitCheck.emplace(job_.setup, *printer);
+    }
+    std::vector<FieldCut> cuts;
+    const auto measureRecord = [&](std::size_t record, const FieldTexts& texts) {
+        if (fitCheck)
+            measure(*fitCheck, record, texts, cuts);
+    };
+    const auto verdict = [&]() {
+        if (cuts.empty())
+            return true;
+        cuts_ = std::move(cuts);
+        return fail(job_.overflow == Overflow::Fail
+                        ? QStringLiteral("nothing was printed: fields would be cut (--overflow fail)")
+                        : QStringLiteral("nothing was printed: fields do not fit even at %1 pt")
+                              .arg(kSmallestPrintPoints));
+    };
+
     if (!job_.csv) {
         count_ = 1;
-        return true;
+        measureRecord(1, job_.texts);
+        return verdict();
     }
     WaybillCsv csv;
     if (!csv.open(*job_.csv))
@@ -57,8 +126,10 @@ bool BatchPrinter::check()
     FieldTexts texts = job_.texts;
     WaybillCsv::Status status;
     while ((status = csv.next(texts)) == WaybillCsv::Status::Record) {
-        if (!job_.rows || job_.rows->contains(csv.recordNumber()))
+        if (!job_.rows || job_.rows->contains(csv.recordNumber())) {
             ++count_;
+            measureRecord(csv.recordNumber(), texts);
+        }
     }
     if (status == WaybillCsv::Status::Error)
         return fail(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
@@ -68,16 +139,14 @@ bool BatchPrinter::check()
         return fail(csvName() + QStringLiteral(": --rows names record %1, but the file holds %2")
                                     .arg(job_.rows->last())
                                     .arg(csv.recordNumber()));
-    return true;
+    return verdict();
 }
 
 bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& progress)
 {
+    cuts_.clear();
     QPrinter printer(QPrinter::HighResolution);
-    if (!job_.pdfPath.isEmpty())
-        PrepareWaybillPdf(printer, job_.pdfPath, job_.setup);
-    else
-        PrepareWaybillPrinter(printer, job_.printerName, job_.setup);
+    prepare(printer);
 
     WaybillCsv csv;
     if (job_.csv && !csv.open(*job_.csv))
@@ -100,6 +169,7 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
 
     const WaybillRenderer renderer(job_.setup);
     std::size_t done = 0;
+    std::size_t nextShrunk = 0;
     FieldTexts texts = job_.texts;
     for (;;) {
         if (job_.csv) {
@@ -118,7 +188,16 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
         if (done > 0 && !printer.newPage())
             return abort(QStringLiteral("the printer failed on waybill %1").arg(done + 1));
-        renderer.renderPage(painter, ToQStrings(texts));
+        const std::size_t record = job_.csv ? csv.recordNumber() : 1;
+        const FieldFontHeights* heights = nullptr;
+        if (nextShrunk < shrunk_.size() && shrunk_[nextShrunk].first == record)
+            heights = &shrunk_[nextShrunk++].second;
+        // The cuts come from the drawing itself: warn measures nothing twice.
+        const std::size_t known = cuts_.size();
+        AddCuts(record, renderer.renderPage(painter, ToQStrings(texts), heights), cuts_);
+        // fail and shrink measured every page before the first: a new cut is a changed file.
+        if (job_.overflow != Overflow::Warn && cuts_.size() != known)
+            return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
         ++done;
         if (progress)
             progress(done, count_);

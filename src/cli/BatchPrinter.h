@@ -3,9 +3,11 @@
 // full before the first page is started, and printed in a second pass over the file, one
 // record and one page at a time, so that neither the records nor the pages are held.
 
+#include "cli/CliArguments.h"
 #include "cli/RowSelection.h"
 #include "waybill/WaybillDefaults.h"
 #include "print/WaybillPrintSetup.h"
+#include "print/WaybillRenderer.h"
 
 #include <QString>
 
@@ -13,8 +15,23 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
+
+class QPrinter;
 
 namespace dorvane {
+
+class WaybillFitCheck;
+
+// A field text its box cuts on the page, or one that fits not even at the smallest font.
+struct FieldCut {
+    std::size_t record = 0; // as --rows counts them; a waybill without a file is record 1
+    int field = 0;
+    QString lostText;     // what the box leaves out
+    bool unfit = false;   // --overflow shrink: cut even at the smallest font
+    QString line() const; // "record 3: 收件人地址 cut: 文三路100号", line ends shown as blanks
+};
 
 struct BatchJob {
     WaybillPrintSetup setup;
@@ -24,13 +41,16 @@ struct BatchJob {
     std::optional<RowSelection> rows;
     QString pdfPath;     // a PDF file, or else ...
     QString printerName; // ... this system printer
+    Overflow overflow = Overflow::Warn;
 };
 
 class BatchPrinter {
 public:
     explicit BatchPrinter(BatchJob job) : job_(std::move(job)) {}
 
-    // The first pass: false, with error(), when anything would stop the batch.
+    // The first pass: false, with error(), when anything would stop the batch. With
+    // Overflow::Fail or Shrink every waybill is measured on a printer prepared as the job's;
+    // the fields that stop the batch are then in cuts().
     bool check();
     std::size_t waybillCount() const { return count_; }
 
@@ -41,15 +61,25 @@ public:
     const QString& error() const { return error_; }
     // False when print() failed before its first page was started: nothing was printed.
     bool started() const { return started_; }
+    // After print(): the fields cut on the pages printed, taken from the drawing itself. After
+    // check() failed: the fields that stopped the batch.
+    const std::vector<FieldCut>& cuts() const { return cuts_; }
 
 private:
     bool fail(const QString& message);
     QString csvName() const;
+    void prepare(QPrinter& printer) const;
+    void measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
+                 std::vector<FieldCut>& cuts);
 
     BatchJob job_;
     std::size_t count_ = 0;
     bool started_ = false;
     QString error_;
+    std::vector<FieldCut> cuts_;
+    // Shrink: the records check() found cut, in file order, with the fonts that fit them; a
+    // few bytes for each, the texts are read again.
+    std::vector<std::pair<std::size_t, FieldFontHeights>> shrunk_;
 };
 
 } // namespace dorvane

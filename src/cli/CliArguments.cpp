@@ -7,7 +7,8 @@ namespace dorvane {
 const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "       dorvane-cli parse-address [FILE]\n"
                               "       dorvane-cli print [--template NAME] [--printer NAME | --pdf FILE]\n"
-                              "                         [--csv FILE [--rows LIST]] [FIELD=VALUE ...]\n";
+                              "                         [--csv FILE [--rows LIST]] [--overflow warn|fail|shrink]\n"
+                              "                         [FIELD=VALUE ...]\n";
 
 namespace {
 
@@ -22,6 +23,7 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
     command.kind = CliCommand::Kind::Print;
     PrintOptions& options = command.print;
     std::optional<std::string> rows;
+    std::optional<std::string> overflow;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.starts_with("--")) {
@@ -36,6 +38,8 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
                 target = &options.csv;
             else if (arg == "--rows")
                 target = &rows;
+            else if (arg == "--overflow")
+                target = &overflow;
             else
                 return Failed("unknown option " + arg);
             if (i + 1 >= args.size())
@@ -69,6 +73,16 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
         options.rows = RowSelection::Parse(*rows, error);
         if (!options.rows)
             return Failed(error);
+    }
+    if (overflow) {
+        if (*overflow == "warn")
+            options.overflow = Overflow::Warn;
+        else if (*overflow == "fail")
+            options.overflow = Overflow::Fail;
+        else if (*overflow == "shrink")
+            options.overflow = Overflow::Shrink;
+        else
+            return Failed("--overflow must be warn, fail or shrink, not \"" + *overflow + "\"");
     }
     return {command, {}};
 }

@@ -10,6 +10,13 @@
 
 namespace dorvane {
 
+// What print does with a field text its box would cut.
+enum class Overflow {
+    Warn,   // print everything, list the cuts
+    Fail,   // list the cuts and print nothing
+    Shrink, // print each cut field in the largest font that fits, nothing when one never does
+};
+
 struct PrintOptions {
     std::optional<std::string> templateName;
     std::optional<std::string> printer;
@@ -17,6 +24,7 @@ struct PrintOptions {
     std::optional<std::string> csv;
     std::optional<RowSelection> rows;
     std::vector<std::pair<int, std::string>> assignments; // field index, UTF-8 value
+    Overflow overflow = Overflow::Warn;
 };
 
 struct CliCommand {

@@ -67,6 +67,16 @@ int ScreenDpiY()
     return 96;
 }
 
+// One line per field cut (or too long for any font), on standard error.
+void WriteCuts(const std::vector<FieldCut>& cuts)
+{
+    QString text;
+    for (const FieldCut& cut : cuts)
+        text += cut.line() + QLatin1Char('\n');
+    if (!text.isEmpty())
+        WriteError(text);
+}
+
 std::optional<std::string> ReadAll(std::istream& input)
 {
     std::string bytes(std::istreambuf_iterator<char>(input), {});
@@ -166,6 +176,7 @@ int RunPrint(const PrintOptions& options)
     if (options.csv)
         job.csv = std::filesystem::path(Utf8(*options.csv).toStdU16String());
     job.rows = options.rows;
+    job.overflow = options.overflow;
 
     if (options.pdf) {
         job.pdfPath = QDir::current().absoluteFilePath(Utf8(*options.pdf));
@@ -180,14 +191,18 @@ int RunPrint(const PrintOptions& options)
     }
 
     BatchPrinter printer(std::move(job));
-    if (!printer.check())
+    if (!printer.check()) {
+        WriteCuts(printer.cuts());
         return Fail(printer.error());
+    }
     const std::size_t total = printer.waybillCount();
     const auto progress = [total](std::size_t done, std::size_t) {
         if (total > 100 && (done % 100 == 0 || done == total))
             WriteError(QStringLiteral("%1/%2 waybills\n").arg(done).arg(total));
     };
-    if (!printer.print(progress)) {
+    const bool printed = printer.print(progress);
+    WriteCuts(printer.cuts());
+    if (!printed) {
         if (!printer.started())
             return Fail(printer.error());
         WriteError(QStringLiteral("dorvane-cli: ") + printer.error() + QLatin1Char('\n'));

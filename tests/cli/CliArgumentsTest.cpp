@@ -69,6 +69,25 @@ TEST(CliArguments, PrintOptionsAndFields)
     EXPECT_EQ(ErrorOf({"print", "stray"}), "\"stray\" is neither an option nor FIELD=VALUE");
 }
 
+TEST(CliArguments, OverflowModes)
+{
+    const auto overflowOf = [](const std::vector<std::string>& args) {
+        const ParsedCommand parsed = ParseCliArguments(args);
+        EXPECT_TRUE(parsed.command) << parsed.error;
+        return parsed.command ? parsed.command->print.overflow : Overflow::Warn;
+    };
+    // Cuts are listed and printed unless the user asks otherwise.
+    EXPECT_EQ(overflowOf({"print", "--pdf", "out.pdf"}), Overflow::Warn);
+    EXPECT_EQ(overflowOf({"print", "--overflow", "fail", "--pdf", "out.pdf"}), Overflow::Fail);
+    EXPECT_EQ(overflowOf({"print", "--overflow", "shrink"}), Overflow::Shrink);
+    EXPECT_EQ(overflowOf({"print", "--csv", "a.csv", "--overflow", "warn"}), Overflow::Warn);
+
+    EXPECT_EQ(ErrorOf({"print", "--overflow", "Shrink"}), "--overflow must be warn, fail or shrink, not \"Shrink\"");
+    EXPECT_EQ(ErrorOf({"print", "--overflow", ""}), "--overflow must be warn, fail or shrink, not \"\"");
+    EXPECT_EQ(ErrorOf({"print", "--overflow"}), "--overflow needs a value");
+    EXPECT_EQ(ErrorOf({"print", "--overflow", "warn", "--overflow", "fail"}), "--overflow is given twice");
+}
+
 TEST(CliArguments, OtherCommands)
 {
     EXPECT_EQ(ParseCliArguments({"templates"}).command->kind, CliCommand::Kind::Templates);

@@ -37,12 +37,26 @@ QString CsvField(QString text)
     return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
-QString Csv(int records)
+// An address of that many Chinese characters, none repeated next to its neighbour.
+QString LongAddress(int length)
+{
+    const QString pool = QStringLiteral("浙江省宁波市鄞州区文三路东信大厦小区栋单元室号楼");
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += pool[(i * 7) % pool.size()];
+    return text;
+}
+
+// longAddress, when given, is the recipient address of record longRecord.
+QString Csv(int records, int longRecord = 0, const QString& longAddress = {})
 {
     QString csv = kHeader + QStringLiteral("\r\n");
     for (int r = 1; r <= records; ++r) {
+        QStringList texts = RecordTexts(r);
+        if (r == longRecord)
+            texts[2] = longAddress;
         QStringList fields;
-        for (const QString& text : RecordTexts(r))
+        for (const QString& text : texts)
             fields.append(CsvField(text));
         csv += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
@@ -317,6 +331,77 @@ private slots:
         QCOMPARE(result.err, QStringLiteral("100/101 waybills\n101/101 waybills\n"));
         QCOMPARE(PdfInfo(folder.path(QStringLiteral("big.pdf")), QStringLiteral("Pages")),
                  QStringLiteral("101"));
+    }
+
+    void overflowWarnsFailsOrShrinks()
+    {
+        CliFolder folder;
+        prepare(folder);
+        const QString address = LongAddress(200);
+        folder.write(QStringLiteral("orders.csv"), Csv(4, 3, address).toUtf8());
+        const auto boxes = folder.fieldBoxes(SortedTemplateNames(folder.fsPath())[3]);
+        const QStringList print = {QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv")};
+        const QString cutPrefix = QStringLiteral("record 3: 收件人地址 cut: ");
+
+        // warn (the default): every page printed; record 3 counted as --rows counts it, not as
+        // the page it lands on, and the list says exactly what the page leaves out.
+        CliResult result = folder.run(print + QStringList{QStringLiteral("--rows"), QStringLiteral("2-4"),
+                                                          QStringLiteral("--pdf"), QStringLiteral("warn.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QVERIFY2(result.err.startsWith(cutPrefix) && result.err.count(QLatin1Char('\n')) == 1 &&
+                     result.err.endsWith(QLatin1Char('\n')),
+                 qPrintable(result.err));
+        const QString cutLine = result.err;
+        const QString lost = cutLine.mid(cutPrefix.size()).chopped(1);
+        QVERIFY(!lost.isEmpty());
+        const auto warnPages = ReadPages(folder.path(QStringLiteral("warn.pdf")));
+        QCOMPARE(warnPages.size(), 3);
+        verifyPage(warnPages[0], boxes, recordPage(2), 1);
+        verifyPage(warnPages[2], boxes, recordPage(4), 3);
+        QStringList problems;
+        const auto shown = FieldTextsOf(warnPages[1], boxes, problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1String("; "))));
+        QCOMPARE(shown[7] + WithoutBlanks(lost), address);
+
+        // fail: the same list, and neither a page nor a file.
+        result = folder.run(print + QStringList{QStringLiteral("--overflow"), QStringLiteral("fail"),
+                                                QStringLiteral("--pdf"), QStringLiteral("fail.pdf")});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.startsWith(cutLine) && result.err.count(QLatin1Char('\n')) == 2,
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("fail.pdf"))));
+        // A waybill without a file is record 1.
+        result = folder.run({QStringLiteral("print"), QStringLiteral("--overflow"), QStringLiteral("fail"),
+                             QStringLiteral("--pdf"), QStringLiteral("one.pdf"),
+                             QStringLiteral("收件人地址=") + address});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.startsWith(QStringLiteral("record 1: 收件人地址 cut: ") + lost + QLatin1Char('\n')),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("one.pdf"))));
+
+        // shrink: the whole address inside its box, every other page as it is.
+        result = folder.run(print + QStringList{QStringLiteral("--overflow"), QStringLiteral("shrink"),
+                                                QStringLiteral("--pdf"), QStringLiteral("shrink.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(result.err, QString());
+        const auto pages = ReadPages(folder.path(QStringLiteral("shrink.pdf")));
+        QCOMPARE(pages.size(), 4);
+        for (int r = 1; r <= 4; ++r) {
+            auto expected = recordPage(r);
+            if (r == 3)
+                expected[7] = address;
+            verifyPage(pages[r - 1], boxes, expected, r);
+        }
+
+        // An address too long even at the smallest font stops shrink before the first page.
+        folder.write(QStringLiteral("orders.csv"), Csv(4, 2, LongAddress(4000)).toUtf8());
+        result = folder.run(print + QStringList{QStringLiteral("--overflow"), QStringLiteral("shrink"),
+                                                QStringLiteral("--pdf"), QStringLiteral("unfit.pdf")});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.startsWith(QStringLiteral("record 2: 收件人地址 does not fit even at 6 pt\n")) &&
+                     result.err.count(QLatin1Char('\n')) == 2,
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("unfit.pdf"))));
     }
 
     void errorsStopTheBatchBeforeAnythingIsPrinted_data()
