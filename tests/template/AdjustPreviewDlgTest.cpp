@@ -433,18 +433,25 @@ private slots:
             return shown.join(QLatin1Char(' '));
         };
         const auto keptBy = [&](int lost) { return company.left(company.size() - lost).trimmed(); };
+        // The paper holds the characters kept whole, and perhaps the first lost one in part: a
+        // character the box's edge cuts through is drawn clipped, and counts as lost.
+        const auto holds = [&](const QString& printed, int lost) {
+            return printed == keptBy(lost) || printed == keptBy(lost - 1);
+        };
 
         const int lostBefore = surface->fits()[kRecipientCompany].lostChars;
         QVERIFY(lostBefore > 0);
         QCOMPARE(surface->cutFields(), std::vector<int>{kRecipientCompany});
-        QCOMPARE(printedCompany(), keptBy(lostBefore));
+        QString printed = printedCompany();
+        QVERIFY2(holds(printed, lostBefore), qPrintable(printed));
 
         DragMouse(surface, QPoint(700, 100), QPoint(700 + shift, 100));
         QCOMPARE(BoxOf(surface->tracker().layout(), kRecipientCompany),
                  (std::array<int, 4>{631 + shift, 89, 227, 24}));
         const int lostAfter = surface->fits()[kRecipientCompany].lostChars;
         QVERIFY(lostAfter != lostBefore);
-        QCOMPARE(printedCompany(), keptBy(lostAfter));
+        printed = printedCompany();
+        QVERIFY2(holds(printed, lostAfter), qPrintable(printed));
         queueMessageAnswer(MessageAnswer::No);
         preview.close();
     }
