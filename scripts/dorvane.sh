@@ -13,7 +13,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libsqlite3-dev sqlite3 libodbcinst2
-  fonts-arphic-uming fonts-wqy-zenhei fonts-dejavu-core
+  fonts-arphic-uming fonts-wqy-zenhei
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
   xvfb xauth xclip
 )
