@@ -6,7 +6,6 @@
 #include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
 #include "print/PdfReadBack.h"
-#include "print/WaybillFitCheck.h"
 #include "print/WaybillPrinter.h"
 #include "support/WorkFolderFixture.h"
 #include "template/EditingSurface.h"
