@@ -120,10 +120,6 @@ TEST(CliArguments, CalibrationSheetAndSetOffset)
               "--right takes millimetres with at most one decimal, not \"2.5mm\"");
     EXPECT_EQ(ErrorOf({"set-offset", "--right", "1", "--down", "1", "--pdf", "x.pdf"}),
               "set-offset: unknown argument --pdf");
-    EXPECT_EQ(ErrorOf({"calibration-sheet", "--right", "1"}), "calibration-sheet: unknown argument --right");
-    EXPECT_EQ(ErrorOf({"calibration-sheet", "--printer", "LQ", "--pdf", "x.pdf"}),
-              "--printer and --pdf exclude each other");
-    EXPECT_EQ(ErrorOf({"calibration-sheet", "--pdf"}), "--pdf needs a value");
 }
 
 TEST(WaybillDefaults, SenderDateAndOnePiece)

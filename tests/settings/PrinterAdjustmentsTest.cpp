@@ -44,36 +44,6 @@ TEST_F(PrinterAdjustmentsTest, EachPrinterKeepsItsLineNamesWithCommasIncluded)
     EXPECT_FALSE(LoadPrinterAdjustments(paths.setFolder / "missing.ini", "LQ-630K"));
 }
 
-TEST_F(PrinterAdjustmentsTest, ChoosingAPrinterSwitchesLineTwoAndBack)
-{
-    WriteBytes(paths.setIni, "dot-matrix\r\n25,-12,0,4\r\n"); // calibrated before offsets.ini existed
-    PrintSettings inUse = setIni();
-
-    // The laser was never calibrated: line 2 stays as it is, as it always did.
-    EXPECT_EQ(ChoosePrinter(paths, inUse, "laser"), "");
-    EXPECT_EQ(ReadBytes(paths.setIni), "laser\r\n25,-12,0,4\r\n");
-    EXPECT_EQ(ReadBytes(paths.offsetsIni), "dot-matrix,25,-12,0,4\r\n");
-
-    // Calibrated on the laser, then back: each printer's own offsets.
-    inUse.offsetX = -5;
-    inUse.offsetY = 8;
-    EXPECT_EQ(SaveInUseAdjustments(paths, inUse), "");
-    EXPECT_EQ(ChoosePrinter(paths, inUse, "dot-matrix"), "");
-    EXPECT_EQ(ReadBytes(paths.setIni), "dot-matrix\r\n25,-12,0,4\r\n");
-    EXPECT_EQ(AdjustmentsLine(inUse), "25,-12,0,4");
-    EXPECT_EQ(inUse.printerName, "dot-matrix");
-    EXPECT_EQ(ChoosePrinter(paths, inUse, "laser"), "");
-    EXPECT_EQ(ReadBytes(paths.setIni), "laser\r\n-5,8,0,4\r\n");
-    EXPECT_EQ(ReadBytes(paths.offsetsIni), "dot-matrix,25,-12,0,4\r\nlaser,-5,8,0,4\r\n");
-
-    // What a printer prints with, set.ini left alone: its own, line 2 for the one in use and
-    // for one never seen.
-    EXPECT_EQ(AdjustmentsLine(AdjustmentsFor(paths, inUse, "dot-matrix")), "25,-12,0,4");
-    inUse.offsetX = 1; // in use, not yet saved: line 2 wins over the remembered line
-    EXPECT_EQ(AdjustmentsLine(AdjustmentsFor(paths, inUse, "laser")), "1,8,0,4");
-    EXPECT_EQ(AdjustmentsLine(AdjustmentsFor(paths, inUse, "inkjet")), "1,8,0,4");
-}
-
 TEST_F(PrinterAdjustmentsTest, ThePrinterLeftIsNeverForgotten)
 {
     WriteBytes(paths.setIni, "dot-matrix\r\n25,-12,0,0\r\n");
@@ -102,4 +72,11 @@ TEST_F(PrinterAdjustmentsTest, MeasuredOffsetsReplaceThePrintersOwn)
     EXPECT_EQ(AdjustmentsLine(inUse), "25,-12,3,-2");
     EXPECT_EQ(ChoosePrinter(paths, inUse, "laser"), "");
     EXPECT_EQ(ReadBytes(paths.setIni), "laser\r\n-4,9,3,-2\r\n");
+
+    // What a printer prints with, set.ini left alone: line 2 for the one in use (even before it
+    // is saved) and for one never calibrated, else its own.
+    inUse.offsetX = 1;
+    EXPECT_EQ(AdjustmentsLine(AdjustmentsFor(paths, inUse, "laser")), "1,9,3,-2");
+    EXPECT_EQ(AdjustmentsLine(AdjustmentsFor(paths, inUse, "dot-matrix")), "25,-12,3,-2");
+    EXPECT_EQ(AdjustmentsLine(AdjustmentsFor(paths, inUse, "inkjet")), "1,9,3,-2");
 }
