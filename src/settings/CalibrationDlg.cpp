@@ -25,9 +25,9 @@ CCalibrationDlg::CCalibrationDlg(QWidget* parent) : QDialog(parent)
     // The printer the sheet goes to: the one in use, else the default (a copy: nothing changes yet).
     std::string printerName = App().PrinterName;
     const QString printer = FindWaybillPrinter(printerName);
-    printerLabel_ = new QLabel(
-        QStringLiteral("打印机：%1").arg(printer.isEmpty() ? QStringLiteral("（无）") : printer), this);
-    printerLabel_->setObjectName(QStringLiteral("printerLabel"));
+    auto* printerLabel =
+        new QLabel(QStringLiteral("打印机：%1").arg(printer.isEmpty() ? QStringLiteral("（无）") : printer), this);
+    printerLabel->setObjectName(QStringLiteral("printerLabel"));
     auto* steps = new QLabel(QStringLiteral("1. 用普通纸打印校准页（按零偏差打印，十字在各栏左上角）。\n"
                                             "2. 把校准页叠在空白快递单上对着窗户看，或用尺量：\n"
                                             "    十字要向右、向下移动多少毫米才落在单上各栏的左上角。\n"
@@ -63,7 +63,7 @@ CCalibrationDlg::CCalibrationDlg(QWidget* parent) : QDialog(parent)
     buttons->addWidget(save);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(printerLabel_);
+    layout->addWidget(printerLabel);
     layout->addWidget(steps);
     layout->addWidget(print, 0, Qt::AlignLeft);
     layout->addLayout(rows);

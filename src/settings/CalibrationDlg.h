@@ -7,7 +7,6 @@
 
 #include <array>
 
-class QLabel;
 class QLineEdit;
 
 namespace dorvane {
@@ -30,7 +29,6 @@ public:
 
 private:
     std::array<QLineEdit*, 2> edits_{};
-    QLabel* printerLabel_ = nullptr;
 };
 
 } // namespace dorvane

@@ -514,7 +514,8 @@ private slots:
         for (const WaybillField& field : kWaybillFields) {
             const QRectF& box = boxes[static_cast<std::size_t>(field.index)];
             const QString name = QString::fromUtf8(field.name.data(), static_cast<qsizetype>(field.name.size()));
-            const auto label = std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == name; });
+            const auto label =
+                std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == name; });
             if (box.width() <= 0 || box.height() <= 0) {
                 QVERIFY2(label == words.end(), qPrintable(name));
                 continue;

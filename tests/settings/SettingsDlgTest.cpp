@@ -344,7 +344,8 @@ private slots:
         QString sheet;
         QTRY_VERIFY_WITH_TIMEOUT(!(sheet = NewSheetJob(spool, jobsBefore)).isEmpty(), 60000);
         const auto words = ReadWords(sheet);
-        QVERIFY(std::any_of(words.begin(), words.end(), [](const auto& w) { return w.text == QStringLiteral("收件人姓名"); }));
+        QVERIFY(std::any_of(words.begin(), words.end(),
+                            [](const auto& w) { return w.text == QStringLiteral("收件人姓名"); }));
     }
 
     void eachButtonOpensItsDialog()
