@@ -2,6 +2,8 @@
 
 #include "app/TextFile.h"
 
+#include <algorithm>
+
 namespace dorvane {
 
 namespace fs = std::filesystem;
@@ -9,7 +11,8 @@ namespace fs = std::filesystem;
 SettingsPaths::SettingsPaths(const fs::path& workFolder)
     : setFolder(workFolder / "Set"), setIni(setFolder / "set.ini"),
       fontSetIni(setFolder / "FontSet.ini"), mouldIni(setFolder / "mould.ini"),
-      addressIni(setFolder / "address.ini"), overflowIni(setFolder / "overflow.ini")
+      addressIni(setFolder / "address.ini"), overflowIni(setFolder / "overflow.ini"),
+      offsetsIni(setFolder / "offsets.ini")
 {
 }
 
@@ -71,6 +74,68 @@ bool SavePrinterName(const fs::path& path, const std::string& printerName)
 bool SaveAdjustments(const fs::path& path, const PrintSettings& settings)
 {
     return RewriteLine(path, 1, AdjustmentsLine(settings), 2, false);
+}
+
+// offsets.ini -----------------------------------------------------------------------------
+
+namespace {
+
+// Where the name of an offsets.ini line ends: at the fourth comma from the end.
+std::optional<std::size_t> NameEnd(const std::string& line)
+{
+    std::size_t end = line.size();
+    for (int commas = 0; commas < 4; ++commas) {
+        if (end == 0)
+            return std::nullopt;
+        end = line.rfind(',', end - 1);
+        if (end == std::string::npos)
+            return std::nullopt;
+    }
+    return end;
+}
+
+bool IsLineOf(const std::string& line, const std::string& printerName)
+{
+    const auto end = NameEnd(line);
+    return end && std::string_view(line).substr(0, *end) == printerName;
+}
+
+} // namespace
+
+std::optional<PrintSettings> LoadPrinterAdjustments(const fs::path& path, const std::string& printerName)
+{
+    const auto lines = ReadLines(path);
+    if (!lines)
+        return std::nullopt;
+    for (const std::string& line : *lines) {
+        if (!IsLineOf(line, printerName))
+            continue;
+        PrintSettings settings;
+        settings.printerName = printerName;
+        ParseAdjustments(line.substr(printerName.size() + 1), settings);
+        return settings;
+    }
+    return std::nullopt;
+}
+
+bool SavePrinterAdjustments(const fs::path& path, const PrintSettings& settings)
+{
+    std::vector<std::string> lines;
+    if (auto read = ReadLines(path)) {
+        lines = std::move(*read);
+    } else {
+        std::error_code ec;
+        if (fs::exists(path, ec) || ec)
+            return false;
+    }
+    const std::string line = settings.printerName + ',' + AdjustmentsLine(settings);
+    const auto own = std::find_if(lines.begin(), lines.end(),
+                                  [&](const std::string& l) { return IsLineOf(l, settings.printerName); });
+    if (own != lines.end())
+        *own = line;
+    else
+        lines.push_back(line);
+    return WriteFileAtomically(path, JoinLines(lines));
 }
 
 // FontSet.ini -----------------------------------------------------------------------------

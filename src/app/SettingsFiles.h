@@ -1,13 +1,15 @@
 #pragma once
-// The four small settings files in Set/: set.ini (printer and print adjustments),
-// FontSet.ini (the two print fonts), mould.ini (current template position, help switch)
-// and address.ini (the last sender). All text is code-page bytes; lines end in "\r\n".
+// The small settings files in Set/: set.ini (printer and print adjustments), offsets.ini (the
+// adjustments of each printer), FontSet.ini (the two print fonts), mould.ini (current template
+// position, help switch) and address.ini (the last sender). All text is code-page bytes; lines
+// end in "\r\n".
 
 #include "app/LogFont.h"
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ struct SettingsPaths {
     std::filesystem::path mouldIni;
     std::filesystem::path addressIni;
     std::filesystem::path overflowIni;
+    std::filesystem::path offsetsIni;
 };
 
 // Creates Set/ when it is missing, so that the first start can write its defaults.
@@ -45,6 +48,15 @@ void ParseAdjustments(const std::string& line, PrintSettings& settings);
 std::string AdjustmentsLine(const PrintSettings& settings);
 bool SavePrinterName(const std::filesystem::path& path, const std::string& printerName);
 bool SaveAdjustments(const std::filesystem::path& path, const PrintSettings& settings);
+
+// offsets.ini: one line per printer whose adjustments were ever in use, its name, a comma and
+// the four values as set.ini's line 2 writes them. The name is everything before the fourth
+// comma from the end, so a name may hold commas itself.
+// The adjustments remembered for printerName (exact bytes), none when it has no line.
+std::optional<PrintSettings> LoadPrinterAdjustments(const std::filesystem::path& path,
+                                                    const std::string& printerName);
+// Replaces the line of settings.printerName, or adds one; every other line stays as read.
+bool SavePrinterAdjustments(const std::filesystem::path& path, const PrintSettings& settings);
 
 // FontSet.ini
 struct PrintFonts {

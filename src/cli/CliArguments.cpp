@@ -1,6 +1,9 @@
 #include "cli/CliArguments.h"
 
+#include "settings/PrintSetValues.h"
 #include "waybill/WaybillDefaults.h"
+
+#include <tuple>
 
 namespace dorvane {
 
@@ -8,7 +11,9 @@ const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "       dorvane-cli parse-address [FILE]\n"
                               "       dorvane-cli print [--template NAME] [--printer NAME | --pdf FILE]\n"
                               "                         [--csv FILE [--rows LIST]] [--overflow warn|fail|shrink]\n"
-                              "                         [FIELD=VALUE ...]\n";
+                              "                         [FIELD=VALUE ...]\n"
+                              "       dorvane-cli calibration-sheet [--printer NAME | --pdf FILE]\n"
+                              "       dorvane-cli set-offset --right MM --down MM [--printer NAME]\n";
 
 namespace {
 
@@ -87,6 +92,49 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
     return {command, {}};
 }
 
+// calibration-sheet and set-offset: options only, each with a value.
+ParsedCommand ParseCalibration(const std::vector<std::string>& args, CliCommand::Kind kind)
+{
+    CliCommand command;
+    command.kind = kind;
+    const bool sheet = kind == CliCommand::Kind::CalibrationSheet;
+    std::optional<std::string> right;
+    std::optional<std::string> down;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::optional<std::string>* target = nullptr;
+        if (arg == "--printer")
+            target = &command.print.printer;
+        else if (arg == "--pdf" && sheet)
+            target = &command.print.pdf;
+        else if ((arg == "--right" || arg == "--down") && !sheet)
+            target = arg == "--right" ? &right : &down;
+        else
+            return Failed(args[0] + ": unknown argument " + arg);
+        if (i + 1 >= args.size())
+            return Failed(arg + " needs a value");
+        if (*target)
+            return Failed(arg + " is given twice");
+        *target = args[++i];
+    }
+    if (command.print.printer && command.print.pdf)
+        return Failed("--printer and --pdf exclude each other");
+    if (command.print.pdf && command.print.pdf->empty())
+        return Failed("--pdf needs a file name");
+    if (sheet)
+        return {command, {}};
+    for (const auto& [name, text, value] : {std::tuple{"--right", &right, &command.offsetRight},
+                                            std::tuple{"--down", &down, &command.offsetDown}}) {
+        if (!*text)
+            return Failed(std::string("set-offset needs ") + name);
+        const auto tenths = ParseMillimetres(**text);
+        if (!tenths)
+            return Failed(std::string(name) + " takes millimetres with at most one decimal, not \"" + **text + "\"");
+        *value = *tenths;
+    }
+    return {command, {}};
+}
+
 } // namespace
 
 ParsedCommand ParseCliArguments(const std::vector<std::string>& args)
@@ -114,6 +162,10 @@ ParsedCommand ParseCliArguments(const std::vector<std::string>& args)
     }
     if (verb == "print")
         return ParsePrint(args);
+    if (verb == "calibration-sheet")
+        return ParseCalibration(args, CliCommand::Kind::CalibrationSheet);
+    if (verb == "set-offset")
+        return ParseCalibration(args, CliCommand::Kind::SetOffset);
     return Failed("unknown command \"" + verb + "\"");
 }
 

@@ -3,6 +3,7 @@
 
 #include "cli/RowSelection.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,10 +29,12 @@ struct PrintOptions {
 };
 
 struct CliCommand {
-    enum class Kind { Help, Templates, ParseAddress, Print };
+    enum class Kind { Help, Templates, ParseAddress, Print, CalibrationSheet, SetOffset };
     Kind kind = Kind::Help;
     std::optional<std::string> file; // parse-address: the file to read instead of standard input
-    PrintOptions print;
+    PrintOptions print;              // calibration-sheet and set-offset take its printer and pdf
+    std::int32_t offsetRight = 0;    // set-offset, in tenths of a millimetre
+    std::int32_t offsetDown = 0;
 };
 
 struct ParsedCommand {

@@ -7,7 +7,10 @@
 #include "cli/BatchPrinter.h"
 #include "cli/CliOutput.h"
 #include "cli/TextEncoding.h"
+#include "print/CalibrationPrinter.h"
 #include "print/WaybillPrinter.h"
+#include "settings/PrintSetValues.h"
+#include "settings/PrinterAdjustments.h"
 #include "template/TemplateList.h"
 #include "template/TemplateStore.h"
 #include "waybill/ClipboardAddress.h"
@@ -15,6 +18,7 @@
 #include <QDate>
 #include <QDir>
 #include <QGuiApplication>
+#include <QPrinter>
 #include <QScreen>
 
 #include <algorithm>
@@ -83,6 +87,36 @@ std::optional<std::string> ReadAll(std::istream& input)
     if (input.bad())
         return std::nullopt;
     return bytes;
+}
+
+// The settings in use, named after the printer that really prints them (the default printer
+// when set.ini's is gone).
+PrintSettings InUse()
+{
+    PrintSettings inUse = App().printSettings();
+    std::string name = inUse.printerName;
+    if (!FindWaybillPrinter(name).isEmpty())
+        inUse.printerName = name;
+    return inUse;
+}
+
+// A printer named on the command line prints with its own adjustments; set.ini stays.
+void UseAdjustmentsOf(const QString& printerName, WaybillPrintSetup& setup)
+{
+    const PrintSettings s = AdjustmentsFor(App().settingsPaths(), InUse(), ToCodePage(printerName));
+    setup.adjust = {s.offsetX, s.offsetY, s.spacingX, s.spacingY};
+}
+
+// The current template's layout into the program's values.
+int LoadCurrentTemplate()
+{
+    const std::vector<TemplateEntry> templates = SortedTemplates(App().WorkFolder);
+    if (templates.empty())
+        return Fail(QStringLiteral("there is no template in dataM"));
+    const TemplateEntry& chosen = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
+    if (!LoadLayout(chosen))
+        return Fail(QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(chosen.name));
+    return kExitOk;
 }
 
 } // namespace
@@ -184,6 +218,7 @@ int RunPrint(const PrintOptions& options)
         job.printerName = Utf8(*options.printer);
         if (!GetPrinterDevice(job.printerName))
             return Fail(QStringLiteral("there is no printer named \"%1\"").arg(job.printerName));
+        UseAdjustmentsOf(job.printerName, job.setup);
     } else {
         job.printerName = FindWaybillPrinter(app.PrinterName);
         if (job.printerName.isEmpty())
@@ -208,6 +243,53 @@ int RunPrint(const PrintOptions& options)
         WriteError(QStringLiteral("dorvane-cli: ") + printer.error() + QLatin1Char('\n'));
         return kExitPrintFailed;
     }
+    return kExitOk;
+}
+
+int RunCalibrationSheet(const PrintOptions& options)
+{
+    LoadWorkFolder();
+    RegisterFontSubstitutes();
+    if (const int failed = LoadCurrentTemplate())
+        return failed;
+    AppValues& app = App();
+    WaybillPrintSetup setup = MakePrintSetup(app, ScreenDpiY());
+    QPrinter printer(QPrinter::HighResolution);
+    if (options.pdf) {
+        PrepareWaybillPdf(printer, QDir::current().absoluteFilePath(Utf8(*options.pdf)), setup);
+    } else {
+        const QString name = options.printer ? Utf8(*options.printer) : FindWaybillPrinter(app.PrinterName);
+        if (options.printer && !GetPrinterDevice(name))
+            return Fail(QStringLiteral("there is no printer named \"%1\"").arg(name));
+        if (name.isEmpty())
+            return Fail(QString::fromUtf8(kNoPrinterMessage));
+        if (options.printer)
+            UseAdjustmentsOf(name, setup);
+        PrepareWaybillPrinter(printer, name, setup);
+    }
+    if (!PrintCalibrationSheetOn(printer, setup))
+        return Fail(QStringLiteral("the calibration sheet cannot be printed"));
+    return kExitOk;
+}
+
+int RunSetOffset(const CliCommand& command)
+{
+    LoadWorkFolder();
+    PrintSettings inUse = InUse();
+    std::string printerName = inUse.printerName;
+    if (command.print.printer) {
+        const QString name = Utf8(*command.print.printer);
+        if (!GetPrinterDevice(name))
+            return Fail(QStringLiteral("there is no printer named \"%1\"").arg(name));
+        printerName = ToCodePage(name);
+    }
+    const SaveFailure failure =
+        StoreMeasuredOffsets(App().settingsPaths(), inUse, printerName, command.offsetRight, command.offsetDown);
+    if (!failure.empty())
+        return Fail(QString::fromStdString(failure) + QStringLiteral(" cannot be written"));
+    WriteOut(QStringLiteral("%1: %2 mm right, %3 mm down\n")
+                 .arg(FromCodePage(printerName), QString::fromStdString(ShownAdjustment(command.offsetRight)),
+                      QString::fromStdString(ShownAdjustment(command.offsetDown))));
     return kExitOk;
 }
 

@@ -9,5 +9,9 @@ namespace dorvane {
 int RunTemplates();
 int RunParseAddress(const std::optional<std::string>& file);
 int RunPrint(const PrintOptions& options);
+// The calibration sheet of the current template, at offset zero.
+int RunCalibrationSheet(const PrintOptions& options);
+// Measured offsets stored as the calibration dialog stores them.
+int RunSetOffset(const CliCommand& command);
 
 } // namespace dorvane

@@ -65,6 +65,10 @@ int main(int argc, char* argv[])
         return RunParseAddress(parsed.command->file);
     case CliCommand::Kind::Print:
         return RunPrint(parsed.command->print);
+    case CliCommand::Kind::CalibrationSheet:
+        return RunCalibrationSheet(parsed.command->print);
+    case CliCommand::Kind::SetOffset:
+        return RunSetOffset(*parsed.command);
     }
     return kExitError;
 }

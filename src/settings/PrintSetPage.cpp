@@ -6,8 +6,11 @@
 #include "app/SettingsFiles.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
+#include "settings/CalibrationDlg.h"
 #include "settings/FontSetDlg.h"
+#include "settings/MillimetreEdit.h"
 #include "settings/PrintSetValues.h"
+#include "settings/PrinterAdjustments.h"
 #include "settings/PrinterSelDlg.h"
 #include "template/TemplateDeleteDlg.h"
 #include "template/TemplateEditDlg.h"
@@ -15,13 +18,10 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace dorvane {
 
@@ -31,9 +31,7 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
     for (std::size_t i = 0; i < edits_.size(); ++i) {
         edits_[i] = new QLineEdit(this);
         edits_[i]->setObjectName(QString::fromLatin1(names[i]));
-        edits_[i]->installEventFilter(this);
-        // Numbers only: an input method would commit text past the character filter.
-        edits_[i]->setAttribute(Qt::WA_InputMethodEnabled, false);
+        AcceptMillimetresOnly(edits_[i]);
     }
 
     auto* rows = new QGridLayout;
@@ -73,12 +71,15 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
     buttons->addWidget(button(QStringLiteral("选择打印机(&P)..."), QStringLiteral("printerButton"),
                               &CPrintSetPage::OpenPrinterSelection),
                        0, 1);
+    buttons->addWidget(button(QStringLiteral("打印校准(&C)..."), QStringLiteral("calibrationButton"),
+                              &CPrintSetPage::OpenCalibration),
+                       1, 0);
     buttons->addWidget(button(QStringLiteral("创建模板(&M)..."), QStringLiteral("createTemplateButton"),
                               &CPrintSetPage::OpenTemplateEditor),
-                       1, 0);
+                       2, 0);
     buttons->addWidget(button(QStringLiteral("删除模板(&D)..."), QStringLiteral("deleteTemplateButton"),
                               &CPrintSetPage::OpenTemplateDeletion),
-                       1, 1);
+                       2, 1);
     auto* save = button(QStringLiteral("保存(S)"), QStringLiteral("saveButton"), &CPrintSetPage::OnOK);
     save->setDefault(true); // Enter in the settings dialog saves while this page is shown
 
@@ -97,10 +98,15 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
     layout->addStretch(1);
     layout->addWidget(save, 0, Qt::AlignRight);
 
+    ShowStoredValues();
+}
+
+void CPrintSetPage::ShowStoredValues()
+{
     const AppValues& app = App();
     const std::int32_t stored[] = {app.PrintOffsetX, app.PrintOffsetY, app.TextSpacingX, app.TextSpacingY};
     for (std::size_t i = 0; i < Values.size(); ++i)
-        Values[i] = QString::number(ShownAdjustment(stored[i]));
+        Values[i] = QString::fromStdString(ShownAdjustment(stored[i]));
     push();
 }
 
@@ -120,48 +126,28 @@ void CPrintSetPage::OnOK()
 {
     pull();
     std::array<std::int32_t, 4> stored{};
-    for (std::size_t i = 0; i < Values.size(); ++i) {
-        if (Values[i].isEmpty())
-            Values[i] = QStringLiteral("0");
+    for (std::size_t i = 0; i < Values.size(); ++i)
         stored[i] = StoredAdjustment(ToCodePage(Values[i]));
-    }
     AppValues& app = App();
     app.PrintOffsetX = stored[0];
     app.PrintOffsetY = stored[1];
     app.TextSpacingX = stored[2];
     app.TextSpacingY = stored[3];
-    push();
+    ShowStoredValues(); // as stored: "2" shows as "2.0"
     // Line 1 (the printer) is kept as the file holds it.
-    const bool adjustmentsSaved = SaveAdjustments(app.settingsPaths().setIni, app.printSettings());
+    const SaveFailure adjustmentsFailure = SaveInUseAdjustments(app.settingsPaths(), app.printSettings());
     app.ShrinkCutText = shrinkCheck_->isChecked();
     const std::filesystem::path overflowIni = app.settingsPaths().overflowIni;
     const bool shrinkSaved =
         LoadShrinkCutText(overflowIni) == app.ShrinkCutText || SaveShrinkCutText(overflowIni, app.ShrinkCutText);
-    if (!adjustmentsSaved || !shrinkSaved) {
-        const QString file = adjustmentsSaved ? QStringLiteral("Set/overflow.ini") : QStringLiteral("Set/set.ini");
+    if (!adjustmentsFailure.empty() || !shrinkSaved) {
+        const QString file = adjustmentsFailure.empty() ? QStringLiteral("Set/overflow.ini")
+                                                        : QString::fromStdString(adjustmentsFailure);
         showMessage(this, QStringLiteral("保存失败！无法写入 %1。").arg(file), QStringLiteral("注意"),
                     MessageIcon::Warning);
         return;
     }
     showMessage(this, QStringLiteral("保存成功！"), QStringLiteral("提示"), MessageIcon::Information);
-}
-
-bool CPrintSetPage::eventFilter(QObject* watched, QEvent* event)
-{
-    // Only digits, the minus sign and Backspace may be typed into the four edits; keys that
-    // type nothing (arrows, Delete) and shortcuts (Ctrl+V pastes unfiltered) pass.
-    if (event->type() == QEvent::KeyPress &&
-        std::find(edits_.begin(), edits_.end(), watched) != edits_.end()) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-        if (!shortcut && !text.isEmpty() && text.front().isPrint()) {
-            for (const char32_t c : text.toUcs4())
-                if (!IsAdjustmentChar(c))
-                    return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void CPrintSetPage::OpenFontDialog()
@@ -174,6 +160,14 @@ void CPrintSetPage::OpenPrinterSelection()
 {
     CPrinterSelDlg dialog(this);
     dialog.exec();
+    ShowStoredValues(); // another printer brings its own offsets
+}
+
+void CPrintSetPage::OpenCalibration()
+{
+    CCalibrationDlg dialog(this);
+    dialog.exec();
+    ShowStoredValues();
 }
 
 void CPrintSetPage::OpenTemplateEditor()

@@ -1,8 +1,8 @@
 #pragma once
 // The first page of the settings dialog: the print offsets (and the hidden text spacing) of
-// set.ini, in units of four tenths of a millimetre, whether texts their boxes would cut are
-// printed smaller without asking (overflow.ini), and the buttons that open the font, printer
-// and template dialogs.
+// set.ini, in millimetres with one decimal, whether texts their boxes would cut are printed
+// smaller without asking (overflow.ini), and the buttons that open the font, printer,
+// calibration and template dialogs.
 
 #include <QWidget>
 
@@ -24,18 +24,20 @@ public:
     void pull();
     void push();
 
-    // Takes the four values (empty counts as 0) times 4 into the print settings at once and
-    // rewrites line 2 of set.ini, keeping line 1; takes the shrink choice and writes
-    // overflow.ini when the choice differs from what the file holds.
+    // Takes the four values (millimetres, empty counts as 0) as tenths into the print settings
+    // at once, rewrites line 2 of set.ini, keeping line 1, and remembers them for the printer
+    // in use; takes the shrink choice and writes overflow.ini when the choice differs from
+    // what the file holds.
     void OnOK();
+
+    // The edits show the values in use again (after the printer or the calibration changed them).
+    void ShowStoredValues();
 
     void OpenFontDialog();
     void OpenPrinterSelection();
+    void OpenCalibration();
     void OpenTemplateEditor();
     void OpenTemplateDeletion();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::array<QLineEdit*, 4> edits_{};

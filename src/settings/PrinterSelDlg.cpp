@@ -6,6 +6,7 @@
 #include "app/SettingsFiles.h"
 #include "controls/GradientButton.h"
 #include "settings/PrintSetValues.h"
+#include "settings/PrinterAdjustments.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -77,8 +78,17 @@ void CPrinterSelDlg::OnOK()
 {
     pull();
     AppValues& app = App();
-    app.PrinterName = SelectedPrinter >= 0 ? ToCodePage(combo_->itemText(SelectedPrinter)) : std::string();
-    if (!SavePrinterName(app.settingsPaths().setIni, app.PrinterName)) {
+    PrintSettings settings = app.printSettings();
+    const SaveFailure failure = ChoosePrinter(
+        app.settingsPaths(), settings,
+        SelectedPrinter >= 0 ? ToCodePage(combo_->itemText(SelectedPrinter)) : std::string());
+    app.setPrintSettings(settings);
+    if (failure == kOffsetsIniName) {
+        showMessage(this, QStringLiteral("保存失败！无法写入 Set/offsets.ini，打印偏差未随打印机切换。"),
+                    QStringLiteral("注意"), MessageIcon::Warning);
+        return;
+    }
+    if (!failure.empty()) {
         showMessage(this, QStringLiteral("保存失败！无法写入 Set/set.ini，所选打印机只用到本次退出。"),
                     QStringLiteral("注意"), MessageIcon::Warning);
         return;

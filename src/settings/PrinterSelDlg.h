@@ -1,7 +1,8 @@
 #pragma once
 // The printer choice: the system's printers in name order, the one in use preselected (else
 // the system's default printer). Saving puts the name into use for the next print at once
-// and stores it as line 1 of set.ini, keeping line 2.
+// and stores it as line 1 of set.ini; line 2 switches to the chosen printer's remembered
+// offsets, the printer left keeping its own in offsets.ini.
 
 #include <QDialog>
 

@@ -102,6 +102,26 @@ TEST(CliArguments, OtherCommands)
     EXPECT_EQ(ErrorOf({"scan"}), "unknown command \"scan\"");
 }
 
+TEST(CliArguments, CalibrationSheetAndSetOffset)
+{
+    ParsedCommand parse = ParseCliArguments({"set-offset", "--down", "-1.2", "--right", "2.5", "--printer", "LQ"});
+    ASSERT_TRUE(parse.command) << parse.error;
+    EXPECT_EQ(parse.command->kind, CliCommand::Kind::SetOffset);
+    EXPECT_EQ(parse.command->offsetRight, 25);
+    EXPECT_EQ(parse.command->offsetDown, -12);
+    EXPECT_EQ(parse.command->print.printer, "LQ");
+    parse = ParseCliArguments({"calibration-sheet", "--pdf", "sheet.pdf"});
+    ASSERT_TRUE(parse.command) << parse.error;
+    EXPECT_EQ(parse.command->kind, CliCommand::Kind::CalibrationSheet);
+    EXPECT_EQ(parse.command->print.pdf, "sheet.pdf");
+
+    EXPECT_EQ(ErrorOf({"set-offset", "--right", "2.5"}), "set-offset needs --down");
+    EXPECT_EQ(ErrorOf({"set-offset", "--right", "2.5mm", "--down", "0"}),
+              "--right takes millimetres with at most one decimal, not \"2.5mm\"");
+    EXPECT_EQ(ErrorOf({"set-offset", "--right", "1", "--down", "1", "--pdf", "x.pdf"}),
+              "set-offset: unknown argument --pdf");
+}
+
 TEST(WaybillDefaults, SenderDateAndOnePiece)
 {
     SenderDetails sender;

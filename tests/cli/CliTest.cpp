@@ -7,6 +7,9 @@
 #include <QDate>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace dorvane;
 using namespace dorvane::test;
 
@@ -111,6 +114,27 @@ FieldTextsOf(const QList<PdfWord>& words, const std::array<QRectF, kFieldCount>&
         texts[static_cast<std::size_t>(field)] += word.text;
     }
     return texts;
+}
+
+constexpr double kPointsPerMm = 72 / 25.4;
+
+// Every word of `after` is the word of `before` at the same place in the list, moved by dx, dy
+// millimetres (within 0.1 mm).
+void ExpectMoved(const QList<PdfWord>& before, const QList<PdfWord>& after, double dx, double dy,
+                 QStringList& problems)
+{
+    if (before.size() != after.size() || before.isEmpty()) {
+        problems.append(QStringLiteral("%1 words before, %2 after").arg(before.size()).arg(after.size()));
+        return;
+    }
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (before[i].text != after[i].text)
+            problems.append(before[i].text + QStringLiteral(" became ") + after[i].text);
+        const double movedX = (after[i].box.left() - before[i].box.left()) / kPointsPerMm;
+        const double movedY = (after[i].box.top() - before[i].box.top()) / kPointsPerMm;
+        if (std::abs(movedX - dx) > 0.1 || std::abs(movedY - dy) > 0.1)
+            problems.append(QStringLiteral("%1 moved %2, %3 mm").arg(before[i].text).arg(movedX).arg(movedY));
+    }
 }
 
 QString WithoutBlanks(QString text)
@@ -468,6 +492,96 @@ private slots:
             {QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("no-folder/out.pdf")});
         QCOMPARE(result.exitCode, 2);
         QVERIFY2(result.err.contains(QStringLiteral("cannot be written")), qPrintable(result.err));
+    }
+
+    // The sheet is printed at offset zero whatever set.ini holds: each field's name lies beside
+    // the corner where a waybill at offset zero prints that field's box, and the rulers count
+    // real millimetres from the paper's edges.
+    void calibrationSheetMarksTheBoxesAtOffsetZero()
+    {
+        CliFolder folder;
+        prepare(folder);
+        folder.write(QStringLiteral("Set/set.ini"), "dorvane-no-such-printer\r\n0,0,8,6\r\n");
+        const auto boxes = folder.fieldBoxes(SortedTemplateNames(folder.fsPath())[3]);
+        folder.write(QStringLiteral("Set/set.ini"), "dorvane-no-such-printer\r\n40,-30,8,6\r\n");
+        const CliResult result =
+            folder.run({QStringLiteral("calibration-sheet"), QStringLiteral("--pdf"), QStringLiteral("sheet.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const auto words = ReadWords(folder.path(QStringLiteral("sheet.pdf")));
+
+        const double tolerance = 0.3 * kPointsPerMm;
+        int crosses = 0;
+        for (const WaybillField& field : kWaybillFields) {
+            const QRectF& box = boxes[static_cast<std::size_t>(field.index)];
+            const QString name = QString::fromUtf8(field.name.data(), static_cast<qsizetype>(field.name.size()));
+            const auto label =
+                std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == name; });
+            if (box.width() <= 0 || box.height() <= 0) {
+                QVERIFY2(label == words.end(), qPrintable(name));
+                continue;
+            }
+            QVERIFY2(label != words.end(), qPrintable(name));
+            // The name starts 1 mm right of the cross and 0.5 mm below it.
+            const QPointF expected = box.topLeft() + QPointF(1.0, 0.5) * kPointsPerMm;
+            QVERIFY2(std::abs(label->box.left() - expected.x()) < tolerance &&
+                         std::abs(label->box.top() - expected.y()) < tolerance,
+                     qPrintable(QStringLiteral("%1 at %2,%3 instead of %4,%5")
+                                    .arg(name)
+                                    .arg(label->box.left())
+                                    .arg(label->box.top())
+                                    .arg(expected.x())
+                                    .arg(expected.y())));
+            ++crosses;
+        }
+        QVERIFY(crosses >= 10);
+
+        // The number 50 of each ruler: 0.4 mm past its tick, 50 mm from the edge.
+        const auto fifty = [&](bool top) {
+            return std::find_if(words.begin(), words.end(), [&](const PdfWord& w) {
+                return w.text == QStringLiteral("50") && (top ? w.box.top() : w.box.left()) < 5 * kPointsPerMm;
+            });
+        };
+        QVERIFY(fifty(true) != words.end() && fifty(false) != words.end());
+        QVERIFY(std::abs(fifty(true)->box.left() - 50.4 * kPointsPerMm) < tolerance);
+        QVERIFY(std::abs(fifty(false)->box.top() - 50.4 * kPointsPerMm) < tolerance);
+    }
+
+    // Offsets measured on the sheet move every text of a waybill by that much on the page.
+    void setOffsetMovesEveryPrintedTextByTheMeasuredMillimetres()
+    {
+        CliFolder folder;
+        prepare(folder);
+        folder.write(QStringLiteral("Set/set.ini"), "dorvane-test\r\n0,0,8,6\r\n");
+        const QStringList print = {QStringLiteral("print"), QStringLiteral("收件人姓名=李四"),
+                                   QStringLiteral("目的地=北京"), QStringLiteral("收件人地址=北京市某路8号"),
+                                   QStringLiteral("--pdf")};
+        CliResult result = folder.run(print + QStringList{QStringLiteral("before.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+
+        result = folder.run({QStringLiteral("set-offset"), QStringLiteral("--right"), QStringLiteral("2.5"),
+                             QStringLiteral("--down"), QStringLiteral("-1.2")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(result.out, QStringLiteral("dorvane-test: 2.5 mm right, -1.2 mm down\n"));
+        QFile setIni(folder.path(QStringLiteral("Set/set.ini")));
+        QVERIFY(setIni.open(QIODevice::ReadOnly));
+        QCOMPARE(setIni.readAll(), QByteArray("dorvane-test\r\n25,-12,8,6\r\n"));
+        QFile offsetsIni(folder.path(QStringLiteral("Set/offsets.ini")));
+        QVERIFY(offsetsIni.open(QIODevice::ReadOnly));
+        QCOMPARE(offsetsIni.readAll(), QByteArray("dorvane-test,25,-12,8,6\r\n"));
+
+        result = folder.run(print + QStringList{QStringLiteral("after.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QStringList problems;
+        ExpectMoved(ReadWords(folder.path(QStringLiteral("before.pdf"))),
+                    ReadWords(folder.path(QStringLiteral("after.pdf"))), 2.5, -1.2, problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1String("; "))));
+
+        result = folder.run({QStringLiteral("set-offset"), QStringLiteral("--right"), QStringLiteral("1"),
+                             QStringLiteral("--down"), QStringLiteral("1"), QStringLiteral("--printer"),
+                             QStringLiteral("dorvane-no-such-printer")});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY(setIni.seek(0));
+        QCOMPARE(setIni.readAll(), QByteArray("dorvane-test\r\n25,-12,8,6\r\n"));
     }
 };
 

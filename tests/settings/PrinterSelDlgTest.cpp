@@ -85,6 +85,44 @@ private slots:
         save->click();
         QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-test\r\n\r\n"));
     }
+
+    // Offsets belong to a printer: choosing another one puts its own into line 2 of set.ini
+    // (and into use), the printer left keeping its own for when it is chosen again.
+    void choosingAnotherPrinterSwitchesToItsOffsetsAndBack()
+    {
+        WorkFolderFixture work;
+        work.write("Set/set.ini", "dorvane-pdf\r\n12,-8,0,4\r\n");
+        work.write("Set/offsets.ini", "dorvane-test,25,-12,0,0\r\n");
+        App().setPrintSettings(LoadOrCreateSetIni(App().settingsPaths().setIni));
+        CPrinterSelDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("printerCombo"));
+        QCOMPARE(combo->currentText(), QStringLiteral("dorvane-pdf"));
+        combo->setFocus();
+        const auto choose = [&](const QString& name) {
+            // Keys move through the sorted list as the user moves: up or down to the name.
+            const int target = combo->findText(name);
+            while (combo->currentIndex() != target)
+                QTest::keyClick(combo, combo->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+            QTest::keyClick(combo, Qt::Key_Return);
+        };
+
+        choose(QStringLiteral("dorvane-test"));
+        QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-test\r\n25,-12,0,0\r\n"));
+        QCOMPARE(App().PrintOffsetX, 25);
+        QCOMPARE(App().PrintOffsetY, -12);
+        QCOMPARE(App().TextSpacingY, 0);
+        QCOMPARE(work.read("Set/offsets.ini"), std::string("dorvane-test,25,-12,0,0\r\ndorvane-pdf,12,-8,0,4\r\n"));
+
+        choose(QStringLiteral("dorvane-pdf"));
+        QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n12,-8,0,4\r\n"));
+        QCOMPARE(App().PrintOffsetX, 12);
+        QCOMPARE(App().TextSpacingY, 4);
+        const auto shown = takeShownMessages();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[1].text, QStringLiteral("打印机保存成功！"));
+    }
 };
 
 QTEST_MAIN(PrinterSelDlgTest)

@@ -3,6 +3,9 @@
 #include "settings/SettingsDlg.h"
 #include "app/AppValues.h"
 #include "app/MessageBox.h"
+#include "app/PrintFontConversion.h"
+#include "print/CalibrationPrinter.h"
+#include "print/PdfReadBack.h"
 #include "settings/AddressPage.h"
 #include "settings/FontSetDlg.h"
 #include "settings/PageTabCtrl.h"
@@ -12,6 +15,7 @@
 #include "support/WorkFolderFixture.h"
 #include "template/TemplateDeleteDlg.h"
 #include "template/TemplateEditDlg.h"
+#include "template/TemplateList.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,17 +25,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace dorvane;
 using dorvane::test::WorkFolderFixture;
+using dorvane::test::ReadWords;
 
 class SettingsDlgTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { RegisterFontSubstitutes(); }
+
     void init()
     {
         setMessagesAnsweredByTest(true);
@@ -95,17 +105,17 @@ private slots:
         QCOMPARE(tabs.indexOf(extra), -1);
     }
 
-    void showsStoredValuesDividedByFourAndSavesThemTimesFour()
+    void showsStoredTenthsAsMillimetresAndSavesTypedMillimetresAsTenths()
     {
         WorkFolderFixture work;
         work.write("Set/set.ini", "dorvane-pdf\r\n10,-6,7,-9\r\n");
         App().setPrintSettings(LoadOrCreateSetIni(App().settingsPaths().setIni));
         CPrintSetPage page;
         page.show();
-        QCOMPARE(edit(page, "offsetXEdit")->text(), QStringLiteral("2"));
-        QCOMPARE(edit(page, "offsetYEdit")->text(), QStringLiteral("-1"));
-        QCOMPARE(edit(page, "spacingXEdit")->text(), QStringLiteral("1"));
-        QCOMPARE(edit(page, "spacingYEdit")->text(), QStringLiteral("-2"));
+        QCOMPARE(edit(page, "offsetXEdit")->text(), QStringLiteral("1.0"));
+        QCOMPARE(edit(page, "offsetYEdit")->text(), QStringLiteral("-0.6"));
+        QCOMPARE(edit(page, "spacingXEdit")->text(), QStringLiteral("0.7"));
+        QCOMPARE(edit(page, "spacingYEdit")->text(), QStringLiteral("-0.9"));
         QVERIFY(edit(page, "offsetXEdit")->isVisible());
         QVERIFY(!edit(page, "spacingXEdit")->isVisible());
         QVERIFY(!edit(page, "spacingYEdit")->isVisible());
@@ -114,13 +124,11 @@ private slots:
         QVERIFY(hint->isVisible());
         QCOMPARE(hint->palette().color(QPalette::WindowText), QColor(0, 0, 255));
 
-        // Saving unchanged values rounds each toward zero to a multiple of 4; the printer
-        // line stays, the hidden spacing survives.
+        // Saving unchanged values keeps their meaning on paper: the file is as it was, and the
+        // printer in use remembers them.
         page.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
-        QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n8,-4,4,-8\r\n"));
-        QCOMPARE(App().PrintOffsetX, 8);
-        QCOMPARE(App().PrintOffsetY, -4);
-        QCOMPARE(App().TextSpacingY, -8);
+        QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n10,-6,7,-9\r\n"));
+        QCOMPARE(work.read("Set/offsets.ini"), std::string("dorvane-pdf,10,-6,7,-9\r\n"));
         QCOMPARE(App().PrinterName, std::string("dorvane-pdf"));
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
@@ -128,13 +136,19 @@ private slots:
         QCOMPARE(shown[0].caption, QStringLiteral("提示"));
         QVERIFY(page.isVisible());
 
-        // An emptied edit is saved as 0 and shows 0.
+        // 2.5 typed is 2.5 mm on paper: 25 tenths. An emptied edit is saved as 0.
+        QLineEdit* x = edit(page, "offsetXEdit");
+        x->setFocus();
+        x->selectAll();
+        QTest::keyClicks(x, "2.5");
         edit(page, "offsetYEdit")->clear();
-        edit(page, "offsetXEdit")->setText(QStringLiteral("3"));
         page.OnOK();
-        QCOMPARE(edit(page, "offsetYEdit")->text(), QStringLiteral("0"));
-        QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n12,0,4,-8\r\n"));
-        QCOMPARE(App().PrintOffsetX, 12);
+        QCOMPARE(x->text(), QStringLiteral("2.5"));
+        QCOMPARE(edit(page, "offsetYEdit")->text(), QStringLiteral("0.0"));
+        QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n25,0,7,-9\r\n"));
+        QCOMPARE(work.read("Set/offsets.ini"), std::string("dorvane-pdf,25,0,7,-9\r\n"));
+        QCOMPARE(App().PrintOffsetX, 25);
+        QCOMPARE(App().PrintOffsetY, 0);
     }
 
     void shrinkCutTextIsTickedSavedAndShownAgain()
@@ -198,7 +212,7 @@ private slots:
         }
     }
 
-    void onlyDigitsMinusAndBackspaceCanBeTyped()
+    void onlyDigitsMinusBackspaceAndOnePointCanBeTyped()
     {
         WorkFolderFixture work;
         CPrintSetPage page;
@@ -206,12 +220,27 @@ private slots:
         QLineEdit* x = edit(page, "offsetXEdit");
         x->clear();
         x->setFocus();
-        QTest::keyClicks(x, "1a.2 +-");
-        QCOMPARE(x->text(), QStringLiteral("12-"));
+        QTest::keyClicks(x, "1a.2 +-.5");
+        QCOMPARE(x->text(), QStringLiteral("1.2-5"));
+        QTest::keyClick(x, Qt::Key_Backspace);
         QTest::keyClick(x, Qt::Key_Backspace);
         QTest::keyClick(x, Qt::Key_Left);
         QTest::keyClick(x, Qt::Key_Backspace);
-        QCOMPARE(x->text(), QStringLiteral("2"));
+        QCOMPARE(x->text(), QStringLiteral("12"));
+        // The point may come back once the old one is gone, also typed over a selection holding it.
+        QTest::keyClick(x, Qt::Key_Period);
+        QCOMPARE(x->text(), QStringLiteral("1.2"));
+        QTest::keyClick(x, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(x, Qt::Key_Period);
+        QCOMPARE(x->text(), QStringLiteral("."));
+        QTest::keyClick(x, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(x, "-0.8");
+        QCOMPARE(x->text(), QStringLiteral("-0.8"));
+        page.OnOK();
+        QCOMPARE(App().PrintOffsetX, -8);
+        x->clear();
+        QTest::keyClicks(x, "2");
+        QTest::keyClick(x, Qt::Key_Home);
 
         // Pasted text is not filtered, whether by the shortcut or the menu's paste.
         QApplication::clipboard()->setText(QStringLiteral("x5"));
@@ -241,8 +270,82 @@ private slots:
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("保存成功！"));
-        QCOMPARE(App().PrintOffsetX, -20);
+        QCOMPARE(App().PrintOffsetX, -50);
         QVERIFY(dialog.isVisible());
+    }
+
+    // From the settings (the main window's 设置 button opens this dialog on the print-settings
+    // page) to the calibration: the sheet printed on the printer in use, the measured moves
+    // typed and saved, the page showing them.
+    void calibrationPrintsTheSheetAndItsMovesAreShownOnThePage()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        work.write("Set/set.ini", "dorvane-test\r\n40,8,0,0\r\n");
+        AppValues& app = App();
+        app.setPrintSettings(LoadOrCreateSetIni(app.settingsPaths().setIni));
+        const auto templates = SortedTemplates(app.WorkFolder);
+        QVERIFY(templates.size() > 3);
+        app.CurrentTemplate = templates[3].fileName;
+        QVERIFY(app.loadCurrentLayout());
+        const QString spool = SpoolFolder();
+        const QStringList jobsBefore = QDir(spool).entryList({QStringLiteral("job-*.pdf")}, QDir::Files);
+
+        CSettingsDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        takeShownMessages();
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("offsetXEdit"))->text(), QStringLiteral("4.0"));
+
+        QString title, focusedFirst, startText, focusedSecond;
+        QList<ShownMessage> shown;
+        QTimer::singleShot(0, [&] {
+            auto* calibration = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (calibration == nullptr)
+                return;
+            const auto closeAtEnd = qScopeGuard([calibration] { calibration->reject(); });
+            title = calibration->windowTitle();
+            if (!QTest::qWaitFor([calibration] { return QApplication::activeWindow() == calibration; }))
+                return;
+            calibration->findChild<QPushButton*>(QStringLiteral("printSheetButton"))->click();
+            auto* first = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            if (first == nullptr)
+                return;
+            focusedFirst = first->objectName();
+            startText = first->text();
+            QTest::keyClicks(first, "2.5"); // replaces the selected offset in use
+            QTest::keyClick(first, Qt::Key_Tab);
+            auto* second = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            if (second == nullptr)
+                return;
+            focusedSecond = second->objectName();
+            QTest::keyClicks(second, "-1.2");
+            QTest::keyClick(second, Qt::Key_Return);
+            shown = takeShownMessages();
+        });
+        dialog.findChild<QPushButton*>(QStringLiteral("calibrationButton"))->click();
+        QCOMPARE(title, QStringLiteral("打印校准"));
+        QCOMPARE(focusedFirst, QStringLiteral("moveRightEdit"));
+        QCOMPARE(startText, QStringLiteral("4.0"));
+        QCOMPARE(focusedSecond, QStringLiteral("moveDownEdit"));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("保存成功！"));
+
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("offsetXEdit"))->text(), QStringLiteral("2.5"));
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("offsetYEdit"))->text(), QStringLiteral("-1.2"));
+        QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-test\r\n25,-12,0,0\r\n"));
+        QCOMPARE(work.read("Set/offsets.ini"), std::string("dorvane-test,25,-12,0,0\r\n"));
+        QCOMPARE(app.PrintOffsetX, 25);
+        QCOMPARE(app.PrintOffsetY, -12);
+
+        // The sheet reached the queue as its own job.
+        if (!QDir(spool).exists() && qEnvironmentVariable("DORVANE_REQUIRE_CUPS") != QStringLiteral("1"))
+            QSKIP("no test queue output folder");
+        QString sheet;
+        QTRY_VERIFY_WITH_TIMEOUT(!(sheet = NewSheetJob(spool, jobsBefore)).isEmpty(), 60000);
+        const auto words = ReadWords(sheet);
+        QVERIFY(std::any_of(words.begin(), words.end(),
+                            [](const auto& w) { return w.text == QStringLiteral("收件人姓名"); }));
     }
 
     void eachButtonOpensItsDialog()
@@ -260,13 +363,34 @@ private slots:
         });
         closer.start(20);
         for (const char* name :
-             {"fontButton", "printerButton", "createTemplateButton", "deleteTemplateButton"})
+             {"fontButton", "printerButton", "calibrationButton", "createTemplateButton", "deleteTemplateButton"})
             page.findChild<QPushButton*>(QString::fromLatin1(name))->click();
-        QCOMPARE(opened, QStringList({"dorvane::CFontSetDlg", "dorvane::CPrinterSelDlg",
+        QCOMPARE(opened, QStringList({"dorvane::CFontSetDlg", "dorvane::CPrinterSelDlg", "dorvane::CCalibrationDlg",
                                       "dorvane::CTemplateEditDlg", "dorvane::CTemplateDeleteDlg"}));
     }
 
 private:
+    static QString SpoolFolder()
+    {
+        const QString folder = qEnvironmentVariable("DORVANE_TEST_OUT");
+        return folder.isEmpty() ? QStringLiteral("/var/spool/dorvane-test-out") : folder;
+    }
+
+    // A job that arrived after `before` under the calibration sheet's title.
+    static QString NewSheetJob(const QString& spool, const QStringList& before)
+    {
+        const QDir dir(spool);
+        for (const QString& name : dir.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
+            if (before.contains(name))
+                continue;
+            QFile title(dir.filePath(name).chopped(4) + QStringLiteral(".title"));
+            if (title.open(QIODevice::ReadOnly) &&
+                QString::fromUtf8(title.readAll()).trimmed() == QString::fromUtf8(kCalibrationDocumentName))
+                return dir.filePath(name);
+        }
+        return {};
+    }
+
     static QLineEdit* edit(QWidget& page, const char* name)
     {
         return page.findChild<QLineEdit*>(QString::fromLatin1(name));

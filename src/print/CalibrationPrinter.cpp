@@ -1,0 +1,63 @@
+#include "print/CalibrationPrinter.h"
+
+#include "app/AppValues.h"
+#include "app/MessageBox.h"
+#include "app/PrintFontConversion.h"
+#include "print/CalibrationSheet.h"
+#include "print/WaybillPrintSetup.h"
+#include "print/WaybillPrinter.h"
+
+#include <QPainter>
+#include <QPen>
+#include <QPrinter>
+#include <QWidget>
+
+namespace dorvane {
+
+void DrawCalibrationSheet(QPainter& painter, const CalibrationSheet& sheet, const WaybillPrintSetup& setup)
+{
+    painter.save();
+    painter.setPen(QPen(Qt::black, sheet.lineWidth, Qt::SolidLine, Qt::FlatCap));
+    for (const SheetLine& line : sheet.lines)
+        painter.drawLine(line.x1, line.y1, line.x2, line.y2);
+    painter.setFont(ToQFont(setup.bodyFont, sheet.textHeight));
+    const int ascent = painter.fontMetrics().ascent();
+    for (const SheetText& text : sheet.texts)
+        painter.drawText(QPoint(text.x, text.y + ascent), QString::fromUtf8(text.text));
+    painter.restore();
+}
+
+bool PrintCalibrationSheetOn(QPrinter& printer, const WaybillPrintSetup& setup)
+{
+    printer.setDocName(QString::fromUtf8(kCalibrationDocumentName));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    // Device pixels of the printable area; the paper's edge lies the unprintable margin outside.
+    const int resolution = printer.resolution();
+    const QRect paint = printer.pageLayout().paintRectPixels(resolution);
+    SheetDevice device;
+    device.page = {0, 0, printer.width(), printer.height()};
+    device.paperLeft = -paint.left();
+    device.paperTop = -paint.top();
+    device.dotsPerMmX = printer.logicalDpiX() / 25.4;
+    device.dotsPerMmY = printer.logicalDpiY() / 25.4;
+    DrawCalibrationSheet(painter, LayOutCalibrationSheet(setup, device), setup);
+    return painter.end();
+}
+
+bool PrintCalibrationSheet(QWidget* parent)
+{
+    AppValues& app = App();
+    const QString printerName = FindWaybillPrinter(app.PrinterName);
+    if (printerName.isEmpty()) {
+        showMessage(parent, QString::fromUtf8(kNoPrinterMessage), QString::fromUtf8(kAppTitle));
+        return false;
+    }
+    const WaybillPrintSetup setup = MakePrintSetup(app, parent != nullptr ? parent->logicalDpiY() : 96);
+    QPrinter printer(QPrinter::HighResolution);
+    PrepareWaybillPrinter(printer, printerName, setup);
+    return PrintCalibrationSheetOn(printer, setup);
+}
+
+} // namespace dorvane
