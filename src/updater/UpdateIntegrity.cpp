@@ -366,6 +366,15 @@ std::optional<std::string> FromHex(std::string_view text, std::size_t bytes)
     return out;
 }
 
+std::string ProgramFileFor(std::string_view programUrl, std::string_view server)
+{
+    const std::string name = DecodedFileName(programUrl);
+    if (!IsAllowedUpdateUrl(programUrl, server) || !IsPlainFileName(name) || name.size() <= 4)
+        return {};
+    const std::string local = name.substr(0, name.size() - 4) + std::string(kProgramSuffix);
+    return IsPlainFileName(local) ? local : std::string();
+}
+
 UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server)
 {
     UpdatePlan plan;
@@ -388,17 +397,7 @@ UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server)
             plan.error = "address refused: " + item.url;
             return plan;
         }
-        if (i == 0) {
-            // The server's name carries a three-letter extension in place of the platform's.
-            const std::string& name = item.serverName;
-            if (name.size() <= 4) {
-                plan.error = "the program's name is too short: " + name;
-                return plan;
-            }
-            item.localName = name.substr(0, name.size() - 4) + std::string(kProgramSuffix);
-        } else {
-            item.localName = item.serverName;
-        }
+        item.localName = i == 0 ? ProgramFileFor(item.url, server) : item.serverName;
         if (!IsPlainFileName(item.localName) || !localNames.insert(Lower(item.localName)).second) {
             plan.error = "file name refused: " + item.localName;
             return plan;

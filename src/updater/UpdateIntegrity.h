@@ -123,6 +123,12 @@ struct UpdatePlan {
     std::string error;             // empty when the plan may be followed
 };
 
+// The local name of the new main program from the version file's second line: the
+// server's name with its three-letter extension replaced by the platform's suffix. Empty when
+// the address is not on the update server or the name is not plain, so that nothing named by
+// a refused line is ever started.
+std::string ProgramFileFor(std::string_view programUrl, std::string_view server);
+
 // The files named by the version file, checked before any request is made: every address
 // on the update server, every name plain, no local name twice, the main program present.
 UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server);

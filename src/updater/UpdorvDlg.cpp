@@ -186,9 +186,7 @@ void CUpdorvDlg::OnInitDialog()
         const QByteArray content = file.readAll();
         versionFile_ = ParseVersionFile(std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
     }
-    // A version file whose files would be refused names no program to start either.
-    const UpdatePlan plan = PlanUpdate(versionFile_, trust_.server);
-    NewProgramFile = plan.error.empty() ? plan.items.front().localName : std::string();
+    NewProgramFile = ProgramFileFor(versionFile_.programUrl, trust_.server);
 
     TickInterval = 200;
     timer_.start(TickInterval);

@@ -176,6 +176,12 @@ TEST(UpdateIntegrity, PlanIsJudgedBeforeAnyRequest)
     for (const VersionFile& file : refused)
         EXPECT_NE(PlanUpdate(file, server).error, "") << file.programUrl << " " << file.furtherUrls.size();
     EXPECT_NE(PlanUpdate(Versions("223", "http://u.example.com/D.ex_"), "http://u.example.com").error, "");
+
+    // The program OK starts is named only by an address the updater would fetch.
+    EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/Dorvane.ex_", server), "Dorvane" + std::string(kProgramSuffix));
+    EXPECT_EQ(ProgramFileFor("https://evil.example.com/DRV_update/Dorvane.ex_", server), "");
+    EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/..%2F..%2Fbin%2Fsh.ex_", server), "");
+    EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/D.ex", server), "");
 }
 
 TEST(UpdateIntegrity, ManifestMustVouchForEveryPlannedFile)

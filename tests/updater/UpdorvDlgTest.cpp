@@ -167,8 +167,8 @@ private slots:
                  urls << server.base().toString() + "/DRV_update/../evil.dat";
              }},
             {"name with \\", BeforeAnyRequest,
-             [](QStringList& urls, LocalHttpServer&, LocalHttpServer&, TestPublisher& publisher) {
-                 urls << publisher.url("..\\..\\evil.dat");
+             [](QStringList& urls, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 urls << server.base().toString() + "/DRV_update/..\\..\\evil.dat";
              }},
             {"file: URL", BeforeAnyRequest,
              [](QStringList& urls, LocalHttpServer&, LocalHttpServer&, TestPublisher&) {
