@@ -113,8 +113,10 @@ std::optional<UrlParts> SplitUrl(std::string_view url)
         return std::nullopt;
     UrlParts parts;
     parts.scheme = Lower(url.substr(0, colon));
-    if (!std::all_of(parts.scheme.begin(), parts.scheme.end(),
-                     [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }))
+    auto schemeChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    };
+    if (!std::all_of(parts.scheme.begin(), parts.scheme.end(), schemeChar))
         return std::nullopt;
     std::string_view rest = url.substr(colon + 3);
     const auto authorityEnd = rest.find_first_of("/?#");
@@ -139,7 +141,8 @@ std::optional<UrlParts> SplitUrl(std::string_view url)
     }
     if (!authority.empty()) {
         parts.port = std::string(authority.substr(1));
-        if (parts.port.empty() || !std::all_of(parts.port.begin(), parts.port.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        if (parts.port.empty() || !std::all_of(parts.port.begin(), parts.port.end(), digit))
             return std::nullopt;
     }
     const auto pathEnd = rest.find_first_of("?#");
@@ -216,7 +219,8 @@ std::string DecodedFileName(std::string_view url)
 
 const ManifestEntry* Manifest::find(std::string_view name) const
 {
-    const auto found = std::find_if(files.begin(), files.end(), [name](const ManifestEntry& e) { return e.name == name; });
+    const auto found =
+        std::find_if(files.begin(), files.end(), [name](const ManifestEntry& e) { return e.name == name; });
     return found == files.end() ? nullptr : &*found;
 }
 
@@ -240,7 +244,8 @@ std::optional<Manifest> ParseManifest(std::string_view text)
         return error == std::errc() && end == digits.data() + digits.size();
     };
     Manifest manifest;
-    if (lines.empty() || !lines[0].starts_with("version ") || !number(std::string_view(lines[0]).substr(8), manifest.version))
+    if (lines.empty() || !lines[0].starts_with("version ")
+        || !number(std::string_view(lines[0]).substr(8), manifest.version))
         return std::nullopt;
     std::set<std::string> names;
     for (std::size_t i = 1; i < lines.size(); ++i) {

@@ -192,7 +192,9 @@ private slots:
         TempFolder local;
         std::filesystem::create_directories(local / "DRV_update");
         WriteBytes(local / "DRV_update" / "version.txt", "223\r\nhttp://h/D.ex_\r\n");
-        for (const QUrl& server : {LocalHttpServer::unreachableBase(), empty.base(), QUrl::fromLocalFile(ToQ(local.path()))}) {
+        const QUrl servers[] = {LocalHttpServer::unreachableBase(), empty.base(),
+                                QUrl::fromLocalFile(ToQ(local.path()))};
+        for (const QUrl& server : servers) {
             UpdateCheckEnded = 0;
             params.server = server;
             QCOMPARE(RunUpdateCheck(params), UpdateCheckOutcome::NoConnection);

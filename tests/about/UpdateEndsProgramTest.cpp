@@ -44,7 +44,8 @@ private slots:
         openssl.setWorkingDirectory(folder);
         openssl.start(QStringLiteral("openssl"),
                       {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=update.example.com",
-                       "-addext", "subjectAltName=DNS:update.example.com", "-keyout", "server.key", "-out", "server.pem"});
+                       "-addext", "subjectAltName=DNS:update.example.com", "-keyout", "server.key", "-out",
+                       "server.pem"});
         QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
         QFile certificate(folder + QStringLiteral("/server.pem"));
         QFile key(folder + QStringLiteral("/server.key"));

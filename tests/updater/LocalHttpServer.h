@@ -1,8 +1,8 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for the update tests: serves byte strings by path, can
 // cut a response off halfway, hold one back until released, redirect (the body is the
-// Location), and tell a port where nobody listens. It runs on the test's thread, so the test must keep processing events while a
-// download is under way.
+// Location), and tell a port where nobody listens. It runs on the test's thread, so the test
+// must keep processing events while a download is under way.
 // As a web proxy it answers plain requests by their full URL and, once given a certificate,
 // CONNECT tunnels to an https: host, whose requests it answers as "https://HOST/PATH".
 
@@ -121,7 +121,8 @@ private:
     static void respond(QTcpSocket* socket, const QByteArray& body, Mode mode)
     {
         if (mode == Mode::Redirect) {
-            socket->write("HTTP/1.1 302 Found\r\nLocation: " + body + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->write("HTTP/1.1 302 Found\r\nLocation: " + body
+                          + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
             socket->disconnectFromHost();
             return;
         }

@@ -30,8 +30,8 @@ public:
     void publish(const QString& name, const QByteArray& bytes)
     {
         server_.serve(path(name), bytes);
-        manifest_.files.push_back({name.toStdString(), static_cast<std::uint64_t>(bytes.size()),
-                                   Sha256Hex(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))});
+        const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        manifest_.files.push_back({name.toStdString(), view.size(), Sha256Hex(view)});
     }
 
     // Serves the manifest for version and its signature, made with signer (the trusted key

@@ -56,8 +56,8 @@ TEST(UpdateIntegrity, AddressesOnTheUpdateServerOnly)
 
 TEST(UpdateIntegrity, PlainHttpOnlyOnLoopback)
 {
-    for (const char* url : {"https://update.example.com", "http://127.0.0.1:5", "http://127.1.2.3/", "http://[::1]:80/x",
-                            "http://localhost/x"})
+    for (const char* url : {"https://update.example.com", "http://127.0.0.1:5", "http://127.1.2.3/",
+                            "http://[::1]:80/x", "http://localhost/x"})
         EXPECT_TRUE(IsAllowedAddress(url)) << url;
     for (const char* url : {"http://update.example.com", "http://127.0.0.1.evil.net/", "http://127.0.0.256/",
                             "http://128.0.0.1/", "http://[::2]/", "http://u@127.0.0.1/", "file:///tmp/x",
@@ -161,8 +161,10 @@ TEST(UpdateIntegrity, PlanIsJudgedBeforeAnyRequest)
 
     const VersionFile refused[] = {
         Versions("223", ""),
-        Versions("223", "https://u.example.com/DRV_update/Dorvane.ex_", {"https://u.example.com/DRV_update/..%2Fx.dat"}),
-        Versions("223", "https://u.example.com/DRV_update/Dorvane.ex_", {"https://u.example.com/DRV_update/x%5C..%5Cy"}),
+        Versions("223", "https://u.example.com/DRV_update/Dorvane.ex_",
+                 {"https://u.example.com/DRV_update/..%2Fx.dat"}),
+        Versions("223", "https://u.example.com/DRV_update/Dorvane.ex_",
+                 {"https://u.example.com/DRV_update/x%5C..%5Cy"}),
         Versions("223", "https://u.example.com/DRV_update/Dorvane.ex_", {"https://u.example.com/DRV_update/"}),
         Versions("223", "https://u.example.com/DRV_update/Dorvane.ex_", {"https://u.example.com/DRV_update/C%3Aw.exe"}),
         Versions("223", "https://u.example.com/DRV_update/Dorvane.ex_", {"file:///tmp/a.dat"}),
@@ -178,7 +180,8 @@ TEST(UpdateIntegrity, PlanIsJudgedBeforeAnyRequest)
     EXPECT_NE(PlanUpdate(Versions("223", "http://u.example.com/D.ex_"), "http://u.example.com").error, "");
 
     // The program OK starts is named only by an address the updater would fetch.
-    EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/Dorvane.ex_", server), "Dorvane" + std::string(kProgramSuffix));
+    EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/Dorvane.ex_", server),
+              "Dorvane" + std::string(kProgramSuffix));
     EXPECT_EQ(ProgramFileFor("https://evil.example.com/DRV_update/Dorvane.ex_", server), "");
     EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/..%2F..%2Fbin%2Fsh.ex_", server), "");
     EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/D.ex", server), "");
@@ -207,8 +210,8 @@ TEST(UpdateIntegrity, ManifestMustVouchForEveryPlannedFile)
     const std::string text = WriteManifest(manifest);
     std::string changed = text;
     changed[changed.find("file 7") + 5] = '8';
-    EXPECT_NE(ConfirmPlan(PlanUpdate(versions, server), versions, changed, SignDetached(text, secretKey), publicKey).error,
-              "");
+    const std::string signature = SignDetached(text, secretKey);
+    EXPECT_NE(ConfirmPlan(PlanUpdate(versions, server), versions, changed, signature, publicKey).error, "");
 }
 
 TEST(UpdateIntegrity, DownloadedFileMustMatchSizeAndHash)

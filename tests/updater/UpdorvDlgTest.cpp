@@ -47,7 +47,8 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder)
 {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
-        files[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? ReadBytes(entry.path()) : "<folder>";
+        files[fs::relative(entry.path(), folder).string()] =
+            entry.is_regular_file() ? ReadBytes(entry.path()) : "<folder>";
     return files;
 }
 
@@ -123,7 +124,8 @@ private slots:
             Refused when;
             // Changes the correct update: its version file's lines after the first, the
             // servers, and the publisher.
-            std::function<void(QStringList& urls, LocalHttpServer& server, LocalHttpServer& other, TestPublisher&)> change;
+            std::function<void(QStringList& urls, LocalHttpServer& server, LocalHttpServer& other, TestPublisher&)>
+                change;
         };
         const QString program = QStringLiteral("Dorvane.ex_");
         const QByteArray newA = "new a \x00\x01";

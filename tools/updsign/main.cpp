@@ -46,9 +46,12 @@ int KeyGen(const fs::path& keyFile)
         return 1;
     }
     const auto [publicKey, secretKey] = MakeKeyPair();
-    const std::string publicHex = ToHex(std::string_view(reinterpret_cast<const char*>(publicKey.data()), publicKey.size()));
-    const std::string secretHex = ToHex(std::string_view(reinterpret_cast<const char*>(secretKey.data()), secretKey.size()));
-    if (!WriteFile(keyFile, secretHex + "\n", true) || !WriteFile(fs::path(keyFile.string() + ".pub"), publicHex + "\n"))
+    auto hex = [](const auto& key) {
+        return ToHex(std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
+    };
+    const std::string publicHex = hex(publicKey);
+    if (!WriteFile(keyFile, hex(secretKey) + "\n", true)
+        || !WriteFile(fs::path(keyFile.string() + ".pub"), publicHex + "\n"))
         return 1;
     std::cout << publicHex << "\n";
     return 0;
