@@ -187,46 +187,6 @@ TEST(UpdateIntegrity, PlanIsJudgedBeforeAnyRequest)
     EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/D.ex", server), "");
 }
 
-TEST(UpdateIntegrity, ManifestMustVouchForEveryPlannedFile)
-{
-    const auto [publicKey, secretKey] = MakeKeyPair();
-    const std::string server = "https://u.example.com";
-    const VersionFile versions = Versions("223", server + "/DRV_update/Dorvane.ex_", {server + "/DRV_update/a.dat"});
-    const Manifest manifest{223, {{"Dorvane.ex_", 7, Sha256Hex("program")}, {"a.dat", 1, Sha256Hex("a")}}};
-    auto confirm = [&](const Manifest& m, const VersionFile& v, const SecretKey& key) {
-        const std::string text = WriteManifest(m);
-        return ConfirmPlan(PlanUpdate(v, server), v, text, SignDetached(text, key), publicKey);
-    };
-
-    const UpdatePlan plan = confirm(manifest, versions, secretKey);
-    ASSERT_EQ(plan.error, "");
-    EXPECT_EQ(plan.items[0].size, 7u);
-    EXPECT_EQ(plan.items[0].sha256, Sha256Hex("program"));
-    EXPECT_EQ(plan.items[1].sha256, Sha256Hex("a"));
-
-    EXPECT_NE(confirm(manifest, versions, MakeKeyPair().second).error, "");               // another key
-    EXPECT_NE(confirm(Manifest{222, manifest.files}, versions, secretKey).error, "");      // an older release's
-    EXPECT_NE(confirm(Manifest{223, {manifest.files[0]}}, versions, secretKey).error, ""); // a.dat missing
-    const std::string text = WriteManifest(manifest);
-    std::string changed = text;
-    changed[changed.find("file 7") + 5] = '8';
-    const std::string signature = SignDetached(text, secretKey);
-    EXPECT_NE(ConfirmPlan(PlanUpdate(versions, server), versions, changed, signature, publicKey).error, "");
-}
-
-TEST(UpdateIntegrity, DownloadedFileMustMatchSizeAndHash)
-{
-    TempFolder folder;
-    UpdateItem item{"", "a.dat", "a.dat", 5, Sha256Hex("abcde")};
-    WriteBytes(folder / "f", "abcde");
-    EXPECT_EQ(CheckDownloadedFile(folder / "f", item), "");
-    WriteBytes(folder / "f", "abcdf");
-    EXPECT_NE(CheckDownloadedFile(folder / "f", item), "");
-    WriteBytes(folder / "f", "abcd");
-    EXPECT_NE(CheckDownloadedFile(folder / "f", item), "");
-    EXPECT_NE(CheckDownloadedFile(folder / "missing", item), "");
-}
-
 TEST(UpdateIntegrity, ReplaceAllPutsEveryOldFileBackWhenOneMoveFails)
 {
     TempFolder folder;
