@@ -1,7 +1,8 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for the update tests: serves byte strings by path, can
 // cut a response off halfway, hold one back until released, redirect (the body is the
-// Location), and tell a port where nobody listens. It runs on the test's thread, so the test
+// Location), send a body of no stated length and keep the connection open as if more were to
+// come, and tell a port where nobody listens. It runs on the test's thread, so the test
 // must keep processing events while a download is under way.
 // As a web proxy it answers plain requests by their full URL and, once given a certificate,
 // CONNECT tunnels to an https: host, whose requests it answers as "https://HOST/PATH".
@@ -22,7 +23,7 @@ namespace dorvane::test {
 
 class LocalHttpServer {
 public:
-    enum class Mode { Whole, CutHalfway, Held, Redirect };
+    enum class Mode { Whole, CutHalfway, Held, Redirect, Unending };
 
     LocalHttpServer()
     {
@@ -124,6 +125,10 @@ private:
             socket->write("HTTP/1.1 302 Found\r\nLocation: " + body
                           + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
             socket->disconnectFromHost();
+            return;
+        }
+        if (mode == Mode::Unending) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n" + body);
             return;
         }
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "

@@ -151,6 +151,12 @@ private slots:
              [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  server.serve(TestPublisher::path("a.dat"), newA + QByteArray(100000, 'z'));
              }},
+            // No length announced and the connection kept open: only cutting the body off at
+            // its stated size ends the download before the stall timeout.
+            {"file running on past its size", WhileFetching,
+             [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 server.serve(TestPublisher::path("a.dat"), newA + "z", LocalHttpServer::Mode::Unending);
+             }},
             {"file shorter than stated", WhileFetching,
              [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  server.serve(TestPublisher::path("a.dat"), newA.chopped(1));
