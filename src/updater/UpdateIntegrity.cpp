@@ -238,7 +238,9 @@ std::optional<Manifest> ParseManifest(std::string_view text)
         return std::nullopt;
     auto lines = SplitAt(text.substr(0, text.size() - 1), '\n');
     auto number = [](std::string_view digits, auto& value) {
-        if (digits.empty() || digits.size() > 15 || (digits.size() > 1 && digits.front() == '0'))
+        // Digits only, and no leading zero: the text must be the one the writer makes.
+        if (digits.empty() || digits.size() > 15 || (digits.size() > 1 && digits.front() == '0')
+            || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return false;
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         return error == std::errc() && end == digits.data() + digits.size();

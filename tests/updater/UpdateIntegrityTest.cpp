@@ -97,6 +97,8 @@ TEST(UpdateIntegrity, ManifestIsReadStrictly)
         "version 223\r\n",
         "version x\n",
         "version 0223\n",
+        "version -0\n",
+        "version +223\n",
         "versions 223\n",
         "version 223\nfile 12 " + hashA + " ../a.dat\n",
         "version 223\nfile 12 " + hashA + " a\\b\n",
