@@ -12,7 +12,7 @@ packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
-  libsqlite3-dev sqlite3 libodbcinst2
+  libsqlite3-dev sqlite3 libodbcinst2 libsodium-dev openssl
   fonts-arphic-uming fonts-wqy-zenhei
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
   xvfb xauth xclip

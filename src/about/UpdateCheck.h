@@ -3,6 +3,8 @@
 // version.txt in the current directory and, when it names a newer version, starts the
 // updater and ends the main program.
 
+#include "updater/UpdateIntegrity.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -16,15 +18,13 @@ namespace dorvane {
 extern std::atomic<int> UpdateFound;
 extern std::atomic<int> UpdateCheckEnded;
 
-// The maker's update server; tests point the check at a local one.
-inline constexpr const char* kUpdateServer = "http://update.example.com";
-
 // Ends the main program: leaves every event loop of the user-interface thread, the main
 // window's own modal loop included, as the platform's quit message does. Runs on that thread.
 void EndMainProgram();
 
 struct UpdateCheckParams {
-    QUrl server = QUrl(QString::fromLatin1(kUpdateServer)); // base address of the version file
+    // Base address of the version file: https:, or http: on a loopback address (tests).
+    QUrl server = QUrl(QString::fromLatin1(kUpdateServer));
     QString localFolder;     // where version.txt goes: the current directory
     QString updaterProgram;  // started when a newer version is found
     // Run on the user-interface thread once the updater has been started.

@@ -8,7 +8,7 @@
 
 namespace dorvane {
 
-int CUpdorvApp::InitInstance(const std::filesystem::path& modulePath)
+int CUpdorvApp::InitInstance(const std::filesystem::path& modulePath, const UpdateTrust& trust)
 {
     UpdaterFolder = UpdaterFolderFor(modulePath, UpdaterProgramName());
     const auto versionPath = FindVersionFile(UpdaterFolder);
@@ -20,7 +20,7 @@ int CUpdorvApp::InitInstance(const std::filesystem::path& modulePath)
         return 0;
     }
     file.close();
-    CUpdorvDlg dialog(UpdaterFolder);
+    CUpdorvDlg dialog(UpdaterFolder, trust);
     dialog.exec();
     return 0;
 }

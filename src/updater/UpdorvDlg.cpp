@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -48,25 +49,70 @@ void SetStepColours(QLabel* label, bool current)
 
 } // namespace
 
-bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile)
+bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile,
+                    const UpdateTrust& trust)
 {
-    const auto target = updaterFolder / NewProgramFileName(versionFile.programUrl);
-    if (!DownloadToFile(QUrl(QString::fromUtf8(versionFile.programUrl)), ToQPath(target)))
+    namespace fs = std::filesystem;
+    auto refuse = [](const std::string& why) {
+        qWarning("Updorv: %s", why.c_str());
         return false;
-#ifndef Q_OS_WIN
-    QFile::setPermissions(ToQPath(target), QFile::permissions(ToQPath(target)) | QFile::ExeOwner
-                                               | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther);
-#endif
-    for (const std::string& url : versionFile.furtherUrls) {
-        if (QThread::currentThread()->isInterruptionRequested())
-            break;
-        DownloadToFile(QUrl(QString::fromUtf8(url)), ToQPath(updaterFolder / UrlFileName(url)));
+    };
+    auto interrupted = [] { return QThread::currentThread()->isInterruptionRequested(); };
+    auto toUrl = [](const std::string& url) { return QUrl(QString::fromStdString(url), QUrl::StrictMode); };
+
+    // Addresses and names are judged before the first request.
+    UpdatePlan plan = PlanUpdate(versionFile, trust.server);
+    if (!plan.error.empty())
+        return refuse(plan.error);
+
+    // Everything is fetched into a folder beside the installed files, so that putting the new
+    // files in place is a rename on the same disk; the folder goes with whatever is left in it.
+    QTemporaryDir staging(ToQPath(updaterFolder / ".updorv-XXXXXX"));
+    if (!staging.isValid())
+        return refuse("no staging folder");
+    const fs::path stage = staging.path().toStdWString();
+    auto readSmall = [&](std::string_view serverPath, const char* name) -> std::optional<std::string> {
+        const fs::path file = stage / name;
+        if (!DownloadToFile(toUrl(ServerFileUrl(trust.server, serverPath)), ToQPath(file),
+                            static_cast<qint64>(kManifestMaxBytes)))
+            return std::nullopt;
+        QFile in(ToQPath(file));
+        if (!in.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        return in.readAll().toStdString();
+    };
+    const auto manifest = readSmall(kManifestPath, "manifest.txt");
+    const auto signature = manifest ? readSmall(kManifestSignaturePath, "manifest.sig") : std::nullopt;
+    if (!manifest || !signature)
+        return refuse("no manifest");
+    plan = ConfirmPlan(std::move(plan), versionFile, *manifest, *signature, trust.key);
+    if (!plan.error.empty())
+        return refuse(plan.error);
+
+    std::vector<std::pair<fs::path, fs::path>> moves;
+    for (std::size_t i = 0; i < plan.items.size(); ++i) {
+        const UpdateItem& item = plan.items[i];
+        const fs::path staged = stage / ("new-" + std::to_string(i));
+        if (interrupted() || !DownloadToFile(toUrl(item.url), ToQPath(staged), static_cast<qint64>(item.size)))
+            return refuse("download failed: " + item.url);
+        if (const std::string error = CheckDownloadedFile(staged, item); !error.empty())
+            return refuse(error);
+        moves.emplace_back(staged, updaterFolder / item.localName);
     }
-    return true;
+#ifndef Q_OS_WIN
+    const QString program = ToQPath(moves.front().first);
+    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup
+                                       | QFile::ExeOther);
+#endif
+    const fs::path backups = stage / "old";
+    std::error_code ec;
+    if (interrupted() || !fs::create_directory(backups, ec))
+        return refuse("interrupted");
+    return ReplaceAll(moves, backups) || refuse("the new files could not be put in place");
 }
 
-CUpdorvDlg::CUpdorvDlg(std::filesystem::path updaterFolder, QWidget* parent)
-    : QDialog(parent), UpdaterFolder(std::move(updaterFolder))
+CUpdorvDlg::CUpdorvDlg(std::filesystem::path updaterFolder, UpdateTrust trust, QWidget* parent)
+    : QDialog(parent), UpdaterFolder(std::move(updaterFolder)), trust_(std::move(trust))
 {
     setWindowTitle(QStringLiteral("升级程序"));
     setFont(QFont(QStringLiteral("Tahoma"), 9));
@@ -140,15 +186,16 @@ void CUpdorvDlg::OnInitDialog()
         const QByteArray content = file.readAll();
         versionFile_ = ParseVersionFile(std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
     }
-    NewProgramFile = NewProgramFileName(versionFile_.programUrl);
+    NewProgramFile = ProgramFileFor(versionFile_.programUrl, trust_.server);
 
     TickInterval = 200;
     timer_.start(TickInterval);
 
     const auto folder = UpdaterFolder;
     const auto versionFile = versionFile_;
-    thread_ = QThread::create([this, folder, versionFile] {
-        const bool succeeded = DownloadUpdate(folder, versionFile);
+    const auto trust = trust_;
+    thread_ = QThread::create([this, folder, versionFile, trust] {
+        const bool succeeded = DownloadUpdate(folder, versionFile, trust);
         if (succeeded)
             DownloadSucceeded = 1;
         else

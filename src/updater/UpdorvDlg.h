@@ -1,8 +1,10 @@
 #pragma once
 // The updater's dialog: downloads the new main program and the further files named in the
 // version file into the updater's folder, shows the progress, and starts the main program
-// when the user presses OK or Cancel.
+// when the user presses OK or Cancel. Nothing is installed unless the signed manifest vouches
+// for every file.
 
+#include "updater/UpdateIntegrity.h"
 #include "updater/UpdateProtocol.h"
 
 #include <QDialog>
@@ -26,8 +28,9 @@ class CUpdorvDlg : public QDialog {
     Q_OBJECT
 public:
     // updaterFolder: where the version file lies and the downloads go (empty: the current
-    // directory).
-    explicit CUpdorvDlg(std::filesystem::path updaterFolder, QWidget* parent = nullptr);
+    // directory). trust: the update server and the key its manifest must be signed with.
+    explicit CUpdorvDlg(std::filesystem::path updaterFolder, UpdateTrust trust = BuiltInUpdateTrust(),
+                        QWidget* parent = nullptr);
     ~CUpdorvDlg() override;
 
     int tickInterval() const { return TickInterval; }
@@ -50,6 +53,7 @@ private:
 
     std::filesystem::path UpdaterFolder;
     VersionFile versionFile_;
+    UpdateTrust trust_;
     std::string NewProgramFile;
     int TickInterval = 200;
     QTimer timer_;
@@ -61,8 +65,11 @@ private:
     QThread* thread_ = nullptr;
 };
 
-// The work of the download thread: the new main program first, then the further files.
-// Returns true when the main program arrived; further files' results are not examined.
-bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile);
+// The work of the download thread: checks the addresses and names, fetches the manifest and
+// its signature and checks them, fetches every file into a staging folder and checks its size
+// and hash, and only then puts all of them in place. Returns false, with every installed file
+// as it was, on any failure.
+bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile,
+                    const UpdateTrust& trust);
 
 } // namespace dorvane

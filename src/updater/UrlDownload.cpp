@@ -1,5 +1,7 @@
 #include "updater/UrlDownload.h"
 
+#include "updater/UpdateIntegrity.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -10,9 +12,10 @@
 
 namespace dorvane {
 
-bool DownloadToFile(const QUrl& url, const QString& target, int stallTimeoutMs)
+bool DownloadToFile(const QUrl& url, const QString& target, qint64 maxBytes, int stallTimeoutMs)
 {
-    if (!url.isValid() || url.isRelative() || target.isEmpty())
+    if (!url.isValid() || url.isRelative() || target.isEmpty()
+        || !IsAllowedAddress(url.toString(QUrl::FullyEncoded).toStdString()))
         return false;
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
@@ -21,18 +24,36 @@ bool DownloadToFile(const QUrl& url, const QString& target, int stallTimeoutMs)
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setTransferTimeout(stallTimeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // A redirect may not lead to another host, port or scheme: the address was checked, not
+    // wherever the server sends us next.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     QNetworkReply* reply = manager.get(request);
 
     bool writeFailed = false;
+    bool tooLong = false;
+    qint64 received = 0;
     auto drain = [&] {
-        if (!reply->isOpen())
+        if (!reply->isOpen() || tooLong)
             return;
         const QByteArray chunk = reply->readAll();
+        received += chunk.size();
+        if (maxBytes >= 0 && received > maxBytes) {
+            // Nothing past the stated size is kept, or even waited for.
+            tooLong = true;
+            reply->abort();
+            return;
+        }
         if (!chunk.isEmpty() && file.write(chunk) != chunk.size())
             writeFailed = true;
     };
     QObject::connect(reply, &QNetworkReply::readyRead, reply, drain);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (maxBytes >= 0 && length.isValid() && length.toLongLong() > maxBytes) {
+            tooLong = true;
+            reply->abort();
+        }
+    });
 
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -49,8 +70,8 @@ bool DownloadToFile(const QUrl& url, const QString& target, int stallTimeoutMs)
     drain();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool httpOk = url.scheme().startsWith(QLatin1String("http")) ? (status >= 200 && status < 300) : true;
-    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !writeFailed;
+    const bool httpOk = status >= 200 && status < 300;
+    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !writeFailed && !tooLong;
     delete reply;
     if (!ok) {
         file.cancelWriting();

@@ -11,6 +11,8 @@ namespace dorvane {
 // target is left as it was and false is returned. Blocks the calling thread while running
 // an event loop of its own, so it serves worker threads as well as the user-interface
 // thread. A request for interruption of the calling QThread aborts the transfer.
-bool DownloadToFile(const QUrl& url, const QString& target, int stallTimeoutMs = 30000);
+// Only https: addresses, and http: on a loopback address, are fetched; a redirect to another
+// origin fails. A body longer than maxBytes (when not negative) is cut off and fails.
+bool DownloadToFile(const QUrl& url, const QString& target, qint64 maxBytes = -1, int stallTimeoutMs = 30000);
 
 } // namespace dorvane

@@ -186,9 +186,15 @@ private slots:
         TempFolder work;
         UpdateCheckParams params;
         params.localFolder = ToQ(work.path());
-        // Nobody listening, and a server without the file.
+        // Nobody listening, a server without the file, and a newer version in a folder, which
+        // is not an address the check fetches from.
         LocalHttpServer empty;
-        for (const QUrl& server : {LocalHttpServer::unreachableBase(), empty.base()}) {
+        TempFolder local;
+        std::filesystem::create_directories(local / "DRV_update");
+        WriteBytes(local / "DRV_update" / "version.txt", "223\r\nhttp://h/D.ex_\r\n");
+        const QUrl servers[] = {LocalHttpServer::unreachableBase(), empty.base(),
+                                QUrl::fromLocalFile(ToQ(local.path()))};
+        for (const QUrl& server : servers) {
             UpdateCheckEnded = 0;
             params.server = server;
             QCOMPARE(RunUpdateCheck(params), UpdateCheckOutcome::NoConnection);

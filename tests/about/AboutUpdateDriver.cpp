@@ -1,13 +1,14 @@
 // A Qt input plugin that the update test loads into the real Dorvane program
-// (QT_QPA_GENERIC_PLUGINS=dorvaneaboutupdate:PORT). It plays the user: once the main window
-// is in front it clicks 关于 there, then 在线升级 in the About box. It also sends the
-// program's web traffic through the test's local server on PORT, which answers for the
-// update server.
+// (QT_QPA_GENERIC_PLUGINS=dorvaneaboutupdate:PORT:CERTIFICATE). It plays the user: once the
+// main window is in front it clicks 关于 there, then 在线升级 in the About box. It also sends
+// the program's web traffic through the test's local server on PORT, which answers for the
+// update server with CERTIFICATE, a PEM file the program is made to trust.
 
 #include <QApplication>
 #include <QGenericPlugin>
 #include <QNetworkProxy>
 #include <QPushButton>
+#include <QSslConfiguration>
 #include <QTest>
 #include <QTimer>
 
@@ -15,8 +16,11 @@ namespace dorvane::test {
 
 class AboutUpdateDriver : public QObject {
 public:
-    explicit AboutUpdateDriver(quint16 proxyPort)
+    AboutUpdateDriver(quint16 proxyPort, const QString& certificate)
     {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.addCaCertificates(certificate);
+        QSslConfiguration::setDefaultConfiguration(tls);
         QNetworkProxy::setApplicationProxy(
             QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxyPort));
         connect(&timer_, &QTimer::timeout, this, &AboutUpdateDriver::step);
@@ -53,7 +57,8 @@ public:
     {
         if (key.compare(QLatin1String("dorvaneaboutupdate"), Qt::CaseInsensitive) != 0)
             return nullptr;
-        return new AboutUpdateDriver(spec.toUShort());
+        const qsizetype colon = spec.indexOf(QLatin1Char(':'));
+        return new AboutUpdateDriver(spec.left(colon).toUShort(), spec.mid(colon + 1));
     }
 };
 

@@ -38,7 +38,21 @@ private slots:
         QFile::setPermissions(folder + QLatin1Char('/') + QString::fromStdString(UpdaterProgramName()),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
+        // The update server is https: the local server, as the program's proxy, answers for it
+        // through a tunnel with a certificate made here, which the plugin makes the program trust.
+        QProcess openssl;
+        openssl.setWorkingDirectory(folder);
+        openssl.start(QStringLiteral("openssl"),
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=update.example.com",
+                       "-addext", "subjectAltName=DNS:update.example.com", "-keyout", "server.key", "-out",
+                       "server.pem"});
+        QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+        QFile certificate(folder + QStringLiteral("/server.pem"));
+        QFile key(folder + QStringLiteral("/server.key"));
+        QVERIFY(certificate.open(QIODevice::ReadOnly) && key.open(QIODevice::ReadOnly));
+
         LocalHttpServer server;
+        server.setTunnelIdentity(QSslCertificate(&certificate), QSslKey(&key, QSsl::Rsa));
         const QString versionUrl = QString::fromLatin1(kUpdateServer) +
                                    QString::fromLatin1(kVersionFilePath.data(), kVersionFilePath.size());
         server.serve(versionUrl, "223\r\n" + QByteArray(kUpdateServer) + "/DRV_update/Dorvane.ex_\r\n");
@@ -48,7 +62,7 @@ private slots:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(DORVANE_TEST_PLUGINS));
         env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
-                   QStringLiteral("dorvaneaboutupdate:%1").arg(server.base().port()));
+                   QStringLiteral("dorvaneaboutupdate:%1:%2").arg(server.base().port()).arg(certificate.fileName()));
         dorvane.setProcessEnvironment(env);
         dorvane.setWorkingDirectory(folder);
         dorvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);

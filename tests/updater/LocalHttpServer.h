@@ -1,13 +1,19 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for the update tests: serves byte strings by path, can
-// cut a response off halfway, hold one back until released, and tell a port where nobody
-// listens. It runs on the test's thread, so the test must keep processing events while a
-// download is under way.
+// cut a response off halfway, hold one back until released, redirect (the body is the
+// Location), send a body of no stated length and keep the connection open as if more were to
+// come, and tell a port where nobody listens. It runs on the test's thread, so the test
+// must keep processing events while a download is under way.
+// As a web proxy it answers plain requests by their full URL and, once given a certificate,
+// CONNECT tunnels to an https: host, whose requests it answers as "https://HOST/PATH".
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -17,7 +23,7 @@ namespace dorvane::test {
 
 class LocalHttpServer {
 public:
-    enum class Mode { Whole, CutHalfway, Held };
+    enum class Mode { Whole, CutHalfway, Held, Redirect, Unending };
 
     LocalHttpServer()
     {
@@ -31,6 +37,15 @@ public:
     void serve(const QString& path, const QByteArray& body, Mode mode = Mode::Whole)
     {
         files_.insert(path, {body, mode});
+    }
+
+    void remove(const QString& path) { files_.remove(path); }
+
+    // The certificate and key a tunnelled https: host is answered with.
+    void setTunnelIdentity(const QSslCertificate& certificate, const QSslKey& key)
+    {
+        certificate_ = certificate;
+        key_ = key;
     }
 
     QUrl base() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort())); }
@@ -66,7 +81,10 @@ private:
 
     void accept(QTcpSocket* socket)
     {
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
+            tunnels_.remove(socket);
+            socket->deleteLater();
+        });
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             QByteArray& buffer = pending_[socket];
             buffer += socket->readAll();
@@ -74,7 +92,20 @@ private:
                 return;
             const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
             pending_.remove(socket);
-            const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]) : QString();
+            QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]) : QString();
+            auto* ssl = qobject_cast<QSslSocket*>(socket);
+            if (requestLine.value(0) == "CONNECT" && ssl && !certificate_.isNull()) {
+                QString host = path;
+                host.remove(QStringLiteral(":443"));
+                tunnels_.insert(socket, host);
+                socket->write("HTTP/1.1 200 Connection established\r\n\r\n");
+                ssl->setLocalCertificate(certificate_);
+                ssl->setPrivateKey(key_);
+                ssl->startServerEncryption();
+                return;
+            }
+            if (tunnels_.contains(socket))
+                path = QStringLiteral("https://") + tunnels_.value(socket) + path;
             requests_.append(path);
             const auto found = files_.constFind(path);
             if (found == files_.constEnd()) {
@@ -90,13 +121,37 @@ private:
 
     static void respond(QTcpSocket* socket, const QByteArray& body, Mode mode)
     {
+        if (mode == Mode::Redirect) {
+            socket->write("HTTP/1.1 302 Found\r\nLocation: " + body
+                          + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->disconnectFromHost();
+            return;
+        }
+        if (mode == Mode::Unending) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n" + body);
+            return;
+        }
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
                       + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
         socket->write(mode == Mode::CutHalfway ? body.left(body.size() / 2) : body);
         socket->disconnectFromHost();
     }
 
-    QTcpServer server_;
+    // Its sockets can start TLS in the middle of a connection, for CONNECT tunnels.
+    class Server : public QTcpServer {
+    protected:
+        void incomingConnection(qintptr handle) override
+        {
+            auto* socket = new QSslSocket(this);
+            socket->setSocketDescriptor(handle);
+            addPendingConnection(socket);
+        }
+    };
+
+    Server server_;
+    QSslCertificate certificate_;
+    QSslKey key_;
+    QHash<QTcpSocket*, QString> tunnels_;
     QHash<QString, File> files_;
     QHash<QTcpSocket*, QByteArray> pending_;
     QList<QPair<QPointer<QTcpSocket>, QByteArray>> held_;

@@ -3,7 +3,11 @@
 #include "app/MessageBox.h"
 #include "support/TempFolder.h"
 #include "updater/LocalHttpServer.h"
+#include "updater/TestPublisher.h"
 #include "updater/UpdorvApp.h"
+
+#include <functional>
+#include <map>
 
 #include <QDir>
 #include <QLabel>
@@ -15,6 +19,7 @@ using namespace dorvane;
 using dorvane::test::LocalHttpServer;
 using dorvane::test::ReadBytes;
 using dorvane::test::TempFolder;
+using dorvane::test::TestPublisher;
 using dorvane::test::WriteBytes;
 namespace fs = std::filesystem;
 
@@ -37,6 +42,16 @@ QStringList FilesBeside(const fs::path& folder)
     return names;
 }
 
+// Every file in folder with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        files[fs::relative(entry.path(), folder).string()] =
+            entry.is_regular_file() ? ReadBytes(entry.path()) : "<folder>";
+    return files;
+}
+
 } // namespace
 
 class UpdorvDlgTest : public QObject {
@@ -48,19 +63,20 @@ private slots:
     {
         TempFolder folder;
         LocalHttpServer server;
+        TestPublisher publisher(server);
         // The new "main program" leaves a mark when it is started.
         const fs::path marker = folder / "started.txt";
         const QByteArray program = "#!/bin/sh\necho new > '" + QByteArray::fromStdString(marker.string()) + "'\n";
-        server.serve("/DRV_update/Dorvane.ex_", program);
-        server.serve("/DRV_update/a.dat", "layout bytes");
-        server.serve("/DRV_update/b.bmp", QByteArray(70000, 'b'));
+        publisher.publish("Dorvane.ex_", program);
+        publisher.publish("a.dat", "layout bytes");
+        publisher.publish("b.bmp", QByteArray(70000, 'b'));
+        publisher.sign();
         WriteBytes(folder / "Dorvane", "old program");
-        WriteBytes(folder / "version.txt",
-                   ("223\r\n" + server.url("/DRV_update/Dorvane.ex_").toString() + "\r\n"
-                    + server.url("/DRV_update/a.dat").toString() + "\r\n" + server.url("/DRV_update/b.bmp").toString() + "\r\n")
-                       .toStdString());
+        WriteBytes(folder / "version.txt", ("223\r\n" + publisher.url("Dorvane.ex_") + "\r\n" + publisher.url("a.dat")
+                                            + "\r\n" + publisher.url("b.bmp") + "\r\n")
+                                               .toStdString());
 
-        CUpdorvDlg dialog(folder.path());
+        CUpdorvDlg dialog(folder.path(), publisher.trust());
         dialog.show();
         auto* ok = dialog.findChild<QPushButton*>("okButton");
         auto* bar = dialog.findChild<QProgressBar*>("progressBar");
@@ -88,10 +104,140 @@ private slots:
         QCOMPARE(ReadBytes(folder / "b.bmp"), std::string(70000, 'b'));
         QVERIFY((fs::status(folder / newName).permissions() & fs::perms::owner_exec) != fs::perms::none);
         QCOMPARE(FilesBeside(folder.path()), QStringList({"Dorvane", "a.dat", "b.bmp", "version.txt"}));
+        // The signature was checked before the first file was asked for.
+        QCOMPARE(server.requests(), QStringList({"/DRV_update/manifest.txt", "/DRV_update/manifest.sig",
+                                                 "/DRV_update/Dorvane.ex_", "/DRV_update/a.dat", "/DRV_update/b.bmp"}));
 
         QTest::mouseClick(ok, Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(marker), 5000);
+    }
+
+    // Whatever goes wrong, the installed files stay as they were, byte for byte, and the user
+    // is told the update failed. Refused addresses and names are refused before any request;
+    // a manifest that cannot be trusted before any file is fetched.
+    void refusedUpdatesInstallNothing()
+    {
+        enum Refused { BeforeAnyRequest, BeforeAnyFile, WhileFetching };
+        struct Row {
+            const char* name;
+            Refused when;
+            // Changes the correct update: its version file's lines after the first, the
+            // servers, and the publisher.
+            std::function<void(QStringList& urls, LocalHttpServer& server, LocalHttpServer& other, TestPublisher&)>
+                change;
+        };
+        const QString program = QStringLiteral("Dorvane.ex_");
+        const QByteArray newA = "new a \x00\x01";
+        const Row rows[] = {
+            {"wrong signature", BeforeAnyFile,
+             [](QStringList&, LocalHttpServer&, LocalHttpServer&, TestPublisher& publisher) {
+                 const SecretKey other = MakeKeyPair().second;
+                 publisher.sign(223, &other);
+             }},
+            {"manifest missing", BeforeAnyFile,
+             [](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 server.remove("/DRV_update/manifest.txt");
+             }},
+            {"manifest of another version", BeforeAnyFile,
+             [](QStringList&, LocalHttpServer&, LocalHttpServer&, TestPublisher& publisher) { publisher.sign(224); }},
+            {"changed byte in one file", WhileFetching,
+             [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 QByteArray changed = newA;
+                 changed[2] = 'X';
+                 server.serve(TestPublisher::path("a.dat"), changed);
+             }},
+            {"file longer than stated", WhileFetching,
+             [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 server.serve(TestPublisher::path("a.dat"), newA + QByteArray(100000, 'z'));
+             }},
+            // No length announced and the connection kept open: only cutting the body off at
+            // its stated size ends the download before the stall timeout.
+            {"file running on past its size", WhileFetching,
+             [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 server.serve(TestPublisher::path("a.dat"), newA + "z", LocalHttpServer::Mode::Unending);
+             }},
+            {"file shorter than stated", WhileFetching,
+             [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 server.serve(TestPublisher::path("a.dat"), newA.chopped(1));
+             }},
+            {"file not in the manifest", BeforeAnyFile,
+             [](QStringList& urls, LocalHttpServer& server, LocalHttpServer&, TestPublisher& publisher) {
+                 server.serve(TestPublisher::path("c.dat"), "unlisted");
+                 urls << publisher.url("c.dat");
+             }},
+            {"name with ../", BeforeAnyRequest,
+             [](QStringList& urls, LocalHttpServer&, LocalHttpServer&, TestPublisher& publisher) {
+                 urls << publisher.url("..%2F..%2Fevil.dat");
+             }},
+            {"path with ../", BeforeAnyRequest,
+             [](QStringList& urls, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 urls << server.base().toString() + "/DRV_update/../evil.dat";
+             }},
+            {"name with \\", BeforeAnyRequest,
+             [](QStringList& urls, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
+                 urls << server.base().toString() + "/DRV_update/..\\..\\evil.dat";
+             }},
+            {"file: URL", BeforeAnyRequest,
+             [](QStringList& urls, LocalHttpServer&, LocalHttpServer&, TestPublisher&) {
+                 urls << QStringLiteral("file:///etc/hostname");
+             }},
+            {"data: URL", BeforeAnyRequest,
+             [](QStringList& urls, LocalHttpServer&, LocalHttpServer&, TestPublisher&) {
+                 urls << QStringLiteral("data:application/octet-stream,evil");
+             }},
+            {"another host", BeforeAnyRequest,
+             [](QStringList& urls, LocalHttpServer&, LocalHttpServer& other, TestPublisher&) {
+                 urls[1] = other.url(TestPublisher::path("a.dat")).toString();
+             }},
+            {"redirect to another host", WhileFetching,
+             [](QStringList&, LocalHttpServer& server, LocalHttpServer& other, TestPublisher&) {
+                 server.serve(TestPublisher::path("a.dat"), other.url(TestPublisher::path("a.dat")).toEncoded(),
+                              LocalHttpServer::Mode::Redirect);
+             }},
+        };
+        for (const Row& row : rows) {
+            const QByteArray rowName(row.name);
+            TempFolder folder;
+            LocalHttpServer server;
+            LocalHttpServer other; // another host: another port on this machine
+            TestPublisher publisher(server);
+            publisher.publish(program, "#!/bin/sh\nexit 0\n");
+            publisher.publish("a.dat", newA);
+            publisher.publish("b.dat", "new b");
+            publisher.sign();
+            other.serve(TestPublisher::path("a.dat"), newA);
+            QStringList urls = {publisher.url(program), publisher.url("a.dat"), publisher.url("b.dat")};
+            row.change(urls, server, other, publisher);
+
+            const std::string newName = "Dorvane" + std::string(kProgramSuffix);
+            WriteBytes(folder / newName, "old program \x01\xff");
+            WriteBytes(folder / "a.dat", "old a");
+            WriteBytes(folder / "b.dat", std::string("old b\0", 6));
+            WriteBytes(folder / "version.txt", ("223\r\n" + urls.join("\r\n") + "\r\n").toStdString());
+            const auto before = Snapshot(folder.path());
+            {
+                CUpdorvDlg dialog(folder.path(), publisher.trust());
+                dialog.show();
+                auto* ok = dialog.findChild<QPushButton*>("okButton");
+                QTRY_VERIFY2_WITH_TIMEOUT(ok->isEnabled(), rowName, 10000);
+                QVERIFY2(DownloadFailed.load() == 1, rowName);
+                const auto shown = takeShownMessages();
+                QVERIFY2(shown.size() == 1 && shown[0].text == QStringLiteral("网络连接不通！升级不成功！"), rowName);
+            }
+            QVERIFY2(Snapshot(folder.path()) == before, rowName);
+            QVERIFY2(other.requests().isEmpty(), rowName);
+            const QStringList manifestOnly = {"/DRV_update/manifest.txt", "/DRV_update/manifest.sig"};
+            switch (row.when) {
+            case BeforeAnyRequest: QVERIFY2(server.requests().isEmpty(), rowName); break;
+            case BeforeAnyFile:
+                QVERIFY2(!server.requests().isEmpty(), rowName);
+                for (const QString& request : server.requests())
+                    QVERIFY2(manifestOnly.contains(request), rowName + " " + request.toUtf8());
+                break;
+            case WhileFetching: QVERIFY2(server.requests().size() > 2, rowName); break;
+            }
+        }
     }
 
     void oneLineVersionFileFails()
@@ -118,16 +264,18 @@ private slots:
     {
         TempFolder folder;
         LocalHttpServer server;
-        server.serve("/u/Dorvane.ex_", QByteArray(200000, 'n'), LocalHttpServer::Mode::CutHalfway);
-        server.serve("/u/a.dat", "further");
+        TestPublisher publisher(server);
+        publisher.publish("Dorvane.ex_", QByteArray(200000, 'n'));
+        publisher.publish("a.dat", "further");
+        publisher.sign();
+        server.serve(TestPublisher::path("Dorvane.ex_"), QByteArray(200000, 'n'), LocalHttpServer::Mode::CutHalfway);
         const std::string newName = "Dorvane" + std::string(kProgramSuffix);
         const std::string old = "old program \x01\x02\xff";
         WriteBytes(folder / newName, old);
         WriteBytes(folder / "Version.txt",
-                   ("223\n" + server.url("/u/Dorvane.ex_").toString() + "\n" + server.url("/u/a.dat").toString())
-                       .toStdString());
+                   ("223\n" + publisher.url("Dorvane.ex_") + "\n" + publisher.url("a.dat")).toStdString());
 
-        CUpdorvDlg dialog(folder.path());
+        CUpdorvDlg dialog(folder.path(), publisher.trust());
         dialog.show();
         auto* ok = dialog.findChild<QPushButton*>("okButton");
         QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 10000);
@@ -137,17 +285,21 @@ private slots:
         QCOMPARE(ReadBytes(folder / newName), old);
         // No temporary file is left, and the further file was not fetched after the failure.
         QCOMPARE(FilesBeside(folder.path()), QStringList({QString::fromStdString(newName), "Version.txt"}));
-        QCOMPARE(server.requests(), QStringList({"/u/Dorvane.ex_"}));
+        QCOMPARE(server.requests(),
+                 QStringList({"/DRV_update/manifest.txt", "/DRV_update/manifest.sig", "/DRV_update/Dorvane.ex_"}));
     }
 
     void progressSlowsDownAfterHalfway()
     {
         TempFolder folder;
         LocalHttpServer server;
-        server.serve("/u/Dorvane.ex_", "program", LocalHttpServer::Mode::Held);
-        WriteBytes(folder / "Version.txt", ("223\r\n" + server.url("/u/Dorvane.ex_").toString() + "\r\n").toStdString());
+        TestPublisher publisher(server);
+        publisher.publish("Dorvane.ex_", "program");
+        publisher.sign();
+        server.serve(TestPublisher::path("Dorvane.ex_"), "program", LocalHttpServer::Mode::Held);
+        WriteBytes(folder / "Version.txt", ("223\r\n" + publisher.url("Dorvane.ex_") + "\r\n").toStdString());
 
-        CUpdorvDlg dialog(folder.path());
+        CUpdorvDlg dialog(folder.path(), publisher.trust());
         dialog.show();
         auto* bar = dialog.findChild<QProgressBar*>("progressBar");
         QCOMPARE(dialog.tickInterval(), 200);
@@ -168,12 +320,15 @@ private slots:
     {
         TempFolder folder;
         LocalHttpServer server;
-        server.serve("/u/Dorvane.ex_", "new", LocalHttpServer::Mode::Held);
+        TestPublisher publisher(server);
+        publisher.publish("Dorvane.ex_", "new");
+        publisher.sign();
+        server.serve(TestPublisher::path("Dorvane.ex_"), "new", LocalHttpServer::Mode::Held);
         const std::string newName = "Dorvane" + std::string(kProgramSuffix);
         WriteBytes(folder / newName, "old");
-        WriteBytes(folder / "Version.txt", ("223\r\n" + server.url("/u/Dorvane.ex_").toString()).toStdString());
+        WriteBytes(folder / "Version.txt", ("223\r\n" + publisher.url("Dorvane.ex_")).toStdString());
         {
-            CUpdorvDlg dialog(folder.path());
+            CUpdorvDlg dialog(folder.path(), publisher.trust());
             dialog.show();
             QTRY_COMPARE_WITH_TIMEOUT(server.heldCount(), 1, 5000);
             QTest::mouseClick(dialog.findChild<QPushButton*>("cancelButton"), Qt::LeftButton);

@@ -1,0 +1,150 @@
+#pragma once
+// What makes an update trustworthy: where its files may come from, what they may be called
+// on disk, and the signed manifest stating each file's size and SHA-256. Whoever controls
+// the network between a shop and the update server must not be able to choose what runs.
+
+#include "updater/UpdateProtocol.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace dorvane {
+
+// The maker's update server; tests point the check and the updater at a local one.
+inline constexpr const char* kUpdateServer = "https://update.example.com";
+
+// Beside the version file: the manifest and its detached Ed25519 signature (64 raw bytes).
+inline constexpr std::string_view kManifestPath = "/DRV_update/manifest.txt";
+inline constexpr std::string_view kManifestSignaturePath = "/DRV_update/manifest.sig";
+
+// Neither file is anywhere near this big; a larger answer is refused unread.
+inline constexpr std::uint64_t kManifestMaxBytes = 64 * 1024;
+
+using PublicKey = std::array<unsigned char, 32>;
+using SecretKey = std::array<unsigned char, 64>;
+
+// The key the maker signs manifests with (public half, built in). The secret half is kept by
+// whoever publishes updates and never enters the repository.
+PublicKey BuiltInUpdateKey();
+
+// Where the updater fetches from and whose signature it believes.
+struct UpdateTrust {
+    std::string server; // base address, e.g. "https://update.example.com"
+    PublicKey key{};
+};
+UpdateTrust BuiltInUpdateTrust();
+
+struct UrlParts {
+    std::string scheme;  // lower case
+    std::string userInfo;
+    std::string host;    // lower case, brackets of an IPv6 address removed
+    std::string port;    // empty when the URL names none
+    std::string path;
+    bool hasQuery = false;
+    bool hasFragment = false;
+};
+// nullopt when url is not of the form scheme://authority[/path][?query][#fragment].
+std::optional<UrlParts> SplitUrl(std::string_view url);
+
+// server's base address joined with an absolute path on it.
+std::string ServerFileUrl(std::string_view server, std::string_view path);
+
+// 127.0.0.0/8, ::1 and "localhost".
+bool IsLoopbackHost(std::string_view host);
+
+// An address the program fetches from at all: https: anywhere, http: only on a loopback
+// address (where nobody between the two ends can read or change the traffic).
+bool IsAllowedAddress(std::string_view url);
+
+// A file of the update: an allowed address on the update server's own scheme, host and port,
+// without user info, query or fragment, and without "." or ".." among its path segments.
+bool IsAllowedUpdateUrl(std::string_view url, std::string_view server);
+
+// A name that can only mean a file in the updater's own folder: not empty, not "." or "..",
+// no "/" or "\\", no drive letter (no ":" at all), no control character.
+bool IsPlainFileName(std::string_view name);
+
+// The last path segment of url with its %XX escapes decoded: the name the server knows the
+// file by. Empty for a URL that is not one or whose escapes are malformed.
+std::string DecodedFileName(std::string_view url);
+
+struct ManifestEntry {
+    std::string name;    // the server's file name, a plain name
+    std::uint64_t size = 0;
+    std::string sha256;  // 64 lower-case hex digits
+    bool operator==(const ManifestEntry&) const = default;
+};
+
+struct Manifest {
+    int version = 0;
+    std::vector<ManifestEntry> files;
+    const ManifestEntry* find(std::string_view name) const;
+    bool operator==(const Manifest&) const = default;
+};
+
+// The manifest's text: "version N", then one "file SIZE SHA256 NAME" line per file, each
+// line ending in "\n". Parsing is strict: any other line, a repeated name, a name that is not
+// plain or a malformed number or hash refuses the whole manifest.
+std::string WriteManifest(const Manifest& manifest);
+std::optional<Manifest> ParseManifest(std::string_view text);
+
+// The manifest of files as they lie on the publisher's disk: each under its own file name.
+// nullopt when a file cannot be read or its name is not plain.
+std::optional<Manifest> ManifestOfFiles(int version, const std::vector<std::filesystem::path>& files);
+
+// SHA-256 and Ed25519 through libsodium.
+std::string Sha256Hex(std::string_view bytes);
+std::optional<std::string> Sha256HexOfFile(const std::filesystem::path& path);
+std::string SignDetached(std::string_view message, const SecretKey& key);
+bool VerifyDetached(std::string_view message, std::string_view signature, const PublicKey& key);
+std::pair<PublicKey, SecretKey> MakeKeyPair();
+
+std::string ToHex(std::string_view bytes);
+// nullopt unless text is exactly bytes * 2 hex digits.
+std::optional<std::string> FromHex(std::string_view text, std::size_t bytes);
+
+// One file the updater fetches.
+struct UpdateItem {
+    std::string url;
+    std::string serverName; // how the manifest names it
+    std::string localName;  // what it replaces in the updater's folder
+    std::uint64_t size = 0;
+    std::string sha256;
+};
+
+struct UpdatePlan {
+    std::vector<UpdateItem> items; // the new main program first
+    std::string error;             // empty when the plan may be followed
+};
+
+// The local name of the new main program from the version file's second line: the
+// server's name with its three-letter extension replaced by the platform's suffix. Empty when
+// the address is not on the update server or the name is not plain, so that nothing named by
+// a refused line is ever started.
+std::string ProgramFileFor(std::string_view programUrl, std::string_view server);
+
+// The files named by the version file, checked before any request is made: every address
+// on the update server, every name plain, no local name twice, the main program present.
+UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server);
+
+// Gives each planned file its stated size and hash from the manifest, once its signature
+// has been checked against key. Refuses a manifest whose version is not the version file's
+// or that lacks one of the planned files.
+UpdatePlan ConfirmPlan(UpdatePlan plan, const VersionFile& versionFile, std::string_view manifestText,
+                       std::string_view signature, const PublicKey& key);
+
+// The error of a downloaded file against its entry; empty when size and hash agree.
+std::string CheckDownloadedFile(const std::filesystem::path& file, const UpdateItem& item);
+
+// Moves each (staged, target) pair's staged file over its target, all or none: targets are
+// first set aside in backupFolder, and any failure puts every file back where it was.
+bool ReplaceAll(const std::vector<std::pair<std::filesystem::path, std::filesystem::path>>& moves,
+                const std::filesystem::path& backupFolder);
+
+} // namespace dorvane
