@@ -9,6 +9,7 @@
 #include "cli/TextEncoding.h"
 #include "print/WaybillPrinter.h"
 #include "template/TemplateList.h"
+#include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
 #include "waybill/ClipboardAddress.h"
 
@@ -177,6 +178,12 @@ int RunPrint(const PrintOptions& options)
         job.csv = std::filesystem::path(Utf8(*options.csv).toStdU16String());
     job.rows = options.rows;
     job.overflow = options.overflow;
+    if (options.withPicture) {
+        job.picture = LoadPictureImage(PicturePath(app.WorkFolder, chosen.fileName), "BMP");
+        if (job.picture.isNull())
+            return Fail(
+                QStringLiteral("the template \"%1\" has no picture to print under the texts").arg(chosen.name));
+    }
 
     if (options.pdf) {
         job.pdfPath = QDir::current().absoluteFilePath(Utf8(*options.pdf));

@@ -82,12 +82,12 @@ struct PrintedPage {
 };
 
 PrintedPage PrintToPdf(const QString& path, const WaybillPrintSetup& setup,
-                       const std::array<QString, kFieldCount>& texts)
+                       const std::array<QString, kFieldCount>& texts, const QImage* picture = nullptr)
 {
     PrintedPage page;
     QPrinter printer(QPrinter::HighResolution);
     PrepareWaybillPdf(printer, path, setup);
-    if (!PrintWaybillOn(printer, setup, texts))
+    if (!PrintWaybillOn(printer, setup, texts, nullptr, picture))
         return page;
     page.dpi = printer.resolution();
     const auto boxes = WaybillRenderer(setup).fieldBoxes(QRect(0, 0, printer.width(), printer.height()));
@@ -182,6 +182,80 @@ private slots:
             address += word.text;
         QCOMPARE(address, texts[kRecipientAddress]);
         QCOMPARE(Joined(WordsOf(page, kGoods)), QStringLiteral("衣服"));
+    }
+
+    void aPictureUnderTheTextsCoversTheFormAtItsSize()
+    {
+        // An 870 x 480 form picture, grey with a red and a blue mark at known pixels.
+        QImage picture(870, 480, QImage::Format_RGB32);
+        picture.fill(QColor(220, 220, 220));
+        const QRect redMark(100, 100, 100, 50);
+        const QRect blueMark(700, 380, 100, 50);
+        {
+            QPainter painter(&picture);
+            painter.fillRect(redMark, Qt::red);
+            painter.fillRect(blueMark, Qt::blue);
+        }
+        WaybillPrintSetup setup = TestSetup();
+        setup.pictureWidth = 870;
+        setup.pictureHeight = 480;
+        const auto texts = FilledTexts();
+        QTemporaryDir dir;
+        const QString checkPdf = dir.filePath(QStringLiteral("check.pdf"));
+        const PrintedPage plain = PrintToPdf(dir.filePath(QStringLiteral("plain.pdf")), setup, texts);
+        const PrintedPage check = PrintToPdf(checkPdf, setup, texts, &picture);
+        QCOMPARE(PdfPageSize(checkPdf), PdfPageSize(dir.filePath(QStringLiteral("plain.pdf"))));
+
+        // The form, 230 x 127 mm, lies on the 131 mm page 2.1 mm past its top and bottom: a
+        // picture pixel (x, y) is at x * 230 / 870 mm and -2.1 + y * 135.2 / 480 mm.
+        const auto expected = [](const QRect& pixels) {
+            const auto x = [](int px) { return px * 230.0 / 870; };
+            const auto y = [](int py) { return -2.1 + py * 135.2 / 480; };
+            return QRectF(QPointF(x(pixels.left()), y(pixels.top())),
+                          QPointF(x(pixels.right() + 1), y(pixels.bottom() + 1)));
+        };
+        constexpr int dpi = 200;
+        const QImage page = RenderPage(checkPdf, dpi);
+        QVERIFY(!page.isNull());
+        for (const auto& [mark, colour] : {std::pair{redMark, QColor(Qt::red)}, std::pair{blueMark, QColor(Qt::blue)}}) {
+            const QRectF found = ColourBoundsMm(page, dpi, colour);
+            const QRectF want = expected(mark);
+            const auto near = [](double a, double b) { return std::abs(a - b) < 0.3; };
+            QVERIFY2(near(found.left(), want.left()) && near(found.top(), want.top()) &&
+                         near(found.right(), want.right()) && near(found.bottom(), want.bottom()),
+                     qPrintable(QStringLiteral("%1: found %2,%3 - %4,%5 mm, expected %6,%7 - %8,%9 mm")
+                                    .arg(colour.name())
+                                    .arg(found.left())
+                                    .arg(found.top())
+                                    .arg(found.right())
+                                    .arg(found.bottom())
+                                    .arg(want.left())
+                                    .arg(want.top())
+                                    .arg(want.right())
+                                    .arg(want.bottom())));
+        }
+        // The picture reaches the page's corners: the form covers the whole page.
+        QCOMPARE(QColor(page.pixel(2, 2)), QColor(220, 220, 220));
+        QCOMPARE(QColor(page.pixel(page.width() - 3, page.height() - 3)), QColor(220, 220, 220));
+
+        // The texts are where they are without the picture, drawn over it: the sender
+        // company's digits show black on the red mark where the two overlap.
+        QCOMPARE(check.words.size(), plain.words.size());
+        for (qsizetype i = 0; i < plain.words.size(); ++i) {
+            QCOMPARE(check.words[i].text, plain.words[i].text);
+            QVERIFY((check.words[i].box.topLeft() - plain.words[i].box.topLeft()).manhattanLength() < 0.1);
+        }
+        const QRectF company = check.boxes[kSenderCompany];
+        const double mmPerPoint = 25.4 / 72;
+        const QRectF overlap = expected(redMark).intersected(QRectF(company.topLeft() * mmPerPoint,
+                                                                    company.size() * mmPerPoint));
+        QVERIFY(!overlap.isEmpty());
+        int black = 0;
+        const double pxPerMm = dpi / 25.4;
+        for (int y = int(overlap.top() * pxPerMm); y < int(overlap.bottom() * pxPerMm); ++y)
+            for (int x = int(overlap.left() * pxPerMm); x < int(overlap.right() * pxPerMm); ++x)
+                black += qRed(page.pixel(x, y)) < 80 && qGreen(page.pixel(x, y)) < 80;
+        QVERIFY2(black > 20, qPrintable(QString::number(black)));
     }
 
     void destinationAloneUsesTheDestinationFont()

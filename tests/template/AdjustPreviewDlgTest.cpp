@@ -13,9 +13,11 @@
 #include "waybill/WaybillDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -36,6 +38,7 @@ constexpr int kRecipientName = 3;    // 466, 89, 157 x 24 on the shipped 圆通 
 constexpr int kRecipientCompany = 5; // 631, 89, 227 x 24
 constexpr int kRecipientAddress = 7; // 466, 133, 392 x 58
 constexpr int kAddressWords = 40;
+const QColor kMarkGrey(128, 128, 128);
 
 QString OutputFolder()
 {
@@ -87,6 +90,25 @@ QList<PdfWord> PrintedJob(const QSet<QString>& before, const QString& marker)
             for (const PdfWord& word : words)
                 if (word.text == marker)
                     return words;
+        }
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+// The file of the job that arrived after `before` and holds the marker; empty when none came.
+QString PrintedJobFile(const QSet<QString>& before, const QString& marker)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QSet<QString> seen = before;
+    while (timer.elapsed() < 60000) {
+        for (const QString& name : Jobs() - seen) {
+            seen.insert(name);
+            const QString path = QDir(OutputFolder()).filePath(name);
+            for (const PdfWord& word : ReadWords(path))
+                if (word.text == marker)
+                    return path;
         }
         QTest::qWait(100);
     }
@@ -296,6 +318,107 @@ private slots:
         // The main window prints at the saved place, not at the last unsaved move.
         QCOMPARE(PrintRectOf(App().Layout, kRecipientName), placedAt(566, 139));
         QVERIFY(movedBy(print(&main), 100, 50));
+    }
+
+    void withPictureTheMainWindowAndThePreviewPrintThePictureUnderTheTexts()
+    {
+        if (!TestQueueReady()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+            QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing to read back");
+        }
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        // 圆通's form with the recipient name's box (466, 89, 157 x 24) filled grey: the queue
+        // prints in grey levels, as a dot-matrix printer does.
+        QImage form(870, 480, QImage::Format_RGB32);
+        form.fill(Qt::white);
+        {
+            QPainter painter(&form);
+            painter.fillRect(QRect(466, 89, 157, 24), kMarkGrey);
+        }
+        QVERIFY(form.save(work.path(QStringLiteral("dataM/圆通.bmp")), "BMP"));
+        CWaybillDlg main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        App().PrinterName = "dorvane-test";
+        const QString marker = QStringLiteral("Check-%1").arg(QCoreApplication::applicationPid());
+        main.setControlText(kRecipientName, marker);
+
+        // What one print from window lays on the paper: the marker word and the grey area, in
+        // points, and how many pictures the job holds.
+        struct Printed {
+            QRectF word;
+            QRectF grey;
+            int pictures = -1;
+        };
+        const auto print = [&](QWidget* window) {
+            const QSet<QString> before = Jobs();
+            Click(window, "printButton");
+            const QStringList shown = Texts(takeShownMessages());
+            if (!shown.isEmpty())
+                qWarning("%s", qPrintable(shown.join(QLatin1Char('\n'))));
+            const QString job = PrintedJobFile(before, marker);
+            Printed printed;
+            if (job.isEmpty())
+                return printed;
+            for (const PdfWord& word : ReadWords(job))
+                if (word.text == marker)
+                    printed.word = word.box;
+            printed.pictures = RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), job})
+                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                   .size() -
+                               2; // two heading lines
+            constexpr int dpi = 150;
+            const QRectF grey = ColourBoundsMm(RenderPage(job, dpi), dpi, kMarkGrey);
+            printed.grey = QRectF(grey.topLeft() * (72 / 25.4), grey.size() * (72 / 25.4));
+            return printed;
+        };
+        const auto onTheGreyBox = [](const Printed& p) {
+            return p.pictures == 1 && !p.grey.isEmpty() && p.grey.adjusted(-1, -1, 1, 1).contains(p.word);
+        };
+
+        // The check box under the print button: the next print holds the picture, the name on its box.
+        auto* check = main.findChild<QCheckBox*>(QStringLiteral("withPictureCheck"));
+        QVERIFY(check);
+        const Printed plain = print(&main);
+        QVERIFY(!plain.word.isNull());
+        QCOMPARE(plain.pictures, 0);
+        QTest::mouseClick(check, Qt::LeftButton);
+        QVERIFY(check->isChecked());
+        const Printed checked = print(&main);
+        QVERIFY2(onTheGreyBox(checked), qPrintable(QStringLiteral("word %1,%2 grey %3,%4 %5x%6")
+                                                       .arg(checked.word.left())
+                                                       .arg(checked.word.top())
+                                                       .arg(checked.grey.left())
+                                                       .arg(checked.grey.top())
+                                                       .arg(checked.grey.width())
+                                                       .arg(checked.grey.height())));
+        QVERIFY(std::abs(checked.word.left() - plain.word.left()) < 0.1);
+        QVERIFY(std::abs(checked.word.top() - plain.word.top()) < 0.1);
+        QTest::mouseClick(check, Qt::LeftButton);
+
+        // The preview's own check box, for a print from the preview.
+        QTimer::singleShot(0, &main, [&] {
+            auto* preview = qobject_cast<CAdjustPreviewDlg*>(QApplication::activeModalWidget());
+            QVERIFY(preview);
+            const auto close = qScopeGuard([&] { preview->close(); });
+            QCOMPARE(print(preview).pictures, 0);
+            auto* previewCheck = preview->findChild<QCheckBox*>(QStringLiteral("withPictureCheck"));
+            QVERIFY(previewCheck);
+            QTest::mouseClick(previewCheck, Qt::LeftButton);
+            QVERIFY(onTheGreyBox(print(preview)));
+        });
+        Click(&main, "previewButton");
+
+        // Without a picture there is nothing to check against: said, and nothing printed.
+        QVERIFY(QFile::remove(work.path(QStringLiteral("dataM/圆通.bmp"))));
+        QTest::mouseClick(check, Qt::LeftButton);
+        const QSet<QString> before = Jobs();
+        Click(&main, "printButton");
+        QCOMPARE(Texts(takeShownMessages()), QStringList{QString::fromUtf8(kNoPictureMessage)});
+        QTest::qWait(500);
+        QCOMPARE(Jobs(), before);
     }
 
     void showsTheTextsAsThePaperHoldsThemAndMarksTheCutOnes()
