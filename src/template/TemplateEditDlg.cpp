@@ -244,8 +244,7 @@ QString CTemplateEditDlg::ChooseBitmap(const QString& title)
         fileDialogTitles.append(title);
         chosen = fileDialogAnswers.isEmpty() ? QString() : fileDialogAnswers.takeFirst();
     } else {
-        chosen =
-            QFileDialog::getOpenFileName(this, title, QString(), kPictureFilter);
+        chosen = QFileDialog::getOpenFileName(this, title, QString(), kPictureFilter);
     }
     // Every path is built from WorkFolder; a dialog that moved the current directory must not
     // leave it moved for anything else.
@@ -374,6 +373,11 @@ bool CTemplateEditDlg::SaveTemplate()
             ShiftTemplatePosition(app.settingsPaths().mouldIni, app.TemplatePosition, +1);
     } else {
         TakeBoxes(app.Layout, edited);
+        // A replaced picture may have another size: the boxes were placed on it.
+        if (pendingReplacement_ && !surface_->picture().isNull()) {
+            app.Layout.setNumber(0, 4, surface_->picture().width());
+            app.Layout.setNumber(0, 5, surface_->picture().height());
+        }
         if (!SaveLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), app.Layout)) {
             showMessage(this, QStringLiteral("保存失败！"), kCaptionNote, MessageIcon::Warning);
             return false;

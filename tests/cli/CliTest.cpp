@@ -372,8 +372,8 @@ private slots:
 
         // Without its picture the template cannot be check-printed, and nothing is written.
         QVERIFY(QFile::remove(folder.path(QStringLiteral("dataM/%1.bmp").arg(current))));
-        const CliResult missing = folder.run(
-            {QStringLiteral("print"), QStringLiteral("--with-picture"), QStringLiteral("--pdf"), QStringLiteral("no.pdf")});
+        const CliResult missing = folder.run({QStringLiteral("print"), QStringLiteral("--with-picture"),
+                                              QStringLiteral("--pdf"), QStringLiteral("no.pdf")});
         QCOMPARE(missing.exitCode, 2);
         QVERIFY2(missing.err.contains(QStringLiteral("no picture")), qPrintable(missing.err));
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("no.pdf"))));

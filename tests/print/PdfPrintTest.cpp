@@ -217,7 +217,8 @@ private slots:
         constexpr int dpi = 200;
         const QImage page = RenderPage(checkPdf, dpi);
         QVERIFY(!page.isNull());
-        for (const auto& [mark, colour] : {std::pair{redMark, QColor(Qt::red)}, std::pair{blueMark, QColor(Qt::blue)}}) {
+        for (const auto& [mark, colour] :
+             {std::pair{redMark, QColor(Qt::red)}, std::pair{blueMark, QColor(Qt::blue)}}) {
             const QRectF found = ColourBoundsMm(page, dpi, colour);
             const QRectF want = expected(mark);
             const auto near = [](double a, double b) { return std::abs(a - b) < 0.3; };

@@ -1,7 +1,6 @@
 #pragma once
 // Reads a printed PDF back with poppler's command-line tools.
 
-#include <QDir>
 #include <QImage>
 #include <QList>
 #include <QProcess>

@@ -329,14 +329,16 @@ private slots:
         QCOMPARE(widthEdit->text(), QStringLiteral("230"));
         QCOMPARE(heightEdit->text(), QStringLiteral("127"));
         // A size that is no length in millimetres is refused, the focus on it.
-        makeTemplate(QStringLiteral("FormPng"), QStringLiteral("form.png"), QStringLiteral("241.5"), QStringLiteral("0"));
+        makeTemplate(QStringLiteral("FormPng"), QStringLiteral("form.png"), QStringLiteral("241.5"),
+                     QStringLiteral("0"));
         QCOMPARE(takeShownMessages().size(), 1);
         QCOMPARE(QApplication::focusWidget(), heightEdit);
         QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/FormPng.dat"))));
         typeInto(QStringLiteral("139.7"));
         Click(&dialog, "saveButton");
         QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
-        makeTemplate(QStringLiteral("FormJpeg"), QStringLiteral("form.jpg"), QStringLiteral("100"), QStringLiteral("80.2"));
+        makeTemplate(QStringLiteral("FormJpeg"), QStringLiteral("form.jpg"), QStringLiteral("100"),
+                     QStringLiteral("80.2"));
         QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
         QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(), QStringList(2, QStringLiteral("导入新建模板图片")));
 
@@ -487,6 +489,8 @@ private slots:
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.bmp")), work.read(QStringLiteral("new form.bmp")));
             QCOMPARE(DataFiles(work), files);
             QCOMPARE(App().LayoutChanged, 1);
+            // The header names the new picture, whose pixels the boxes are now placed in.
+            QCOMPARE(LayoutLines(work, QStringLiteral("圆通"))[0], QStringLiteral("0,圆通,2300,1270,300,200"));
         }
     }
 
