@@ -111,4 +111,17 @@ inline QRectF ColourBoundsMm(const QImage& page, int dpi, QColor colour)
     return QRectF(QPointF(left * mm, top * mm), QPointF(right * mm, bottom * mm));
 }
 
+// Empty when every edge of found lies within tolerance of the same edge of expected; else both.
+inline QString EdgesApart(const QRectF& found, const QRectF& expected, double tolerance)
+{
+    const auto near = [tolerance](double a, double b) { return std::abs(a - b) < tolerance; };
+    if (near(found.left(), expected.left()) && near(found.top(), expected.top()) &&
+        near(found.right(), expected.right()) && near(found.bottom(), expected.bottom()))
+        return {};
+    const auto text = [](const QRectF& r) {
+        return QStringLiteral("%1,%2 - %3,%4").arg(r.left()).arg(r.top()).arg(r.right()).arg(r.bottom());
+    };
+    return text(found) + QStringLiteral(" instead of ") + text(expected);
+}
+
 } // namespace dorvane::test
