@@ -67,14 +67,6 @@ TEST(CliArguments, PrintOptionsAndFields)
     EXPECT_EQ(ErrorOf({"print", "--csv", "a", "--csv", "b"}), "--csv is given twice");
     EXPECT_EQ(ErrorOf({"print", "--copies", "2"}), "unknown option --copies");
     EXPECT_EQ(ErrorOf({"print", "stray"}), "\"stray\" is neither an option nor FIELD=VALUE");
-
-    // --with-picture takes no value: what follows it is read on its own.
-    EXPECT_FALSE(options.withPicture);
-    const ParsedCommand check = ParseCliArguments({"print", "--with-picture", kCount + "=2"});
-    ASSERT_TRUE(check.command) << check.error;
-    EXPECT_TRUE(check.command->print.withPicture);
-    EXPECT_EQ(check.command->print.assignments, (std::vector<std::pair<int, std::string>>{{15, "2"}}));
-    EXPECT_EQ(ErrorOf({"print", "--with-picture", "--with-picture"}), "--with-picture is given twice");
 }
 
 TEST(CliArguments, OverflowModes)

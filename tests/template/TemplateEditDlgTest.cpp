@@ -342,34 +342,21 @@ private slots:
         QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
         QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(), QStringList(2, QStringLiteral("导入新建模板图片")));
 
-        // Each stored picture is a 24-bit BMP of the picture's size; the header holds the typed
-        // paper in 0.1 mm and the picture's size.
-        struct Expected {
-            QString name;
-            QString header;
-            QSize size;
-            QColor colour;
+        // Each picture is stored as a 24-bit BMP (the PNG's transparent band white, as on paper);
+        // the header holds the typed paper in 0.1 mm and the picture's size.
+        QCOMPARE(LayoutLines(work, QStringLiteral("FormPng"))[0], QStringLiteral("0,FormPng,2415,1397,500,280"));
+        QCOMPARE(LayoutLines(work, QStringLiteral("FormJpeg"))[0], QStringLiteral("0,FormJpeg,1000,802,640,360"));
+        const auto stored = [&work](const QString& name) {
+            const std::string bmp = work.read(QStringLiteral("dataM/%1.bmp").arg(name));
+            const bool bmp24 = bmp.size() > 54 && bmp.substr(0, 2) == "BM" && bmp[28] == 24;
+            return bmp24 ? QImage::fromData(QByteArray::fromStdString(bmp), "BMP") : QImage();
         };
-        for (const Expected& e : {Expected{QStringLiteral("FormPng"), QStringLiteral("0,FormPng,2415,1397,500,280"),
-                                           QSize(500, 280), QColor(200, 0, 0)},
-                                  Expected{QStringLiteral("FormJpeg"), QStringLiteral("0,FormJpeg,1000,802,640,360"),
-                                           QSize(640, 360), QColor(0, 0, 200)}}) {
-            const std::string bmp = work.read(QStringLiteral("dataM/%1.bmp").arg(e.name));
-            QVERIFY(bmp.size() > 54);
-            QCOMPARE(bmp.substr(0, 2), std::string("BM"));
-            QCOMPARE(static_cast<int>(static_cast<unsigned char>(bmp[28])), 24); // bits per pixel
-            QImage stored;
-            QVERIFY(stored.loadFromData(QByteArray::fromStdString(bmp), "BMP"));
-            QCOMPARE(stored.size(), e.size);
-            const QColor middle = stored.pixelColor(e.size.width() / 2, e.size.height() / 2);
-            QVERIFY(std::abs(middle.red() - e.colour.red()) < 8 && std::abs(middle.blue() - e.colour.blue()) < 8);
-            QCOMPARE(LayoutLines(work, e.name)[0], e.header);
-        }
-        // The PNG's transparent band is white on the stored picture, as on paper.
-        QImage stored;
-        QVERIFY(stored.loadFromData(QByteArray::fromStdString(work.read(QStringLiteral("dataM/FormPng.bmp"))), "BMP"));
-        QCOMPARE(stored.pixelColor(10, 10), QColor(Qt::white));
-        QVERIFY(SortedTemplateNames(App().WorkFolder).contains(QStringLiteral("FormJpeg")));
+        const QImage fromPng = stored(QStringLiteral("FormPng")), fromJpeg = stored(QStringLiteral("FormJpeg"));
+        QCOMPARE(fromPng.size(), QSize(500, 280));
+        QCOMPARE(fromPng.pixelColor(10, 10), QColor(Qt::white));
+        QCOMPARE(fromPng.pixelColor(250, 200), QColor(200, 0, 0));
+        QCOMPARE(fromJpeg.size(), QSize(640, 360));
+        QVERIFY(std::abs(fromJpeg.pixelColor(320, 180).blue() - 200) < 8);
 
         // A file that holds no picture is refused and stores nothing.
         combo->setCurrentIndex(0);
