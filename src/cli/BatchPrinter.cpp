@@ -194,7 +194,8 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
             heights = &shrunk_[nextShrunk++].second;
         // The cuts come from the drawing itself: warn measures nothing twice.
         const std::size_t known = cuts_.size();
-        AddCuts(record, renderer.renderPage(painter, ToQStrings(texts), heights), cuts_);
+        AddCuts(record, renderer.renderPage(painter, ToQStrings(texts), heights,
+                                               job_.picture.isNull() ? nullptr : &job_.picture), cuts_);
         // fail and shrink measured every page before the first: a new cut is a changed file.
         if (job_.overflow != Overflow::Warn && cuts_.size() != known)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));

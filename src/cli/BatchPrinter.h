@@ -9,6 +9,7 @@
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillRenderer.h"
 
+#include <QImage>
 #include <QString>
 
 #include <cstddef>
@@ -42,6 +43,7 @@ struct BatchJob {
     QString pdfPath;     // a PDF file, or else ...
     QString printerName; // ... this system printer
     Overflow overflow = Overflow::Warn;
+    QImage picture; // drawn under every page's texts when not null
 };
 
 class BatchPrinter {

@@ -11,6 +11,7 @@ const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "       dorvane-cli parse-address [FILE]\n"
                               "       dorvane-cli print [--template NAME] [--printer NAME | --pdf FILE]\n"
                               "                         [--csv FILE [--rows LIST]] [--overflow warn|fail|shrink]\n"
+                              "                         [--with-picture]\n"
                               "                         [FIELD=VALUE ...]\n"
                               "       dorvane-cli calibration-sheet [--printer NAME | --pdf FILE]\n"
                               "       dorvane-cli set-offset --right MM --down MM [--printer NAME]\n";
@@ -31,6 +32,12 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
     std::optional<std::string> overflow;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg == "--with-picture") {
+            if (options.withPicture)
+                return Failed(arg + " is given twice");
+            options.withPicture = true;
+            continue;
+        }
         if (arg.starts_with("--")) {
             std::optional<std::string>* target = nullptr;
             if (arg == "--template")

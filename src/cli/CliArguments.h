@@ -26,6 +26,7 @@ struct PrintOptions {
     std::optional<RowSelection> rows;
     std::vector<std::pair<int, std::string>> assignments; // field index, UTF-8 value
     Overflow overflow = Overflow::Warn;
+    bool withPicture = false; // the template picture under the texts: a check print on plain paper
 };
 
 struct CliCommand {

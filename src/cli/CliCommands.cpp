@@ -12,6 +12,7 @@
 #include "settings/PrintSetValues.h"
 #include "settings/PrinterAdjustments.h"
 #include "template/TemplateList.h"
+#include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
 #include "waybill/ClipboardAddress.h"
 
@@ -211,6 +212,12 @@ int RunPrint(const PrintOptions& options)
         job.csv = std::filesystem::path(Utf8(*options.csv).toStdU16String());
     job.rows = options.rows;
     job.overflow = options.overflow;
+    if (options.withPicture) {
+        job.picture = LoadPictureImage(PicturePath(app.WorkFolder, chosen.fileName), "BMP");
+        if (job.picture.isNull())
+            return Fail(
+                QStringLiteral("the template \"%1\" has no picture to print under the texts").arg(chosen.name));
+    }
 
     if (options.pdf) {
         job.pdfPath = QDir::current().absoluteFilePath(Utf8(*options.pdf));

@@ -60,6 +60,15 @@ PixelRect MapFieldRect(const PageMapping& mapping, const PixelRect& r)
             Clamp(left + Trunc(r.right * mapping.sx)), Clamp(top + Trunc(r.bottom * mapping.sy))};
 }
 
+PixelRect PictureRectOnForm(int formWidth, int formHeight, int headerWidth, int headerHeight, int pictureWidth,
+                            int pictureHeight)
+{
+    if (headerWidth <= 0 || headerHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0)
+        return {0, 0, formWidth, formHeight};
+    return {0, 0, Trunc(static_cast<double>(pictureWidth) * formWidth / headerWidth),
+            Trunc(static_cast<double>(pictureHeight) * formHeight / headerHeight)};
+}
+
 double FontScaleY(int printerDpiY, int screenDpiY)
 {
     if (screenDpiY <= 0)

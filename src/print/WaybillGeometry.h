@@ -44,6 +44,13 @@ PageMapping MapFormToPage(const PixelRect& page, int formWidth, int formHeight,
 // A print rectangle (0.1 mm from the form's top-left corner) in printer pixels.
 PixelRect MapFieldRect(const PageMapping& mapping, const PixelRect& printRect);
 
+// The part of the form (0.1 mm) a template picture of pictureWidth x pictureHeight pixels
+// covers when it lies under the boxes: boxes are placed in pixels of a picture of the
+// header's size (layout row 0, columns 4 and 5) spread over the form, so a picture of that
+// size covers the form exactly. Without a usable header size the picture covers the form.
+PixelRect PictureRectOnForm(int formWidth, int formHeight, int headerWidth, int headerHeight, int pictureWidth,
+                            int pictureHeight);
+
 // Printer vertical resolution over screen vertical resolution: the print fonts are sized in
 // screen pixels. A screen resolution that is not positive counts as the printer's own.
 double FontScaleY(int printerDpiY, int screenDpiY);

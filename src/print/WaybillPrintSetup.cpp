@@ -26,6 +26,8 @@ WaybillPrintSetup MakePrintSetup(const AppValues& app, const TemplateLayout& lay
     WaybillPrintSetup setup;
     setup.formWidth = layout.number(0, 2);
     setup.formHeight = layout.number(0, 3);
+    setup.pictureWidth = layout.number(0, 4);
+    setup.pictureHeight = layout.number(0, 5);
     setup.paperWidth = app.PaperWidth;
     setup.paperLength = app.PaperLength;
     setup.printRects = PrintRectsOf(layout);

@@ -16,6 +16,8 @@ class TemplateLayout;
 struct WaybillPrintSetup {
     int formWidth = 0;                               // layout row 0, column 2 (0.1 mm)
     int formHeight = 0;                              // layout row 0, column 3 (0.1 mm)
+    int pictureWidth = 0;                            // layout row 0, column 4 (picture pixels)
+    int pictureHeight = 0;                           // layout row 0, column 5
     int paperWidth = 0;                              // the paper asked of the printer (0.1 mm) ...
     int paperLength = 0;                             // ... whose height is this plus kPaperExtraLength
     std::array<PixelRect, kFieldCount> printRects{}; // layout rows 1 to 20, columns 6 to 9 (0.1 mm)

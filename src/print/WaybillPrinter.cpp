@@ -5,8 +5,11 @@
 #include "app/MessageBox.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillRenderer.h"
+#include "template/TemplatePicture.h"
+#include "template/TemplateStore.h"
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
@@ -91,12 +94,13 @@ void PrepareMeasuringPrinter(QPrinter& printer, const WaybillPrintSetup& setup)
 }
 
 bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
-                    const std::array<QString, kFieldCount>& texts, const FieldFontHeights* heights)
+                    const std::array<QString, kFieldCount>& texts, const FieldFontHeights* heights,
+                    const QImage* picture)
 {
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    WaybillRenderer(setup).renderPage(painter, texts, heights);
+    WaybillRenderer(setup).renderPage(painter, texts, heights, picture);
     return painter.end();
 }
 
@@ -106,7 +110,7 @@ bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts
 }
 
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                  const TemplateLayout& layout, const BeforePrint& beforePrint)
+                  const TemplateLayout& layout, const BeforePrint& beforePrint, const QImage* picture)
 {
     AppValues& app = App();
     const QString printerName = FindWaybillPrinter(app.PrinterName);
@@ -123,7 +127,19 @@ bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts
         if (!heights)
             return false;
     }
-    return PrintWaybillOn(printer, setup, texts, &*heights);
+    return PrintWaybillOn(printer, setup, texts, &*heights, picture);
+}
+
+bool PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
+                             const TemplateLayout& layout, const BeforePrint& beforePrint)
+{
+    const AppValues& app = App();
+    const QImage picture = LoadPictureImage(PicturePath(app.WorkFolder, app.CurrentTemplate), "BMP");
+    if (picture.isNull()) {
+        showMessage(parent, QString::fromUtf8(kNoPictureMessage), QString::fromUtf8(kAppTitle));
+        return false;
+    }
+    return PrintWaybill(parent, texts, layout, beforePrint, &picture);
 }
 
 } // namespace dorvane

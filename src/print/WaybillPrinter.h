@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+class QImage;
 class QPrinter;
 class QWidget;
 
@@ -55,11 +56,19 @@ void PrepareMeasuringPrinter(QPrinter& printer, const WaybillPrintSetup& setup);
 // the page could not be started.
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts);
 // The same at the boxes of the given layout of the current template (print rectangles computed).
+// With a picture: the check print on plain paper, the template picture under the texts.
 bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                  const TemplateLayout& layout, const BeforePrint& beforePrint = {});
+                  const TemplateLayout& layout, const BeforePrint& beforePrint = {}, const QImage* picture = nullptr);
+
+// The check print from a window: the current template's picture under the texts. Shows
+// kNoPictureMessage and prints nothing when the template has no picture to draw.
+bool PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
+                             const TemplateLayout& layout, const BeforePrint& beforePrint = {});
+inline const char* const kNoPictureMessage = "当前模板没有可用的底图，无法带底图打印！";
 
 // One page into one painter's device: the job after the printer is prepared.
 bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
-                    const std::array<QString, kFieldCount>& texts, const FieldFontHeights* heights = nullptr);
+                    const std::array<QString, kFieldCount>& texts, const FieldFontHeights* heights = nullptr,
+                    const QImage* picture = nullptr);
 
 } // namespace dorvane

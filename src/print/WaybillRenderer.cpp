@@ -3,22 +3,45 @@
 #include "app/PrintFontConversion.h"
 #include "print/TextBoxDrawer.h"
 
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 
 namespace dorvane {
 
+namespace {
+
+PageMapping MapPage(const WaybillPrintSetup& setup, const QRect& page)
+{
+    const PixelRect pixels{page.left(), page.top(), page.left() + page.width(), page.top() + page.height()};
+    return MapFormToPage(pixels, setup.formWidth, setup.formHeight, setup.adjust);
+}
+
+QRect ToQRect(const PixelRect& r)
+{
+    return QRect(QPoint(r.left, r.top), QSize(r.width(), r.height()));
+}
+
+} // namespace
+
+QRect WaybillRenderer::pictureBox(const QRect& page, const QSize& picture) const
+{
+    const PageMapping mapping = MapPage(setup_, page);
+    if (!mapping.valid)
+        return {};
+    return ToQRect(MapFieldRect(mapping, PictureRectOnForm(setup_.formWidth, setup_.formHeight, setup_.pictureWidth,
+                                                           setup_.pictureHeight, picture.width(),
+                                                           picture.height())));
+}
+
 std::array<QRect, kFieldCount> WaybillRenderer::fieldBoxes(const QRect& page) const
 {
-    const PixelRect pagePixels{page.left(), page.top(), page.left() + page.width(),
-                               page.top() + page.height()};
-    const PageMapping mapping = MapFormToPage(pagePixels, setup_.formWidth, setup_.formHeight, setup_.adjust);
+    const PageMapping mapping = MapPage(setup_, page);
     std::array<QRect, kFieldCount> boxes{};
     if (!mapping.valid)
         return boxes;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        const PixelRect r = MapFieldRect(mapping, setup_.printRects[i]);
-        boxes[i] = QRect(QPoint(r.left, r.top), QSize(r.width(), r.height()));
+        boxes[i] = ToQRect(MapFieldRect(mapping, setup_.printRects[i]));
     }
     return boxes;
 }
@@ -35,16 +58,24 @@ QFont WaybillRenderer::fieldFont(int field, int deviceDpiY, int height) const
 }
 
 FieldFits WaybillRenderer::renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts,
-                                      const FieldFontHeights* heights) const
+                                      const FieldFontHeights* heights, const QImage* picture) const
 {
     FieldFits fits{};
     QPaintDevice* device = painter.device();
     if (device == nullptr)
         return fits;
-    const auto boxes = fieldBoxes(QRect(0, 0, device->width(), device->height()));
+    const QRect page(0, 0, device->width(), device->height());
+    const auto boxes = fieldBoxes(page);
     const int dpiY = device->logicalDpiY();
 
     painter.save();
+    if (picture != nullptr && !picture->isNull()) {
+        const QRect box = pictureBox(page, picture->size());
+        if (!box.isEmpty()) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(box, *picture);
+        }
+    }
     painter.setPen(Qt::black);
     for (const WaybillField& field : kWaybillFields) {
         const auto i = static_cast<std::size_t>(field.index);

@@ -12,6 +12,7 @@
 #include <array>
 
 class QFont;
+class QImage;
 class QPainter;
 
 namespace dorvane {
@@ -25,12 +26,15 @@ class WaybillRenderer {
 public:
     explicit WaybillRenderer(const WaybillPrintSetup& setup) : setup_(setup) {}
 
-    // Texts in catalogue order; empty texts draw nothing. Answers what each field lost.
+    // Texts in catalogue order; empty texts draw nothing. Answers what each field lost. A
+    // picture given is drawn first, under the texts, where the template picture lies on the form.
     FieldFits renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts,
-                         const FieldFontHeights* heights = nullptr) const;
+                         const FieldFontHeights* heights = nullptr, const QImage* picture = nullptr) const;
 
     // Where each field is drawn on a page of the given size (empty boxes when the form has no size).
     std::array<QRect, kFieldCount> fieldBoxes(const QRect& page) const;
+    // Where a template picture of that size is drawn on such a page (empty when the form has no size).
+    QRect pictureBox(const QRect& page, const QSize& picture) const;
 
     // The font height in device pixels for a device of the given vertical resolution.
     int deviceFontHeight(const LogFont& font, int deviceDpiY) const;

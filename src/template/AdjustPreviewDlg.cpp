@@ -8,6 +8,7 @@
 #include "template/TemplateStore.h"
 #include "waybill/WaybillDlg.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 
 namespace dorvane {
@@ -37,6 +38,12 @@ CAdjustPreviewDlg::CAdjustPreviewDlg(const std::array<QString, kFieldCount>& fie
     print->setDefault(true);
     connect(print, &QPushButton::clicked, this, &CAdjustPreviewDlg::PrintPreviewed);
 
+    auto* withPicture = new QCheckBox(QStringLiteral("带底图打印"), this);
+    withPicture->setObjectName(QStringLiteral("withPictureCheck"));
+    withPicture->setToolTip(QStringLiteral("在白纸上连同模板底图一起打印，可叠在真实快递单上核对位置"));
+    withPicture->setGeometry(w + 12, 148, 86, 20);
+    connect(withPicture, &QCheckBox::toggled, this, [this](bool on) { PrintWithPicture = on; });
+
     auto* save = new CGradientButton(QStringLiteral("保存(&S)"), this);
     save->setObjectName(QStringLiteral("saveButton"));
     save->setGeometry(w + 15, 195, 70, 35);
@@ -48,7 +55,9 @@ void CAdjustPreviewDlg::PrintPreviewed()
     // The main window's texts, at the boxes as shown here, moved and saved or not.
     const TemplateLayout shown = WithBoxPlaces(App().Layout, surface_->tracker().layout());
     if (auto* waybill = qobject_cast<CWaybillDlg*>(parentWidget()))
-        waybill->PrintCurrentWaybill(shown);
+        waybill->PrintCurrentWaybill(shown, PrintWithPicture);
+    else if (PrintWithPicture)
+        PrintWaybillWithPicture(this, FieldText, shown);
     else
         PrintWaybill(this, FieldText, shown);
 }

@@ -21,6 +21,7 @@ public:
 
     // The texts shown, in catalogue order.
     std::array<QString, kFieldCount> FieldText;
+    bool PrintWithPicture = false; // check box: the template picture printed under the texts
 
     bool LayoutModified() const { return layoutModified_; }
     EditingSurface* surface() const { return surface_; }

@@ -6,6 +6,7 @@
 #include "controls/GradientButton.h"
 #include "template/EditingSurface.h"
 #include "template/TemplateList.h"
+#include "template/TemplatePicture.h"
 #include "template/TemplateStepsDlg.h"
 #include "template/TemplateStore.h"
 
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -30,6 +32,7 @@ QStringList fileDialogTitles;
 bool fileDialogAnswered = false;
 
 const QString kCaptionNote = QStringLiteral("注意");
+const QString kPictureFilter = QStringLiteral("图片文件(.bmp .png .jpg) (*.bmp *.png *.jpg *.jpeg)");
 
 fs::path ToPath(const QString& path)
 {
@@ -163,15 +166,39 @@ void CTemplateEditDlg::createControls()
     nameEdit_->setGeometry(w + 20, 165, 100, 20);
     nameEdit_->hide();
 
+    // The paper of the real form: the boxes print at the picture's places scaled to it.
+    paperGroup_ = new QGroupBox(QStringLiteral("纸张宽×高(毫米)"), this);
+    paperGroup_->setObjectName(QStringLiteral("newPaperGroup"));
+    paperGroup_->setGeometry(w + 10, 202, 120, 46);
+    paperGroup_->setPalette(green);
+    paperGroup_->setAutoFillBackground(true);
+    paperGroup_->hide();
+    paperWidthEdit_ = new QLineEdit(this);
+    paperWidthEdit_->setObjectName(QStringLiteral("newPaperWidthEdit"));
+    paperWidthEdit_->setGeometry(w + 20, 217, 44, 20);
+    auto* times = new QLabel(QStringLiteral("×"), paperGroup_);
+    times->setAlignment(Qt::AlignCenter);
+    times->setGeometry(54, 15, 12, 20);
+    paperHeightEdit_ = new QLineEdit(this);
+    paperHeightEdit_->setObjectName(QStringLiteral("newPaperHeightEdit"));
+    paperHeightEdit_->setGeometry(w + 76, 217, 44, 20);
+    for (QLineEdit* edit : {paperWidthEdit_, paperHeightEdit_}) {
+        edit->setMaxLength(6);
+        edit->hide();
+    }
+    const TemplateLayout& current = App().Layout;
+    NewPaperWidth = QString::fromStdString(PaperTextFromTenths(current.paperWidth()));
+    NewPaperHeight = QString::fromStdString(PaperTextFromTenths(current.paperLength()));
+
     auto* import = new CGradientButton(QStringLiteral("导入图片(&P)..."), this);
     import->setObjectName(QStringLiteral("importButton"));
-    import->setGeometry(w + 15, 220, 100, 39);
+    import->setGeometry(w + 15, 262, 100, 39);
     import->setDefault(true);
     connect(import, &QPushButton::clicked, this, &CTemplateEditDlg::ImportPicture);
 
     auto* save = new CGradientButton(QStringLiteral("保存模板(&S)"), this);
     save->setObjectName(QStringLiteral("saveButton"));
-    save->setGeometry(w + 15, 310, 100, 39);
+    save->setGeometry(w + 15, 325, 100, 39);
     connect(save, &QPushButton::clicked, this, [this] { SaveTemplate(); });
 }
 
@@ -179,6 +206,8 @@ void CTemplateEditDlg::pull()
 {
     EditMode = modeCombo_->currentIndex();
     NewTemplateName = nameEdit_->text();
+    NewPaperWidth = paperWidthEdit_->text();
+    NewPaperHeight = paperHeightEdit_->text();
 }
 
 void CTemplateEditDlg::push()
@@ -186,14 +215,17 @@ void CTemplateEditDlg::push()
     const QSignalBlocker blocker(modeCombo_);
     modeCombo_->setCurrentIndex(EditMode);
     nameEdit_->setText(NewTemplateName);
+    paperWidthEdit_->setText(NewPaperWidth);
+    paperHeightEdit_->setText(NewPaperHeight);
 }
 
 void CTemplateEditDlg::OnModeChanged()
 {
     pull();
     const bool named = EditMode == 1;
-    nameGroup_->setVisible(named);
-    nameEdit_->setVisible(named);
+    for (QWidget* widget : std::initializer_list<QWidget*>{nameGroup_, nameEdit_, paperGroup_, paperWidthEdit_,
+                                                            paperHeightEdit_})
+        widget->setVisible(named);
     if (named)
         nameEdit_->setFocus();
 }
@@ -212,8 +244,7 @@ QString CTemplateEditDlg::ChooseBitmap(const QString& title)
         fileDialogTitles.append(title);
         chosen = fileDialogAnswers.isEmpty() ? QString() : fileDialogAnswers.takeFirst();
     } else {
-        chosen =
-            QFileDialog::getOpenFileName(this, title, QString(), QStringLiteral("位图文件(.bmp) (*.bmp)"));
+        chosen = QFileDialog::getOpenFileName(this, title, QString(), kPictureFilter);
     }
     // Every path is built from WorkFolder; a dialog that moved the current directory must not
     // leave it moved for anything else.
@@ -240,6 +271,31 @@ bool CTemplateEditDlg::CheckNewName()
     return false;
 }
 
+std::optional<std::pair<int, int>> CTemplateEditDlg::CheckNewPaper()
+{
+    const auto width = PaperTenthsFromText(NewPaperWidth.trimmed().toStdString());
+    const auto height = PaperTenthsFromText(NewPaperHeight.trimmed().toStdString());
+    if (width && height)
+        return std::make_pair(*width, *height);
+    showMessage(this,
+                QStringLiteral("纸张宽、高请输入毫米数（大于0，不超过%1，最多一位小数）!")
+                    .arg(kLargestPaperSide / 10),
+                kCaptionNote, MessageIcon::Warning);
+    QLineEdit* wrong = width ? paperHeightEdit_ : paperWidthEdit_;
+    wrong->setFocus();
+    wrong->selectAll();
+    return std::nullopt;
+}
+
+bool CTemplateEditDlg::StoreChosenPicture(const QString& chosen, const std::filesystem::path& target)
+{
+    if (StorePictureAsBmp(ToPath(chosen), target))
+        return true;
+    showMessage(this, QStringLiteral("无法读取所选图片，请选择BMP、PNG或JPEG图片!"), kCaptionNote,
+                MessageIcon::Warning);
+    return false;
+}
+
 void CTemplateEditDlg::ImportPicture()
 {
     const AppValues& app = App();
@@ -251,7 +307,8 @@ void CTemplateEditDlg::ImportPicture()
         if (chosen.isEmpty())
             return;
         const fs::path target = PicturePath(app.WorkFolder, ToFileName(NewTemplateName));
-        CopyPicture(ToPath(chosen), target);
+        if (!StoreChosenPicture(chosen, target))
+            return;
         if (surface_->loadPicture(target))
             shownPicture_ = target;
         if (!pendingNewPictures_.contains(NewTemplateName))
@@ -269,7 +326,8 @@ void CTemplateEditDlg::ImportPicture()
         showMessage(this, QStringLiteral("不能用原图替换自己,操作失败!"), kCaptionNote, MessageIcon::Warning);
         return;
     }
-    CopyPicture(ToPath(chosen), replacement);
+    if (!StoreChosenPicture(chosen, replacement))
+        return;
     if (surface_->loadPicture(replacement))
         shownPicture_ = replacement;
     layoutModified_ = true;
@@ -284,6 +342,9 @@ bool CTemplateEditDlg::SaveTemplate()
     if (EditMode == 1) {
         if (!CheckNewName())
             return false;
+        const auto paper = CheckNewPaper();
+        if (!paper)
+            return false;
         const std::string name = ToFileName(NewTemplateName);
         const fs::path picture = PicturePath(app.WorkFolder, name);
         if (!fs::exists(picture)) {
@@ -295,6 +356,14 @@ bool CTemplateEditDlg::SaveTemplate()
         TemplateLayout layout = app.Layout;
         TakeBoxes(layout, edited);
         layout.setCell(0, 1, ToCodePage(NewTemplateName));
+        layout.setNumber(0, 2, paper->first);
+        layout.setNumber(0, 3, paper->second);
+        // Boxes are kept in pixels of the picture: the header names the picture they were placed on.
+        const QImage stored = LoadPictureImage(picture);
+        if (!stored.isNull()) {
+            layout.setNumber(0, 4, stored.width());
+            layout.setNumber(0, 5, stored.height());
+        }
         if (!SaveLayoutFile(LayoutPath(app.WorkFolder, name), layout)) {
             showMessage(this, QStringLiteral("保存失败！"), kCaptionNote, MessageIcon::Warning);
             return false;
@@ -304,6 +373,11 @@ bool CTemplateEditDlg::SaveTemplate()
             ShiftTemplatePosition(app.settingsPaths().mouldIni, app.TemplatePosition, +1);
     } else {
         TakeBoxes(app.Layout, edited);
+        // A replaced picture may have another size: the boxes were placed on it.
+        if (pendingReplacement_ && !surface_->picture().isNull()) {
+            app.Layout.setNumber(0, 4, surface_->picture().width());
+            app.Layout.setNumber(0, 5, surface_->picture().height());
+        }
         if (!SaveLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), app.Layout)) {
             showMessage(this, QStringLiteral("保存失败！"), kCaptionNote, MessageIcon::Warning);
             return false;

@@ -1,8 +1,9 @@
 #pragma once
 // The template editor: the current template's picture with the twenty field boxes, moved and
 // resized with the mouse. Mode 0 edits the current template (its picture may be replaced);
-// mode 1 makes a new template under a typed name from the boxes shown and an imported
-// picture. Pictures copied in are settled when the dialog closes: a replacement becomes the
+// mode 1 makes a new template under a typed name and paper size (millimetres, first the
+// current template's) from the boxes shown and an imported picture (BMP, PNG or JPEG, stored
+// as BMP). Pictures copied in are settled when the dialog closes: a replacement becomes the
 // current template's picture only after the current template was saved, and a picture
 // imported for a new template is removed unless that template was saved.
 
@@ -11,7 +12,9 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 
 class QComboBox;
 class QGroupBox;
@@ -33,6 +36,8 @@ public:
 
     int EditMode = 0;        // combo 1053: 0 modify the current template, 1 new template
     QString NewTemplateName; // edit 1054
+    QString NewPaperWidth;   // the new template's paper in millimetres, as typed
+    QString NewPaperHeight;
 
     bool LayoutModified() const { return layoutModified_; }
     EditingSurface* surface() const { return surface_; }
@@ -62,12 +67,19 @@ private:
     QString ChooseBitmap(const QString& title);
     // Refuses an empty, taken or unusable new name with its message, the focus in the edit.
     bool CheckNewName();
+    // The typed paper size in 0.1 mm, or the refusal's message with the focus on the wrong one.
+    std::optional<std::pair<int, int>> CheckNewPaper();
+    // Stores a chosen picture file as target (a BMP); says so and answers false when it is none.
+    bool StoreChosenPicture(const QString& chosen, const std::filesystem::path& target);
     void SettlePictures();
 
     EditingSurface* surface_ = nullptr;
     QComboBox* modeCombo_ = nullptr;
     QGroupBox* nameGroup_ = nullptr;
     QLineEdit* nameEdit_ = nullptr;
+    QLineEdit* paperWidthEdit_ = nullptr;
+    QLineEdit* paperHeightEdit_ = nullptr;
+    QGroupBox* paperGroup_ = nullptr;
 
     bool layoutModified_ = false;
     bool currentSaved_ = false; // the current template's layout was saved (mode 0)

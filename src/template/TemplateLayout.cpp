@@ -87,4 +87,36 @@ TemplateLayout WithBoxPlaces(TemplateLayout layout, const TemplateLayout& moved)
     return layout;
 }
 
+std::optional<int> PaperTenthsFromText(std::string_view text)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    long long tenths = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        tenths = tenths * 10 + (text[i] - '0');
+        if (tenths > kLargestPaperSide)
+            return std::nullopt;
+    }
+    if (i == 0)
+        return std::nullopt;
+    tenths *= 10;
+    if (i < text.size()) {
+        // One decimal at most: the layout stores tenths of a millimetre.
+        if (text[i] != '.' || i + 2 != text.size() || !isDigit(text[i + 1]))
+            return std::nullopt;
+        tenths += text[i + 1] - '0';
+    }
+    if (tenths <= 0 || tenths > kLargestPaperSide)
+        return std::nullopt;
+    return static_cast<int>(tenths);
+}
+
+std::string PaperTextFromTenths(int tenths)
+{
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0)
+        text += '.' + std::to_string(std::abs(tenths % 10));
+    return text;
+}
+
 } // namespace dorvane

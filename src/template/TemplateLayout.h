@@ -6,7 +6,9 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace dorvane {
 
@@ -62,5 +64,14 @@ void ComputePrintRects(TemplateLayout& layout, const PrintScales& scales);
 // The layout with the box places (x and y of every row) of moved in place of its own and its
 // print rectangles computed anew: what a preview that moves boxes shows, prints and saves.
 TemplateLayout WithBoxPlaces(TemplateLayout layout, const TemplateLayout& moved);
+
+// The longest paper side a template takes, in 0.1 mm.
+inline constexpr int kLargestPaperSide = 10000;
+
+// A paper side typed in millimetres with at most one decimal ("230", "127.5") in tenths of a
+// millimetre; nullopt for any other text and for a side not above 0 or beyond kLargestPaperSide.
+std::optional<int> PaperTenthsFromText(std::string_view text);
+// The other way, for showing a stored side: 2300 -> "230", 1275 -> "127.5".
+std::string PaperTextFromTenths(int tenths);
 
 } // namespace dorvane

@@ -1,6 +1,7 @@
 #pragma once
-// Reading a template's picture by its path on disk.
+// Reading a template's picture by its path on disk, and storing a chosen picture as one.
 
+#include <QImage>
 #include <QPixmap>
 
 #include <filesystem>
@@ -11,5 +12,12 @@ namespace dorvane {
 // picture (of format, when one is named). The file is read by its own bytes: Qt's file
 // functions take names as Unicode text and cannot reach a name that is not UTF-8.
 QPixmap LoadPictureFile(const std::filesystem::path& path, const char* format = nullptr);
+// The same as an image, for painting where no screen is at hand (printing from dorvane-cli).
+QImage LoadPictureImage(const std::filesystem::path& path, const char* format = nullptr);
+
+// Stores the picture in from as the template picture target, which is always a BMP: a BMP is
+// copied as it is, a PNG or JPEG is written as a 24-bit BMP (transparent parts on white, as
+// they show on paper). False, target untouched, when from holds no picture of those kinds.
+bool StorePictureAsBmp(const std::filesystem::path& from, const std::filesystem::path& target);
 
 } // namespace dorvane

@@ -18,8 +18,8 @@ CTemplateStepsDlg::CTemplateStepsDlg(QWidget* parent) : QDialog(parent)
 
     static const char* const kLines[] = {
         "1、在下拉框中选择“新建快递模板”。",
-        "2、输入新建模板名称。",
-        "3、导入新建模板的背景图片，图片格式为“.bmp位图”，。",
+        "2、输入新建模板名称及快递单纸张的宽、高（毫米）。",
+        "3、导入新建模板的背景图片（BMP、PNG或JPEG），",
         "建议图片像素大小870×480。",
         "4、按快递单图片上的打印位置，通过鼠标拖动调整对应",
         "文本框的显示位置及大小。",

@@ -27,6 +27,7 @@
 #include "waybill/SystemMenu.h"
 #include "waybill/WaybillDefaults.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDate>
@@ -181,6 +182,11 @@ void CWaybillDlg::createControls()
     }
     auto* printButton = findChild<QPushButton*>(QStringLiteral("printButton"));
     printButton->setDefault(true);
+    // Under the print button, inside the frame: what the print button does next.
+    withPictureBox_ = new QCheckBox(QStringLiteral("带底图打印"), this);
+    withPictureBox_->setObjectName(QStringLiteral("withPictureCheck"));
+    withPictureBox_->setToolTip(QStringLiteral("在白纸上连同模板底图一起打印，可叠在真实快递单上核对位置"));
+    withPictureBox_->setGeometry(FromDialogUnits(509, 415, 70, 10));
     connect(printButton, &QPushButton::clicked, this, &CWaybillDlg::accept);
     connect(findChild<QPushButton*>(QStringLiteral("saveSenderButton")), &QPushButton::clicked, this,
             &CWaybillDlg::SaveSenderDetails);
@@ -258,6 +264,7 @@ void CWaybillDlg::pull()
     SelectedTemplate = templateCombo_->currentIndex();
     SenderPickerText = senderPicker_->currentText();
     RecipientPickerText = recipientPicker_->currentText();
+    PrintWithPicture = withPictureBox_->isChecked();
 }
 
 void CWaybillDlg::push()
@@ -269,6 +276,7 @@ void CWaybillDlg::push()
         senderPicker_->setEditText(SenderPickerText);
     if (recipientPicker_->currentText() != RecipientPickerText)
         recipientPicker_->setEditText(RecipientPickerText);
+    withPictureBox_->setChecked(PrintWithPicture);
 }
 
 void CWaybillDlg::FillTemplateList()
@@ -419,15 +427,19 @@ void CWaybillDlg::OnClipboardChanged()
 
 void CWaybillDlg::PrintCurrentWaybill()
 {
-    PrintCurrentWaybill(App().Layout);
+    PrintCurrentWaybill(App().Layout, withPictureBox_->isChecked());
 }
 
-void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout)
+void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture)
 {
     pull();
-    PrintWaybill(this, FieldText, layout, [this](const WaybillFitCheck& check) {
+    const BeforePrint beforePrint = [this](const WaybillFitCheck& check) {
         return DecideCutPrint(this, check, FieldText, App().ShrinkCutText);
-    });
+    };
+    if (withPicture)
+        PrintWaybillWithPicture(this, FieldText, layout, beforePrint);
+    else
+        PrintWaybill(this, FieldText, layout, beforePrint);
 }
 
 // The dialogs and lists below come with their own subsystems; each is reached through the

@@ -10,6 +10,7 @@
 #include <array>
 #include <string>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -37,6 +38,7 @@ public:
     int SelectedTemplate = 0;
     QString SenderPickerText;
     QString RecipientPickerText;
+    bool PrintWithPicture = false; // check box: the check print on plain paper, the picture under the texts
 
     QWidget* fieldControl(int index) const { return fieldControls_[static_cast<std::size_t>(index)]; }
     QString controlText(int index) const;
@@ -55,8 +57,8 @@ public:
 
     void PrintCurrentWaybill();
     // The texts of the window at the boxes of another layout of the current template: the
-    // preview prints the boxes where it shows them.
-    void PrintCurrentWaybill(const TemplateLayout& layout);
+    // preview prints the boxes where it shows them, with the template picture under them or not.
+    void PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture = false);
 
     // Whether the field's text is marked as one the printed form would cut.
     bool IsMarkedCut(int index) const;
@@ -90,6 +92,7 @@ private:
     PictureFrame* pictureFrame_ = nullptr;
     std::array<QWidget*, kFieldCount> fieldControls_{};
     QComboBox* templateCombo_ = nullptr;
+    QCheckBox* withPictureBox_ = nullptr;
     CCompletionCombo* senderPicker_ = nullptr;
     CCompletionCombo* recipientPicker_ = nullptr;
     CCompletionCombo* goodsCombo_ = nullptr;

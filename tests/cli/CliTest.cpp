@@ -5,6 +5,8 @@
 #include "template/TemplateList.h"
 
 #include <QDate>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 
 #include <algorithm>
@@ -341,6 +343,52 @@ private slots:
         expected[3] = QStringLiteral("李四");
         expected[0] = QStringLiteral("北京");
         verifyPage(one[0], folder.fieldBoxes(SortedTemplateNames(folder.fsPath())[3]), expected, 1);
+    }
+
+    void withPictureDrawsTheTemplatePictureUnderTheTextsAtTheBoxes()
+    {
+        CliFolder folder;
+        prepare(folder); // offsets and spacing in set.ini: the picture must follow them as the boxes do
+        const QString current = SortedTemplateNames(folder.fsPath())[3];
+        TemplateLayout layout;
+        QVERIFY(LoadLayoutFile(LayoutPath(folder.fsPath(), ToFileName(current)), layout));
+        // The form picture: white, the recipient name's box (field 3, layout row 4) filled red.
+        const QRect nameBox(layout.number(4, 2), layout.number(4, 3), layout.number(4, 4), layout.number(4, 5));
+        QImage picture(layout.number(0, 4), layout.number(0, 5), QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        {
+            QPainter painter(&picture);
+            painter.fillRect(nameBox, Qt::red);
+        }
+        QVERIFY(picture.save(folder.path(QStringLiteral("dataM/%1.bmp").arg(current)), "BMP"));
+
+        const CliResult result =
+            folder.run({QStringLiteral("print"), QStringLiteral("--with-picture"), QStringLiteral("--pdf"),
+                        QStringLiteral("check.pdf"), QStringLiteral("收件人姓名=李四")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QString pdf = folder.path(QStringLiteral("check.pdf"));
+
+        // The red box lies where the name prints, and the name on it.
+        const auto boxes = folder.fieldBoxes(current);
+        constexpr int dpi = 200;
+        const QImage page = RenderPage(pdf, dpi);
+        QVERIFY(!page.isNull());
+        const QRectF box(boxes[3].topLeft() * (25.4 / 72), boxes[3].size() * (25.4 / 72));
+        const QString apart = EdgesApart(ColourBoundsMm(page, dpi, Qt::red), box, 0.3);
+        QVERIFY2(apart.isEmpty(), qPrintable(apart));
+        auto expected = defaults();
+        expected[3] = QStringLiteral("李四");
+        const auto pages = ReadPages(pdf);
+        QCOMPARE(pages.size(), 1);
+        verifyPage(pages[0], boxes, expected, 1);
+
+        // Without its picture the template cannot be check-printed, and nothing is written.
+        QVERIFY(QFile::remove(folder.path(QStringLiteral("dataM/%1.bmp").arg(current))));
+        const CliResult missing = folder.run({QStringLiteral("print"), QStringLiteral("--with-picture"),
+                                              QStringLiteral("--pdf"), QStringLiteral("no.pdf")});
+        QCOMPARE(missing.exitCode, 2);
+        QVERIFY2(missing.err.contains(QStringLiteral("no picture")), qPrintable(missing.err));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("no.pdf"))));
     }
 
     void largeBatchesReportProgress()

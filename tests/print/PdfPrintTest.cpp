@@ -82,12 +82,12 @@ struct PrintedPage {
 };
 
 PrintedPage PrintToPdf(const QString& path, const WaybillPrintSetup& setup,
-                       const std::array<QString, kFieldCount>& texts)
+                       const std::array<QString, kFieldCount>& texts, const QImage* picture = nullptr)
 {
     PrintedPage page;
     QPrinter printer(QPrinter::HighResolution);
     PrepareWaybillPdf(printer, path, setup);
-    if (!PrintWaybillOn(printer, setup, texts))
+    if (!PrintWaybillOn(printer, setup, texts, nullptr, picture))
         return page;
     page.dpi = printer.resolution();
     const auto boxes = WaybillRenderer(setup).fieldBoxes(QRect(0, 0, printer.width(), printer.height()));
@@ -182,6 +182,59 @@ private slots:
             address += word.text;
         QCOMPARE(address, texts[kRecipientAddress]);
         QCOMPARE(Joined(WordsOf(page, kGoods)), QStringLiteral("衣服"));
+    }
+
+    void aPictureUnderTheTextsCoversTheFormAtItsSize()
+    {
+        // An 870 x 480 form picture, grey with a red and a blue mark at known pixels.
+        QImage picture(870, 480, QImage::Format_RGB32);
+        picture.fill(QColor(220, 220, 220));
+        const QRect redMark(100, 100, 100, 50), blueMark(700, 380, 100, 50);
+        {
+            QPainter painter(&picture);
+            painter.fillRect(redMark, Qt::red);
+            painter.fillRect(blueMark, Qt::blue);
+        }
+        WaybillPrintSetup setup = TestSetup();
+        setup.pictureWidth = 870;
+        setup.pictureHeight = 480;
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("check.pdf"));
+        const PrintedPage plain = PrintToPdf(dir.filePath(QStringLiteral("plain.pdf")), setup, FilledTexts());
+        const PrintedPage check = PrintToPdf(pdf, setup, FilledTexts(), &picture);
+
+        // The form, 230 x 127 mm, lies on the 131 mm page 2.1 mm past its top and bottom: a
+        // picture pixel (x, y) is at x * 230 / 870 mm and -2.1 + y * 135.2 / 480 mm.
+        const auto expected = [](const QRect& r) {
+            return QRectF(QPointF(r.left() * 230.0 / 870, -2.1 + r.top() * 135.2 / 480),
+                          QPointF((r.right() + 1) * 230.0 / 870, -2.1 + (r.bottom() + 1) * 135.2 / 480));
+        };
+        constexpr int dpi = 200;
+        const QImage page = RenderPage(pdf, dpi);
+        QVERIFY(!page.isNull());
+        for (const auto& [mark, colour] :
+             {std::pair{redMark, QColor(Qt::red)}, std::pair{blueMark, QColor(Qt::blue)}}) {
+            const QString apart = EdgesApart(ColourBoundsMm(page, dpi, colour), expected(mark), 0.3);
+            QVERIFY2(apart.isEmpty(), qPrintable(apart));
+        }
+
+        // The texts are where they are without the picture, drawn over it: the sender
+        // company's digits show black on the red mark where the two overlap.
+        QCOMPARE(check.words.size(), plain.words.size());
+        for (qsizetype i = 0; i < plain.words.size(); ++i)
+            QVERIFY((check.words[i].box.topLeft() - plain.words[i].box.topLeft()).manhattanLength() < 0.1);
+        const double pxPerPoint = dpi / 72.0, pxPerMm = dpi / 25.4;
+        const QRect company = QRectF(check.boxes[kSenderCompany].topLeft() * pxPerPoint,
+                                     check.boxes[kSenderCompany].size() * pxPerPoint)
+                                  .toRect()
+                                  .intersected(QRectF(expected(redMark).topLeft() * pxPerMm,
+                                                      expected(redMark).size() * pxPerMm)
+                                                   .toRect());
+        int black = 0;
+        for (int y = company.top(); y <= company.bottom(); ++y)
+            for (int x = company.left(); x <= company.right(); ++x)
+                black += qRed(page.pixel(x, y)) < 80 && qGreen(page.pixel(x, y)) < 80;
+        QVERIFY2(black > 20, qPrintable(QString::number(black)));
     }
 
     void destinationAloneUsesTheDestinationFont()

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
+#include <utility>
 #include <ostream>
 
 using namespace dorvane;
@@ -83,6 +85,26 @@ TEST(WaybillGeometry, FormWithoutSizePlacesNothingAndExtremesDoNotOverflow)
     const PageMapping high = MapFormToPage(kPage, 2000, 1000, {hi, hi, 0, 0});
     EXPECT_EQ(high.pageRect.left, hi);
     EXPECT_EQ(MapFieldRect(high, {hi, hi, hi, hi}).right, hi);
+}
+
+TEST(WaybillGeometry, APictureUnderTheBoxesCoversTheFormAsItsPixelsMapThere)
+{
+    // The shipped forms: 870 x 480 pixels over a 230 x 127 mm form cover the form exactly.
+    EXPECT_EQ(PictureRectOnForm(2300, 1270, 870, 480, 870, 480), (PixelRect{0, 0, 2300, 1270}));
+    // A picture of another size keeps each of its pixels where a box at that pixel prints:
+    // pixel 435 of 870 lies at 115 mm, pixel 240 of 480 at 63.5 mm.
+    EXPECT_EQ(PictureRectOnForm(2300, 1270, 870, 480, 435, 240), (PixelRect{0, 0, 1150, 635}));
+    TemplateLayout layout;
+    for (const auto& [row, values] : {std::pair{0, std::array{2300, 1270, 870, 480}},
+                                      std::pair{1, std::array{0, 0, 435, 240}}})
+        for (int column = 0; column < 4; ++column)
+            layout.setNumber(row, column + 2, values[static_cast<std::size_t>(column)]);
+    ComputePrintRects(layout, ComputePrintScales(layout));
+    EXPECT_EQ(layout.number(1, 8), 1150);
+    EXPECT_EQ(layout.number(1, 9), 635);
+    // Without a picture size in the header the picture is spread over the form.
+    EXPECT_EQ(PictureRectOnForm(2300, 1270, 0, 480, 400, 300), (PixelRect{0, 0, 2300, 1270}));
+    EXPECT_EQ(PictureRectOnForm(2300, 1270, 870, 480, 0, 0), (PixelRect{0, 0, 2300, 1270}));
 }
 
 TEST(WaybillGeometry, FontHeightsScaleFromScreenToPrinter)

@@ -12,9 +12,11 @@
 #include "waybill/WaybillDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -73,8 +75,8 @@ QRectF PrintedAt(const QSet<QString>& before, const QString& marker)
     return {};
 }
 
-// The words of the job that arrived after `before` and holds the marker; empty when none came.
-QList<PdfWord> PrintedJob(const QSet<QString>& before, const QString& marker)
+// The file of the job that arrived after `before` and holds the marker; empty when none came.
+QString PrintedJobFile(const QSet<QString>& before, const QString& marker)
 {
     QElapsedTimer timer;
     timer.start();
@@ -82,14 +84,21 @@ QList<PdfWord> PrintedJob(const QSet<QString>& before, const QString& marker)
     while (timer.elapsed() < 60000) {
         for (const QString& name : Jobs() - seen) {
             seen.insert(name);
-            const QList<PdfWord> words = ReadWords(QDir(OutputFolder()).filePath(name));
-            for (const PdfWord& word : words)
+            const QString path = QDir(OutputFolder()).filePath(name);
+            for (const PdfWord& word : ReadWords(path))
                 if (word.text == marker)
-                    return words;
+                    return path;
         }
         QTest::qWait(100);
     }
     return {};
+}
+
+// The words of the job that arrived after `before` and holds the marker; empty when none came.
+QList<PdfWord> PrintedJob(const QSet<QString>& before, const QString& marker)
+{
+    const QString job = PrintedJobFile(before, marker);
+    return job.isEmpty() ? QList<PdfWord>() : ReadWords(job);
 }
 
 // The printed words that begin with prefix, in reading order.
@@ -295,6 +304,72 @@ private slots:
         // The main window prints at the saved place, not at the last unsaved move.
         QCOMPARE(PrintRectOf(App().Layout, kRecipientName), placedAt(566, 139));
         QVERIFY(movedBy(print(&main), 100, 50));
+    }
+
+    void withPictureTheMainWindowAndThePreviewPrintThePictureUnderTheTexts()
+    {
+        if (!TestQueueReady()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+            QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing to read back");
+        }
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        // 圆通's form with the recipient name's box (466, 89, 157 x 24) grey: the queue prints in
+        // grey levels, as a dot-matrix printer does.
+        QImage form(870, 480, QImage::Format_RGB32);
+        form.fill(Qt::white);
+        const QColor grey(128, 128, 128);
+        QPainter(&form).fillRect(QRect(466, 89, 157, 24), grey);
+        QVERIFY(form.save(work.path(QStringLiteral("dataM/圆通.bmp")), "BMP"));
+        CWaybillDlg main;
+        App().PrinterName = "dorvane-test";
+        const QString marker = QStringLiteral("Check-%1").arg(QCoreApplication::applicationPid());
+        main.setControlText(kRecipientName, marker);
+
+        // One print from window: whether the job holds a picture with the marker on its grey box.
+        const auto printsOnTheBox = [&](QWidget* window) {
+            const QSet<QString> before = Jobs();
+            Click(window, "printButton");
+            const QString job = PrintedJobFile(before, marker);
+            const QStringList pictures = RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), job})
+                                             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            if (job.isEmpty() || pictures.size() != 3) // two heading lines and the picture
+                return false;
+            QRectF word;
+            for (const PdfWord& w : ReadWords(job))
+                if (w.text == marker)
+                    word = w.box;
+            const QRectF box = ColourBoundsMm(RenderPage(job, 150), 150, grey);
+            return QRectF(box.topLeft() * (72 / 25.4), box.size() * (72 / 25.4)).adjusted(-1, -1, 1, 1).contains(word);
+        };
+
+        auto* check = main.findChild<QCheckBox*>(QStringLiteral("withPictureCheck"));
+        QVERIFY(check);
+        QVERIFY(!printsOnTheBox(&main));
+        QTest::mouseClick(check, Qt::LeftButton);
+        QVERIFY(printsOnTheBox(&main));
+        QTest::mouseClick(check, Qt::LeftButton);
+        // The preview has its own.
+        QTimer::singleShot(0, &main, [&] {
+            auto* preview = qobject_cast<CAdjustPreviewDlg*>(QApplication::activeModalWidget());
+            QVERIFY(preview);
+            const auto close = qScopeGuard([&] { preview->close(); });
+            QVERIFY(!printsOnTheBox(preview));
+            QTest::mouseClick(preview->findChild<QCheckBox*>(QStringLiteral("withPictureCheck")), Qt::LeftButton);
+            QVERIFY(printsOnTheBox(preview));
+        });
+        Click(&main, "previewButton");
+        QVERIFY(takeShownMessages().isEmpty());
+
+        // Without a picture there is nothing to check against: said, and nothing printed.
+        QVERIFY(QFile::remove(work.path(QStringLiteral("dataM/圆通.bmp"))));
+        QTest::mouseClick(check, Qt::LeftButton);
+        const QSet<QString> before = Jobs();
+        Click(&main, "printButton");
+        QCOMPARE(Texts(takeShownMessages()), QStringList{QString::fromUtf8(kNoPictureMessage)});
+        QTest::qWait(500);
+        QCOMPARE(Jobs(), before);
     }
 
     void showsTheTextsAsThePaperHoldsThemAndMarksTheCutOnes()

@@ -12,6 +12,7 @@
 #include "template/TemplateStepsDlg.h"
 #include "template/TemplateStore.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -91,8 +92,8 @@ private slots:
         QCOMPARE(dialog.pos(), QPoint(30, 30));
         QCOMPARE(dialog.size(), QSize(870 + 150, 480 + 50));
         QCOMPARE(Button(&dialog, "stepsButton")->geometry(), QRect(885, 25, 100, 39));
-        QCOMPARE(Button(&dialog, "importButton")->geometry(), QRect(885, 220, 100, 39));
-        QCOMPARE(Button(&dialog, "saveButton")->geometry(), QRect(885, 310, 100, 39));
+        QCOMPARE(Button(&dialog, "importButton")->geometry(), QRect(885, 262, 100, 39));
+        QCOMPARE(Button(&dialog, "saveButton")->geometry(), QRect(885, 325, 100, 39));
         QVERIFY(Button(&dialog, "importButton")->isDefault());
         auto* group = dialog.findChild<QGroupBox*>(QStringLiteral("newNameGroup"));
         auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"));
@@ -257,7 +258,8 @@ private slots:
         QCOMPARE(App().TemplatePosition, std::string("4"));
         QCOMPARE(App().CurrentTemplate, std::string("圆通"));
         const QStringList lines = LayoutLines(work, QStringLiteral("阿里"));
-        QCOMPARE(lines[0], QStringLiteral("0,阿里,2300,1270,870,480"));
+        // The boxes stay in pixels of the imported 400 x 300 picture: the header names it.
+        QCOMPARE(lines[0], QStringLiteral("0,阿里,2300,1270,400,300"));
         QCOMPARE(lines[2], QStringLiteral("0,0,26,85,157,24"));
         QCOMPARE(App().Layout, before); // the current template's layout in memory is untouched
         QCOMPARE(App().LayoutChanged, 1);
@@ -276,6 +278,96 @@ private slots:
         QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("是否保存当前模板设置？")});
         QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/草稿.bmp"))));
         QVERIFY(QFile::exists(work.path(QStringLiteral("dataM/阿里.bmp"))));
+    }
+
+    void newTemplateFromAPngOrJpegWithATypedPaperSize()
+    {
+        WorkFolderFixture work;
+        UseTemplate("圆通", "3");
+        // A PNG with a transparent band and a JPEG of another size; and a text file named as a picture.
+        QImage png(500, 280, QImage::Format_ARGB32);
+        png.fill(QColor(200, 0, 0));
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < png.width(); ++x)
+                png.setPixelColor(x, y, Qt::transparent);
+        QVERIFY(png.save(work.path(QStringLiteral("form.png")), "PNG"));
+        QImage jpeg(640, 360, QImage::Format_RGB32);
+        jpeg.fill(QColor(0, 0, 200));
+        QVERIFY(jpeg.save(work.path(QStringLiteral("form.jpg")), "JPEG"));
+        work.write(QStringLiteral("notes.png"), "not a picture");
+
+        CTemplateEditDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"));
+        auto* widthEdit = dialog.findChild<QLineEdit*>(QStringLiteral("newPaperWidthEdit"));
+        auto* heightEdit = dialog.findChild<QLineEdit*>(QStringLiteral("newPaperHeightEdit"));
+        QVERIFY(widthEdit->isHidden() && heightEdit->isHidden());
+        const auto typeInto = [](const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); };
+        const auto tab = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); };
+
+        const auto makeTemplate = [&](const QString& name, const QString& picture, const QString& width,
+                                      const QString& height) {
+            combo->setCurrentIndex(0);
+            combo->setCurrentIndex(1);
+            QTRY_VERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->hasFocus());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            typeInto(name);
+            // The paper follows the name.
+            tab();
+            QCOMPARE(QApplication::focusWidget(), widthEdit);
+            typeInto(width);
+            tab();
+            QCOMPARE(QApplication::focusWidget(), heightEdit);
+            typeInto(height);
+            CTemplateEditDlg::queueFileDialogAnswer(work.path(picture));
+            Click(&dialog, "importButton");
+            Click(&dialog, "saveButton");
+        };
+
+        // First the paper of the template the new one is made from: 圆通's 2300 x 1270.
+        QCOMPARE(widthEdit->text(), QStringLiteral("230"));
+        QCOMPARE(heightEdit->text(), QStringLiteral("127"));
+        // A size that is no length in millimetres is refused, the focus on it.
+        makeTemplate(QStringLiteral("FormPng"), QStringLiteral("form.png"), QStringLiteral("241.5"),
+                     QStringLiteral("0"));
+        QCOMPARE(takeShownMessages().size(), 1);
+        QCOMPARE(QApplication::focusWidget(), heightEdit);
+        QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/FormPng.dat"))));
+        typeInto(QStringLiteral("139.7"));
+        Click(&dialog, "saveButton");
+        QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
+        makeTemplate(QStringLiteral("FormJpeg"), QStringLiteral("form.jpg"), QStringLiteral("100"),
+                     QStringLiteral("80.2"));
+        QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
+        QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(), QStringList(2, QStringLiteral("导入新建模板图片")));
+
+        // Each picture is stored as a 24-bit BMP (the PNG's transparent band white, as on paper);
+        // the header holds the typed paper in 0.1 mm and the picture's size.
+        QCOMPARE(LayoutLines(work, QStringLiteral("FormPng"))[0], QStringLiteral("0,FormPng,2415,1397,500,280"));
+        QCOMPARE(LayoutLines(work, QStringLiteral("FormJpeg"))[0], QStringLiteral("0,FormJpeg,1000,802,640,360"));
+        const auto stored = [&work](const QString& name) {
+            const std::string bmp = work.read(QStringLiteral("dataM/%1.bmp").arg(name));
+            const bool bmp24 = bmp.size() > 54 && bmp.substr(0, 2) == "BM" && bmp[28] == 24;
+            return bmp24 ? QImage::fromData(QByteArray::fromStdString(bmp), "BMP") : QImage();
+        };
+        const QImage fromPng = stored(QStringLiteral("FormPng")), fromJpeg = stored(QStringLiteral("FormJpeg"));
+        QCOMPARE(fromPng.size(), QSize(500, 280));
+        QCOMPARE(fromPng.pixelColor(10, 10), QColor(Qt::white));
+        QCOMPARE(fromPng.pixelColor(250, 200), QColor(200, 0, 0));
+        QCOMPARE(fromJpeg.size(), QSize(640, 360));
+        QVERIFY(std::abs(fromJpeg.pixelColor(320, 180).blue() - 200) < 8);
+
+        // A file that holds no picture is refused and stores nothing.
+        combo->setCurrentIndex(0);
+        combo->setCurrentIndex(1);
+        dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->setText(QStringLiteral("丙"));
+        CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("notes.png")));
+        Click(&dialog, "importButton");
+        QCOMPARE(Texts(takeShownMessages()),
+                 QStringList{QStringLiteral("无法读取所选图片，请选择BMP、PNG或JPEG图片!")});
+        QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/丙.bmp"))));
+        dialog.reject();
     }
 
     void newTemplateWithoutAPictureCopiesTheCurrentOneAndSortingAfterLeavesMouldIni()
@@ -384,6 +476,8 @@ private slots:
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.bmp")), work.read(QStringLiteral("new form.bmp")));
             QCOMPARE(DataFiles(work), files);
             QCOMPARE(App().LayoutChanged, 1);
+            // The header names the new picture, whose pixels the boxes are now placed in.
+            QCOMPARE(LayoutLines(work, QStringLiteral("圆通"))[0], QStringLiteral("0,圆通,2300,1270,300,200"));
         }
     }
 

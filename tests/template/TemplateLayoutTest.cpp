@@ -140,6 +140,20 @@ TEST(TemplateLayout, APictureSizeOfZeroGivesFiniteZeroScales)
     EXPECT_EQ(TruncToInt(-2.9), -2);
 }
 
+TEST(TemplateLayout, PaperSidesAreTypedInMillimetresWithOneDecimal)
+{
+    EXPECT_EQ(PaperTenthsFromText("230"), 2300);
+    EXPECT_EQ(PaperTenthsFromText("127.5"), 1275);
+    EXPECT_EQ(PaperTenthsFromText("0.1"), 1);
+    EXPECT_EQ(PaperTenthsFromText("1000"), 10000);
+    for (const char* refused : {"", "0", "0.0", "-5", "12.34", "230.", ".5", "23a", "1,5", " 230", "1000.1",
+                                "99999999999999999999"})
+        EXPECT_EQ(PaperTenthsFromText(refused), std::nullopt) << refused;
+    EXPECT_EQ(PaperTextFromTenths(2300), "230");
+    EXPECT_EQ(PaperTextFromTenths(1275), "127.5");
+    EXPECT_EQ(PaperTextFromTenths(7), "0.7");
+}
+
 TEST(FieldPlacement, BoxesScaleWithTheClientSize)
 {
     EXPECT_EQ(ViewRect(100, 50, 200, 20, ViewScalesFor(894, 644)), (ViewPixelRect{100, 50, 200, 20}));
