@@ -33,6 +33,7 @@ void AppValues::loadPrintSettings()
     DestinationFont = fonts.destination;
     setPrintSettings(LoadOrCreateSetIni(paths.setIni));
     ShrinkCutText = LoadShrinkCutText(paths.overflowIni);
+    ClearRecipientAfterPrint = LoadClearRecipientAfterPrint(paths.afterPrintIni);
 }
 
 bool AppValues::loadCurrentLayout()

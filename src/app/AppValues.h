@@ -28,6 +28,7 @@ struct AppValues {
     LogFont BodyFont;        // heights in screen pixels
     LogFont DestinationFont;
     bool ShrinkCutText = false; // overflow.ini: print cut texts smaller without asking
+    bool ClearRecipientAfterPrint = false; // afterprint.ini: empty the recipient after each print
 
     std::string CurrentTemplate;  // file-system name of the template in use
     std::string TemplatePosition; // mould.ini line 1

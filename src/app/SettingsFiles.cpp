@@ -12,6 +12,7 @@ SettingsPaths::SettingsPaths(const fs::path& workFolder)
     : setFolder(workFolder / "Set"), setIni(setFolder / "set.ini"),
       fontSetIni(setFolder / "FontSet.ini"), mouldIni(setFolder / "mould.ini"),
       addressIni(setFolder / "address.ini"), overflowIni(setFolder / "overflow.ini"),
+      afterPrintIni(setFolder / "afterprint.ini"),
       offsetsIni(setFolder / "offsets.ini")
 {
 }
@@ -189,6 +190,19 @@ bool LoadShrinkCutText(const fs::path& path)
 bool SaveShrinkCutText(const fs::path& path, bool shrink)
 {
     return RewriteLine(path, 0, shrink ? "1" : "0", 1, false);
+}
+
+// afterprint.ini --------------------------------------------------------------------------
+
+bool LoadClearRecipientAfterPrint(const fs::path& path)
+{
+    const auto lines = ReadLines(path);
+    return lines && LineOr(*lines, 0) == "1";
+}
+
+bool SaveClearRecipientAfterPrint(const fs::path& path, bool clear)
+{
+    return RewriteLine(path, 0, clear ? "1" : "0", 1, false);
 }
 
 bool RewriteLine(const fs::path& path, std::size_t index, const std::string& value,

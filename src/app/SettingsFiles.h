@@ -23,6 +23,7 @@ struct SettingsPaths {
     std::filesystem::path mouldIni;
     std::filesystem::path addressIni;
     std::filesystem::path overflowIni;
+    std::filesystem::path afterPrintIni;
     std::filesystem::path offsetsIni;
 };
 
@@ -97,6 +98,11 @@ bool RewriteLine(const std::filesystem::path& path, std::size_t index, const std
 // changes the choice.
 bool LoadShrinkCutText(const std::filesystem::path& path);
 bool SaveShrinkCutText(const std::filesystem::path& path, bool shrink);
+
+// afterprint.ini: line 1 "1" empties the recipient fields after each waybill printed from the
+// window, ready for the next parcel; anything else (or no file) keeps them.
+bool LoadClearRecipientAfterPrint(const std::filesystem::path& path);
+bool SaveClearRecipientAfterPrint(const std::filesystem::path& path, bool clear);
 
 // address.ini: sender name, origin, company, mobile, telephone, address, postcode,
 // goods name, signature.

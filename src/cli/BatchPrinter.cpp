@@ -109,6 +109,13 @@ bool BatchPrinter::check()
                               .arg(kSmallestPrintPoints));
     };
 
+    if (!job_.records.empty()) {
+        for (const auto& [record, texts] : job_.records) {
+            ++count_;
+            measureRecord(record, texts);
+        }
+        return verdict();
+    }
     if (!job_.csv) {
         count_ = 1;
         measureRecord(1, job_.texts);
@@ -145,6 +152,8 @@ bool BatchPrinter::check()
 bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& progress)
 {
     cuts_.clear();
+    stoppedEarly_ = false;
+    pagesPrinted_ = 0;
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer);
 
@@ -181,6 +190,10 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
                 break;
             if (job_.rows && !job_.rows->contains(csv.recordNumber()))
                 continue;
+        } else if (!job_.records.empty()) {
+            if (done == job_.records.size())
+                break;
+            texts = job_.records[done].second;
         } else if (done == 1) {
             break;
         }
@@ -188,7 +201,9 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
         if (done > 0 && !printer.newPage())
             return abort(QStringLiteral("the printer failed on waybill %1").arg(done + 1));
-        const std::size_t record = job_.csv ? csv.recordNumber() : 1;
+        const std::size_t record = job_.csv               ? csv.recordNumber()
+                                   : !job_.records.empty() ? job_.records[done].first
+                                                           : 1;
         const FieldFontHeights* heights = nullptr;
         if (nextShrunk < shrunk_.size() && shrunk_[nextShrunk].first == record)
             heights = &shrunk_[nextShrunk++].second;
@@ -200,10 +215,15 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         if (job_.overflow != Overflow::Warn && cuts_.size() != known)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
         ++done;
+        pagesPrinted_ = done;
         if (progress)
             progress(done, count_);
+        if (pageHook_ && done < count_ && !pageHook_(record)) {
+            stoppedEarly_ = true;
+            break;
+        }
     }
-    if (done != count_)
+    if (done != count_ && !stoppedEarly_)
         return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
     if (!painter.end())
         return fail(QStringLiteral("the job could not be finished"));

@@ -39,6 +39,9 @@ struct BatchJob {
     FieldTexts texts;             // every waybill's texts before its record's columns
     std::vector<int> fixedFields; // fields set on the command line: no column may name them
     std::optional<std::filesystem::path> csv;
+    // Records already read (the window's order import), printed in this order instead of a
+    // file's: each with the number that names it in cuts and to the page hook.
+    std::vector<std::pair<std::size_t, FieldTexts>> records;
     std::optional<RowSelection> rows;
     QString pdfPath;     // a PDF file, or else ...
     QString printerName; // ... this system printer
@@ -60,6 +63,14 @@ public:
     // printer or file fails or the file changed since check(); the job is aborted then.
     bool print(const std::function<void(std::size_t, std::size_t)>& progress);
 
+    // Asked after each page with its record's number; false ends the job there: the pages
+    // printed so far are finished and sent, no further page is started. The window pauses
+    // and keeps its events flowing in here, between two pages.
+    void setPageHook(std::function<bool(std::size_t record)> hook) { pageHook_ = std::move(hook); }
+    // After print(): whether the page hook ended the job early, and the pages it holds.
+    bool stoppedEarly() const { return stoppedEarly_; }
+    std::size_t pagesPrinted() const { return pagesPrinted_; }
+
     const QString& error() const { return error_; }
     // False when print() failed before its first page was started: nothing was printed.
     bool started() const { return started_; }
@@ -77,6 +88,9 @@ private:
     BatchJob job_;
     std::size_t count_ = 0;
     bool started_ = false;
+    bool stoppedEarly_ = false;
+    std::size_t pagesPrinted_ = 0;
+    std::function<bool(std::size_t)> pageHook_;
     QString error_;
     std::vector<FieldCut> cuts_;
     // Shrink: the records check() found cut, in file order, with the fonts that fit them; a

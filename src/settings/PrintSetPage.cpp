@@ -86,6 +86,9 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
     shrinkCheck_ = new QCheckBox(QStringLiteral("文字放不下时自动缩小字号"), this);
     shrinkCheck_->setObjectName(QStringLiteral("shrinkCutTextCheck"));
     shrinkCheck_->setChecked(App().ShrinkCutText);
+    clearAfterPrintCheck_ = new QCheckBox(QStringLiteral("打印后清空收件人"), this);
+    clearAfterPrintCheck_->setObjectName(QStringLiteral("clearAfterPrintCheck"));
+    clearAfterPrintCheck_->setChecked(App().ClearRecipientAfterPrint);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
@@ -93,6 +96,7 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
     layout->addWidget(icon, 0, Qt::AlignLeft);
     layout->addLayout(rows);
     layout->addWidget(shrinkCheck_);
+    layout->addWidget(clearAfterPrintCheck_);
     layout->addSpacing(8);
     layout->addLayout(buttons);
     layout->addStretch(1);
@@ -140,9 +144,14 @@ void CPrintSetPage::OnOK()
     const std::filesystem::path overflowIni = app.settingsPaths().overflowIni;
     const bool shrinkSaved =
         LoadShrinkCutText(overflowIni) == app.ShrinkCutText || SaveShrinkCutText(overflowIni, app.ShrinkCutText);
-    if (!adjustmentsFailure.empty() || !shrinkSaved) {
-        const QString file = adjustmentsFailure.empty() ? QStringLiteral("Set/overflow.ini")
-                                                        : QString::fromStdString(adjustmentsFailure);
+    app.ClearRecipientAfterPrint = clearAfterPrintCheck_->isChecked();
+    const std::filesystem::path afterPrintIni = app.settingsPaths().afterPrintIni;
+    const bool clearSaved = LoadClearRecipientAfterPrint(afterPrintIni) == app.ClearRecipientAfterPrint ||
+                            SaveClearRecipientAfterPrint(afterPrintIni, app.ClearRecipientAfterPrint);
+    if (!adjustmentsFailure.empty() || !shrinkSaved || !clearSaved) {
+        const QString file = !adjustmentsFailure.empty() ? QString::fromStdString(adjustmentsFailure)
+                             : !shrinkSaved              ? QStringLiteral("Set/overflow.ini")
+                                                         : QStringLiteral("Set/afterprint.ini");
         showMessage(this, QStringLiteral("保存失败！无法写入 %1。").arg(file), QStringLiteral("注意"),
                     MessageIcon::Warning);
         return;

@@ -27,7 +27,7 @@ public:
     // Takes the four values (millimetres, empty counts as 0) as tenths into the print settings
     // at once, rewrites line 2 of set.ini, keeping line 1, and remembers them for the printer
     // in use; takes the shrink choice and writes overflow.ini when the choice differs from
-    // what the file holds.
+    // what the file holds; the same for emptying the recipient after a print (afterprint.ini).
     void OnOK();
 
     // The edits show the values in use again (after the printer or the calibration changed them).
@@ -42,6 +42,7 @@ public:
 private:
     std::array<QLineEdit*, 4> edits_{};
     QCheckBox* shrinkCheck_ = nullptr;
+    QCheckBox* clearAfterPrintCheck_ = nullptr;
 };
 
 } // namespace dorvane

@@ -21,6 +21,7 @@
 #include "print/WaybillPrinter.h"
 #include "waybill/ClipboardAddress.h"
 #include "waybill/AddressRecord.h"
+#include "waybill/BatchPrintDlg.h"
 #include "waybill/CompletionCombo.h"
 #include "waybill/CutFieldMarker.h"
 #include "waybill/PictureFrame.h"
@@ -149,7 +150,12 @@ void CWaybillDlg::createControls()
     ColouredLabel(QStringLiteral("常用收件地址："), kHintBlue, this)->setGeometry(FromDialogUnits(304, 356, 57, 12));
     recipientPicker_ = new CCompletionCombo(this);
     recipientPicker_->setObjectName(QStringLiteral("recipientPicker"));
-    recipientPicker_->setGeometry(FromDialogUnits(365, 356, 213, 14));
+    recipientPicker_->setGeometry(FromDialogUnits(365, 356, 163, 14));
+    auto* clearRecipient = new CGradientButton(QStringLiteral("清空收件人"), this);
+    clearRecipient->setObjectName(QStringLiteral("clearRecipientButton"));
+    clearRecipient->setGeometry(FromDialogUnits(533, 355, 53, 16));
+    clearRecipient->setAutoDefault(false);
+    connect(clearRecipient, &QPushButton::clicked, this, &CWaybillDlg::ClearRecipient);
 
     auto* group = new QGroupBox(QStringLiteral("操作区"), this);
     // Qt draws the caption above the frame line rather than on it: lift the box by half a
@@ -168,11 +174,12 @@ void CWaybillDlg::createControls()
         QRect place;
     };
     const ButtonSpec buttons[] = {
-        {"saveSenderButton", QStringLiteral("保存寄件信息(&B)"), FromDialogUnits(123, 394, 67, 20)},
-        {"aboutButton", QStringLiteral("关于(&A)"), FromDialogUnits(218, 394, 70, 20)},
-        {"settingsButton", QStringLiteral("设置(&S)..."), FromDialogUnits(316, 394, 67, 20)},
-        {"previewButton", QStringLiteral("预览/调整(&V)..."), FromDialogUnits(411, 394, 70, 20)},
-        {"printButton", QStringLiteral("打印(&P)"), FromDialogUnits(509, 394, 67, 20)},
+        {"saveSenderButton", QStringLiteral("保存寄件信息(&B)"), FromDialogUnits(103, 394, 70, 20)},
+        {"aboutButton", QStringLiteral("关于(&A)"), FromDialogUnits(185, 394, 70, 20)},
+        {"settingsButton", QStringLiteral("设置(&S)..."), FromDialogUnits(267, 394, 70, 20)},
+        {"batchPrintButton", QStringLiteral("批量打印(&M)..."), FromDialogUnits(349, 394, 70, 20)},
+        {"previewButton", QStringLiteral("预览/调整(&V)..."), FromDialogUnits(431, 394, 70, 20)},
+        {"printButton", QStringLiteral("打印(&P)"), FromDialogUnits(513, 394, 70, 20)},
     };
     for (const ButtonSpec& spec : buttons) {
         auto* button = new CGradientButton(spec.caption, this);
@@ -186,7 +193,7 @@ void CWaybillDlg::createControls()
     withPictureBox_ = new QCheckBox(QStringLiteral("带底图打印"), this);
     withPictureBox_->setObjectName(QStringLiteral("withPictureCheck"));
     withPictureBox_->setToolTip(QStringLiteral("在白纸上连同模板底图一起打印，可叠在真实快递单上核对位置"));
-    withPictureBox_->setGeometry(FromDialogUnits(509, 415, 70, 10));
+    withPictureBox_->setGeometry(FromDialogUnits(513, 415, 70, 10));
     connect(printButton, &QPushButton::clicked, this, &CWaybillDlg::accept);
     connect(findChild<QPushButton*>(QStringLiteral("saveSenderButton")), &QPushButton::clicked, this,
             &CWaybillDlg::SaveSenderDetails);
@@ -196,6 +203,8 @@ void CWaybillDlg::createControls()
             &CWaybillDlg::OpenSettings);
     connect(findChild<QPushButton*>(QStringLiteral("previewButton")), &QPushButton::clicked, this,
             &CWaybillDlg::OpenPreview);
+    connect(findChild<QPushButton*>(QStringLiteral("batchPrintButton")), &QPushButton::clicked, this,
+            &CWaybillDlg::OpenBatchPrint);
     connect(templateCombo_, &QComboBox::activated, this, &CWaybillDlg::ChangeTemplate);
     connect(senderPicker_, &CCompletionCombo::entryChosen, this, &CWaybillDlg::OnSenderPicked);
     connect(senderPicker_, &CCompletionCombo::textEditedByUser, this, &CWaybillDlg::OnSenderTyped);
@@ -436,10 +445,32 @@ void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPic
     const BeforePrint beforePrint = [this](const WaybillFitCheck& check) {
         return DecideCutPrint(this, check, FieldText, App().ShrinkCutText);
     };
-    if (withPicture)
-        PrintWaybillWithPicture(this, FieldText, layout, beforePrint);
-    else
-        PrintWaybill(this, FieldText, layout, beforePrint);
+    const bool printed = withPicture ? PrintWaybillWithPicture(this, FieldText, layout, beforePrint)
+                                     : PrintWaybill(this, FieldText, layout, beforePrint);
+    if (printed && App().ClearRecipientAfterPrint)
+        ClearRecipient();
+}
+
+void CWaybillDlg::ClearRecipient()
+{
+    // The texts a shop address of no piece writes: every recipient field empty, the sender kept.
+    for (const auto& [index, text] : RecipientTexts(RecipientFields{})) {
+        FieldText[static_cast<std::size_t>(index)] = FromCodePage(text);
+        setControlText(index, FieldText[static_cast<std::size_t>(index)]);
+    }
+}
+
+void CWaybillDlg::OpenBatchPrint()
+{
+    pull();
+    FieldTexts base;
+    for (std::size_t i = 0; i < base.size(); ++i)
+        base[i] = ToCodePage(FieldText[i]);
+    // Each record brings its own recipient; what the window holds of one is none of its.
+    for (const auto& [index, text] : RecipientTexts(RecipientFields{}))
+        base[static_cast<std::size_t>(index)] = text;
+    CBatchPrintDlg dialog(base, this);
+    dialog.exec();
 }
 
 // The dialogs and lists below come with their own subsystems; each is reached through the

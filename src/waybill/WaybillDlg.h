@@ -60,6 +60,9 @@ public:
     // preview prints the boxes where it shows them, with the template picture under them or not.
     void PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture = false);
 
+    // Empties the recipient fields and the recipient company, for the next parcel.
+    void ClearRecipient();
+
     // Whether the field's text is marked as one the printed form would cut.
     bool IsMarkedCut(int index) const;
 
@@ -80,6 +83,7 @@ private:
     void ShowAboutBox();
     void OpenPreview();
     void OpenSettings();
+    void OpenBatchPrint();
     void JoinClipboardViewer();
     void OnSenderPicked(int index);
     void OnSenderTyped();

@@ -1,0 +1,89 @@
+#pragma once
+// Batch printing from the window: an order export is opened, its columns mapped to the
+// waybill's fields, and the ticked records printed on the current template and printer by the
+// same engine as dorvane-cli's, one page at a time between the window's events.
+
+#include "cli/OrderTable.h"
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace dorvane {
+
+class CBatchPrintDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum class RecordStatus { Ready, WillBeCut, NoRecipient, Printed };
+
+    // base: the texts every waybill starts from (the window's sender, goods and date).
+    explicit CBatchPrintDlg(const FieldTexts& base, QWidget* parent = nullptr);
+
+    // Whether a record was printed before; asked once per record as the file is opened.
+    std::function<bool(const FieldTexts&)> alreadyPrinted = [](const FieldTexts&) { return false; };
+
+    // Test hook for the file-open dialog: while set, the queued answers are taken instead of
+    // showing it (an empty queue is a cancelled dialog).
+    static inline bool fileDialogAnswered = false;
+    static inline QStringList fileDialogAnswers;
+
+    bool openFile(const QString& path);
+    int recordCount() const { return static_cast<int>(records_.size()); }
+    RecordStatus status(int row) const { return records_[static_cast<std::size_t>(row)].status; }
+    bool printing() const { return printing_; }
+
+public slots:
+    void reject() override; // while printing: cancels after the current page
+
+private:
+    struct Record {
+        FieldTexts texts;
+        RecordStatus status = RecordStatus::Ready;
+        QString cut; // the fields the form would cut
+    };
+
+    void chooseFile();
+    void fillColumnTable();
+    void columnChosen();
+    void measureRecords();
+    void fillRecordTable();
+    void showStatus(int row);
+    void tickAll(bool ticked);
+    void printTicked();
+    void togglePause();
+    void cancelPrint();
+    void updateButtons();
+
+    FieldTexts base_;
+    OrderTable table_;
+    ColumnMap columns_;
+    std::vector<Record> records_;
+    bool printing_ = false;
+    bool paused_ = false;
+    bool cancelled_ = false;
+    QEventLoop pauseLoop_;
+
+    QLabel* fileLabel_ = nullptr;
+    QTableWidget* columnTable_ = nullptr;
+    QTableWidget* recordTable_ = nullptr;
+    QSpinBox* startRow_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPushButton* openButton_ = nullptr;
+    QPushButton* printButton_ = nullptr;
+    QPushButton* pauseButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QLabel* resultLabel_ = nullptr;
+};
+
+} // namespace dorvane
