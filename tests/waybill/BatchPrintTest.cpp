@@ -1,0 +1,245 @@
+// Batch printing from the window: an order export of 30 records printed in part, stopped,
+// resumed, read back from the CUPS test queue; the column choice kept; the recipient emptied.
+#include "app/AppValues.h"
+#include "app/MessageBox.h"
+#include "print/PdfReadBack.h"
+#include "support/WorkFolderFixture.h"
+#include "waybill/BatchPrintDlg.h"
+#include "waybill/WaybillDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace dorvane;
+using namespace dorvane::test;
+
+namespace {
+
+const QString kQueue = QStringLiteral("dorvane-test");
+const QDir kJobs(QStringLiteral("/var/spool/dorvane-test-out"));
+
+// Each record's name carries this run's marker and its row: "B1234R07".
+QString Marker(int row)
+{
+    return QStringLiteral("B%1R%2").arg(QCoreApplication::applicationPid()).arg(row, 2, 10, QLatin1Char('0'));
+}
+
+// The text of each page of the newest job holding marker, waited for up to 20 s.
+QStringList PagesWith(const QString& marker, const QStringList& seen = {})
+{
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        for (const QString& job : kJobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files, QDir::Time)) {
+            const QString path = kJobs.filePath(job);
+            if (seen.contains(path))
+                continue;
+            const QString text = RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+            if (text.contains(marker)) {
+                QStringList pages = text.split(QLatin1Char('\f'));
+                pages.removeAll(QString());
+                pages.append(path); // the last entry names the job
+                return pages;
+            }
+        }
+        QTest::qWait(100);
+    } while (timer.elapsed() < 20000);
+    return {};
+}
+
+// Which rows' markers the pages carry, in page order.
+QList<int> RowsOn(const QStringList& pages)
+{
+    QList<int> rows;
+    for (qsizetype page = 0; page + 1 < pages.size(); ++page) {
+        for (int row = 1; row <= 30; ++row) {
+            if (pages[page].contains(Marker(row)))
+                rows.append(row);
+        }
+    }
+    return rows;
+}
+
+void WriteOrders(const WorkFolderFixture& work)
+{
+    std::string csv = "收件人姓名,收件人手机号码,收件人地址,目的地\r\n";
+    for (int row = 1; row <= 30; ++row)
+        csv += Marker(row).toStdString() + ",1390000" + std::to_string(1000 + row) + ",\"浙江省杭州市西湖区文三路" +
+               std::to_string(row) + "号\",杭州\r\n";
+    work.write(QStringLiteral("orders.csv"), csv);
+}
+
+void OpenThroughDialog(CBatchPrintDlg& dialog, const QString& path)
+{
+    CBatchPrintDlg::fileDialogAnswered = true;
+    CBatchPrintDlg::fileDialogAnswers = {path};
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("openButton")), Qt::LeftButton);
+}
+
+// Ticks a row as the user does: the row made current, Space pressed in the table.
+void TickRow(QTableWidget* table, int row)
+{
+    table->setFocus();
+    table->setCurrentCell(row, 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+}
+
+} // namespace
+
+class BatchPrintTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { setMessagesAnsweredByTest(true); }
+
+    void tenTickedRecordsPrintInOrderAndAStoppedBatchResumes()
+    {
+        if (QPrinterInfo::printerInfo(kQueue).isNull() || !kJobs.exists()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the CUPS test queue dorvane-test is not set up");
+            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        }
+        WorkFolderFixture work;
+        App().PrinterName = kQueue.toStdString();
+        WriteOrders(work);
+        CWaybillDlg window; // loads the current template, as when the batch is opened from it
+        CBatchPrintDlg dialog(FieldTexts{});
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        OpenThroughDialog(dialog, work.path(QStringLiteral("orders.csv")));
+        QCOMPARE(dialog.recordCount(), 30);
+        auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("recordTable"));
+        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("可打印"));
+        auto* print = dialog.findChild<QPushButton*>(QStringLiteral("printButton"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("tickNoneButton")), Qt::LeftButton);
+        const QList<int> ticked = {2, 4, 5, 9, 11, 17, 20, 23, 28, 30};
+        for (const int row : ticked)
+            TickRow(table, row - 1);
+        QTest::mouseClick(print, Qt::LeftButton);
+        const QStringList first = PagesWith(Marker(ticked.first()));
+        QCOMPARE(RowsOn(first), ticked);
+        for (int row = 1; row <= 30; ++row)
+            QCOMPARE(dialog.status(row - 1) == CBatchPrintDlg::RecordStatus::Printed, ticked.contains(row));
+
+        // Paused after the second page: the window keeps answering and no page follows; the
+        // third page is the last, cancelled after it.
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("tickAllButton")), Qt::LeftButton);
+        auto* progress = dialog.findChild<QProgressBar*>(QStringLiteral("batchProgress"));
+        auto* pause = dialog.findChild<QPushButton*>(QStringLiteral("pauseButton"));
+        int valueWhilePaused = -1;
+        connect(progress, &QProgressBar::valueChanged, this, [&](int value) {
+            if (value == 2) {
+                QTest::mouseClick(pause, Qt::LeftButton);
+                QTimer::singleShot(300, this, [&] {
+                    valueWhilePaused = progress->value();
+                    QTest::mouseClick(pause, Qt::LeftButton);
+                });
+            } else if (value == 3) {
+                QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cancelButton")), Qt::LeftButton);
+            }
+        });
+        QTest::mouseClick(print, Qt::LeftButton);
+        progress->disconnect(this);
+        QCOMPARE(valueWhilePaused, 2);
+        QVERIFY(!dialog.printing());
+        const QStringList cancelled = PagesWith(Marker(3), {first.last()});
+        QCOMPARE(RowsOn(cancelled), QList<int>({1, 2, 3}));
+        for (int row = 4; row <= 30; ++row)
+            QVERIFY(!table->item(row - 1, 3)->text().startsWith(QStringLiteral("已打印")) || ticked.contains(row));
+        auto* start = dialog.findChild<QSpinBox*>(QStringLiteral("startRowSpin"));
+        QCOMPARE(start->value(), 4); // the first record not printed
+
+        // The paper jammed on row 4 and 5 as well: the user starts again from row 6.
+        start->setFocus();
+        start->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("6"));
+        QCOMPARE(start->value(), 6);
+        QTest::mouseClick(print, Qt::LeftButton);
+        const QStringList resumed = PagesWith(Marker(6), {first.last(), cancelled.last()});
+        QList<int> expected;
+        for (int row = 6; row <= 30; ++row)
+            expected.append(row);
+        QCOMPARE(RowsOn(resumed), expected);
+        QCOMPARE(start->value(), 1); // all printed: the next batch starts at the top
+    }
+
+    void theColumnChoiceIsKeptForTheSameHeader()
+    {
+        WorkFolderFixture work;
+        work.write(QStringLiteral("a.csv"), "买家,收货地址,备注\r\n王五,\"张三，13900000000，浙江省宁波市鄞州区某路8号，315000\",x\r\n");
+        work.write(QStringLiteral("b.csv"), "买家,收货地址,备注\r\n赵六,\"李四，13800000000，上海市某路1号，200000\",y\r\n");
+        work.write(QStringLiteral("c.csv"), "买家,收货地址\r\n赵六,上海市某路1号\r\n");
+        work.write(QStringLiteral("d.xlsx"), "PK");
+        CWaybillDlg window;
+        {
+            CBatchPrintDlg dialog(FieldTexts{});
+            dialog.show();
+            dialog.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            OpenThroughDialog(dialog, work.path(QStringLiteral("a.csv")));
+            QCOMPARE(dialog.status(0), CBatchPrintDlg::RecordStatus::NoRecipient); // nothing mapped yet
+            auto* address = dialog.findChild<QComboBox*>(QStringLiteral("columnCombo1"));
+            address->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), address);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // the whole address, split
+            QCOMPARE(address->currentData().toInt(), kWholeAddressColumn);
+            QCOMPARE(dialog.status(0), CBatchPrintDlg::RecordStatus::Ready);
+            auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("recordTable"));
+            QCOMPARE(table->item(0, 1)->text(), QStringLiteral("张三 13900000000"));
+            QCOMPARE(table->item(0, 2)->text(), QStringLiteral("宁波市"));
+        }
+        CBatchPrintDlg dialog(FieldTexts{});
+        dialog.show();
+        OpenThroughDialog(dialog, work.path(QStringLiteral("b.csv")));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("columnCombo1"))->currentData().toInt(),
+                 kWholeAddressColumn);
+        auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("recordTable"));
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("李四 13800000000"));
+        OpenThroughDialog(dialog, work.path(QStringLiteral("c.csv"))); // another header: not mapped
+        // The replaced lists go later: the table's own is asked.
+        auto* columns = dialog.findChild<QTableWidget*>(QStringLiteral("columnTable"));
+        QCOMPARE(qobject_cast<QComboBox*>(columns->cellWidget(1, 1))->currentData().toInt(), kUnusedColumn);
+
+        takeShownMessages();
+        OpenThroughDialog(dialog, work.path(QStringLiteral("d.xlsx")));
+        const auto shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].text.contains(QStringLiteral("另存为 CSV")));
+        QCOMPARE(dialog.recordCount(), 1); // the last file stays
+    }
+
+    void clearRecipientEmptiesExactlyTheRecipient()
+    {
+        WorkFolderFixture work;
+        CWaybillDlg window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (int i = 0; i < kFieldCount; ++i)
+            window.setControlText(i, QStringLiteral("T%1").arg(i));
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("clearRecipientButton")), Qt::LeftButton);
+        const QList<int> recipient = {0, 3, 5, 7, 9, 12, 13};
+        for (int i = 0; i < kFieldCount; ++i)
+            QCOMPARE(window.controlText(i), recipient.contains(i) ? QString() : QStringLiteral("T%1").arg(i));
+
+        // The batch dialog opens from the window, on top of it.
+        QTimer::singleShot(0, this, [] {
+            auto* batch = qobject_cast<CBatchPrintDlg*>(QApplication::activeModalWidget());
+            QVERIFY(batch != nullptr);
+            batch->reject();
+        });
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("batchPrintButton")), Qt::LeftButton);
+    }
+};
+
+QTEST_MAIN(BatchPrintTest)
+#include "BatchPrintTest.moc"
