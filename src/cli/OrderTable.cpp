@@ -142,8 +142,8 @@ std::optional<ColumnMap> LoadColumnMap(const std::filesystem::path& path, const 
         ColumnMap map;
         for (const std::string& number : SplitAt(std::string_view(line).substr(0, tab), ','))
             map.push_back(ToInt(number));
-        const bool valid = map.size() == header.size() &&
-                           std::all_of(map.begin(), map.end(), [](int v) { return v >= kWholeAddressColumn && v < kFieldCount; });
+        const auto known = [](int v) { return v >= kWholeAddressColumn && v < kFieldCount; };
+        const bool valid = map.size() == header.size() && std::all_of(map.begin(), map.end(), known);
         return valid ? std::optional<ColumnMap>(map) : std::nullopt;
     }
     return std::nullopt;

@@ -168,7 +168,8 @@ bool CBatchPrintDlg::openFile(const QString& path)
 {
     const std::filesystem::path file(path.toStdU16String());
     if (IsSpreadsheetFile(file)) {
-        showMessage(this, QStringLiteral("无法直接读取 Excel 表格。请在表格程序中将订单另存为 CSV 文件（逗号分隔），再打开它。"),
+        showMessage(this,
+                    QStringLiteral("无法直接读取 Excel 表格。请在表格程序中将订单另存为 CSV 文件（逗号分隔），再打开它。"),
                     QStringLiteral("批量打印"), MessageIcon::Warning);
         return false;
     }
@@ -209,7 +210,8 @@ void CBatchPrintDlg::fillColumnTable()
 void CBatchPrintDlg::columnChosen()
 {
     for (int i = 0; i < columnTable_->rowCount(); ++i)
-        columns_[static_cast<std::size_t>(i)] = qobject_cast<QComboBox*>(columnTable_->cellWidget(i, 1))->currentData().toInt();
+        columns_[static_cast<std::size_t>(i)] =
+            qobject_cast<QComboBox*>(columnTable_->cellWidget(i, 1))->currentData().toInt();
     // The choice is kept for the next export with this header; a failed save costs only that.
     SaveColumnMap(ColumnsIni(), table_.header, columns_);
     measureRecords();
@@ -257,7 +259,8 @@ void CBatchPrintDlg::fillRecordTable()
         const bool tick = record.status == RecordStatus::Ready || record.status == RecordStatus::WillBeCut;
         number->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
         recordTable_->setItem(row, kRowColumn, number);
-        const QString recipient = FromCodePage(record.texts[3]) + QLatin1Char(' ') + FromCodePage(record.texts[12]);
+        const QString recipient =
+            FromCodePage(record.texts[3]) + QLatin1Char(' ') + FromCodePage(record.texts[12]);
         recordTable_->setItem(row, kRecipientColumn, new QTableWidgetItem(recipient.trimmed()));
         recordTable_->setItem(row, kDestinationColumn, new QTableWidgetItem(FromCodePage(record.texts[0])));
         recordTable_->setItem(row, kStatusColumn, new QTableWidgetItem);
@@ -272,8 +275,9 @@ void CBatchPrintDlg::showStatus(int row)
 {
     const Record& record = records_[static_cast<std::size_t>(row)];
     QTableWidgetItem* item = recordTable_->item(row, kStatusColumn);
-    item->setText(record.status == RecordStatus::WillBeCut ? StatusText(record.status) + QStringLiteral("：") + record.cut
-                                                           : StatusText(record.status));
+    item->setText(record.status == RecordStatus::WillBeCut
+                      ? StatusText(record.status) + QStringLiteral("：") + record.cut
+                      : StatusText(record.status));
     item->setForeground(record.status == RecordStatus::Ready || record.status == RecordStatus::Printed
                             ? palette().color(QPalette::Text)
                             : QColor(Qt::red));
@@ -292,7 +296,8 @@ void CBatchPrintDlg::printTicked()
     job.overflow = App().ShrinkCutText ? Overflow::Shrink : Overflow::Warn;
     for (int row = startRow_->value() - 1; row < recordCount(); ++row) {
         if (recordTable_->item(row, kRowColumn)->checkState() == Qt::Checked)
-            job.records.emplace_back(static_cast<std::size_t>(row + 1), records_[static_cast<std::size_t>(row)].texts);
+            job.records.emplace_back(static_cast<std::size_t>(row + 1),
+                                     records_[static_cast<std::size_t>(row)].texts);
     }
     if (job.records.empty()) {
         showMessage(this, QStringLiteral("从第 %1 行起没有勾选的订单。").arg(startRow_->value()),
@@ -309,7 +314,8 @@ void CBatchPrintDlg::printTicked()
     if (!printer.check()) {
         QStringList cuts;
         for (const FieldCut& cut : printer.cuts())
-            cuts.append(QStringLiteral("第 %1 行：%2 缩到最小字号仍放不下").arg(cut.record).arg(FieldName(cut.field)));
+            cuts.append(
+                QStringLiteral("第 %1 行：%2 缩到最小字号仍放不下").arg(cut.record).arg(FieldName(cut.field)));
         showMessage(this, QStringLiteral("没有打印：\n") + cuts.join(QLatin1Char('\n')), QStringLiteral("批量打印"),
                     MessageIcon::Warning);
         return;

@@ -226,6 +226,18 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (int i = 0; i < kFieldCount; ++i)
             window.setControlText(i, QStringLiteral("T%1").arg(i));
+        // The buttons below the picture stand apart from each other and from the pickers.
+        QList<QWidget*> placed;
+        for (const char* name : {"clearRecipientButton", "recipientPicker", "saveSenderButton", "aboutButton",
+                                 "settingsButton", "batchPrintButton", "previewButton", "printButton",
+                                 "withPictureCheck"})
+            placed.append(window.findChild<QWidget*>(QString::fromLatin1(name)));
+        for (qsizetype a = 0; a < placed.size(); ++a) {
+            QVERIFY(window.rect().contains(placed[a]->geometry()));
+            for (qsizetype b = a + 1; b < placed.size(); ++b)
+                QVERIFY2(!placed[a]->geometry().intersects(placed[b]->geometry()),
+                         qPrintable(placed[a]->objectName() + QLatin1Char(' ') + placed[b]->objectName()));
+        }
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("clearRecipientButton")), Qt::LeftButton);
         const QList<int> recipient = {0, 3, 5, 7, 9, 12, 13};
         for (int i = 0; i < kFieldCount; ++i)
