@@ -404,14 +404,13 @@ std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const Re
             !(tokens[last].kind == Kind::Name && ReadAddressRegions(regions, tokens[last].text).length > 0))
             break;
     std::string freeAddress;
-    bool lastAlnum = false;
     for (std::size_t i = first; i < last; ++i) {
-        const std::string part = Compact(tokens[i].text);
-        if (lastAlnum && tokens[i].afterBlank && IsAsciiAlnum(part.substr(0, 1)))
+        // Pieces join as Compact joins words: "B座 1201" -> "B座1201", "Room 3" stays apart.
+        if (i > first)
             freeAddress += ' ';
-        freeAddress += part;
-        lastAlnum = IsAsciiAlnum(part.substr(part.size() - 1));
+        freeAddress += tokens[i].text;
     }
+    freeAddress = Compact(freeAddress);
 
     int names = 0, leftovers = 0;
     std::string latin;
