@@ -237,6 +237,11 @@ struct Token {
     std::size_t phone = 0; // index of its telephone number, for Kind::Phone
 };
 
+bool IsPostcode(std::string_view text)
+{
+    return text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool IsLatinNameChar(std::string_view ch)
 {
     if (ch.size() != 1)
@@ -256,7 +261,7 @@ Kind KindOf(std::string_view& text)
             text.remove_prefix(label.text.size());
             break;
         }
-    if (text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (IsPostcode(text))
         return Kind::Postcode;
     std::size_t count = 0;
     if (CharsOfKindAt(text, 0, IsLatinNameChar, text.size(), count) == text.size() &&
@@ -319,11 +324,6 @@ void TakePhone(Draft& draft, const PhoneNumber& phone)
     std::optional<std::string>& field = phone.mobile ? draft.mobile : draft.telephone;
     if (!field)
         field = phone.number;
-}
-
-bool IsPostcode(std::string_view text)
-{
-    return text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Links and text too long for an address are no address, whatever they hold.
