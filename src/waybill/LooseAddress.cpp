@@ -326,17 +326,44 @@ void TakePhone(Draft& draft, const PhoneNumber& phone)
         field = phone.number;
 }
 
+// More than kMaxChars characters; counts no further than needed, for long prose is the most
+// common text on a clipboard.
+bool TooLong(std::string_view text)
+{
+    if (text.size() <= kMaxChars)
+        return false;
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count) {
+        if (count == kMaxChars)
+            return true;
+        pos += static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : CharLengthAt(text, pos);
+    }
+    return false;
+}
+
 // Links and text too long for an address are no address, whatever they hold.
 bool PlainlyNoAddress(std::string_view text)
 {
-    if (text.size() > kMaxChars * 4 || (text.size() > kMaxChars && CharCount(text) > kMaxChars))
+    if (TooLong(text))
         return true;
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return FindChars(lower, "://") != std::string::npos || FindChars(lower, "www.") != std::string::npos ||
-           FindChars(lower, "http") != std::string::npos;
+    // Bytes below 0x80 are always whole characters, so an ASCII word read from a character
+    // boundary is matched whole.
+    const auto wordAt = [&](std::size_t pos, std::string_view word) {
+        if (text.size() - pos < word.size())
+            return false;
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            char c = text[pos + i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            if (c != word[i])
+                return false;
+        }
+        return true;
+    };
+    for (std::size_t pos = 0; pos < text.size(); pos += CharLengthAt(text, pos))
+        if (wordAt(pos, "http") || wordAt(pos, "www.") || wordAt(pos, "://"))
+            return true;
+    return false;
 }
 
 } // namespace

@@ -131,9 +131,14 @@ std::optional<RegionTable> RegionTable::FromText(std::string_view utf8Text)
     for (std::size_t i = 0; i < table.regions_.size(); ++i)
         table.municipality_[i] = table.regions_[i].level == RegionLevel::Province && hasCounty[i] && !hasCity[i];
     for (const auto& [name, indices] : table.byName_) {
-        if (table.nameLengths_.size() <= name.size())
-            table.nameLengths_.resize(name.size() + 1, false);
-        table.nameLengths_[name.size()] = true;
+        std::size_t pos = 0;
+        while (pos < name.size() && CharLengthAt(name, pos) == 2)
+            pos += 2;
+        if (pos != name.size() || name.size() >= 64)
+            return std::nullopt; // a name the look-up could never find
+        const auto first = static_cast<std::uint16_t>(static_cast<unsigned char>(name[0]) << 8 |
+                                                      static_cast<unsigned char>(name[1]));
+        table.nameLengths_[first] |= std::uint64_t{1} << name.size();
     }
     return table;
 }

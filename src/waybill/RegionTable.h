@@ -6,6 +6,7 @@
 #include "app/CodePageChars.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -53,7 +54,9 @@ private:
     std::vector<Region> regions_;
     std::vector<bool> municipality_;
     std::unordered_map<std::string, std::vector<int>, Hash, std::equal_to<>> byName_;
-    std::vector<bool> nameLengths_; // byte lengths some name has, to skip hopeless look-ups
+    // For the first character of every name (all are two-byte characters), bit n is set when
+    // a name of n bytes starts with it: most look-ups are never made.
+    std::unordered_map<std::uint16_t, std::uint64_t> nameLengths_;
 };
 
 // The table shipped with the program, read once on first use from dataM/regions.txt beside
@@ -81,13 +84,19 @@ AddressRegions ReadAddressRegions(const RegionTable& table, std::string_view add
 
 template <typename Found> void RegionTable::ForEachNameAt(std::string_view text, Found&& found) const
 {
-    std::size_t end = 0;
-    while (end < text.size() && end < nameLengths_.size()) {
-        end += CharLengthAt(text, end);
-        if (end < nameLengths_.size() && nameLengths_[end])
-            for (int index : Named(text.substr(0, end)))
-                found(index, end);
-    }
+    if (text.size() < 2 || CharLengthAt(text, 0) != 2)
+        return;
+    const auto first = static_cast<std::uint16_t>(static_cast<unsigned char>(text[0]) << 8 |
+                                                  static_cast<unsigned char>(text[1]));
+    const auto lengths = nameLengths_.find(first);
+    if (lengths == nameLengths_.end())
+        return;
+    // Text read from a character boundary splits into characters one way only, so a name
+    // matched byte for byte ends on a boundary too.
+    for (std::size_t bytes = 2; bytes <= text.size() && bytes < 64; bytes += 2)
+        if (lengths->second >> bytes & 1)
+            for (int index : Named(text.substr(0, bytes)))
+                found(index, bytes);
 }
 
 } // namespace dorvane
