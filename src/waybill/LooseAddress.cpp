@@ -326,6 +326,27 @@ void TakePhone(Draft& draft, const PhoneNumber& phone)
         field = phone.number;
 }
 
+// A region or detail value without the telephone numbers and the postcode written after the
+// address on the same line ("地址：文三路100号 310012"), which go to their own fields.
+std::string AddressValue(std::string_view value, Draft& draft)
+{
+    std::vector<PhoneNumber> phones;
+    std::vector<Token> tokens;
+    Tokenize(value, false, phones, tokens);
+    std::string address;
+    for (const Token& token : tokens) {
+        if (token.kind == Kind::Phone) {
+            TakePhone(draft, phones[token.phone]);
+        } else if (token.kind == Kind::Postcode && !draft.postcode) {
+            draft.postcode = std::string(token.text);
+        } else {
+            address += ' ';
+            address += token.text;
+        }
+    }
+    return Compact(address);
+}
+
 // More than kMaxChars characters; counts no further than needed, for long prose is the most
 // common text on a clipboard.
 bool TooLong(std::string_view text)
@@ -406,10 +427,10 @@ std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const Re
                 draft.postcode = postcode;
             break;
         case Field::Region:
-            draft.region += Compact(value);
+            draft.region += AddressValue(value, draft);
             break;
         case Field::Address:
-            draft.detail += Compact(value);
+            draft.detail += AddressValue(value, draft);
             break;
         case Field::Other:
             break;
