@@ -2,7 +2,7 @@
 
 #include "app/Utf8CodePage.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
