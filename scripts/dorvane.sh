@@ -48,7 +48,9 @@ run_fuzzers() {
     local corpus=$dir/corpus/$(basename "$fuzzer")
     mkdir -p "$corpus"
     echo "Fuzzing $(basename "$fuzzer") for ${seconds}s"
-    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 "$corpus" 2>&1 | tail -n 3
+    local dict=()
+    [ -f "$fuzzer.dict" ] && dict=(-dict="$fuzzer.dict")
+    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 "${dict[@]}" "$corpus" 2>&1 | tail -n 3
   done
 }
 

@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <string>
 
 using namespace dorvane;
@@ -27,9 +28,30 @@ void Parse(benchmark::State& state, const std::string& text, bool accepted)
 }
 } // namespace
 
+// The second stage: a labelled order page (收货人：张三 / 手机号码：138****1111-1234 /
+// 所在地区：浙江省 杭州市 西湖区 / 详细地址：文三路100号) and a free line (张三 13800001111
+// 杭州市西湖区文三路100号 310012), both looked up in the region table.
+const std::string kLabelled = "\xCA\xD5\xBB\xF5\xC8\xCB\xA3\xBA\xD5\xC5\xC8\xFD\n"
+                              "\xCA\xD6\xBB\xFA\xBA\xC5\xC2\xEB\xA3\xBA" "138****1111-1234\n"
+                              "\xCB\xF9\xD4\xDA\xB5\xD8\xC7\xF8\xA3\xBA\xD5\xE3\xBD\xAD\xCA\xA1 "
+                              "\xBA\xBC\xD6\xDD\xCA\xD0 \xCE\xF7\xBA\xFE\xC7\xF8\n"
+                              "\xCF\xEA\xCF\xB8\xB5\xD8\xD6\xB7\xA3\xBA\xCE\xC4\xC8\xFD\xC2\xB7" "100\xBA\xC5\n";
+const std::string kFree = "\xD5\xC5\xC8\xFD 13800001111 \xBA\xBC\xD6\xDD\xCA\xD0\xCE\xF7\xBA\xFE\xC7\xF8"
+                          "\xCE\xC4\xC8\xFD\xC2\xB7" "100\xBA\xC5 310012";
+
 BENCHMARK_CAPTURE(Parse, CommaShape, kCommaShaped, true);
 BENCHMARK_CAPTURE(Parse, BlankShape, kBlankShaped, true);
+BENCHMARK_CAPTURE(Parse, LabelledAddress, kLabelled, true);
+BENCHMARK_CAPTURE(Parse, FreeAddress, kFree, true);
 // A paragraph of copied prose without a city: the common case of text that is no address.
 BENCHMARK_CAPTURE(Parse, RejectedProse, std::string(2000, 'x'), false);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    // The region table from the source tree when the run folder's is not beside the program.
+    setenv("DORVANE_SOURCE_DIR", DORVANE_SOURCE_DIR, 0);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,6 +1,8 @@
 #include "waybill/ClipboardAddress.h"
 
 #include "app/CodePageChars.h"
+#include "waybill/LooseAddress.h"
+#include "waybill/RegionTable.h"
 
 #include <array>
 #include <cstddef>
@@ -167,9 +169,8 @@ std::string_view WithoutTrailingBlanks(std::string_view text)
     return text.substr(0, end);
 }
 
-} // namespace
-
-std::optional<RecipientFields> ParseClipboardAddress(std::string_view codePageText)
+// The two shapes of shop address: full-width commas, or double blanks.
+std::optional<RecipientFields> ParseShopShapes(std::string_view codePageText)
 {
     const std::string_view text = WithoutTrailingBlanks(codePageText);
     if (FindChars(text, kCity) == npos)
@@ -180,6 +181,15 @@ std::optional<RecipientFields> ParseClipboardAddress(std::string_view codePageTe
     if (commaPieces->separators >= 3)
         return ParseCommaShape(*commaPieces);
     return ParseBlankShape(commaPieces->at[commaPieces->separators]);
+}
+
+} // namespace
+
+std::optional<RecipientFields> ParseClipboardAddress(std::string_view codePageText)
+{
+    if (auto fields = ParseShopShapes(codePageText))
+        return fields;
+    return ParseLooseAddress(codePageText, ShippedRegionTable());
 }
 
 } // namespace dorvane

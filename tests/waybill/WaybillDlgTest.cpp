@@ -104,6 +104,9 @@ private slots:
             {QStringLiteral("李四，021-66666666，上海市某路2号，200001 \r\n"), QStringLiteral("200001")},
             {QStringLiteral("浙江省  宁波市  鄞州区  某路8号  315000  王五  13911111111\r\n"),
              QStringLiteral("315000")},
+            // Labelled, from an order page: both look the destination up in the region table.
+            {QStringLiteral("收件人: 赵六 手机号: 138****1111-1234 地址: 杭州市西湖区文三路100号 邮编: 310012\n"),
+             QStringLiteral("310012")},
         };
         for (const auto& [text, postcode] : cases) {
             QProcess tool;

@@ -1,0 +1,538 @@
+#include "waybill/LooseAddress.h"
+
+#include "app/CodePageChars.h"
+#include "app/Utf8CodePage.h"
+#include "waybill/PhoneNumber.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace dorvane {
+
+namespace {
+
+constexpr std::size_t kMaxChars = 1000;
+constexpr std::size_t kMaxLabelChars = 8;
+
+enum class Field { None, Name, Phone, Region, Address, Postcode, Other };
+
+// The parser's words, as code-page bytes; written here in UTF-8 for the reader's sake.
+struct Words {
+    struct Label {
+        std::string text;
+        Field field;
+    };
+    std::vector<Label> labels; // longest first, so 手机号码 wins over 手机
+    std::string wideColon, wideBlank, wideComma, wideSemicolon;
+    // Characters that end the parts of an address and hardly ever a name: a short piece with
+    // one of them belongs to the address ("文三路", "3幢").
+    std::vector<std::string> addressChars;
+    // Marks of a chat message rather than an address.
+    std::vector<std::string> chatMarks;
+
+    Words()
+    {
+        const std::pair<const char*, Field> labelWords[] = {
+            {"收货人", Field::Name},     {"收件人", Field::Name},       {"联系人", Field::Name},
+            {"姓名", Field::Name},       {"买家", Field::Name},         {"手机号码", Field::Phone},
+            {"手机号", Field::Phone},    {"手机", Field::Phone},        {"联系电话", Field::Phone},
+            {"电话", Field::Phone},      {"所在地区", Field::Region},   {"所在地", Field::Region},
+            {"地区", Field::Region},     {"省市区", Field::Region},     {"详细地址", Field::Address},
+            {"收货地址", Field::Address}, {"地址", Field::Address},      {"邮编", Field::Postcode},
+            {"邮政编码", Field::Postcode},
+        };
+        for (const auto& [word, field] : labelWords)
+            labels.push_back({CodePageFromUtf8(word), field});
+        std::stable_sort(labels.begin(), labels.end(),
+                         [](const Label& a, const Label& b) { return a.text.size() > b.text.size(); });
+        wideColon = CodePageFromUtf8("：");
+        wideBlank = CodePageFromUtf8("　");
+        wideComma = CodePageFromUtf8("，");
+        wideSemicolon = CodePageFromUtf8("；");
+        for (const char* ch : {"省", "市", "区", "县", "旗", "镇", "乡", "村", "街", "道", "路", "巷", "弄", "号",
+                               "楼", "栋", "幢", "室", "层", "座", "苑", "院", "厦", "组", "屯"})
+            addressChars.push_back(CodePageFromUtf8(ch));
+        for (const char* ch : {"？", "?", "！", "!", "吗", "呢", "嗯"})
+            chatMarks.push_back(CodePageFromUtf8(ch));
+    }
+
+    const Label* LabelWord(std::string_view text) const
+    {
+        for (const Label& label : labels)
+            if (text == label.text)
+                return &label;
+        return nullptr;
+    }
+};
+
+const Words& TheWords()
+{
+    static const Words words;
+    return words;
+}
+
+bool IsAsciiAlnum(std::string_view ch)
+{
+    if (ch.size() != 1)
+        return false;
+    const char c = ch[0];
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsSoftBlank(std::string_view ch) { return ch == " " || ch == "\t" || ch == TheWords().wideBlank; }
+
+bool IsHardSeparator(std::string_view ch, bool colons)
+{
+    const Words& w = TheWords();
+    return ch == "\n" || ch == "\r" || ch == "," || ch == ";" || ch == w.wideComma || ch == w.wideSemicolon ||
+           (colons && (ch == ":" || ch == w.wideColon));
+}
+
+bool IsSeparator(std::string_view ch, bool colons = false) { return IsSoftBlank(ch) || IsHardSeparator(ch, colons); }
+
+// A Chinese character: two bytes outside the punctuation and symbol rows A1-A9, or one of the
+// four-byte characters GB18030 adds (rare name characters).
+bool IsHanzi(std::string_view ch)
+{
+    if (ch.size() == 4)
+        return true;
+    if (ch.size() != 2)
+        return false;
+    const auto lead = static_cast<unsigned char>(ch[0]);
+    return lead < 0xA1 || lead > 0xA9;
+}
+
+bool ContainsAny(std::string_view text, const std::vector<std::string>& chars)
+{
+    for (std::string_view ch : CodePageChars(text))
+        for (const std::string& mark : chars)
+            if (ch == mark)
+                return true;
+    return false;
+}
+
+// Blanks left out, except one between two ASCII letters or digits ("Room 3", "100 201"), and no
+// separator at either end.
+std::string Compact(std::string_view text)
+{
+    std::string out;
+    bool blank = false, lastAlnum = false;
+    for (std::string_view ch : CodePageChars(text)) {
+        if (IsSoftBlank(ch)) {
+            blank = true;
+            continue;
+        }
+        if (out.empty() && IsSeparator(ch))
+            continue;
+        const bool alnum = IsAsciiAlnum(ch);
+        if (blank && lastAlnum && alnum)
+            out += ' ';
+        out += ch;
+        blank = false;
+        lastAlnum = alnum;
+    }
+    std::size_t end = 0;
+    const CodePageChars chars(out);
+    for (auto it = chars.begin(); it != chars.end(); ++it)
+        if (!IsSeparator(*it))
+            end = it.position() + (*it).size();
+    out.resize(end);
+    return out;
+}
+
+std::size_t CharsOfKindAt(std::string_view text, std::size_t pos, bool (*kind)(std::string_view), std::size_t max,
+                          std::size_t& count)
+{
+    count = 0;
+    while (pos < text.size() && count < max) {
+        const std::string_view ch = text.substr(pos, CharLengthAt(text, pos));
+        if (!kind(ch))
+            break;
+        pos += ch.size();
+        ++count;
+    }
+    return pos;
+}
+
+struct LabelHit {
+    std::size_t position = 0; // where the label starts
+    std::size_t value = 0;    // where its value starts, after the colon
+    Field field = Field::Other;
+};
+
+// A label followed by "：" or ":" at pos: one of ours, or any other short word, whose value is
+// of no use here ("订单编号：", "备注：").
+std::optional<LabelHit> LabelAt(std::string_view line, std::size_t pos)
+{
+    const Words& w = TheWords();
+    const auto colonAfter = [&](std::size_t at) -> std::optional<std::size_t> {
+        std::size_t count = 0;
+        at = CharsOfKindAt(line, at, IsSoftBlank, line.size(), count);
+        for (std::string_view colon : {std::string_view(":"), std::string_view(w.wideColon)})
+            if (line.substr(at, colon.size()) == colon)
+                return at + colon.size();
+        return std::nullopt;
+    };
+    const std::string_view rest = line.substr(pos);
+    for (const Words::Label& label : w.labels)
+        if (rest.starts_with(label.text))
+            if (const auto value = colonAfter(pos + label.text.size()))
+                return LabelHit{pos, *value, label.field};
+    std::size_t count = 0;
+    const std::size_t end = CharsOfKindAt(line, pos, IsHanzi, kMaxLabelChars, count);
+    if (count > 0)
+        if (const auto value = colonAfter(end))
+            return LabelHit{pos, *value, Field::Other};
+    return std::nullopt;
+}
+
+struct Segment {
+    Field field;
+    std::string_view text;
+};
+
+// The text cut at its labels; text before a line's first label is a segment of no field.
+std::vector<Segment> Segments(std::string_view text, bool& labelled)
+{
+    std::vector<Segment> segments;
+    labelled = false;
+    std::size_t lineStart = 0;
+    while (lineStart <= text.size()) {
+        std::size_t lineEnd = text.find('\n', lineStart); // '\n' is never part of a multi-byte character
+        if (lineEnd == std::string_view::npos)
+            lineEnd = text.size();
+        const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+        std::vector<LabelHit> hits;
+        bool mayStart = true;
+        for (std::size_t pos = 0; pos < line.size();) {
+            if (mayStart)
+                if (const auto hit = LabelAt(line, pos)) {
+                    hits.push_back(*hit);
+                    labelled = labelled || hit->field != Field::Other;
+                    pos = hit->value;
+                    continue;
+                }
+            const std::string_view ch = line.substr(pos, CharLengthAt(line, pos));
+            mayStart = IsSeparator(ch);
+            pos += ch.size();
+        }
+        segments.push_back({Field::None, line.substr(0, hits.empty() ? line.size() : hits.front().position)});
+        for (std::size_t i = 0; i < hits.size(); ++i) {
+            const std::size_t end = i + 1 < hits.size() ? hits[i + 1].position : line.size();
+            segments.push_back({hits[i].field, line.substr(hits[i].value, end - hits[i].value)});
+        }
+        lineStart = lineEnd + 1;
+    }
+    return segments;
+}
+
+enum class Kind { Phone, Postcode, Latin, Name, LabelWord, Other };
+
+struct Token {
+    std::string_view text;
+    Kind kind = Kind::Other;
+    bool afterBlank = false; // only blanks since the token before
+    std::size_t phone = 0; // index of its telephone number, for Kind::Phone
+};
+
+bool IsPostcode(std::string_view text)
+{
+    return text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsLatinNameChar(std::string_view ch)
+{
+    if (ch.size() != 1)
+        return false;
+    const char c = ch[0];
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' || c == '\'' || c == '-';
+}
+
+Kind KindOf(std::string_view& text)
+{
+    const Words& w = TheWords();
+    if (w.LabelWord(text))
+        return Kind::LabelWord;
+    // "电话13800001111", "收货人张三": a label word run into its value.
+    for (const Words::Label& label : w.labels)
+        if (text.size() > label.text.size() && text.starts_with(label.text)) {
+            text.remove_prefix(label.text.size());
+            break;
+        }
+    if (IsPostcode(text))
+        return Kind::Postcode;
+    std::size_t count = 0;
+    if (CharsOfKindAt(text, 0, IsLatinNameChar, text.size(), count) == text.size() &&
+        std::count_if(text.begin(), text.end(), [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }) >= 2)
+        return Kind::Latin;
+    if (CharsOfKindAt(text, 0, IsHanzi, 5, count) == text.size() && count >= 2 && count <= 4 &&
+        !ContainsAny(text, w.addressChars))
+        return Kind::Name;
+    return Kind::Other;
+}
+
+// Unlabelled text cut into tokens at blanks, commas, semicolons and line ends (and colons, when
+// no label of ours made them the labels' marks); every telephone number is a token of its own,
+// blanks and hyphens inside it included.
+void Tokenize(std::string_view text, bool colons, std::vector<PhoneNumber>& phones, std::vector<Token>& tokens)
+{
+    const std::vector<PhoneNumber> found = FindPhoneNumbers(text);
+    std::size_t next = 0; // the next phone number
+    std::size_t start = 0;
+    bool blankOnly = false;
+    const auto close = [&](std::size_t end) {
+        if (end > start) {
+            Token token{text.substr(start, end - start)};
+            token.kind = KindOf(token.text);
+            token.afterBlank = blankOnly;
+            tokens.push_back(token);
+            blankOnly = true;
+        }
+    };
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (next < found.size() && found[next].position == pos) {
+            close(pos);
+            tokens.push_back({text.substr(pos, found[next].length), Kind::Phone, blankOnly, phones.size()});
+            phones.push_back(found[next]);
+            blankOnly = true;
+            pos += found[next++].length;
+            start = pos;
+            continue;
+        }
+        const std::string_view ch = text.substr(pos, CharLengthAt(text, pos));
+        if (IsSeparator(ch, colons)) {
+            close(pos);
+            if (IsHardSeparator(ch, colons))
+                blankOnly = false;
+            start = pos + ch.size();
+        }
+        pos += ch.size();
+    }
+    close(text.size());
+}
+
+// What the labels and the free text have given so far.
+struct Draft {
+    std::optional<std::string> name, mobile, telephone, postcode;
+    std::string region, detail;
+};
+
+void TakePhone(Draft& draft, const PhoneNumber& phone)
+{
+    std::optional<std::string>& field = phone.mobile ? draft.mobile : draft.telephone;
+    if (!field)
+        field = phone.number;
+}
+
+// A region or detail value without the telephone numbers and the postcode written after the
+// address on the same line ("地址：文三路100号 310012"), which go to their own fields.
+std::string AddressValue(std::string_view value, Draft& draft)
+{
+    std::vector<PhoneNumber> phones;
+    std::vector<Token> tokens;
+    Tokenize(value, false, phones, tokens);
+    std::string address;
+    for (const Token& token : tokens) {
+        if (token.kind == Kind::Phone) {
+            TakePhone(draft, phones[token.phone]);
+        } else if (token.kind == Kind::Postcode && !draft.postcode) {
+            draft.postcode = std::string(token.text);
+        } else {
+            address += ' ';
+            address += token.text;
+        }
+    }
+    return Compact(address);
+}
+
+// More than kMaxChars characters; counts no further than needed, for long prose is the most
+// common text on a clipboard.
+bool TooLong(std::string_view text)
+{
+    if (text.size() <= kMaxChars)
+        return false;
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count) {
+        if (count == kMaxChars)
+            return true;
+        pos += static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : CharLengthAt(text, pos);
+    }
+    return false;
+}
+
+// Links and text too long for an address are no address, whatever they hold.
+bool PlainlyNoAddress(std::string_view text)
+{
+    if (TooLong(text))
+        return true;
+    // Bytes below 0x80 are always whole characters, so an ASCII word read from a character
+    // boundary is matched whole.
+    const auto wordAt = [&](std::size_t pos, std::string_view word) {
+        if (text.size() - pos < word.size())
+            return false;
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            char c = text[pos + i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            if (c != word[i])
+                return false;
+        }
+        return true;
+    };
+    for (std::size_t pos = 0; pos < text.size(); pos += CharLengthAt(text, pos))
+        if (wordAt(pos, "http") || wordAt(pos, "www.") || wordAt(pos, "://"))
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const RegionTable& regions)
+{
+    if (PlainlyNoAddress(text))
+        return std::nullopt;
+
+    bool labelled = false;
+    std::vector<Segment> segments = Segments(text, labelled);
+    if (!labelled) // no label of ours: "：" is no more than a separator in free text
+        segments.assign(1, Segment{Field::None, text});
+    Draft draft;
+    std::vector<Token> tokens;
+    std::vector<PhoneNumber> phones;
+    phones.reserve(4);
+    for (const Segment& segment : segments) {
+        // Without a label of ours, a line is free text throughout.
+        const Field field = labelled ? segment.field : Field::None;
+        const std::string_view value = segment.text;
+        switch (field) {
+        case Field::Name: {
+            // "收货人：张三 13800001111": the name ends where a telephone number starts.
+            const std::vector<PhoneNumber> found = FindPhoneNumbers(value);
+            const std::size_t end = found.empty() ? value.size() : found.front().position;
+            if (const std::string name = Compact(value.substr(0, end)); !name.empty() && !draft.name)
+                draft.name = name;
+            Tokenize(value.substr(end), false, phones, tokens);
+            break;
+        }
+        case Field::Phone: {
+            const std::vector<PhoneNumber> found = FindPhoneNumbers(value);
+            if (!found.empty())
+                TakePhone(draft, found.front());
+            break;
+        }
+        case Field::Postcode:
+            if (const std::string postcode = Compact(value); IsPostcode(postcode) && !draft.postcode)
+                draft.postcode = postcode;
+            break;
+        case Field::Region:
+            draft.region += AddressValue(value, draft);
+            break;
+        case Field::Address:
+            draft.detail += AddressValue(value, draft);
+            break;
+        case Field::Other:
+            break;
+        case Field::None:
+            Tokenize(value, !labelled, phones, tokens);
+            break;
+        }
+    }
+
+    // The address: the first token that starts with region names and the tokens after it that
+    // go on with the address; then the name, the telephones and the postcode among the rest.
+    std::size_t first = tokens.size(), last = tokens.size();
+    for (std::size_t i = 0; i < tokens.size() && first == tokens.size(); ++i)
+        if ((tokens[i].kind == Kind::Other || tokens[i].kind == Kind::Name) &&
+            ReadAddressRegions(regions, tokens[i].text).length > 0)
+            first = i;
+    for (last = first; last < tokens.size(); ++last)
+        if (last > first && tokens[last].kind != Kind::Other &&
+            !(tokens[last].kind == Kind::Name && ReadAddressRegions(regions, tokens[last].text).length > 0))
+            break;
+    std::string freeAddress;
+    for (std::size_t i = first; i < last; ++i) {
+        // Pieces join as Compact joins words: "B座 1201" -> "B座1201", "Room 3" stays apart.
+        if (i > first)
+            freeAddress += ' ';
+        freeAddress += tokens[i].text;
+    }
+    freeAddress = Compact(freeAddress);
+
+    int names = 0, leftovers = 0;
+    std::string latin;
+    const auto nameFound = [&](std::string name) {
+        ++names;
+        if (!draft.name)
+            draft.name = std::move(name);
+    };
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (i == first) {
+            i = last - 1;
+            continue;
+        }
+        const Token& token = tokens[i];
+        if (token.kind == Kind::Latin) {
+            // John Smith: Latin words with only blanks between them make one name.
+            latin += (latin.empty() ? "" : " ") + std::string(token.text);
+            if (i + 1 == tokens.size() || tokens[i + 1].kind != Kind::Latin || !tokens[i + 1].afterBlank ||
+                i + 1 == first) {
+                nameFound(latin);
+                latin.clear();
+            }
+            continue;
+        }
+        switch (token.kind) {
+        case Kind::Phone:
+            TakePhone(draft, phones[token.phone]);
+            break;
+        case Kind::Postcode:
+            if (draft.postcode)
+                ++leftovers;
+            else
+                draft.postcode = std::string(token.text);
+            break;
+        case Kind::Name:
+            nameFound(std::string(token.text));
+            break;
+        case Kind::LabelWord:
+            break;
+        default:
+            ++leftovers;
+        }
+    }
+    if (!labelled && (leftovers > 0 || names > 1))
+        return std::nullopt; // free text holds more than an address
+
+    // A region line and a detail line make one address; a detail line that repeats the
+    // region is the whole address already.
+    std::string address = draft.detail.starts_with(draft.region) ? draft.detail : draft.region + draft.detail;
+    if (address.empty())
+        address = freeAddress;
+    const AddressRegions found = ReadAddressRegions(regions, address);
+    if (found.length == 0 || !found.reachesCity || (!draft.name && !draft.mobile && !draft.telephone))
+        return std::nullopt;
+    const Words& w = TheWords();
+    if (ContainsAny(address, w.chatMarks) || (draft.name && ContainsAny(*draft.name, w.chatMarks)))
+        return std::nullopt;
+
+    // An address that starts below its province gets what it leaves out, when only one fits.
+    std::string above;
+    if (!found.provinceWritten && found.province >= 0 && (found.cityWritten || found.destination >= 0)) {
+        above = regions.at(found.province).name;
+        if (!found.cityWritten && found.city >= 0 && found.city != found.province)
+            above += regions.at(found.city).name;
+    }
+
+    RecipientFields fields;
+    fields.name = std::move(draft.name);
+    fields.mobile = std::move(draft.mobile);
+    fields.telephone = draft.telephone.value_or(std::string());
+    fields.address = above + address;
+    fields.postcode = std::move(draft.postcode);
+    fields.destination = found.destination >= 0 ? regions.at(found.destination).name : std::string();
+    return fields;
+}
+
+} // namespace dorvane
