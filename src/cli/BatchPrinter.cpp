@@ -12,6 +12,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <ctime>
 
 namespace dorvane {
 
@@ -110,8 +111,12 @@ bool BatchPrinter::check()
     };
 
     if (!job_.csv) {
-        count_ = 1;
-        measureRecord(1, job_.texts);
+        if (job_.records.empty()) {
+            count_ = 1;
+            measureRecord(1, job_.texts);
+        }
+        for (const FieldTexts& record : job_.records)
+            measureRecord(++count_, record);
         return verdict();
     }
     WaybillCsv csv;
@@ -145,6 +150,7 @@ bool BatchPrinter::check()
 bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& progress)
 {
     cuts_.clear();
+    logError_.clear();
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer);
 
@@ -168,6 +174,9 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
     };
 
     const WaybillRenderer renderer(job_.setup);
+    // The pages printed, logged only once the whole job went through: the texts are small
+    // beside the pages, and a job aborted half-way printed nothing.
+    std::vector<PrintLogEntry> logged;
     std::size_t done = 0;
     std::size_t nextShrunk = 0;
     FieldTexts texts = job_.texts;
@@ -181,14 +190,16 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
                 break;
             if (job_.rows && !job_.rows->contains(csv.recordNumber()))
                 continue;
-        } else if (done == 1) {
+        } else if (done == std::max<std::size_t>(job_.records.size(), 1)) {
             break;
+        } else if (!job_.records.empty()) {
+            texts = job_.records[done];
         }
         if (done == count_)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
         if (done > 0 && !printer.newPage())
             return abort(QStringLiteral("the printer failed on waybill %1").arg(done + 1));
-        const std::size_t record = job_.csv ? csv.recordNumber() : 1;
+        const std::size_t record = job_.csv ? csv.recordNumber() : done + 1;
         const FieldFontHeights* heights = nullptr;
         if (nextShrunk < shrunk_.size() && shrunk_[nextShrunk].first == record)
             heights = &shrunk_[nextShrunk++].second;
@@ -199,6 +210,8 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         // fail and shrink measured every page before the first: a new cut is a changed file.
         if (job_.overflow != Overflow::Warn && cuts_.size() != known)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
+        if (!job_.logFile.empty())
+            logged.push_back(logEntry(texts, done));
         ++done;
         if (progress)
             progress(done, count_);
@@ -207,7 +220,25 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
     if (!painter.end())
         return fail(QStringLiteral("the job could not be finished"));
+    if (!job_.logFile.empty()) {
+        const auto stored = PrintLog(job_.logFile).Append(logged);
+        if (!stored)
+            logError_ = QString::fromStdString(stored.error().message);
+    }
     return true;
+}
+
+PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) const
+{
+    PrintLogEntry entry;
+    entry.time = LocalTimeText(std::time(nullptr));
+    entry.templateName = ToCodePage(job_.templateName);
+    entry.printer = ToCodePage(job_.pdfPath.isEmpty() ? job_.printerName : job_.pdfPath);
+    entry.source = job_.source;
+    if (page < job_.waybillNumbers.size())
+        entry.waybillNumber = job_.waybillNumbers[page];
+    entry.texts = texts;
+    return entry;
 }
 
 } // namespace dorvane

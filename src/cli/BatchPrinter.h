@@ -3,6 +3,7 @@
 // full before the first page is started, and printed in a second pass over the file, one
 // record and one page at a time, so that neither the records nor the pages are held.
 
+#include "app/PrintLog.h"
 #include "cli/CliArguments.h"
 #include "cli/RowSelection.h"
 #include "waybill/WaybillDefaults.h"
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -44,6 +46,14 @@ struct BatchJob {
     QString printerName; // ... this system printer
     Overflow overflow = Overflow::Warn;
     QImage picture; // drawn under every page's texts when not null
+    // Without csv: the waybills to print, one page each, instead of texts once; with their
+    // waybill numbers for the log, when given, in the same order.
+    std::vector<FieldTexts> records;
+    std::vector<std::string> waybillNumbers;
+    // The print log the pages go into once the job succeeded; empty: none.
+    std::filesystem::path logFile;
+    QString templateName; // as the lists show it, for the log
+    std::string source = kLogSourceCli;
 };
 
 class BatchPrinter {
@@ -66,11 +76,15 @@ public:
     // After print(): the fields cut on the pages printed, taken from the drawing itself. After
     // check() failed: the fields that stopped the batch.
     const std::vector<FieldCut>& cuts() const { return cuts_; }
+    // After print() succeeded: why its pages could not be logged; empty when they were. The
+    // pages are printed all the same.
+    const QString& logError() const { return logError_; }
 
 private:
     bool fail(const QString& message);
     QString csvName() const;
     void prepare(QPrinter& printer) const;
+    PrintLogEntry logEntry(const FieldTexts& texts, std::size_t page) const;
     void measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
                  std::vector<FieldCut>& cuts);
 
@@ -78,6 +92,7 @@ private:
     std::size_t count_ = 0;
     bool started_ = false;
     QString error_;
+    QString logError_;
     std::vector<FieldCut> cuts_;
     // Shrink: the records check() found cut, in file order, with the fonts that fit them; a
     // few bytes for each, the texts are read again.

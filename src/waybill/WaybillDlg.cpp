@@ -7,6 +7,7 @@
 #include "app/CodePageChars.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "app/PrintLog.h"
 #include "app/ProgramPictures.h"
 #include "app/SettingsFiles.h"
 #include "app/TextFile.h"
@@ -42,6 +43,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <ctime>
 
 namespace dorvane {
 
@@ -187,6 +189,16 @@ void CWaybillDlg::createControls()
     withPictureBox_->setObjectName(QStringLiteral("withPictureCheck"));
     withPictureBox_->setToolTip(QStringLiteral("在白纸上连同模板底图一起打印，可叠在真实快递单上核对位置"));
     withPictureBox_->setGeometry(FromDialogUnits(509, 415, 70, 10));
+    // Beside it, under the preview button: the waybill number of the form in the printer, typed
+    // or read by a scanner that types it (its Enter prints). It goes into the print log only.
+    auto* numberLabel = new QLabel(QStringLiteral("运单号："), this);
+    numberLabel->setGeometry(FromDialogUnits(370, 415, 40, 10));
+    numberLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    waybillNumberEdit_ = new QLineEdit(this);
+    waybillNumberEdit_->setObjectName(QStringLiteral("waybillNumberEdit"));
+    waybillNumberEdit_->setToolTip(QStringLiteral("可选：输入或扫描快递单号，只记入打印记录，不打印"));
+    waybillNumberEdit_->setGeometry(FromDialogUnits(411, 415, 92, 10).adjusted(0, 1, 0, 0)); // clear of the button
+    numberLabel->setBuddy(waybillNumberEdit_);
     connect(printButton, &QPushButton::clicked, this, &CWaybillDlg::accept);
     connect(findChild<QPushButton*>(QStringLiteral("saveSenderButton")), &QPushButton::clicked, this,
             &CWaybillDlg::SaveSenderDetails);
@@ -430,16 +442,38 @@ void CWaybillDlg::PrintCurrentWaybill()
     PrintCurrentWaybill(App().Layout, withPictureBox_->isChecked());
 }
 
-void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture)
+void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture, const char* logSource)
 {
     pull();
     const BeforePrint beforePrint = [this](const WaybillFitCheck& check) {
         return DecideCutPrint(this, check, FieldText, App().ShrinkCutText);
     };
+    // A check print on plain paper is no waybill sent: it is not logged, and the number stays
+    // for the real print.
     if (withPicture)
         PrintWaybillWithPicture(this, FieldText, layout, beforePrint);
-    else
-        PrintWaybill(this, FieldText, layout, beforePrint);
+    else if (PrintWaybill(this, FieldText, layout, beforePrint))
+        LogPrinted(logSource);
+}
+
+void CWaybillDlg::LogPrinted(const char* source)
+{
+    PrintLogEntry entry;
+    entry.time = LocalTimeText(std::time(nullptr));
+    entry.templateName = ToCodePage(templateCombo_->currentText());
+    entry.printer = ToCodePage(FindWaybillPrinter(App().PrinterName));
+    entry.source = source;
+    entry.waybillNumber = ToCodePage(waybillNumberEdit_->text().trimmed());
+    for (std::size_t i = 0; i < FieldText.size(); ++i)
+        entry.texts[i] = ToCodePage(FieldText[i]);
+    waybillNumberEdit_->clear();
+    const auto stored = PrintLog(AddressBookPath(App().WorkFolder)).Append({entry});
+    if (stored || logFailureShown_)
+        return;
+    logFailureShown_ = true;
+    showMessage(this,
+                QStringLiteral("快递单已打印，但打印记录无法保存：\n") + FromCodePage(UserMessage(stored.error())),
+                QString::fromUtf8(kAppTitle), MessageIcon::Warning);
 }
 
 // The dialogs and lists below come with their own subsystems; each is reached through the
