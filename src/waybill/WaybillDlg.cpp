@@ -25,6 +25,7 @@
 #include "waybill/CompletionCombo.h"
 #include "waybill/CutFieldMarker.h"
 #include "waybill/PictureFrame.h"
+#include "waybill/PrintLogDlg.h"
 #include "waybill/SystemMenu.h"
 #include "waybill/WaybillDefaults.h"
 
@@ -199,6 +200,12 @@ void CWaybillDlg::createControls()
     waybillNumberEdit_->setToolTip(QStringLiteral("可选：输入或扫描快递单号，只记入打印记录，不打印"));
     waybillNumberEdit_->setGeometry(FromDialogUnits(411, 415, 92, 10).adjusted(0, 1, 0, 0)); // clear of the button
     numberLabel->setBuddy(waybillNumberEdit_);
+    // Under the about button: the waybills printed so far, to find, print again or export.
+    auto* logButton = new QPushButton(QStringLiteral("打印记录..."), this);
+    logButton->setObjectName(QStringLiteral("printLogButton"));
+    logButton->setAutoDefault(false);
+    logButton->setGeometry(FromDialogUnits(218, 415, 70, 10).adjusted(0, 1, 0, 0));
+    connect(logButton, &QPushButton::clicked, this, &CWaybillDlg::OpenPrintLog);
     connect(printButton, &QPushButton::clicked, this, &CWaybillDlg::accept);
     connect(findChild<QPushButton*>(QStringLiteral("saveSenderButton")), &QPushButton::clicked, this,
             &CWaybillDlg::SaveSenderDetails);
@@ -454,6 +461,12 @@ void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPic
         PrintWaybillWithPicture(this, FieldText, layout, beforePrint);
     else if (PrintWaybill(this, FieldText, layout, beforePrint))
         LogPrinted(logSource);
+}
+
+void CWaybillDlg::OpenPrintLog()
+{
+    CPrintLogDlg dialog(templateCombo_->currentText(), this);
+    dialog.exec();
 }
 
 void CWaybillDlg::LogPrinted(const char* source)

@@ -92,6 +92,7 @@ private:
     void OnClipboardChanged();
     void RemeasureCuts();
     void LogPrinted(const char* source);
+    void OpenPrintLog();
 
     PictureFrame* pictureFrame_ = nullptr;
     std::array<QWidget*, kFieldCount> fieldControls_{};
