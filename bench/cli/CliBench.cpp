@@ -1,5 +1,7 @@
 // The real dorvane-cli printing the 1,000-waybill order export (and the same file twice over)
 // into a PDF: wall time and the child's peak memory. Memory must not grow with the batch.
+// The second argument puts the address book into the folder, so that every page is logged;
+// without it the log cannot be opened and nothing is written: the difference is the log's cost.
 #include "support/TempFolder.h"
 
 #include <benchmark/benchmark.h>
@@ -26,8 +28,9 @@ fs::path BenchCsv()
     return fs::path(DORVANE_SOURCE_DIR) / ".." / "shared" / "bench" / "waybills-1000.csv";
 }
 
-// A work folder with the shipped templates and, when copies > 1, the export repeated.
-void PrepareFolder(const dorvane::test::TempFolder& folder, int copies)
+// A work folder with the shipped templates, the address book when logged, and, when copies > 1,
+// the export repeated.
+void PrepareFolder(const dorvane::test::TempFolder& folder, int copies, bool logged)
 {
     fs::create_directories(folder / "dataM");
     fs::create_directories(folder / "Set");
@@ -36,6 +39,8 @@ void PrepareFolder(const dorvane::test::TempFolder& folder, int copies)
         if (ext == ".dat" || ext == ".bmp")
             fs::copy_file(entry.path(), folder.path() / "dataM" / entry.path().filename());
     }
+    if (logged)
+        fs::copy_file(DORVANE_EMPTY_ADDRESS_BOOK, folder.path() / "dataM" / "Dorvane.dorv");
     const std::string csv = dorvane::test::ReadBytes(BenchCsv());
     const std::size_t bodyStart = csv.find('\n') + 1;
     std::string out = csv;
@@ -94,7 +99,8 @@ void PrintExportToPdf(benchmark::State& state)
     }
     const int copies = static_cast<int>(state.range(0));
     dorvane::test::TempFolder folder;
-    PrepareFolder(folder, copies);
+    const bool logged = state.range(1) != 0;
+    PrepareFolder(folder, copies, logged);
     long peakKb = 0;
     double cpuSeconds = 0;
     for (auto _ : state) {
@@ -108,11 +114,16 @@ void PrintExportToPdf(benchmark::State& state)
         cpuSeconds = std::max(cpuSeconds, run.cpuSeconds);
     }
     state.counters["waybills"] = 1000.0 * copies;
+    state.counters["logged"] = logged ? 1 : 0;
     state.counters["child_cpu_s"] = cpuSeconds;
     state.counters["peak_rss_MB"] = static_cast<double>(peakKb) / 1024.0;
     state.counters["pdf_MB"] = static_cast<double>(fs::file_size(folder / "orders.pdf")) / (1024.0 * 1024.0);
 }
-BENCHMARK(PrintExportToPdf)->Arg(1)->Arg(2)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(PrintExportToPdf)
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

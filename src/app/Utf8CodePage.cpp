@@ -61,10 +61,23 @@ private:
     iconv_t cd_;
 };
 
+// ASCII is the same bytes in both encodings: numbers, dates and empty fields, most of a print
+// log's columns, need no converter.
+bool IsAscii(std::string_view text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<std::string> Utf8FromCodePage(std::string_view codePageText)
 {
+    if (IsAscii(codePageText))
+        return std::string(codePageText);
     thread_local Converter converter("UTF-8", "GB18030");
     std::string utf8;
     if (!converter.Convert(codePageText, utf8, false))
@@ -74,6 +87,8 @@ std::optional<std::string> Utf8FromCodePage(std::string_view codePageText)
 
 std::string CodePageFromUtf8(std::string_view utf8Text)
 {
+    if (IsAscii(utf8Text))
+        return std::string(utf8Text);
     thread_local Converter converter("GB18030", "UTF-8");
     std::string codePage;
     converter.Convert(utf8Text, codePage, true);

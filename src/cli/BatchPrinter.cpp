@@ -12,6 +12,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <ctime>
 
 namespace dorvane {
 
@@ -154,6 +155,7 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
     cuts_.clear();
     stoppedEarly_ = false;
     pagesPrinted_ = 0;
+    logError_.clear();
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer);
 
@@ -177,6 +179,9 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
     };
 
     const WaybillRenderer renderer(job_.setup);
+    // The pages printed, logged only once the whole job went through: the texts are small
+    // beside the pages, and a job aborted half-way printed nothing.
+    std::vector<PrintLogEntry> logged;
     std::size_t done = 0;
     std::size_t nextShrunk = 0;
     FieldTexts texts = job_.texts;
@@ -214,6 +219,8 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         // fail and shrink measured every page before the first: a new cut is a changed file.
         if (job_.overflow != Overflow::Warn && cuts_.size() != known)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
+        if (!job_.logFile.empty())
+            logged.push_back(logEntry(texts, done));
         ++done;
         pagesPrinted_ = done;
         if (progress)
@@ -227,7 +234,25 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
     if (!painter.end())
         return fail(QStringLiteral("the job could not be finished"));
+    if (!job_.logFile.empty()) {
+        const auto stored = PrintLog(job_.logFile).Append(logged);
+        if (!stored)
+            logError_ = QString::fromStdString(stored.error().message);
+    }
     return true;
+}
+
+PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) const
+{
+    PrintLogEntry entry;
+    entry.time = LocalTimeText(std::time(nullptr));
+    entry.templateName = ToCodePage(job_.templateName);
+    entry.printer = ToCodePage(job_.pdfPath.isEmpty() ? job_.printerName : job_.pdfPath);
+    entry.source = job_.source;
+    if (page < job_.waybillNumbers.size())
+        entry.waybillNumber = job_.waybillNumbers[page];
+    entry.texts = texts;
+    return entry;
 }
 
 } // namespace dorvane

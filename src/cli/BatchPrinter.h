@@ -3,6 +3,7 @@
 // full before the first page is started, and printed in a second pass over the file, one
 // record and one page at a time, so that neither the records nor the pages are held.
 
+#include "app/PrintLog.h"
 #include "cli/CliArguments.h"
 #include "cli/RowSelection.h"
 #include "waybill/WaybillDefaults.h"
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -39,14 +41,20 @@ struct BatchJob {
     FieldTexts texts;             // every waybill's texts before its record's columns
     std::vector<int> fixedFields; // fields set on the command line: no column may name them
     std::optional<std::filesystem::path> csv;
-    // Records already read (the window's order import), printed in this order instead of a
-    // file's: each with the number that names it in cuts and to the page hook.
+    // Records already read (the window's order import, logged waybills to reprint), printed in
+    // this order instead of a file's: each with the number that names it in cuts and to the
+    // page hook; with their waybill numbers for the log, when given, in the same order.
     std::vector<std::pair<std::size_t, FieldTexts>> records;
+    std::vector<std::string> waybillNumbers;
     std::optional<RowSelection> rows;
     QString pdfPath;     // a PDF file, or else ...
     QString printerName; // ... this system printer
     Overflow overflow = Overflow::Warn;
     QImage picture; // drawn under every page's texts when not null
+    // The print log the pages go into once the job succeeded; empty: none.
+    std::filesystem::path logFile;
+    QString templateName; // as the lists show it, for the log
+    std::string source = kLogSourceCli;
 };
 
 class BatchPrinter {
@@ -77,11 +85,15 @@ public:
     // After print(): the fields cut on the pages printed, taken from the drawing itself. After
     // check() failed: the fields that stopped the batch.
     const std::vector<FieldCut>& cuts() const { return cuts_; }
+    // After print() succeeded: why its pages could not be logged; empty when they were. The
+    // pages are printed all the same.
+    const QString& logError() const { return logError_; }
 
 private:
     bool fail(const QString& message);
     QString csvName() const;
     void prepare(QPrinter& printer) const;
+    PrintLogEntry logEntry(const FieldTexts& texts, std::size_t page) const;
     void measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
                  std::vector<FieldCut>& cuts);
 
@@ -92,6 +104,7 @@ private:
     std::size_t pagesPrinted_ = 0;
     std::function<bool(std::size_t)> pageHook_;
     QString error_;
+    QString logError_;
     std::vector<FieldCut> cuts_;
     // Shrink: the records check() found cut, in file order, with the fonts that fit them; a
     // few bytes for each, the texts are read again.

@@ -1,8 +1,10 @@
 #include "cli/CliArguments.h"
 
+#include "app/PrintLog.h"
 #include "settings/PrintSetValues.h"
 #include "waybill/WaybillDefaults.h"
 
+#include <charconv>
 #include <tuple>
 
 namespace dorvane {
@@ -14,7 +16,9 @@ const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "                         [--with-picture]\n"
                               "                         [FIELD=VALUE ...]\n"
                               "       dorvane-cli calibration-sheet [--printer NAME | --pdf FILE]\n"
-                              "       dorvane-cli set-offset --right MM --down MM [--printer NAME]\n";
+                              "       dorvane-cli set-offset --right MM --down MM [--printer NAME]\n"
+                              "       dorvane-cli log [--since DATE] [--until DATE] [--find TEXT] [--csv FILE]\n"
+                              "       dorvane-cli reprint ID... [--printer NAME | --pdf FILE]\n";
 
 namespace {
 
@@ -142,6 +146,71 @@ ParsedCommand ParseCalibration(const std::vector<std::string>& args, CliCommand:
     return {command, {}};
 }
 
+ParsedCommand ParseLog(const std::vector<std::string>& args)
+{
+    CliCommand command;
+    command.kind = CliCommand::Kind::Log;
+    LogOptions& options = command.log;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::optional<std::string>* target = nullptr;
+        if (arg == "--since")
+            target = &options.since;
+        else if (arg == "--until")
+            target = &options.until;
+        else if (arg == "--find")
+            target = &options.find;
+        else if (arg == "--csv")
+            target = &options.csv;
+        else
+            return Failed("log: unknown argument " + arg);
+        if (i + 1 >= args.size())
+            return Failed(arg + " needs a value");
+        if (*target)
+            return Failed(arg + " is given twice");
+        *target = args[++i];
+    }
+    for (const auto* date : {&options.since, &options.until}) {
+        if (*date && !IsLogDate(**date))
+            return Failed("a date is written YYYY-MM-DD, not \"" + **date + "\"");
+    }
+    if (options.since && options.until && *options.until < *options.since)
+        return Failed("--until is before --since");
+    if (options.csv && options.csv->empty())
+        return Failed("--csv needs a file name");
+    return {command, {}};
+}
+
+ParsedCommand ParseReprint(const std::vector<std::string>& args)
+{
+    CliCommand command;
+    command.kind = CliCommand::Kind::Reprint;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--printer" || arg == "--pdf") {
+            auto& target = arg == "--printer" ? command.print.printer : command.print.pdf;
+            if (i + 1 >= args.size())
+                return Failed(arg + " needs a value");
+            if (target)
+                return Failed(arg + " is given twice");
+            target = args[++i];
+            continue;
+        }
+        std::int64_t id = 0;
+        const auto [end, error] = std::from_chars(arg.data(), arg.data() + arg.size(), id);
+        if (error != std::errc() || end != arg.data() + arg.size() || id <= 0)
+            return Failed("reprint takes the ids that log lists, not \"" + arg + "\"");
+        command.ids.push_back(id);
+    }
+    if (command.ids.empty())
+        return Failed("reprint needs the id of a logged waybill");
+    if (command.print.printer && command.print.pdf)
+        return Failed("--printer and --pdf exclude each other");
+    if (command.print.pdf && command.print.pdf->empty())
+        return Failed("--pdf needs a file name");
+    return {command, {}};
+}
+
 } // namespace
 
 ParsedCommand ParseCliArguments(const std::vector<std::string>& args)
@@ -173,6 +242,10 @@ ParsedCommand ParseCliArguments(const std::vector<std::string>& args)
         return ParseCalibration(args, CliCommand::Kind::CalibrationSheet);
     if (verb == "set-offset")
         return ParseCalibration(args, CliCommand::Kind::SetOffset);
+    if (verb == "log")
+        return ParseLog(args);
+    if (verb == "reprint")
+        return ParseReprint(args);
     return Failed("unknown command \"" + verb + "\"");
 }
 

@@ -29,13 +29,23 @@ struct PrintOptions {
     bool withPicture = false; // the template picture under the texts: a check print on plain paper
 };
 
+// log: which logged waybills to list, and the file to export them to instead.
+struct LogOptions {
+    std::optional<std::string> since; // YYYY-MM-DD
+    std::optional<std::string> until;
+    std::optional<std::string> find; // UTF-8
+    std::optional<std::string> csv;
+};
+
 struct CliCommand {
-    enum class Kind { Help, Templates, ParseAddress, Print, CalibrationSheet, SetOffset };
+    enum class Kind { Help, Templates, ParseAddress, Print, CalibrationSheet, SetOffset, Log, Reprint };
     Kind kind = Kind::Help;
     std::optional<std::string> file; // parse-address: the file to read instead of standard input
     PrintOptions print;              // calibration-sheet and set-offset take its printer and pdf
     std::int32_t offsetRight = 0;    // set-offset, in tenths of a millimetre
     std::int32_t offsetDown = 0;
+    LogOptions log;
+    std::vector<std::int64_t> ids; // reprint: the logged waybills, in the order given
 };
 
 struct ParsedCommand {

@@ -1,12 +1,15 @@
 #include "cli/CliCommands.h"
 
+#include "app/AddressBook.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/PrintFontConversion.h"
+#include "app/PrintLog.h"
 #include "app/TextFile.h"
 #include "cli/BatchPrinter.h"
 #include "cli/CliOutput.h"
 #include "cli/TextEncoding.h"
+#include "cli/WaybillCsv.h"
 #include "print/CalibrationPrinter.h"
 #include "print/WaybillPrinter.h"
 #include "settings/PrintSetValues.h"
@@ -120,6 +123,56 @@ int LoadCurrentTemplate()
     return kExitOk;
 }
 
+// The PDF file or printer named on the command line, else the waybill printer of set.ini.
+int SetDestination(const PrintOptions& options, BatchJob& job)
+{
+    if (options.pdf) {
+        job.pdfPath = QDir::current().absoluteFilePath(Utf8(*options.pdf));
+    } else if (options.printer) {
+        job.printerName = Utf8(*options.printer);
+        if (!GetPrinterDevice(job.printerName))
+            return Fail(QStringLiteral("there is no printer named \"%1\"").arg(job.printerName));
+        UseAdjustmentsOf(job.printerName, job.setup);
+    } else {
+        job.printerName = FindWaybillPrinter(App().PrinterName);
+        if (job.printerName.isEmpty())
+            return Fail(QString::fromUtf8(kNoPrinterMessage));
+    }
+    return kExitOk;
+}
+
+// Checks and prints the job, logging its pages; a log that cannot be written is reported
+// once per run and never fails the print.
+int RunJob(BatchJob job)
+{
+    job.logFile = AddressBookPath(App().WorkFolder);
+    BatchPrinter printer(std::move(job));
+    if (!printer.check()) {
+        WriteCuts(printer.cuts());
+        return Fail(printer.error());
+    }
+    const std::size_t total = printer.waybillCount();
+    const auto progress = [total](std::size_t done, std::size_t) {
+        if (total > 100 && (done % 100 == 0 || done == total))
+            WriteError(QStringLiteral("%1/%2 waybills\n").arg(done).arg(total));
+    };
+    const bool printed = printer.print(progress);
+    WriteCuts(printer.cuts());
+    if (!printed) {
+        if (!printer.started())
+            return Fail(printer.error());
+        WriteError(QStringLiteral("dorvane-cli: ") + printer.error() + QLatin1Char('\n'));
+        return kExitPrintFailed;
+    }
+    static bool logFailureReported = false;
+    if (!printer.logError().isEmpty() && !logFailureReported) {
+        logFailureReported = true;
+        WriteError(QStringLiteral("dorvane-cli: printed, but the print log cannot be written: ") +
+                   printer.logError() + QLatin1Char('\n'));
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int RunTemplates()
@@ -201,6 +254,7 @@ int RunPrint(const PrintOptions& options)
 
     BatchJob job;
     job.setup = MakePrintSetup(app, ScreenDpiY());
+    job.templateName = chosen.name;
     const QDate today = QDate::currentDate();
     job.texts = DefaultFieldTexts(LoadOrCreateAddress(app.settingsPaths().addressIni), today.year(),
                                   today.month(), today.day());
@@ -219,38 +273,9 @@ int RunPrint(const PrintOptions& options)
                 QStringLiteral("the template \"%1\" has no picture to print under the texts").arg(chosen.name));
     }
 
-    if (options.pdf) {
-        job.pdfPath = QDir::current().absoluteFilePath(Utf8(*options.pdf));
-    } else if (options.printer) {
-        job.printerName = Utf8(*options.printer);
-        if (!GetPrinterDevice(job.printerName))
-            return Fail(QStringLiteral("there is no printer named \"%1\"").arg(job.printerName));
-        UseAdjustmentsOf(job.printerName, job.setup);
-    } else {
-        job.printerName = FindWaybillPrinter(app.PrinterName);
-        if (job.printerName.isEmpty())
-            return Fail(QString::fromUtf8(kNoPrinterMessage));
-    }
-
-    BatchPrinter printer(std::move(job));
-    if (!printer.check()) {
-        WriteCuts(printer.cuts());
-        return Fail(printer.error());
-    }
-    const std::size_t total = printer.waybillCount();
-    const auto progress = [total](std::size_t done, std::size_t) {
-        if (total > 100 && (done % 100 == 0 || done == total))
-            WriteError(QStringLiteral("%1/%2 waybills\n").arg(done).arg(total));
-    };
-    const bool printed = printer.print(progress);
-    WriteCuts(printer.cuts());
-    if (!printed) {
-        if (!printer.started())
-            return Fail(printer.error());
-        WriteError(QStringLiteral("dorvane-cli: ") + printer.error() + QLatin1Char('\n'));
-        return kExitPrintFailed;
-    }
-    return kExitOk;
+    if (const int failed = SetDestination(options, job))
+        return failed;
+    return RunJob(std::move(job));
 }
 
 int RunCalibrationSheet(const PrintOptions& options)
@@ -297,6 +322,114 @@ int RunSetOffset(const CliCommand& command)
     WriteOut(QStringLiteral("%1: %2 mm right, %3 mm down\n")
                  .arg(FromCodePage(printerName), QString::fromStdString(ShownAdjustment(command.offsetRight)),
                       QString::fromStdString(ShownAdjustment(command.offsetDown))));
+    return kExitOk;
+}
+
+int RunLog(const LogOptions& options)
+{
+    LoadWorkFolder();
+    PrintLogFilter filter;
+    filter.since = options.since.value_or(std::string());
+    filter.until = options.until.value_or(std::string());
+    if (options.find)
+        filter.anyText = ToCodePage(Utf8(*options.find));
+    const auto found = PrintLog(AddressBookPath(App().WorkFolder)).Search(filter);
+    if (!found)
+        return Fail(QStringLiteral("the print log cannot be read: ") + QString::fromStdString(found.error().message));
+    const std::vector<PrintLogEntry>& entries = found.value();
+
+    if (options.csv) {
+        std::vector<FieldTexts> waybills;
+        waybills.reserve(entries.size());
+        for (const PrintLogEntry& entry : entries)
+            waybills.push_back(entry.texts);
+        const QString name = Utf8(*options.csv);
+        if (!WriteFileAtomically(std::filesystem::path(name.toStdU16String()), WaybillCsvText(waybills)))
+            return Fail(name + QStringLiteral(": cannot be written"));
+        WriteError(QStringLiteral("%1 waybills written to %2\n").arg(entries.size()).arg(name));
+        return kExitOk;
+    }
+    // One line per waybill, tab-separated: id, time, template, source, printer or PDF, waybill
+    // number, then the recipient's name, mobile, destination and address.
+    const auto cell = [](const std::string& text) {
+        QString shown = FromCodePage(text);
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        for (const QChar c : {QLatin1Char('\r'), QLatin1Char('\n'), QLatin1Char('\t')})
+            shown.replace(c, QLatin1Char(' '));
+        return shown;
+    };
+    QString out;
+    for (const PrintLogEntry& entry : entries) {
+        QStringList cells{QString::number(entry.id), cell(entry.time),        cell(entry.templateName),
+                          cell(entry.source),        cell(entry.printer),     cell(entry.waybillNumber)};
+        for (const int field : {3, 12, 0, 7})
+            cells.append(cell(entry.texts[static_cast<std::size_t>(field)]));
+        out += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    WriteOut(out);
+    return kExitOk;
+}
+
+int RunReprint(const CliCommand& command)
+{
+    LoadWorkFolder();
+    RegisterFontSubstitutes();
+    AppValues& app = App();
+    // Every id is found before the first page.
+    const PrintLog log(AddressBookPath(app.WorkFolder));
+    std::vector<PrintLogEntry> entries;
+    for (const std::int64_t id : command.ids) {
+        auto found = log.Find(id);
+        if (!found)
+            return Fail(QStringLiteral("the print log cannot be read: ") +
+                        QString::fromStdString(found.error().message));
+        if (!found.value())
+            return Fail(QStringLiteral("the print log holds no waybill %1").arg(id));
+        entries.push_back(std::move(*found.value()));
+    }
+    const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
+    if (templates.empty())
+        return Fail(QStringLiteral("there is no template in dataM"));
+    const TemplateEntry& current = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
+
+    // Each waybill on its own template while it exists; one job per run of the same template.
+    std::vector<std::pair<TemplateEntry, std::vector<const PrintLogEntry*>>> jobs;
+    QString notes;
+    for (const PrintLogEntry& entry : entries) {
+        const QString own = FromCodePage(entry.templateName);
+        const auto found = std::find_if(templates.begin(), templates.end(),
+                                        [&own](const TemplateEntry& t) { return t.name == own; });
+        if (found != templates.end())
+            notes += QStringLiteral("waybill %1: on its own template \"%2\"\n").arg(entry.id).arg(own);
+        else
+            notes += QStringLiteral("waybill %1: its template \"%2\" is gone, on the current template \"%3\"\n")
+                         .arg(entry.id)
+                         .arg(own, current.name);
+        const TemplateEntry& chosen = found != templates.end() ? *found : current;
+        if (jobs.empty() || jobs.back().first.fileName != chosen.fileName)
+            jobs.push_back({chosen, {}});
+        jobs.back().second.push_back(&entry);
+    }
+    if (command.print.pdf && jobs.size() > 1)
+        return Fail(QStringLiteral("these waybills take turns between templates; one PDF holds one template: "
+                                   "reprint them apart"));
+    WriteError(notes);
+    for (const auto& [chosen, printed] : jobs) {
+        if (!LoadLayout(chosen))
+            return Fail(
+                QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(chosen.name));
+        BatchJob job;
+        job.setup = MakePrintSetup(app, ScreenDpiY());
+        job.templateName = chosen.name;
+        for (const PrintLogEntry* entry : printed) {
+            job.records.emplace_back(job.records.size() + 1, entry->texts);
+            job.waybillNumbers.push_back(entry->waybillNumber);
+        }
+        if (const int failed = SetDestination(command.print, job))
+            return failed;
+        if (const int failed = RunJob(std::move(job)))
+            return failed;
+    }
     return kExitOk;
 }
 

@@ -13,5 +13,9 @@ int RunPrint(const PrintOptions& options);
 int RunCalibrationSheet(const PrintOptions& options);
 // Measured offsets stored as the calibration dialog stores them.
 int RunSetOffset(const CliCommand& command);
+// The logged waybills, newest first, or exported for print --csv.
+int RunLog(const LogOptions& options);
+// Logged waybills printed again, each on its own template while it exists.
+int RunReprint(const CliCommand& command);
 
 } // namespace dorvane

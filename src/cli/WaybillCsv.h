@@ -16,6 +16,12 @@
 
 namespace dorvane {
 
+// Waybills written as an order export that WaybillCsv reads back: a header of the twenty
+// fields' names, one record per waybill, UTF-8 with a byte-order mark (so spreadsheets take it
+// for UTF-8), "\r\n" line ends, fields quoted where they hold a comma, quote or line break.
+// Texts are code-page bytes; one that is not valid GB18030 is written as a '?' per byte.
+std::string WaybillCsvText(const std::vector<FieldTexts>& waybills);
+
 class WaybillCsv {
 public:
     enum class Status { Record, End, Error };

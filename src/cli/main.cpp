@@ -69,6 +69,10 @@ int main(int argc, char* argv[])
         return RunCalibrationSheet(parsed.command->print);
     case CliCommand::Kind::SetOffset:
         return RunSetOffset(*parsed.command);
+    case CliCommand::Kind::Log:
+        return RunLog(parsed.command->log);
+    case CliCommand::Kind::Reprint:
+        return RunReprint(*parsed.command);
     }
     return kExitError;
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppValues.h"
 #include "app/MessageBox.h"
+#include "app/PrintLog.h"
 #include "controls/GradientButton.h"
 #include "print/WaybillPrinter.h"
 #include "template/EditingSurface.h"
@@ -55,7 +56,7 @@ void CAdjustPreviewDlg::PrintPreviewed()
     // The main window's texts, at the boxes as shown here, moved and saved or not.
     const TemplateLayout shown = WithBoxPlaces(App().Layout, surface_->tracker().layout());
     if (auto* waybill = qobject_cast<CWaybillDlg*>(parentWidget()))
-        waybill->PrintCurrentWaybill(shown, PrintWithPicture);
+        waybill->PrintCurrentWaybill(shown, PrintWithPicture, kLogSourcePreview);
     else if (PrintWithPicture)
         PrintWaybillWithPicture(this, FieldText, shown);
     else

@@ -3,6 +3,7 @@
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "app/PrintLog.h"
 #include "cli/BatchPrinter.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrintSetup.h"
@@ -294,6 +295,9 @@ void CBatchPrintDlg::printTicked()
     BatchJob job;
     job.setup = MakePrintSetup(App(), logicalDpiY());
     job.overflow = App().ShrinkCutText ? Overflow::Shrink : Overflow::Warn;
+    job.logFile = logFile;
+    job.templateName = templateName;
+    job.source = kLogSourceBatch;
     for (int row = startRow_->value() - 1; row < recordCount(); ++row) {
         if (recordTable_->item(row, kRowColumn)->checkState() == Qt::Checked)
             job.records.emplace_back(static_cast<std::size_t>(row + 1),
@@ -365,6 +369,11 @@ void CBatchPrintDlg::printTicked()
     if (!printed) {
         showMessage(this, QStringLiteral("打印失败：%1").arg(printer.error()), QStringLiteral("批量打印"),
                     MessageIcon::Warning);
+    } else if (!printer.logError().isEmpty() && !logFailureShown_) {
+        // The pages are printed; only their record is missing. Said once per dialog.
+        logFailureShown_ = true;
+        showMessage(this, QStringLiteral("快递单已打印，但打印记录无法保存：\n") + printer.logError(),
+                    QStringLiteral("批量打印"), MessageIcon::Warning);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QStringList>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -31,6 +32,10 @@ public:
 
     // Whether a record was printed before; asked once per record as the file is opened.
     std::function<bool(const FieldTexts&)> alreadyPrinted = [](const FieldTexts&) { return false; };
+    // The template printed on, as the lists show it, and the print log the pages go into
+    // (empty: none).
+    QString templateName;
+    std::filesystem::path logFile;
 
     // Test hook for the file-open dialog: while set, the queued answers are taken instead of
     // showing it (an empty queue is a cancelled dialog).
@@ -69,6 +74,7 @@ private:
     ColumnMap columns_;
     std::vector<Record> records_;
     bool printing_ = false;
+    bool logFailureShown_ = false;
     bool paused_ = false;
     bool cancelled_ = false;
     QEventLoop pauseLoop_;

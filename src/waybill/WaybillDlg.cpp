@@ -7,6 +7,7 @@
 #include "app/CodePageChars.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "app/PrintLog.h"
 #include "app/ProgramPictures.h"
 #include "app/SettingsFiles.h"
 #include "app/TextFile.h"
@@ -25,6 +26,7 @@
 #include "waybill/CompletionCombo.h"
 #include "waybill/CutFieldMarker.h"
 #include "waybill/PictureFrame.h"
+#include "waybill/PrintLogDlg.h"
 #include "waybill/SystemMenu.h"
 #include "waybill/WaybillDefaults.h"
 
@@ -43,6 +45,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <set>
+#include <optional>
+#include <memory>
+#include <ctime>
 
 namespace dorvane {
 
@@ -194,6 +200,23 @@ void CWaybillDlg::createControls()
     withPictureBox_->setObjectName(QStringLiteral("withPictureCheck"));
     withPictureBox_->setToolTip(QStringLiteral("在白纸上连同模板底图一起打印，可叠在真实快递单上核对位置"));
     withPictureBox_->setGeometry(FromDialogUnits(513, 415, 70, 10));
+    // Beside it, under the batch and preview buttons: the waybill number of the form in the
+    // printer, typed or read by a scanner that types it (its Enter prints). It goes into the
+    // print log only.
+    auto* numberLabel = new QLabel(QStringLiteral("运单号："), this);
+    numberLabel->setGeometry(FromDialogUnits(349, 415, 30, 10));
+    numberLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    waybillNumberEdit_ = new QLineEdit(this);
+    waybillNumberEdit_->setObjectName(QStringLiteral("waybillNumberEdit"));
+    waybillNumberEdit_->setToolTip(QStringLiteral("可选：输入或扫描快递单号，只记入打印记录，不打印"));
+    waybillNumberEdit_->setGeometry(FromDialogUnits(381, 415, 120, 10).adjusted(0, 1, 0, 0)); // clear of the buttons
+    numberLabel->setBuddy(waybillNumberEdit_);
+    // Under the about button: the waybills printed so far, to find, print again or export.
+    auto* logButton = new QPushButton(QStringLiteral("打印记录..."), this);
+    logButton->setObjectName(QStringLiteral("printLogButton"));
+    logButton->setAutoDefault(false);
+    logButton->setGeometry(FromDialogUnits(185, 415, 70, 10).adjusted(0, 1, 0, 0));
+    connect(logButton, &QPushButton::clicked, this, &CWaybillDlg::OpenPrintLog);
     connect(printButton, &QPushButton::clicked, this, &CWaybillDlg::accept);
     connect(findChild<QPushButton*>(QStringLiteral("saveSenderButton")), &QPushButton::clicked, this,
             &CWaybillDlg::SaveSenderDetails);
@@ -439,15 +462,22 @@ void CWaybillDlg::PrintCurrentWaybill()
     PrintCurrentWaybill(App().Layout, withPictureBox_->isChecked());
 }
 
-void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture)
+void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture, const char* logSource)
 {
     pull();
     const BeforePrint beforePrint = [this](const WaybillFitCheck& check) {
         return DecideCutPrint(this, check, FieldText, App().ShrinkCutText);
     };
-    const bool printed = withPicture ? PrintWaybillWithPicture(this, FieldText, layout, beforePrint)
-                                     : PrintWaybill(this, FieldText, layout, beforePrint);
-    if (printed && App().ClearRecipientAfterPrint)
+    // A check print on plain paper is no waybill sent: it is not logged, the number stays for
+    // the real print, and the recipient stays to be printed.
+    if (withPicture) {
+        PrintWaybillWithPicture(this, FieldText, layout, beforePrint);
+        return;
+    }
+    if (!PrintWaybill(this, FieldText, layout, beforePrint))
+        return;
+    LogPrinted(logSource);
+    if (App().ClearRecipientAfterPrint)
         ClearRecipient();
 }
 
@@ -470,7 +500,48 @@ void CWaybillDlg::OpenBatchPrint()
     for (const auto& [index, text] : RecipientTexts(RecipientFields{}))
         base[static_cast<std::size_t>(index)] = text;
     CBatchPrintDlg dialog(base, this);
+    dialog.templateName = templateCombo_->currentText();
+    dialog.logFile = AddressBookPath(App().WorkFolder);
+    // An order went out before when the log holds a waybill to the same recipient; the log is
+    // read once, when the first record asks.
+    auto printedBefore = std::make_shared<std::optional<std::set<std::string>>>();
+    dialog.alreadyPrinted = [printedBefore, log = dialog.logFile](const FieldTexts& texts) {
+        if (!*printedBefore) {
+            std::set<std::string> keys;
+            if (const auto logged = PrintLog(log).Search({}))
+                for (const PrintLogEntry& entry : logged.value())
+                    keys.insert(RecipientKey(entry.texts));
+            *printedBefore = std::move(keys);
+        }
+        return (*printedBefore)->contains(RecipientKey(texts));
+    };
     dialog.exec();
+}
+
+void CWaybillDlg::OpenPrintLog()
+{
+    CPrintLogDlg dialog(templateCombo_->currentText(), this);
+    dialog.exec();
+}
+
+void CWaybillDlg::LogPrinted(const char* source)
+{
+    PrintLogEntry entry;
+    entry.time = LocalTimeText(std::time(nullptr));
+    entry.templateName = ToCodePage(templateCombo_->currentText());
+    entry.printer = ToCodePage(FindWaybillPrinter(App().PrinterName));
+    entry.source = source;
+    entry.waybillNumber = ToCodePage(waybillNumberEdit_->text().trimmed());
+    for (std::size_t i = 0; i < FieldText.size(); ++i)
+        entry.texts[i] = ToCodePage(FieldText[i]);
+    waybillNumberEdit_->clear();
+    const auto stored = PrintLog(AddressBookPath(App().WorkFolder)).Append({entry});
+    if (stored || logFailureShown_)
+        return;
+    logFailureShown_ = true;
+    showMessage(this,
+                QStringLiteral("快递单已打印，但打印记录无法保存：\n") + FromCodePage(UserMessage(stored.error())),
+                QString::fromUtf8(kAppTitle), MessageIcon::Warning);
 }
 
 // The dialogs and lists below come with their own subsystems; each is reached through the

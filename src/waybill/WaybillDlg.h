@@ -13,6 +13,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QPlainTextEdit;
 
@@ -58,7 +59,9 @@ public:
     void PrintCurrentWaybill();
     // The texts of the window at the boxes of another layout of the current template: the
     // preview prints the boxes where it shows them, with the template picture under them or not.
-    void PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture = false);
+    // logSource: where the print log says it was printed from.
+    void PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture = false,
+                             const char* logSource = "window");
 
     // Empties the recipient fields and the recipient company, for the next parcel.
     void ClearRecipient();
@@ -92,11 +95,15 @@ private:
     void ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts);
     void OnClipboardChanged();
     void RemeasureCuts();
+    void LogPrinted(const char* source);
+    void OpenPrintLog();
 
     PictureFrame* pictureFrame_ = nullptr;
     std::array<QWidget*, kFieldCount> fieldControls_{};
     QComboBox* templateCombo_ = nullptr;
     QCheckBox* withPictureBox_ = nullptr;
+    QLineEdit* waybillNumberEdit_ = nullptr;
+    bool logFailureShown_ = false; // a print log that cannot be written is told once a run
     CCompletionCombo* senderPicker_ = nullptr;
     CCompletionCombo* recipientPicker_ = nullptr;
     CCompletionCombo* goodsCombo_ = nullptr;

@@ -148,3 +148,28 @@ TEST(WaybillDefaults, SenderDateAndOnePiece)
     EXPECT_EQ(FieldIndexByName("\xE7\x9B\xAE\xE7\x9A\x84\xE5\x9C\xB0"), 0); // 目的地
     EXPECT_FALSE(FieldIndexByName(""));
 }
+
+TEST(CliArguments, LogAndReprint)
+{
+    ParsedCommand parse = ParseCliArguments({"log", "--until", "2026-07-31", "--find", "张三", "--since", "2026-07-01"});
+    ASSERT_TRUE(parse.command) << parse.error;
+    EXPECT_EQ(parse.command->kind, CliCommand::Kind::Log);
+    EXPECT_EQ(parse.command->log.since, "2026-07-01");
+    EXPECT_EQ(parse.command->log.until, "2026-07-31");
+    EXPECT_EQ(parse.command->log.find, "张三");
+    EXPECT_FALSE(parse.command->log.csv);
+    parse = ParseCliArguments({"reprint", "12", "--printer", "LQ", "7"});
+    ASSERT_TRUE(parse.command) << parse.error;
+    EXPECT_EQ(parse.command->kind, CliCommand::Kind::Reprint);
+    EXPECT_EQ(parse.command->ids, (std::vector<std::int64_t>{12, 7}));
+    EXPECT_EQ(parse.command->print.printer, "LQ");
+
+    EXPECT_EQ(ErrorOf({"log", "--since", "2026-7-1"}), "a date is written YYYY-MM-DD, not \"2026-7-1\"");
+    EXPECT_EQ(ErrorOf({"log", "--until", "2026-02-29"}), "a date is written YYYY-MM-DD, not \"2026-02-29\"");
+    EXPECT_EQ(ErrorOf({"log", "--since", "2026-07-02", "--until", "2026-07-01"}), "--until is before --since");
+    EXPECT_EQ(ErrorOf({"log", "--csv"}), "--csv needs a value");
+    EXPECT_EQ(ErrorOf({"reprint"}), "reprint needs the id of a logged waybill");
+    EXPECT_EQ(ErrorOf({"reprint", "12x"}), "reprint takes the ids that log lists, not \"12x\"");
+    EXPECT_EQ(ErrorOf({"reprint", "0"}), "reprint takes the ids that log lists, not \"0\"");
+    EXPECT_EQ(ErrorOf({"reprint", "1", "--pdf", "a.pdf", "--printer", "LQ"}), "--printer and --pdf exclude each other");
+}

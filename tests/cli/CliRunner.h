@@ -1,6 +1,6 @@
 #pragma once
 // Runs the real dorvane-cli in a work folder of its own: the shipped templates in dataM/,
-// settings in Set/, and no display.
+// settings in Set/, the empty address book, and no display.
 
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
@@ -15,6 +15,10 @@
 #include <QTemporaryDir>
 
 #include <array>
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace dorvane::test {
 
@@ -35,6 +39,9 @@ public:
         for (const QString& name :
              data.entryList({QStringLiteral("*.dat"), QStringLiteral("*.bmp")}, QDir::Files))
             QFile::copy(data.filePath(name), path(QStringLiteral("dataM/") + name));
+        // The empty address book, which holds the print log.
+        QFile::copy(qEnvironmentVariable("DORVANE_RUN_DIR") + QStringLiteral("/../data/Dorvane.dorv"),
+                    path(QStringLiteral("dataM/Dorvane.dorv")));
     }
 
     QString path(const QString& relative) const { return dir_.filePath(relative); }
@@ -47,6 +54,24 @@ public:
             file.write(bytes);
     }
 
+    // From now on the tool runs as nobody when the test runs as root, to whom file permissions
+    // mean nothing; the folder becomes nobody's.
+    void runAsNobody()
+    {
+        if (geteuid() != 0)
+            return;
+        const passwd* user = getpwnam("nobody");
+        const group* nogroup = getgrnam("nogroup");
+        if (!user || !nogroup)
+            return;
+        namespace fs = std::filesystem;
+        (void)chown(dir_.path().toLocal8Bit().constData(), user->pw_uid, nogroup->gr_gid);
+        for (const auto& entry : fs::recursive_directory_iterator(fsPath()))
+            (void)chown(entry.path().c_str(), user->pw_uid, nogroup->gr_gid);
+        runAs_ = {QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                  QStringLiteral("--clear-groups")};
+    }
+
     CliResult run(const QStringList& arguments, const QByteArray& input = {}) const
     {
         QProcess process;
@@ -56,7 +81,11 @@ public:
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(QString::fromLatin1(name));
         process.setProcessEnvironment(environment);
-        process.start(qEnvironmentVariable("DORVANE_RUN_DIR") + QStringLiteral("/dorvane-cli"), arguments);
+        const QString tool = qEnvironmentVariable("DORVANE_RUN_DIR") + QStringLiteral("/dorvane-cli");
+        if (runAs_.isEmpty())
+            process.start(tool, arguments);
+        else
+            process.start(runAs_.first(), runAs_.mid(1) + QStringList{tool} + arguments);
         CliResult result;
         if (!process.waitForStarted(10000))
             return result;
@@ -95,6 +124,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QStringList runAs_; // the command the tool runs under, if any
 };
 
 } // namespace dorvane::test

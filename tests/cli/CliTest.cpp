@@ -5,6 +5,7 @@
 #include "template/TemplateList.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -137,6 +138,35 @@ void ExpectMoved(const QList<PdfWord>& before, const QList<PdfWord>& after, doub
         if (std::abs(movedX - dx) > 0.1 || std::abs(movedY - dy) > 0.1)
             problems.append(QStringLiteral("%1 moved %2, %3 mm").arg(before[i].text).arg(movedX).arg(movedY));
     }
+}
+
+// The words of one page of a PDF, from 1.
+QList<PdfWord> PageWords(const QString& pdf, int page)
+{
+    bool ok = false;
+    const QString number = QString::number(page);
+    const QString html = RunTool(QStringLiteral("pdftotext"),
+                                 {QStringLiteral("-bbox"), QStringLiteral("-f"), number, QStringLiteral("-l"), number,
+                                  pdf, QStringLiteral("-")},
+                                 &ok);
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">(.*?)</word>"));
+    QList<PdfWord> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.append({Unescape(m.captured(5)), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                                       QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return words;
+}
+
+// The lines of dorvane-cli log, each cut at its tabs.
+QList<QStringList> LogLines(const QString& out)
+{
+    QList<QStringList> lines;
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        lines.append(line.split(QLatin1Char('\t')));
+    return lines;
 }
 
 QString WithoutBlanks(QString text)
@@ -403,6 +433,119 @@ private slots:
         QCOMPARE(result.err, QStringLiteral("100/101 waybills\n101/101 waybills\n"));
         QCOMPARE(PdfInfo(folder.path(QStringLiteral("big.pdf")), QStringLiteral("Pages")),
                  QStringLiteral("101"));
+    }
+
+    // A thousand waybills printed from an order export are logged, newest first; the log finds
+    // them by number and day, exports them as a file print reads back, and a reprint gives the
+    // very page printed first.
+    void printedWaybillsAreLoggedAndReprintedAsTheyWere()
+    {
+        CliFolder folder;
+        prepare(folder);
+        folder.write(QStringLiteral("orders.csv"), Csv(1000).toUtf8());
+        CliResult result =
+            folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                        QStringLiteral("--pdf"), QStringLiteral("batch.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QVERIFY2(!result.err.contains(QStringLiteral("log")), qPrintable(result.err));
+
+        result = folder.run({QStringLiteral("log")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QList<QStringList> lines = LogLines(result.out);
+        QCOMPARE(lines.size(), 1000);
+        const QString currentTemplate = SortedTemplateNames(folder.fsPath())[3];
+        const QString pdf = QFileInfo(folder.path(QStringLiteral("batch.pdf"))).absoluteFilePath();
+        for (int i = 0; i < lines.size(); ++i) {
+            const int record = 1000 - i;
+            const QStringList& line = lines[i];
+            QCOMPARE(line.size(), 10);
+            QCOMPARE(line[1].left(10), QDate::currentDate().toString(Qt::ISODate));
+            QCOMPARE(line.mid(2, 4), (QStringList{currentTemplate, QStringLiteral("cli"), pdf, QString()}));
+            const QStringList texts = RecordTexts(record);
+            QCOMPARE(line.mid(6), (QStringList{texts[0], texts[4], texts[1],
+                                               QString(texts[2]).replace(QLatin1Char('\n'), QLatin1Char(' '))}));
+            if (i > 0)
+                QVERIFY(line[0].toLongLong() < lines[i - 1][0].toLongLong());
+        }
+
+        // 13900000077 is part of the mobile numbers of records 77 and 770 to 779.
+        result = folder.run({QStringLiteral("log"), QStringLiteral("--find"), QStringLiteral("13900000077")});
+        QCOMPARE(LogLines(result.out).size(), 11);
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        const QString yesterday = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
+        result = folder.run({QStringLiteral("log"), QStringLiteral("--since"), today, QStringLiteral("--until"), today});
+        QCOMPARE(LogLines(result.out).size(), 1000);
+        result = folder.run({QStringLiteral("log"), QStringLiteral("--until"), yesterday});
+        QVERIFY2(result.exitCode == 0 && result.out.isEmpty(), qPrintable(result.out + result.err));
+        result = folder.run({QStringLiteral("log"), QStringLiteral("--since"), QStringLiteral("2026-02-30")});
+        QCOMPARE(result.exitCode, 2);
+
+        // Record 500 reprinted: the same words at the same places as its first page.
+        const QString id = lines[500][0];
+        QCOMPARE(lines[500][6], RecordTexts(500)[0]);
+        result = folder.run({QStringLiteral("reprint"), id, QStringLiteral("--pdf"), QStringLiteral("again.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(result.err, QStringLiteral("waybill %1: on its own template \"%2\"\n").arg(id, currentTemplate));
+        const QList<PdfWord> first = PageWords(folder.path(QStringLiteral("batch.pdf")), 500);
+        QVERIFY(first.size() > 10);
+        QStringList problems;
+        ExpectMoved(first, PageWords(folder.path(QStringLiteral("again.pdf")), 1), 0, 0, problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+        // The reprint is logged in its turn.
+        result = folder.run({QStringLiteral("log"), QStringLiteral("--find"), RecordTexts(500)[4]});
+        QCOMPARE(LogLines(result.out).size(), 2);
+
+        // The log's export, printed again, gives the same pages; newest first, the reprint of
+        // record 500 is its first row and record 1000 its second.
+        result = folder.run({QStringLiteral("log"), QStringLiteral("--since"), today, QStringLiteral("--csv"),
+                             QStringLiteral("export.csv")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("export.csv"),
+                             QStringLiteral("--rows"), QStringLiteral("2"), QStringLiteral("--pdf"),
+                             QStringLiteral("export.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        ExpectMoved(PageWords(folder.path(QStringLiteral("batch.pdf")), 1000),
+                    PageWords(folder.path(QStringLiteral("export.pdf")), 1), 0, 0, problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+
+        // A waybill whose template is gone comes out on the current one, and says so. The
+        // template removed is listed after the current one, which stays current.
+        const QString other = SortedTemplateNames(folder.fsPath())[4];
+        result = folder.run({QStringLiteral("print"), QStringLiteral("--template"), other, QStringLiteral("--pdf"),
+                             QStringLiteral("other.pdf"), QStringLiteral("收件人姓名=赵六")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QString otherId = LogLines(folder.run({QStringLiteral("log")}).out).first().first();
+        QVERIFY(QFile::remove(folder.path(QStringLiteral("dataM/") + other + QStringLiteral(".dat"))));
+        result = folder.run({QStringLiteral("reprint"), otherId, QStringLiteral("--pdf"), QStringLiteral("gone.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(result.err, QStringLiteral("waybill %1: its template \"%2\" is gone, on the current template \"%3\"\n")
+                                 .arg(otherId, other, currentTemplate));
+        result = folder.run({QStringLiteral("reprint"), QStringLiteral("999999"), QStringLiteral("--pdf"),
+                             QStringLiteral("none.pdf")});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("none.pdf"))));
+    }
+
+    // An address book the user may only read: the waybills print all the same, and one line
+    // says that they were not logged.
+    void aReadOnlyLogStillPrintsAndSaysSo()
+    {
+        CliFolder folder;
+        prepare(folder);
+        folder.runAsNobody();
+        QVERIFY(QFile::setPermissions(folder.path(QStringLiteral("dataM/Dorvane.dorv")),
+                                      QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        folder.write(QStringLiteral("orders.csv"), Csv(3).toUtf8());
+        const CliResult result =
+            folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                        QStringLiteral("--pdf"), QStringLiteral("out.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(PdfInfo(folder.path(QStringLiteral("out.pdf")), QStringLiteral("Pages")), QStringLiteral("3"));
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.startsWith(QStringLiteral("dorvane-cli: printed, but the print log cannot be written: ")) &&
+                     result.err.contains(QStringLiteral("readonly")),
+                 qPrintable(result.err));
+        QCOMPARE(folder.run({QStringLiteral("log")}).out, QString());
     }
 
     void overflowWarnsFailsOrShrinks()

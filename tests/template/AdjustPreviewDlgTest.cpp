@@ -3,8 +3,10 @@
 #include "SurfaceMouse.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
+#include "app/AddressBook.h"
 #include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
+#include "app/PrintLog.h"
 #include "print/PdfReadBack.h"
 #include "print/WaybillPrinter.h"
 #include "support/WorkFolderFixture.h"
@@ -16,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -240,9 +243,13 @@ private slots:
             qWarning("test queue dorvane-test missing (scripts/cups-test-setup.sh): no PDF read-back");
         }
         // A print from the main window or the preview's Print button; where the marker landed.
-        const auto print = [&](QWidget* window) {
+        // byEnter: the Enter a scanner types after the number, in the focused entry.
+        const auto print = [&](QWidget* window, bool byEnter = false) {
             const QSet<QString> before = Jobs();
-            Click(window, "printButton");
+            if (byEnter)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            else
+                Click(window, "printButton");
             const QStringList shown = Texts(takeShownMessages()); // without a printer: its message
             if (!readBack)
                 return QRectF();
@@ -256,7 +263,14 @@ private slots:
         // 1270 tenths of a millimetre over 870 by 480 pixels, spread over the printable part of the
         // page (a few per cent less than the form).
         const double sx = 2300.0 / 870.0, sy = 1270.0 / 480.0, mm = 72.0 / 25.4;
-        const QRectF first = print(&main);
+        // A waybill number read by a scanner, which types it into the focused entry and ends it
+        // with Enter, which prints.
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        auto* number = main.findChild<QLineEdit*>(QStringLiteral("waybillNumberEdit"));
+        number->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SF1234567890"));
+        const QRectF first = print(&main, true);
         QVERIFY(!readBack || !first.isNull());
         const auto movedBy = [&](const QRectF& printed, int dx, int dy) {
             if (!readBack)
@@ -304,6 +318,50 @@ private slots:
         // The main window prints at the saved place, not at the last unsaved move.
         QCOMPARE(PrintRectOf(App().Layout, kRecipientName), placedAt(566, 139));
         QVERIFY(movedBy(print(&main), 100, 50));
+
+        // Each print in the log, newest first, with where it came from; the number went with
+        // the first print only.
+        if (!readBack)
+            return;
+        const auto logged = PrintLog(AddressBookPath(App().WorkFolder)).Search({});
+        QVERIFY(logged.ok());
+        QStringList sources;
+        for (const PrintLogEntry& entry : logged.value())
+            sources << QString::fromStdString(entry.source);
+        QCOMPARE(sources, (QStringList{QStringLiteral("window"), QStringLiteral("preview"), QStringLiteral("preview"),
+                                       QStringLiteral("window")}));
+        QCOMPARE(logged.value().back().waybillNumber, std::string("SF1234567890"));
+        QCOMPARE(logged.value().front().waybillNumber, std::string());
+        QVERIFY(number->text().isEmpty());
+        for (const PrintLogEntry& entry : logged.value()) {
+            QCOMPARE(FromCodePage(entry.texts[kRecipientName]), marker);
+            QCOMPARE(FromCodePage(entry.templateName), QStringLiteral("圆通"));
+            QCOMPARE(FromCodePage(entry.printer), QStringLiteral("dorvane-test"));
+        }
+    }
+
+    // Without an address book the waybills print all the same; the lost log is told once.
+    void aLogThatCannotBeWrittenIsToldOnce()
+    {
+        if (!TestQueueReady()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+            QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing printed");
+        }
+        WorkFolderFixture work;
+        CWaybillDlg main;
+        App().PrinterName = "dorvane-test";
+        const QString marker = QStringLiteral("Unlogged-%1").arg(QCoreApplication::applicationPid());
+        main.setControlText(kRecipientName, marker);
+        takeShownMessages(); // the address book's own, as the window opened
+        for (int i = 0; i < 2; ++i) {
+            const QSet<QString> before = Jobs();
+            Click(&main, "printButton");
+            QVERIFY(!PrintedAt(before, marker).isNull());
+        }
+        const QStringList shown = Texts(takeShownMessages());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].startsWith(QStringLiteral("快递单已打印，但打印记录无法保存")), qPrintable(shown[0]));
     }
 
     void withPictureTheMainWindowAndThePreviewPrintThePictureUnderTheTexts()

@@ -83,6 +83,7 @@ private slots:
     void aCutAddressIsMarkedAndPrintedSmallerOrNotAtAll()
     {
         WorkFolderFixture work;
+        work.installEmptyAddressBook(); // which holds the print log
         App().PrinterName = kQueue.toStdString();
         CWaybillDlg dialog;
         dialog.show();

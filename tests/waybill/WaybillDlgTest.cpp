@@ -220,6 +220,7 @@ private slots:
         };
 
         WorkFolderFixture work;
+        work.installEmptyAddressBook(); // which holds the print log
         App().PrinterName = "dorvane-test";
         CWaybillDlg dialog;
         dialog.show();

@@ -1,0 +1,204 @@
+#include "waybill/PrintLogDlg.h"
+
+#include "app/AddressBook.h"
+#include "app/AppValues.h"
+#include "app/CodePageText.h"
+#include "app/MessageBox.h"
+#include "app/TextFile.h"
+#include "cli/WaybillCsv.h"
+#include "controls/SortListCtrl.h"
+#include "print/WaybillPrinter.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <ctime>
+
+namespace dorvane {
+
+namespace {
+
+QStringList exportAnswers;
+
+// Column 1 is hidden and holds the entry's place in entries_; the time sorts newest first.
+enum Column { Number, Index, Time, Template, Source, WaybillNumber, Recipient, Mobile, Destination, Address };
+
+QString Shown(const std::string& codePage)
+{
+    QString text = FromCodePage(codePage);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+void CPrintLogDlg::queueExportFile(const QString& path)
+{
+    exportAnswers.append(path);
+}
+
+CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
+    : QDialog(parent), currentTemplate_(currentTemplate)
+{
+    setObjectName(QStringLiteral("printLogDialog"));
+    setWindowTitle(QStringLiteral("打印记录"));
+    resize(900, 520);
+
+    auto* search = new QGridLayout;
+    const auto addEdit = [&](const QString& label, const char* objectName, int row, int column) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(objectName));
+        search->addWidget(new QLabel(label, this), row, column * 2);
+        search->addWidget(edit, row, column * 2 + 1);
+        connect(edit, &QLineEdit::returnPressed, this, &CPrintLogDlg::Find);
+        return edit;
+    };
+    nameEdit_ = addEdit(QStringLiteral("姓名："), "nameFindEdit", 0, 0);
+    telephoneEdit_ = addEdit(QStringLiteral("电话："), "telephoneFindEdit", 0, 1);
+    addressEdit_ = addEdit(QStringLiteral("地址："), "addressFindEdit", 0, 2);
+    sinceEdit_ = addEdit(QStringLiteral("从(年-月-日)："), "sinceEdit", 1, 0);
+    untilEdit_ = addEdit(QStringLiteral("到(年-月-日)："), "untilEdit", 1, 1);
+    auto* find = new QPushButton(QStringLiteral("查找(&F)"), this);
+    find->setObjectName(QStringLiteral("findButton"));
+    find->setAutoDefault(false);
+    search->addWidget(find, 1, 5);
+    connect(find, &QPushButton::clicked, this, &CPrintLogDlg::Find);
+
+    list_ = new CSortListCtrl(this);
+    list_->setObjectName(QStringLiteral("logList"));
+    list_->AddColumn(QStringLiteral("序"), 40);
+    list_->AddColumn(QStringLiteral("index"), 0);
+    list_->AddColumn(QStringLiteral("时间"), 130);
+    list_->AddColumn(QStringLiteral("模板"), 60);
+    list_->AddColumn(QStringLiteral("来源"), 55);
+    list_->AddColumn(QStringLiteral("运单号"), 110);
+    list_->AddColumn(QStringLiteral("收件人"), 70);
+    list_->AddColumn(QStringLiteral("手机"), 95);
+    list_->AddColumn(QStringLiteral("目的地"), 60);
+    list_->AddColumn(QStringLiteral("收件地址"), 260);
+    list_->SetGridLines(true);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    auto* buttons = new QHBoxLayout;
+    const auto addButton = [&](const QString& caption, const char* objectName) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(QString::fromLatin1(objectName));
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+        return button;
+    };
+    connect(addButton(QStringLiteral("按当前模板重打(&R)"), "reprintButton"), &QPushButton::clicked, this,
+            &CPrintLogDlg::ReprintSelected);
+    connect(addButton(QStringLiteral("导出CSV(&E)..."), "exportButton"), &QPushButton::clicked, this,
+            &CPrintLogDlg::ExportSelected);
+    buttons->addStretch();
+    connect(addButton(QStringLiteral("关闭"), "closeButton"), &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(search);
+    layout->addWidget(list_, 1);
+    layout->addLayout(buttons);
+    Find();
+}
+
+void CPrintLogDlg::Find()
+{
+    PrintLogFilter filter;
+    filter.name = ToCodePage(nameEdit_->text().trimmed());
+    filter.telephone = ToCodePage(telephoneEdit_->text().trimmed());
+    filter.address = ToCodePage(addressEdit_->text().trimmed());
+    filter.since = sinceEdit_->text().trimmed().toStdString();
+    filter.until = untilEdit_->text().trimmed().toStdString();
+    for (const std::string* day : {&filter.since, &filter.until}) {
+        if (!day->empty() && !IsLogDate(*day)) {
+            showMessage(this, QStringLiteral("日期请写成 年-月-日，例如 2026-07-01"), windowTitle(),
+                        MessageIcon::Warning);
+            return;
+        }
+    }
+    auto found = PrintLog(AddressBookPath(App().WorkFolder)).Search(filter);
+    if (!found) {
+        showMessage(this, FromCodePage(UserMessage(found.error())), windowTitle(), MessageIcon::Warning);
+        return;
+    }
+    entries_ = std::move(found.value());
+    QList<QStringList> rows;
+    rows.reserve(static_cast<qsizetype>(entries_.size()));
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const PrintLogEntry& e = entries_[i];
+        rows.append({QString::number(i + 1), QString::number(i), Shown(e.time), Shown(e.templateName),
+                     Shown(e.source), Shown(e.waybillNumber), Shown(e.texts[3]), Shown(e.texts[12]),
+                     Shown(e.texts[0]), Shown(e.texts[7])});
+    }
+    list_->SetRows(rows);
+}
+
+std::vector<const PrintLogEntry*> CPrintLogDlg::selectedEntries() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end()); // in the order the list shows them
+    std::vector<const PrintLogEntry*> chosen;
+    for (const int row : rows)
+        chosen.push_back(&entries_[list_->Text(row, Index).toULongLong()]);
+    return chosen;
+}
+
+void CPrintLogDlg::ReprintSelected()
+{
+    const auto chosen = selectedEntries();
+    std::vector<PrintLogEntry> printed;
+    for (const PrintLogEntry* entry : chosen) {
+        std::array<QString, kFieldCount> texts;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i] = FromCodePage(entry->texts[i]);
+        if (!PrintWaybill(this, texts, App().Layout))
+            break;
+        PrintLogEntry again = *entry;
+        again.time = LocalTimeText(std::time(nullptr));
+        again.templateName = ToCodePage(currentTemplate_);
+        again.printer = ToCodePage(FindWaybillPrinter(App().PrinterName));
+        again.source = kLogSourceWindow;
+        printed.push_back(std::move(again));
+    }
+    if (printed.empty())
+        return;
+    const auto stored = PrintLog(AddressBookPath(App().WorkFolder)).Append(printed);
+    if (!stored)
+        showMessage(this,
+                    QStringLiteral("快递单已打印，但打印记录无法保存：\n") + FromCodePage(UserMessage(stored.error())),
+                    windowTitle(), MessageIcon::Warning);
+    Find();
+}
+
+void CPrintLogDlg::ExportSelected()
+{
+    const auto chosen = selectedEntries();
+    if (chosen.empty()) {
+        showMessage(this, QStringLiteral("请先在列表中选择要导出的记录"), windowTitle());
+        return;
+    }
+    const QString path = !exportAnswers.isEmpty()
+                             ? exportAnswers.takeFirst()
+                             : QFileDialog::getSaveFileName(this, QStringLiteral("导出CSV"), QString(),
+                                                            QStringLiteral("CSV 文件 (*.csv)"));
+    if (path.isEmpty())
+        return;
+    std::vector<FieldTexts> waybills;
+    for (const PrintLogEntry* entry : chosen)
+        waybills.push_back(entry->texts);
+    if (!WriteFileAtomically(std::filesystem::path(path.toStdU16String()), WaybillCsvText(waybills)))
+        showMessage(this, path + QStringLiteral(" 无法写入"), windowTitle(), MessageIcon::Warning);
+}
+
+} // namespace dorvane

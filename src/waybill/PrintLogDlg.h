@@ -1,0 +1,44 @@
+#pragma once
+// 打印记录: the print log searched by name, telephone, address and days, newest first; the
+// waybills chosen are printed again on the current template or exported as an order export.
+
+#include "app/PrintLog.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <vector>
+
+class QLineEdit;
+
+namespace dorvane {
+
+class CSortListCtrl;
+
+class CPrintLogDlg : public QDialog {
+    Q_OBJECT
+public:
+    // currentTemplate: the current template's name as the lists show it, logged with a reprint.
+    CPrintLogDlg(const QString& currentTemplate, QWidget* parent = nullptr);
+
+    // Test hook: the next export takes this file instead of asking with a file dialog.
+    static void queueExportFile(const QString& path);
+
+    void Find();
+
+private:
+    std::vector<const PrintLogEntry*> selectedEntries() const;
+    void ReprintSelected();
+    void ExportSelected();
+
+    QString currentTemplate_;
+    QLineEdit* nameEdit_ = nullptr;
+    QLineEdit* telephoneEdit_ = nullptr;
+    QLineEdit* addressEdit_ = nullptr;
+    QLineEdit* sinceEdit_ = nullptr;
+    QLineEdit* untilEdit_ = nullptr;
+    CSortListCtrl* list_ = nullptr;
+    std::vector<PrintLogEntry> entries_; // as found; the list's hidden column holds the index
+};
+
+} // namespace dorvane
