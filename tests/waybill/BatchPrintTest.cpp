@@ -1,5 +1,8 @@
 // Batch printing from the window: an order export of 30 records printed in part, stopped,
 // resumed, read back from the CUPS test queue; the column choice kept; the recipient emptied.
+#include "app/CodePageText.h"
+#include "app/AddressBook.h"
+#include "app/PrintLog.h"
 #include "app/AppValues.h"
 #include "app/MessageBox.h"
 #include "print/PdfReadBack.h"
@@ -15,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSet>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -109,10 +113,19 @@ private slots:
             QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
         }
         WorkFolderFixture work;
+        work.installEmptyAddressBook();
         App().PrinterName = kQueue.toStdString();
         WriteOrders(work);
         CWaybillDlg window; // loads the current template, as when the batch is opened from it
         CBatchPrintDlg dialog(FieldTexts{});
+        dialog.logFile = AddressBookPath(App().WorkFolder);
+        const auto loggedRecipients = [&] {
+            QSet<QString> names;
+            if (const auto logged = PrintLog(dialog.logFile).Search({}))
+                for (const PrintLogEntry& entry : logged.value())
+                    names.insert(FromCodePage(entry.texts[3]));
+            return names;
+        };
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -158,6 +171,12 @@ private slots:
             QVERIFY(!table->item(row - 1, 3)->text().startsWith(QStringLiteral("已打印")) || ticked.contains(row));
         auto* start = dialog.findChild<QSpinBox*>(QStringLiteral("startRowSpin"));
         QCOMPARE(start->value(), 4); // the first record not printed
+        // The log holds what went to paper, and only that.
+        QSet<QString> printedSoFar;
+        for (const int row : ticked + QList<int>{1, 3})
+            printedSoFar.insert(Marker(row));
+        QCOMPARE(loggedRecipients(), printedSoFar);
+        QCOMPARE(PrintLog(dialog.logFile).Search({}).value().size(), std::size_t{13});
 
         // The paper jammed on row 4 and 5 as well: the user starts again from row 6.
         start->setFocus();
@@ -230,7 +249,7 @@ private slots:
         QList<QWidget*> placed;
         for (const char* name : {"clearRecipientButton", "recipientPicker", "saveSenderButton", "aboutButton",
                                  "settingsButton", "batchPrintButton", "previewButton", "printButton",
-                                 "withPictureCheck"})
+                                 "withPictureCheck", "waybillNumberEdit", "printLogButton"})
             placed.append(window.findChild<QWidget*>(QString::fromLatin1(name)));
         for (qsizetype a = 0; a < placed.size(); ++a) {
             QVERIFY(window.rect().contains(placed[a]->geometry()));
@@ -243,13 +262,32 @@ private slots:
         for (int i = 0; i < kFieldCount; ++i)
             QCOMPARE(window.controlText(i), recipient.contains(i) ? QString() : QStringLiteral("T%1").arg(i));
 
-        // The batch dialog opens from the window, on top of it.
-        QTimer::singleShot(0, this, [] {
+        // The batch dialog opens from the window, on top of it; an order the print log holds,
+        // to the same recipient, shows as printed before.
+        work.installEmptyAddressBook();
+        WriteOrders(work);
+        PrintLogEntry logged;
+        logged.time = "2026-12-01 09:00:00";
+        logged.texts[3] = ToCodePage(Marker(2));
+        logged.texts[12] = "13900001002";
+        logged.texts[7] = ToCodePage(QStringLiteral("浙江省杭州市西湖区文三路2号"));
+        QVERIFY(PrintLog(AddressBookPath(App().WorkFolder)).Append({logged}).ok());
+        QStringList statuses;
+        QTimer::singleShot(0, this, [&] {
             auto* batch = qobject_cast<CBatchPrintDlg*>(QApplication::activeModalWidget());
-            QVERIFY(batch != nullptr);
-            batch->reject();
+            if (batch != nullptr) {
+                QVERIFY(batch->openFile(work.path(QStringLiteral("orders.csv"))));
+                auto* table = batch->findChild<QTableWidget*>(QStringLiteral("recordTable"));
+                for (int row = 0; row < 3; ++row)
+                    statuses.append(table->item(row, 3)->text());
+                batch->reject();
+            }
         });
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("batchPrintButton")), Qt::LeftButton);
+        QCOMPARE(statuses.size(), 3);
+        QCOMPARE(statuses[1], QStringLiteral("已打印"));
+        QVERIFY(statuses[0] != QStringLiteral("已打印"));
+        QVERIFY(statuses[2] != QStringLiteral("已打印"));
     }
 };
 
