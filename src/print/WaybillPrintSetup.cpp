@@ -28,8 +28,10 @@ WaybillPrintSetup MakePrintSetup(const AppValues& app, const TemplateLayout& lay
     setup.formHeight = layout.number(0, 3);
     setup.pictureWidth = layout.number(0, 4);
     setup.pictureHeight = layout.number(0, 5);
-    setup.paperWidth = app.PaperWidth;
-    setup.paperLength = app.PaperLength;
+    // The layout's own paper: the current template's is the program's, another template (a
+    // reprint on the template a waybill was printed on) brings its own.
+    setup.paperWidth = layout.paperWidth();
+    setup.paperLength = layout.paperLength();
     setup.printRects = PrintRectsOf(layout);
     setup.adjust = {app.PrintOffsetX, app.PrintOffsetY, app.TextSpacingX, app.TextSpacingY};
     setup.bodyFont = app.BodyFont;

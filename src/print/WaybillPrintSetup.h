@@ -34,7 +34,8 @@ inline constexpr int kPaperExtraLength = 40;
 std::array<PixelRect, kFieldCount> PrintRectsOf(const TemplateLayout& layout);
 
 WaybillPrintSetup MakePrintSetup(const AppValues& app, int screenDpiY);
-// The same with the form size and print rectangles of another layout of the current template.
+// The same with the paper, form size and print rectangles of another layout (print rectangles
+// computed).
 WaybillPrintSetup MakePrintSetup(const AppValues& app, const TemplateLayout& layout, int screenDpiY);
 
 } // namespace dorvane

@@ -8,6 +8,9 @@
 #include "cli/WaybillCsv.h"
 #include "controls/SortListCtrl.h"
 #include "print/WaybillPrinter.h"
+#include "template/TemplateStore.h"
+#include "template/TemplateList.h"
+#include "template/TemplateLayout.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -16,10 +19,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <ctime>
+#include <optional>
 
 namespace dorvane {
 
@@ -97,7 +102,9 @@ CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
         return button;
     };
     connect(addButton(QStringLiteral("按当前模板重打(&R)"), "reprintButton"), &QPushButton::clicked, this,
-            &CPrintLogDlg::ReprintSelected);
+            [this] { ReprintSelected(false); });
+    connect(addButton(QStringLiteral("按原模板重打(&O)"), "reprintOwnButton"), &QPushButton::clicked, this,
+            [this] { ReprintSelected(true); });
     connect(addButton(QStringLiteral("导出CSV(&E)..."), "exportButton"), &QPushButton::clicked, this,
             &CPrintLogDlg::ExportSelected);
     buttons->addStretch();
@@ -154,23 +161,57 @@ std::vector<const PrintLogEntry*> CPrintLogDlg::selectedEntries() const
     return chosen;
 }
 
-void CPrintLogDlg::ReprintSelected()
+namespace {
+
+// The layout of a template other than the current one, its print rectangles computed; none when
+// the template is gone or its layout cannot be read.
+std::optional<TemplateLayout> OwnLayout(const QString& templateName)
+{
+    const AppValues& app = App();
+    const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
+    const auto found = std::find_if(templates.begin(), templates.end(),
+                                    [&](const TemplateEntry& entry) { return entry.name == templateName; });
+    TemplateLayout layout;
+    if (found == templates.end() || !LoadLayoutFile(LayoutPath(app.WorkFolder, found->fileName), layout))
+        return std::nullopt;
+    ComputePrintRects(layout, ComputePrintScales(layout));
+    return layout;
+}
+
+} // namespace
+
+void CPrintLogDlg::ReprintSelected(bool ownTemplate)
 {
     const auto chosen = selectedEntries();
     std::vector<PrintLogEntry> printed;
+    QStringList onCurrent; // own template gone
     for (const PrintLogEntry* entry : chosen) {
         std::array<QString, kFieldCount> texts;
         for (std::size_t i = 0; i < texts.size(); ++i)
             texts[i] = FromCodePage(entry->texts[i]);
-        if (!PrintWaybill(this, texts, App().Layout))
+        QString templateName = currentTemplate_;
+        TemplateLayout layout = App().Layout;
+        const QString own = FromCodePage(entry->templateName);
+        if (ownTemplate && own != currentTemplate_) {
+            if (const auto ownLayout = OwnLayout(own)) {
+                layout = *ownLayout;
+                templateName = own;
+            } else {
+                onCurrent.append(QStringLiteral("%1（%2）").arg(texts[3], own));
+            }
+        }
+        if (!PrintWaybill(this, texts, layout))
             break;
         PrintLogEntry again = *entry;
         again.time = LocalTimeText(std::time(nullptr));
-        again.templateName = ToCodePage(currentTemplate_);
+        again.templateName = ToCodePage(templateName);
         again.printer = ToCodePage(FindWaybillPrinter(App().PrinterName));
         again.source = kLogSourceWindow;
         printed.push_back(std::move(again));
     }
+    if (!onCurrent.isEmpty())
+        showMessage(this, QStringLiteral("原模板已不存在，以下快递单按当前模板打印：\n") + onCurrent.join(QLatin1Char('\n')),
+                    windowTitle(), MessageIcon::Information);
     if (printed.empty())
         return;
     const auto stored = PrintLog(AddressBookPath(App().WorkFolder)).Append(printed);

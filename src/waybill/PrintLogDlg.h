@@ -1,6 +1,7 @@
 #pragma once
 // 打印记录: the print log searched by name, telephone, address and days, newest first; the
-// waybills chosen are printed again on the current template or exported as an order export.
+// waybills chosen are printed again on the current template or on the one each was printed on,
+// or exported as an order export.
 
 #include "app/PrintLog.h"
 
@@ -28,7 +29,8 @@ public:
 
 private:
     std::vector<const PrintLogEntry*> selectedEntries() const;
-    void ReprintSelected();
+    // ownTemplate: each waybill on the template it was printed on, while that one exists.
+    void ReprintSelected(bool ownTemplate);
     void ExportSelected();
 
     QString currentTemplate_;

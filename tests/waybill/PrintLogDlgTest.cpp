@@ -9,6 +9,7 @@
 #include "cli/WaybillCsv.h"
 #include "controls/SortListCtrl.h"
 #include "settings/DialogDriver.h"
+#include "print/PdfReadBack.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/PrintLogDlg.h"
 #include "waybill/WaybillDlg.h"
@@ -19,7 +20,10 @@
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QDir>
 #include <QTest>
+
+#include <cmath>
 
 using namespace dorvane;
 using dorvane::test::WhenDialogOpens;
@@ -130,6 +134,34 @@ private slots:
                 QCOMPARE(Column(list, 4), (QStringList{QStringLiteral("window"), QStringLiteral("cli")}));
                 const auto* templates = main.findChild<QComboBox*>(QStringLiteral("templateCombo"));
                 QCOMPARE(list->Text(0, 3), templates->currentText());
+
+                // Printed again on the template it was printed on: its paper, and logged so.
+                const QString marker = QStringLiteral("Own%1").arg(QCoreApplication::applicationPid());
+                QVERIFY(log.Append({Logged("2026-03-04 09:00:00", QStringLiteral("赵六"), marker)}).ok());
+                Search(dialog, "nameFindEdit", QStringLiteral("赵六"));
+                list->setFocus();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("reprintOwnButton")),
+                                  Qt::LeftButton);
+                QVERIFY(takeShownMessages().isEmpty());
+                QCOMPARE(list->Text(0, 3), QStringLiteral("顺丰"));
+                QCOMPARE(list->Text(0, 4), QStringLiteral("window"));
+                QString job;
+                const QDir jobs(QStringLiteral("/var/spool/dorvane-test-out"));
+                for (int tries = 0; tries < 600 && job.isEmpty(); ++tries) {
+                    for (const QString& name : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
+                        if (test::RunTool(QStringLiteral("pdftotext"), {jobs.filePath(name), QStringLiteral("-")})
+                                .contains(marker))
+                            job = jobs.filePath(name);
+                    }
+                    if (job.isEmpty())
+                        QTest::qWait(100);
+                }
+                QVERIFY(!job.isEmpty());
+                // 顺丰's form is 241 x 140 mm, the current template's 230 x 127: the paper is 4 mm longer.
+                const QSizeF paper = test::PdfPageSize(job);
+                QVERIFY2(std::abs(paper.width() - 241 / 25.4 * 72) < 1 && std::abs(paper.height() - 144 / 25.4 * 72) < 1,
+                         qPrintable(QStringLiteral("%1 x %2").arg(paper.width()).arg(paper.height())));
             }
             dialog->reject();
         });
