@@ -32,8 +32,8 @@ void AppValues::loadPrintSettings()
     BodyFont = fonts.body;
     DestinationFont = fonts.destination;
     setPrintSettings(LoadOrCreateSetIni(paths.setIni));
-    ShrinkCutText = LoadShrinkCutText(paths.overflowIni);
-    ClearRecipientAfterPrint = LoadClearRecipientAfterPrint(paths.afterPrintIni);
+    ShrinkCutText = LoadSwitchFile(paths.overflowIni);
+    ClearRecipientAfterPrint = LoadSwitchFile(paths.afterPrintIni);
 }
 
 bool AppValues::loadCurrentLayout()

@@ -8,6 +8,22 @@ namespace dorvane {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The lines of a file about to be rewritten: a missing file has none; one that exists but
+// cannot be read is not rebuilt from nothing (nullopt).
+std::optional<std::vector<std::string>> LinesToRewrite(const fs::path& path)
+{
+    if (auto read = ReadLines(path))
+        return read;
+    std::error_code ec;
+    if (fs::exists(path, ec) || ec)
+        return std::nullopt;
+    return std::vector<std::string>{};
+}
+
+} // namespace
+
 SettingsPaths::SettingsPaths(const fs::path& workFolder)
     : setFolder(workFolder / "Set"), setIni(setFolder / "set.ini"),
       fontSetIni(setFolder / "FontSet.ini"), mouldIni(setFolder / "mould.ini"),
@@ -121,14 +137,10 @@ std::optional<PrintSettings> LoadPrinterAdjustments(const fs::path& path, const 
 
 bool SavePrinterAdjustments(const fs::path& path, const PrintSettings& settings)
 {
-    std::vector<std::string> lines;
-    if (auto read = ReadLines(path)) {
-        lines = std::move(*read);
-    } else {
-        std::error_code ec;
-        if (fs::exists(path, ec) || ec)
-            return false;
-    }
+    auto read = LinesToRewrite(path);
+    if (!read)
+        return false;
+    std::vector<std::string> lines = std::move(*read);
     const std::string line = settings.printerName + ',' + AdjustmentsLine(settings);
     const auto own = std::find_if(lines.begin(), lines.end(),
                                   [&](const std::string& l) { return IsLineOf(l, settings.printerName); });
@@ -179,44 +191,31 @@ bool SaveShowHelpFlag(const fs::path& path, const std::string& flag)
     return RewriteLine(path, 2, flag, 3, false);
 }
 
-// overflow.ini ----------------------------------------------------------------------------
+// overflow.ini, afterprint.ini -------------------------------------------------------------
 
-bool LoadShrinkCutText(const fs::path& path)
+bool LoadSwitchFile(const fs::path& path)
 {
     const auto lines = ReadLines(path);
     return lines && LineOr(*lines, 0) == "1";
 }
 
-bool SaveShrinkCutText(const fs::path& path, bool shrink)
+bool SaveSwitchFile(const fs::path& path, bool on)
 {
-    return RewriteLine(path, 0, shrink ? "1" : "0", 1, false);
+    return RewriteLine(path, 0, on ? "1" : "0", 1, false);
 }
 
-// afterprint.ini --------------------------------------------------------------------------
-
-bool LoadClearRecipientAfterPrint(const fs::path& path)
+bool SaveSwitchIfChanged(const fs::path& path, bool on)
 {
-    const auto lines = ReadLines(path);
-    return lines && LineOr(*lines, 0) == "1";
-}
-
-bool SaveClearRecipientAfterPrint(const fs::path& path, bool clear)
-{
-    return RewriteLine(path, 0, clear ? "1" : "0", 1, false);
+    return LoadSwitchFile(path) == on || SaveSwitchFile(path, on);
 }
 
 bool RewriteLine(const fs::path& path, std::size_t index, const std::string& value,
                  std::size_t lineCount, bool lastLineWithoutEnd)
 {
-    std::vector<std::string> lines;
-    if (auto read = ReadLines(path)) {
-        lines = std::move(*read);
-    } else {
-        // Only a missing file starts empty; one that cannot be read is not rebuilt from nothing.
-        std::error_code ec;
-        if (fs::exists(path, ec) || ec)
-            return false;
-    }
+    auto read = LinesToRewrite(path);
+    if (!read)
+        return false;
+    std::vector<std::string> lines = std::move(*read);
     if (lines.size() < lineCount)
         lines.resize(lineCount);
     if (lines.size() <= index)

@@ -93,16 +93,15 @@ bool SaveShowHelpFlag(const std::filesystem::path& path, const std::string& flag
 bool RewriteLine(const std::filesystem::path& path, std::size_t index, const std::string& value,
                  std::size_t lineCount, bool lastLineWithoutEnd);
 
-// overflow.ini: line 1 "1" prints a text that its box would cut in a smaller font without
-// asking; anything else (or no file) asks first. The file is only written when the user
-// changes the choice.
-bool LoadShrinkCutText(const std::filesystem::path& path);
-bool SaveShrinkCutText(const std::filesystem::path& path, bool shrink);
-
-// afterprint.ini: line 1 "1" empties the recipient fields after each waybill printed from the
-// window, ready for the next parcel; anything else (or no file) keeps them.
-bool LoadClearRecipientAfterPrint(const std::filesystem::path& path);
-bool SaveClearRecipientAfterPrint(const std::filesystem::path& path, bool clear);
+// The one-switch files: line 1 "1" is on; anything else, or no file, is off. Such a file is
+// only written when the user changes the switch (SaveSwitchIfChanged).
+//  - overflow.ini: print a text that its box would cut in a smaller font without asking.
+//  - afterprint.ini: empty the recipient fields after each waybill printed from the window,
+//    ready for the next parcel.
+bool LoadSwitchFile(const std::filesystem::path& path);
+bool SaveSwitchFile(const std::filesystem::path& path, bool on);
+// Writes only a switch the file does not already hold; false when that write failed.
+bool SaveSwitchIfChanged(const std::filesystem::path& path, bool on);
 
 // address.ini: sender name, origin, company, mobile, telephone, address, postcode,
 // goods name, signature.

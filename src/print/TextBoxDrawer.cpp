@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <optional>
+
 namespace dorvane {
 
 namespace {
@@ -175,6 +177,16 @@ TextBoxFit AllLost(const MnemonicText& m, std::uint32_t format)
     return fit;
 }
 
+// An empty text loses nothing and a box without area loses everything: no layout decides.
+std::optional<TextBoxFit> FitWithoutLayout(const MnemonicText& m, const QRect& box, std::uint32_t format)
+{
+    if (m.text.isEmpty())
+        return TextBoxFit{};
+    if (box.width() <= 0 || box.height() <= 0)
+        return AllLost(m, format);
+    return std::nullopt;
+}
+
 } // namespace
 
 MnemonicText StripMnemonics(const QString& text)
@@ -201,13 +213,9 @@ MnemonicText StripMnemonics(const QString& text)
 TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QString& text, std::uint32_t format,
                                const QPaintDevice* layoutDevice)
 {
-    if (text.isEmpty())
-        return {};
     const MnemonicText m = DrawnText(text, format);
-    if (m.text.isEmpty())
-        return {};
-    if (box.width() <= 0 || box.height() <= 0)
-        return AllLost(m, format);
+    if (const auto settled = FitWithoutLayout(m, box, format))
+        return *settled;
     if (layoutDevice == nullptr)
         layoutDevice = painter.device();
 
@@ -247,13 +255,9 @@ TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QStrin
 TextBoxFit TextBoxDrawer::fit(const QFont& font, const QPaintDevice* device, const QRect& box, const QString& text,
                               std::uint32_t format)
 {
-    if (text.isEmpty())
-        return {};
     const MnemonicText m = DrawnText(text, format);
-    if (m.text.isEmpty())
-        return {};
-    if (box.width() <= 0 || box.height() <= 0)
-        return AllLost(m, format);
+    if (const auto settled = FitWithoutLayout(m, box, format))
+        return *settled;
     const QRectF area = Area(box);
     const bool centred = (format & kFormatCenter) != 0;
     QTextLayout layout(m.text, font, device);

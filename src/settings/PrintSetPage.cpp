@@ -141,13 +141,9 @@ void CPrintSetPage::OnOK()
     // Line 1 (the printer) is kept as the file holds it.
     const SaveFailure adjustmentsFailure = SaveInUseAdjustments(app.settingsPaths(), app.printSettings());
     app.ShrinkCutText = shrinkCheck_->isChecked();
-    const std::filesystem::path overflowIni = app.settingsPaths().overflowIni;
-    const bool shrinkSaved =
-        LoadShrinkCutText(overflowIni) == app.ShrinkCutText || SaveShrinkCutText(overflowIni, app.ShrinkCutText);
+    const bool shrinkSaved = SaveSwitchIfChanged(app.settingsPaths().overflowIni, app.ShrinkCutText);
     app.ClearRecipientAfterPrint = clearAfterPrintCheck_->isChecked();
-    const std::filesystem::path afterPrintIni = app.settingsPaths().afterPrintIni;
-    const bool clearSaved = LoadClearRecipientAfterPrint(afterPrintIni) == app.ClearRecipientAfterPrint ||
-                            SaveClearRecipientAfterPrint(afterPrintIni, app.ClearRecipientAfterPrint);
+    const bool clearSaved = SaveSwitchIfChanged(app.settingsPaths().afterPrintIni, app.ClearRecipientAfterPrint);
     if (!adjustmentsFailure.empty() || !shrinkSaved || !clearSaved) {
         const QString file = !adjustmentsFailure.empty() ? QString::fromStdString(adjustmentsFailure)
                              : !shrinkSaved              ? QStringLiteral("Set/overflow.ini")
