@@ -3,6 +3,8 @@
 #   scripts/dorvane.sh run     build and start Dorvane in build/run/
 #   scripts/dorvane.sh test    build and run every test (what CI runs)
 #   scripts/dorvane.sh bench   build and run the benchmarks
+#   scripts/dorvane.sh windows-core
+#                              cross-build the core and its tests for Windows, run them under wine
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,13 +20,21 @@ packages=(
   xvfb xauth xclip
 )
 
+# The Windows cross-build of the core: MinGW-w64, wine to run its tests, and what it takes to
+# make SQLite's amalgamation and a static libsodium from Debian's source packages.
+windows_packages=(
+  g++-mingw-w64-x86-64-posix mingw-w64 wine wine64
+  cmake ninja-build pkg-config googletest sqlite3 tcl autoconf automake libtool make dpkg-dev
+)
+
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
 install_missing() {
-  local missing=()
-  for p in "${packages[@]}"; do
+  local missing=() wanted=("$@")
+  [ $# -gt 0 ] || wanted=("${packages[@]}")
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -54,6 +64,72 @@ run_fuzzers() {
   done
 }
 
+# Debian's source package of $1 unpacked into $2, fetched through a source list of our own so
+# the system's apt configuration stays as it is.
+debian_source() {
+  local name=$1 dest=$2 apt_dir=$root/build-windows/deps/apt
+  [ -d "$dest" ] && return
+  mkdir -p "$apt_dir/lists/partial" "$apt_dir/sources.d" "$dest.download"
+  sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$apt_dir/sources.d/debian.sources"
+  local opts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources.d"
+              -o Dir::State::Lists="$apt_dir/lists" -o APT::Sandbox::User=root)
+  [ -n "$(ls "$apt_dir/lists" | grep -v -e partial -e lock)" ] || apt-get -qq "${opts[@]}" update
+  (cd "$dest.download" && apt-get -qq "${opts[@]}" source "$name" >/dev/null)
+  mv "$(find "$dest.download" -mindepth 1 -maxdepth 1 -type d)" "$dest"
+  rm -rf "$dest.download"
+}
+
+# The core and its tests built for Windows and run under wine, in a wine prefix inside the
+# build folder. Prints the same closing line as the test command.
+windows_core() {
+  local dir=$root/build-windows deps=$root/build-windows/deps
+  install_missing "${windows_packages[@]}"
+  mkdir -p "$deps"
+  # SQLite: the amalgamation, made from the source tree with the build's own tools.
+  if [ ! -f "$deps/sqlite/sqlite3.c" ]; then
+    debian_source sqlite3 "$deps/sqlite3-src"
+    mkdir -p "$deps/sqlite"
+    (cd "$deps/sqlite" && "$deps/sqlite3-src/configure" >/dev/null && make -j2 sqlite3.c >/dev/null)
+  fi
+  # libsodium, static, into the prefix the toolchain searches.
+  if [ ! -f "$deps/prefix/lib/libsodium.a" ]; then
+    debian_source libsodium "$deps/libsodium-src"
+    (cd "$deps/libsodium-src" && autoreconf -fi >/dev/null 2>&1)
+    mkdir -p "$deps/libsodium-build"
+    (cd "$deps/libsodium-build" &&
+      "$deps/libsodium-src/configure" --host=x86_64-w64-mingw32 CC=x86_64-w64-mingw32-gcc-posix \
+        --prefix="$deps/prefix" --disable-shared --enable-static --enable-minimal \
+        --disable-dependency-tracking >/dev/null &&
+      make -j2 >/dev/null && make install >/dev/null)
+  fi
+  PKG_CONFIG_LIBDIR=$deps/prefix/lib/pkgconfig cmake -S "$root" -B "$dir" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DDORVANE_CORE_ONLY=ON -DDORVANE_WERROR=ON -DDORVANE_TOOLS=OFF \
+    -DDORVANE_SQLITE_SOURCE="$deps/sqlite" -DDORVANE_WINDOWS_DEPS="$deps/prefix"
+  cmake --build "$dir" -j2
+
+  export WINEPREFIX=$dir/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+  local passed=0 failed=0 skipped=0 out
+  for t in "$dir"/tests/test_*.exe; do
+    echo "== $(basename "$t")"
+    out=$(cd "$dir/tests" && timeout 600 wine "$t" 2>&1 | tr -d '\r') || true
+    # Each skip with its reason; a failing program's whole output.
+    echo "$out" | awk '/: Skipped$/ { getline reason; print "skipped: " $0 " " reason }'
+    local p f s
+    p=$(echo "$out" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' | tail -n1)
+    f=$(echo "$out" | sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below:/\1/p' | tail -n1)
+    s=$(echo "$out" | sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?, listed below:/\1/p' | tail -n1)
+    # A program that ended without its summary counts as one failure.
+    if [ -z "$p" ] && [ -z "$f" ]; then f=1; fi
+    [ "${f:-0}" -eq 0 ] || echo "$out"
+    passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0})); skipped=$((skipped + ${s:-0}))
+  done
+  wineserver -k 2>/dev/null || true
+  echo "windows: $skipped skipped"
+  echo "tests: $passed passed, $failed failed"
+}
+
 case "${1:-}" in
   run)
     install_missing
@@ -72,10 +148,16 @@ case "${1:-}" in
     configure_and_build "$root/build-sanitize" -DDORVANE_CORE_ONLY=ON -DDORVANE_SANITIZE=ON -DDORVANE_WERROR=ON
     (cd "$root/build-sanitize" && ctest --output-on-failure -j"$jobs" --timeout 600) | tee -a "$summary"
     run_fuzzers
-    # One closing line over both test runs.
+    # The core again, built for Windows and run under wine.
+    windows_core | tee -a "$summary"
+    # One closing line over every test run.
     awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+         /^tests: [0-9]+ passed, [0-9]+ failed$/ { failed += $4; total += $2 + $4 }
          END { printf "tests: %d passed, %d failed\n", total - failed, failed }' "$summary"
     rm -f "$summary"
+    ;;
+  windows-core)
+    windows_core
     ;;
   bench)
     install_missing
@@ -85,7 +167,7 @@ case "${1:-}" in
     done
     ;;
   *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|windows-core" >&2
     exit 2
     ;;
 esac

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string>
 #include <system_error>
 
 #ifdef _WIN32
@@ -23,6 +24,18 @@ namespace dorvane {
 namespace fs = std::filesystem;
 
 namespace {
+
+// Opens a file by its own name: on Windows the wide one, as the narrow name would be read in
+// the ANSI code page and a Chinese folder name would not survive it.
+std::FILE* OpenFile(const fs::path& path, const char* mode)
+{
+#ifdef _WIN32
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(path.c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
 
 // The file a path finally names, symbolic links followed (a relative link counts from its own
 // folder), so that a save replaces the target and the link stays; nullopt for a loop of links.
@@ -108,7 +121,7 @@ bool WriteFileAtomically(const fs::path& path, std::string_view content, const C
         return false;
     if (exists) {
         // Opening for appending writes nothing: it only asks whether this user may write.
-        std::FILE* probe = std::fopen(target->string().c_str(), "ab");
+        std::FILE* probe = OpenFile(*target, "ab");
         if (!probe)
             return false;
         std::fclose(probe);
@@ -116,11 +129,11 @@ bool WriteFileAtomically(const fs::path& path, std::string_view content, const C
 
     fs::path temp = *target;
     temp += ".tmp";
-    std::FILE* file = std::fopen(temp.string().c_str(), "wb");
+    std::FILE* file = OpenFile(temp, "wb");
     if (!file) {
         if (!exists || (errno != EACCES && errno != EPERM))
             return false;
-        std::FILE* inPlace = std::fopen(target->string().c_str(), "wb");
+        std::FILE* inPlace = OpenFile(*target, "wb");
         return inPlace && WriteAndClose(inPlace, content, writer);
     }
     if (exists)

@@ -1,7 +1,7 @@
 #pragma once
 // The address book's edge conversion: the core keeps text as GB18030 code-page bytes, the
-// database keeps UTF-8. Built on iconv (glibc); a Windows build needs another implementation
-// of this file (MultiByteToWideChar / WideCharToMultiByte with code page 54936).
+// database keeps UTF-8. Built on iconv (glibc) on Linux, on MultiByteToWideChar /
+// WideCharToMultiByte with code page 54936 on Windows.
 
 #include <optional>
 #include <string>

@@ -69,11 +69,23 @@ fs::path UpdaterFolderFor(const fs::path& modulePath, std::string_view programNa
 fs::path FindVersionFile(const fs::path& folder)
 {
     const fs::path base = folder.empty() ? fs::path(".") : folder;
-    for (const std::string_view name : {kLocalVersionFile, std::string_view("Version.txt")}) {
-        std::error_code ec;
-        if (fs::is_regular_file(base / name, ec))
-            return folder / name;
+    // The names are compared as the folder lists them: on a case-insensitive file system
+    // looking up "version.txt" would find "Version.txt" as well.
+    bool local = false;
+    bool other = false;
+    std::error_code ec;
+    for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        const fs::path name = it->path().filename();
+        local = local || name == kLocalVersionFile;
+        other = other || name == "Version.txt";
     }
+    if (local)
+        return folder / kLocalVersionFile;
+    if (other)
+        return folder / "Version.txt";
     return {};
 }
 

@@ -61,6 +61,24 @@ TEST(SettingsFiles, SetIniReadsAtMostFourValuesAndRewritesOneLine)
     EXPECT_EQ(ReadBytes(paths.setIni), "Other\r\n-40,2,3,4\r\n");
 }
 
+TEST(SettingsFiles, SavesUnderAFolderWithAChineseName)
+{
+    // Opened by a narrow name, the folder would be read in Windows' ANSI code page: the save
+    // would fail and leave a temporary file under a garbled name.
+    TempFolder work;
+    const auto folder = work.path() / std::filesystem::path(u8"顺丰快递单");
+    const SettingsPaths paths(folder);
+    ASSERT_TRUE(EnsureSetFolder(paths));
+    PrintSettings s = LoadOrCreateSetIni(paths.setIni);
+    s.offsetY = 7;
+    ASSERT_TRUE(SaveAdjustments(paths.setIni, s));
+    EXPECT_EQ(ReadBytes(paths.setIni), "Jolimark FP-630K+\r\n0,7,0,0\r\n");
+    std::vector<std::filesystem::path> made;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(work.path()))
+        made.push_back(entry.path());
+    EXPECT_EQ(made, (std::vector<std::filesystem::path>{folder, folder / "Set", paths.setIni}));
+}
+
 TEST(SettingsFiles, FontSetWithOneLineGivesTheBodyFontTwice)
 {
     TempFolder work;

@@ -151,7 +151,11 @@ TEST(SortCompare, DecimalsFollowTheCLibraryConversion)
 
 TEST(SortCompare, DecimalsIgnoreACommaDecimalLocale)
 {
+#ifdef _WIN32
+    const char* wanted[] = {"German_Germany.1252", "de-DE", "French_France.1252"};
+#else
     const char* wanted[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"};
+#endif
     const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
     bool switched = false;
     for (const char* name : wanted)

@@ -9,6 +9,13 @@
 
 namespace dorvane::test {
 
+// A path from a file name written as UTF-8 bytes, as the core keeps names; a plain std::string
+// would be read in the ANSI code page on Windows.
+inline std::filesystem::path Utf8Name(std::string_view utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 class TempFolder {
 public:
     TempFolder()
@@ -26,7 +33,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / Utf8Name(name); }
 
 private:
     std::filesystem::path path_;

@@ -17,7 +17,7 @@ TEST(TemplateStore, ListsOnlyFilesWhoseTextAfterTheFirstDotIsDat)
     const auto data = DataFolder(work.path());
     std::filesystem::create_directories(data / "y.dat");
     for (const char* name : {"x.dat", "x.DAT", "x.dat.bak", "a.b.dat", "z.bmp", "Dorvane.dorv", "\xE7\x94\xB3.dat", "x.dat.tmp"})
-        WriteBytes(data / name, "");
+        WriteBytes(data / dorvane::test::Utf8Name(name), "");
     auto names = ListTemplateNames(data);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"x", "\xE7\x94\xB3"}));

@@ -70,7 +70,10 @@ TEST(UpdateProtocol, VersionFileFoundUnderEitherName)
     EXPECT_TRUE(FindVersionFile(folder.path()).empty());
     test::WriteBytes(folder / "version.txt", "223\r\n");
     EXPECT_EQ(FindVersionFile(folder.path()).filename(), "version.txt");
-    std::filesystem::rename(folder / "version.txt", folder / "Version.txt");
+    // Removed and written anew: a rename that changes only the letter case is not one on
+    // every file system.
+    std::filesystem::remove(folder / "version.txt");
+    test::WriteBytes(folder / "Version.txt", "223\r\n");
     EXPECT_EQ(FindVersionFile(folder.path()).filename(), "Version.txt");
     // A folder of that name does not count.
     test::TempFolder other;
@@ -87,7 +90,12 @@ TEST(UpdateProtocol, FreshVersionFileWinsOverALeftoverOne)
     test::WriteBytes(folder / "version.txt", "224\r\nhttp://new.example.com/DRV_update/Dorvane.ex_\r\n");
 
     const auto found = FindVersionFile(folder.path());
+#ifdef _WIN32
+    // One file for both names there: the fresh content under the old name.
+    ASSERT_FALSE(found.empty());
+#else
     ASSERT_EQ(found.filename(), "version.txt");
+#endif
     const VersionFile file = ParseVersionFile(test::ReadBytes(found));
     EXPECT_EQ(file.programUrl, "http://new.example.com/DRV_update/Dorvane.ex_");
     EXPECT_TRUE(file.furtherUrls.empty());
