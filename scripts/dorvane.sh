@@ -14,7 +14,7 @@ packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
-  libsqlite3-dev sqlite3 libodbcinst2 libsodium-dev openssl
+  libsqlite3-dev sqlite3 libodbcinst2 libsodium-dev openssl libpq-dev postgresql
   fonts-arphic-uming fonts-wqy-zenhei
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
   xvfb xauth xclip
@@ -142,6 +142,12 @@ case "${1:-}" in
     configure_and_build "$root/build" -DDORVANE_WERROR=ON
     "$root/scripts/cups-test-setup.sh"
     export DORVANE_REQUIRE_CUPS=1
+    # A private PostgreSQL server for the shared-address-book tests, for both test runs below;
+    # one that cannot be started fails the command here.
+    pg_dir=$(mktemp -d)
+    trap '"$root/scripts/pg-test-server.sh" stop "$pg_dir"' EXIT
+    eval "$("$root/scripts/pg-test-server.sh" start "$pg_dir")"
+    export DORVANE_REQUIRE_PG=1
     summary=$(mktemp)
     (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600) | tee -a "$summary"
     # The core again, under AddressSanitizer and UndefinedBehaviorSanitizer.

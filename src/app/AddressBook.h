@@ -1,10 +1,13 @@
 #pragma once
 // The address book: saved senders, saved recipients and saved goods names in the SQLite file
-// dataM/Dorvane.dorv. The file ships with the program and is never created here. Every call
-// opens its own connection and closes it before returning, so the file is not held open while
-// a dialog waits for the user. Text going in and out is GB18030 code-page bytes; the database
-// holds UTF-8.
+// dataM/Dorvane.dorv, or on the PostgreSQL server Set/database.ini names (StoreLocation.h).
+// The file ships with the program and is never created here; on an empty server database the
+// tables are made on first use. Every call opens its own connection and closes it before
+// returning, so nothing is held open while a dialog waits for the user, and every change is
+// its own transaction. Text going in and out is GB18030 code-page bytes; the database holds
+// UTF-8.
 
+#include "app/StoreLocation.h"
 #include "app/StoreResult.h"
 
 #include <cstdint>
@@ -36,25 +39,25 @@ struct StoredText {
 // <workFolder>/dataM/Dorvane.dorv
 std::filesystem::path AddressBookPath(const std::filesystem::path& workFolder);
 
-// The text a message box shows for error: "不能打开数据库" for every failure to open, the
-// database's own reason for a refused statement (GB18030).
+// The text a message box shows for error: "不能打开数据库" for every failure to open (a
+// server that is down included), the database's own reason for a refused statement (GB18030).
 std::string UserMessage(const StoreError& error);
 
 class AddressBook {
 public:
-    explicit AddressBook(std::filesystem::path databaseFile) : file_(std::move(databaseFile)) {}
-
-    const std::filesystem::path& file() const { return file_; }
+    explicit AddressBook(StoreLocation location) : location_(std::move(location)) {}
 
     Result<std::vector<StoredText>> List(AddressTable table) const;
     // The id the database gave the new row.
     Result<std::int64_t> Add(AddressTable table, std::string_view text) const;
-    // A missing id changes nothing and is no error.
+    // A missing id (the row was deleted, perhaps at another station) changes nothing and is
+    // refused, so the change is reported instead of lost.
     Result<void> Change(AddressTable table, std::int64_t id, std::string_view text) const;
+    // A missing id changes nothing and is no error.
     Result<void> Delete(AddressTable table, std::int64_t id) const;
 
 private:
-    std::filesystem::path file_;
+    StoreLocation location_;
 };
 
 } // namespace dorvane

@@ -1,10 +1,11 @@
 #include "app/PrintLog.h"
 
-#include "app/StoreConnection.h"
+#include "app/StoreSession.h"
 #include "app/Utf8CodePage.h"
 
 #include <chrono>
 #include <cstdio>
+#include <limits>
 
 namespace dorvane {
 
@@ -33,83 +34,72 @@ constexpr const char* kColumns = "select id, time, template, printer, source, wa
                                  "field19 from PrintLog ";
 
 // ?1 since, ?2 until, ?3 name, ?4 telephone, ?5 address, ?6 any of them or the waybill number,
-// ?7 the most rows; a part bound to null keeps every row. Names: sender 1, recipient 3;
+// ?7 the most rows; a part bound to null keeps every row. Written so that both engines read it
+// alike (instr is the server's strpos). Names: sender 1, recipient 3;
 // numbers: 8, 9, 10, 12; addresses: 6, 7.
 constexpr const char* kSearchConditions =
     "where (?1 is null or time >= ?1) and (?2 is null or substr(time, 1, 10) <= ?2) "
-    "and (?3 is null or instr(field1, ?3) or instr(field3, ?3)) "
-    "and (?4 is null or instr(field8, ?4) or instr(field9, ?4) or instr(field10, ?4) or instr(field12, ?4)) "
-    "and (?5 is null or instr(field6, ?5) or instr(field7, ?5)) "
-    "and (?6 is null or instr(field1, ?6) or instr(field3, ?6) or instr(field8, ?6) or instr(field9, ?6) "
-    "or instr(field10, ?6) or instr(field12, ?6) or instr(field6, ?6) or instr(field7, ?6) "
-    "or instr(waybill, ?6)) "
+    "and (?3 is null or instr(field1, ?3) > 0 or instr(field3, ?3) > 0) "
+    "and (?4 is null or instr(field8, ?4) > 0 or instr(field9, ?4) > 0 or instr(field10, ?4) > 0 or instr(field12, ?4) > 0) "
+    "and (?5 is null or instr(field6, ?5) > 0 or instr(field7, ?5) > 0) "
+    "and (?6 is null or instr(field1, ?6) > 0 or instr(field3, ?6) > 0 or instr(field8, ?6) > 0 or instr(field9, ?6) > 0 "
+    "or instr(field10, ?6) > 0 or instr(field12, ?6) > 0 or instr(field6, ?6) > 0 or instr(field7, ?6) > 0 "
+    "or instr(waybill, ?6) > 0) "
     "order by id desc limit ?7";
 
 constexpr const char* kById = "where id = ?1";
 
-bool HasTable(sqlite3* db)
+std::string ColumnText(const StoreRow& row, int column)
 {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type = 'table' and name = 'PrintLog'", -1, &raw,
-                           nullptr) != SQLITE_OK)
-        return false;
-    const Statement st(raw);
-    return sqlite3_step(raw) == SQLITE_ROW;
+    return CodePageFromUtf8(row.Text(column));
 }
 
-std::string ColumnText(sqlite3_stmt* st, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
-    if (!text)
-        return {};
-    return CodePageFromUtf8(std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(st, column))));
-}
-
-PrintLogEntry ReadEntry(sqlite3_stmt* st)
+PrintLogEntry ReadEntry(const StoreRow& row)
 {
     PrintLogEntry entry;
-    entry.id = sqlite3_column_int64(st, 0);
-    entry.time = ColumnText(st, 1);
-    entry.templateName = ColumnText(st, 2);
-    entry.printer = ColumnText(st, 3);
-    entry.source = ColumnText(st, 4);
-    entry.waybillNumber = ColumnText(st, 5);
+    entry.id = row.Integer(0);
+    entry.time = ColumnText(row, 1);
+    entry.templateName = ColumnText(row, 2);
+    entry.printer = ColumnText(row, 3);
+    entry.source = ColumnText(row, 4);
+    entry.waybillNumber = ColumnText(row, 5);
     for (int i = 0; i < kFieldCount; ++i)
-        entry.texts[static_cast<std::size_t>(i)] = ColumnText(st, kEntryColumns + i);
+        entry.texts[static_cast<std::size_t>(i)] = ColumnText(row, kEntryColumns + i);
     return entry;
 }
 
-// Binds code-page text as UTF-8; false when it is not valid GB18030.
-bool BindText(sqlite3_stmt* st, int parameter, std::string_view codePage)
+// Adds code-page text as UTF-8 (empty text as null when emptyIsNull); false when it is not
+// valid GB18030.
+bool AddText(std::vector<StoreValue>& values, std::string_view codePage, bool emptyIsNull = false)
 {
-    const auto utf8 = Utf8FromCodePage(codePage);
+    if (emptyIsNull && codePage.empty()) {
+        values.emplace_back();
+        return true;
+    }
+    auto utf8 = Utf8FromCodePage(codePage);
     if (!utf8)
         return false;
-    return sqlite3_bind_text(st, parameter, utf8->data(), static_cast<int>(utf8->size()), SQLITE_TRANSIENT) ==
-           SQLITE_OK;
+    values.emplace_back(std::move(*utf8));
+    return true;
 }
 
-// Runs a select of the log's columns with its parameters bound by bind; no table, no rows.
-template <typename Bind>
-Result<std::vector<PrintLogEntry>> Select(const std::filesystem::path& file, const std::string& sql, Bind bind)
+// Runs a select of the log's columns with the values bound; no table, no rows.
+Result<std::vector<PrintLogEntry>> Select(const StoreLocation& location, const std::string& sql,
+                                          const std::vector<StoreValue>& values)
 {
-    auto db = OpenStore(file, false);
-    if (!db)
-        return db.error();
+    auto session = OpenSession(location, false);
+    if (!session)
+        return session.error();
     std::vector<PrintLogEntry> entries;
-    if (!HasTable(db.value().get()))
+    const auto hasTable = session.value()->HasTable("PrintLog");
+    if (!hasTable)
+        return hasTable.error();
+    if (!hasTable.value())
         return entries;
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db.value().get(), sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
-        return Refused(db.value().get(), "select from PrintLog");
-    const Statement st(raw);
-    if (!bind(raw))
-        return StoreError{StoreError::StatementFailed, "select from PrintLog: the text is not valid GB18030"};
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
-        entries.push_back(ReadEntry(raw));
-    if (rc != SQLITE_DONE)
-        return Refused(db.value().get(), "select from PrintLog");
+    const auto ran =
+        session.value()->Query(sql.c_str(), values, [&entries](const StoreRow& row) { entries.push_back(ReadEntry(row)); });
+    if (!ran)
+        return StoreError{ran.error().kind, "select from PrintLog: " + ran.error().message};
     return entries;
 }
 
@@ -162,54 +152,50 @@ bool IsLogDate(std::string_view text)
 
 Result<void> PrintLog::Append(const std::vector<PrintLogEntry>& entries) const
 {
-    auto open = OpenStore(file_, true);
+    auto open = OpenSession(location_, true);
     if (!open)
         return open.error();
-    sqlite3* db = open.value().get();
-    if (sqlite3_exec(db, kCreateTable, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return Refused(db, "create table PrintLog");
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, kInsert, -1, &raw, nullptr) != SQLITE_OK)
-        return Refused(db, "insert into PrintLog");
-    const Statement st(raw);
+    StoreSession& session = *open.value();
+    // The server's schema holds the table from the first connection; the file gets it here.
+    const auto hasTable = session.HasTable("PrintLog");
+    if (!hasTable)
+        return hasTable.error();
+    if (!hasTable.value()) {
+        if (auto made = session.Execute(kCreateTable); !made)
+            return StoreError{made.error().kind, "create table PrintLog: " + made.error().message};
+    }
     for (const PrintLogEntry& entry : entries) {
-        bool valid = BindText(raw, 1, entry.time) && BindText(raw, 2, entry.templateName) &&
-                     BindText(raw, 3, entry.printer) && BindText(raw, 4, entry.source) &&
-                     BindText(raw, 5, entry.waybillNumber);
+        std::vector<StoreValue> values;
+        bool valid = AddText(values, entry.time) && AddText(values, entry.templateName) &&
+                     AddText(values, entry.printer) && AddText(values, entry.source) &&
+                     AddText(values, entry.waybillNumber);
         for (int i = 0; valid && i < kFieldCount; ++i)
-            valid = BindText(raw, kEntryColumns + i, entry.texts[static_cast<std::size_t>(i)]);
+            valid = AddText(values, entry.texts[static_cast<std::size_t>(i)]);
         if (!valid)
             return StoreError{StoreError::StatementFailed, "insert into PrintLog: the text is not valid GB18030"};
-        if (sqlite3_step(raw) != SQLITE_DONE)
-            return Refused(db, "insert into PrintLog");
-        sqlite3_reset(raw);
+        if (auto done = session.Change(kInsert, values); !done)
+            return done.error();
     }
     // Nothing is kept unless everything is: the connection rolls back as it closes.
-    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return Refused(db, "insert into PrintLog");
-    return {};
+    return session.Commit();
 }
 
 Result<std::vector<PrintLogEntry>> PrintLog::Search(const PrintLogFilter& filter) const
 {
-    return Select(file_, std::string(kColumns) + kSearchConditions, [&filter](sqlite3_stmt* st) {
-        const std::string* texts[] = {&filter.since,     &filter.until,   &filter.name,
-                                      &filter.telephone, &filter.address, &filter.anyText};
-        for (int i = 0; i < 6; ++i) {
-            if (!texts[i]->empty() && !BindText(st, i + 1, *texts[i]))
-                return false;
-        }
-        sqlite3_bind_int64(st, 7, filter.limit == 0 ? -1 : static_cast<sqlite3_int64>(filter.limit));
-        return true;
-    });
+    std::vector<StoreValue> values;
+    for (const std::string* text :
+         {&filter.since, &filter.until, &filter.name, &filter.telephone, &filter.address, &filter.anyText}) {
+        if (!AddText(values, *text, true))
+            return StoreError{StoreError::StatementFailed, "select from PrintLog: the text is not valid GB18030"};
+    }
+    values.emplace_back(filter.limit == 0 ? std::numeric_limits<std::int64_t>::max()
+                                          : static_cast<std::int64_t>(filter.limit));
+    return Select(location_, std::string(kColumns) + kSearchConditions, values);
 }
 
 Result<std::optional<PrintLogEntry>> PrintLog::Find(std::int64_t id) const
 {
-    auto found = Select(file_, std::string(kColumns) + kById, [id](sqlite3_stmt* st) {
-        sqlite3_bind_int64(st, 1, id);
-        return true;
-    });
+    auto found = Select(location_, std::string(kColumns) + kById, {id});
     if (!found)
         return found.error();
     if (found.value().empty())

@@ -1,9 +1,11 @@
 #pragma once
-// The print log: every waybill printed, in the table PrintLog of the address-book file
-// dataM/Dorvane.dorv. The table is created by the first append that finds it missing; the
-// address book's own tables are never touched. Text going in and out is GB18030 code-page
+// The print log: every waybill printed, in the table PrintLog beside the address book (the
+// file dataM/Dorvane.dorv or the shared server, StoreLocation.h). In the file the table is
+// created by the first append that finds it missing; the address book's own tables are never
+// touched. Text going in and out is GB18030 code-page
 // bytes; the database holds UTF-8, as the address book does.
 
+#include "app/StoreLocation.h"
 #include "app/StoreResult.h"
 #include "template/WaybillField.h"
 
@@ -59,7 +61,7 @@ bool IsLogDate(std::string_view text);
 
 class PrintLog {
 public:
-    explicit PrintLog(std::filesystem::path databaseFile) : file_(std::move(databaseFile)) {}
+    explicit PrintLog(StoreLocation location) : location_(std::move(location)) {}
 
     // Appends all entries in one transaction: all are stored or, on any failure (or a process
     // killed half-way), none. Their ids are ignored.
@@ -70,7 +72,7 @@ public:
     Result<std::optional<PrintLogEntry>> Find(std::int64_t id) const;
 
 private:
-    std::filesystem::path file_;
+    StoreLocation location_;
 };
 
 } // namespace dorvane

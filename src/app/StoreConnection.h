@@ -1,5 +1,5 @@
 #pragma once
-// One connection to the address-book file, shared by the address book and the print log: the
+// The address-book file's engine, SQLite, shared by the address book and the print log: the
 // file is opened read-write, never created, and every operation holds its own connection.
 
 #include "app/StoreResult.h"
@@ -29,5 +29,9 @@ StoreError Refused(sqlite3* db, const char* sql);
 // once (BEGIN IMMEDIATE), so nothing is turned away half-way by a lock taken in between.
 // Nothing is written; a failed open leaves the file as it was.
 Result<Connection> OpenStore(const std::filesystem::path& file, bool forWriting);
+
+class StoreSession;
+// The file engine behind OpenSession.
+Result<std::unique_ptr<StoreSession>> OpenFileSession(const std::filesystem::path& file, bool forWriting);
 
 } // namespace dorvane

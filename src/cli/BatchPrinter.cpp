@@ -219,7 +219,7 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         // fail and shrink measured every page before the first: a new cut is a changed file.
         if (job_.overflow != Overflow::Warn && cuts_.size() != known)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
-        if (!job_.logFile.empty())
+        if (job_.logStore)
             logged.push_back(logEntry(texts, done));
         ++done;
         pagesPrinted_ = done;
@@ -234,8 +234,8 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
     if (!painter.end())
         return fail(QStringLiteral("the job could not be finished"));
-    if (!job_.logFile.empty()) {
-        const auto stored = PrintLog(job_.logFile).Append(logged);
+    if (job_.logStore) {
+        const auto stored = PrintLog(*job_.logStore).Append(logged);
         if (!stored)
             logError_ = QString::fromStdString(stored.error().message);
     }

@@ -51,8 +51,8 @@ struct BatchJob {
     QString printerName; // ... this system printer
     Overflow overflow = Overflow::Warn;
     QImage picture; // drawn under every page's texts when not null
-    // The print log the pages go into once the job succeeded; empty: none.
-    std::filesystem::path logFile;
+    // The print log the pages go into once the job succeeded; none: not logged.
+    std::optional<StoreLocation> logStore;
     QString templateName; // as the lists show it, for the log
     std::string source = kLogSourceCli;
 };

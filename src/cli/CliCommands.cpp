@@ -145,7 +145,7 @@ int SetDestination(const PrintOptions& options, BatchJob& job)
 // once per run and never fails the print.
 int RunJob(BatchJob job)
 {
-    job.logFile = AddressBookPath(App().WorkFolder);
+    job.logStore = AddressBookLocation(App().WorkFolder);
     BatchPrinter printer(std::move(job));
     if (!printer.check()) {
         WriteCuts(printer.cuts());
@@ -333,7 +333,7 @@ int RunLog(const LogOptions& options)
     filter.until = options.until.value_or(std::string());
     if (options.find)
         filter.anyText = ToCodePage(Utf8(*options.find));
-    const auto found = PrintLog(AddressBookPath(App().WorkFolder)).Search(filter);
+    const auto found = PrintLog(AddressBookLocation(App().WorkFolder)).Search(filter);
     if (!found)
         return Fail(QStringLiteral("the print log cannot be read: ") + QString::fromStdString(found.error().message));
     const std::vector<PrintLogEntry>& entries = found.value();
@@ -376,7 +376,7 @@ int RunReprint(const CliCommand& command)
     RegisterFontSubstitutes();
     AppValues& app = App();
     // Every id is found before the first page.
-    const PrintLog log(AddressBookPath(app.WorkFolder));
+    const PrintLog log(AddressBookLocation(app.WorkFolder));
     std::vector<PrintLogEntry> entries;
     for (const std::int64_t id : command.ids) {
         auto found = log.Find(id);

@@ -99,7 +99,7 @@ void CAddressPage::push()
 void CAddressPage::FillList(int kind)
 {
     list_->Clear();
-    const auto rows = AddressBook(AddressBookPath(App().WorkFolder)).List(TableOf(kind));
+    const auto rows = AddressBook(AddressBookLocation(App().WorkFolder)).List(TableOf(kind));
     if (!rows) {
         ShowStoreError(this, rows.error());
         return;
@@ -151,7 +151,7 @@ void CAddressPage::OnModify()
     dialog.AddressKind = AddressKind == 1 ? 1 : 0;
     if (dialog.exec() != CAddressEditDlg::Modified)
         return;
-    const auto changed = AddressBook(AddressBookPath(App().WorkFolder))
+    const auto changed = AddressBook(AddressBookLocation(App().WorkFolder))
                              .Change(TableOf(dialog.AddressKind), id, dialog.ResultRecord);
     if (!changed) {
         ShowStoreError(this, changed.error());
@@ -177,7 +177,7 @@ void CAddressPage::OnDelete()
     if (answer == MessageAnswer::Yes) {
         // The row leaves the list at once; the others keep their numbers until the next fill.
         list_->RemoveRow(row);
-        const auto deleted = AddressBook(AddressBookPath(App().WorkFolder)).Delete(TableOf(AddressKind), id);
+        const auto deleted = AddressBook(AddressBookLocation(App().WorkFolder)).Delete(TableOf(AddressKind), id);
         if (!deleted) {
             ShowStoreError(this, deleted.error());
             return;

@@ -95,7 +95,7 @@ void CProductPage::push()
 void CProductPage::FillList()
 {
     list_->Clear();
-    const auto rows = AddressBook(AddressBookPath(App().WorkFolder)).List(AddressTable::ProductName);
+    const auto rows = AddressBook(AddressBookLocation(App().WorkFolder)).List(AddressTable::ProductName);
     if (!rows) {
         ShowStoreError(this, rows.error());
         return;
@@ -136,7 +136,7 @@ void CProductPage::OnAdd()
     if (!NameAcceptable())
         return;
     const auto added =
-        AddressBook(AddressBookPath(App().WorkFolder)).Add(AddressTable::ProductName, ToCodePage(Name));
+        AddressBook(AddressBookLocation(App().WorkFolder)).Add(AddressTable::ProductName, ToCodePage(Name));
     if (!added) {
         ShowStoreError(this, added.error());
         return;
@@ -160,7 +160,7 @@ void CProductPage::OnRename()
     // This also refuses renaming a row to its own unchanged name.
     if (!NameAcceptable())
         return;
-    const auto changed = AddressBook(AddressBookPath(App().WorkFolder))
+    const auto changed = AddressBook(AddressBookLocation(App().WorkFolder))
                              .Change(AddressTable::ProductName, id, ToCodePage(Name));
     if (!changed) {
         ShowStoreError(this, changed.error());
@@ -186,7 +186,7 @@ void CProductPage::OnDelete()
     if (answer == MessageAnswer::Yes) {
         list_->RemoveRow(row);
         const auto deleted =
-            AddressBook(AddressBookPath(App().WorkFolder)).Delete(AddressTable::ProductName, id);
+            AddressBook(AddressBookLocation(App().WorkFolder)).Delete(AddressTable::ProductName, id);
         if (!deleted) {
             ShowStoreError(this, deleted.error());
             return;

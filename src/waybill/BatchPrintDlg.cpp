@@ -295,7 +295,7 @@ void CBatchPrintDlg::printTicked()
     BatchJob job;
     job.setup = MakePrintSetup(App(), logicalDpiY());
     job.overflow = App().ShrinkCutText ? Overflow::Shrink : Overflow::Warn;
-    job.logFile = logFile;
+    job.logStore = logStore;
     job.templateName = templateName;
     job.source = kLogSourceBatch;
     for (int row = startRow_->value() - 1; row < recordCount(); ++row) {

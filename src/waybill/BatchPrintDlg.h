@@ -3,6 +3,7 @@
 // waybill's fields, and the ticked records printed on the current template and printer by the
 // same engine as dorvane-cli's, one page at a time between the window's events.
 
+#include "app/StoreLocation.h"
 #include "cli/OrderTable.h"
 
 #include <QDialog>
@@ -11,6 +12,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -33,9 +35,9 @@ public:
     // Whether a record was printed before; asked once per record as the file is opened.
     std::function<bool(const FieldTexts&)> alreadyPrinted = [](const FieldTexts&) { return false; };
     // The template printed on, as the lists show it, and the print log the pages go into
-    // (empty: none).
+    // (none: not logged).
     QString templateName;
-    std::filesystem::path logFile;
+    std::optional<StoreLocation> logStore;
 
     // Test hook for the file-open dialog: while set, the queued answers are taken instead of
     // showing it (an empty queue is a cancelled dialog).

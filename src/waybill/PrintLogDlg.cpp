@@ -132,7 +132,7 @@ void CPrintLogDlg::Find()
             return;
         }
     }
-    auto found = PrintLog(AddressBookPath(App().WorkFolder)).Search(filter);
+    auto found = PrintLog(AddressBookLocation(App().WorkFolder)).Search(filter);
     if (!found) {
         showMessage(this, FromCodePage(UserMessage(found.error())), windowTitle(), MessageIcon::Warning);
         return;
@@ -214,7 +214,7 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
                     windowTitle(), MessageIcon::Information);
     if (printed.empty())
         return;
-    const auto stored = PrintLog(AddressBookPath(App().WorkFolder)).Append(printed);
+    const auto stored = PrintLog(AddressBookLocation(App().WorkFolder)).Append(printed);
     if (!stored)
         showMessage(this,
                     QStringLiteral("快递单已打印，但打印记录无法保存：\n") + FromCodePage(UserMessage(stored.error())),

@@ -501,11 +501,11 @@ void CWaybillDlg::OpenBatchPrint()
         base[static_cast<std::size_t>(index)] = text;
     CBatchPrintDlg dialog(base, this);
     dialog.templateName = templateCombo_->currentText();
-    dialog.logFile = AddressBookPath(App().WorkFolder);
+    dialog.logStore = AddressBookLocation(App().WorkFolder);
     // An order went out before when the log holds a waybill to the same recipient; the log is
     // read once, when the first record asks.
     auto printedBefore = std::make_shared<std::optional<std::set<std::string>>>();
-    dialog.alreadyPrinted = [printedBefore, log = dialog.logFile](const FieldTexts& texts) {
+    dialog.alreadyPrinted = [printedBefore, log = *dialog.logStore](const FieldTexts& texts) {
         if (!*printedBefore) {
             std::set<std::string> keys;
             if (const auto logged = PrintLog(log).Search({}))
@@ -535,7 +535,7 @@ void CWaybillDlg::LogPrinted(const char* source)
     for (std::size_t i = 0; i < FieldText.size(); ++i)
         entry.texts[i] = ToCodePage(FieldText[i]);
     waybillNumberEdit_->clear();
-    const auto stored = PrintLog(AddressBookPath(App().WorkFolder)).Append({entry});
+    const auto stored = PrintLog(AddressBookLocation(App().WorkFolder)).Append({entry});
     if (stored || logFailureShown_)
         return;
     logFailureShown_ = true;
@@ -551,7 +551,7 @@ void CWaybillDlg::FillGoodsList()
 {
     goodsCombo_->removeAllEntries();
     QThread::msleep(150); // only at start-up and after the settings dialog
-    const auto goods = AddressBook(AddressBookPath(App().WorkFolder)).List(AddressTable::ProductName);
+    const auto goods = AddressBook(AddressBookLocation(App().WorkFolder)).List(AddressTable::ProductName);
     if (!goods) {
         showMessage(this, FromCodePage(UserMessage(goods.error())), QString::fromUtf8(kAppTitle));
         return;
@@ -563,7 +563,7 @@ void CWaybillDlg::FillAddressPickers()
 {
     senderPicker_->removeAllEntries();
     QThread::msleep(150);
-    const AddressBook book(AddressBookPath(App().WorkFolder));
+    const AddressBook book(AddressBookLocation(App().WorkFolder));
     const auto senders = book.List(AddressTable::SendAddress);
     if (!senders) {
         // The recipients' list keeps its entries.

@@ -1,6 +1,7 @@
 #include "app/AddressBook.h"
 #include "app/PrintLog.h"
 #include "support/TempFolder.h"
+#include "support/TestStore.h"
 #include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,19 @@ std::vector<std::string> Recipients(const Result<std::vector<PrintLogEntry>>& fo
     return names;
 }
 
-class PrintLogTest : public ::testing::Test {
+// The log's behaviour, the same on the file and on the server.
+class PrintLogTest : public ::testing::TestWithParam<test::Engine> {
+protected:
+    void SetUp() override { DORVANE_NEED_STORE(store); }
+
+    test::TestStore store{GetParam()};
+    PrintLog log{store.location()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, PrintLogTest, ::testing::ValuesIn(test::TestedEngines()), test::EngineName);
+
+// The file engine's own: modes, and a process killed while it writes the file.
+class PrintLogFileTest : public ::testing::Test {
 protected:
     void SetUp() override { fs::copy_file(DORVANE_EMPTY_ADDRESS_BOOK, file); }
 
@@ -63,9 +76,9 @@ protected:
     PrintLog log{file};
 };
 
-TEST_F(PrintLogTest, SearchesByTextAndDayNewestFirstKeepingTheAddressBook)
+TEST_P(PrintLogTest, SearchesByTextAndDayNewestFirstKeepingTheAddressBook)
 {
-    ASSERT_TRUE(AddressBook(file).Add(AddressTable::ReceiptAddress, kLiSi + ",139").ok());
+    ASSERT_TRUE(AddressBook(store.location()).Add(AddressTable::ReceiptAddress, kLiSi + ",139").ok());
     // No table yet: nothing logged, and a search is no error.
     EXPECT_TRUE(Recipients(log.Search({})).empty());
 
@@ -110,7 +123,7 @@ TEST_F(PrintLogTest, SearchesByTextAndDayNewestFirstKeepingTheAddressBook)
                      .ok());
     EXPECT_EQ(Recipients(log.Search({})).size(), 4u);
 
-    const auto book = AddressBook(file).List(AddressTable::ReceiptAddress);
+    const auto book = AddressBook(store.location()).List(AddressTable::ReceiptAddress);
     ASSERT_TRUE(book.ok());
     ASSERT_EQ(book.value().size(), 1u);
     EXPECT_EQ(book.value()[0].text, kLiSi + ",139");
@@ -129,7 +142,7 @@ TEST(PrintLogDate, OnlyRealDaysWrittenInFull)
 // File modes and fork: Linux only (Windows has no read-only mode for its owner to lift, and
 // the killed writer needs a process of its own there).
 #ifndef _WIN32
-TEST_F(PrintLogTest, AReadOnlyDatabaseRefusesTheAppendButStillLists)
+TEST_F(PrintLogFileTest, AReadOnlyDatabaseRefusesTheAppendButStillLists)
 {
     ASSERT_TRUE(log.Append({Entry("2026-03-01 08:00:00", "A", "1", "")}).ok());
     test::TempFolder own;
@@ -148,7 +161,7 @@ TEST_F(PrintLogTest, AReadOnlyDatabaseRefusesTheAppendButStillLists)
 
 // A process killed while its append is half written (the transaction's pages already spilled
 // into the file) leaves the log as it was: the next connection rolls the journal back.
-TEST_F(PrintLogTest, AProcessKilledMidAppendLeavesNoHalfRows)
+TEST_F(PrintLogFileTest, AProcessKilledMidAppendLeavesNoHalfRows)
 {
     ASSERT_TRUE(log.Append({Entry("2026-03-01 08:00:00", "A", "1", kHangzhou)}).ok());
     const auto before = fs::file_size(file);

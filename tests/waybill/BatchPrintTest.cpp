@@ -118,10 +118,10 @@ private slots:
         WriteOrders(work);
         CWaybillDlg window; // loads the current template, as when the batch is opened from it
         CBatchPrintDlg dialog(FieldTexts{});
-        dialog.logFile = AddressBookPath(App().WorkFolder);
+        dialog.logStore = AddressBookLocation(App().WorkFolder);
         const auto loggedRecipients = [&] {
             QSet<QString> names;
-            if (const auto logged = PrintLog(dialog.logFile).Search({}))
+            if (const auto logged = PrintLog(*dialog.logStore).Search({}))
                 for (const PrintLogEntry& entry : logged.value())
                     names.insert(FromCodePage(entry.texts[3]));
             return names;
@@ -176,7 +176,7 @@ private slots:
         for (const int row : ticked + QList<int>{1, 3})
             printedSoFar.insert(Marker(row));
         QCOMPARE(loggedRecipients(), printedSoFar);
-        QCOMPARE(PrintLog(dialog.logFile).Search({}).value().size(), std::size_t{13});
+        QCOMPARE(PrintLog(*dialog.logStore).Search({}).value().size(), std::size_t{13});
 
         // The paper jammed on row 4 and 5 as well: the user starts again from row 6.
         start->setFocus();

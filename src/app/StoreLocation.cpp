@@ -1,0 +1,42 @@
+#include "app/StoreLocation.h"
+
+#include "app/AddressBook.h"
+#include "app/SettingsFiles.h"
+#include "app/TextFile.h"
+#include "app/Utf8CodePage.h"
+
+namespace dorvane {
+
+std::filesystem::path DatabaseIniPath(const std::filesystem::path& workFolder)
+{
+    return workFolder / "Set" / "database.ini";
+}
+
+StoreLocation AddressBookLocation(const std::filesystem::path& workFolder)
+{
+    const std::string line = LoadDatabaseConnection(DatabaseIniPath(workFolder));
+    if (line.empty())
+        return AddressBookPath(workFolder);
+    // Settings files hold code-page bytes; libpq takes UTF-8.
+    return StoreLocation::Server(Utf8FromCodePage(line).value_or(line));
+}
+
+std::string LoadDatabaseConnection(const std::filesystem::path& databaseIni)
+{
+    const auto lines = ReadLines(databaseIni);
+    if (!lines)
+        return {};
+    std::string line = LineOr(*lines, 0);
+    // Blanks around the string are no part of it: a line of spaces still means the file.
+    const auto first = line.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return line.substr(first, line.find_last_not_of(" \t") - first + 1);
+}
+
+bool SaveDatabaseConnection(const std::filesystem::path& databaseIni, const std::string& connection)
+{
+    return RewriteLine(databaseIni, 0, connection, 1, false);
+}
+
+} // namespace dorvane
