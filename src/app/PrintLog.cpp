@@ -1,5 +1,6 @@
 #include "app/PrintLog.h"
 
+#include "app/PrintLogStatements.h"
 #include "app/StoreSession.h"
 #include "app/Utf8CodePage.h"
 
@@ -10,28 +11,6 @@
 namespace dorvane {
 
 namespace {
-
-// The fields' columns are field0 .. field19, in catalogue order, after the six of the entry.
-constexpr const char* kCreateTable = "CREATE TABLE IF NOT EXISTS PrintLog ("
-                                     "id INTEGER PRIMARY KEY AUTOINCREMENT, time TEXT NOT NULL, "
-                                     "template TEXT NOT NULL, printer TEXT NOT NULL, source TEXT NOT NULL, "
-                                     "waybill TEXT NOT NULL, "
-                                     "field0 TEXT, field1 TEXT, field2 TEXT, field3 TEXT, field4 TEXT, "
-                                     "field5 TEXT, field6 TEXT, field7 TEXT, field8 TEXT, field9 TEXT, "
-                                     "field10 TEXT, field11 TEXT, field12 TEXT, field13 TEXT, field14 TEXT, "
-                                     "field15 TEXT, field16 TEXT, field17 TEXT, field18 TEXT, field19 TEXT)";
-constexpr int kEntryColumns = 6;
-
-constexpr const char* kInsert = "insert into PrintLog (time, template, printer, source, waybill, "
-                                "field0, field1, field2, field3, field4, field5, field6, field7, field8, field9, "
-                                "field10, field11, field12, field13, field14, field15, field16, field17, field18, "
-                                "field19) values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, "
-                                "?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24, ?25)";
-
-constexpr const char* kColumns = "select id, time, template, printer, source, waybill, "
-                                 "field0, field1, field2, field3, field4, field5, field6, field7, field8, field9, "
-                                 "field10, field11, field12, field13, field14, field15, field16, field17, field18, "
-                                 "field19 from PrintLog ";
 
 // ?1 since, ?2 until, ?3 name, ?4 telephone, ?5 address, ?6 any of them or the waybill number,
 // ?7 the most rows; a part bound to null keeps every row. Written so that both engines read it
@@ -64,7 +43,7 @@ PrintLogEntry ReadEntry(const StoreRow& row)
     entry.source = ColumnText(row, 4);
     entry.waybillNumber = ColumnText(row, 5);
     for (int i = 0; i < kFieldCount; ++i)
-        entry.texts[static_cast<std::size_t>(i)] = ColumnText(row, kEntryColumns + i);
+        entry.texts[static_cast<std::size_t>(i)] = ColumnText(row, kPrintLogEntryColumns + i);
     return entry;
 }
 
@@ -161,7 +140,7 @@ Result<void> PrintLog::Append(const std::vector<PrintLogEntry>& entries) const
     if (!hasTable)
         return hasTable.error();
     if (!hasTable.value()) {
-        if (auto made = session.Execute(kCreateTable); !made)
+        if (auto made = session.Execute(kPrintLogCreateTable); !made)
             return StoreError{made.error().kind, "create table PrintLog: " + made.error().message};
     }
     for (const PrintLogEntry& entry : entries) {
@@ -173,7 +152,7 @@ Result<void> PrintLog::Append(const std::vector<PrintLogEntry>& entries) const
             valid = AddText(values, entry.texts[static_cast<std::size_t>(i)]);
         if (!valid)
             return StoreError{StoreError::StatementFailed, "insert into PrintLog: the text is not valid GB18030"};
-        if (auto done = session.Change(kInsert, values); !done)
+        if (auto done = session.Change(kPrintLogInsert, values); !done)
             return done.error();
     }
     // Nothing is kept unless everything is: the connection rolls back as it closes.
@@ -190,12 +169,12 @@ Result<std::vector<PrintLogEntry>> PrintLog::Search(const PrintLogFilter& filter
     }
     values.emplace_back(filter.limit == 0 ? std::numeric_limits<std::int64_t>::max()
                                           : static_cast<std::int64_t>(filter.limit));
-    return Select(location_, std::string(kColumns) + kSearchConditions, values);
+    return Select(location_, std::string(kPrintLogColumns) + kSearchConditions, values);
 }
 
 Result<std::optional<PrintLogEntry>> PrintLog::Find(std::int64_t id) const
 {
-    auto found = Select(location_, std::string(kColumns) + kById, {id});
+    auto found = Select(location_, std::string(kPrintLogColumns) + kById, {id});
     if (!found)
         return found.error();
     if (found.value().empty())

@@ -18,7 +18,8 @@ const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "       dorvane-cli calibration-sheet [--printer NAME | --pdf FILE]\n"
                               "       dorvane-cli set-offset --right MM --down MM [--printer NAME]\n"
                               "       dorvane-cli log [--since DATE] [--until DATE] [--find TEXT] [--csv FILE]\n"
-                              "       dorvane-cli reprint ID... [--printer NAME | --pdf FILE]\n";
+                              "       dorvane-cli reprint ID... [--printer NAME | --pdf FILE]\n"
+                              "       dorvane-cli db-copy\n";
 
 namespace {
 
@@ -246,6 +247,13 @@ ParsedCommand ParseCliArguments(const std::vector<std::string>& args)
         return ParseLog(args);
     if (verb == "reprint")
         return ParseReprint(args);
+    if (verb == "db-copy") {
+        if (args.size() > 1)
+            return Failed("db-copy takes no arguments: it copies dataM/Dorvane.dorv to the server in Set/database.ini");
+        CliCommand command;
+        command.kind = CliCommand::Kind::DbCopy;
+        return {command, {}};
+    }
     return Failed("unknown command \"" + verb + "\"");
 }
 

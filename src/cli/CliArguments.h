@@ -38,7 +38,7 @@ struct LogOptions {
 };
 
 struct CliCommand {
-    enum class Kind { Help, Templates, ParseAddress, Print, CalibrationSheet, SetOffset, Log, Reprint };
+    enum class Kind { Help, Templates, ParseAddress, Print, CalibrationSheet, SetOffset, Log, Reprint, DbCopy };
     Kind kind = Kind::Help;
     std::optional<std::string> file; // parse-address: the file to read instead of standard input
     PrintOptions print;              // calibration-sheet and set-offset take its printer and pdf

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "app/AddressBook.h"
+#include "app/StoreCopy.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/PrintFontConversion.h"
@@ -430,6 +431,23 @@ int RunReprint(const CliCommand& command)
         if (const int failed = RunJob(std::move(job)))
             return failed;
     }
+    return kExitOk;
+}
+
+int RunDbCopy()
+{
+    LoadWorkFolder();
+    const StoreLocation server = AddressBookLocation(App().WorkFolder);
+    if (!server.onServer())
+        return Fail(QStringLiteral("Set/database.ini names no PostgreSQL server: there is nothing to copy to"));
+    const auto copied = CopyStore(AddressBookPath(App().WorkFolder), server);
+    if (!copied)
+        return Fail(QStringLiteral("nothing copied: ") + QString::fromStdString(copied.error().message));
+    // One line per table: its name, the rows in the file, the rows on the server.
+    QString out = QStringLiteral("table\tfile\tserver\n");
+    for (const TableCount& count : copied.value())
+        out += QStringLiteral("%1\t%2\t%3\n").arg(QString::fromStdString(count.table)).arg(count.source).arg(count.target);
+    WriteOut(out);
     return kExitOk;
 }
 

@@ -17,5 +17,8 @@ int RunSetOffset(const CliCommand& command);
 int RunLog(const LogOptions& options);
 // Logged waybills printed again, each on its own template while it exists.
 int RunReprint(const CliCommand& command);
+// db-copy: the address book and print log of dataM/Dorvane.dorv onto the server that
+// Set/database.ini names, which must hold no rows yet; prints each table's rows on both sides.
+int RunDbCopy();
 
 } // namespace dorvane

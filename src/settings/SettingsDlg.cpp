@@ -1,6 +1,7 @@
 #include "settings/SettingsDlg.h"
 
 #include "settings/AddressPage.h"
+#include "settings/DatabasePage.h"
 #include "settings/PageTabCtrl.h"
 #include "settings/PrintSetPage.h"
 #include "settings/ProductPage.h"
@@ -26,8 +27,17 @@ CSettingsDlg::CSettingsDlg(QWidget* parent) : QDialog(parent)
 
 void CSettingsDlg::AddDatabasePages()
 {
-    tabs_->AddTabPage(QStringLiteral("设置商品名"), new CProductPage(tabs_), 138);
-    tabs_->AddTabPage(QStringLiteral("设置常用地址"), new CAddressPage(tabs_), 145);
+    auto* products = new CProductPage(tabs_);
+    tabs_->AddTabPage(QStringLiteral("设置商品名"), products, 138);
+    auto* addresses = new CAddressPage(tabs_);
+    tabs_->AddTabPage(QStringLiteral("设置常用地址"), addresses, 145);
+    // Where the address book lives: once that changes, the two lists show the new place's rows.
+    auto* database = new CDatabasePage(tabs_);
+    tabs_->AddTabPage(QStringLiteral("数据库"), database, 150);
+    connect(database, &CDatabasePage::saved, this, [products, addresses] {
+        products->FillList();
+        addresses->FillList(addresses->AddressKind);
+    });
 }
 
 } // namespace dorvane

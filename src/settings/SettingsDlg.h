@@ -1,6 +1,6 @@
 #pragma once
-// The settings dialog: the print settings, the goods names and the address book on three
-// tabs. It has no OK or Cancel button: each page saves by itself and stays open; Escape or
+// The settings dialog: the print settings, the goods names, the address book and where the
+// address book lives, on four tabs. It has no OK or Cancel button: each page saves by itself and stays open; Escape or
 // the close box closes the dialog.
 
 #include <QDialog>
@@ -18,7 +18,7 @@ public:
     CPageTabCtrl* TabCtrl() const { return tabs_; }
 
 private:
-    // The goods-name and address-book pages, tabs 1 and 2.
+    // The goods-name, address-book and database pages, tabs 1 to 3.
     void AddDatabasePages();
 
     CPageTabCtrl* tabs_ = nullptr;

@@ -7,6 +7,7 @@
 #include "print/CalibrationPrinter.h"
 #include "print/PdfReadBack.h"
 #include "settings/AddressPage.h"
+#include "settings/DatabasePage.h"
 #include "settings/FontSetDlg.h"
 #include "settings/PageTabCtrl.h"
 #include "settings/PrintSetPage.h"
@@ -48,7 +49,7 @@ private slots:
         takeShownMessages();
     }
 
-    void holdsThreePagesAndShowsThePageOfEveryTab()
+    void holdsFourPagesAndShowsThePageOfEveryTab()
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
@@ -57,13 +58,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("设置"));
         CPageTabCtrl* tabs = dialog.TabCtrl();
-        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->count(), 4);
         QCOMPARE(tabs->tabText(0), QStringLiteral("设置打印模板"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("设置商品名"));
         QCOMPARE(tabs->tabText(2), QStringLiteral("设置常用地址"));
+        QCOMPARE(tabs->tabText(3), QStringLiteral("数据库"));
         QVERIFY(qobject_cast<CPrintSetPage*>(tabs->Page(0)));
         QVERIFY(qobject_cast<CProductPage*>(tabs->Page(1)));
         QVERIFY(qobject_cast<CAddressPage*>(tabs->Page(2)));
+        QVERIFY(qobject_cast<CDatabasePage*>(tabs->Page(3)));
         QCOMPARE(takeShownMessages().size(), 0); // the pages opened the address book
 
         QCOMPARE(tabs->currentIndex(), 0);
@@ -77,13 +80,16 @@ private slots:
         QTest::keyClick(tabs->tabBar(), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(tabs->currentIndex(), 2);
         assertOnlyVisible(tabs, 2);
+        QTest::keyClick(tabs->tabBar(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 3);
+        assertOnlyVisible(tabs, 3);
         QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(0).center());
         assertOnlyVisible(tabs, 0);
 
         // No OK or Cancel: every button belongs to a page. Escape closes the dialog.
         for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
             const bool onPage = tabs->Page(0)->isAncestorOf(button) || tabs->Page(1)->isAncestorOf(button) ||
-                                tabs->Page(2)->isAncestorOf(button);
+                                tabs->Page(2)->isAncestorOf(button) || tabs->Page(3)->isAncestorOf(button);
             QVERIFY2(onPage, qPrintable(button->text()));
         }
         QTest::keyClick(&dialog, Qt::Key_Escape);
