@@ -20,8 +20,11 @@
 #include <vector>
 
 #define DORVANE_NEED_STORE(store)                                                                                \
-    if (const std::string problem = (store).Problem(); !problem.empty())                                             \
-    GTEST_SKIP() << problem
+    if (const std::string& problem = (store).Problem(); problem.empty()) {                                           \
+    } else if (dorvane::test::TestStore::ServerRequired())                                                           \
+        FAIL() << problem;                                                                                           \
+    else                                                                                                             \
+        GTEST_SKIP() << problem
 
 namespace dorvane::test {
 
@@ -75,14 +78,10 @@ public:
     TestStore(const TestStore&) = delete;
     TestStore& operator=(const TestStore&) = delete;
 
-    // Empty when the store is there; else why not (a failure already when the server was
-    // required). DORVANE_NEED_STORE skips the test then.
-    std::string Problem() const
-    {
-        if (!problem_.empty() && EnvironmentText("DORVANE_REQUIRE_PG") == "1")
-            ADD_FAILURE() << problem_;
-        return problem_;
-    }
+    // Empty when the store is there; else why not. DORVANE_NEED_STORE skips the test then,
+    // or fails it when the server is required.
+    const std::string& Problem() const { return problem_; }
+    static bool ServerRequired() { return EnvironmentText("DORVANE_REQUIRE_PG") == "1"; }
 
     StoreLocation location() const
     {
