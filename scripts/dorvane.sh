@@ -50,6 +50,16 @@ configure_and_build() {
   cmake --build "$dir" -j"$jobs"
 }
 
+# A private PostgreSQL server for the shared address book's tests and benchmarks, stopped and
+# removed when this script ends; exports DORVANE_TEST_PG, its connection string.
+start_test_server() {
+  local exports
+  pg_dir=$(mktemp -d)
+  trap '"$root/scripts/pg-test-server.sh" stop "$pg_dir"' EXIT
+  exports=$("$root/scripts/pg-test-server.sh" start "$pg_dir")
+  eval "$exports"
+}
+
 run_fuzzers() {
   local dir=$root/build-fuzz seconds=${DORVANE_FUZZ_SECONDS:-30}
   CC=clang CXX=clang++ configure_and_build "$dir" -DDORVANE_CORE_ONLY=ON -DDORVANE_FUZZ=ON -DDORVANE_WERROR=ON
@@ -142,11 +152,8 @@ case "${1:-}" in
     configure_and_build "$root/build" -DDORVANE_WERROR=ON
     "$root/scripts/cups-test-setup.sh"
     export DORVANE_REQUIRE_CUPS=1
-    # A private PostgreSQL server for the shared-address-book tests, for both test runs below;
-    # one that cannot be started fails the command here.
-    pg_dir=$(mktemp -d)
-    trap '"$root/scripts/pg-test-server.sh" stop "$pg_dir"' EXIT
-    eval "$("$root/scripts/pg-test-server.sh" start "$pg_dir")"
+    # For both test runs below; a server that cannot be started fails the command here.
+    start_test_server
     export DORVANE_REQUIRE_PG=1
     summary=$(mktemp)
     (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600) | tee -a "$summary"
@@ -168,6 +175,7 @@ case "${1:-}" in
   bench)
     install_missing
     configure_and_build "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DDORVANE_BENCH=ON
+    start_test_server
     for b in "$root"/build-bench/bench/bench_*; do
       [ -x "$b" ] && (cd "$root/build-bench/run" && "$b")
     done
