@@ -125,7 +125,7 @@ windows_core() {
     echo "== $(basename "$t")"
     out=$(cd "$dir/tests" && timeout 600 wine "$t" 2>&1 | tr -d '\r') || true
     # Each skip with its reason; a failing program's whole output.
-    echo "$out" | awk '/: Skipped$/ { getline reason; print "skipped: " $0 " " reason }'
+    echo "$out" | awk '/^\[ RUN      \]/ { name = $4 } /: Skipped$/ { getline reason; print "skipped: " name ": " reason }'
     local p f s
     p=$(echo "$out" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' | tail -n1)
     f=$(echo "$out" | sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below:/\1/p' | tail -n1)

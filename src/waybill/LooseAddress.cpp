@@ -31,6 +31,9 @@ struct Words {
     std::vector<std::string> addressChars;
     // Marks of a chat message rather than an address.
     std::vector<std::string> chatMarks;
+    // False when the system could not convert the words (a Windows without code page 54936):
+    // an empty word would be found everywhere, so nothing is read rather than garbage.
+    bool converted = true;
 
     Words()
     {
@@ -56,6 +59,11 @@ struct Words {
             addressChars.push_back(CodePageFromUtf8(ch));
         for (const char* ch : {"？", "?", "！", "!", "吗", "呢", "嗯"})
             chatMarks.push_back(CodePageFromUtf8(ch));
+        const auto empty = [](const std::string& word) { return word.empty(); };
+        converted = std::none_of(labels.begin(), labels.end(), [](const Label& l) { return l.text.empty(); }) &&
+                    !wideColon.empty() && !wideBlank.empty() && !wideComma.empty() && !wideSemicolon.empty() &&
+                    std::none_of(addressChars.begin(), addressChars.end(), empty) &&
+                    std::none_of(chatMarks.begin(), chatMarks.end(), empty);
     }
 
     const Label* LabelWord(std::string_view text) const
@@ -391,7 +399,7 @@ bool PlainlyNoAddress(std::string_view text)
 
 std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const RegionTable& regions)
 {
-    if (PlainlyNoAddress(text))
+    if (!TheWords().converted || PlainlyNoAddress(text))
         return std::nullopt;
 
     bool labelled = false;

@@ -63,7 +63,7 @@ CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
         edit->setObjectName(QString::fromLatin1(objectName));
         search->addWidget(new QLabel(label, this), row, column * 2);
         search->addWidget(edit, row, column * 2 + 1);
-        connect(edit, &QLineEdit::returnPressed, this, &CPrintLogDlg::Find);
+        connect(edit, &QLineEdit::returnPressed, this, [this] { Find(); });
         return edit;
     };
     nameEdit_ = addEdit(QStringLiteral("姓名："), "nameFindEdit", 0, 0);
@@ -75,7 +75,7 @@ CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
     find->setObjectName(QStringLiteral("findButton"));
     find->setAutoDefault(false);
     search->addWidget(find, 1, 5);
-    connect(find, &QPushButton::clicked, this, &CPrintLogDlg::Find);
+    connect(find, &QPushButton::clicked, this, [this] { Find(); });
 
     list_ = new CSortListCtrl(this);
     list_->setObjectName(QStringLiteral("logList"));
@@ -108,6 +108,13 @@ CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
     connect(addButton(QStringLiteral("导出CSV(&E)..."), "exportButton"), &QPushButton::clicked, this,
             &CPrintLogDlg::ExportSelected);
     buttons->addStretch();
+    // A busy shop's log holds months of waybills: the list starts with the newest, and the rest
+    // come on asking, so opening and searching stay quick.
+    moreLabel_ = new QLabel(QStringLiteral("只显示最新的 %1 条").arg(kShownAtOnce), this);
+    moreLabel_->setObjectName(QStringLiteral("moreLabel"));
+    buttons->addWidget(moreLabel_);
+    showAllButton_ = addButton(QStringLiteral("全部显示(&A)"), "showAllButton");
+    connect(showAllButton_, &QPushButton::clicked, this, [this] { Find(true); });
     connect(addButton(QStringLiteral("关闭"), "closeButton"), &QPushButton::clicked, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -117,9 +124,10 @@ CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
     Find();
 }
 
-void CPrintLogDlg::Find()
+void CPrintLogDlg::Find(bool all)
 {
     PrintLogFilter filter;
+    filter.limit = all ? 0 : kShownAtOnce + 1; // one more tells whether older ones are left out
     filter.name = ToCodePage(nameEdit_->text().trimmed());
     filter.telephone = ToCodePage(telephoneEdit_->text().trimmed());
     filter.address = ToCodePage(addressEdit_->text().trimmed());
@@ -138,6 +146,11 @@ void CPrintLogDlg::Find()
         return;
     }
     entries_ = std::move(found.value());
+    const bool more = entries_.size() > kShownAtOnce && !all;
+    if (more)
+        entries_.resize(kShownAtOnce);
+    moreLabel_->setVisible(more);
+    showAllButton_->setVisible(more);
     QList<QStringList> rows;
     rows.reserve(static_cast<qsizetype>(entries_.size()));
     for (std::size_t i = 0; i < entries_.size(); ++i) {

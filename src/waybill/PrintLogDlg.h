@@ -8,9 +8,12 @@
 #include <QDialog>
 #include <QString>
 
+#include <cstddef>
 #include <vector>
 
+class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace dorvane {
 
@@ -25,7 +28,11 @@ public:
     // Test hook: the next export takes this file instead of asking with a file dialog.
     static void queueExportFile(const QString& path);
 
-    void Find();
+    // Lists what the search fields ask for, newest first: the newest kShownAtOnce of them, or
+    // every one with all.
+    void Find(bool all = false);
+
+    static constexpr std::size_t kShownAtOnce = 1000;
 
 private:
     std::vector<const PrintLogEntry*> selectedEntries() const;
@@ -40,6 +47,8 @@ private:
     QLineEdit* sinceEdit_ = nullptr;
     QLineEdit* untilEdit_ = nullptr;
     CSortListCtrl* list_ = nullptr;
+    QLabel* moreLabel_ = nullptr;      // shown while older waybills are left out of the list
+    QPushButton* showAllButton_ = nullptr;
     std::vector<PrintLogEntry> entries_; // as found; the list's hidden column holds the index
 };
 

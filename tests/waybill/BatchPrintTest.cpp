@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
@@ -99,6 +100,14 @@ void TickRow(QTableWidget* table, int row)
 
 } // namespace
 
+// Printing tests need the CUPS test queue; where the test command set it up, its absence fails.
+#define SKIP_WITHOUT_TEST_QUEUE()                                                                                     \
+    if (QPrinterInfo::printerInfo(kQueue).isNull() || !kJobs.exists()) {                                               \
+        if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                                      \
+            QFAIL("the CUPS test queue dorvane-test is not set up");                                                   \
+        QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");                                          \
+    }
+
 class BatchPrintTest : public QObject {
     Q_OBJECT
 
@@ -107,11 +116,7 @@ private slots:
 
     void tenTickedRecordsPrintInOrderAndAStoppedBatchResumes()
     {
-        if (QPrinterInfo::printerInfo(kQueue).isNull() || !kJobs.exists()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the CUPS test queue dorvane-test is not set up");
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
-        }
+        SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         App().PrinterName = kQueue.toStdString();
@@ -288,6 +293,50 @@ private slots:
         QCOMPARE(statuses[1], QStringLiteral("已打印"));
         QVERIFY(statuses[0] != QStringLiteral("已打印"));
         QVERIFY(statuses[2] != QStringLiteral("已打印"));
+    }
+
+    // A scanner types the waybill number into its entry and ends with Enter: the waybill
+    // prints, the number goes into the log only, and the recipient is emptied for the next
+    // parcel when the shop asked for it, and kept when it did not.
+    void scannedNumberPrintsAndTheRecipientIsEmptiedOnlyWhenAsked()
+    {
+        SKIP_WITHOUT_TEST_QUEUE();
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        App().PrinterName = kQueue.toStdString();
+        CWaybillDlg window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QList<int> recipient = {0, 3, 5, 7, 9, 12, 13};
+        QStringList seen;
+        for (const bool clearAfterPrint : {true, false}) {
+            App().ClearRecipientAfterPrint = clearAfterPrint;
+            const QString marker = Marker(clearAfterPrint ? 41 : 42);
+            for (int i = 0; i < kFieldCount; ++i)
+                window.setControlText(i, i == 3 ? marker : QStringLiteral("T%1").arg(i));
+            auto* number = window.findChild<QLineEdit*>(QStringLiteral("waybillNumberEdit"));
+            QTest::mouseClick(number, Qt::LeftButton);
+            QCOMPARE(QApplication::focusWidget(), number);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SF100%1").arg(clearAfterPrint));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+
+            const QStringList pages = PagesWith(marker, seen);
+            QCOMPARE(pages.size(), 2); // one page and the job's name
+            seen.append(pages.last());
+            QVERIFY(!pages[0].contains(QStringLiteral("SF100"))); // the number is never printed
+            QCOMPARE(number->text(), QString());
+            for (int i = 0; i < kFieldCount; ++i) {
+                const QString typed = i == 3 ? marker : QStringLiteral("T%1").arg(i);
+                QCOMPARE(window.controlText(i), clearAfterPrint && recipient.contains(i) ? QString() : typed);
+            }
+        }
+        const auto logged = PrintLog(AddressBookPath(App().WorkFolder)).Search({});
+        QVERIFY(logged.ok());
+        QCOMPARE(logged.value().size(), std::size_t{2});
+        QCOMPARE(logged.value()[0].waybillNumber, std::string("SF1000"));
+        QCOMPARE(logged.value()[1].waybillNumber, std::string("SF1001"));
+        QCOMPARE(logged.value()[1].texts[3], Marker(41).toStdString()); // what was printed, not what is left
+        App().ClearRecipientAfterPrint = false;
     }
 };
 

@@ -4,6 +4,7 @@
 #include "waybill/ClipboardAddress.h"
 #include "waybill/PhoneNumber.h"
 #include "waybill/RegionTable.h"
+#include "support/Gb18030Support.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,7 @@ const Shape kShapes[] = {
 
 TEST(LooseAddress, ReadsTheShapesShopsCopyFrom)
 {
+    DORVANE_SKIP_WITHOUT_GB18030();
     for (const Shape& shape : kShapes) {
         SCOPED_TRACE(shape.from);
         const auto fields = Parse(shape.text);
@@ -121,6 +123,7 @@ TEST(LooseAddress, ReadsTheShapesShopsCopyFrom)
 
 TEST(LooseAddress, RejectsWhatIsNoAddress)
 {
+    DORVANE_SKIP_WITHOUT_GB18030();
     const char* const rejected[] = {
         "你好，我想问一下这个什么时候发货？13800001111 杭州市",           // chat
         "亲 杭州市西湖区 明天 发货 13800001111",                           // chat: words that are no name
@@ -149,6 +152,7 @@ TEST(LooseAddress, RejectsWhatIsNoAddress)
 
 TEST(LooseAddress, TelephonesAsPeopleWriteThem)
 {
+    DORVANE_SKIP_WITHOUT_GB18030();
     const auto phones = [](const std::string& utf8) {
         std::string shown;
         for (const PhoneNumber& phone : FindPhoneNumbers(CodePageFromUtf8(utf8)))
@@ -172,6 +176,7 @@ TEST(LooseAddress, TelephonesAsPeopleWriteThem)
 
 TEST(RegionTable, SettlesOnlyWhatOneRegionFits)
 {
+    DORVANE_SKIP_WITHOUT_GB18030();
     const RegionTable& table = ShippedRegionTable();
     ASSERT_FALSE(table.empty()) << "data/regions/regions.txt not found";
     const auto read = [&](const char* utf8) { return ReadAddressRegions(table, CodePageFromUtf8(utf8)); };
@@ -219,6 +224,7 @@ TEST(RegionTable, SettlesOnlyWhatOneRegionFits)
 
 TEST(RegionTable, RefusesABrokenTable)
 {
+    DORVANE_SKIP_WITHOUT_GB18030();
     EXPECT_TRUE(RegionTable::FromText("# c\n330000\t\t浙江省\t浙江\n330100\t330000\t杭州市\t杭州\n"));
     EXPECT_FALSE(RegionTable::FromText("330100\t330000\t杭州市\t杭州\n"));          // unknown parent
     EXPECT_FALSE(RegionTable::FromText("330000\t\t浙江省\n"));                       // a field missing

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -169,6 +170,41 @@ private slots:
         QVERIFY(acted);
         if (!canPrint && qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
             QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+    }
+
+    // A log longer than the list shows at once: the newest come first, the user is told that
+    // older ones are left out, and 全部显示 brings every one; a search that finds fewer says
+    // nothing of more.
+    void aLongLogListsTheNewestAndTheRestOnAsking()
+    {
+        WorkFolderFixture work;
+        const PrintLog log(work.installEmptyAddressBook());
+        const int logged = static_cast<int>(CPrintLogDlg::kShownAtOnce) + 5;
+        std::vector<PrintLogEntry> entries;
+        for (int i = 0; i < logged; ++i)
+            entries.push_back(Logged("2026-03-01 09:00:00", QStringLiteral("N%1").arg(i), QStringLiteral("宁波市")));
+        QVERIFY(log.Append(entries).ok());
+
+        CPrintLogDlg dialog(QStringLiteral("顺丰"));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* list = dialog.findChild<CSortListCtrl*>(QStringLiteral("logList"));
+        auto* showAll = dialog.findChild<QPushButton*>(QStringLiteral("showAllButton"));
+        QCOMPARE(list->RowCount(), static_cast<int>(CPrintLogDlg::kShownAtOnce));
+        QCOMPARE(list->Text(0, 6), QStringLiteral("N%1").arg(logged - 1));
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("moreLabel"))->isVisible());
+        QVERIFY(showAll->isVisible());
+
+        QTest::mouseClick(showAll, Qt::LeftButton);
+        QCOMPARE(list->RowCount(), logged);
+        QCOMPARE(list->Text(logged - 1, 6), QStringLiteral("N0"));
+        QVERIFY(!showAll->isVisible());
+
+        Search(&dialog, "nameFindEdit", QStringLiteral("N100"));
+        QCOMPARE(Column(list, 6), (QStringList{QStringLiteral("N1004"), QStringLiteral("N1003"),
+                                               QStringLiteral("N1002"), QStringLiteral("N1001"),
+                                               QStringLiteral("N1000"), QStringLiteral("N100")}));
+        QVERIFY(!showAll->isVisible());
     }
 };
 
