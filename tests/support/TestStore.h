@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,6 +39,11 @@ inline const std::vector<Engine>& TestedEngines()
     static const std::vector<Engine> engines{Engine::File};
 #endif
     return engines;
+}
+
+inline void PrintTo(Engine engine, std::ostream* out)
+{
+    *out << (engine == Engine::File ? "the SQLite file" : "the PostgreSQL server");
 }
 
 inline std::string EngineName(const ::testing::TestParamInfo<Engine>& info)
