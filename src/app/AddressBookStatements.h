@@ -1,7 +1,8 @@
 #pragma once
 // The twelve statements of the address book. Their text is the program's long-standing one;
 // values are bound as parameters (?1 the text, ?2 or ?1 the row id), so a single quote in an
-// address is stored as typed instead of breaking the statement.
+// address is stored as typed instead of breaking the statement. Both engines run them: the
+// server gets them through ServerStatement (PostgresSession.h).
 
 namespace dorvane {
 
