@@ -94,9 +94,7 @@ Result<void> AddressBook::Change(AddressTable table, std::int64_t id, std::strin
     if (!done)
         return done.error();
     if (done.value().rows == 0)
-        return StoreError{StoreError::StatementFailed,
-                          std::string(sql) + ": no row has this id any more; it was deleted, perhaps at another "
-                                             "station"};
+        return StoreError{StoreError::StatementFailed, "这条记录已不存在（可能已在另一台电脑上删除），修改没有保存。"};
     return {};
 }
 
