@@ -17,5 +17,8 @@ int RunSetOffset(const CliCommand& command);
 int RunLog(const LogOptions& options);
 // Logged waybills printed again, each on its own template while it exists.
 int RunReprint(const CliCommand& command);
+// A new template from the picture of a form: its fields placed where the form's labels name
+// them, the others where the current template has them; one line per field on standard output.
+int RunTemplateFromPicture(const CliCommand& command);
 
 } // namespace dorvane

@@ -73,6 +73,8 @@ int main(int argc, char* argv[])
         return RunLog(parsed.command->log);
     case CliCommand::Kind::Reprint:
         return RunReprint(*parsed.command);
+    case CliCommand::Kind::TemplateFromPicture:
+        return RunTemplateFromPicture(*parsed.command);
     }
     return kExitError;
 }

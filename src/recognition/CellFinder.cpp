@@ -20,6 +20,7 @@ constexpr int kLabelRoom = 16;          // label strip under a cell's top line
 constexpr int kShortestWritingLine = 16; // the date's rules; characters' strokes stay shorter
 constexpr int kLeastMark = 3;  // area of the smallest piece of a character, in picture pixels
 constexpr int kLargestGap = 9; // between characters of one label
+constexpr int kThickestLine = 5; // thicker ink beside a cell is a filled band, no line
 
 // Picture pixels from a run of fine samples first..last (inclusive).
 int FirstPixel(int first) { return static_cast<int>(std::lround(static_cast<double>(first) / F)); }
@@ -61,10 +62,10 @@ cv::Rect LabelInk(const cv::Mat& text, const cv::Rect& strip)
     return label + strip.tl();
 }
 
-std::vector<PictureBox> WritingLines(const cv::Mat& shortRules, const PictureBox& inside)
+std::vector<PictureBox> WritingLines(const cv::Mat& shortRules, const PictureBox& inside, const CellLines& lines)
 {
     std::vector<PictureBox> out;
-    const PictureBox area = WritingArea(inside);
+    const PictureBox area = WritingArea(lines);
     if (area.w <= 0 || area.h <= 0)
         return out;
     // Down to the cell's bottom line, which the rules may sit just above.
@@ -84,16 +85,47 @@ std::vector<PictureBox> WritingLines(const cv::Mat& shortRules, const PictureBox
     return out;
 }
 
-} // namespace
-
-PictureBox WritingArea(const PictureBox& inside)
+// Where the middle of the ruled line along one side of a cell lies on the axis across it, in
+// picture pixels. first: the line's sample next to the cell's paper; outward: away from the
+// cell; along: the step between the places measured. A run of rule too thick for a line
+// (a filled band beside the cell) counts as a thin line at its edge.
+double LineMiddle(const cv::Mat& rules, cv::Point first, cv::Point outward, cv::Point along, int places)
 {
-    return {inside.x + 3, inside.y + kLabelRoom, inside.w - 7, inside.h - kLabelRoom - 3};
+    std::vector<int> runs;
+    const cv::Rect image(0, 0, rules.cols, rules.rows);
+    for (int k = 0; k < places; ++k) {
+        const cv::Point start = first + along * k;
+        int run = 0;
+        while (run <= kThickestLine * F && image.contains(start + outward * run) &&
+               rules.at<uchar>(start + outward * run))
+            ++run;
+        if (run > 0)
+            runs.push_back(run);
+    }
+    int run = F; // a thin line
+    if (!runs.empty()) {
+        std::nth_element(runs.begin(), runs.begin() + static_cast<std::ptrdiff_t>(runs.size() / 2), runs.end());
+        run = runs[runs.size() / 2];
+        if (run > kThickestLine * F)
+            run = F;
+    }
+    const cv::Point middle = first * 2 + outward * (run - 1); // twice the sample coordinate
+    const double sample = (outward.x != 0 ? middle.x : middle.y) / 2.0;
+    return (sample - (F - 1) / 2.0) / F;
 }
 
-PictureBox BoxOverRule(const PictureBox& rule, const PictureBox& inside)
+} // namespace
+
+PictureBox WritingArea(const CellLines& lines)
 {
-    const int h = std::min(WritingArea(inside).h, 30);
+    const int left = static_cast<int>(std::lround(lines.left)), top = static_cast<int>(std::lround(lines.top));
+    const int right = static_cast<int>(std::lround(lines.right)), bottom = static_cast<int>(std::lround(lines.bottom));
+    return {left + 4, top + kLabelRoom + 1, right - left - 8, bottom - top - kLabelRoom - 4};
+}
+
+PictureBox BoxOverRule(const PictureBox& rule, const CellLines& lines)
+{
+    const int h = std::min(WritingArea(lines).h, 30);
     return {rule.x, rule.y - h, rule.w, h};
 }
 
@@ -129,10 +161,19 @@ std::vector<FormCell> FindCells(const cv::Mat& fine)
         const int right = LastPixel(x + w), bottom = LastPixel(y + h);
         FormCell cell;
         cell.inside = {left, top, right - left + 1, bottom - top + 1};
+        // The lines begin two samples out from the paper: walls are the rules grown by one.
+        // Measured at places over the middle half of each side.
+        const int places = 5;
+        const cv::Point stepDown(0, std::max(1, h / (2 * places))), stepRight(std::max(1, w / (2 * places)), 0);
+        const int fromX = x + w / 4, fromY = y + h / 4;
+        cell.lines.left = LineMiddle(rules, {x - 2, fromY}, {-1, 0}, stepDown, places);
+        cell.lines.right = LineMiddle(rules, {x + w + 1, fromY}, {1, 0}, stepDown, places);
+        cell.lines.top = LineMiddle(rules, {fromX, y - 2}, {0, -1}, stepRight, places);
+        cell.lines.bottom = LineMiddle(rules, {fromX, y + h + 1}, {0, 1}, stepRight, places);
         const cv::Rect strip(x, y, w, std::min(h, kLabelRoom * F));
         cell.labelStrip = strip;
         cell.labelInk = LabelInk(text, strip);
-        cell.writingLines = WritingLines(shortRules, cell.inside);
+        cell.writingLines = WritingLines(shortRules, cell.inside, cell.lines);
         cells.push_back(cell);
     }
     return cells;

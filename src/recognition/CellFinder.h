@@ -15,19 +15,28 @@ struct PictureBox {
     bool operator==(const PictureBox&) const = default;
 };
 
+// The middle of a cell's ruled lines, in picture pixels (pixel centres on integers). A thin
+// line's middle is the line; a heavy frame's, or two lines drawn side by side, lie within a
+// pixel of where the form was laid out.
+struct CellLines {
+    double left = 0, top = 0, right = 0, bottom = 0;
+};
+
 struct FormCell {
     PictureBox inside;      // the paper between the cell's ruled lines, in picture pixels
+    CellLines lines;
     cv::Rect labelStrip;    // the cell's top strip in the fine image, clear of its lines
     cv::Rect labelInk;      // the printed label inside it; empty when the cell has none
     std::vector<PictureBox> writingLines; // short rules inside the cell (the date's 年 月 日 lines)
 };
 
-// The writing area of a cell whose label sits in its top-left corner: the shipped forms keep
-// 3 pixels from the side lines, 16 below the top line for the label and 3 above the bottom.
-PictureBox WritingArea(const PictureBox& inside);
+// The writing area of a cell whose label sits in its top-left corner, as the shipped forms
+// keep it: 4 pixels in from the side lines, 17 below the top line (the label's room) and 4
+// above the bottom line's pixel.
+PictureBox WritingArea(const CellLines& lines);
 // The box written above a short rule in a cell: the rule's width, at most 30 pixels high and
 // no higher than the cell's writing area.
-PictureBox BoxOverRule(const PictureBox& rule, const PictureBox& inside);
+PictureBox BoxOverRule(const PictureBox& rule, const CellLines& lines);
 
 // The cells of a form straightened by StraightenForm, given its fine grayscale image.
 std::vector<FormCell> FindCells(const cv::Mat& fine);

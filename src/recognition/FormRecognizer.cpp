@@ -1,5 +1,6 @@
 #include "FormRecognizer.h"
 
+#include "app/TextFile.h"
 #include "recognition/FieldKeywords.h"
 #include "recognition/FormStraightener.h"
 
@@ -137,12 +138,12 @@ cv::Mat LoadScan(const std::filesystem::path& path)
     return cv::imdecode(bytes, cv::IMREAD_COLOR);
 }
 
-std::vector<unsigned char> PictureBmp(const FormRecognition& recognition)
+bool SaveRecognizedPicture(const std::filesystem::path& path, const FormRecognition& recognition)
 {
     std::vector<unsigned char> bytes;
-    if (!recognition.picture.empty())
-        cv::imencode(".bmp", recognition.picture, bytes);
-    return bytes;
+    if (recognition.picture.empty() || !cv::imencode(".bmp", recognition.picture, bytes))
+        return false;
+    return WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void PlaceRecognizedFields(TemplateLayout& layout, const FormRecognition& recognition)
@@ -165,6 +166,7 @@ FormRecognition FormRecognizer::recognizeFile(const std::filesystem::path& path,
     const cv::Mat scan = LoadScan(path);
     if (scan.empty()) {
         FormRecognition failed;
+        failed.failure = RecognitionFailure::NoPicture;
         failed.error = "the file holds no PNG, JPEG or BMP picture";
         return failed;
     }
@@ -180,11 +182,13 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
     FormRecognition out;
     report(0);
     if (!reader_.ready()) {
+        out.failure = RecognitionFailure::NoReader;
         out.error = reader_.error();
         return out;
     }
     const std::optional<StraightenedForm> form = StraightenForm(scan);
     if (!form) {
+        out.failure = RecognitionFailure::NoFrame;
         out.error = "no form frame found in the picture";
         return out;
     }
@@ -232,12 +236,12 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
     ClaimPartylessFields(owners, partyless);
     for (int i = 0; i < kFieldCount; ++i)
         if (const ReadCell* r = owners[static_cast<std::size_t>(i)])
-            out.fields[static_cast<std::size_t>(i)] = {true, WritingArea(r->cell->inside), r->text};
+            out.fields[static_cast<std::size_t>(i)] = {true, WritingArea(r->cell->lines), r->text};
     // The date: the boxes over the first three writing lines of the date cell.
     if (date)
         for (int k = 0; k < 3; ++k)
             out.fields[static_cast<std::size_t>(kFirstDateField + k)] = {
-                true, BoxOverRule(date->cell->writingLines[static_cast<std::size_t>(k)], date->cell->inside), date->text};
+                true, BoxOverRule(date->cell->writingLines[static_cast<std::size_t>(k)], date->cell->lines), date->text};
     report(100);
     return out;
 }

@@ -25,8 +25,16 @@ struct RecognizedField {
     std::string label; // the label read for it (UTF-8)
 };
 
+enum class RecognitionFailure {
+    None,
+    NoPicture, // the file holds no PNG, JPEG or BMP picture
+    NoReader,  // Tesseract or its simplified-Chinese data is missing
+    NoFrame,   // no form's outer frame in the picture
+};
+
 struct FormRecognition {
-    std::string error; // empty when the form was recognised
+    RecognitionFailure failure = RecognitionFailure::None;
+    std::string error; // what failed, for messages in English; empty when recognised
     cv::Mat picture;   // the straightened form, kPictureWidth x kPictureHeight, BGR
     std::array<RecognizedField, kFieldCount> fields;
     PaperSize suggestedPaper{};
@@ -50,8 +58,9 @@ private:
 // file is missing or holds no picture OpenCV reads.
 cv::Mat LoadScan(const std::filesystem::path& path);
 
-// The recognised picture as the bytes of a 24-bit BMP file, the templates' picture format.
-std::vector<unsigned char> PictureBmp(const FormRecognition& recognition);
+// Writes the recognised picture to path as a 24-bit BMP, the templates' picture format,
+// through a temporary file; false when it cannot be written.
+bool SaveRecognizedPicture(const std::filesystem::path& path, const FormRecognition& recognition);
 
 // The boxes of the fields recognised moved into layout (the others stay where layout has
 // them), and the header's picture size set to the straightened picture's.
