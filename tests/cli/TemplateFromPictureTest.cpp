@@ -1,6 +1,7 @@
 // dorvane-cli template-from-picture run on a scanned form: the new template's files, the
 // fields found where the form's labels put them, the others kept from the current template.
 #include "cli/CliRunner.h"
+#include "recognition/MatOfImage.h"
 #include "recognition/ScannedForm.h"
 
 #include <QImage>

@@ -1,5 +1,6 @@
 #include "CourierForm.h"
 #include "FormStyle.h"
+#include "MatOfImage.h"
 #include "ScannedForm.h"
 #include "recognition/FieldKeywords.h"
 #include "recognition/FormRecognizer.h"

@@ -3,8 +3,6 @@
 // on a scanner's bed under its white lid or photographed on a table, turned a little, read at
 // some resolution, blurred, noisy and stored as JPEG.
 
-#include <QImage>
-
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -22,16 +20,6 @@ struct ScanFaults {
     int jpegQuality = 0;     // 0: not stored as JPEG
     bool onTable = false;    // a wooden table around the paper, else the scanner's white lid
 };
-
-inline cv::Mat MatOf(const QImage& image)
-{
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    cv::Mat view(rgb.height(), rgb.width(), CV_8UC3, const_cast<uchar*>(rgb.constBits()),
-                 static_cast<std::size_t>(rgb.bytesPerLine()));
-    cv::Mat bgr;
-    cv::cvtColor(view, bgr, cv::COLOR_RGB2BGR);
-    return bgr;
-}
 
 // A wooden table: brown with darker grain, the same every time.
 inline cv::Mat Table(cv::Size size)

@@ -6,6 +6,7 @@
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
+#include "recognition/MatOfImage.h"
 #include "recognition/ScannedForm.h"
 #include "support/WorkFolderFixture.h"
 #include "template/EditingSurface.h"
