@@ -18,7 +18,8 @@ using namespace dorvane;
 
 std::filesystem::path ScanFile(const test::TempFolder& folder, const char* courier, int width, int height)
 {
-    const cv::Mat form = cv::imread(std::string(DORVANE_SOURCE_DIR) + "/data/" + courier + ".bmp", cv::IMREAD_COLOR);
+    const cv::Mat form =
+        cv::imread(std::string(DORVANE_SOURCE_DIR) + "/data/" + courier + ".bmp", cv::IMREAD_COLOR);
     testing::ScanFaults faults;
     faults.dpi = 300;
     faults.degrees = 1.3;

@@ -16,15 +16,21 @@ constexpr int F = kFineScale;
 // high; a title's strokes stay shorter.
 constexpr int kShortestRule = 40, kShortestSide = 34;
 constexpr int kLeastCellWidth = 30, kLeastCellHeight = 28;
-constexpr int kLabelRoom = 16;          // label strip under a cell's top line
+constexpr int kLabelRoom = 16;           // label strip under a cell's top line
 constexpr int kShortestWritingLine = 16; // the date's rules; characters' strokes stay shorter
-constexpr int kLeastMark = 3;  // area of the smallest piece of a character, in picture pixels
-constexpr int kLargestGap = 9; // between characters of one label
-constexpr int kThickestLine = 5; // thicker ink beside a cell is a filled band, no line
+constexpr int kLeastMark = 3;            // area of the smallest piece of a character, in picture pixels
+constexpr int kLargestGap = 9;           // between characters of one label
+constexpr int kThickestLine = 5;         // thicker ink beside a cell is a filled band, no line
 
 // Picture pixels from a run of fine samples first..last (inclusive).
-int FirstPixel(int first) { return static_cast<int>(std::lround(static_cast<double>(first) / F)); }
-int LastPixel(int last) { return static_cast<int>(std::lround(static_cast<double>(last + 1) / F)) - 1; }
+int FirstPixel(int first)
+{
+    return static_cast<int>(std::lround(static_cast<double>(first) / F));
+}
+int LastPixel(int last)
+{
+    return static_cast<int>(std::lround(static_cast<double>(last + 1) / F)) - 1;
+}
 
 cv::Mat Opened(const cv::Mat& ink, cv::Size kernel)
 {
@@ -62,7 +68,8 @@ cv::Rect LabelInk(const cv::Mat& text, const cv::Rect& strip)
     return label + strip.tl();
 }
 
-std::vector<PictureBox> WritingLines(const cv::Mat& shortRules, const PictureBox& inside, const CellLines& lines)
+std::vector<PictureBox> WritingLines(const cv::Mat& shortRules, const PictureBox& inside,
+                                     const CellLines& lines)
 {
     std::vector<PictureBox> out;
     const PictureBox area = WritingArea(lines);
@@ -71,9 +78,11 @@ std::vector<PictureBox> WritingLines(const cv::Mat& shortRules, const PictureBox
     // Down to the cell's bottom line, which the rules may sit just above.
     const cv::Rect region(area.x * F, area.y * F, area.w * F, (inside.bottom() - area.y) * F);
     cv::Mat labels, stats, centroids;
-    const int count = cv::connectedComponentsWithStats(shortRules(region), labels, stats, centroids, 8, CV_32S);
+    const int count =
+        cv::connectedComponentsWithStats(shortRules(region), labels, stats, centroids, 8, CV_32S);
     for (int i = 1; i < count; ++i) {
-        const int x = stats.at<int>(i, cv::CC_STAT_LEFT) + region.x, y = stats.at<int>(i, cv::CC_STAT_TOP) + region.y;
+        const int x = stats.at<int>(i, cv::CC_STAT_LEFT) + region.x,
+                  y = stats.at<int>(i, cv::CC_STAT_TOP) + region.y;
         const int w = stats.at<int>(i, cv::CC_STAT_WIDTH), h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
         if (w < kShortestWritingLine * F || h > 3 * F)
             continue;
@@ -104,7 +113,8 @@ double LineMiddle(const cv::Mat& rules, cv::Point first, cv::Point outward, cv::
     }
     int run = F; // a thin line
     if (!runs.empty()) {
-        std::nth_element(runs.begin(), runs.begin() + static_cast<std::ptrdiff_t>(runs.size() / 2), runs.end());
+        std::nth_element(runs.begin(), runs.begin() + static_cast<std::ptrdiff_t>(runs.size() / 2),
+                         runs.end());
         run = runs[runs.size() / 2];
         if (run > kThickestLine * F)
             run = F;
@@ -118,8 +128,10 @@ double LineMiddle(const cv::Mat& rules, cv::Point first, cv::Point outward, cv::
 
 PictureBox WritingArea(const CellLines& lines)
 {
-    const int left = static_cast<int>(std::lround(lines.left)), top = static_cast<int>(std::lround(lines.top));
-    const int right = static_cast<int>(std::lround(lines.right)), bottom = static_cast<int>(std::lround(lines.bottom));
+    const int left = static_cast<int>(std::lround(lines.left)),
+              top = static_cast<int>(std::lround(lines.top));
+    const int right = static_cast<int>(std::lround(lines.right)),
+              bottom = static_cast<int>(std::lround(lines.bottom));
     return {left + 4, top + kLabelRoom + 1, right - left - 8, bottom - top - kLabelRoom - 4};
 }
 
@@ -138,7 +150,8 @@ std::vector<FormCell> FindCells(const cv::Mat& fine)
     cv::adaptiveThreshold(fine, ink, 255, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY_INV, 31, 12);
     cv::threshold(fine, dark, 0, 255, cv::THRESH_BINARY_INV | cv::THRESH_OTSU);
     ink |= dark;
-    const cv::Mat rules = Opened(ink, cv::Size(kShortestRule * F, 1)) | Opened(ink, cv::Size(1, kShortestSide * F));
+    const cv::Mat rules =
+        Opened(ink, cv::Size(kShortestRule * F, 1)) | Opened(ink, cv::Size(1, kShortestSide * F));
     // Close the small gaps that blur and noise leave where lines meet.
     cv::Mat walls;
     cv::dilate(rules, walls, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)));
@@ -164,7 +177,8 @@ std::vector<FormCell> FindCells(const cv::Mat& fine)
         // The lines begin two samples out from the paper: walls are the rules grown by one.
         // Measured at places over the middle half of each side.
         const int places = 5;
-        const cv::Point stepDown(0, std::max(1, h / (2 * places))), stepRight(std::max(1, w / (2 * places)), 0);
+        const cv::Point stepDown(0, std::max(1, h / (2 * places))),
+            stepRight(std::max(1, w / (2 * places)), 0);
         const int fromX = x + w / 4, fromY = y + h / 4;
         cell.lines.left = LineMiddle(rules, {x - 2, fromY}, {-1, 0}, stepDown, places);
         cell.lines.right = LineMiddle(rules, {x + w + 1, fromY}, {1, 0}, stepDown, places);

@@ -23,10 +23,10 @@ struct CellLines {
 };
 
 struct FormCell {
-    PictureBox inside;      // the paper between the cell's ruled lines, in picture pixels
+    PictureBox inside; // the paper between the cell's ruled lines, in picture pixels
     CellLines lines;
-    cv::Rect labelStrip;    // the cell's top strip in the fine image, clear of its lines
-    cv::Rect labelInk;      // the printed label inside it; empty when the cell has none
+    cv::Rect labelStrip;                  // the cell's top strip in the fine image, clear of its lines
+    cv::Rect labelInk;                    // the printed label inside it; empty when the cell has none
     std::vector<PictureBox> writingLines; // short rules inside the cell (the date's 年 月 日 lines)
 };
 

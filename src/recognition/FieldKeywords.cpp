@@ -17,10 +17,14 @@ struct Party {
     std::u32string_view word;
     bool bare; // the party's word alone labels the name cell ("寄件人", "收方")
 };
-constexpr std::array<Party, 6> kSenders{{
-    {U"寄件人", true}, {U"寄方", true}, {U"发件人", true}, {U"发货人", true}, {U"寄件", false}, {U"发件", false}}};
-constexpr std::array<Party, 5> kRecipients{{
-    {U"收件人", true}, {U"收方", true}, {U"收货人", true}, {U"收件", false}, {U"收货", false}}};
+constexpr std::array<Party, 6> kSenders{{{U"寄件人", true},
+                                         {U"寄方", true},
+                                         {U"发件人", true},
+                                         {U"发货人", true},
+                                         {U"寄件", false},
+                                         {U"发件", false}}};
+constexpr std::array<Party, 5> kRecipients{
+    {{U"收件人", true}, {U"收方", true}, {U"收货人", true}, {U"收件", false}, {U"收货", false}}};
 
 // An item a party writes, its wordings, and the field it is for each party.
 struct Item {
@@ -47,15 +51,39 @@ struct Named {
     int field;
 };
 constexpr std::array<Named, 33> kNamed{{
-    {U"目的地", 0}, {U"目的城市", 0}, {U"到达地", 0}, {U"寄达地", 0}, {U"目的站", 0}, {U"到达城市", 0},
-    {U"始发地", 2}, {U"原寄地", 2}, {U"始发城市", 2}, {U"寄出地", 2}, {U"始发站", 2}, {U"出发地", 2},
-    {U"物品名称", 14}, {U"内件品名", 14}, {U"内件名称", 14}, {U"货物名称", 14}, {U"品名", 14},
-    {U"托寄物", 14}, {U"物品", 14},
-    {U"数量", 15}, {U"件数", 15},
-    {U"寄件日期", kDateCell}, {U"日期", kDateCell}, {U"寄件时间", kDateCell}, {U"收寄日期", kDateCell},
+    {U"目的地", 0},
+    {U"目的城市", 0},
+    {U"到达地", 0},
+    {U"寄达地", 0},
+    {U"目的站", 0},
+    {U"到达城市", 0},
+    {U"始发地", 2},
+    {U"原寄地", 2},
+    {U"始发城市", 2},
+    {U"寄出地", 2},
+    {U"始发站", 2},
+    {U"出发地", 2},
+    {U"物品名称", 14},
+    {U"内件品名", 14},
+    {U"内件名称", 14},
+    {U"货物名称", 14},
+    {U"品名", 14},
+    {U"托寄物", 14},
+    {U"物品", 14},
+    {U"数量", 15},
+    {U"件数", 15},
+    {U"寄件日期", kDateCell},
+    {U"日期", kDateCell},
+    {U"寄件时间", kDateCell},
+    {U"收寄日期", kDateCell},
     {U"交寄日期", kDateCell},
-    {U"保价金额", kPrintedOnly}, {U"保价", kPrintedOnly}, {U"运费", kPrintedOnly}, {U"费用", kPrintedOnly},
-    {U"声明价值", kPrintedOnly}, {U"备注", kPrintedOnly}, {U"重量", kPrintedOnly},
+    {U"保价金额", kPrintedOnly},
+    {U"保价", kPrintedOnly},
+    {U"运费", kPrintedOnly},
+    {U"费用", kPrintedOnly},
+    {U"声明价值", kPrintedOnly},
+    {U"备注", kPrintedOnly},
+    {U"重量", kPrintedOnly},
 }};
 
 std::vector<Wording> BuildWordings()
@@ -211,7 +239,8 @@ void MergeMatches(std::vector<LabelMatch>& into, const std::vector<LabelMatch>& 
         else if (m.score > same->score)
             *same = m;
     }
-    std::stable_sort(into.begin(), into.end(), [](const LabelMatch& a, const LabelMatch& b) { return a.score > b.score; });
+    std::stable_sort(into.begin(), into.end(),
+                     [](const LabelMatch& a, const LabelMatch& b) { return a.score > b.score; });
 }
 
 LabelMatch MatchLabel(std::string_view text)

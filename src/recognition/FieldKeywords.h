@@ -12,8 +12,8 @@
 namespace dorvane {
 
 // What a label names besides the twenty fields.
-inline constexpr int kPrintedOnly = -1;    // a printed cell the program never fills (收件人签名, 运费)
-inline constexpr int kDateCell = -2;        // the cell holding the year, month and day boxes
+inline constexpr int kPrintedOnly = -1; // a printed cell the program never fills (收件人签名, 运费)
+inline constexpr int kDateCell = -2;    // the cell holding the year, month and day boxes
 inline constexpr int kUnknownLabel = -3;
 
 // A label's item when its wording names no party ("电话" beside "寄件人" written elsewhere):
@@ -25,7 +25,7 @@ struct PartyItem {
 };
 
 struct LabelMatch {
-    int field = kUnknownLabel;  // a field index, kPrintedOnly, kDateCell or kUnknownLabel
+    int field = kUnknownLabel;   // a field index, kPrintedOnly, kDateCell or kUnknownLabel
     PartyItem partyItem{-1, -1}; // set instead of field when the wording names no party
     double score = 0;            // higher is closer; comparable between labels
     int wrong = 0;               // characters misread, if this is what the label says

@@ -15,8 +15,9 @@ namespace dorvane {
 namespace {
 
 constexpr int kFirstDateField = 17; // year, month and day follow in that order
-// Ways of reading a label, tried in turn until one names something: the first reads most
-// labels right.
+
+// Ways of reading a label, tried in turn until one reads a known wording exactly; the first
+// reads most labels right, the others rescue labels a scan's blur or noise garbles.
 using Preparation = LabelReader::Preparation;
 struct ReadingWay {
     int height; // of the label, in samples
@@ -24,8 +25,9 @@ struct ReadingWay {
     bool rawLine;
 };
 constexpr ReadingWay kReadingWays[] = {
-    {48, Preparation::Sharpened, false}, {48, Preparation::Plain, false},  {48, Preparation::Binarised, false},
-    {72, Preparation::Smoothed, false},  {36, Preparation::Sharpened, false}, {48, Preparation::Plain, true},
+    {48, Preparation::Sharpened, false}, {48, Preparation::Plain, false},
+    {48, Preparation::Binarised, false}, {72, Preparation::Smoothed, false},
+    {36, Preparation::Sharpened, false}, {48, Preparation::Plain, true},
 };
 
 struct ReadCell {
@@ -132,7 +134,8 @@ cv::Mat LoadScan(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                           std::istreambuf_iterator<char>());
     if (bytes.empty())
         return {};
     return cv::imdecode(bytes, cv::IMREAD_COLOR);
@@ -143,7 +146,8 @@ bool SaveRecognizedPicture(const std::filesystem::path& path, const FormRecognit
     std::vector<unsigned char> bytes;
     if (recognition.picture.empty() || !cv::imencode(".bmp", recognition.picture, bytes))
         return false;
-    return WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return WriteFileAtomically(path,
+                               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void PlaceRecognizedFields(TemplateLayout& layout, const FormRecognition& recognition)
@@ -161,7 +165,8 @@ void PlaceRecognizedFields(TemplateLayout& layout, const FormRecognition& recogn
     layout.setNumber(0, 5, kPictureHeight);
 }
 
-FormRecognition FormRecognizer::recognizeFile(const std::filesystem::path& path, const RecognitionProgress& progress)
+FormRecognition FormRecognizer::recognizeFile(const std::filesystem::path& path,
+                                              const RecognitionProgress& progress)
 {
     const cv::Mat scan = LoadScan(path);
     if (scan.empty()) {
@@ -216,7 +221,8 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
         // and "收件邮坊" together make a postcode when the address is taken.
         double best = 0;
         for (const ReadingWay& way : kReadingWays) {
-            const std::string text = reader_.readLine(form->fine(around), way.height, way.preparation, way.rawLine);
+            const std::string text =
+                reader_.readLine(form->fine(around), way.height, way.preparation, way.rawLine);
             const std::vector<LabelMatch> matches = LabelMatches(text);
             if (read.text.empty() || (!matches.empty() && matches.front().score > best)) {
                 read.text = text;
@@ -241,7 +247,8 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
     if (date)
         for (int k = 0; k < 3; ++k)
             out.fields[static_cast<std::size_t>(kFirstDateField + k)] = {
-                true, BoxOverRule(date->cell->writingLines[static_cast<std::size_t>(k)], date->cell->lines), date->text};
+                true, BoxOverRule(date->cell->writingLines[static_cast<std::size_t>(k)], date->cell->lines),
+                date->text};
     report(100);
     return out;
 }

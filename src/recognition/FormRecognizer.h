@@ -48,7 +48,8 @@ class FormRecognizer {
 public:
     FormRecognition recognize(const cv::Mat& scan, const RecognitionProgress& progress = {});
     // The same for a picture file (PNG, JPEG or BMP).
-    FormRecognition recognizeFile(const std::filesystem::path& path, const RecognitionProgress& progress = {});
+    FormRecognition recognizeFile(const std::filesystem::path& path,
+                                  const RecognitionProgress& progress = {});
 
 private:
     LabelReader reader_; // one engine for every label and every form

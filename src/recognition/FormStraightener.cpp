@@ -26,10 +26,11 @@ Quad Ordered(const std::vector<cv::Point>& corners, double scale)
 {
     Quad q;
     auto by = [&](auto key, bool least) {
-        const auto it = least ? std::min_element(corners.begin(), corners.end(),
-                                                 [&](const cv::Point& a, const cv::Point& b) { return key(a) < key(b); })
-                              : std::max_element(corners.begin(), corners.end(),
-                                                 [&](const cv::Point& a, const cv::Point& b) { return key(a) < key(b); });
+        const auto it =
+            least ? std::min_element(corners.begin(), corners.end(),
+                                     [&](const cv::Point& a, const cv::Point& b) { return key(a) < key(b); })
+                  : std::max_element(corners.begin(), corners.end(),
+                                     [&](const cv::Point& a, const cv::Point& b) { return key(a) < key(b); });
         return cv::Point2d(it->x / scale, it->y / scale);
     };
     q[0] = by([](const cv::Point& p) { return p.x + p.y; }, true);
@@ -75,8 +76,9 @@ bool PaperOutside(const cv::Mat& ink, const cv::Mat& gray, const std::vector<cv:
             const cv::Point2d p = a + (b - a) * (k / 20.0);
             const cv::Point2d out = p - centre;
             // Outward normal of a near-axis-aligned side.
-            const cv::Point2d normal = std::abs(b.x - a.x) > std::abs(b.y - a.y) ? cv::Point2d(0, out.y > 0 ? 1 : -1)
-                                                                                    : cv::Point2d(out.x > 0 ? 1 : -1, 0);
+            const cv::Point2d normal = std::abs(b.x - a.x) > std::abs(b.y - a.y)
+                                           ? cv::Point2d(0, out.y > 0 ? 1 : -1)
+                                           : cv::Point2d(out.x > 0 ? 1 : -1, 0);
             const cv::Point q(cvRound(p.x + normal.x * 4), cvRound(p.y + normal.y * 4));
             ++total;
             if (q.x < 0 || q.y < 0 || q.x >= ink.cols || q.y >= ink.rows)
@@ -156,7 +158,8 @@ double OuterEdge(const cv::Mat& gray, cv::Point2d from, cv::Point2d step, int le
 }
 
 // The line through the frame's outer edge along one side of the rough quadrilateral.
-std::optional<cv::Vec4f> FitSide(const cv::Mat& gray, cv::Point2d a, cv::Point2d b, cv::Point2d outward, int reach)
+std::optional<cv::Vec4f> FitSide(const cv::Mat& gray, cv::Point2d a, cv::Point2d b, cv::Point2d outward,
+                                 int reach)
 {
     std::vector<cv::Point2f> points;
     const cv::Point2d inward = -outward;
@@ -207,7 +210,8 @@ std::optional<StraightenedForm> StraightenForm(const cv::Mat& scan)
     const Quad& q = *rough;
     // The rough corners lie within a few reduced pixels of the edge; search a little wider.
     const int reach = static_cast<int>(std::ceil(5 / scale)) + 3;
-    const std::array<cv::Point2d, 4> outward{cv::Point2d(0, -1), cv::Point2d(1, 0), cv::Point2d(0, 1), cv::Point2d(-1, 0)};
+    const std::array<cv::Point2d, 4> outward{cv::Point2d(0, -1), cv::Point2d(1, 0), cv::Point2d(0, 1),
+                                             cv::Point2d(-1, 0)};
     std::array<cv::Vec4f, 4> sides;
     for (std::size_t i = 0; i < 4; ++i) {
         const auto side = FitSide(gray, q[i], q[(i + 1) % 4], outward[i], reach);
@@ -215,8 +219,9 @@ std::optional<StraightenedForm> StraightenForm(const cv::Mat& scan)
             return std::nullopt;
         sides[i] = *side;
     }
-    const std::array<cv::Point2f, 4> from{cv::Point2f(Cross(sides[3], sides[0])), cv::Point2f(Cross(sides[0], sides[1])),
-                                          cv::Point2f(Cross(sides[1], sides[2])), cv::Point2f(Cross(sides[2], sides[3]))};
+    const std::array<cv::Point2f, 4> from{
+        cv::Point2f(Cross(sides[3], sides[0])), cv::Point2f(Cross(sides[0], sides[1])),
+        cv::Point2f(Cross(sides[1], sides[2])), cv::Point2f(Cross(sides[2], sides[3]))};
     // Corners in fine-image coordinates: a picture pixel x covers fine samples around
     // kFineScale * x + (kFineScale - 1) / 2.
     auto fine = [](double x, double y) {

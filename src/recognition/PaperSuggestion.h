@@ -6,7 +6,7 @@
 namespace dorvane {
 
 struct PaperSize {
-    int width;  // 0.1 mm
+    int width; // 0.1 mm
     int height;
     bool operator==(const PaperSize&) const = default;
 };

@@ -65,8 +65,8 @@ void TemplateFromPictureTest::scannedFormBecomesATemplate()
     QVERIFY(cv::imwrite(folder.path(QStringLiteral("scan.jpg")).toStdString(), scan));
 
     const CliResult made = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("scan.jpg"),
-                                       QStringLiteral("--name"), QStringLiteral("扫描中通"), QStringLiteral("--paper"),
-                                       QStringLiteral("233x128")});
+                                       QStringLiteral("--name"), QStringLiteral("扫描中通"),
+                                       QStringLiteral("--paper"), QStringLiteral("233x128")});
     QVERIFY2(made.finished && made.exitCode == 0, qPrintable(made.err));
 
     // One line per field: its name, its box as saved, found or kept.
@@ -92,7 +92,8 @@ void TemplateFromPictureTest::scannedFormBecomesATemplate()
         for (int column = 2; column <= 3; ++column) {
             const int edge = saved.number(row, column), far = edge + saved.number(row, column + 2);
             const int want = expected.number(row, column), wantFar = want + expected.number(row, column + 2);
-            QVERIFY2(std::abs(edge - want) <= tolerance && std::abs(far - wantFar) <= tolerance, qPrintable(lines[i]));
+            QVERIFY2(std::abs(edge - want) <= tolerance && std::abs(far - wantFar) <= tolerance,
+                     qPrintable(lines[i]));
         }
     }
     QCOMPARE(FromCodePage(saved.cell(0, 1)), QStringLiteral("扫描中通"));
@@ -119,9 +120,9 @@ void TemplateFromPictureTest::takenNamesAndPicturesWithoutFormAreRefused()
         QFile f(folder.path(QStringLiteral("dataM/EMS.dat")));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }();
-    const CliResult taken = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("dataM/申通.bmp"),
-                                        QStringLiteral("--name"), QStringLiteral("EMS"), QStringLiteral("--paper"),
-                                        QStringLiteral("230x127")});
+    const CliResult taken = folder.run(
+        {QStringLiteral("template-from-picture"), QStringLiteral("dataM/申通.bmp"), QStringLiteral("--name"),
+         QStringLiteral("EMS"), QStringLiteral("--paper"), QStringLiteral("230x127")});
     QCOMPARE(taken.exitCode, 2);
     QVERIFY2(taken.err.contains(QStringLiteral("\"EMS\" exists")), qPrintable(taken.err));
     QFile dat(folder.path(QStringLiteral("dataM/EMS.dat")));
@@ -132,8 +133,8 @@ void TemplateFromPictureTest::takenNamesAndPicturesWithoutFormAreRefused()
     blank.fill(Qt::white);
     QVERIFY(blank.save(folder.path(QStringLiteral("blank.png"))));
     const CliResult none = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("blank.png"),
-                                       QStringLiteral("--name"), QStringLiteral("空白"), QStringLiteral("--paper"),
-                                       QStringLiteral("230x127")});
+                                       QStringLiteral("--name"), QStringLiteral("空白"),
+                                       QStringLiteral("--paper"), QStringLiteral("230x127")});
     QCOMPARE(none.exitCode, 2);
     QVERIFY2(none.err.contains(QStringLiteral("no form frame")), qPrintable(none.err));
     QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/空白.dat"))));

@@ -34,7 +34,10 @@ QString Describe(const PictureBox& b)
     return QStringLiteral("(%1,%2 %3x%4)").arg(b.x).arg(b.y).arg(b.w).arg(b.h);
 }
 
-PictureBox BoxOf(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+PictureBox BoxOf(const QRect& r)
+{
+    return {r.x(), r.y(), r.width(), r.height()};
+}
 
 bool Near(const PictureBox& a, const PictureBox& b, int tolerance)
 {
@@ -72,18 +75,36 @@ void FormRecognitionTest::labelsNameTheirFields()
         int field;
     };
     const Case cases[] = {
-        {"寄件人姓名", 1},       {"收件人地址：", 7},       {"收件人 手机号码", 12}, {"收件邮编", 13},
-        {"目的地", 0},           {"始发地", 2},             {"原寄地", 2},           {"内件品名", 14},
-        {"物品名称", 14},        {"件数", 15},              {"数量", 15},            {"寄方电话", 8},
-        {"发件人单位", 4},       {"寄件人签名", 16},        {"寄件日期", kDateCell}, {"收方", 3},
+        {"寄件人姓名", 1},
+        {"收件人地址：", 7},
+        {"收件人 手机号码", 12},
+        {"收件邮编", 13},
+        {"目的地", 0},
+        {"始发地", 2},
+        {"原寄地", 2},
+        {"内件品名", 14},
+        {"物品名称", 14},
+        {"件数", 15},
+        {"数量", 15},
+        {"寄方电话", 8},
+        {"发件人单位", 4},
+        {"寄件人签名", 16},
+        {"寄件日期", kDateCell},
+        {"收方", 3},
         // One character misread in a longer wording still names it.
-        {"收伴人地址", 7},       {"寄件人签各", 16},        {"物品名秤", 14},
+        {"收伴人地址", 7},
+        {"寄件人签各", 16},
+        {"物品名秤", 14},
         // The recipient's signature and other printed cells are never a field, though they
         // differ from one by a single character.
-        {"收件人签名", kPrintedOnly}, {"收件人签收时间", kPrintedOnly}, {"保价金额（元）", kPrintedOnly},
+        {"收件人签名", kPrintedOnly},
+        {"收件人签收时间", kPrintedOnly},
+        {"保价金额（元）", kPrintedOnly},
         {"寄件人证件号码", kPrintedOnly},
         // Two-character wordings must be read exactly.
-        {"数星", kUnknownLabel}, {"No. 0000 0000", kUnknownLabel}, {"", kUnknownLabel},
+        {"数星", kUnknownLabel},
+        {"No. 0000 0000", kUnknownLabel},
+        {"", kUnknownLabel},
     };
     for (const Case& c : cases) {
         const LabelMatch m = MatchLabel(c.label);
@@ -119,7 +140,8 @@ void FormRecognitionTest::shippedFormsScanned()
             faults.onTable = variant % 3 != 0;
             const cv::Mat scan = Scan(MatOf(form.picture()), style.paperWidth, style.paperHeight, faults);
             const FormRecognition r = recognizer_.recognize(scan);
-            const QString what = QStringLiteral("%1 at %2 dpi turned %3°").arg(style.name).arg(dpi).arg(faults.degrees);
+            const QString what =
+                QStringLiteral("%1 at %2 dpi turned %3°").arg(style.name).arg(dpi).arg(faults.degrees);
             if (!r.ok()) {
                 failures += what + ": " + QString::fromStdString(r.error);
                 continue;
@@ -235,7 +257,8 @@ void FormRecognitionTest::formOfAnotherLayout()
         if (t)
             QVERIFY2(Near(placed, *t, 2), qPrintable(QString::number(i)));
         else
-            QCOMPARE(placed, (PictureBox{(i + 1) * 10 + 2, (i + 1) * 10 + 3, (i + 1) * 10 + 4, (i + 1) * 10 + 5}));
+            QCOMPARE(placed,
+                     (PictureBox{(i + 1) * 10 + 2, (i + 1) * 10 + 3, (i + 1) * 10 + 4, (i + 1) * 10 + 5}));
     }
     QCOMPARE(layout.number(0, 4), 870);
     QCOMPARE(layout.number(0, 5), 480);

@@ -13,12 +13,12 @@
 namespace dorvane::testing {
 
 struct ScanFaults {
-    double degrees = 0;      // turned counter-clockwise
+    double degrees = 0; // turned counter-clockwise
     int dpi = 300;
-    double blur = 0;         // Gaussian sigma in scan pixels; 0 for none
-    double noise = 0;        // Gaussian sigma in grey levels
-    int jpegQuality = 0;     // 0: not stored as JPEG
-    bool onTable = false;    // a wooden table around the paper, else the scanner's white lid
+    double blur = 0;      // Gaussian sigma in scan pixels; 0 for none
+    double noise = 0;     // Gaussian sigma in grey levels
+    int jpegQuality = 0;  // 0: not stored as JPEG
+    bool onTable = false; // a wooden table around the paper, else the scanner's white lid
 };
 
 // A wooden table: brown with darker grain, the same every time.
@@ -30,8 +30,9 @@ inline cv::Mat Table(cv::Size size)
         const double grain = 18 * std::sin(y * 0.21) + 10 * std::sin(y * 0.047 + 1.3);
         for (int x = 0; x < size.width; ++x) {
             const double v = grain + rng.gaussian(6);
-            table.at<cv::Vec3b>(y, x) = cv::Vec3b(cv::saturate_cast<uchar>(60 + v), cv::saturate_cast<uchar>(105 + v),
-                                                  cv::saturate_cast<uchar>(150 + v));
+            table.at<cv::Vec3b>(y, x) =
+                cv::Vec3b(cv::saturate_cast<uchar>(60 + v), cv::saturate_cast<uchar>(105 + v),
+                          cv::saturate_cast<uchar>(150 + v));
         }
     }
     return table;

@@ -1,6 +1,5 @@
 // The template editor's automatic recognition, driven through its real widgets: a scanned
 // form turned into the new template's picture and boxes while the window keeps running.
-#include "template/TemplateEditDlg.h"
 #include "SurfaceMouse.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
@@ -10,12 +9,13 @@
 #include "recognition/ScannedForm.h"
 #include "support/WorkFolderFixture.h"
 #include "template/EditingSurface.h"
+#include "template/TemplateEditDlg.h"
 #include "template/TemplateStore.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QPainter>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -45,7 +45,8 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     const int scraped = 14; // 物品名称
     {
         QPainter p(&form);
-        p.fillRect(QRect(truth.number(scraped + 1, 2), truth.number(scraped + 1, 3) - 15, 100, 14), Qt::white);
+        p.fillRect(QRect(truth.number(scraped + 1, 2), truth.number(scraped + 1, 3) - 15, 100, 14),
+                   Qt::white);
     }
     ScanFaults faults;
     faults.degrees = -0.9;
@@ -74,8 +75,8 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     // The click returns at once; the work goes on while the window shows its progress.
     auto* progress = dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress"));
     QVERIFY(progress && progress->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress")) == nullptr,
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress")) == nullptr, 20000);
 
     const QList<ShownMessage> shown = takeShownMessages();
     QCOMPARE(shown.size(), 1);
@@ -83,8 +84,10 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     QVERIFY2(shown[0].text.contains(QStringLiteral("以下栏目未找到，仍在原位置，请拖动调整：\n物品名称\n")),
              qPrintable(shown[0].text));
     QVERIFY2(shown[0].text.contains(QStringLiteral("纸张尺寸建议为241×140毫米")), qPrintable(shown[0].text));
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("newPaperWidthEdit"))->text(), QStringLiteral("241"));
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("newPaperHeightEdit"))->text(), QStringLiteral("140"));
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("newPaperWidthEdit"))->text(),
+             QStringLiteral("241"));
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("newPaperHeightEdit"))->text(),
+             QStringLiteral("140"));
     QCOMPARE(dialog.surface()->picture().size(), QSize(870, 480));
     QVERIFY(dialog.LayoutModified());
     // Nothing is a template until it is saved.
