@@ -21,7 +21,6 @@ private slots:
     void labelsNameTheirFields();
     void shippedFormsScanned();
     void formOfAnotherLayout();
-    void pictureWithoutForm();
 
 private:
     FormRecognizer recognizer_;
@@ -262,14 +261,6 @@ void FormRecognitionTest::formOfAnotherLayout()
     }
     QCOMPARE(layout.number(0, 4), 870);
     QCOMPARE(layout.number(0, 5), 480);
-}
-
-void FormRecognitionTest::pictureWithoutForm()
-{
-    cv::Mat blank(600, 900, CV_8UC3, cv::Scalar(250, 250, 250));
-    const FormRecognition r = recognizer_.recognize(blank);
-    QVERIFY(!r.ok());
-    QVERIFY(r.picture.empty());
 }
 
 QTEST_MAIN(FormRecognitionTest)
