@@ -4,6 +4,9 @@
 #include <tesseract/baseapi.h>
 
 #include <cctype>
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 
 namespace dorvane {
 
@@ -34,6 +37,13 @@ std::string LabelReader::readLine(const cv::Mat& gray, int height, Preparation p
 {
     if (!ready() || gray.empty())
         return {};
+#ifdef _OPENMP
+    // Tesseract splits a line's reading among OpenMP threads (a fixed number of them, more
+    // than cores here), which wait for each other by spinning: on a busy machine with two
+    // cores that made recognising a form four times slower. A label is a short line, read
+    // fastest by one thread: no parallel region of the process runs in more than one.
+    omp_set_max_active_levels(0);
+#endif
     cv::Mat sized;
     const double scale = static_cast<double>(height) / gray.rows;
     cv::resize(gray, sized, cv::Size(), scale, scale, scale < 1 ? cv::INTER_AREA : cv::INTER_CUBIC);
