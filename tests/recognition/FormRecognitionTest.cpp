@@ -126,7 +126,7 @@ void FormRecognitionTest::shippedFormsScanned()
         std::array<std::optional<PictureBox>, kFieldCount> truth;
         for (int i = 0; i < kFieldCount; ++i)
             truth[static_cast<std::size_t>(i)] = BoxOf(form.boxes()[static_cast<std::size_t>(i)]);
-        for (const int dpi : {150, 300}) {
+        for (const int dpi : {150, 200, 300}) {
             // Each scan differs: turned either way by up to 2 degrees, blurred, noisy and
             // compressed, on a table or on a scanner.
             ++variant;
@@ -134,8 +134,8 @@ void FormRecognitionTest::shippedFormsScanned()
             faults.dpi = dpi;
             faults.degrees = (variant % 2 ? 1 : -1) * (0.4 + 0.4 * (variant % 5));
             faults.blur = dpi == 300 ? 1.2 : 0.7;
-            faults.noise = 4 + variant % 3 * 2;
-            faults.jpegQuality = 60 + variant % 3 * 10;
+            faults.noise = 4 + variant % 4 * 2;
+            faults.jpegQuality = 50 + variant % 4 * 10;
             faults.onTable = variant % 3 != 0;
             const cv::Mat scan = Scan(MatOf(form.picture()), style.paperWidth, style.paperHeight, faults);
             const FormRecognition r = recognizer_.recognize(scan);
