@@ -8,8 +8,10 @@ FormRecognitionRun::FormRecognitionRun(QObject* parent) : QObject(parent) {}
 
 FormRecognitionRun::~FormRecognitionRun()
 {
-    if (thread_)
+    if (thread_) {
         thread_->wait();
+        delete thread_; // its finished signal will not reach this object any more
+    }
 }
 
 bool FormRecognitionRun::start(const std::filesystem::path& path)
