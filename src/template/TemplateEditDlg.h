@@ -3,9 +3,10 @@
 // resized with the mouse. Mode 0 edits the current template (its picture may be replaced);
 // mode 1 makes a new template under a typed name and paper size (millimetres, first the
 // current template's) from the boxes shown and an imported picture (BMP, PNG or JPEG, stored
-// as BMP), or from a scanned form whose picture and boxes are recognised (自动识别). Pictures copied in are settled when the dialog closes: a replacement becomes the
-// current template's picture only after the current template was saved, and a picture
-// imported for a new template is removed unless that template was saved.
+// as BMP), or from a scanned form whose picture and boxes are recognised (自动识别).
+// Pictures copied in are settled when the dialog closes: a replacement becomes the current
+// template's picture only after the current template was saved, and a picture imported or
+// recognised for a new template is removed unless that template was saved.
 
 #include <QDialog>
 #include <QString>
