@@ -1,5 +1,12 @@
-# Fails configuration when a source of the platform-free core includes a Qt header.
+# Fails configuration when a source of the platform-free core (form recognition included)
+# includes a Qt header.
 get_target_property(_core_sources dorvane_core SOURCES)
+if(TARGET dorvane_recognition)
+  get_target_property(_recognition_sources dorvane_recognition SOURCES)
+  foreach(_src IN LISTS _recognition_sources)
+    list(APPEND _core_sources ${CMAKE_SOURCE_DIR}/src/recognition/${_src})
+  endforeach()
+endif()
 set(_core_files ${_core_sources})
 foreach(_src IN LISTS _core_sources)
   string(REGEX REPLACE "\\.cpp$" ".h" _hdr "${_src}")

@@ -17,6 +17,7 @@ packages=(
   libsqlite3-dev sqlite3 libodbcinst2 libsodium-dev openssl libpq-dev postgresql
   fonts-arphic-uming fonts-wqy-zenhei
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
+  libopencv-dev libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-chi-sim
   xvfb xauth xclip
 )
 
@@ -151,7 +152,7 @@ case "${1:-}" in
     ;;
   test)
     install_missing
-    configure_and_build "$root/build" -DDORVANE_WERROR=ON
+    configure_and_build "$root/build" -DDORVANE_WERROR=ON -DDORVANE_REQUIRE_RECOGNITION=ON
     "$root/scripts/cups-test-setup.sh"
     export DORVANE_REQUIRE_CUPS=1
     # For both test runs below; a server that cannot be started fails the command here.

@@ -2,6 +2,7 @@
 
 #include "app/PrintLog.h"
 #include "settings/PrintSetValues.h"
+#include "template/TemplateLayout.h"
 #include "waybill/WaybillDefaults.h"
 
 #include <charconv>
@@ -19,7 +20,8 @@ const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "       dorvane-cli set-offset --right MM --down MM [--printer NAME]\n"
                               "       dorvane-cli log [--since DATE] [--until DATE] [--find TEXT] [--csv FILE]\n"
                               "       dorvane-cli reprint ID... [--printer NAME | --pdf FILE]\n"
-                              "       dorvane-cli db-copy\n";
+                              "       dorvane-cli db-copy\n"
+                              "       dorvane-cli template-from-picture FILE --name NAME --paper WxH\n";
 
 namespace {
 
@@ -212,6 +214,47 @@ ParsedCommand ParseReprint(const std::vector<std::string>& args)
     return {command, {}};
 }
 
+// template-from-picture FILE --name NAME --paper WxH (millimetres, "230x127" or "241.5x140").
+ParsedCommand ParseTemplateFromPicture(const std::vector<std::string>& args)
+{
+    CliCommand command;
+    command.kind = CliCommand::Kind::TemplateFromPicture;
+    std::optional<std::string> name, paper;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--name" || arg == "--paper") {
+            auto& target = arg == "--name" ? name : paper;
+            if (i + 1 >= args.size())
+                return Failed(arg + " needs a value");
+            if (target)
+                return Failed(arg + " is given twice");
+            target = args[++i];
+        } else if (arg.starts_with("--")) {
+            return Failed("template-from-picture: unknown option " + arg);
+        } else if (command.file) {
+            return Failed("template-from-picture takes one picture");
+        } else {
+            command.file = arg;
+        }
+    }
+    if (!command.file)
+        return Failed("template-from-picture needs the picture of a form");
+    if (!name || name->empty())
+        return Failed("template-from-picture needs --name");
+    if (!paper)
+        return Failed("template-from-picture needs --paper WxH in millimetres");
+    const std::size_t times = paper->find_first_of("xX");
+    const auto width = times == std::string::npos ? std::nullopt : PaperTenthsFromText(paper->substr(0, times));
+    const auto height = times == std::string::npos ? std::nullopt : PaperTenthsFromText(paper->substr(times + 1));
+    if (!width || !height)
+        return Failed("--paper is written WxH in millimetres (such as 230x127), each side up to " +
+                      std::to_string(kLargestPaperSide / 10) + ", not \"" + *paper + "\"");
+    command.templateName = *name;
+    command.paperWidth = *width;
+    command.paperHeight = *height;
+    return {command, {}};
+}
+
 } // namespace
 
 ParsedCommand ParseCliArguments(const std::vector<std::string>& args)
@@ -254,6 +297,8 @@ ParsedCommand ParseCliArguments(const std::vector<std::string>& args)
         command.kind = CliCommand::Kind::DbCopy;
         return {command, {}};
     }
+    if (verb == "template-from-picture")
+        return ParseTemplateFromPicture(args);
     return Failed("unknown command \"" + verb + "\"");
 }
 

@@ -38,7 +38,9 @@ struct LogOptions {
 };
 
 struct CliCommand {
-    enum class Kind { Help, Templates, ParseAddress, Print, CalibrationSheet, SetOffset, Log, Reprint, DbCopy };
+    enum class Kind {
+        Help, Templates, ParseAddress, Print, CalibrationSheet, SetOffset, Log, Reprint, DbCopy, TemplateFromPicture
+    };
     Kind kind = Kind::Help;
     std::optional<std::string> file; // parse-address: the file to read instead of standard input
     PrintOptions print;              // calibration-sheet and set-offset take its printer and pdf
@@ -46,6 +48,11 @@ struct CliCommand {
     std::int32_t offsetDown = 0;
     LogOptions log;
     std::vector<std::int64_t> ids; // reprint: the logged waybills, in the order given
+    // template-from-picture: the new template's name (UTF-8) and paper in 0.1 mm; the picture
+    // is file.
+    std::string templateName;
+    int paperWidth = 0;
+    int paperHeight = 0;
 };
 
 struct ParsedCommand {

@@ -19,6 +19,9 @@
 #include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
 #include "waybill/ClipboardAddress.h"
+#ifdef DORVANE_HAS_RECOGNITION
+#include "recognition/FormRecognizer.h"
+#endif
 
 #include <QDate>
 #include <QDir>
@@ -449,6 +452,80 @@ int RunDbCopy()
         out += QStringLiteral("%1\t%2\t%3\n").arg(QString::fromStdString(count.table)).arg(count.source).arg(count.target);
     WriteOut(out);
     return kExitOk;
+}
+
+int RunTemplateFromPicture(const CliCommand& command)
+{
+#ifndef DORVANE_HAS_RECOGNITION
+    (void)command;
+    return Fail(QStringLiteral("this dorvane-cli was built without form recognition (OpenCV and Tesseract)"));
+#else
+    LoadWorkFolder();
+    AppValues& app = App();
+    const QString name = Utf8(command.templateName);
+    switch (CheckNewTemplateName(app.WorkFolder, name)) {
+    case NewTemplateNameProblem::None:
+        break;
+    case NewTemplateNameProblem::Empty:
+        return Fail(QStringLiteral("--name needs a name"));
+    case NewTemplateNameProblem::BadCharacter:
+        return Fail(QStringLiteral("a template name holds no \".\", \"/\" or \"\\\""));
+    case NewTemplateNameProblem::Taken:
+        return Fail(QStringLiteral("a template named \"%1\" exists").arg(name));
+    }
+    // Fields the form does not name stay where the current template has them, as in the
+    // editor, where a new template starts from the boxes shown.
+    const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
+    std::string current;
+    TemplateLayout layout;
+    if (!templates.empty()) {
+        const TemplateEntry& entry = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
+        if (LoadLayout(entry)) {
+            layout = app.Layout;
+            current = ToCodePage(entry.name);
+        }
+    }
+
+    const QString file = Utf8(*command.file);
+    FormRecognizer recognizer;
+    const FormRecognition recognition = recognizer.recognizeFile(std::filesystem::path(file.toStdU16String()));
+    if (!recognition.ok())
+        return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error));
+    PlaceRecognizedFields(layout, recognition);
+    layout.setCell(0, 1, ToCodePage(name));
+    layout.setNumber(0, 2, command.paperWidth);
+    layout.setNumber(0, 3, command.paperHeight);
+
+    const std::string fileName = ToFileName(name);
+    const std::filesystem::path picture = PicturePath(app.WorkFolder, fileName);
+    if (!SaveRecognizedPicture(picture, recognition))
+        return Fail(QStringLiteral("the picture cannot be written to dataM"));
+    if (!SaveLayoutFile(LayoutPath(app.WorkFolder, fileName), layout)) {
+        std::error_code ec;
+        std::filesystem::remove(picture, ec);
+        return Fail(QStringLiteral("the layout file cannot be written to dataM"));
+    }
+    // mould.ini keeps pointing at the current template when the new one sorts before it.
+    if (!current.empty() && !TemplateNameLess(current, ToCodePage(name))) {
+        std::string position = LoadOrCreateMould(app.settingsPaths().mouldIni).templatePosition;
+        ShiftTemplatePosition(app.settingsPaths().mouldIni, position, +1);
+    }
+
+    QString lines;
+    for (const WaybillField& field : kWaybillFields) {
+        const int row = field.index + 1;
+        lines += QStringLiteral("%1\t%2,%3,%4,%5\t%6\n")
+                     .arg(QString::fromUtf8(field.name.data(), static_cast<qsizetype>(field.name.size())))
+                     .arg(layout.number(row, 2))
+                     .arg(layout.number(row, 3))
+                     .arg(layout.number(row, 4))
+                     .arg(layout.number(row, 5))
+                     .arg(recognition.fields[static_cast<std::size_t>(field.index)].found ? QStringLiteral("found")
+                                                                                          : QStringLiteral("kept"));
+    }
+    WriteOut(lines);
+    return kExitOk;
+#endif
 }
 
 } // namespace dorvane

@@ -21,4 +21,8 @@ int RunReprint(const CliCommand& command);
 // Set/database.ini names, which must hold no rows yet; prints each table's rows on both sides.
 int RunDbCopy();
 
+// A new template from the picture of a form: its fields placed where the form's labels name
+// them, the others where the current template has them; one line per field on standard output.
+int RunTemplateFromPicture(const CliCommand& command);
+
 } // namespace dorvane

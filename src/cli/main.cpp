@@ -75,6 +75,8 @@ int main(int argc, char* argv[])
         return RunReprint(*parsed.command);
     case CliCommand::Kind::DbCopy:
         return RunDbCopy();
+    case CliCommand::Kind::TemplateFromPicture:
+        return RunTemplateFromPicture(*parsed.command);
     }
     return kExitError;
 }

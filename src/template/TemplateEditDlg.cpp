@@ -5,6 +5,9 @@
 #include "app/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "template/EditingSurface.h"
+#ifdef DORVANE_HAS_RECOGNITION
+#include "template/FormRecognitionRun.h"
+#endif
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
 #include "template/TemplateStepsDlg.h"
@@ -17,6 +20,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 
 #include <algorithm>
 #include <system_error>
@@ -70,18 +74,6 @@ void TakeBoxes(TemplateLayout& layout, const TemplateLayout& edited)
     for (int row = 0; row < TemplateLayout::kRows; ++row)
         for (int column = 2; column <= 5; ++column)
             layout.setCell(row, column, edited.cell(row, column));
-}
-
-// Taken by a template of that file name, or of a name shown the same (a name in the Windows
-// code page is shown as the text the editor would write in UTF-8).
-bool NameTaken(const QString& name)
-{
-    const AppValues& app = App();
-    if (TemplateExists(DataFolder(app.WorkFolder), ToFileName(name)))
-        return true;
-    const auto templates = SortedTemplates(app.WorkFolder);
-    return std::any_of(templates.begin(), templates.end(),
-                       [&name](const TemplateEntry& entry) { return entry.name == name; });
 }
 
 std::array<QString, kFieldCount> FieldNames()
@@ -200,6 +192,13 @@ void CTemplateEditDlg::createControls()
     save->setObjectName(QStringLiteral("saveButton"));
     save->setGeometry(w + 15, 325, 100, 39);
     connect(save, &QPushButton::clicked, this, [this] { SaveTemplate(); });
+
+    // Shown in mode 1 when the program was built with form recognition.
+    recognizeButton_ = new CGradientButton(QStringLiteral("自动识别"), this);
+    recognizeButton_->setObjectName(QStringLiteral("recognizeButton"));
+    recognizeButton_->setGeometry(w + 15, 388, 100, 39);
+    recognizeButton_->hide();
+    connect(recognizeButton_, &QPushButton::clicked, this, &CTemplateEditDlg::RecognizeForm);
 }
 
 void CTemplateEditDlg::pull()
@@ -226,6 +225,9 @@ void CTemplateEditDlg::OnModeChanged()
     for (QWidget* widget : std::initializer_list<QWidget*>{nameGroup_, nameEdit_, paperGroup_, paperWidthEdit_,
                                                             paperHeightEdit_})
         widget->setVisible(named);
+#ifdef DORVANE_HAS_RECOGNITION
+    recognizeButton_->setVisible(named);
+#endif
     if (named)
         nameEdit_->setFocus();
 }
@@ -256,16 +258,19 @@ QString CTemplateEditDlg::ChooseBitmap(const QString& title)
 bool CTemplateEditDlg::CheckNewName()
 {
     QString message;
-    if (NewTemplateName.isEmpty())
-        message = QStringLiteral("新建模板名称不能为空!");
-    else if (NewTemplateName.contains(QLatin1Char('.')) || NewTemplateName.contains(QLatin1Char('/')) ||
-             NewTemplateName.contains(QLatin1Char('\\')))
-        // A "." hides the template from every list; a separator would put it outside dataM.
-        message = QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!");
-    else if (NameTaken(NewTemplateName))
-        message = QStringLiteral("新建模板名称与已有模板名称重复!");
-    if (message.isEmpty())
+    switch (CheckNewTemplateName(App().WorkFolder, NewTemplateName)) {
+    case NewTemplateNameProblem::None:
         return true;
+    case NewTemplateNameProblem::Empty:
+        message = QStringLiteral("新建模板名称不能为空!");
+        break;
+    case NewTemplateNameProblem::BadCharacter:
+        message = QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!");
+        break;
+    case NewTemplateNameProblem::Taken:
+        message = QStringLiteral("新建模板名称与已有模板名称重复!");
+        break;
+    }
     showMessage(this, message, kCaptionNote, MessageIcon::Warning);
     nameEdit_->setFocus();
     return false;
@@ -389,6 +394,96 @@ bool CTemplateEditDlg::SaveTemplate()
     surface_->tracker().setModified(false);
     showMessage(this, QStringLiteral("保存成功！"), QStringLiteral("提示"), MessageIcon::Information);
     return true;
+}
+
+void CTemplateEditDlg::RecognizeForm()
+{
+#ifdef DORVANE_HAS_RECOGNITION
+    if (recognition_ && recognition_->running())
+        return;
+    pull();
+    if (EditMode != 1 || !CheckNewName())
+        return;
+    const QString chosen = ChooseBitmap(QStringLiteral("自动识别快递单图片"));
+    if (chosen.isEmpty())
+        return;
+    if (!recognition_) {
+        recognition_ = new FormRecognitionRun(this);
+        connect(recognition_, &FormRecognitionRun::finished, this, &CTemplateEditDlg::ApplyRecognition);
+    }
+    recognitionName_ = NewTemplateName;
+    // Window-modal: the editor keeps painting but takes no edits until the boxes arrive.
+    recognitionProgress_ = new QProgressDialog(QStringLiteral("正在识别快递单..."), QString(), 0, 100, this);
+    recognitionProgress_->setObjectName(QStringLiteral("recognitionProgress"));
+    recognitionProgress_->setWindowTitle(QStringLiteral("自动识别"));
+    recognitionProgress_->setWindowModality(Qt::WindowModal);
+    recognitionProgress_->setMinimumDuration(0);
+    recognitionProgress_->setAutoClose(false);
+    recognitionProgress_->setAutoReset(false);
+    connect(recognition_, &FormRecognitionRun::progressed, recognitionProgress_, &QProgressDialog::setValue);
+    recognitionProgress_->show();
+    recognition_->start(ToPath(chosen));
+#endif
+}
+
+void CTemplateEditDlg::ApplyRecognition()
+{
+#ifdef DORVANE_HAS_RECOGNITION
+    if (recognitionProgress_) {
+        recognitionProgress_->close();
+        recognitionProgress_->deleteLater();
+        recognitionProgress_ = nullptr;
+    }
+    if (!isVisible())
+        return; // closed meanwhile: its pictures are settled already
+    const FormRecognition& result = recognition_->result();
+    switch (result.failure) {
+    case RecognitionFailure::None:
+        break;
+    case RecognitionFailure::NoPicture:
+        showMessage(this, QStringLiteral("无法读取所选图片，请选择BMP、PNG或JPEG图片!"), kCaptionNote,
+                    MessageIcon::Warning);
+        return;
+    case RecognitionFailure::NoFrame:
+        showMessage(this, QStringLiteral("图片中找不到快递单的外框，无法自动识别!"), kCaptionNote,
+                    MessageIcon::Warning);
+        return;
+    case RecognitionFailure::NoReader:
+        showMessage(this, QStringLiteral("缺少文字识别数据(Tesseract 简体中文)，无法自动识别!"), kCaptionNote,
+                    MessageIcon::Warning);
+        return;
+    }
+    // The straightened picture becomes the new template's, settled like an imported one.
+    const fs::path target = PicturePath(App().WorkFolder, ToFileName(recognitionName_));
+    if (!SaveRecognizedPicture(target, result)) {
+        showMessage(this, QStringLiteral("无法保存识别出的图片!"), kCaptionNote, MessageIcon::Warning);
+        return;
+    }
+    if (!pendingNewPictures_.contains(recognitionName_))
+        pendingNewPictures_.append(recognitionName_);
+    if (surface_->loadPicture(target))
+        shownPicture_ = target;
+    TemplateLayout edited = surface_->tracker().layout();
+    PlaceRecognizedFields(edited, result);
+    surface_->tracker().setLayout(edited);
+    surface_->update();
+    layoutModified_ = true;
+
+    pull();
+    NewPaperWidth = QString::fromStdString(PaperTextFromTenths(result.suggestedPaper.width));
+    NewPaperHeight = QString::fromStdString(PaperTextFromTenths(result.suggestedPaper.height));
+    push();
+    QStringList missing;
+    const auto names = FieldNames();
+    for (int i = 0; i < kFieldCount; ++i)
+        if (!result.fields[static_cast<std::size_t>(i)].found)
+            missing.append(names[static_cast<std::size_t>(i)]);
+    QString text = QStringLiteral("自动识别完成。");
+    if (!missing.isEmpty())
+        text += QStringLiteral("\n以下栏目未找到，仍在原位置，请拖动调整：\n") + missing.join(QStringLiteral("、"));
+    text += QStringLiteral("\n纸张尺寸建议为%1×%2毫米，请按实际快递单核对后保存。").arg(NewPaperWidth, NewPaperHeight);
+    showMessage(this, text, QStringLiteral("提示"), MessageIcon::Information);
+#endif
 }
 
 void CTemplateEditDlg::SettlePictures()

@@ -3,9 +3,10 @@
 // resized with the mouse. Mode 0 edits the current template (its picture may be replaced);
 // mode 1 makes a new template under a typed name and paper size (millimetres, first the
 // current template's) from the boxes shown and an imported picture (BMP, PNG or JPEG, stored
-// as BMP). Pictures copied in are settled when the dialog closes: a replacement becomes the
-// current template's picture only after the current template was saved, and a picture
-// imported for a new template is removed unless that template was saved.
+// as BMP), or from a scanned form whose picture and boxes are recognised (自动识别).
+// Pictures copied in are settled when the dialog closes: a replacement becomes the current
+// template's picture only after the current template was saved, and a picture imported or
+// recognised for a new template is removed unless that template was saved.
 
 #include <QDialog>
 #include <QString>
@@ -19,11 +20,14 @@
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
+class QProgressDialog;
+class QPushButton;
 
 namespace dorvane {
 
 class CGradientButton;
 class EditingSurface;
+class FormRecognitionRun;
 
 class CTemplateEditDlg : public QDialog {
     Q_OBJECT
@@ -43,6 +47,11 @@ public:
     EditingSurface* surface() const { return surface_; }
 
     void ImportPicture();
+    // Mode 1: the picture of a scanned or photographed form straightened into the new
+    // template's picture, and the boxes moved to the cells whose labels name them, on a
+    // worker thread with a progress window. The paper edits get the size the form's shape
+    // suggests; the fields not found are listed and keep their boxes.
+    void RecognizeForm();
     // False when the save was refused or the layout file could not be written.
     bool SaveTemplate();
 
@@ -72,6 +81,7 @@ private:
     // Stores a chosen picture file as target (a BMP); says so and answers false when it is none.
     bool StoreChosenPicture(const QString& chosen, const std::filesystem::path& target);
     void SettlePictures();
+    void ApplyRecognition();
 
     EditingSurface* surface_ = nullptr;
     QComboBox* modeCombo_ = nullptr;
@@ -80,6 +90,10 @@ private:
     QLineEdit* paperWidthEdit_ = nullptr;
     QLineEdit* paperHeightEdit_ = nullptr;
     QGroupBox* paperGroup_ = nullptr;
+    QPushButton* recognizeButton_ = nullptr;
+    FormRecognitionRun* recognition_ = nullptr;
+    QProgressDialog* recognitionProgress_ = nullptr;
+    QString recognitionName_; // the new template's name the running recognition is for
 
     bool layoutModified_ = false;
     bool currentSaved_ = false; // the current template's layout was saved (mode 0)

@@ -49,4 +49,18 @@ std::string TemplateFileName(const QVariant& itemData)
     return itemData.toByteArray().toStdString();
 }
 
+NewTemplateNameProblem CheckNewTemplateName(const std::filesystem::path& workFolder, const QString& name)
+{
+    if (name.isEmpty())
+        return NewTemplateNameProblem::Empty;
+    if (name.contains(QLatin1Char('.')) || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return NewTemplateNameProblem::BadCharacter;
+    if (TemplateExists(DataFolder(workFolder), ToFileName(name)))
+        return NewTemplateNameProblem::Taken;
+    const auto templates = SortedTemplates(workFolder);
+    const bool shown = std::any_of(templates.begin(), templates.end(),
+                                   [&name](const TemplateEntry& entry) { return entry.name == name; });
+    return shown ? NewTemplateNameProblem::Taken : NewTemplateNameProblem::None;
+}
+
 } // namespace dorvane

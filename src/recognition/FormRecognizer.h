@@ -1,0 +1,70 @@
+#pragma once
+// A template from a scanned or photographed form: the form straightened into a picture of
+// the templates' size, its ruled cells found, their labels read, and each of the twenty
+// fields placed in the writing area of the cell whose label names it.
+
+#include "recognition/CellFinder.h"
+#include "recognition/LabelReader.h"
+#include "recognition/PaperSuggestion.h"
+#include "template/TemplateLayout.h"
+#include "template/WaybillField.h"
+
+#include <opencv2/core.hpp>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dorvane {
+
+struct RecognizedField {
+    bool found = false;
+    PictureBox box;    // in picture pixels, when found
+    std::string label; // the label read for it (UTF-8)
+};
+
+enum class RecognitionFailure {
+    None,
+    NoPicture, // the file holds no PNG, JPEG or BMP picture
+    NoReader,  // Tesseract or its simplified-Chinese data is missing
+    NoFrame,   // no form's outer frame in the picture
+};
+
+struct FormRecognition {
+    RecognitionFailure failure = RecognitionFailure::None;
+    std::string error; // what failed, for messages in English; empty when recognised
+    cv::Mat picture;   // the straightened form, kPictureWidth x kPictureHeight, BGR
+    std::array<RecognizedField, kFieldCount> fields;
+    PaperSize suggestedPaper{};
+    bool ok() const { return error.empty(); }
+};
+
+// Called with the share of the work done, 0 to 100.
+using RecognitionProgress = std::function<void(int percent)>;
+
+class FormRecognizer {
+public:
+    FormRecognition recognize(const cv::Mat& scan, const RecognitionProgress& progress = {});
+    // The same for a picture file (PNG, JPEG or BMP).
+    FormRecognition recognizeFile(const std::filesystem::path& path,
+                                  const RecognitionProgress& progress = {});
+
+private:
+    LabelReader reader_; // one engine for every label and every form
+};
+
+// The picture in a file, read by its own bytes (any file name the system has); empty when the
+// file is missing or holds no picture OpenCV reads.
+cv::Mat LoadScan(const std::filesystem::path& path);
+
+// Writes the recognised picture to path as a 24-bit BMP, the templates' picture format,
+// through a temporary file; false when it cannot be written.
+bool SaveRecognizedPicture(const std::filesystem::path& path, const FormRecognition& recognition);
+
+// The boxes of the fields recognised moved into layout (the others stay where layout has
+// them), and the header's picture size set to the straightened picture's.
+void PlaceRecognizedFields(TemplateLayout& layout, const FormRecognition& recognition);
+
+} // namespace dorvane

@@ -1,0 +1,145 @@
+// dorvane-cli template-from-picture run on a scanned form: the new template's files, the
+// fields found where the form's labels put them, the others kept from the current template.
+#include "cli/CliRunner.h"
+#include "recognition/MatOfImage.h"
+#include "recognition/ScannedForm.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+using namespace dorvane;
+using namespace dorvane::test;
+using namespace dorvane::testing;
+
+class TemplateFromPictureTest : public QObject {
+    Q_OBJECT
+private slots:
+    void scannedFormBecomesATemplate();
+    void takenNamesAndPicturesWithoutFormAreRefused();
+};
+
+namespace {
+
+QString FieldName(int i)
+{
+    const auto name = kWaybillFields[static_cast<std::size_t>(i)].name;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+TemplateLayout Layout(const CliFolder& folder, const QString& name)
+{
+    TemplateLayout layout;
+    LoadLayoutFile(LayoutPath(folder.fsPath(), ToFileName(name)), layout);
+    return layout;
+}
+
+} // namespace
+
+void TemplateFromPictureTest::scannedFormBecomesATemplate()
+{
+    CliFolder folder;
+    const CliResult before = folder.run({QStringLiteral("templates")});
+    QCOMPARE(before.exitCode, 0);
+
+    // The shipped 中通 form with the labels of two cells scraped off, scanned.
+    const TemplateLayout truth = Layout(folder, QStringLiteral("中通"));
+    QImage form(folder.path(QStringLiteral("dataM/中通.bmp")));
+    QVERIFY(!form.isNull());
+    form = form.convertToFormat(QImage::Format_RGB32);
+    const int scraped[] = {15, 16}; // 数量, 寄件人签名
+    {
+        QPainter p(&form);
+        for (const int field : scraped) {
+            const int x = truth.number(field + 1, 2), y = truth.number(field + 1, 3);
+            p.fillRect(QRect(x, y - 15, 100, 14), Qt::white); // the label's strip above the box
+        }
+    }
+    ScanFaults faults;
+    faults.degrees = 1.1;
+    faults.blur = 1.0;
+    faults.noise = 5;
+    faults.jpegQuality = 70;
+    faults.onTable = true;
+    const cv::Mat scan = Scan(MatOf(form), 2330, 1280, faults);
+    QVERIFY(cv::imwrite(folder.path(QStringLiteral("scan.jpg")).toStdString(), scan));
+
+    const CliResult made = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("scan.jpg"),
+                                       QStringLiteral("--name"), QStringLiteral("扫描中通"),
+                                       QStringLiteral("--paper"), QStringLiteral("233x128")});
+    QVERIFY2(made.finished && made.exitCode == 0, qPrintable(made.err));
+
+    // One line per field: its name, its box as saved, found or kept.
+    const TemplateLayout saved = Layout(folder, QStringLiteral("扫描中通"));
+    const TemplateLayout current = Layout(folder, QStringLiteral("圆通")); // the current template
+    const QStringList lines = made.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), kFieldCount);
+    for (int i = 0; i < kFieldCount; ++i) {
+        const QStringList parts = lines[i].split(QLatin1Char('\t'));
+        QCOMPARE(parts.size(), 3);
+        QCOMPARE(parts[0], FieldName(i));
+        const int row = i + 1;
+        QCOMPARE(parts[1], QStringLiteral("%1,%2,%3,%4")
+                               .arg(saved.number(row, 2))
+                               .arg(saved.number(row, 3))
+                               .arg(saved.number(row, 4))
+                               .arg(saved.number(row, 5)));
+        const bool scrapedOff = std::find(std::begin(scraped), std::end(scraped), i) != std::end(scraped);
+        const TemplateLayout& expected = scrapedOff ? current : truth;
+        QCOMPARE(parts[2], scrapedOff ? QStringLiteral("kept") : QStringLiteral("found"));
+        // Each edge within 2 pixels of the drawn box, or exactly the current template's.
+        const int tolerance = scrapedOff ? 0 : 2;
+        for (int column = 2; column <= 3; ++column) {
+            const int edge = saved.number(row, column), far = edge + saved.number(row, column + 2);
+            const int want = expected.number(row, column), wantFar = want + expected.number(row, column + 2);
+            QVERIFY2(std::abs(edge - want) <= tolerance && std::abs(far - wantFar) <= tolerance,
+                     qPrintable(lines[i]));
+        }
+    }
+    QCOMPARE(FromCodePage(saved.cell(0, 1)), QStringLiteral("扫描中通"));
+    QCOMPARE(saved.paperWidth(), 2330);
+    QCOMPARE(saved.paperLength(), 1280);
+    QCOMPARE(saved.number(0, 4), 870);
+    QCOMPARE(saved.number(0, 5), 480);
+    const QImage picture(folder.path(QStringLiteral("dataM/扫描中通.bmp")), "BMP");
+    QCOMPARE(picture.size(), QSize(870, 480));
+
+    // Listed among the templates; the current template stays current.
+    const CliResult after = folder.run({QStringLiteral("templates")});
+    QStringList expectedList = before.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Code-page order: 扫 (C9A8) after EMS, before 申通 (C9EA) and the current 圆通, whose
+    // position in mould.ini moves on by one.
+    expectedList.insert(1, QStringLiteral("  扫描中通"));
+    QCOMPARE(after.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expectedList);
+}
+
+void TemplateFromPictureTest::takenNamesAndPicturesWithoutFormAreRefused()
+{
+    CliFolder folder;
+    const QByteArray shipped = [&] {
+        QFile f(folder.path(QStringLiteral("dataM/EMS.dat")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    const CliResult taken = folder.run(
+        {QStringLiteral("template-from-picture"), QStringLiteral("dataM/申通.bmp"), QStringLiteral("--name"),
+         QStringLiteral("EMS"), QStringLiteral("--paper"), QStringLiteral("230x127")});
+    QCOMPARE(taken.exitCode, 2);
+    QVERIFY2(taken.err.contains(QStringLiteral("\"EMS\" exists")), qPrintable(taken.err));
+    QFile dat(folder.path(QStringLiteral("dataM/EMS.dat")));
+    QVERIFY(dat.open(QIODevice::ReadOnly));
+    QCOMPARE(dat.readAll(), shipped);
+
+    QImage blank(900, 500, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QVERIFY(blank.save(folder.path(QStringLiteral("blank.png"))));
+    const CliResult none = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("blank.png"),
+                                       QStringLiteral("--name"), QStringLiteral("空白"),
+                                       QStringLiteral("--paper"), QStringLiteral("230x127")});
+    QCOMPARE(none.exitCode, 2);
+    QVERIFY2(none.err.contains(QStringLiteral("no form frame")), qPrintable(none.err));
+    QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/空白.dat"))));
+    QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/空白.bmp"))));
+}
+
+QTEST_MAIN(TemplateFromPictureTest)
+#include "TemplateFromPictureTest.moc"
