@@ -62,6 +62,27 @@ static void FindNameInAMonth(benchmark::State& state)
 }
 BENCHMARK(FindNameInAMonth)->Unit(benchmark::kMillisecond);
 
+// What the batch dialog reads once to mark the orders printed before.
+static void RecipientKeys(benchmark::State& state)
+{
+    if (!Folder().ok) {
+        state.SkipWithError("the log could not be filled");
+        return;
+    }
+    const PrintLog log(Folder().file);
+    std::size_t keys = 0;
+    for (auto _ : state) {
+        const auto found = log.RecipientKeys();
+        if (!found) {
+            state.SkipWithError("the log could not be read");
+            return;
+        }
+        keys = found.value().size();
+    }
+    state.counters["keys"] = static_cast<double>(keys);
+}
+BENCHMARK(RecipientKeys)->Unit(benchmark::kMillisecond);
+
 static void AppendThousand(benchmark::State& state)
 {
     test::TempFolder dir;

@@ -62,23 +62,34 @@ bool AddText(std::vector<StoreValue>& values, std::string_view codePage, bool em
     return true;
 }
 
-// Runs a select of the log's columns with the values bound; no table, no rows.
-Result<std::vector<PrintLogEntry>> Select(const StoreLocation& location, const std::string& sql,
-                                          const std::vector<StoreValue>& values)
+// Runs a select on the log with the values bound, handing each row to read; a database
+// without the table yet holds no rows.
+template <typename Read>
+Result<void> EachRow(const StoreLocation& location, const std::string& sql, const std::vector<StoreValue>& values,
+                     Read read)
 {
     auto session = OpenSession(location, false);
     if (!session)
         return session.error();
-    std::vector<PrintLogEntry> entries;
     const auto hasTable = session.value()->HasTable("PrintLog");
     if (!hasTable)
         return hasTable.error();
     if (!hasTable.value())
-        return entries;
-    const auto ran =
-        session.value()->Query(sql.c_str(), values, [&entries](const StoreRow& row) { entries.push_back(ReadEntry(row)); });
+        return {};
+    const auto ran = session.value()->Query(sql.c_str(), values, read);
     if (!ran)
         return StoreError{ran.error().kind, "select from PrintLog: " + ran.error().message};
+    return {};
+}
+
+// The log's entries a select of all its columns finds.
+Result<std::vector<PrintLogEntry>> Select(const StoreLocation& location, const std::string& sql,
+                                          const std::vector<StoreValue>& values)
+{
+    std::vector<PrintLogEntry> entries;
+    const auto ran = EachRow(location, sql, values, [&entries](const StoreRow& row) { entries.push_back(ReadEntry(row)); });
+    if (!ran)
+        return ran.error();
     return entries;
 }
 
@@ -170,6 +181,24 @@ Result<std::vector<PrintLogEntry>> PrintLog::Search(const PrintLogFilter& filter
     values.emplace_back(filter.limit == 0 ? std::numeric_limits<std::int64_t>::max()
                                           : static_cast<std::int64_t>(filter.limit));
     return Select(location_, std::string(kPrintLogColumns) + kSearchConditions, values);
+}
+
+Result<std::unordered_set<std::string>> PrintLog::RecipientKeys() const
+{
+    // Only the four columns of the key: a shop's log holds far more than a batch needs.
+    std::unordered_set<std::string> keys;
+    std::array<std::string, kFieldCount> texts;
+    const auto ran = EachRow(location_, "select field3, field12, field9, field7 from PrintLog order by id", {},
+                             [&](const StoreRow& row) {
+                                 texts[3] = ColumnText(row, 0);
+                                 texts[12] = ColumnText(row, 1);
+                                 texts[9] = ColumnText(row, 2);
+                                 texts[7] = ColumnText(row, 3);
+                                 keys.insert(RecipientKey(texts));
+                             });
+    if (!ran)
+        return ran.error();
+    return keys;
 }
 
 Result<std::optional<PrintLogEntry>> PrintLog::Find(std::int64_t id) const

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace dorvane {
@@ -68,6 +69,8 @@ public:
     Result<void> Append(const std::vector<PrintLogEntry>& entries) const;
     // Newest first. A database without the table yet holds no entries.
     Result<std::vector<PrintLogEntry>> Search(const PrintLogFilter& filter) const;
+    // The RecipientKey of every logged waybill: what tells an order printed before.
+    Result<std::unordered_set<std::string>> RecipientKeys() const;
     // nullopt for an id the log does not hold.
     Result<std::optional<PrintLogEntry>> Find(std::int64_t id) const;
 

@@ -45,7 +45,7 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <set>
+#include <unordered_set>
 #include <optional>
 #include <memory>
 #include <ctime>
@@ -504,14 +504,11 @@ void CWaybillDlg::OpenBatchPrint()
     dialog.logStore = AddressBookLocation(App().WorkFolder);
     // An order went out before when the log holds a waybill to the same recipient; the log is
     // read once, when the first record asks.
-    auto printedBefore = std::make_shared<std::optional<std::set<std::string>>>();
+    auto printedBefore = std::make_shared<std::optional<std::unordered_set<std::string>>>();
     dialog.alreadyPrinted = [printedBefore, log = *dialog.logStore](const FieldTexts& texts) {
         if (!*printedBefore) {
-            std::set<std::string> keys;
-            if (const auto logged = PrintLog(log).Search({}))
-                for (const PrintLogEntry& entry : logged.value())
-                    keys.insert(RecipientKey(entry.texts));
-            *printedBefore = std::move(keys);
+            auto keys = PrintLog(log).RecipientKeys();
+            *printedBefore = keys ? std::move(keys.value()) : std::unordered_set<std::string>();
         }
         return (*printedBefore)->contains(RecipientKey(texts));
     };

@@ -83,6 +83,8 @@ TEST_P(PrintLogTest, SearchesByTextAndDayNewestFirstKeepingTheAddressBook)
     ASSERT_TRUE(AddressBook(store.location()).Add(AddressTable::ReceiptAddress, kLiSi + ",139").ok());
     // No table yet: nothing logged, and a search is no error.
     EXPECT_TRUE(Recipients(log.Search({})).empty());
+    ASSERT_TRUE(log.RecipientKeys().ok());
+    EXPECT_TRUE(log.RecipientKeys().value().empty());
 
     ASSERT_TRUE(log.Append({Entry("2026-03-01 08:00:00", "A", "13800000001", kHangzhou),
                             Entry("2026-03-01 23:59:59", "B", "13800000002", "x")})
@@ -119,6 +121,17 @@ TEST_P(PrintLogTest, SearchesByTextAndDayNewestFirstKeepingTheAddressBook)
     const auto missing = log.Find(newest.id + 100);
     ASSERT_TRUE(missing.ok());
     EXPECT_FALSE(missing.value());
+
+    // What marks an order printed before: each logged recipient, read back from the store in
+    // full (a four-byte character included), and nothing else.
+    const auto keys = log.RecipientKeys();
+    ASSERT_TRUE(keys.ok());
+    EXPECT_EQ(keys.value().size(), 4u);
+    for (const PrintLogEntry& entry : all.value())
+        EXPECT_TRUE(keys.value().contains(RecipientKey(entry.texts)));
+    auto other = newest.texts;
+    other[12] = "13900000009";
+    EXPECT_FALSE(keys.value().contains(RecipientKey(other)));
 
     // Text that is no GB18030 stops the whole append: nothing of it is stored.
     ASSERT_FALSE(log.Append({Entry("2026-03-06 00:00:00", "C", "1", "w"), Entry("2026-03-06 00:00:01", "\x81", "", "")})
