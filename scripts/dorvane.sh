@@ -18,7 +18,7 @@ packages=(
   fonts-arphic-uming fonts-wqy-zenhei
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
   libopencv-dev libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-chi-sim
-  xvfb xauth xclip
+  xvfb xauth xclip locales
 )
 
 # The Windows cross-build of the core: MinGW-w64, wine to run its tests, and what it takes to
@@ -155,6 +155,9 @@ case "${1:-}" in
     configure_and_build "$root/build" -DDORVANE_WERROR=ON -DDORVANE_REQUIRE_RECOGNITION=ON
     "$root/scripts/cups-test-setup.sh"
     export DORVANE_REQUIRE_CUPS=1
+    # A locale writing decimals with a comma, for the list's number sorting; Debian ships the
+    # definitions but compiles none but C.
+    locale -a | grep -qi '^de_DE\.utf-\?8$' || as_root localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
     # For both test runs below; a server that cannot be started fails the command here.
     start_test_server
     export DORVANE_REQUIRE_PG=1
