@@ -10,6 +10,9 @@
 #include <set>
 
 #if defined(DORVANE_WITH_POSTGRES) && !defined(_WIN32)
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -75,6 +78,31 @@ TEST(ServerStore, AServerThatIsDownCannotBeOpenedAndItsPasswordIsNotTold)
     expectCannotOpen(PrintLog(location).Search({}).error());
     expectCannotOpen(PrintLog(location).Append({PrintLogEntry{}}).error());
 }
+
+#ifndef _WIN32
+// A server that takes the connection and then never answers (a machine hanging, a network
+// swallowing the replies): the store gives up after its own connection timeout and says it
+// cannot open the database, where waiting for an answer would freeze the window for good.
+TEST(ServerStore, AServerThatNeverAnswersIsGivenUpOn)
+{
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 8), 0); // the system completes the handshake; nobody answers
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const auto location = StoreLocation::Server("host=127.0.0.1 port=" + std::to_string(ntohs(address.sin_port)) +
+                                                " dbname=shop sslmode=disable");
+    const auto listed = AddressBook(location).List(AddressTable::ReceiptAddress);
+    close(listener);
+    ASSERT_FALSE(listed.ok());
+    EXPECT_EQ(listed.error().kind, StoreError::CannotOpen) << listed.error().message;
+    EXPECT_EQ(UserMessage(listed.error()), kCannotOpen);
+}
+#endif
 
 // A database left by a version that had only the address book gets the print log's table;
 // the rows it holds stay, and new ids follow the old ones.
