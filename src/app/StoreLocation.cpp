@@ -5,6 +5,12 @@
 #include "app/TextFile.h"
 #include "app/Utf8CodePage.h"
 
+#ifndef _WIN32
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace dorvane {
 
 std::filesystem::path DatabaseIniPath(const std::filesystem::path& workFolder)
@@ -36,6 +42,21 @@ std::string LoadDatabaseConnection(const std::filesystem::path& databaseIni)
 
 bool SaveDatabaseConnection(const std::filesystem::path& databaseIni, const std::string& connection)
 {
+#ifndef _WIN32
+    // The line may hold the server's password: the file is the user's alone before it is
+    // written, and a save keeps a file's permissions.
+    std::error_code error;
+    if (!std::filesystem::exists(databaseIni, error)) {
+        const int created = ::open(databaseIni.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (created < 0 && errno != EEXIST)
+            return false;
+        if (created >= 0)
+            ::close(created);
+    }
+    // A file of another owner that this user may write keeps the owner's choice.
+    std::filesystem::permissions(databaseIni, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::replace, error);
+#endif
     return RewriteLine(databaseIni, 0, connection, 1, false);
 }
 

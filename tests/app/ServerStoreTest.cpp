@@ -1,6 +1,7 @@
 #include "app/AddressBook.h"
 #include "app/ConnectionString.h"
 #include "app/PrintLog.h"
+#include "app/StoreLocation.h"
 #include "support/TempFolder.h"
 #include "support/TestStore.h"
 
@@ -56,6 +57,29 @@ TEST(ConnectionString, ThePasswordIsKeptApartInBothFormsAndPutBackIntact)
         }
     }
 }
+
+#ifndef _WIN32
+// The connection string may carry the server's password: Set/database.ini is the user's
+// alone, new or made readable by others before, and reads back the line saved.
+TEST(DatabaseSettings, TheFileHoldingThePasswordIsTheUsersAlone)
+{
+    const test::TempFolder set;
+    const auto file = set.path() / "database.ini";
+    const auto othersCanRead = [&] {
+        return (std::filesystem::status(file).permissions() &
+                (std::filesystem::perms::group_all | std::filesystem::perms::others_all)) !=
+               std::filesystem::perms::none;
+    };
+    ASSERT_TRUE(SaveDatabaseConnection(file, "host=db1 dbname=shop password=s3cret"));
+    EXPECT_FALSE(othersCanRead());
+    EXPECT_EQ(LoadDatabaseConnection(file), "host=db1 dbname=shop password=s3cret");
+
+    std::filesystem::permissions(file, std::filesystem::perms::all);
+    ASSERT_TRUE(SaveDatabaseConnection(file, "host=db2 password=other"));
+    EXPECT_FALSE(othersCanRead());
+    EXPECT_EQ(LoadDatabaseConnection(file), "host=db2 password=other");
+}
+#endif
 
 #ifdef DORVANE_WITH_POSTGRES
 // No server behind the socket folder: every operation fails as a missing file does, at once,
