@@ -4,6 +4,7 @@
 #include "app/StoreLocation.h"
 #include "support/WorkFolderFixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,12 +31,14 @@ private:
         return page.findChild<QLabel*>("resultLabel")->text();
     }
 
+    // As the user does: a click into the box, then the keys to whatever holds the focus.
     static void Retype(QLineEdit* edit, const QString& text)
     {
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), edit);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QTest::keyClicks(QApplication::focusWidget(), text);
     }
 
 private slots:
