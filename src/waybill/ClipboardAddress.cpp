@@ -2,10 +2,12 @@
 
 #include "app/CodePageChars.h"
 #include "waybill/LooseAddress.h"
+#include "waybill/PhoneNumber.h"
 #include "waybill/RegionTable.h"
 
 #include <array>
 #include <cstddef>
+#include <vector>
 
 namespace dorvane {
 
@@ -87,13 +89,82 @@ std::string DestinationOf(std::string_view address)
     return std::string(address.substr(0, end));
 }
 
-std::optional<RecipientFields> ParseCommaShape(const Pieces& pieces)
+// The telephone number a piece is, whole: "138****5678", "+8613812345678", "(0571)88886666".
+std::optional<PhoneNumber> WholePhone(std::string_view piece)
 {
+    std::vector<PhoneNumber> found = FindPhoneNumbers(piece);
+    if (found.size() != 1 || found.front().position != 0 || found.front().length != piece.size())
+        return std::nullopt;
+    return std::move(found.front());
+}
+
+// An address starts with region names of the table and goes on past them, or is a region line
+// that reaches a city or county ("北京市朝阳区"). Short pieces are names otherwise: "黄山" and
+// "金华" are people too. Without a table, any piece longer than 12 bytes is an address.
+bool IsAddressPiece(std::string_view piece, const RegionTable& regions)
+{
+    if (regions.empty())
+        return piece.size() > 12;
+    const AddressRegions found = ReadAddressRegions(regions, piece);
+    if (found.length == 0)
+        return false;
+    return piece.size() > 12 || (found.reachesCity && found.length == piece.size() && piece.size() >= 6);
+}
+
+// A character never found in a name: a digit or a control character. The bytes of a four-byte
+// character include digits; the character is no digit.
+bool IsDigitOrControl(std::string_view ch)
+{
+    return ch.size() == 1 && ((ch[0] >= '0' && ch[0] <= '9') || static_cast<unsigned char>(ch[0]) < 0x20);
+}
+
+// Names as the shops show them: "张三", "王xx", "刘*", "Alice", and longer ones made of name
+// characters only ("阿卜杜热合曼·买买提"). A piece with a digit is no name ("周xy13912345678").
+bool IsNamePiece(std::string_view piece)
+{
+    if (piece.size() < 3)
+        return false;
+    for (std::string_view ch : CodePageChars(piece))
+        if (IsDigitOrControl(ch))
+            return false;
+    if (piece.size() <= 12)
+        return true;
+    static const std::string_view kMiddleDot = "\xA1\xA4"; // ·
+    static const std::string kNotInNames = "\xCA\xA1\xCA\xD0\xC7\xF8\xCF\xD8\xD5\xF2\xCF\xE7\xB4\xE5\xBD\xD6"
+                                           "\xB5\xC0\xC2\xB7\xCF\xEF\xC5\xAA\xBA\xC5\xC2\xA5\xB6\xB0\xB4\xB1"
+                                           "\xCA\xD2\xB2\xE3"; // 省市区县镇乡村街道路巷弄号楼栋幢室层
+    for (std::string_view ch : CodePageChars(piece)) {
+        const auto lead = static_cast<unsigned char>(ch[0]);
+        const bool letter = ch.size() == 1 && ((ch[0] | 0x20) >= 'a' && (ch[0] | 0x20) <= 'z');
+        const bool mark = ch == "." || ch == "'" || ch == "-" || ch == "*" || ch == kMiddleDot;
+        const bool hanzi = ch.size() == 4 || (ch.size() == 2 && (lead < 0xA1 || lead > 0xA9));
+        if (!letter && !mark && !hanzi)
+            return false;
+        if (ch.size() == 2)
+            for (std::size_t i = 0; i < kNotInNames.size(); i += 2)
+                if (ch == std::string_view(kNotInNames).substr(i, 2))
+                    return false;
+    }
+    return true;
+}
+
+// The pieces of the comma shape, and how many pieces named a recipient or an address.
+struct CommaReading {
     RecipientFields fields;
+    int names = 0;
+    int addresses = 0;
+};
+
+CommaReading ReadCommaShape(const Pieces& pieces, const RegionTable& regions)
+{
+    CommaReading reading;
+    RecipientFields& fields = reading.fields;
     fields.telephone = std::string();
     for (std::string_view raw : pieces.at) {
         const std::string piece = WithoutBlanks(raw);
         const std::size_t length = piece.size();
+        // Digits and hyphens as the shops write them: a mobile of 11 digits, a postcode of 6,
+        // a telephone with its hyphens as written.
         if (IsNumeric(piece)) {
             const bool hyphen = HasHyphen(piece);
             if (length == 11 && !hyphen)
@@ -102,14 +173,24 @@ std::optional<RecipientFields> ParseCommaShape(const Pieces& pieces)
                 fields.postcode = piece;
             if (hyphen)
                 fields.telephone = piece;
-        } else if (length > 12) {
-            fields.destination = DestinationOf(piece);
-            fields.address = piece;
-        } else if (length >= 3 && length <= 11) {
+            if ((length == 11 && !hyphen) || length == 6 || hyphen)
+                continue;
+        }
+        // Any other shape of telephone is one, never a name or an address.
+        if (const auto phone = WholePhone(piece)) {
+            (phone->mobile ? fields.mobile : fields.telephone) = phone->number;
+        } else if (IsNumeric(piece)) {
+            // a number of no known kind
+        } else if (IsAddressPiece(piece, regions)) {
+            ++reading.addresses;
+            fields.address = WithMunicipalityOnce(regions, piece);
+            fields.destination = DestinationOf(*fields.address);
+        } else if (IsNamePiece(piece)) {
+            ++reading.names;
             fields.name = piece;
         }
     }
-    return fields;
+    return reading;
 }
 
 std::string Joined(const Pieces& pieces, std::size_t from, std::size_t to)
@@ -169,7 +250,9 @@ std::string_view WithoutTrailingBlanks(std::string_view text)
     return text.substr(0, end);
 }
 
-// The two shapes of shop address: full-width commas, or double blanks.
+// The two shapes of shop address: full-width commas, or double blanks. Comma pieces that do
+// not give one name, one address and a telephone are no shop address: the text is read as a
+// labelled or free address then.
 std::optional<RecipientFields> ParseShopShapes(std::string_view codePageText)
 {
     const std::string_view text = WithoutTrailingBlanks(codePageText);
@@ -178,8 +261,13 @@ std::optional<RecipientFields> ParseShopShapes(std::string_view codePageText)
     const auto commaPieces = CutAt(text, kWideComma, 6);
     if (!commaPieces)
         return std::nullopt; // more than six full-width commas
-    if (commaPieces->separators >= 3)
-        return ParseCommaShape(*commaPieces);
+    if (commaPieces->separators >= 3) {
+        CommaReading reading = ReadCommaShape(*commaPieces, ShippedRegionTable());
+        const RecipientFields& fields = reading.fields;
+        if (reading.names != 1 || reading.addresses != 1 || (!fields.mobile && fields.telephone->empty()))
+            return std::nullopt;
+        return std::move(reading.fields);
+    }
     return ParseBlankShape(commaPieces->at[commaPieces->separators]);
 }
 

@@ -31,6 +31,9 @@ struct Words {
     std::vector<std::string> addressChars;
     // Marks of a chat message rather than an address.
     std::vector<std::string> chatMarks;
+    // Words of a buyer's message around an address ("麻烦发到", "谢谢", "不要到付"), which
+    // hardly ever make a name.
+    std::vector<std::string> chatWords;
     // False when the system could not convert the words (a Windows without code page 54936):
     // an empty word would be found everywhere, so nothing is read rather than garbage.
     bool converted = true;
@@ -59,11 +62,16 @@ struct Words {
             addressChars.push_back(CodePageFromUtf8(ch));
         for (const char* ch : {"？", "?", "！", "!", "吗", "呢", "嗯"})
             chatMarks.push_back(CodePageFromUtf8(ch));
+        for (const char* word : {"麻烦", "谢谢", "请", "发到", "寄到", "送到", "到付", "不要", "帮", "我", "你", "您",
+                                 "亲", "的", "了", "吧", "哦", "啊", "呀", "吗", "呢", "嗯", "哈", "快递", "发货",
+                                 "收货", "包邮", "尽快", "急", "这", "那"})
+            chatWords.push_back(CodePageFromUtf8(word));
         const auto empty = [](const std::string& word) { return word.empty(); };
         converted = std::none_of(labels.begin(), labels.end(), [](const Label& l) { return l.text.empty(); }) &&
                     !wideColon.empty() && !wideBlank.empty() && !wideComma.empty() && !wideSemicolon.empty() &&
                     std::none_of(addressChars.begin(), addressChars.end(), empty) &&
-                    std::none_of(chatMarks.begin(), chatMarks.end(), empty);
+                    std::none_of(chatMarks.begin(), chatMarks.end(), empty) &&
+                    std::none_of(chatWords.begin(), chatWords.end(), empty);
     }
 
     const Label* LabelWord(std::string_view text) const
@@ -258,6 +266,51 @@ bool IsLatinNameChar(std::string_view ch)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' || c == '\'' || c == '-';
 }
 
+bool IsMaskChar(std::string_view ch)
+{
+    return ch == "*" || ch == "\xA3\xAA" || (ch.size() == 1 && (ch[0] | 0x20) >= 'a' && (ch[0] | 0x20) <= 'z');
+}
+
+// A name the shop has masked or shortened: "王xx", "刘*", "陈**", "周xy".
+bool IsMaskedName(std::string_view text)
+{
+    std::size_t hanzi = 0, marks = 0;
+    const std::size_t end = CharsOfKindAt(text, 0, IsHanzi, 4, hanzi);
+    return hanzi >= 1 && hanzi <= 3 && CharsOfKindAt(text, end, IsMaskChar, 4, marks) == text.size() &&
+           marks >= 1 && marks <= 3 && !ContainsAny(text, TheWords().addressChars);
+}
+
+bool IsChineseName(std::string_view text)
+{
+    std::size_t count = 0;
+    return (CharsOfKindAt(text, 0, IsHanzi, 5, count) == text.size() && count >= 2 && count <= 4 &&
+            !ContainsAny(text, TheWords().addressChars)) ||
+           IsMaskedName(text);
+}
+
+// "周xy13912345678": a name with its telephone run on; where the telephone starts, else npos.
+std::size_t GluedPhoneAt(std::string_view text)
+{
+    std::size_t digit = 0;
+    while (digit < text.size() && !(text[digit] >= '0' && text[digit] <= '9') && text[digit] != '+')
+        digit += CharLengthAt(text, digit);
+    if (digit == 0 || digit == text.size() || !IsChineseName(text.substr(0, digit)))
+        return std::string_view::npos;
+    const std::vector<PhoneNumber> found = FindPhoneNumbers(text.substr(digit));
+    if (found.size() != 1 || found.front().position != 0 || digit + found.front().length != text.size())
+        return std::string_view::npos;
+    return digit;
+}
+
+bool IsChat(std::string_view text)
+{
+    const Words& w = TheWords();
+    for (const std::string& word : w.chatWords)
+        if (FindChars(text, word) != std::string_view::npos)
+            return true;
+    return ContainsAny(text, w.chatMarks);
+}
+
 Kind KindOf(std::string_view& text)
 {
     const Words& w = TheWords();
@@ -275,8 +328,7 @@ Kind KindOf(std::string_view& text)
     if (CharsOfKindAt(text, 0, IsLatinNameChar, text.size(), count) == text.size() &&
         std::count_if(text.begin(), text.end(), [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }) >= 2)
         return Kind::Latin;
-    if (CharsOfKindAt(text, 0, IsHanzi, 5, count) == text.size() && count >= 2 && count <= 4 &&
-        !ContainsAny(text, w.addressChars))
+    if (IsChineseName(text))
         return Kind::Name;
     return Kind::Other;
 }
@@ -295,7 +347,17 @@ void Tokenize(std::string_view text, bool colons, std::vector<PhoneNumber>& phon
             Token token{text.substr(start, end - start)};
             token.kind = KindOf(token.text);
             token.afterBlank = blankOnly;
-            tokens.push_back(token);
+            const std::size_t glued = token.kind == Kind::Other ? GluedPhoneAt(token.text) : std::string_view::npos;
+            if (glued != std::string_view::npos) {
+                const std::string_view phone = token.text.substr(glued);
+                token.text = token.text.substr(0, glued);
+                token.kind = Kind::Name;
+                tokens.push_back(token);
+                phones.push_back(FindPhoneNumbers(phone).front());
+                tokens.push_back({phone, Kind::Phone, true, phones.size() - 1});
+            } else {
+                tokens.push_back(token);
+            }
             blankOnly = true;
         }
     };
@@ -395,17 +457,42 @@ bool PlainlyNoAddress(std::string_view text)
     return false;
 }
 
-} // namespace
-
-std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const RegionTable& regions)
+// "收货人李明手机号码13812345678所在地区浙江省..." : our labels run together with their values,
+// without colons or blanks. nullopt unless at least two labels of different items are found.
+std::optional<std::vector<Segment>> RunTogetherSegments(std::string_view text)
 {
-    if (!TheWords().converted || PlainlyNoAddress(text))
+    const Words& w = TheWords();
+    std::vector<LabelHit> hits;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::string_view rest = text.substr(pos);
+        const auto label = std::find_if(w.labels.begin(), w.labels.end(),
+                                         [&](const Words::Label& l) { return rest.starts_with(l.text); });
+        if (label != w.labels.end()) {
+            hits.push_back({pos, pos + label->text.size(), label->field});
+            pos += label->text.size();
+        } else {
+            pos += CharLengthAt(text, pos);
+        }
+    }
+    if (std::none_of(hits.begin(), hits.end(), [&](const LabelHit& h) { return h.field != hits.front().field; }))
         return std::nullopt;
+    std::vector<Segment> segments{{Field::None, text.substr(0, hits.front().position)}};
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        const std::size_t end = i + 1 < hits.size() ? hits[i + 1].position : text.size();
+        segments.push_back({hits[i].field, text.substr(hits[i].value, end - hits[i].value)});
+    }
+    return segments;
+}
 
-    bool labelled = false;
-    std::vector<Segment> segments = Segments(text, labelled);
-    if (!labelled) // no label of ours: "：" is no more than a separator in free text
-        segments.assign(1, Segment{Field::None, text});
+// How strictly a text is read.
+enum class Reading {
+    Plain,   // labelled, or free text that holds nothing but the recipient
+    Message, // a buyer's message around a complete address: the words around it are let go
+};
+
+std::optional<RecipientFields> ReadSegments(const std::vector<Segment>& segments, bool labelled,
+                                            const RegionTable& regions, Reading how, bool needCounty)
+{
     Draft draft;
     std::vector<Token> tokens;
     std::vector<PhoneNumber> phones;
@@ -416,10 +503,17 @@ std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const Re
         const std::string_view value = segment.text;
         switch (field) {
         case Field::Name: {
-            // "收货人：张三 13800001111": the name ends where a telephone number starts.
+            // "收货人：张三 13800001111": the name ends where a telephone number starts;
+            // "收货人：周xy13912345678" likewise.
             const std::vector<PhoneNumber> found = FindPhoneNumbers(value);
-            const std::size_t end = found.empty() ? value.size() : found.front().position;
-            if (const std::string name = Compact(value.substr(0, end)); !name.empty() && !draft.name)
+            std::size_t end = found.empty() ? value.size() : found.front().position;
+            const std::string compact = Compact(value.substr(0, end));
+            std::string name = compact;
+            if (const std::size_t glued = GluedPhoneAt(compact); glued != std::string_view::npos) {
+                name = compact.substr(0, glued);
+                TakePhone(draft, FindPhoneNumbers(std::string_view(compact).substr(glued)).front());
+            }
+            if (!name.empty() && !draft.name)
                 draft.name = name;
             Tokenize(value.substr(end), false, phones, tokens);
             break;
@@ -455,16 +549,25 @@ std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const Re
         if ((tokens[i].kind == Kind::Other || tokens[i].kind == Kind::Name) &&
             ReadAddressRegions(regions, tokens[i].text).length > 0)
             first = i;
-    for (last = first; last < tokens.size(); ++last)
-        if (last > first && tokens[last].kind != Kind::Other &&
-            !(tokens[last].kind == Kind::Name && ReadAddressRegions(regions, tokens[last].text).length > 0))
-            break;
     std::string freeAddress;
-    for (std::size_t i = first; i < last; ++i) {
+    for (last = first; last < tokens.size(); ++last) {
+        const Token& token = tokens[last];
+        if (last > first && token.kind != Kind::Other) {
+            // A name-like word goes on with the region names before it ("云南省大理州 宾川")
+            // or starts some of its own; anything else ends the address.
+            if (token.kind != Kind::Name)
+                break;
+            if (ReadAddressRegions(regions, token.text).length == 0) {
+                const std::string before = Compact(freeAddress);
+                const std::size_t read = ReadAddressRegions(regions, before).length;
+                if (read != before.size() || ReadAddressRegions(regions, before + std::string(token.text)).length <= read)
+                    break;
+            }
+        }
         // Pieces join as Compact joins words: "B座 1201" -> "B座1201", "Room 3" stays apart.
-        if (i > first)
+        if (last > first)
             freeAddress += ' ';
-        freeAddress += tokens[i].text;
+        freeAddress += token.text;
     }
     freeAddress = Compact(freeAddress);
 
@@ -475,52 +578,90 @@ std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const Re
         if (!draft.name)
             draft.name = std::move(name);
     };
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        if (i == first) {
-            i = last - 1;
-            continue;
-        }
-        const Token& token = tokens[i];
-        if (token.kind == Kind::Latin) {
-            // John Smith: Latin words with only blanks between them make one name.
-            latin += (latin.empty() ? "" : " ") + std::string(token.text);
-            if (i + 1 == tokens.size() || tokens[i + 1].kind != Kind::Latin || !tokens[i + 1].afterBlank ||
-                i + 1 == first) {
-                nameFound(latin);
-                latin.clear();
-            }
-            continue;
-        }
-        switch (token.kind) {
-        case Kind::Phone:
-            TakePhone(draft, phones[token.phone]);
-            break;
-        case Kind::Postcode:
-            if (draft.postcode)
-                ++leftovers;
-            else
+    if (how == Reading::Message) {
+        // One telephone, one name right beside it (blanks between, or none), and around them
+        // nothing but the words of a message.
+        if (labelled || phones.size() != 1 || draft.mobile || draft.telephone)
+            return std::nullopt;
+        std::size_t phone = 0;
+        while (phone < tokens.size() && tokens[phone].kind != Kind::Phone)
+            ++phone;
+        const auto nameAt = [&](std::size_t i, const Token& after) {
+            return i < tokens.size() && (i < first || i >= last) && tokens[i].kind == Kind::Name && after.afterBlank;
+        };
+        std::size_t name = tokens.size();
+        if (phone > 0 && nameAt(phone - 1, tokens[phone]))
+            name = phone - 1;
+        else if (phone + 1 < tokens.size() && nameAt(phone + 1, tokens[phone + 1]))
+            name = phone + 1;
+        if (name == tokens.size() || IsChat(tokens[name].text))
+            return std::nullopt;
+        draft.name = std::string(tokens[name].text);
+        TakePhone(draft, phones.front());
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            if (i >= first && i < last)
+                continue;
+            const Token& token = tokens[i];
+            if (i == name || i == phone || token.kind == Kind::LabelWord)
+                continue;
+            if (token.kind == Kind::Postcode && !draft.postcode)
                 draft.postcode = std::string(token.text);
-            break;
-        case Kind::Name:
-            nameFound(std::string(token.text));
-            break;
-        case Kind::LabelWord:
-            break;
-        default:
-            ++leftovers;
+            else if (!IsChat(token.text))
+                return std::nullopt;
         }
+    } else {
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            if (i == first) {
+                i = last - 1;
+                continue;
+            }
+            const Token& token = tokens[i];
+            if (token.kind == Kind::Latin) {
+                // John Smith: Latin words with only blanks between them make one name.
+                latin += (latin.empty() ? "" : " ") + std::string(token.text);
+                if (i + 1 == tokens.size() || tokens[i + 1].kind != Kind::Latin || !tokens[i + 1].afterBlank ||
+                    i + 1 == first) {
+                    nameFound(latin);
+                    latin.clear();
+                }
+                continue;
+            }
+            switch (token.kind) {
+            case Kind::Phone:
+                TakePhone(draft, phones[token.phone]);
+                break;
+            case Kind::Postcode:
+                if (draft.postcode)
+                    ++leftovers;
+                else
+                    draft.postcode = std::string(token.text);
+                break;
+            case Kind::Name:
+                nameFound(std::string(token.text));
+                break;
+            case Kind::LabelWord:
+                break;
+            default:
+                ++leftovers;
+            }
+        }
+        if (!labelled && (leftovers > 0 || names > 1))
+            return std::nullopt; // free text holds more than an address
     }
-    if (!labelled && (leftovers > 0 || names > 1))
-        return std::nullopt; // free text holds more than an address
 
     // A region line and a detail line make one address; a detail line that repeats the
     // region is the whole address already.
     std::string address = draft.detail.starts_with(draft.region) ? draft.detail : draft.region + draft.detail;
     if (address.empty())
         address = freeAddress;
+    address = WithMunicipalityOnce(regions, address);
     const AddressRegions found = ReadAddressRegions(regions, address);
     if (found.length == 0 || !found.reachesCity || (!draft.name && !draft.mobile && !draft.telephone))
         return std::nullopt;
+    if ((needCounty || how == Reading::Message) && (!found.reachesCounty || !draft.name))
+        return std::nullopt;
+    if (how == Reading::Message && found.length == address.size())
+        return std::nullopt; // region names alone are no complete address
     const Words& w = TheWords();
     if (ContainsAny(address, w.chatMarks) || (draft.name && ContainsAny(*draft.name, w.chatMarks)))
         return std::nullopt;
@@ -541,6 +682,29 @@ std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const Re
     fields.postcode = std::move(draft.postcode);
     fields.destination = found.destination >= 0 ? regions.at(found.destination).name : std::string();
     return fields;
+}
+
+} // namespace
+
+std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const RegionTable& regions)
+{
+    if (!TheWords().converted || PlainlyNoAddress(text))
+        return std::nullopt;
+
+    bool labelled = false;
+    const std::vector<Segment> segments = Segments(text, labelled);
+    if (labelled)
+        return ReadSegments(segments, true, regions, Reading::Plain, false);
+    // No label of ours: "：" is no more than a separator in free text.
+    const std::vector<Segment> whole{{Field::None, text}};
+    if (auto fields = ReadSegments(whole, false, regions, Reading::Plain, false))
+        return fields;
+    // Messier copies are taken only with a name, a telephone and an address down to its county.
+    if (const auto runTogether = RunTogetherSegments(text))
+        if (auto fields = ReadSegments(*runTogether, true, regions, Reading::Plain, true); fields && fields->name &&
+                                                                                        (fields->mobile || !fields->telephone->empty()))
+            return fields;
+    return ReadSegments(whole, false, regions, Reading::Message, true);
 }
 
 } // namespace dorvane

@@ -77,7 +77,75 @@ RegionTable LoadShippedTable()
 struct Reading {
     std::size_t length = 0;
     int province = -1, city = -1, county = -1; // as written; -1 where the address names none
+    std::size_t municipalityTwice = 0;          // end of the municipality's second writing
 };
+
+// The peoples that autonomous counties name after the place, longest first; some names leave
+// out "族" (巴里坤哈萨克自治县).
+const std::vector<std::string>& PeopleNames()
+{
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> out;
+        const std::string people = CodePageFromUtf8("族");
+        for (const char* name :
+             {"彝", "回", "土家", "苗", "侗", "瑶", "壮", "布依", "白", "哈尼", "傣", "傈僳", "拉祜", "佤", "纳西",
+              "景颇", "布朗", "普米", "怒", "独龙", "藏", "羌", "蒙古", "满", "朝鲜", "达斡尔", "鄂温克", "鄂伦春",
+              "锡伯", "哈萨克", "塔吉克", "维吾尔", "撒拉", "土", "东乡", "保安", "裕固", "仫佬", "毛南", "仡佬",
+              "水", "畲", "黎", "各"}) {
+            const std::string codePage = CodePageFromUtf8(name);
+            out.push_back(codePage + people);
+            if (codePage.size() >= 4)
+                out.push_back(codePage);
+        }
+        std::stable_sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) {
+            return a.size() > b.size();
+        });
+        return out;
+    }();
+    return names;
+}
+
+// A county's name as people write it without its suffix: "宾川" for 宾川县, "巍山" for
+// 巍山彝族回族自治县. Empty when that leaves less than two characters. Names hold two-byte
+// characters only, so an ending matched byte for byte is a whole character.
+std::string BareCountyName(std::string_view name)
+{
+    static const std::string autonomous = CodePageFromUtf8("自治县"), county = CodePageFromUtf8("县"),
+                             people = CodePageFromUtf8("族");
+    std::string bare;
+    if (name.ends_with(autonomous)) {
+        bare = name.substr(0, name.size() - autonomous.size());
+        for (bool stripped = true; stripped;) {
+            stripped = false;
+            for (const std::string& peoples : PeopleNames())
+                if (bare.size() > peoples.size() && bare.ends_with(peoples)) {
+                    bare.resize(bare.size() - peoples.size());
+                    stripped = true;
+                    break;
+                }
+        }
+    } else if (name.ends_with(county)) {
+        bare = name.substr(0, name.size() - county.size());
+    }
+    if (bare.size() < 4 || bare.ends_with(people))
+        return {};
+    return bare;
+}
+
+// A street rather than the county: "和平路" is no 和平县.
+bool StreetStarts(std::string_view text)
+{
+    static const std::vector<std::string> streets = [] {
+        std::vector<std::string> out;
+        for (const char* ch : {"路", "街", "道", "巷", "弄"})
+            out.push_back(CodePageFromUtf8(ch));
+        return out;
+    }();
+    for (const std::string& street : streets)
+        if (text.starts_with(street))
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -130,6 +198,13 @@ std::optional<RegionTable> RegionTable::FromText(std::string_view utf8Text)
     }
     for (std::size_t i = 0; i < table.regions_.size(); ++i)
         table.municipality_[i] = table.regions_[i].level == RegionLevel::Province && hasCounty[i] && !hasCity[i];
+    // An autonomous prefecture goes by its short name and "州" as well: 大理州 for 大理白族自治州.
+    static const std::string prefecture = CodePageFromUtf8("自治州"), state = CodePageFromUtf8("州");
+    for (std::size_t i = 0; i < table.regions_.size(); ++i)
+        if (table.regions_[i].level == RegionLevel::City && table.regions_[i].name.ends_with(prefecture) &&
+            !shortNames[i].empty() && !shortNames[i].ends_with(state))
+            if (const std::string name = shortNames[i] + state; !table.byName_.contains(name))
+                table.byName_[name].push_back(static_cast<int>(i));
     for (const auto& [name, indices] : table.byName_) {
         std::size_t pos = 0;
         while (pos < name.size() && CharLengthAt(name, pos) == 2)
@@ -140,7 +215,27 @@ std::optional<RegionTable> RegionTable::FromText(std::string_view utf8Text)
                                                       static_cast<unsigned char>(name[1]));
         table.nameLengths_[first] |= std::uint64_t{1} << name.size();
     }
+    std::unordered_map<std::string, std::vector<int>> bare;
+    for (std::size_t i = 0; i < table.regions_.size(); ++i)
+        if (table.regions_[i].level == RegionLevel::County && shortNames[i].empty())
+            if (std::string name = BareCountyName(table.regions_[i].name); !name.empty())
+                bare[std::move(name)].push_back(static_cast<int>(i));
+    for (auto& [name, indices] : bare)
+        if (indices.size() == 1 && !table.byName_.contains(name)) {
+            table.longestBareCounty_ = std::max(table.longestBareCounty_, name.size());
+            table.bareCounties_.emplace(name, indices.front());
+        }
     return table;
+}
+
+std::pair<int, std::size_t> RegionTable::BareCountyAt(std::string_view text) const
+{
+    // Text read from a character boundary splits into characters one way only, so a name of
+    // two-byte characters matched byte for byte ends on a boundary too.
+    for (std::size_t bytes = std::min(longestBareCounty_, text.size()) / 2 * 2; bytes >= 4; bytes -= 2)
+        if (const auto found = bareCounties_.find(text.substr(0, bytes)); found != bareCounties_.end())
+            return {found->second, bytes};
+    return {-1, 0};
 }
 
 std::optional<RegionTable> RegionTable::FromFile(const fs::path& file)
@@ -182,18 +277,24 @@ AddressRegions ReadAddressRegions(const RegionTable& table, std::string_view add
     // readings win. A handful at most: few names are shared.
     std::vector<Reading> readings;
     const auto counties = [&](const Reading& above) {
-        table.ForEachNameAt(address.substr(above.length), [&](int k, std::size_t bytes) {
-            const Region& county = table.at(k);
-            if (county.level != RegionLevel::County)
+        const auto county = [&](int k, std::size_t bytes) {
+            const Region& region = table.at(k);
+            if (region.level != RegionLevel::County)
                 return;
-            if (above.city >= 0 ? county.parent != above.city
+            if (above.city >= 0 ? region.parent != above.city
                                 : above.province >= 0 && table.ProvinceOf(k) != above.province)
                 return;
             Reading reading = above;
             reading.county = k;
             reading.length += bytes;
             readings.push_back(reading);
-        });
+        };
+        const std::string_view rest = address.substr(above.length);
+        table.ForEachNameAt(rest, county);
+        // "云南大理宾川": a county without "县" only right below the region it lies in.
+        if (above.province >= 0 || above.city >= 0)
+            if (const auto [k, bytes] = table.BareCountyAt(rest); k >= 0 && !StreetStarts(rest.substr(bytes)))
+                county(k, bytes);
     };
     const auto cities = [&](const Reading& above) {
         if (above.province >= 0 && table.IsMunicipality(above.province)) {
@@ -201,7 +302,7 @@ AddressRegions ReadAddressRegions(const RegionTable& table, std::string_view add
             Reading again = above;
             table.ForEachNameAt(address.substr(above.length), [&](int c, std::size_t bytes) {
                 if (c == above.province)
-                    again.length = above.length + bytes;
+                    again.length = again.municipalityTwice = above.length + bytes;
             });
             readings.push_back(again);
             counties(again);
@@ -240,7 +341,7 @@ AddressRegions ReadAddressRegions(const RegionTable& table, std::string_view add
         else if (settled != value)
             settled = -1;
     };
-    result.provinceWritten = result.cityWritten = result.reachesCity = true;
+    result.provinceWritten = result.cityWritten = result.reachesCity = result.reachesCounty = true;
     for (const Reading& reading : readings) {
         if (reading.length != result.length)
             continue;
@@ -255,12 +356,25 @@ AddressRegions ReadAddressRegions(const RegionTable& table, std::string_view add
         settle(result.province, province);
         settle(result.city, city);
         settle(result.destination, destination);
+        if (first)
+            result.municipalityTwice = reading.municipalityTwice;
+        else if (result.municipalityTwice != reading.municipalityTwice)
+            result.municipalityTwice = 0;
         first = false;
         result.provinceWritten = result.provinceWritten && reading.province >= 0;
         result.cityWritten = result.cityWritten && (reading.city >= 0 || table.IsMunicipality(province));
         result.reachesCity = result.reachesCity && (reading.county >= 0 || city >= 0);
+        result.reachesCounty = result.reachesCounty && reading.county >= 0;
     }
     return result;
+}
+
+std::string WithMunicipalityOnce(const RegionTable& table, std::string_view address)
+{
+    const AddressRegions regions = ReadAddressRegions(table, address);
+    if (regions.municipalityTwice == 0 || regions.province < 0)
+        return std::string(address);
+    return table.at(regions.province).name + std::string(address.substr(regions.municipalityTwice));
 }
 
 } // namespace dorvane

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace dorvane {
@@ -45,6 +46,10 @@ public:
     std::span<const int> Named(std::string_view name) const;
     // Calls found(index, bytes) for every region whose full or short name starts text.
     template <typename Found> void ForEachNameAt(std::string_view text, Found&& found) const;
+    // The county whose name without "县" starts text ("宾川" for 宾川县, "巍山" for
+    // 巍山彝族回族自治县, its peoples left out too), with the bytes it takes; -1 when none does.
+    // Only names that no other region bears and no two counties share.
+    std::pair<int, std::size_t> BareCountyAt(std::string_view text) const;
 
 private:
     struct Hash {
@@ -54,6 +59,8 @@ private:
     std::vector<Region> regions_;
     std::vector<bool> municipality_;
     std::unordered_map<std::string, std::vector<int>, Hash, std::equal_to<>> byName_;
+    std::unordered_map<std::string, int, Hash, std::equal_to<>> bareCounties_;
+    std::size_t longestBareCounty_ = 0;
     // For the first character of every name (all are two-byte characters), bit n is set when
     // a name of n bytes starts with it: most look-ups are never made.
     std::unordered_map<std::uint16_t, std::uint64_t> nameLengths_;
@@ -70,6 +77,9 @@ struct AddressRegions {
     bool provinceWritten = false; // the address names its province (or municipality)
     bool cityWritten = false;     // ... its prefecture-level city
     bool reachesCity = false;     // a city, a municipality or a county is named
+    bool reachesCounty = false;   // a county (or district, or county-level city) is named
+    // Bytes at the start that write the municipality twice ("北京市北京市"); 0 when it is not.
+    std::size_t municipalityTwice = 0;
     // Settled only when every reading of the names agrees; -1 otherwise.
     int province = -1;
     int city = -1;        // for a municipality, the municipality
@@ -77,10 +87,14 @@ struct AddressRegions {
 };
 
 // Reads the longest run of nested region names at the start of address: province, city and
-// county, each optional, full ("浙江省") or short ("浙江"; counties full only). Where several
-// regions fit the same names, e.g. a district name that several cities have, what they do not
-// share is left unsettled.
+// county, each optional, full ("浙江省") or short ("浙江"; counties full only, or without "县"
+// right below their written province or city). Where several regions fit the same names, e.g. a
+// district name that several cities have, what they do not share is left unsettled.
 AddressRegions ReadAddressRegions(const RegionTable& table, std::string_view address);
+
+// The address with a municipality written twice at its start ("北京市 北京市 朝阳区", as order
+// pages copy their region line) written once, by its full name: "北京市朝阳区".
+std::string WithMunicipalityOnce(const RegionTable& table, std::string_view address);
 
 template <typename Found> void RegionTable::ForEachNameAt(std::string_view text, Found&& found) const
 {

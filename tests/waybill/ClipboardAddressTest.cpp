@@ -51,6 +51,12 @@ RecipientFields WithPiece(const std::string& piece)
 {
     return Accepted(Commas({"13900000000", kShanghai + kShi + kMouLu + "1" + kHao, "315000", piece}));
 }
+
+// The same with a name before it, for a piece that is no name.
+RecipientFields WithNameAndPiece(const std::string& piece)
+{
+    return Accepted(Commas({kZhangSan, "13900000000", kShanghai + kShi + kMouLu + "1" + kHao, "315000", piece}));
+}
 } // namespace
 
 TEST(ClipboardAddress, CommaShapeSplitsTheShopAddress)
@@ -76,12 +82,14 @@ TEST(ClipboardAddress, CommaShapeSplitsTheShopAddress)
     EXPECT_EQ(wide->telephone, "");
     EXPECT_FALSE(wide->postcode);
 
-    // A later piece of a kind replaces an earlier one.
-    const auto later = ParseClipboardAddress(Commas({"Alice", "13900000000", kAddress, "Bob", "13911111111", "100000", "200000"}));
+    // A later number of a kind replaces an earlier one.
+    const auto later = ParseClipboardAddress(Commas({"Alice", "13900000000", kAddress, "13911111111", "100000", "200000"}));
     ASSERT_TRUE(later);
-    EXPECT_EQ(later->name, "Bob");
+    EXPECT_EQ(later->name, "Alice");
     EXPECT_EQ(later->mobile, "13911111111");
     EXPECT_EQ(later->postcode, "200000");
+    // Two names are not one recipient: neither is taken for the other.
+    EXPECT_FALSE(ParseClipboardAddress(Commas({"Alice", "13900000000", kAddress, "Bob", "13911111111", "100000"})));
 }
 
 TEST(ClipboardAddress, BlankShapeSplitsTheShopAddress)
@@ -174,25 +182,30 @@ TEST(ClipboardAddress, BlankShapeWithoutPostcodeOrMobileIsNotTaken)
     EXPECT_FALSE(ParseClipboardAddress(Blanks({"315000", kShi, "13900000000", "c", "d", "e", "f"})));
 }
 
-TEST(ClipboardAddress, CommaPiecesAreClassifiedByLength)
+TEST(ClipboardAddress, CommaPiecesAreNamesWhateverTheirLength)
 {
+    // Names of three to six characters and more are names; a long piece without a region does
+    // not replace the address.
+    const std::string address = kShanghai + kShi + kMouLu + "1" + kHao;
     const std::string twelve = "\xC5\xB7\xD1\xF4\xC4\xC8\xC4\xC8\xC4\xC8\xC4\xC8"; // 欧阳娜娜娜娜
-    EXPECT_EQ(WithPiece(twelve).name, std::nullopt);
-    EXPECT_EQ(WithPiece(twelve).address, kShanghai + kShi + kMouLu + "1" + kHao);
-    EXPECT_EQ(WithPiece("ABCDEFGHIJKL").name, std::nullopt);
-    EXPECT_EQ(WithPiece("ABCDEFGHIJK").name, "ABCDEFGHIJK");
-    EXPECT_EQ(WithPiece("ABCDEFGHIJKLM").address, "ABCDEFGHIJKLM");
-    EXPECT_EQ(WithPiece("ABC").name, "ABC");
-    EXPECT_EQ(WithPiece("AB").name, std::nullopt);
+    for (const std::string& name : {twelve, std::string("ABCDEFGHIJKL"), std::string("ABCDEFGHIJK"),
+                                    std::string("ABCDEFGHIJKLM"), std::string("ABC")}) {
+        SCOPED_TRACE(name);
+        const RecipientFields fields = WithPiece(name);
+        EXPECT_EQ(fields.name, name);
+        EXPECT_EQ(fields.address, address);
+    }
+    // Two bytes are no name.
+    EXPECT_EQ(WithNameAndPiece("AB").name, kZhangSan);
 
     // Numbers: 8 digits without "-" are nothing; any "-" makes a telephone, never a mobile.
-    EXPECT_EQ(WithPiece("88888888").telephone, "");
-    EXPECT_EQ(WithPiece("0574-88888888").telephone, "0574-88888888");
-    const auto hyphenated = WithPiece("138-0000-0000");
+    EXPECT_EQ(WithNameAndPiece("88888888").telephone, "");
+    EXPECT_EQ(WithNameAndPiece("0574-88888888").telephone, "0574-88888888");
+    const auto hyphenated = WithNameAndPiece("138-0000-0000");
     EXPECT_EQ(hyphenated.telephone, "138-0000-0000");
     EXPECT_EQ(hyphenated.mobile, "13900000000");
-    EXPECT_EQ(WithPiece("1380000000").mobile, "13900000000");
-    EXPECT_EQ(WithPiece("1234567").postcode, "315000");
+    EXPECT_EQ(WithNameAndPiece("1380000000").mobile, "13900000000");
+    EXPECT_EQ(WithNameAndPiece("1234567").postcode, "315000");
 }
 
 TEST(ClipboardAddress, DestinationComesFromTheAddress)
@@ -206,12 +219,14 @@ TEST(ClipboardAddress, DestinationComesFromTheAddress)
     EXPECT_EQ(destination("\xB9\xE3\xCE\xF7\xD7\xB3\xD7\xE5\xD7\xD4\xD6\xCE\xC7\xF8\xC4\xCF\xC4\xFE\xCA\xD0" + kMouLu),
               "\xC4\xCF\xC4\xFE\xCA\xD0");
     // 市 missing from the address, or before the province: empty.
-    EXPECT_EQ(destination(kZhangSan + kZhejiangSheng + kYinzhouQu + kMouLu), "");
+    EXPECT_EQ(destination(kZhejiangSheng + kYinzhouQu + kMouLu), "");
     EXPECT_EQ(destination(kNingboShi + kZhejiangSheng + kYinzhouQu + kMouLu), "");
     // 笆 (B0 CA) then 、(A1 A2) holds the bytes of 省 across two characters: no province.
-    EXPECT_EQ(destination("\xB0\xCA\xA1\xA2" + kNingboShi + kMouLu + kMouLu), "\xB0\xCA\xA1\xA2");
-    // Never half a character from a leading ASCII letter.
-    EXPECT_EQ(destination("8" + kShanghai + kShi + kMouLu + "1" + kHao), "8" + kShanghai.substr(0, 2));
+    EXPECT_EQ(destination(kNingboShi + "\xB0\xCA\xA1\xA2" + kMouLu + kMouLu), kNingboShi.substr(0, 4));
+    // An address must start with a region: one that starts with a digit is none, and the text
+    // is no shop address.
+    EXPECT_FALSE(ParseClipboardAddress(Commas({kZhangSan, "13900000000", "8" + kShanghai + kShi + kMouLu + "1" + kHao,
+                                               "315000", kShi})));
 }
 
 TEST(ClipboardAddress, MarkersMatchWholeCharactersOnly)
@@ -221,16 +236,17 @@ TEST(ClipboardAddress, MarkersMatchWholeCharactersOnly)
     const auto blank = ParseClipboardAddress(Blanks({falseComma, kShi, "b", "c", "315000", "d", "13900000000"}));
     ASSERT_TRUE(blank);
     EXPECT_EQ(blank->address, falseComma + kShi + "bc");
-    EXPECT_TRUE(ParseClipboardAddress(Commas({kZhangSan, falseComma, kAddress, "a", "b", "c", "d"})));
+    EXPECT_TRUE(ParseClipboardAddress(Commas({kZhangSan, "13900000000", falseComma + kMouLu + "1" + kHao, "a", "b", "c", "d"})));
 
     // A four-byte character right before markers: counted as four bytes, markers still found.
     const auto rare = ParseClipboardAddress(
-        Commas({kRareChar + kZhangSan, "13900000000", kRareChar + kZhejiangSheng.substr(4) + kRareChar + kShi + kMouLu + kMouLu, "315000"}));
+        Commas({kRareChar + kZhangSan, "13900000000",
+                kNingboShi.substr(0, 4) + kRareChar + kZhejiangSheng.substr(4) + kRareChar + kShi + kMouLu + kMouLu, "315000"}));
     ASSERT_TRUE(rare);
     EXPECT_EQ(rare->name, kRareChar + kZhangSan);
     EXPECT_EQ(rare->destination, kRareChar + kShi);
     EXPECT_EQ(Accepted(Commas({kRareChar + kRareChar + kRareChar, "13900000000", kAddress, "x"})).name,
-              std::nullopt); // twelve bytes
+              kRareChar + kRareChar + kRareChar); // a name of twelve bytes
 
     // 笆 (B0 CA) then 小 (D0 A1) holds the bytes of 市 across two characters: no city.
     EXPECT_FALSE(ParseClipboardAddress(Commas({"\xB0\xCA\xD0\xA1", "13900000000", "a", "315000"})));

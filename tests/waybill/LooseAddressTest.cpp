@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 
 using namespace dorvane;
@@ -50,9 +52,9 @@ const Shape kShapes[] = {
     {"Taobao, region line and a detail line that repeats it",
      "所在地区：浙江省杭州市西湖区\r\n详细地址：浙江省杭州市西湖区文三路100号\r\n收件人：张三\r\n电话：13800001111\r\n",
      "张三", "13800001111", "", "浙江省杭州市西湖区文三路100号", nullptr, "杭州市"},
-    {"Tmall, the municipality twice in the region line",
+    {"Tmall, the municipality twice in the region line: written once",
      "收货人：张三\n所在地区：上海 上海市 浦东新区\n详细地址：世纪大道100号\n手机：13800001111",
-     "张三", "13800001111", "", "上海上海市浦东新区世纪大道100号", nullptr, "上海市"},
+     "张三", "13800001111", "", "上海市浦东新区世纪大道100号", nullptr, "上海市"},
     {"region line without a detail line, county-level city under its province",
      "收货人：周八\n联系电话：86-13100006666\n所在地区：湖北省 仙桃市\n",
      "周八", "13100006666", "", "湖北省仙桃市", nullptr, "仙桃市"},
@@ -100,12 +102,73 @@ const Shape kShapes[] = {
      "钱十", "13800001111", "", "江苏省南京市鼓楼区中山路1号B座1201", nullptr, "南京市"},
 };
 
-} // namespace
+// Comma-shaped copies: a telephone in any shape is a telephone, a long name is a name, and
+// pieces that do not give one name, one address and a telephone are read as free text.
+const Shape kCommaPieces[] = {
+    {"masked privacy number",
+     "王芳，138****5678，浙江省杭州市西湖区文三路1号，310000",
+     "王芳", "138****5678", "", "浙江省杭州市西湖区文三路1号", "310000", "杭州市"},
+    {"+86 with blanks",
+     "张三，+86 138 1234 5678，浙江省杭州市西湖区文三路1号，310000",
+     "张三", "13812345678", "", "浙江省杭州市西湖区文三路1号", "310000", "杭州市"},
+    {"0086 with blanks",
+     "张三，0086 139 0000 2222，浙江省杭州市西湖区文三路1号，310000",
+     "张三", "13900002222", "", "浙江省杭州市西湖区文三路1号", "310000", "杭州市"},
+    {"telephone after the address",
+     "孙丽，广东省广州市天河区体育西路1号，+8613812345678，510620",
+     "孙丽", "13812345678", "", "广东省广州市天河区体育西路1号", "510620", "广州市"},
+    {"mobile with its extension",
+     "孙丽，13812345678转1234，广东省广州市天河区体育西路1号，510620",
+     "孙丽", "13812345678转1234", "", "广东省广州市天河区体育西路1号", "510620", "广州市"},
+    {"landline in brackets first",
+     "(0571)88886666，张三，浙江省杭州市西湖区文三路1号，310000",
+     "张三", nullptr, "0571-88886666", "浙江省杭州市西湖区文三路1号", "310000", "杭州市"},
+    {"a name of ten characters",
+     "阿卜杜热合曼·买买提，13812345678，新疆维吾尔自治区乌鲁木齐市天山区人民路1号，830000",
+     "阿卜杜热合曼·买买提", "13812345678", "", "新疆维吾尔自治区乌鲁木齐市天山区人民路1号", "830000", "乌鲁木齐市"},
+    {"address over two pieces: read as free text",
+     "李明，13812345678，浙江省杭州市，西湖区文三路1号",
+     "李明", "13812345678", "", "浙江省杭州市西湖区文三路1号", nullptr, "杭州市"},
+};
 
-TEST(LooseAddress, ReadsTheShapesShopsCopyFrom)
+// The municipality written twice, as region lines are copied, is written once.
+const Shape kMunicipalityOnce[] = {
+    {"region line", "收货人：李明\n所在地区：北京市 北京市 朝阳区\n详细地址：建国路1号\n手机：13812345678",
+     "李明", "13812345678", "", "北京市朝阳区建国路1号", nullptr, "北京市"},
+    {"comma shape", "李明，13812345678，北京市 北京市 朝阳区 建国路1号，100020",
+     "李明", "13812345678", "", "北京市朝阳区建国路1号", "100020", "北京"},
+    {"free text, short then full name", "李明 13812345678 天津 天津市 和平区 南京路1号",
+     "李明", "13812345678", "", "天津市和平区南京路1号", nullptr, "天津市"},
+};
+
+// Messier copies with one name, one telephone and an address down to its county.
+const Shape kMessyCopies[] = {
+    {"masked name, free text", "王xx 13812345678 浙江省杭州市西湖区文三路1号",
+     "王xx", "13812345678", "", "浙江省杭州市西湖区文三路1号", nullptr, "杭州市"},
+    {"masked name, labelled", "收件人：刘*\n手机：13812345678\n地址：浙江省杭州市西湖区文三路1号",
+     "刘*", "13812345678", "", "浙江省杭州市西湖区文三路1号", nullptr, "杭州市"},
+    {"masked name, comma shape", "陈**，13812345678，浙江省杭州市西湖区文三路1号，310000",
+     "陈**", "13812345678", "", "浙江省杭州市西湖区文三路1号", "310000", "杭州市"},
+    {"name glued to its telephone", "周xy13912345678 浙江省杭州市西湖区文三路1号",
+     "周xy", "13912345678", "", "浙江省杭州市西湖区文三路1号", nullptr, "杭州市"},
+    {"labelled name glued to its telephone", "收货人：周xy13912345678\n地址：浙江省杭州市西湖区文三路1号",
+     "周xy", "13912345678", "", "浙江省杭州市西湖区文三路1号", nullptr, "杭州市"},
+    {"county without 县", "李明13812345678，云南大理宾川金牛镇文化路1号",
+     "李明", "13812345678", "", "云南大理宾川金牛镇文化路1号", nullptr, "大理白族自治州"},
+    {"labels run together", "收货人李明手机号码13812345678所在地区浙江省杭州市西湖区详细地址文三路1号",
+     "李明", "13812345678", "", "浙江省杭州市西湖区文三路1号", nullptr, "杭州市"},
+    {"buyer's message around the address", "麻烦发到：浙江省杭州市西湖区文三路1号 李明13812345678 谢谢，不要到付",
+     "李明", "13812345678", "", "浙江省杭州市西湖区文三路1号", nullptr, "杭州市"},
+    {"message, name after the telephone", "请寄到 广东省深圳市南山区科技园路1号 13812345678 王芳 谢谢",
+     "王芳", "13812345678", "", "广东省深圳市南山区科技园路1号", nullptr, "深圳市"},
+    {"message, autonomous county without its peoples and 县",
+     "麻烦寄到：云南省大理州巍山南诏镇文华路1号 王芳13912345678 谢谢",
+     "王芳", "13912345678", "", "云南省大理州巍山南诏镇文华路1号", nullptr, "大理白族自治州"},
+};
+
+void ExpectShapes(std::span<const Shape> shapes)
 {
-    DORVANE_SKIP_WITHOUT_GB18030();
-    for (const Shape& shape : kShapes) {
+    for (const Shape& shape : shapes) {
         SCOPED_TRACE(shape.from);
         const auto fields = Parse(shape.text);
         ASSERT_TRUE(fields) << shape.text;
@@ -119,6 +182,54 @@ TEST(LooseAddress, ReadsTheShapesShopsCopyFrom)
         EXPECT_EQ(Shown(fields->postcode), Shown(expect(shape.postcode)));
         EXPECT_EQ(Shown(fields->destination), Shown(expect(shape.destination)));
     }
+}
+
+void ExpectRejected(std::initializer_list<const char*> texts)
+{
+    for (const char* text : texts)
+        EXPECT_FALSE(Parse(text)) << text;
+}
+
+} // namespace
+
+TEST(LooseAddress, ReadsTheShapesShopsCopyFrom)
+{
+    DORVANE_SKIP_WITHOUT_GB18030();
+    ExpectShapes(kShapes);
+}
+
+TEST(CopiedAddress, CommaPiecesByWhatTheyHold)
+{
+    DORVANE_SKIP_WITHOUT_GB18030();
+    ExpectShapes(kCommaPieces);
+    ExpectRejected({
+        "张三，13800001111，浙江省杭州市西湖区文三路1号，顺丰", // two names
+        "张三，13800001111，某某路1号市场，310000",             // no region starts the address
+        "张三，李四，王五，浙江省杭州市西湖区文三路1号",        // no telephone
+    });
+}
+
+TEST(CopiedAddress, MunicipalityWrittenOnce)
+{
+    DORVANE_SKIP_WITHOUT_GB18030();
+    ExpectShapes(kMunicipalityOnce);
+}
+
+TEST(CopiedAddress, MessyCopiesWithNameTelephoneAndCounty)
+{
+    DORVANE_SKIP_WITHOUT_GB18030();
+    ExpectShapes(kMessyCopies);
+    ExpectRejected({
+        "王xx",                                                           // a lone masked name
+        "周xy13912345678",                                                // name and telephone only
+        "麻烦发到：浙江省杭州市西湖区文三路1号 张三 李明13812345678 谢谢", // a second name
+        "麻烦发到：杭州市文三路1号 李明13812345678 谢谢",                  // no county
+        "麻烦发到：浙江省杭州市西湖区 李明13812345678 谢谢",               // region names only
+        "麻烦发到：浙江省杭州市西湖区文三路1号 谢谢 13812345678",          // no name by the telephone
+        "收货人李明所在地区浙江省杭州市西湖区详细地址文三路1号",           // no telephone
+        "宾川金牛镇1号 李明 13812345678",                                 // a bare county alone is no region
+        "发货了吗？李明13812345678 浙江省杭州市西湖区文三路1号",           // a question
+    });
 }
 
 TEST(LooseAddress, RejectsWhatIsNoAddress)
@@ -220,6 +331,37 @@ TEST(RegionTable, SettlesOnlyWhatOneRegionFits)
     // A province alone reaches no city; no region at all reads nothing.
     EXPECT_FALSE(read("浙江省某路").reachesCity);
     EXPECT_EQ(read("文三路100号").length, 0u);
+}
+
+TEST(RegionTable, CountiesWithoutSuffixAndMunicipalitiesTwice)
+{
+    DORVANE_SKIP_WITHOUT_GB18030();
+    const RegionTable& table = ShippedRegionTable();
+    ASSERT_FALSE(table.empty()) << "data/regions/regions.txt not found";
+    const auto read = [&](const char* utf8) { return ReadAddressRegions(table, CodePageFromUtf8(utf8)); };
+    const auto bytes = [](const char* utf8) { return CodePageFromUtf8(utf8).size(); };
+    const auto name = [&](int index) { return index < 0 ? std::string("-") : *Utf8FromCodePage(table.at(index).name); };
+
+    // Below its written province or city, a county goes without 县 and without its peoples.
+    const AddressRegions binchuan = read("云南大理宾川金牛镇");
+    EXPECT_EQ(binchuan.length, bytes("云南大理宾川"));
+    EXPECT_TRUE(binchuan.reachesCounty);
+    EXPECT_EQ(name(binchuan.destination), "大理白族自治州");
+    EXPECT_EQ(read("云南省巍山南诏镇").length, bytes("云南省巍山"));
+    EXPECT_EQ(name(read("大理州大理市").destination), "大理白族自治州"); // an autonomous prefecture's 州
+    // Not as the first name, not where a street starts (和平县 is in 广东), not where two
+    // regions share the name (朝阳县, 朝阳市).
+    EXPECT_EQ(read("宾川金牛镇").length, 0u);
+    EXPECT_EQ(read("广东和平路1号").length, bytes("广东"));
+    EXPECT_EQ(read("辽宁朝阳北路").reachesCounty, false);
+    EXPECT_FALSE(read("杭州市文三路").reachesCounty);
+
+    EXPECT_EQ(read("北京市北京市朝阳区").municipalityTwice, bytes("北京市北京市"));
+    EXPECT_EQ(read("北京市朝阳区").municipalityTwice, 0u);
+    EXPECT_EQ(*Utf8FromCodePage(WithMunicipalityOnce(table, CodePageFromUtf8("上海上海市浦东新区1号"))),
+              "上海市浦东新区1号");
+    EXPECT_EQ(*Utf8FromCodePage(WithMunicipalityOnce(table, CodePageFromUtf8("上海市浦东新区1号"))),
+              "上海市浦东新区1号");
 }
 
 TEST(RegionTable, RefusesABrokenTable)
