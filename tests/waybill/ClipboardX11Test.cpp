@@ -67,6 +67,41 @@ private slots:
         QCOMPARE(recipientName->text(), QStringLiteral("王五"));
         QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("recipientMobileEdit"))->text(), QStringLiteral("13900000000"));
     }
+
+    void messyCopiesLandInTheirBoxes()
+    {
+        WorkFolderFixture work;
+        CWaybillDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
+        auto* mobile = dialog.findChild<QLineEdit*>(QStringLiteral("recipientMobileEdit"));
+        auto* address = dialog.findChild<QPlainTextEdit*>(QStringLiteral("recipientAddressEdit"));
+        auto* postcode = dialog.findChild<QLineEdit*>(QStringLiteral("recipientPostcodeEdit"));
+        auto* destination = dialog.findChild<QLineEdit*>(QStringLiteral("destinationEdit"));
+
+        // A buyer's message around the address, the name glued to the telephone.
+        CopyWithXclip(work, QStringLiteral("麻烦发到：浙江省杭州市西湖区文三路1号 李明13812345678 谢谢，不要到付"));
+        QTRY_COMPARE_WITH_TIMEOUT(name->text(), QStringLiteral("李明"), 10000);
+        QCOMPARE(mobile->text(), QStringLiteral("13812345678"));
+        QCOMPARE(address->toPlainText(), QStringLiteral("浙江省杭州市西湖区文三路1号"));
+        QCOMPARE(destination->text(), QStringLiteral("杭州市"));
+
+        // A shop's comma line with a masked number and the telephone after the address.
+        CopyWithXclip(work, QStringLiteral("王芳，广东省广州市天河区体育西路1号，138****5678，510620"));
+        QTRY_COMPARE_WITH_TIMEOUT(name->text(), QStringLiteral("王芳"), 10000);
+        QCOMPARE(mobile->text(), QStringLiteral("138****5678"));
+        QCOMPARE(address->toPlainText(), QStringLiteral("广东省广州市天河区体育西路1号"));
+        QCOMPARE(postcode->text(), QStringLiteral("510620"));
+        QCOMPARE(destination->text(), QStringLiteral("广州市"));
+
+        // An order page's region line with the municipality twice.
+        CopyWithXclip(work, QStringLiteral("收货人：赵六\n所在地区：北京市 北京市 朝阳区\n详细地址：建国路1号\n手机号码：+86 139 0000 2222\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(name->text(), QStringLiteral("赵六"), 10000);
+        QCOMPARE(mobile->text(), QStringLiteral("13900002222"));
+        QCOMPARE(address->toPlainText(), QStringLiteral("北京市朝阳区建国路1号"));
+        QCOMPARE(destination->text(), QStringLiteral("北京市"));
+    }
 };
 
 QTEST_MAIN(ClipboardX11Test)
