@@ -39,10 +39,23 @@ const std::string kLabelled = "\xCA\xD5\xBB\xF5\xC8\xCB\xA3\xBA\xD5\xC5\xC8\xFD\
 const std::string kFree = "\xD5\xC5\xC8\xFD 13800001111 \xBA\xBC\xD6\xDD\xCA\xD0\xCE\xF7\xBA\xFE\xC7\xF8"
                           "\xCE\xC4\xC8\xFD\xC2\xB7" "100\xBA\xC5 310012";
 
+// A buyer's message around the address (麻烦发到：浙江省杭州市西湖区文三路1号 李明13812345678
+// 谢谢，不要到付), read after the plain readings fail; and 1,000 characters of chat words and
+// city names (谢谢 杭州市 ...), which every reading goes through before it is rejected.
+const std::string kMessage = "\xC2\xE9\xB7\xB3\xB7\xA2\xB5\xBD\xA3\xBA\xD5\xE3\xBD\xAD\xCA\xA1\xBA\xBC\xD6\xDD\xCA\xD0\xCE\xF7\xBA\xFE\xC7\xF8\xCE\xC4\xC8\xFD\xC2\xB7" "1\xBA\xC5 \xC0\xEE\xC3\xF7" "13812345678 \xD0\xBB\xD0\xBB\xA3\xAC\xB2\xBB\xD2\xAA\xB5\xBD\xB8\xB6";
+const std::string kLongChat = [] {
+    std::string text;
+    while (text.size() < 1600)
+        text += "\xD0\xBB\xD0\xBB \xBA\xBC\xD6\xDD\xCA\xD0 ";
+    return text;
+}();
+
 BENCHMARK_CAPTURE(Parse, CommaShape, kCommaShaped, true);
 BENCHMARK_CAPTURE(Parse, BlankShape, kBlankShaped, true);
 BENCHMARK_CAPTURE(Parse, LabelledAddress, kLabelled, true);
 BENCHMARK_CAPTURE(Parse, FreeAddress, kFree, true);
+BENCHMARK_CAPTURE(Parse, BuyersMessage, kMessage, true);
+BENCHMARK_CAPTURE(Parse, RejectedLongChat, kLongChat, false);
 // A paragraph of copied prose without a city: the common case of text that is no address.
 BENCHMARK_CAPTURE(Parse, RejectedProse, std::string(2000, 'x'), false);
 
