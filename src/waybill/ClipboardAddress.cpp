@@ -105,10 +105,18 @@ bool IsAddressPiece(std::string_view piece, const RegionTable& regions)
 {
     if (regions.empty())
         return piece.size() > 12;
-    const AddressRegions found = ReadAddressRegions(regions, piece);
+    // Some shops write the country first: "中国大陆 浙江省 杭州市 ...".
+    std::string_view afterCountry = piece;
+    for (std::string_view country : {std::string_view("\xD6\xD0\xB9\xFA\xB4\xF3\xC2\xBD"), // 中国大陆
+                                     std::string_view("\xD6\xD0\xB9\xFA")})                 // 中国
+        if (afterCountry.starts_with(country)) {
+            afterCountry.remove_prefix(country.size());
+            break;
+        }
+    const AddressRegions found = ReadAddressRegions(regions, afterCountry);
     if (found.length == 0)
         return false;
-    return piece.size() > 12 || (found.reachesCity && found.length == piece.size() && piece.size() >= 6);
+    return piece.size() > 12 || (found.reachesCity && found.length == afterCountry.size() && piece.size() >= 6);
 }
 
 // A character never found in a name: a digit or a control character. The bytes of a four-byte
