@@ -302,6 +302,11 @@ std::size_t GluedPhoneAt(std::string_view text)
     return digit;
 }
 
+bool HasDigit(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool IsChat(std::string_view text)
 {
     const Words& w = TheWords();
@@ -552,7 +557,11 @@ std::optional<RecipientFields> ReadSegments(const std::vector<Segment>& segments
     std::string freeAddress;
     for (last = first; last < tokens.size(); ++last) {
         const Token& token = tokens[last];
-        if (last > first && token.kind != Kind::Other) {
+        if (last > first && token.kind == Kind::Other) {
+            // "请尽快发货" after the address is a message, not more of the address.
+            if (IsChat(token.text) && !HasDigit(token.text) && ReadAddressRegions(regions, token.text).length == 0)
+                break;
+        } else if (last > first) {
             // A name-like word goes on with the region names before it ("云南省大理州 宾川")
             // or starts some of its own; anything else ends the address.
             if (token.kind != Kind::Name)
@@ -586,15 +595,16 @@ std::optional<RecipientFields> ReadSegments(const std::vector<Segment>& segments
         std::size_t phone = 0;
         while (phone < tokens.size() && tokens[phone].kind != Kind::Phone)
             ++phone;
-        const auto nameAt = [&](std::size_t i, const Token& after) {
-            return i < tokens.size() && (i < first || i >= last) && tokens[i].kind == Kind::Name && after.afterBlank;
+        const auto nameAt = [&](std::size_t i) {
+            return i < tokens.size() && (i < first || i >= last) && tokens[i].kind == Kind::Name &&
+                   !IsChat(tokens[i].text);
         };
         std::size_t name = tokens.size();
-        if (phone > 0 && nameAt(phone - 1, tokens[phone]))
+        if (phone > 0 && nameAt(phone - 1))
             name = phone - 1;
-        else if (phone + 1 < tokens.size() && nameAt(phone + 1, tokens[phone + 1]))
+        else if (nameAt(phone + 1))
             name = phone + 1;
-        if (name == tokens.size() || IsChat(tokens[name].text))
+        if (name == tokens.size())
             return std::nullopt;
         draft.name = std::string(tokens[name].text);
         TakePhone(draft, phones.front());
