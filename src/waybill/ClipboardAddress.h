@@ -22,10 +22,12 @@ struct RecipientFields {
 
 // Splits a shop address of either shape: 4 to 7 pieces separated by full-width commas, or 7 to
 // 12 pieces separated by two ASCII blanks (after the last full-width comma, when there are one
-// or two). Line ends and blanks after the text are no part of it. A text of neither shape (one
-// that lacks "市", or a blank-shaped text without both a postcode and a mobile piece) is then
-// read as a labelled or free address (LooseAddress.h). nullopt when that fails too; nothing is
-// to change then.
+// or two). Line ends and blanks after the text are no part of it. A comma piece that is a
+// telephone of any shape is the mobile or the telephone; the address is the piece that starts
+// with region names; the comma shape holds only when its pieces give one name, one address and
+// a telephone. A text of neither shape (one that lacks "市", comma pieces that do not hold, or a
+// blank-shaped text without both a postcode and a mobile piece) is then read as a labelled or
+// free address (LooseAddress.h). nullopt when that fails too; nothing is to change then.
 std::optional<RecipientFields> ParseClipboardAddress(std::string_view codePageText);
 
 } // namespace dorvane

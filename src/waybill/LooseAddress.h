@@ -15,8 +15,11 @@ namespace dorvane {
 // reach a city or county of the table, and come with a name or a telephone; the destination is
 // the address's prefecture-level city or municipality from the table (empty when its names fit
 // several), and an address that leaves out its province or city gets them in front when only
-// one fits. nullopt for anything else: chat, links, order numbers, a lone name, text over 1,000
-// characters. The telephone and the destination always have a value.
+// one fits; a municipality written twice is written once. Messier copies, labels run together
+// without separators or a buyer's message around a complete address (the name beside the
+// telephone, the words of the message left out), are read only with one name, one telephone
+// and an address down to its county. nullopt for anything else: chat, links, order numbers, a
+// lone name, text over 1,000 characters. The telephone and the destination always have a value.
 std::optional<RecipientFields> ParseLooseAddress(std::string_view codePageText, const RegionTable& regions);
 
 } // namespace dorvane
