@@ -569,7 +569,8 @@ std::optional<RecipientFields> ReadSegments(const std::vector<Segment>& segments
             if (ReadAddressRegions(regions, token.text).length == 0) {
                 const std::string before = Compact(freeAddress);
                 const std::size_t read = ReadAddressRegions(regions, before).length;
-                if (read != before.size() || ReadAddressRegions(regions, before + std::string(token.text)).length <= read)
+                const std::string longer = before + std::string(token.text);
+                if (read != before.size() || ReadAddressRegions(regions, longer).length <= read)
                     break;
             }
         }
@@ -710,10 +711,11 @@ std::optional<RecipientFields> ParseLooseAddress(std::string_view text, const Re
     if (auto fields = ReadSegments(whole, false, regions, Reading::Plain, false))
         return fields;
     // Messier copies are taken only with a name, a telephone and an address down to its county.
-    if (const auto runTogether = RunTogetherSegments(text))
-        if (auto fields = ReadSegments(*runTogether, true, regions, Reading::Plain, true); fields && fields->name &&
-                                                                                        (fields->mobile || !fields->telephone->empty()))
+    if (const auto runTogether = RunTogetherSegments(text)) {
+        auto fields = ReadSegments(*runTogether, true, regions, Reading::Plain, true);
+        if (fields && fields->name && (fields->mobile || !fields->telephone->empty()))
             return fields;
+    }
     return ReadSegments(whole, false, regions, Reading::Message, true);
 }
 

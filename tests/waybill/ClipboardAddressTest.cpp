@@ -83,7 +83,8 @@ TEST(ClipboardAddress, CommaShapeSplitsTheShopAddress)
     EXPECT_FALSE(wide->postcode);
 
     // A later number of a kind replaces an earlier one.
-    const auto later = ParseClipboardAddress(Commas({"Alice", "13900000000", kAddress, "13911111111", "100000", "200000"}));
+    const auto later =
+        ParseClipboardAddress(Commas({"Alice", "13900000000", kAddress, "13911111111", "100000", "200000"}));
     ASSERT_TRUE(later);
     EXPECT_EQ(later->name, "Alice");
     EXPECT_EQ(later->mobile, "13911111111");
@@ -236,7 +237,8 @@ TEST(ClipboardAddress, MarkersMatchWholeCharactersOnly)
     const auto blank = ParseClipboardAddress(Blanks({falseComma, kShi, "b", "c", "315000", "d", "13900000000"}));
     ASSERT_TRUE(blank);
     EXPECT_EQ(blank->address, falseComma + kShi + "bc");
-    EXPECT_TRUE(ParseClipboardAddress(Commas({kZhangSan, "13900000000", falseComma + kMouLu + "1" + kHao, "a", "b", "c", "d"})));
+    EXPECT_TRUE(ParseClipboardAddress(
+        Commas({kZhangSan, "13900000000", falseComma + kMouLu + "1" + kHao, "a", "b", "c", "d"})));
 
     // A four-byte character right before markers: counted as four bytes, markers still found.
     const auto rare = ParseClipboardAddress(
