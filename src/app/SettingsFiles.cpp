@@ -1,5 +1,6 @@
 #include "app/SettingsFiles.h"
 
+#include "app/CommaJoined.h"
 #include "app/TextFile.h"
 
 #include <algorithm>
@@ -226,13 +227,23 @@ bool RewriteLine(const fs::path& path, std::size_t index, const std::string& val
 
 // address.ini -----------------------------------------------------------------------------
 
+namespace {
+
+// Name, origin, company, mobile, telephone, address, postcode, goods name, signature. A comma
+// in a value of an older file was most likely typed into the address, then the company.
+constexpr PieceShape kSenderShapes[] = {PieceShape::Text,      PieceShape::Text,      PieceShape::Text,
+                                        PieceShape::Telephone, PieceShape::Telephone, PieceShape::Text,
+                                        PieceShape::Postcode,  PieceShape::Text,      PieceShape::Text};
+constexpr std::size_t kSenderTextOrder[] = {5, 2, 0, 7, 1, 8};
+
+} // namespace
+
 SenderDetails LoadOrCreateAddress(const fs::path& path)
 {
     const auto lines = LoadOrCreate(path, {" "});
     SenderDetails details;
-    const auto pieces = SplitAt(LineOr(lines, 0), ',');
-    for (std::size_t i = 0; i < details.size() && i < pieces.size(); ++i)
-        details[i] = pieces[i];
+    const auto values = ReadCommaJoined(LineOr(lines, 0), kSenderShapes, kSenderTextOrder);
+    std::copy(values.begin(), values.end(), details.begin());
     return details;
 }
 
@@ -242,7 +253,7 @@ bool SaveAddress(const fs::path& path, const SenderDetails& details)
     // lose everything after it on the next start, so it is stored as a blank.
     std::string line;
     for (std::size_t i = 0; i < details.size(); ++i) {
-        std::string value = details[i];
+        std::string value = CommaFreeValue(details[i]);
         for (std::size_t pos; (pos = value.find_first_of("\r\n")) != std::string::npos;) {
             const std::size_t len = value.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
             value.replace(pos, len, " ");

@@ -104,7 +104,9 @@ bool SaveSwitchFile(const std::filesystem::path& path, bool on);
 bool SaveSwitchIfChanged(const std::filesystem::path& path, bool on);
 
 // address.ini: sender name, origin, company, mobile, telephone, address, postcode,
-// goods name, signature.
+// goods name, signature, joined by commas. A comma typed into a value is saved as "，"; a
+// file written before that is read with its extra pieces given back to the value they
+// were cut from where the telephones and the postcode show which one that was.
 using SenderDetails = std::array<std::string, 9>;
 SenderDetails LoadOrCreateAddress(const std::filesystem::path& path);
 bool SaveAddress(const std::filesystem::path& path, const SenderDetails& details);

@@ -470,6 +470,8 @@ int RunTemplateFromPicture(const CliCommand& command)
         return Fail(QStringLiteral("--name needs a name"));
     case NewTemplateNameProblem::BadCharacter:
         return Fail(QStringLiteral("a template name holds no \".\", \"/\" or \"\\\""));
+    case NewTemplateNameProblem::CommaOrControl:
+        return Fail(QStringLiteral("模板名称不能包含英文逗号“,”、换行或控制字符"));
     case NewTemplateNameProblem::Taken:
         return Fail(QStringLiteral("a template named \"%1\" exists").arg(name));
     }

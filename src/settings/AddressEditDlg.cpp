@@ -6,6 +6,7 @@
 #include "app/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "settings/ListPageRules.h"
+#include "waybill/AddressRecord.h"
 
 #include <QFont>
 #include <QGridLayout>

@@ -9,6 +9,7 @@
 #include "controls/SortListCtrl.h"
 #include "settings/AddressEditDlg.h"
 #include "settings/ListPageRules.h"
+#include "waybill/AddressRecord.h"
 #include "settings/PageListSetup.h"
 
 #include <QComboBox>
@@ -138,7 +139,8 @@ void CAddressPage::OnModify()
         return;
     }
     const std::int64_t id = RowId(ToCodePage(list_->Text(row, 1)));
-    // A comma inside a part moves the later parts along; parts beyond the fifth are dropped.
+    // Column 2 is the record as stored; a record saved with a comma inside a part still opens
+    // with each part in its own edit, and is saved back with that comma as "，".
     const AddressParts parts = PickedAddressParts(ToCodePage(list_->Text(row, 2)));
     CAddressEditDlg dialog(this);
     dialog.Name = FromCodePage(parts[0]);

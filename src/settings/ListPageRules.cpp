@@ -31,15 +31,4 @@ int RowAfterDelete(int removedRow, int rowsLeft)
     return std::clamp(removedRow, 0, rowsLeft - 1);
 }
 
-std::string JoinAddressRecord(const AddressParts& parts)
-{
-    std::string record;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0)
-            record += ',';
-        record += parts[i];
-    }
-    return record;
-}
-
 } // namespace dorvane

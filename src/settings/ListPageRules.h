@@ -1,8 +1,6 @@
 #pragma once
 // Rules shared by the address-book and goods-name pages of the settings dialog: the hidden id
-// column, the row chosen after a deletion and the address record the address dialog builds.
-
-#include "waybill/AddressRecord.h"
+// column and the row chosen after a deletion.
 
 #include <cstdint>
 #include <string>
@@ -17,9 +15,5 @@ std::int64_t RowId(std::string_view text);
 // The row to select once removedRow is gone and rowsLeft rows remain: the row that moved up
 // into its place, or the new last row when the last one was removed; -1 for an empty list.
 int RowAfterDelete(int removedRow, int rowsLeft);
-
-// The five parts joined by commas, as the address book stores them. Nothing is escaped: a
-// comma inside a part moves the later parts when the record is split again.
-std::string JoinAddressRecord(const AddressParts& parts);
 
 } // namespace dorvane

@@ -267,6 +267,9 @@ bool CTemplateEditDlg::CheckNewName()
     case NewTemplateNameProblem::BadCharacter:
         message = QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!");
         break;
+    case NewTemplateNameProblem::CommaOrControl:
+        message = QStringLiteral("新建模板名称不能包含英文逗号“,”、换行或控制字符!");
+        break;
     case NewTemplateNameProblem::Taken:
         message = QStringLiteral("新建模板名称与已有模板名称重复!");
         break;

@@ -1,5 +1,6 @@
 #include "template/TemplateLayout.h"
 
+#include "app/CommaJoined.h"
 #include "app/TextFile.h"
 
 #include <climits>
@@ -13,13 +14,38 @@ int TemplateLayout::number(int row, int column) const
     return ToInt(cell(row, column));
 }
 
+namespace {
+
+bool IsWholeNumber(std::string_view text)
+{
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        text.remove_prefix(1);
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A template named with a comma (which older versions allowed) wrote its name into the header
+// cut in two, pushing the paper and picture sizes one column on. The sizes are numbers and
+// such a name's second half is not, so the pieces before them are joined back into the name.
+void RejoinHeaderName(std::vector<std::string>& pieces)
+{
+    while (pieces.size() > static_cast<std::size_t>(TemplateLayout::kStoredColumns) &&
+           !IsWholeNumber(pieces[2])) {
+        pieces[1] += ',' + pieces[2];
+        pieces.erase(pieces.begin() + 2);
+    }
+}
+
+} // namespace
+
 bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout)
 {
     const auto lines = ReadLines(path);
     if (!lines)
         return false;
     for (std::size_t row = 0; row < lines->size() && row < TemplateLayout::kRows; ++row) {
-        const auto pieces = SplitAt((*lines)[row], ',');
+        auto pieces = SplitAt((*lines)[row], ',');
+        if (row == 0)
+            RejoinHeaderName(pieces);
         for (std::size_t column = 0; column < pieces.size() && column < TemplateLayout::kColumns; ++column)
             layout.setCell(static_cast<int>(row), static_cast<int>(column), pieces[column]);
     }
@@ -33,7 +59,7 @@ std::string LayoutFileText(const TemplateLayout& layout)
         for (int column = 0; column < TemplateLayout::kStoredColumns; ++column) {
             if (column)
                 text += ',';
-            text += layout.cell(row, column);
+            text += CommaFreeValue(layout.cell(row, column));
         }
         text += kLineEnd;
     }

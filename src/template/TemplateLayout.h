@@ -37,10 +37,12 @@ private:
 
 // Reads a layout file over layout: line r, cut at every ",", fills row r from column 0.
 // Cells a line does not reach keep their value; lines past row 29 and values past column 19
-// are ignored. False when the file cannot be opened (nothing changed then).
+// are ignored. A header whose name was written with a comma is read with the name whole.
+// False when the file cannot be opened (nothing changed then).
 bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout);
 
-// The text of a layout file: rows 0 to 20, columns 0 to 5, each line ended by "\r\n".
+// The text of a layout file: rows 0 to 20, columns 0 to 5, each line ended by "\r\n"; a
+// comma inside a cell (only ever the name) is written as "，".
 std::string LayoutFileText(const TemplateLayout& layout);
 
 // Writes the layout file through a temporary file (one second attempt on failure).

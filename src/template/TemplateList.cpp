@@ -55,6 +55,12 @@ NewTemplateNameProblem CheckNewTemplateName(const std::filesystem::path& workFol
         return NewTemplateNameProblem::Empty;
     if (name.contains(QLatin1Char('.')) || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return NewTemplateNameProblem::BadCharacter;
+    const auto breaksTheHeader = [](QChar c) {
+        return c == QLatin1Char(',') || c.category() == QChar::Other_Control ||
+               c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph;
+    };
+    if (std::any_of(name.begin(), name.end(), breaksTheHeader))
+        return NewTemplateNameProblem::CommaOrControl;
     if (TemplateExists(DataFolder(workFolder), ToFileName(name)))
         return NewTemplateNameProblem::Taken;
     const auto templates = SortedTemplates(workFolder);

@@ -25,8 +25,10 @@ QStringList SortedTemplateNames(const std::filesystem::path& workFolder);
 
 // Why a name cannot be a new template's: none, empty, holding a character no template name
 // may hold (a "." hides the template from every list, a separator would put it outside
-// dataM), or the name of a template there is (its file name, or the name it is shown as).
-enum class NewTemplateNameProblem { None, Empty, BadCharacter, Taken };
+// dataM), holding an ASCII comma, a line break or another control character (the name is
+// one value of the layout file's comma-separated header line), or the name of a template
+// there is (its file name, or the name it is shown as).
+enum class NewTemplateNameProblem { None, Empty, BadCharacter, CommaOrControl, Taken };
 NewTemplateNameProblem CheckNewTemplateName(const std::filesystem::path& workFolder, const QString& name);
 
 // A list item's data for a template entry (Qt::UserRole), and the file name it carries.

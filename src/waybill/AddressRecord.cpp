@@ -1,5 +1,9 @@
 #include "waybill/AddressRecord.h"
 
+#include "app/CommaJoined.h"
+
+#include <algorithm>
+
 namespace dorvane {
 
 std::vector<std::string> SplitAddressRecord(std::string_view record)
@@ -18,13 +22,28 @@ std::vector<std::string> SplitAddressRecord(std::string_view record)
     return pieces;
 }
 
+namespace {
+
+constexpr PieceShape kRecordShapes[] = {PieceShape::Text, PieceShape::Telephone, PieceShape::Telephone,
+                                        PieceShape::Text, PieceShape::Postcode};
+constexpr std::size_t kRecordTextOrder[] = {3, 0}; // the address, then the name
+
+} // namespace
+
 AddressParts PickedAddressParts(std::string_view record)
 {
-    const std::vector<std::string> pieces = SplitAddressRecord(record);
+    const std::vector<std::string> values = ReadCommaJoined(record, kRecordShapes, kRecordTextOrder);
     AddressParts parts;
-    for (std::size_t i = 0; i < parts.size() && i < pieces.size(); ++i)
-        parts[i] = pieces[i];
+    std::copy(values.begin(), values.end(), parts.begin());
     return parts;
+}
+
+std::string JoinAddressRecord(const AddressParts& parts)
+{
+    std::string record;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        record += (i ? "," : "") + CommaFreeValue(parts[i]);
+    return record;
 }
 
 std::optional<AddressParts> TypedInFullAddress(std::string_view text)

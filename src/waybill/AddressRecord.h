@@ -28,9 +28,15 @@ inline constexpr std::array<int, kAddressRecordParts> kRecipientPickerFields = {
 // multibyte character, so the cut needs no character walk.
 std::vector<std::string> SplitAddressRecord(std::string_view record);
 
-// A chosen entry: the first five pieces; missing ones are empty. A comma inside a part moves
-// the later parts along (the postcode field then gets the rest of the address).
+// The five parts of a stored record; missing ones are empty. A record saved before commas
+// were kept out of its parts may hold more than five pieces: the extra ones go back into the
+// address (or the name) where the telephones and the postcode show it, so the later parts
+// keep their own values.
 AddressParts PickedAddressParts(std::string_view record);
+
+// The five parts joined by commas, as the address book stores them; a comma inside a part is
+// stored as "，" so that the record reads back into the same five parts.
+std::string JoinAddressRecord(const AddressParts& parts);
 
 // Text typed into a picker counts as a whole address only with exactly five pieces.
 std::optional<AddressParts> TypedInFullAddress(std::string_view text);

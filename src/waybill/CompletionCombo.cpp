@@ -52,10 +52,13 @@ void CCompletionCombo::removeAllEntries()
         setEditText(text);
 }
 
-void CCompletionCombo::addEntries(const QStringList& entries)
+void CCompletionCombo::addEntries(const QStringList& entries, const QVariantList& data)
 {
     const QString text = currentText();
+    const int first = count();
     addItems(entries);
+    for (int i = 0; i < data.size() && i < entries.size(); ++i)
+        setItemData(first + i, data[i]);
     // Adding to an empty list makes the first entry current, which would replace the text.
     setCurrentIndex(-1);
     setEditText(text);

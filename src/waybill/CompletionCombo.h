@@ -19,8 +19,9 @@ public:
 
     // Empties the list from the last entry to the first, leaving the edit text alone.
     void removeAllEntries();
-    // Adds the entries in the order given (callers sort them); the edit text stays as it was.
-    void addEntries(const QStringList& entries);
+    // Adds the entries in the order given (callers sort them), each with its data in `data`
+    // (Qt::UserRole) when given; the edit text stays as it was.
+    void addEntries(const QStringList& entries, const QVariantList& data = {});
 
     void showPopup() override;
     void hidePopup() override;

@@ -30,6 +30,7 @@
 #include "waybill/SystemMenu.h"
 #include "waybill/WaybillDefaults.h"
 
+#include <QByteArrayList>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -86,6 +87,35 @@ QStringList SortedEntries(const std::vector<StoredText>& rows)
     for (const std::string* text : order)
         entries.append(FromCodePage(*text));
     return entries;
+}
+
+// A picker's entries: each record as stored, in the order the combos show them, with its five
+// parts as the entry's data. Choosing an entry fills the fields from those parts, never from
+// its shown text cut again.
+void FillPicker(CCompletionCombo* picker, std::vector<StoredText> rows)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const StoredText& a, const StoredText& b) {
+        return CompareCodePageText(a.text, b.text) < 0;
+    });
+    QStringList entries;
+    QVariantList data;
+    for (const StoredText& row : rows) {
+        entries.append(FromCodePage(row.text));
+        QByteArrayList parts;
+        for (const std::string& part : PickedAddressParts(row.text))
+            parts.append(QByteArray::fromStdString(part));
+        data.append(QVariant::fromValue(parts));
+    }
+    picker->addEntries(entries, data);
+}
+
+AddressParts EntryParts(const QComboBox* picker, int index)
+{
+    const auto stored = picker->itemData(index).value<QByteArrayList>();
+    AddressParts parts;
+    for (std::size_t i = 0; i < parts.size() && i < static_cast<std::size_t>(stored.size()); ++i)
+        parts[i] = stored[static_cast<qsizetype>(i)].toStdString();
+    return parts;
 }
 
 
@@ -567,14 +597,14 @@ void CWaybillDlg::FillAddressPickers()
         showMessage(this, FromCodePage(UserMessage(senders.error())), QString::fromUtf8(kAppTitle));
         return;
     }
-    senderPicker_->addEntries(SortedEntries(senders.value()));
+    FillPicker(senderPicker_, senders.value());
     recipientPicker_->removeAllEntries();
     const auto recipients = book.List(AddressTable::ReceiptAddress);
     if (!recipients) {
         showMessage(this, FromCodePage(UserMessage(recipients.error())), QString::fromUtf8(kAppTitle));
         return;
     }
-    recipientPicker_->addEntries(SortedEntries(recipients.value()));
+    FillPicker(recipientPicker_, recipients.value());
 }
 
 void CWaybillDlg::ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts)
@@ -587,7 +617,7 @@ void CWaybillDlg::OnSenderPicked(int index)
 {
     pull();
     SenderPickerText = senderPicker_->itemText(index);
-    ApplyAddress(kSenderPickerFields, PickedAddressParts(ToCodePage(SenderPickerText)));
+    ApplyAddress(kSenderPickerFields, EntryParts(senderPicker_, index));
     push();
     SaveSenderDetails(); // the chosen sender is the one loaded at the next start
 }
@@ -607,7 +637,7 @@ void CWaybillDlg::OnRecipientPicked(int index)
 {
     pull();
     RecipientPickerText = recipientPicker_->itemText(index);
-    ApplyAddress(kRecipientPickerFields, PickedAddressParts(ToCodePage(RecipientPickerText)));
+    ApplyAddress(kRecipientPickerFields, EntryParts(recipientPicker_, index));
     push();
 }
 

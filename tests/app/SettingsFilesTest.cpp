@@ -117,20 +117,35 @@ TEST(SettingsFiles, MouldWritersEndLineThreeOrNotAsTheirCallerNeeds)
     EXPECT_EQ(ReadBytes(paths.mouldIni), "2\r\n\r\n");
 }
 
-TEST(SettingsFiles, SenderDetailsWithACommaShiftLaterValues)
+TEST(SettingsFiles, SenderDetailsWithACommaAreSavedFullWidthAndReadBackInPlace)
 {
     TempFolder work;
     const SettingsPaths paths(work.path());
     EnsureSetFolder(paths);
-    SenderDetails details{"Li", "Beijing", "Acme, Ltd", "13800138000", "010-1", "Road\r\n2", "100000", "Books", "Li"};
+    const std::string wide = "\xA3\xAC"; // ，
+    const SenderDetails details{"Li",           "Beijing", "Acme, Ltd",  "13800138000", "010-1",
+                                "Road\r\n2,3F", "100000",  "Books,Pens", "Li"};
     ASSERT_TRUE(SaveAddress(paths.addressIni, details));
-    EXPECT_EQ(ReadBytes(paths.addressIni), "Li,Beijing,Acme, Ltd,13800138000,010-1,Road 2,100000,Books,Li\r\n");
+    EXPECT_EQ(ReadBytes(paths.addressIni), "Li,Beijing,Acme" + wide + " Ltd,13800138000,010-1,Road 2" + wide +
+                                               "3F,100000,Books" + wide + "Pens,Li\r\n");
     const SenderDetails read = LoadOrCreateAddress(paths.addressIni);
-    EXPECT_EQ(read[2], "Acme");
-    EXPECT_EQ(read[3], " Ltd");
-    EXPECT_EQ(read[4], "13800138000");
-    EXPECT_EQ(read[6], "Road 2");
-    EXPECT_EQ(read[8], "Books"); // the signature fell off the end
+    EXPECT_EQ(read, (SenderDetails{"Li", "Beijing", "Acme" + wide + " Ltd", "13800138000", "010-1",
+                                   "Road 2" + wide + "3F", "100000", "Books" + wide + "Pens", "Li"}));
+
+    // Files saved before: the telephones and the postcode show which value a comma was in.
+    const auto readBack = [&](const std::string& line) {
+        WriteBytes(paths.addressIni, line + "\r\n");
+        return LoadOrCreateAddress(paths.addressIni);
+    };
+    EXPECT_EQ(readBack("Li,Beijing,Acme, Ltd,13800138000,010-1,Road 2,100000,Books,Li"),
+              (SenderDetails{"Li", "Beijing", "Acme, Ltd", "13800138000", "010-1", "Road 2", "100000",
+                             "Books", "Li"}));
+    EXPECT_EQ(readBack("Li,,,138,,Road 100,3F,310012,Books,Li"),
+              (SenderDetails{"Li", "", "", "138", "", "Road 100,3F", "310012", "Books", "Li"}));
+    EXPECT_EQ(readBack("Li,,,138,,Road,310012,Books,Pens,Li"),
+              (SenderDetails{"Li", "", "", "138", "", "Road", "310012", "Books,Pens", "Li"}));
+    // Short lines still give empty later values.
+    EXPECT_EQ(readBack("Li,Beijing"), (SenderDetails{"Li", "Beijing", "", "", "", "", "", "", ""}));
 }
 
 TEST(SettingsFiles, AsAnOrdinaryUserExistingFilesAreReadAndNeverReplacedByDefaults)

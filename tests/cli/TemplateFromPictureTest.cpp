@@ -16,7 +16,7 @@ class TemplateFromPictureTest : public QObject {
     Q_OBJECT
 private slots:
     void scannedFormBecomesATemplate();
-    void takenNamesAndPicturesWithoutFormAreRefused();
+    void takenOrCommaNamesAndPicturesWithoutFormAreRefused();
 };
 
 namespace {
@@ -113,7 +113,7 @@ void TemplateFromPictureTest::scannedFormBecomesATemplate()
     QCOMPARE(after.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expectedList);
 }
 
-void TemplateFromPictureTest::takenNamesAndPicturesWithoutFormAreRefused()
+void TemplateFromPictureTest::takenOrCommaNamesAndPicturesWithoutFormAreRefused()
 {
     CliFolder folder;
     const QByteArray shipped = [&] {
@@ -125,6 +125,14 @@ void TemplateFromPictureTest::takenNamesAndPicturesWithoutFormAreRefused()
          QStringLiteral("EMS"), QStringLiteral("--paper"), QStringLiteral("230x127")});
     QCOMPARE(taken.exitCode, 2);
     QVERIFY2(taken.err.contains(QStringLiteral("\"EMS\" exists")), qPrintable(taken.err));
+    // A name with a comma would break the layout file's header: refused, nothing written.
+    const CliResult comma = folder.run(
+        {QStringLiteral("template-from-picture"), QStringLiteral("dataM/申通.bmp"), QStringLiteral("--name"),
+         QStringLiteral("顺丰,新版"), QStringLiteral("--paper"), QStringLiteral("230x127")});
+    QCOMPARE(comma.exitCode, 2);
+    QVERIFY2(comma.err.contains(QStringLiteral("模板名称不能包含英文逗号“,”、换行或控制字符")), qPrintable(comma.err));
+    QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/顺丰,新版.dat"))));
+    QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/顺丰,新版.bmp"))));
     QFile dat(folder.path(QStringLiteral("dataM/EMS.dat")));
     QVERIFY(dat.open(QIODevice::ReadOnly));
     QCOMPARE(dat.readAll(), shipped);

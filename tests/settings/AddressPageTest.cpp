@@ -7,6 +7,7 @@
 #include "settings/AddressEditDlg.h"
 #include "support/WorkFolderFixture.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
@@ -231,7 +232,7 @@ private slots:
         QCOMPARE(Stored(*book_, AddressTable::SendAddress), QStringList({",,,a\nb,"}));
     }
 
-    void modifyingSplitsAtEveryCommaAndWritesFiveParts()
+    void modifyingOpensTheFivePartsAndWritesThemBack()
     {
         Store(AddressTable::ReceiptAddress,
               {QStringLiteral("张三,138,010,北京,100000"), QStringLiteral("李四,139")});
@@ -263,10 +264,14 @@ private slots:
         QCOMPARE(App().AddressesChanged, 1); // the main window refills its pickers
         QCOMPARE(list_->SelectedRow(), -1); // the refill leaves nothing selected
 
-        // A comma typed into the name: stored as typed, then split there on the next change.
+        // A comma typed into the name is stored as "，": the record still reads back as five parts.
         WhenDialogOpens<CAddressEditDlg>([&](CAddressEditDlg* dialog) {
             look = LookOf(dialog);
-            Fill(dialog, {QStringLiteral("张,三"), QString(), QString(), QString(), QString()});
+            QLineEdit* name = dialog->findChild<QLineEdit*>("nameEdit");
+            name->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), name);
+            QTest::keyClick(name, Qt::Key_End);
+            QTest::keyClicks(name, ",Li");
             dialog->findChild<QPushButton*>("okButton")->click();
         });
         ClickRow(0);
@@ -274,20 +279,25 @@ private slots:
         QCOMPARE(look.fields,
                  QStringList({QStringLiteral("张三"), "138", "010", QStringLiteral("北京"), "100000"}));
         QCOMPARE(Stored(*book_, AddressTable::ReceiptAddress)[0],
-                 QStringLiteral("张,三,138,010,北京,100000"));
-        QCOMPARE(list_->Text(0, 2), QStringLiteral("张,三,138,010,北京,100000"));
+                 QStringLiteral("张三，Li,138,010,北京,100000"));
+        QCOMPARE(list_->Text(0, 2), QStringLiteral("张三，Li,138,010,北京,100000"));
         QCOMPARE(list_->Text(0, 1), "1"); // the same row, changed in place
 
+        // A record stored with a comma in its address opens with every part in its own edit and
+        // is saved back with "，", the postcode kept.
+        const std::string older = ToCodePage(QStringLiteral("张三,138,010,北京市,朝阳区,100000"));
+        QVERIFY(book_->Change(AddressTable::ReceiptAddress, 1, older).ok());
+        page_->FillList(0);
         WhenDialogOpens<CAddressEditDlg>([&](CAddressEditDlg* dialog) {
             look = LookOf(dialog);
             dialog->findChild<QPushButton*>("okButton")->click();
         });
         ClickRow(0);
         Click("modifyButton");
-        QCOMPARE(look.fields, QStringList({QStringLiteral("张"), QStringLiteral("三"), "138", "010",
-                                           QStringLiteral("北京")}));
+        QCOMPARE(look.fields, QStringList({QStringLiteral("张三"), "138", "010",
+                                           QStringLiteral("北京市,朝阳区"), "100000"}));
         QCOMPARE(Stored(*book_, AddressTable::ReceiptAddress)[0],
-                 QStringLiteral("张,三,138,010,北京")); // postcode lost
+                 QStringLiteral("张三,138,010,北京市，朝阳区,100000"));
 
         // Sender captions; cancel changes nothing.
         App().AddressesChanged = 0;

@@ -22,18 +22,3 @@ TEST(ListPageRules, RowAfterDeleteKeepsThePlaceOrTakesTheNewLastRow)
     EXPECT_EQ(RowAfterDelete(0, 0), -1); // the only row
     EXPECT_EQ(RowAfterDelete(2, 5), 2);  // nothing was removed (the question was answered No)
 }
-
-TEST(ListPageRules, AddressRecordJoinsFivePartsWithoutEscaping)
-{
-    EXPECT_EQ(JoinAddressRecord({"", "", "", "", ""}), ",,,,");
-    EXPECT_EQ(JoinAddressRecord({"\xD5\xC5\xC8\xFD", "13800000000", "", "a\nb", "100000"}),
-              "\xD5\xC5\xC8\xFD,13800000000,,a\nb,100000");
-
-    // A comma typed into the name shifts the later parts when the record is read back.
-    const std::string record = JoinAddressRecord({"A,B", "m", "t", "addr", "pc"});
-    const AddressParts back = PickedAddressParts(record);
-    EXPECT_EQ(back[0], "A");
-    EXPECT_EQ(back[1], "B");
-    EXPECT_EQ(back[4], "addr");
-    EXPECT_EQ(JoinAddressRecord(back), "A,B,m,t,addr"); // the postcode is lost on saving
-}

@@ -229,15 +229,32 @@ private slots:
         Click(&dialog, "saveButton");
         ChooseMode(dialog, 1, QStringLiteral("../x"));
         Click(&dialog, "importButton");
+        // A comma, a line break or a control character would break the layout file's header.
+        QLineEdit* nameEdit = dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"));
+        ChooseMode(dialog, 1);
+        nameEdit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), nameEdit);
+        QTest::keyClicks(nameEdit, QStringLiteral("x,y"));
+        Click(&dialog, "importButton");
+        ChooseMode(dialog, 1, QStringLiteral("顺丰,新版"));
+        CTemplateEditDlg::queueFileDialogAnswer(picture);
+        Click(&dialog, "importButton");
+        ChooseMode(dialog, 1, QStringLiteral("顺丰\t新版"));
+        Click(&dialog, "saveButton");
+        const QString noComma = QStringLiteral("新建模板名称不能包含英文逗号“,”、换行或控制字符!");
         const QList<ShownMessage> refusals = takeShownMessages();
         QCOMPARE(Texts(refusals), (QStringList{QStringLiteral("新建模板名称不能为空!"),
                                                QStringLiteral("新建模板名称与已有模板名称重复!"),
                                                QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!"),
-                                               QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!")}));
+                                               QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!"),
+                                               noComma, noComma, noComma}));
+        CTemplateEditDlg::clearFileDialogAnswers();
         QCOMPARE(refusals.first().caption, QStringLiteral("注意"));
         QVERIFY(CTemplateEditDlg::takeFileDialogTitles().isEmpty());
         QVERIFY(!QFile::exists(work.path(QStringLiteral("x.bmp"))));
         QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/a.b.dat"))));
+        QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/顺丰,新版.bmp"))));
+        QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/顺丰,新版.dat"))));
 
         // 阿里 sorts after EMS and before 圆通: the current template's position grows by one.
         ChooseMode(dialog, 1, QStringLiteral("阿里"));

@@ -70,6 +70,31 @@ TEST(TemplateLayout, ExtraLinesAndValuesAreIgnoredAndNegativeBoxesRoundTrip)
     EXPECT_FALSE(LoadLayoutFile(dir / "missing.dat", again));
 }
 
+// A template named 顺丰,新版 by an older version: its sizes are read in their places, and a save
+// writes the name with "，" so that the header is six values again.
+TEST(TemplateLayout, AHeaderWhoseNameHoldsACommaKeepsItsSizes)
+{
+    TempFolder dir;
+    const auto path = dir / "t.dat";
+    const std::string name = "\xCB\xB3\xB7\xE1,\xD0\xC2\xB0\xE6"; // 顺丰,新版
+    WriteBytes(path, "0," + name + ",a,2300,1270,870,480\r\n0,0,10,20,30,40\r\n");
+    TemplateLayout layout;
+    ASSERT_TRUE(LoadLayoutFile(path, layout));
+    EXPECT_EQ(layout.cell(0, 1), name + ",a");
+    EXPECT_EQ(layout.paperWidth(), 2300);
+    EXPECT_EQ(layout.paperLength(), 1270);
+    EXPECT_EQ(layout.number(0, 5), 480);
+    EXPECT_EQ(layout.number(1, 5), 40);
+
+    ASSERT_TRUE(SaveLayoutFile(path, layout));
+    const std::string wide = "\xA3\xAC"; // ，
+    EXPECT_EQ(ReadLines(path)->front(),
+              "0,\xCB\xB3\xB7\xE1" + wide + "\xD0\xC2\xB0\xE6" + wide + "a,2300,1270,870,480");
+    TemplateLayout again;
+    ASSERT_TRUE(LoadLayoutFile(path, again));
+    EXPECT_EQ(again.paperWidth(), 2300);
+}
+
 TEST(TemplateLayout, PrintRectanglesFollowTheScales)
 {
     TemplateLayout layout;

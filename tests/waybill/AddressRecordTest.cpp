@@ -27,18 +27,35 @@ TEST(AddressRecord, SplitsAtEveryCommaKeepingEmptyPartsAndAtMostTwentyPieces)
     EXPECT_EQ(pieces.back(), "19"); // the twentieth piece stops at its own comma
 }
 
-TEST(AddressRecord, PickedRecordFillsFivePartsAndACommaInTheAddressShiftsThePostcode)
+TEST(AddressRecord, ACommaTypedIntoAPartIsStoredFullWidthAndReadsBackInPlace)
 {
+    const std::string wide = "\xA3\xAC"; // ，
+    const std::string record = JoinAddressRecord({"A,B", "138", "", kShanghai + "," + kPudong, "200000"});
+    EXPECT_EQ(record, "A" + wide + "B,138,," + kShanghai + wide + kPudong + ",200000");
+    EXPECT_EQ(PickedAddressParts(record),
+              (AddressParts{"A" + wide + "B", "138", "", kShanghai + wide + kPudong, "200000"}));
+    EXPECT_EQ(JoinAddressRecord({"", "", "", "a\nb", ""}), ",,,a\nb,"); // line breaks stay
+
     const AddressParts full = PickedAddressParts(kZhangSan + ",13800000000,010-1,road 1,100000");
     EXPECT_EQ(full, (AddressParts{kZhangSan, "13800000000", "010-1", "road 1", "100000"}));
+    EXPECT_EQ(PickedAddressParts(kZhangSan + ",138"), (AddressParts{kZhangSan, "138", "", "", ""}));
+}
 
-    // 上海市,浦东新区 typed as the address: the postcode field gets the rest of the address.
-    const AddressParts shifted = PickedAddressParts("w,139,," + kShanghai + "," + kPudong + ",200000");
-    EXPECT_EQ(shifted[3], kShanghai);
-    EXPECT_EQ(shifted[4], kPudong);
-
-    const AddressParts shortRecord = PickedAddressParts(kZhangSan + ",138");
-    EXPECT_EQ(shortRecord, (AddressParts{kZhangSan, "138", "", "", ""}));
+// Records saved before commas were kept out of the parts: the telephones and the postcode show
+// where the extra pieces belong; the later parts keep their own values.
+TEST(AddressRecord, AnOlderRecordWithACommaInsideAPartKeepsEachPartInItsField)
+{
+    EXPECT_EQ(PickedAddressParts("w,139,," + kShanghai + "," + kPudong + ",200000"),
+              (AddressParts{"w", "139", "", kShanghai + "," + kPudong, "200000"}));
+    // In the name: the mobile number is no name.
+    const std::string extension = "0571-8888 \xD7\xAA" + std::string("12"); // 转12
+    EXPECT_EQ(PickedAddressParts("Li, Wang,138****5678," + extension + ",road,310000"),
+              (AddressParts{"Li, Wang", "138****5678", extension, "road", "310000"}));
+    // Two commas in the address, no telephone and no postcode.
+    EXPECT_EQ(PickedAddressParts(kZhangSan + ",,,a,b,c,"), (AddressParts{kZhangSan, "", "", "a,b,c", ""}));
+    // Nothing shows where the comma was (the "mobile" holds letters): the address takes the
+    // extra piece, so the postcode is still the last piece.
+    EXPECT_EQ(PickedAddressParts("n,none,,a,b,100000"), (AddressParts{"n", "none", "", "a,b", "100000"}));
 }
 
 TEST(AddressRecord, TypedTextCountsOnlyWithExactlyFiveParts)

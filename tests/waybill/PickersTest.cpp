@@ -21,6 +21,8 @@
 #include <QTabBar>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace dorvane;
 using dorvane::test::WhenDialogOpens;
 using dorvane::test::WorkFolderFixture;
@@ -177,7 +179,9 @@ private slots:
         QCOMPARE(Text(restarted, "originEdit"), QStringLiteral("Beijing"));
     }
 
-    void pickingARecipientSavesNothingAndACommaInTheAddressShiftsThePostcode()
+    // A record saved with a comma inside its address (before commas were kept out of saved
+    // values) fills each field with its own part.
+    void pickingARecipientSavesNothingAndACommaInTheAddressStaysInTheAddress()
     {
         WorkFolderFixture work;
         const AddressBook book(work.installEmptyAddressBook());
@@ -192,11 +196,59 @@ private slots:
         QCOMPARE(Text(dialog, "recipientNameEdit"), QStringLiteral("王五"));
         QCOMPARE(Text(dialog, "recipientMobileEdit"), QStringLiteral("13900000000"));
         QCOMPARE(Text(dialog, "recipientTelephoneEdit"), QString());
-        QCOMPARE(Text(dialog, "recipientAddressEdit"), QStringLiteral("上海市"));
-        QCOMPARE(Text(dialog, "recipientPostcodeEdit"), QStringLiteral("浦东新区"));
+        QCOMPARE(Text(dialog, "recipientAddressEdit"), QStringLiteral("上海市,浦东新区"));
+        QCOMPARE(Text(dialog, "recipientPostcodeEdit"), QStringLiteral("200000"));
         QCOMPARE(work.read(QStringLiteral("Set/address.ini")), addressIni);
         // The sender side is untouched.
         QCOMPARE(Text(dialog, "senderNameEdit"), QStringLiteral(" "));
+    }
+
+    // A comma typed into the sender address is saved as "，", so that after a restart every
+    // later sender value is in its own box; a sender picked from a record holding a comma is
+    // saved the same way.
+    void aCommaInTheSenderDetailsKeepsEveryLaterValueInPlaceAfterARestart()
+    {
+        WorkFolderFixture work;
+        const AddressBook book(work.installEmptyAddressBook());
+        const QString picked = QStringLiteral("李店主,13500000000,,杭州市,文一路8号,310013");
+        Add(book, AddressTable::SendAddress, picked);
+        {
+            CWaybillDlg dialog;
+            ShowActive(&dialog);
+            ClickInto(dialog.findChild<QWidget*>(QStringLiteral("senderAddressEdit")));
+            for (const QChar c : QStringLiteral("文三路100号,3楼"))
+                TypeText(c);
+            ClickInto(dialog.findChild<QWidget*>(QStringLiteral("senderPostcodeEdit")));
+            TypeText(QStringLiteral("310012"));
+            ClickInto(dialog.findChild<QWidget*>(QStringLiteral("goodsNameCombo")));
+            TypeText(QStringLiteral("书"));
+            ClickInto(dialog.findChild<QWidget*>(QStringLiteral("senderSignatureEdit")));
+            TypeText(QStringLiteral("李"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("saveSenderButton")),
+                              Qt::LeftButton);
+            takeShownMessages();
+        }
+        const std::string saved = work.read(QStringLiteral("Set/address.ini"));
+        QCOMPARE(std::count(saved.begin(), saved.end(), ','), 8);
+        {
+            CWaybillDlg restarted;
+            QCOMPARE(Text(restarted, "senderAddressEdit"), QStringLiteral("文三路100号，3楼"));
+            QCOMPARE(Text(restarted, "senderPostcodeEdit"), QStringLiteral("310012"));
+            QCOMPARE(Text(restarted, "goodsNameCombo"), QStringLiteral("书"));
+            QCOMPARE(Text(restarted, "senderSignatureEdit"), QStringLiteral("李"));
+
+            ShowActive(&restarted);
+            Pick(restarted.findChild<QComboBox*>(QStringLiteral("senderPicker")), picked);
+            QCOMPARE(Text(restarted, "senderAddressEdit"), QStringLiteral("杭州市,文一路8号"));
+            QCOMPARE(Text(restarted, "senderPostcodeEdit"), QStringLiteral("310013"));
+        }
+        CWaybillDlg again;
+        QCOMPARE(Text(again, "senderNameEdit"), QStringLiteral("李店主"));
+        QCOMPARE(Text(again, "senderMobileEdit"), QStringLiteral("13500000000"));
+        QCOMPARE(Text(again, "senderAddressEdit"), QStringLiteral("杭州市，文一路8号"));
+        QCOMPARE(Text(again, "senderPostcodeEdit"), QStringLiteral("310013"));
+        QCOMPARE(Text(again, "goodsNameCombo"), QStringLiteral("书"));
+        QVERIFY(takeShownMessages().isEmpty());
     }
 
     void typingCompletesFromTheListAndBackspaceRemovesTheCompletion()
