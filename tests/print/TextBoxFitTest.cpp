@@ -114,13 +114,14 @@ private slots:
         QCOMPARE(four.lostChars, 1);
         QCOMPARE(four.lostText, rare);
 
-        // Mnemonics are measured as drawn: "&&" is one "&", "&x" an underlined x.
-        const QString latin = QStringLiteral("R&D Works");
-        const int latinWidth = static_cast<int>(std::ceil(NaturalWidth(latin, &pdf.printer)));
-        QVERIFY(Fit(pdf, QStringLiteral("R&&D &Works"), latinWidth, 400, kLeftSingleLine).whole());
-        const TextBoxFit amp = Fit(pdf, QStringLiteral("R&&D &Works&&"), latinWidth, 400, kLeftSingleLine);
+        // "&" is measured as it is printed: every one of them, as wide as it is.
+        const QString soho = QStringLiteral("SOHO现代城A&B座");
+        const int sohoWidth = static_cast<int>(std::ceil(NaturalWidth(soho, &pdf.printer)));
+        QVERIFY(NaturalWidth(soho, &pdf.printer) > NaturalWidth(QStringLiteral("SOHO现代城AB座"), &pdf.printer));
+        QVERIFY(Fit(pdf, soho, sohoWidth, 400, kLeftSingleLine).whole());
+        const TextBoxFit amp = Fit(pdf, QStringLiteral("SOHO现代城A&&B座"), sohoWidth, 400, kLeftSingleLine);
         QCOMPARE(amp.lostChars, 1);
-        QCOMPARE(amp.lostText, QStringLiteral("&"));
+        QCOMPARE(amp.lostText, QStringLiteral("座"));
 
         // Blanks and line ends past the edge lose nothing; nothing is lost of an empty text.
         QVERIFY(Fit(pdf, fits + QStringLiteral("  \r\n"), exact, 400, kLeftSingleLine).whole());

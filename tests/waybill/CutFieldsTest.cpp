@@ -51,10 +51,9 @@ QRectF AddressBoxOnPaper(int screenDpiY)
     const WaybillPrintSetup setup = MakePrintSetup(App(), screenDpiY);
     QPrinter printer(QPrinter::HighResolution);
     PrepareWaybillPrinter(printer, kQueue, setup);
-    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
-    const QRect box = WaybillRenderer(setup).fieldBoxes(QRect(0, 0, printer.width(), printer.height()))[kRecipientAddress];
+    const QRect box = WaybillRenderer(setup).fieldBoxes(printer)[kRecipientAddress];
     const double k = 72.0 / printer.resolution();
-    return QRectF((box.left() + page.left()) * k, (box.top() + page.top()) * k, box.width() * k, box.height() * k);
+    return QRectF(box.left() * k, box.top() * k, box.width() * k, box.height() * k);
 }
 
 void CommitInput(const QString& text)
