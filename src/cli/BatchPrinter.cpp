@@ -34,7 +34,8 @@ void AddCuts(std::size_t record, const FieldFits& fits, std::vector<FieldCut>& c
         const TextBoxFit& fit = fits[static_cast<std::size_t>(field)];
         QString lost = fit.lostText;
         if (!fit.unprintable.isEmpty())
-            lost += (lost.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("unprintable ") + fit.unprintable;
+            lost += (lost.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("unprintable ") +
+                    fit.unprintable;
         cuts.push_back({record, field, lost});
     }
 }

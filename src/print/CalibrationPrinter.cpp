@@ -38,7 +38,8 @@ bool PrintCalibrationSheetOn(QPrinter& printer, const WaybillPrintSetup& setup)
         return false;
     // The rulers count from the paper's edges; only what the printer can print on is drawn.
     const DevicePaper paper = PaperOf(printer);
-    const QRect printable = paper.printable.toAlignedRect().intersected(QRect(0, 0, printer.width(), printer.height()));
+    const QRect printable =
+        paper.printable.toAlignedRect().intersected(QRect(0, 0, printer.width(), printer.height()));
     SheetDevice device;
     device.page = {printable.left(), printable.top(), printable.left() + printable.width(),
                    printable.top() + printable.height()};

@@ -7,7 +7,8 @@
 
 namespace dorvane {
 
-std::vector<std::pair<int, PixelRect>> SheetFieldBoxes(const WaybillPrintSetup& setup, const SheetDevice& device)
+std::vector<std::pair<int, PixelRect>> SheetFieldBoxes(const WaybillPrintSetup& setup,
+                                                       const SheetDevice& device)
 {
     PrintAdjustments atZero = setup.adjust;
     atZero.offsetX = 0;

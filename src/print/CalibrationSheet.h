@@ -49,7 +49,8 @@ struct CalibrationSheet {
 
 // Where a waybill's field boxes land with the offsets at zero (spacings as set up): the sheet's
 // crosses, in device pixels. Fields whose box has no size are left out (invalid rectangles).
-std::vector<std::pair<int, PixelRect>> SheetFieldBoxes(const WaybillPrintSetup& setup, const SheetDevice& device);
+std::vector<std::pair<int, PixelRect>> SheetFieldBoxes(const WaybillPrintSetup& setup,
+                                                       const SheetDevice& device);
 
 CalibrationSheet LayOutCalibrationSheet(const WaybillPrintSetup& setup, const SheetDevice& device);
 

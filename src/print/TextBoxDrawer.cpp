@@ -19,7 +19,8 @@ QString DrawnText(QString text, std::uint32_t format)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    text.replace(QLatin1Char('\n'), (format & kFormatSingleLine) ? QChar(QLatin1Char(' ')) : QChar::LineSeparator);
+    text.replace(QLatin1Char('\n'),
+                 (format & kFormatSingleLine) ? QChar(QLatin1Char(' ')) : QChar::LineSeparator);
     return text;
 }
 
@@ -93,13 +94,14 @@ struct Limits {
     // A line from top to bottom lies where the printer prints.
     bool printed(qreal top, qreal bottom) const
     {
-        return !printable || (top >= printable->top() - kEdgeTolerance && bottom <= printable->bottom() + kEdgeTolerance);
+        return !printable ||
+               (top >= printable->top() - kEdgeTolerance && bottom <= printable->bottom() + kEdgeTolerance);
     }
 };
 
 // Marks the characters [from, to) of a line that lie outside the limits horizontally.
-void AddOutside(LostRuns& runs, const QTextLayout& layout, const QTextLine& line, qreal originX, int from, int to,
-                const Limits& limits)
+void AddOutside(LostRuns& runs, const QTextLayout& layout, const QTextLine& line, qreal originX, int from,
+                int to, const Limits& limits)
 {
     for (int i = from; i < to;) {
         const int next = layout.nextCursorPosition(i);
@@ -252,7 +254,8 @@ TextBoxFit AllLost(const QString& text, std::uint32_t format)
     QTextLayout layout(text);
     LostRuns runs;
     runs.add(0, static_cast<int>(text.size()));
-    const int lines = (format & kFormatSingleLine) ? 0 : static_cast<int>(text.count(QChar::LineSeparator)) + 1;
+    const int lines =
+        (format & kFormatSingleLine) ? 0 : static_cast<int>(text.count(QChar::LineSeparator)) + 1;
     return runs.fit(layout, lines);
 }
 
@@ -268,8 +271,8 @@ std::optional<TextBoxFit> FitWithoutLayout(const QString& text, const QRect& box
 
 } // namespace
 
-TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QString& original, std::uint32_t format,
-                               const QPaintDevice* layoutDevice)
+TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QString& original,
+                               std::uint32_t format, const QPaintDevice* layoutDevice)
 {
     const QString text = DrawnText(original, format);
     if (const auto settled = FitWithoutLayout(text, box, format))
@@ -294,8 +297,8 @@ TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QStrin
             QTextLine visibleLine = visible.createLine();
             visibleLine.setLineWidth(limits.box.width());
             visible.endLayout();
-            visibleLine.draw(&painter, QPointF(span.origin.x() + layout.lineAt(0).cursorToX(span.first),
-                                               span.origin.y()));
+            visibleLine.draw(
+                &painter, QPointF(span.origin.x() + layout.lineAt(0).cursorToX(span.first), span.origin.y()));
         }
     } else {
         const int drawn = LayOutWrapped(layout, limits.box, centred);
@@ -308,8 +311,9 @@ TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QStrin
     return fit;
 }
 
-TextBoxFit TextBoxDrawer::fit(const QFont& font, const QPaintDevice* device, const QRect& box, const QString& original,
-                              std::uint32_t format, const std::optional<QRectF>& printable)
+TextBoxFit TextBoxDrawer::fit(const QFont& font, const QPaintDevice* device, const QRect& box,
+                              const QString& original, std::uint32_t format,
+                              const std::optional<QRectF>& printable)
 {
     const QString text = DrawnText(original, format);
     if (const auto settled = FitWithoutLayout(text, box, format))

@@ -45,8 +45,9 @@ public:
     // What draw() would leave out, drawing nothing: the same layout in the font given, on
     // the device given (the printer, for a print job). printable: the part of the device the
     // printer can print on (device pixels); what lies outside it is lost like what the box cuts.
-    static TextBoxFit fit(const QFont& font, const QPaintDevice* device, const QRect& box, const QString& text,
-                          std::uint32_t format, const std::optional<QRectF>& printable = std::nullopt);
+    static TextBoxFit fit(const QFont& font, const QPaintDevice* device, const QRect& box,
+                          const QString& text, std::uint32_t format,
+                          const std::optional<QRectF>& printable = std::nullopt);
 };
 
 } // namespace dorvane

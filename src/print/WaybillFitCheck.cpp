@@ -53,9 +53,8 @@ ShrinkResult WaybillFitCheck::shrink(const WaybillTexts& texts) const
         const QString& text = texts[static_cast<std::size_t>(field)];
         if (check(field, text).placed())
             continue;
-        const auto height = LargestFittingSize(smallestHeight(), fontHeight(field) - 1, [&](int size) {
-            return check(field, text, size).placed();
-        });
+        const auto height = LargestFittingSize(smallestHeight(), fontHeight(field) - 1,
+                                               [&](int size) { return check(field, text, size).placed(); });
         if (height)
             result.heights[static_cast<std::size_t>(field)] = *height;
         else
@@ -86,11 +85,12 @@ QString DescribeCut(const TextBoxFit& fit)
     if (!fit.placed()) {
         QString lost = fit.lostText;
         lost.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        parts.append(fit.lostLines > 0 ? QStringLiteral("打印时将少印 %1 行（%2 个字）：%3")
-                                             .arg(fit.lostLines)
-                                             .arg(fit.lostChars)
-                                             .arg(lost)
-                                       : QStringLiteral("打印时将截去 %1 个字：%2").arg(fit.lostChars).arg(lost));
+        parts.append(fit.lostLines > 0
+                         ? QStringLiteral("打印时将少印 %1 行（%2 个字）：%3")
+                               .arg(fit.lostLines)
+                               .arg(fit.lostChars)
+                               .arg(lost)
+                         : QStringLiteral("打印时将截去 %1 个字：%2").arg(fit.lostChars).arg(lost));
     }
     if (!fit.unprintable.isEmpty())
         parts.append(QString::fromUtf8(kUnprintableChars) + QStringLiteral("：") + fit.unprintable);

@@ -27,7 +27,8 @@ int Round(double value)
 
 } // namespace
 
-PageMapping MapFormToPaper(const PaperScale& paper, int formWidth, int formHeight, const PrintAdjustments& adjust)
+PageMapping MapFormToPaper(const PaperScale& paper, int formWidth, int formHeight,
+                           const PrintAdjustments& adjust)
 {
     PageMapping mapping;
     if (formWidth <= 0 || formHeight <= 0 || !(paper.dotsPerTenthX > 0) || !(paper.dotsPerTenthY > 0))

@@ -47,7 +47,8 @@ struct PageMapping {
 // formWidth, formHeight: the form in 0.1 mm. With no adjustments a tenth of a millimetre of the
 // form is a tenth of a millimetre of paper; an offset moves the form by its tenths of a
 // millimetre; a spacing of s narrows the area by s at each side (a negative one widens it).
-PageMapping MapFormToPaper(const PaperScale& paper, int formWidth, int formHeight, const PrintAdjustments& adjust);
+PageMapping MapFormToPaper(const PaperScale& paper, int formWidth, int formHeight,
+                           const PrintAdjustments& adjust);
 
 // A print rectangle (0.1 mm from the form's top-left corner) in device pixels.
 PixelRect MapFieldRect(const PageMapping& mapping, const PixelRect& printRect);

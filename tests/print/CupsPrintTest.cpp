@@ -244,8 +244,9 @@ private slots:
             // paper's edge as the form says; its line's top is the box's top.
             QVERIFY2(std::abs(printed.left() * kMmPerPoint - rect.left / 10.0) < 0.3,
                      qPrintable(QStringLiteral("%1 at %2 mm").arg(word).arg(printed.left() * kMmPerPoint)));
-            QVERIFY2(std::abs(printed.top() * kMmPerPoint - rect.top / 10.0) < 0.3,
-                     qPrintable(QStringLiteral("%1 at %2 mm down").arg(word).arg(printed.top() * kMmPerPoint)));
+            QVERIFY2(
+                std::abs(printed.top() * kMmPerPoint - rect.top / 10.0) < 0.3,
+                qPrintable(QStringLiteral("%1 at %2 mm down").arg(word).arg(printed.top() * kMmPerPoint)));
             // Nothing on the margins' account: the same place as on paper without margins.
             QVERIFY((printed.topLeft() - whole.topLeft()).manhattanLength() < 0.05);
         }
@@ -256,9 +257,11 @@ private slots:
         const QString moved = print(false);
         QVERIFY(!moved.isEmpty());
         for (const QString& word : {leftWord, rightWord}) {
-            const QPointF shift = (WordBox(moved, word).topLeft() - WordBox(job, word).topLeft()) * kMmPerPoint;
-            QVERIFY2(std::abs(shift.x() - 3.5) < 0.05 && std::abs(shift.y() + 2.0) < 0.05,
-                     qPrintable(QStringLiteral("%1 moved %2, %3 mm").arg(word).arg(shift.x()).arg(shift.y())));
+            const QPointF shift =
+                (WordBox(moved, word).topLeft() - WordBox(job, word).topLeft()) * kMmPerPoint;
+            QVERIFY2(
+                std::abs(shift.x() - 3.5) < 0.05 && std::abs(shift.y() + 2.0) < 0.05,
+                qPrintable(QStringLiteral("%1 moved %2, %3 mm").arg(word).arg(shift.x()).arg(shift.y())));
         }
         app.PrintOffsetX = app.PrintOffsetY = 0;
 
@@ -269,8 +272,8 @@ private slots:
         const QImage page = RenderPage(check, dpi);
         QVERIFY(!page.isNull());
         const QRectF form = ColourBoundsMm(page, dpi, QColor(128, 128, 128));
-        QVERIFY2(std::abs(form.left()) < 0.5 && std::abs(form.top()) < 0.5 && std::abs(form.width() - 230) < 0.5 &&
-                     std::abs(form.height() - 127) < 0.5,
+        QVERIFY2(std::abs(form.left()) < 0.5 && std::abs(form.top()) < 0.5 &&
+                     std::abs(form.width() - 230) < 0.5 && std::abs(form.height() - 127) < 0.5,
                  qPrintable(QStringLiteral("the picture lies at %1, %2 mm, %3 x %4 mm")
                                 .arg(form.left())
                                 .arg(form.top())

@@ -222,8 +222,11 @@ private slots:
             QVERIFY2(apart.isEmpty(), qPrintable(apart));
         }
         const QRectF red = ColourBoundsMm(page, dpi, Qt::red), blue = ColourBoundsMm(page, dpi, Qt::blue);
-        QVERIFY2(std::abs(blue.right() - red.left() - 230) < 0.5 && std::abs(blue.bottom() - red.top() - 127) < 0.5,
-                 qPrintable(QStringLiteral("%1 x %2 mm").arg(blue.right() - red.left()).arg(blue.bottom() - red.top())));
+        QVERIFY2(
+            std::abs(blue.right() - red.left() - 230) < 0.5 &&
+                std::abs(blue.bottom() - red.top() - 127) < 0.5,
+            qPrintable(
+                QStringLiteral("%1 x %2 mm").arg(blue.right() - red.left()).arg(blue.bottom() - red.top())));
 
         // The texts are where they are without the picture, drawn over it: the sender
         // company's digits show black on the green mark where the two overlap.

@@ -117,7 +117,8 @@ private slots:
         // "&" is measured as it is printed: every one of them, as wide as it is.
         const QString soho = QStringLiteral("SOHO现代城A&B座");
         const int sohoWidth = static_cast<int>(std::ceil(NaturalWidth(soho, &pdf.printer)));
-        QVERIFY(NaturalWidth(soho, &pdf.printer) > NaturalWidth(QStringLiteral("SOHO现代城AB座"), &pdf.printer));
+        QVERIFY(NaturalWidth(soho, &pdf.printer) >
+                NaturalWidth(QStringLiteral("SOHO现代城AB座"), &pdf.printer));
         QVERIFY(Fit(pdf, soho, sohoWidth, 400, kLeftSingleLine).whole());
         const TextBoxFit amp = Fit(pdf, QStringLiteral("SOHO现代城A&&B座"), sohoWidth, 400, kLeftSingleLine);
         QCOMPARE(amp.lostChars, 1);
@@ -200,15 +201,17 @@ private slots:
         QCOMPARE(missing.unprintable, parcel);
         QCOMPARE(DescribeCut(missing), QStringLiteral("无法打印的字符：") + parcel);
         // Each character once, in its order; an emoji and its skin tone are one character.
-        QCOMPARE(Fit(pdf, parcel + QStringLiteral("王\n") + thumb + parcel, 4000, 4000, kLeftWrapped).unprintable,
-                 parcel + thumb);
+        QCOMPARE(
+            Fit(pdf, parcel + QStringLiteral("王\n") + thumb + parcel, 4000, 4000, kLeftWrapped).unprintable,
+            parcel + thumb);
 
         const QString smiling = QStringLiteral("李明") + QString::fromUtf8("😀");
         QVERIFY(Fit(pdf, smiling, 4000, 400, kLeftSingleLine).whole());
         {
             QPainter painter(&pdf.printer);
             painter.setFont(TestFont());
-            QVERIFY(TextBoxDrawer::draw(painter, QRect(100, 100, 4000, 400), smiling, kLeftSingleLine).whole());
+            QVERIFY(
+                TextBoxDrawer::draw(painter, QRect(100, 100, 4000, 400), smiling, kLeftSingleLine).whole());
         }
         // On the page: the name, and after it the face in the font that has it (poppler finds
         // no text in that glyph, so its ink is looked for).

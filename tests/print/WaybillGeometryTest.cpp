@@ -49,7 +49,8 @@ TEST(WaybillGeometry, OffsetsMoveEveryFieldByTheirMillimetresWhateverTheForm)
         // 3.5 mm right and 2 mm up are 70 and 40 pixels, on a narrow form as on a wide one.
         for (const PixelRect& field : {kField, other}) {
             const PixelRect a = MapFieldRect(still, field);
-            EXPECT_EQ(MapFieldRect(moved, field), (PixelRect{a.left + 70, a.top - 40, a.right + 70, a.bottom - 40}))
+            EXPECT_EQ(MapFieldRect(moved, field),
+                      (PixelRect{a.left + 70, a.top - 40, a.right + 70, a.bottom - 40}))
                 << formWidth;
         }
     }

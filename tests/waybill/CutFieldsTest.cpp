@@ -204,7 +204,8 @@ private slots:
         QTest::mouseClick(print, Qt::LeftButton);
         auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].text.startsWith(QStringLiteral("以下内容打印时将被截断：收件人姓名")), qPrintable(shown[0].text));
+        QVERIFY2(shown[0].text.startsWith(QStringLiteral("以下内容打印时将被截断：收件人姓名")),
+                 qPrintable(shown[0].text));
         QVERIFY2(shown[0].text.contains(QStringLiteral("收件人姓名：") + why), qPrintable(shown[0].text));
         QCOMPARE(JobWith(marker, 3000), QString());
 
