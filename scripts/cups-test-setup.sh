@@ -4,10 +4,14 @@
 #  - queue "dorvane-test": raw, its backend copies each job's document unchanged to
 #    /var/spool/dorvane-test-out/job-<id>.pdf (with the job title in job-<id>.title);
 #    it becomes the system's default printer;
+#  - queue "dorvane-test-margins": the same backend behind a driver description that keeps
+#    unprintable margins (left 12, bottom 14, right 10, top 8 points), as a real printer does;
+#    the PDF still reaches the backend unchanged;
 #  - queue "dorvane-pdf": a cups-pdf printer (output in the user's ~/PDF), when cups-pdf is installed.
 set -euo pipefail
 
 queue=${DORVANE_TEST_QUEUE:-dorvane-test}
+margins_queue=${DORVANE_TEST_MARGINS_QUEUE:-dorvane-test-margins}
 pdf_queue=${DORVANE_TEST_PDF_QUEUE:-dorvane-pdf}
 out=${DORVANE_TEST_OUT:-/var/spool/dorvane-test-out}
 backend_dir=/usr/lib/cups/backend
@@ -57,6 +61,64 @@ fi
 lpadmin -p "$queue" -v dorvane-test:/ -E -D "Dorvane test output"
 cupsenable "$queue"
 cupsaccept "$queue"
+
+# A PDF printer with margins: the PDF goes to the backend as it is ("-": no filter), and the
+# printing program learns the margins from HWMargins (custom paper) and ImageableArea.
+margins_ppd=$(mktemp)
+cat > "$margins_ppd" <<'PPD'
+*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "DORVMRG.PPD"
+*Manufacturer: "Dorvane"
+*Product: "(Dorvane margins test)"
+*ModelName: "Dorvane margins test"
+*ShortNickName: "Dorvane margins test"
+*NickName: "Dorvane margins test"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: True
+*DefaultColorSpace: RGB
+*FileSystem: False
+*Throughput: "1"
+*LandscapeOrientation: Plus90
+*TTRasterizer: Type42
+*cupsVersion: 2.4
+*cupsFilter2: "application/pdf application/pdf 0 -"
+*HWMargins: 12 14 10 8
+*VariablePaperSize: True
+*MaxMediaWidth: 100000
+*MaxMediaHeight: 100000
+*NonUIOrderDependency: 100 AnySetup *CustomPageSize
+*CustomPageSize True: "pop pop pop <</PageSize [5 -2 roll]>>setpagedevice"
+*ParamCustomPageSize Width: 1 points 36 100000
+*ParamCustomPageSize Height: 2 points 36 100000
+*ParamCustomPageSize Orientation: 3 int 0 3
+*ParamCustomPageSize WidthOffset: 4 points 0 0
+*ParamCustomPageSize HeightOffset: 5 points 0 0
+*OpenUI *PageSize/Media Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]/ImagingBBox null>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: A4
+*PageRegion A4/A4: "<</PageSize[595 842]/ImagingBBox null>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "12 14 585 834"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595 842"
+*DefaultFont: Courier
+*Font Courier: Standard "(002.004S)" Standard ROM
+PPD
+lpadmin -p "$margins_queue" -v dorvane-test:/ -E -D "Dorvane test output, with margins" -P "$margins_ppd"
+rm -f "$margins_ppd"
+cupsenable "$margins_queue"
+cupsaccept "$margins_queue"
 
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 if [ -e "$backend_dir/cups-pdf" ] && [ -e "$ppd" ]; then

@@ -30,8 +30,14 @@ std::array<QString, kFieldCount> ToQStrings(const FieldTexts& texts)
 
 void AddCuts(std::size_t record, const FieldFits& fits, std::vector<FieldCut>& cuts)
 {
-    for (const int field : CutFields(fits))
-        cuts.push_back({record, field, fits[static_cast<std::size_t>(field)].lostText});
+    for (const int field : CutFields(fits)) {
+        const TextBoxFit& fit = fits[static_cast<std::size_t>(field)];
+        QString lost = fit.lostText;
+        if (!fit.unprintable.isEmpty())
+            lost += (lost.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("unprintable ") +
+                    fit.unprintable;
+        cuts.push_back({record, field, lost});
+    }
 }
 
 } // namespace

@@ -6,11 +6,14 @@
 #include "print/CalibrationSheet.h"
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillPrinter.h"
+#include "print/WaybillRenderer.h"
 
 #include <QPainter>
 #include <QPen>
 #include <QPrinter>
 #include <QWidget>
+
+#include <cmath>
 
 namespace dorvane {
 
@@ -33,13 +36,15 @@ bool PrintCalibrationSheetOn(QPrinter& printer, const WaybillPrintSetup& setup)
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    // Device pixels of the printable area; the paper's edge lies the unprintable margin outside.
-    const int resolution = printer.resolution();
-    const QRect paint = printer.pageLayout().paintRectPixels(resolution);
+    // The rulers count from the paper's edges; only what the printer can print on is drawn.
+    const DevicePaper paper = PaperOf(printer);
+    const QRect printable =
+        paper.printable.toAlignedRect().intersected(QRect(0, 0, printer.width(), printer.height()));
     SheetDevice device;
-    device.page = {0, 0, printer.width(), printer.height()};
-    device.paperLeft = -paint.left();
-    device.paperTop = -paint.top();
+    device.page = {printable.left(), printable.top(), printable.left() + printable.width(),
+                   printable.top() + printable.height()};
+    device.paperLeft = static_cast<int>(std::lround(paper.scale.originX));
+    device.paperTop = static_cast<int>(std::lround(paper.scale.originY));
     device.dotsPerMmX = printer.logicalDpiX() / 25.4;
     device.dotsPerMmY = printer.logicalDpiY() / 25.4;
     DrawCalibrationSheet(painter, LayOutCalibrationSheet(setup, device), setup);

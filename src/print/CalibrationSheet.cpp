@@ -7,12 +7,15 @@
 
 namespace dorvane {
 
-std::vector<std::pair<int, PixelRect>> SheetFieldBoxes(const WaybillPrintSetup& setup, const PixelRect& page)
+std::vector<std::pair<int, PixelRect>> SheetFieldBoxes(const WaybillPrintSetup& setup,
+                                                       const SheetDevice& device)
 {
     PrintAdjustments atZero = setup.adjust;
     atZero.offsetX = 0;
     atZero.offsetY = 0;
-    const PageMapping mapping = MapFormToPage(page, setup.formWidth, setup.formHeight, atZero);
+    const PaperScale paper{static_cast<double>(device.paperLeft), static_cast<double>(device.paperTop),
+                           device.dotsPerMmX / 10, device.dotsPerMmY / 10};
+    const PageMapping mapping = MapFormToPaper(paper, setup.formWidth, setup.formHeight, atZero);
     std::vector<std::pair<int, PixelRect>> boxes;
     if (!mapping.valid)
         return boxes;
@@ -58,7 +61,7 @@ CalibrationSheet LayOutCalibrationSheet(const WaybillPrintSetup& setup, const Sh
     }
 
     // A cross on the top-left corner of every field box, the field's name beside it.
-    for (const auto& [field, box] : SheetFieldBoxes(setup, page)) {
+    for (const auto& [field, box] : SheetFieldBoxes(setup, device)) {
         sheet.lines.push_back({box.left - px(kCrossArm), box.top, box.left + px(kCrossArm), box.top});
         sheet.lines.push_back({box.left, box.top - py(kCrossArm), box.left, box.top + py(kCrossArm)});
         sheet.texts.push_back({box.left + px(kLabelGapX), box.top + py(kLabelGapY),

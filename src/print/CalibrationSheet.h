@@ -23,8 +23,8 @@ inline constexpr int kScaleBarLength = 1000;
 
 // The page a sheet is laid out on, in device pixels.
 struct SheetDevice {
-    PixelRect page;    // the printable area, (0, 0) at its top-left
-    int paperLeft = 0; // the paper's left and top edges: 0 or less, the printer's unprintable margin
+    PixelRect page;    // the printable area
+    int paperLeft = 0; // the paper's left and top edges: at or left of and above the printable area
     int paperTop = 0;
     double dotsPerMmX = 0;
     double dotsPerMmY = 0;
@@ -49,7 +49,8 @@ struct CalibrationSheet {
 
 // Where a waybill's field boxes land with the offsets at zero (spacings as set up): the sheet's
 // crosses, in device pixels. Fields whose box has no size are left out (invalid rectangles).
-std::vector<std::pair<int, PixelRect>> SheetFieldBoxes(const WaybillPrintSetup& setup, const PixelRect& page);
+std::vector<std::pair<int, PixelRect>> SheetFieldBoxes(const WaybillPrintSetup& setup,
+                                                       const SheetDevice& device);
 
 CalibrationSheet LayOutCalibrationSheet(const WaybillPrintSetup& setup, const SheetDevice& device);
 

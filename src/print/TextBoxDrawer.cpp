@@ -2,49 +2,26 @@
 
 #include "template/WaybillField.h"
 
+#include <QGlyphRun>
 #include <QPainter>
 #include <QTextLayout>
 
-#include <optional>
+#include <algorithm>
+#include <vector>
 
 namespace dorvane {
 
 namespace {
 
-QList<QTextLayout::FormatRange> UnderlineRanges(const QString& text, const QList<int>& positions, int from,
-                                                int to)
-{
-    QList<QTextLayout::FormatRange> ranges;
-    for (int position : positions) {
-        if (position < from || position >= to)
-            continue;
-        QTextLayout::FormatRange range;
-        range.start = position - from;
-        range.length = text[position].isHighSurrogate() ? 2 : 1;
-        range.format.setFontUnderline(true);
-        ranges.append(range);
-    }
-    return ranges;
-}
-
-// Line ends as one character each: CR LF, a lone CR and a lone LF all end a line.
-QString NormaliseLineEnds(QString text)
+// The text as the drawer lays it out: CR LF, a lone CR and a lone LF all end a line; a single
+// line has no line breaks, so a pasted one shows as a space.
+QString DrawnText(QString text, std::uint32_t format)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'),
+                 (format & kFormatSingleLine) ? QChar(QLatin1Char(' ')) : QChar::LineSeparator);
     return text;
-}
-
-// The text as the drawer lays it out: mnemonics taken out, line ends as the format wants them.
-MnemonicText DrawnText(const QString& text, std::uint32_t format)
-{
-    MnemonicText m = StripMnemonics(NormaliseLineEnds(text));
-    // A single line has no line breaks; a pasted one shows as a space.
-    if (format & kFormatSingleLine)
-        m.text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    else
-        m.text.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    return m;
 }
 
 // QRect's right() is one pixel short of left + width; the box is the half-open area.
@@ -52,6 +29,9 @@ QRectF Area(const QRect& box)
 {
     return QRectF(box.left(), box.top(), box.width(), box.height());
 }
+
+// Advances add up in floating point; a text exactly as wide as its box fits.
+constexpr qreal kEdgeTolerance = 1e-3;
 
 // Characters (whole graphemes, line ends not counted) in [from, to) of a laid-out text.
 int CountChars(const QTextLayout& layout, int from, int to)
@@ -64,44 +44,96 @@ int CountChars(const QTextLayout& layout, int from, int to)
     return count;
 }
 
-TextBoxFit Lost(const QTextLayout& layout, int from, int to, int lostLines = 0)
+// The stretches of a text that do not reach the paper, in their order; touching ones join.
+class LostRuns {
+public:
+    void add(int from, int to)
+    {
+        if (from >= to)
+            return;
+        if (!runs_.empty() && from <= runs_.back().second)
+            runs_.back().second = std::max(runs_.back().second, to);
+        else
+            runs_.emplace_back(from, to);
+    }
+
+    TextBoxFit fit(const QTextLayout& layout, int lostLines) const
+    {
+        TextBoxFit fit;
+        for (const auto& [from, to] : runs_) {
+            QString lost = layout.text().mid(from, to - from);
+            lost.replace(QChar::LineSeparator, QLatin1Char('\n'));
+            if (lost.trimmed().isEmpty())
+                continue;
+            fit.lostChars += CountChars(layout, from, to);
+            fit.lostText += lost;
+        }
+        if (fit.lostChars > 0)
+            fit.lostLines = lostLines;
+        return fit;
+    }
+
+private:
+    std::vector<std::pair<int, int>> runs_;
+};
+
+// Where the text may show: the box, and within it only what the printer can print on.
+struct Limits {
+    QRectF box;
+    std::optional<QRectF> printable;
+
+    bool inside(qreal left, qreal right) const
+    {
+        qreal lo = box.left(), hi = box.right();
+        if (printable) {
+            lo = std::max(lo, printable->left());
+            hi = std::min(hi, printable->right());
+        }
+        return left >= lo - kEdgeTolerance && right <= hi + kEdgeTolerance;
+    }
+    // A line from top to bottom lies where the printer prints.
+    bool printed(qreal top, qreal bottom) const
+    {
+        return !printable ||
+               (top >= printable->top() - kEdgeTolerance && bottom <= printable->bottom() + kEdgeTolerance);
+    }
+};
+
+// Marks the characters [from, to) of a line that lie outside the limits horizontally.
+void AddOutside(LostRuns& runs, const QTextLayout& layout, const QTextLine& line, qreal originX, int from,
+                int to, const Limits& limits)
 {
-    const QString text = layout.text();
-    QString lost = text.mid(from, to - from);
-    lost.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    if (lost.trimmed().isEmpty())
-        return {};
-    return {CountChars(layout, from, to), lostLines, lost};
+    for (int i = from; i < to;) {
+        const int next = layout.nextCursorPosition(i);
+        if (!limits.inside(originX + line.cursorToX(i), originX + line.cursorToX(next)))
+            runs.add(i, next);
+        i = next;
+    }
 }
 
 struct SingleLineSpan {
     int first = -1; // the characters [first, end) reach into the box: they are drawn
     int end = 0;
-    int wholeFirst = -1; // the characters [wholeFirst, wholeEnd) lie wholly inside it
-    int wholeEnd = 0;
-    QPointF origin; // where the whole line would start
+    QPointF origin; // where the whole line starts
 };
 
-// Advances add up in floating point; a text exactly as wide as its box fits.
-constexpr qreal kEdgeTolerance = 1e-3;
-
-SingleLineSpan LayOutSingleLine(QTextLayout& measure, const QRectF& box, bool centred)
+SingleLineSpan LayOutSingleLine(QTextLayout& layout, const QRectF& box, bool centred)
 {
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
-    measure.setTextOption(option);
-    measure.beginLayout();
-    QTextLine line = measure.createLine();
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
     line.setLineWidth(box.width());
-    measure.endLayout();
+    layout.endLayout();
 
     SingleLineSpan span;
     const qreal textWidth = line.naturalTextWidth();
     span.origin = QPointF(centred ? box.left() + (box.width() - textWidth) / 2 : box.left(),
                           box.top() + (box.height() - line.height()) / 2);
-    const QString& text = measure.text();
-    for (int i = 0; i < text.size(); i = measure.nextCursorPosition(i)) {
-        const int next = measure.nextCursorPosition(i);
+    const QString& text = layout.text();
+    for (int i = 0; i < text.size(); i = layout.nextCursorPosition(i)) {
+        const int next = layout.nextCursorPosition(i);
         const qreal left = span.origin.x() + line.cursorToX(i);
         const qreal right = span.origin.x() + line.cursorToX(next);
         if (right > box.left() && left < box.right()) {
@@ -109,26 +141,21 @@ SingleLineSpan LayOutSingleLine(QTextLayout& measure, const QRectF& box, bool ce
                 span.first = i;
             span.end = next;
         }
-        if (left >= box.left() - kEdgeTolerance && right <= box.right() + kEdgeTolerance) {
-            if (span.wholeFirst < 0)
-                span.wholeFirst = i;
-            span.wholeEnd = next;
-        }
     }
     return span;
 }
 
-// A character the edge cuts through is drawn in part: it counts as lost.
-TextBoxFit SingleLineFit(const QTextLayout& measure, const SingleLineSpan& span)
+// A character an edge cuts through is drawn in part: it counts as lost.
+TextBoxFit SingleLineFit(const QTextLayout& layout, const SingleLineSpan& span, const Limits& limits)
 {
-    const int size = static_cast<int>(measure.text().size());
-    if (span.wholeFirst < 0)
-        return Lost(measure, 0, size);
-    TextBoxFit before = Lost(measure, 0, span.wholeFirst);
-    const TextBoxFit after = Lost(measure, span.wholeEnd, size);
-    before.lostChars += after.lostChars;
-    before.lostText += after.lostText;
-    return before;
+    const QTextLine line = layout.lineAt(0);
+    const int size = static_cast<int>(layout.text().size());
+    LostRuns runs;
+    if (limits.printed(span.origin.y(), span.origin.y() + line.height()))
+        AddOutside(runs, layout, line, span.origin.x(), 0, size, limits);
+    else
+        runs.add(0, size);
+    return runs.fit(layout, 0);
 }
 
 // Lays out every line; answers how many are drawn (the lines that fit whole, from the top).
@@ -159,111 +186,146 @@ int LayOutWrapped(QTextLayout& layout, const QRectF& box, bool centred)
     return drawn;
 }
 
-TextBoxFit WrappedFit(const QTextLayout& layout, int drawn)
+TextBoxFit WrappedFit(const QTextLayout& layout, int drawn, const Limits& limits)
 {
-    if (drawn >= layout.lineCount())
+    LostRuns runs;
+    int lostLines = 0;
+    for (int i = 0; i < drawn; ++i) {
+        const QTextLine line = layout.lineAt(i);
+        const int from = line.textStart();
+        int to = from + line.textLength();
+        if (to > from && layout.text().at(to - 1) == QChar::LineSeparator)
+            --to; // the line's end is no character of it
+        const qreal top = limits.box.top() + line.y();
+        if (limits.printed(top, top + line.height())) {
+            AddOutside(runs, layout, line, limits.box.left(), from, to, limits);
+        } else {
+            runs.add(from, to);
+            lostLines += !layout.text().mid(from, to - from).trimmed().isEmpty();
+        }
+    }
+    if (drawn < layout.lineCount())
+        runs.add(layout.lineAt(drawn).textStart(), static_cast<int>(layout.text().size()));
+    for (int i = drawn; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        lostLines += !layout.text().mid(line.textStart(), line.textLength()).trimmed().isEmpty();
+    }
+    return runs.fit(layout, lostLines);
+}
+
+// The characters no installed font can draw: the layout falls back through every font the
+// system has, and a character none of them holds gets glyph 0, printed as an empty box.
+QString UnprintableChars(const QTextLayout& layout, const QPaintDevice* device)
+{
+    bool missing = false;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        for (const quint32 glyph : run.glyphIndexes())
+            missing = missing || glyph == 0;
+    }
+    if (!missing)
         return {};
-    return Lost(layout, layout.lineAt(drawn).textStart(), static_cast<int>(layout.text().size()),
-                layout.lineCount() - drawn);
+    // Which characters: each one shaped on its own (an emoji with its modifiers is one).
+    QString unprintable;
+    const QString& text = layout.text();
+    for (int i = 0; i < text.size();) {
+        const int next = layout.nextCursorPosition(i);
+        const QString character = text.mid(i, next - i);
+        i = next;
+        if (character.trimmed().isEmpty() || unprintable.contains(character))
+            continue;
+        QTextLayout alone(character, layout.font(), device);
+        alone.beginLayout();
+        alone.createLine();
+        alone.endLayout();
+        bool drawable = true;
+        for (const QGlyphRun& run : alone.glyphRuns()) {
+            for (const quint32 glyph : run.glyphIndexes())
+                drawable = drawable && glyph != 0;
+        }
+        if (!drawable)
+            unprintable += character;
+    }
+    return unprintable;
 }
 
 // Nothing of the text can be drawn: the box has no area.
-TextBoxFit AllLost(const MnemonicText& m, std::uint32_t format)
+TextBoxFit AllLost(const QString& text, std::uint32_t format)
 {
-    QTextLayout layout(m.text);
-    TextBoxFit fit = Lost(layout, 0, static_cast<int>(m.text.size()));
-    if (!(format & kFormatSingleLine) && !fit.whole())
-        fit.lostLines = static_cast<int>(m.text.count(QChar::LineSeparator)) + 1;
-    return fit;
+    QTextLayout layout(text);
+    LostRuns runs;
+    runs.add(0, static_cast<int>(text.size()));
+    const int lines =
+        (format & kFormatSingleLine) ? 0 : static_cast<int>(text.count(QChar::LineSeparator)) + 1;
+    return runs.fit(layout, lines);
 }
 
 // An empty text loses nothing and a box without area loses everything: no layout decides.
-std::optional<TextBoxFit> FitWithoutLayout(const MnemonicText& m, const QRect& box, std::uint32_t format)
+std::optional<TextBoxFit> FitWithoutLayout(const QString& text, const QRect& box, std::uint32_t format)
 {
-    if (m.text.isEmpty())
+    if (text.isEmpty())
         return TextBoxFit{};
     if (box.width() <= 0 || box.height() <= 0)
-        return AllLost(m, format);
+        return AllLost(text, format);
     return std::nullopt;
 }
 
 } // namespace
 
-MnemonicText StripMnemonics(const QString& text)
+TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QString& original,
+                               std::uint32_t format, const QPaintDevice* layoutDevice)
 {
-    MnemonicText result;
-    result.text.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != QLatin1Char('&')) {
-            result.text.append(text[i]);
-            continue;
-        }
-        if (++i >= text.size())
-            break;
-        if (text[i] != QLatin1Char('&'))
-            result.underlined.append(static_cast<int>(result.text.size()));
-        result.text.append(text[i]);
-        // A character outside the basic plane is underlined whole.
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            result.text.append(text[++i]);
-    }
-    return result;
-}
-
-TextBoxFit TextBoxDrawer::draw(QPainter& painter, const QRect& box, const QString& text, std::uint32_t format,
-                               const QPaintDevice* layoutDevice)
-{
-    const MnemonicText m = DrawnText(text, format);
-    if (const auto settled = FitWithoutLayout(m, box, format))
+    const QString text = DrawnText(original, format);
+    if (const auto settled = FitWithoutLayout(text, box, format))
         return *settled;
     if (layoutDevice == nullptr)
         layoutDevice = painter.device();
 
-    const QRectF area = Area(box);
+    const Limits limits{Area(box), std::nullopt};
     const bool centred = (format & kFormatCenter) != 0;
     painter.save();
-    painter.setClipRect(area, Qt::IntersectClip);
+    painter.setClipRect(limits.box, Qt::IntersectClip);
     TextBoxFit fit;
+    QTextLayout layout(text, painter.font(), layoutDevice);
     if (format & kFormatSingleLine) {
-        QTextLayout measure(m.text, painter.font(), layoutDevice);
-        const SingleLineSpan span = LayOutSingleLine(measure, area, centred);
-        fit = SingleLineFit(measure, span);
+        const SingleLineSpan span = LayOutSingleLine(layout, limits.box, centred);
+        fit = SingleLineFit(layout, span, limits);
         if (span.first >= 0) {
             // Only the characters that reach into the box go to the device.
-            QTextLayout visible(m.text.mid(span.first, span.end - span.first), painter.font(), layoutDevice);
-            visible.setTextOption(measure.textOption());
-            visible.setFormats(UnderlineRanges(m.text, m.underlined, span.first, span.end));
+            QTextLayout visible(text.mid(span.first, span.end - span.first), painter.font(), layoutDevice);
+            visible.setTextOption(layout.textOption());
             visible.beginLayout();
             QTextLine visibleLine = visible.createLine();
-            visibleLine.setLineWidth(area.width());
+            visibleLine.setLineWidth(limits.box.width());
             visible.endLayout();
-            visibleLine.draw(&painter, QPointF(span.origin.x() + measure.lineAt(0).cursorToX(span.first),
-                                               span.origin.y()));
+            visibleLine.draw(
+                &painter, QPointF(span.origin.x() + layout.lineAt(0).cursorToX(span.first), span.origin.y()));
         }
     } else {
-        QTextLayout layout(m.text, painter.font(), layoutDevice);
-        layout.setFormats(UnderlineRanges(m.text, m.underlined, 0, static_cast<int>(m.text.size())));
-        const int drawn = LayOutWrapped(layout, area, centred);
-        fit = WrappedFit(layout, drawn);
+        const int drawn = LayOutWrapped(layout, limits.box, centred);
+        fit = WrappedFit(layout, drawn, limits);
         for (int i = 0; i < drawn; ++i)
-            layout.lineAt(i).draw(&painter, area.topLeft());
+            layout.lineAt(i).draw(&painter, limits.box.topLeft());
     }
     painter.restore();
+    fit.unprintable = UnprintableChars(layout, layoutDevice);
     return fit;
 }
 
-TextBoxFit TextBoxDrawer::fit(const QFont& font, const QPaintDevice* device, const QRect& box, const QString& text,
-                              std::uint32_t format)
+TextBoxFit TextBoxDrawer::fit(const QFont& font, const QPaintDevice* device, const QRect& box,
+                              const QString& original, std::uint32_t format,
+                              const std::optional<QRectF>& printable)
 {
-    const MnemonicText m = DrawnText(text, format);
-    if (const auto settled = FitWithoutLayout(m, box, format))
+    const QString text = DrawnText(original, format);
+    if (const auto settled = FitWithoutLayout(text, box, format))
         return *settled;
-    const QRectF area = Area(box);
+    const Limits limits{Area(box), printable};
     const bool centred = (format & kFormatCenter) != 0;
-    QTextLayout layout(m.text, font, device);
-    if (format & kFormatSingleLine)
-        return SingleLineFit(layout, LayOutSingleLine(layout, area, centred));
-    return WrappedFit(layout, LayOutWrapped(layout, area, centred));
+    QTextLayout layout(text, font, device);
+    TextBoxFit fit = (format & kFormatSingleLine)
+                         ? SingleLineFit(layout, LayOutSingleLine(layout, limits.box, centred), limits)
+                         : WrappedFit(layout, LayOutWrapped(layout, limits.box, centred), limits);
+    fit.unprintable = UnprintableChars(layout, device);
+    return fit;
 }
 
 } // namespace dorvane

@@ -3,16 +3,16 @@
 //  - single line: one line, vertically centred, left or centred, cut at the box's edges;
 //    characters wholly outside the box are not drawn at all;
 //  - wrapped: top-aligned lines broken at words (and between Chinese characters), left or
-//    centred; a line that would not fit whole below the others is not drawn;
-//  - "&" underlines the character after it, "&&" draws one "&".
+//    centred; a line that would not fit whole below the others is not drawn.
+// Every character is drawn as it is typed: an address like "A&B座" keeps its "&".
 // The text is drawn in the painter's font and pen. Measuring a text answers, from the very
-// same layout, what of it the box does not show.
+// same layout, what of it the paper does not show.
 
-#include <QList>
 #include <QRect>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class QFont;
 class QPainter;
@@ -20,21 +20,18 @@ class QPaintDevice;
 
 namespace dorvane {
 
-struct MnemonicText {
-    QString text;          // what is drawn, the prefixes taken out
-    QList<int> underlined; // positions in text of the characters to underline
-};
-
-// "&x" -> "x" underlined, "&&" -> "&"; a lone "&" at the very end is dropped.
-MnemonicText StripMnemonics(const QString& text);
-
-// What of a text its box leaves out. A character the edge cuts through counts as lost; blanks
-// and line ends beyond the edge are no loss.
+// What of a text the paper leaves out. A character the edge of its box, or of the area the
+// printer can print on, cuts through counts as lost; blanks and line ends beyond it are no loss.
 struct TextBoxFit {
-    int lostChars = 0;  // characters not drawn (as they are drawn: "&&" is one "&")
-    int lostLines = 0;  // wrapped text: the lines not drawn
-    QString lostText;   // the characters not drawn, in their order
-    bool whole() const { return lostChars == 0; }
+    int lostChars = 0;   // characters not on the paper
+    int lostLines = 0;   // wrapped text: the lines not on the paper
+    QString lostText;    // the characters not on the paper, in their order
+    QString unprintable; // characters no font on this system can draw (they would print as an
+                         // empty box), each once, in their order
+    // Every character lands on the paper (a smaller font can help with nothing else).
+    bool placed() const { return lostChars == 0; }
+    // Everything prints as typed.
+    bool whole() const { return placed() && unprintable.isEmpty(); }
 };
 
 class TextBoxDrawer {
@@ -46,9 +43,11 @@ public:
                            const QPaintDevice* layoutDevice = nullptr);
 
     // What draw() would leave out, drawing nothing: the same layout in the font given, on
-    // the device given (the printer, for a print job).
-    static TextBoxFit fit(const QFont& font, const QPaintDevice* device, const QRect& box, const QString& text,
-                          std::uint32_t format);
+    // the device given (the printer, for a print job). printable: the part of the device the
+    // printer can print on (device pixels); what lies outside it is lost like what the box cuts.
+    static TextBoxFit fit(const QFont& font, const QPaintDevice* device, const QRect& box,
+                          const QString& text, std::uint32_t format,
+                          const std::optional<QRectF>& printable = std::nullopt);
 };
 
 } // namespace dorvane

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QPaintDevice>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,14 +15,15 @@ namespace dorvane {
 WaybillFitCheck::WaybillFitCheck(const WaybillPrintSetup& setup, const QPaintDevice& device)
     : renderer_(setup), device_(device), dpiY_(device.logicalDpiY())
 {
-    boxes_ = renderer_.fieldBoxes(QRect(0, 0, device.width(), device.height()));
+    boxes_ = renderer_.fieldBoxes(device);
+    printable_ = PaperOf(device).printable;
 }
 
 TextBoxFit WaybillFitCheck::check(int field, const QString& text, int height) const
 {
     const auto i = static_cast<std::size_t>(field);
     return TextBoxDrawer::fit(renderer_.fieldFont(field, dpiY_, height), &device_, boxes_[i], text,
-                              kWaybillFields[i].format);
+                              kWaybillFields[i].format, printable_);
 }
 
 FieldFits WaybillFitCheck::checkAll(const WaybillTexts& texts) const
@@ -49,11 +51,10 @@ ShrinkResult WaybillFitCheck::shrink(const WaybillTexts& texts) const
     ShrinkResult result;
     for (int field = 0; field < kFieldCount; ++field) {
         const QString& text = texts[static_cast<std::size_t>(field)];
-        if (check(field, text).whole())
+        if (check(field, text).placed())
             continue;
-        const auto height = LargestFittingSize(smallestHeight(), fontHeight(field) - 1, [&](int size) {
-            return check(field, text, size).whole();
-        });
+        const auto height = LargestFittingSize(smallestHeight(), fontHeight(field) - 1,
+                                               [&](int size) { return check(field, text, size).placed(); });
         if (height)
             result.heights[static_cast<std::size_t>(field)] = *height;
         else
@@ -80,13 +81,20 @@ QString FieldName(int field)
 
 QString DescribeCut(const TextBoxFit& fit)
 {
-    if (fit.whole())
-        return {};
-    QString lost = fit.lostText;
-    lost.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    if (fit.lostLines > 0)
-        return QStringLiteral("打印时将少印 %1 行（%2 个字）：%3").arg(fit.lostLines).arg(fit.lostChars).arg(lost);
-    return QStringLiteral("打印时将截去 %1 个字：%2").arg(fit.lostChars).arg(lost);
+    QStringList parts;
+    if (!fit.placed()) {
+        QString lost = fit.lostText;
+        lost.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        parts.append(fit.lostLines > 0
+                         ? QStringLiteral("打印时将少印 %1 行（%2 个字）：%3")
+                               .arg(fit.lostLines)
+                               .arg(fit.lostChars)
+                               .arg(lost)
+                         : QStringLiteral("打印时将截去 %1 个字：%2").arg(fit.lostChars).arg(lost));
+    }
+    if (!fit.unprintable.isEmpty())
+        parts.append(QString::fromUtf8(kUnprintableChars) + QStringLiteral("：") + fit.unprintable);
+    return parts.join(QStringLiteral("；"));
 }
 
 } // namespace dorvane

@@ -1,7 +1,9 @@
 #pragma once
-// Finds, before anything is printed, the field texts that their boxes would cut: measured on
-// the device that prints them (the printer's font metrics, the job's font scale), through the
-// same layout as the drawer that prints. Every front end asks this one check.
+// Finds, before anything is printed, the field texts that the paper would not show whole: cut
+// by their boxes, lying where the printer cannot print (its unprintable margin), or holding a
+// character no font can draw. Measured on the device that prints them (the printer's font
+// metrics, the job's font scale), through the same layout as the drawer that prints. Every
+// front end asks this one check.
 
 #include "print/WaybillRenderer.h"
 
@@ -39,7 +41,8 @@ public:
     int fontHeight(int field) const;
     int smallestHeight() const;
 
-    // Each cut field at the largest font height (not above its own) at which it is whole.
+    // Each cut field at the largest font height (not above its own) at which all its
+    // characters land on the paper; a character no font has stays as it is.
     ShrinkResult shrink(const WaybillTexts& texts) const;
 
 private:
@@ -47,15 +50,18 @@ private:
     const QPaintDevice& device_;
     int dpiY_ = 0;
     std::array<QRect, kFieldCount> boxes_{};
+    QRectF printable_;
 };
 
-// The fields cut in fits, in catalogue order.
+// The fields in fits that do not print whole, in catalogue order.
 std::vector<int> CutFields(const FieldFits& fits);
 
 // "收件人地址" and so on: the field's name as users know it.
 QString FieldName(int field);
 
-// How much a cut loses, for a tooltip or a report: "打印时将截去 3 个字：文三路".
+// What the paper loses, for a tooltip or a report: "打印时将截去 3 个字：文三路", and the
+// characters no font has: "无法打印的字符：📦".
 QString DescribeCut(const TextBoxFit& fit);
+inline const char* const kUnprintableChars = "无法打印的字符";
 
 } // namespace dorvane

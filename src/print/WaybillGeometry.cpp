@@ -19,33 +19,27 @@ int Trunc(double value)
     return static_cast<int>(std::clamp(std::trunc(value), lo, hi));
 }
 
-int Clamp(std::int64_t value)
+// The nearest device pixel, clamped to int.
+int Round(double value)
 {
-    return static_cast<int>(
-        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return Trunc(std::round(value));
 }
 
 } // namespace
 
-PageMapping MapFormToPage(const PixelRect& page, int formWidth, int formHeight,
-                          const PrintAdjustments& adjust)
+PageMapping MapFormToPaper(const PaperScale& paper, int formWidth, int formHeight,
+                           const PrintAdjustments& adjust)
 {
     PageMapping mapping;
-    if (formWidth <= 0 || formHeight <= 0)
+    if (formWidth <= 0 || formHeight <= 0 || !(paper.dotsPerTenthX > 0) || !(paper.dotsPerTenthY > 0))
         return mapping;
-
-    const double sx0 = static_cast<double>(page.width()) / formWidth;
-    const double sy0 = static_cast<double>(page.height()) / formHeight;
-    const std::int64_t ox = Trunc(adjust.offsetX * sx0);
-    const std::int64_t oy = Trunc(adjust.offsetY * sy0);
-    const std::int64_t kx = Trunc(adjust.spacingX * sx0);
-    // In double: spacing Y near the 32-bit minimum must not wrap when 21 is taken off.
-    const std::int64_t ky = Trunc((static_cast<double>(adjust.spacingY) - kVerticalSpread) * sy0);
-
-    mapping.pageRect = {Clamp(page.left + ox + kx), Clamp(page.top + oy + ky), Clamp(page.right + ox - kx),
-                        Clamp(page.bottom + oy - ky)};
-    mapping.sx = (static_cast<double>(mapping.pageRect.right) - mapping.pageRect.left) / formWidth;
-    mapping.sy = (static_cast<double>(mapping.pageRect.bottom) - mapping.pageRect.top) / formHeight;
+    // In double: the 32-bit adjustments and their doubles neither overflow nor wrap.
+    const double offsetX = adjust.offsetX, offsetY = adjust.offsetY;
+    const double spacingX = adjust.spacingX, spacingY = adjust.spacingY;
+    mapping.left = paper.originX + (offsetX + spacingX) * paper.dotsPerTenthX;
+    mapping.top = paper.originY + (offsetY + spacingY) * paper.dotsPerTenthY;
+    mapping.sx = paper.dotsPerTenthX * (formWidth - 2 * spacingX) / formWidth;
+    mapping.sy = paper.dotsPerTenthY * (formHeight - 2 * spacingY) / formHeight;
     mapping.valid = true;
     return mapping;
 }
@@ -54,10 +48,8 @@ PixelRect MapFieldRect(const PageMapping& mapping, const PixelRect& r)
 {
     if (!mapping.valid)
         return {};
-    const std::int64_t left = mapping.pageRect.left;
-    const std::int64_t top = mapping.pageRect.top;
-    return {Clamp(left + Trunc(r.left * mapping.sx)), Clamp(top + Trunc(r.top * mapping.sy)),
-            Clamp(left + Trunc(r.right * mapping.sx)), Clamp(top + Trunc(r.bottom * mapping.sy))};
+    return {Round(mapping.left + r.left * mapping.sx), Round(mapping.top + r.top * mapping.sy),
+            Round(mapping.left + r.right * mapping.sx), Round(mapping.top + r.bottom * mapping.sy)};
 }
 
 PixelRect PictureRectOnForm(int formWidth, int formHeight, int headerWidth, int headerHeight, int pictureWidth,

@@ -1,7 +1,8 @@
 #pragma once
-// Where the printed waybill lands on the printer page: the form (in tenths of a millimetre)
-// is spread over the page, shifted by the print offsets and shrunk or widened by the text
-// spacing, and each field's print rectangle is mapped into printer pixels.
+// Where the printed waybill lands on the paper: the form (in tenths of a millimetre) lies on
+// the paper at its true size from the paper's top-left corner, whatever part of the paper the
+// printer can print on; the print offsets shift it and the text spacing shrinks or widens the
+// area its fields are spread over. Each field's print rectangle is mapped into device pixels.
 
 #include <cstdint>
 
@@ -26,22 +27,30 @@ struct PrintAdjustments {
     std::int32_t spacingY = 0;
 };
 
-// Every form is printed 2.1 mm further out at top and bottom than the page itself; a spacing
-// Y of 0 therefore stretches the fields slightly, which the templates were measured against.
-inline constexpr int kVerticalSpread = 21;
+// The paper on a device: where its top-left corner lies in device pixels, and how many device
+// pixels make a tenth of a millimetre across and down.
+struct PaperScale {
+    double originX = 0;
+    double originY = 0;
+    double dotsPerTenthX = 0;
+    double dotsPerTenthY = 0;
+};
 
 struct PageMapping {
-    bool valid = false; // false when the form has no positive size: nothing can be placed
-    PixelRect pageRect; // the area over which the whole form is spread
-    double sx = 0;      // printer pixels per tenth of a millimetre
+    bool valid = false; // false when the form or the device has no size: nothing can be placed
+    double left = 0;    // device pixels of the form's top-left corner, moved by the adjustments
+    double top = 0;
+    double sx = 0; // device pixels per tenth of a millimetre of the form
     double sy = 0;
 };
 
-// page: the printable page in printer pixels; formWidth, formHeight: the form in 0.1 mm.
-PageMapping MapFormToPage(const PixelRect& page, int formWidth, int formHeight,
-                          const PrintAdjustments& adjust);
+// formWidth, formHeight: the form in 0.1 mm. With no adjustments a tenth of a millimetre of the
+// form is a tenth of a millimetre of paper; an offset moves the form by its tenths of a
+// millimetre; a spacing of s narrows the area by s at each side (a negative one widens it).
+PageMapping MapFormToPaper(const PaperScale& paper, int formWidth, int formHeight,
+                           const PrintAdjustments& adjust);
 
-// A print rectangle (0.1 mm from the form's top-left corner) in printer pixels.
+// A print rectangle (0.1 mm from the form's top-left corner) in device pixels.
 PixelRect MapFieldRect(const PageMapping& mapping, const PixelRect& printRect);
 
 // The part of the form (0.1 mm) a template picture of pictureWidth x pictureHeight pixels

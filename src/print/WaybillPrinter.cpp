@@ -33,7 +33,9 @@ int ScreenDpiY(const QWidget* parent)
 void PrepareCommon(QPrinter& printer, const WaybillPrintSetup& setup)
 {
     printer.setDocName(QString::fromUtf8(kPrintDocumentName));
-    printer.setFullPage(false);
+    // Coordinates from the paper's own corner, not from the printer's margins: the form lies on
+    // the paper at its true size wherever the printer can print.
+    printer.setFullPage(true);
     printer.setCopyCount(1);
     SetupPrinterDevMode(printer, setup.paperWidth, setup.paperLength);
 }

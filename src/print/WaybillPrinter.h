@@ -42,7 +42,7 @@ QString FindWaybillPrinter(std::string& printerName);
 bool SetupPrinterDevMode(QPrinter& printer, int paperWidth, int paperLength);
 
 // A printer for a waybill job on the named system printer, or into a PDF file: paper and
-// document name set, coordinates in device pixels of the printable area.
+// document name set, coordinates in device pixels from the paper's top-left corner.
 void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, const WaybillPrintSetup& setup);
 void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillPrintSetup& setup);
 // A printer prepared as the next job on App().PrinterName (or the default printer) would be,

@@ -4,17 +4,17 @@
 #include "print/TextBoxDrawer.h"
 
 #include <QImage>
-#include <QPaintDevice>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
 
 namespace dorvane {
 
 namespace {
 
-PageMapping MapPage(const WaybillPrintSetup& setup, const QRect& page)
+PageMapping MapPage(const WaybillPrintSetup& setup, const QPaintDevice& device)
 {
-    const PixelRect pixels{page.left(), page.top(), page.left() + page.width(), page.top() + page.height()};
-    return MapFormToPage(pixels, setup.formWidth, setup.formHeight, setup.adjust);
+    return MapFormToPaper(PaperOf(device).scale, setup.formWidth, setup.formHeight, setup.adjust);
 }
 
 QRect ToQRect(const PixelRect& r)
@@ -24,9 +24,33 @@ QRect ToQRect(const PixelRect& r)
 
 } // namespace
 
-QRect WaybillRenderer::pictureBox(const QRect& page, const QSize& picture) const
+DevicePaper PaperOf(const QPaintDevice& device)
 {
-    const PageMapping mapping = MapPage(setup_, page);
+    constexpr double kTenthsPerInch = 254.0;
+    DevicePaper paper;
+    paper.scale.dotsPerTenthX = device.logicalDpiX() / kTenthsPerInch;
+    paper.scale.dotsPerTenthY = device.logicalDpiY() / kTenthsPerInch;
+    paper.printable = QRectF(0, 0, device.width(), device.height());
+    const auto* paged = dynamic_cast<const QPagedPaintDevice*>(&device);
+    if (paged == nullptr)
+        return paper;
+    const QPageLayout layout = paged->pageLayout();
+    const int resolution = device.logicalDpiX();
+    // Device pixels count from the corner of the layout's paint area: the paper's own corner in
+    // full-page mode, the margins' inner corner otherwise.
+    const QPoint corner = layout.paintRectPixels(resolution).topLeft();
+    paper.scale.originX = -corner.x();
+    paper.scale.originY = -corner.y();
+    QPageLayout printable = layout;
+    printable.setMode(QPageLayout::StandardMode);
+    printable.setMargins(layout.minimumMargins());
+    paper.printable = QRectF(printable.paintRectPixels(resolution).translated(-corner));
+    return paper;
+}
+
+QRect WaybillRenderer::pictureBox(const QPaintDevice& device, const QSize& picture) const
+{
+    const PageMapping mapping = MapPage(setup_, device);
     if (!mapping.valid)
         return {};
     return ToQRect(MapFieldRect(mapping, PictureRectOnForm(setup_.formWidth, setup_.formHeight, setup_.pictureWidth,
@@ -34,9 +58,9 @@ QRect WaybillRenderer::pictureBox(const QRect& page, const QSize& picture) const
                                                            picture.height())));
 }
 
-std::array<QRect, kFieldCount> WaybillRenderer::fieldBoxes(const QRect& page) const
+std::array<QRect, kFieldCount> WaybillRenderer::fieldBoxes(const QPaintDevice& device) const
 {
-    const PageMapping mapping = MapPage(setup_, page);
+    const PageMapping mapping = MapPage(setup_, device);
     std::array<QRect, kFieldCount> boxes{};
     if (!mapping.valid)
         return boxes;
@@ -64,13 +88,12 @@ FieldFits WaybillRenderer::renderPage(QPainter& painter, const std::array<QStrin
     QPaintDevice* device = painter.device();
     if (device == nullptr)
         return fits;
-    const QRect page(0, 0, device->width(), device->height());
-    const auto boxes = fieldBoxes(page);
+    const auto boxes = fieldBoxes(*device);
     const int dpiY = device->logicalDpiY();
 
     painter.save();
     if (picture != nullptr && !picture->isNull()) {
-        const QRect box = pictureBox(page, picture->size());
+        const QRect box = pictureBox(*device, picture->size());
         if (!box.isEmpty()) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(box, *picture);

@@ -1,7 +1,7 @@
 #pragma once
-// Draws the twenty field texts of one waybill onto a page. The page is the painter's device,
-// (0, 0, width, height) in device pixels; fonts are scaled from the screen to the device's
-// vertical resolution.
+// Draws the twenty field texts of one waybill onto a page: the form lies at its true size from
+// the paper's top-left corner (see WaybillGeometry.h); fonts are scaled from the screen to the
+// device's vertical resolution.
 
 #include "print/TextBoxDrawer.h"
 #include "print/WaybillPrintSetup.h"
@@ -13,9 +13,20 @@
 
 class QFont;
 class QImage;
+class QPaintDevice;
 class QPainter;
 
 namespace dorvane {
+
+// The paper of a device: where it lies in device pixels and the part of it the printer can
+// print on. On a printer the paper's corner is the page's, whatever margins the printer keeps
+// (the printable area is the paper less the printer's least margins); any other device (a
+// picture) is paper all over, at its own resolution.
+struct DevicePaper {
+    PaperScale scale;
+    QRectF printable;
+};
+DevicePaper PaperOf(const QPaintDevice& device);
 
 // A field's font height in device pixels for one job; 0 keeps the field's own print font size.
 using FieldFontHeights = std::array<int, kFieldCount>;
@@ -31,10 +42,10 @@ public:
     FieldFits renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts,
                          const FieldFontHeights* heights = nullptr, const QImage* picture = nullptr) const;
 
-    // Where each field is drawn on a page of the given size (empty boxes when the form has no size).
-    std::array<QRect, kFieldCount> fieldBoxes(const QRect& page) const;
-    // Where a template picture of that size is drawn on such a page (empty when the form has no size).
-    QRect pictureBox(const QRect& page, const QSize& picture) const;
+    // Where each field is drawn on the device, in its pixels (empty boxes when the form has no size).
+    std::array<QRect, kFieldCount> fieldBoxes(const QPaintDevice& device) const;
+    // Where a template picture of that size is drawn there (empty when the form has no size).
+    QRect pictureBox(const QPaintDevice& device, const QSize& picture) const;
 
     // The font height in device pixels for a device of the given vertical resolution.
     int deviceFontHeight(const LogFont& font, int deviceDpiY) const;

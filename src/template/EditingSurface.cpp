@@ -76,7 +76,7 @@ void EditingSurface::measure()
         return;
     const AppValues& app = App();
     paperSetup_ = MakePrintSetup(app, WithBoxPlaces(app.Layout, tracker_.layout()), logicalDpiY());
-    printBoxes_ = WaybillRenderer(paperSetup_).fieldBoxes(QRect(0, 0, paper_->width(), paper_->height()));
+    printBoxes_ = WaybillRenderer(paperSetup_).fieldBoxes(*paper_);
     fits_ = WaybillFitCheck(paperSetup_, *paper_).checkAll(texts_);
 }
 

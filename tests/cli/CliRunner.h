@@ -113,7 +113,7 @@ public:
         const WaybillPrintSetup setup = MakePrintSetup(app, 96);
         QPrinter printer(QPrinter::HighResolution);
         PrepareWaybillPdf(printer, path(QStringLiteral("boxes.pdf")), setup);
-        const auto boxes = WaybillRenderer(setup).fieldBoxes(QRect(0, 0, printer.width(), printer.height()));
+        const auto boxes = WaybillRenderer(setup).fieldBoxes(printer);
         const double k = 72.0 / printer.resolution();
         std::array<QRectF, kFieldCount> points;
         for (std::size_t i = 0; i < boxes.size(); ++i)

@@ -1,5 +1,6 @@
 // The calibration sheet's rulers and bars measure paper, not the form: a printer's unprintable
-// margin and a form spread over a larger page must not change them.
+// margin and a form spread over a larger page must not change them. Its crosses lie where the
+// waybill's boxes print: at their true distance from the paper's edges.
 #include "print/CalibrationSheet.h"
 
 #include <gtest/gtest.h>
@@ -79,4 +80,22 @@ TEST(CalibrationSheet, ScaleBarsAreAHundredMillimetresOnPaper)
     }
     EXPECT_NEAR(horizontal, Dots(100), 1);
     EXPECT_NEAR(vertical, Dots(100), 1);
+}
+
+TEST(CalibrationSheet, CrossesLieAtTheBoxesTrueDistanceFromThePapersEdges)
+{
+    SheetFixture f;
+    f.setup.adjust = {35, -20, 0, 0}; // the sheet shows the boxes before any offset
+    const CalibrationSheet sheet = LayOutCalibrationSheet(f.setup, f.device);
+    // Field 3's box starts 10 mm from the left edge and 20 mm from the top: its cross's arms
+    // meet there, whatever the printer's margins.
+    const int x = Dots(10 - 4.2), y = Dots(20 - 3.5);
+    const auto arm = [&](int x1, int y1, int x2, int y2) {
+        return std::any_of(sheet.lines.begin(), sheet.lines.end(), [&](const SheetLine& l) {
+            return std::abs(l.x1 - x1) <= 1 && std::abs(l.y1 - y1) <= 1 && std::abs(l.x2 - x2) <= 1 &&
+                   std::abs(l.y2 - y2) <= 1;
+        });
+    };
+    EXPECT_TRUE(arm(x - Dots(3), y, x + Dots(3), y));
+    EXPECT_TRUE(arm(x, y - Dots(3), x, y + Dots(3)));
 }

@@ -1,17 +1,21 @@
-// A waybill printed through the real CUPS spooler onto the default queue set up by
+// A waybill printed through the real CUPS spooler onto the queues set up by
 // scripts/cups-test-setup.sh, whose backend keeps each job's PDF as it was sent.
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
 #include "print/PdfReadBack.h"
+#include "print/WaybillFitCheck.h"
 #include "print/WaybillPrinter.h"
 #include "support/TempFolder.h"
+#include "template/TemplateStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QSet>
 #include <QTest>
@@ -66,6 +70,27 @@ QString NewJob(const QSet<QString>& before, const QString& marker, int timeoutMs
         QTest::qWait(100);
     }
     return {};
+}
+
+// The first word on the page whose text is `text`; an empty box when there is none.
+QRectF WordBox(const QString& pdf, const QString& text)
+{
+    for (const PdfWord& word : ReadWords(pdf))
+        if (word.text == text)
+            return word.box;
+    return {};
+}
+
+constexpr double kMmPerPoint = 25.4 / 72;
+
+// A queue from the setup script, or a skip (a failure where the queues are required).
+bool HasQueue(const QString& queue)
+{
+    if (QPrinterInfo::availablePrinterNames().contains(queue))
+        return true;
+    if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+        qFatal("the CUPS test queue %s is not set up", qPrintable(queue));
+    return false;
 }
 
 } // namespace
@@ -148,6 +173,139 @@ private slots:
         const QString again = NewJob(second, marker);
         QVERIFY(!again.isEmpty());
         QCOMPARE(PdfPageSize(again), size);
+    }
+
+    // A printer that cannot print near the paper's edges (12 points at the left, 8 at the top,
+    // 10 at the right) prints the form at its true size from the paper's corner all the same.
+    void theFormLandsAtItsTrueSizeOnAPrinterWithMargins()
+    {
+        const QString queue = QStringLiteral("dorvane-test-margins");
+        if (!HasQueue(queue))
+            QSKIP("the test queue with margins is not set up");
+        TempFolder work;
+        AppValues& app = App();
+        app.WorkFolder = work.path();
+        app.CurrentTemplate = "check";
+        app.PrinterName = ToCodePage(queue);
+        app.PrintOffsetX = app.PrintOffsetY = app.TextSpacingX = app.TextSpacingY = 0;
+        app.BodyFont = LogFont();
+        app.BodyFont.faceName = "WenQuanYi Zen Hei";
+        app.BodyFont.height = -14;
+        app.DestinationFont = app.BodyFont;
+
+        // A 230 x 127 mm form of an 870 x 480 picture: a box 5 mm from the left edge, one
+        // ending 5 mm before the right edge, both 30 mm down; the texts are top-left aligned.
+        TemplateLayout layout;
+        for (const auto& [column, value] : {std::pair{2, 2300}, {3, 1270}, {4, 870}, {5, 480}})
+            layout.setNumber(0, column, value);
+        const PixelRect left{50, 300, 700, 500}, right{1800, 300, 2250, 500};
+        constexpr int kSenderAddress = 6, kRecipientAddress = 7;
+        for (const auto& [row, rect] : {std::pair{kSenderAddress + 1, left}, {kRecipientAddress + 1, right}})
+            for (const auto& [column, value] :
+                 {std::pair{6, rect.left}, {7, rect.top}, {8, rect.right}, {9, rect.bottom}})
+                layout.setNumber(row, column, value);
+        app.Layout = layout;
+
+        // The check print's picture: mid-grey all over (the queue prints in grey), so that its
+        // extent on paper stands out from the white paper and the black texts alike.
+        QImage picture(870, 480, QImage::Format_RGB32);
+        picture.fill(QColor(128, 128, 128));
+        std::filesystem::create_directories(DataFolder(work.path()));
+        QVERIFY(picture.save(QString::fromStdString(PicturePath(work.path(), "check").string()), "BMP"));
+
+        std::array<QString, kFieldCount> texts;
+        const QString leftWord = Marker("Left"), rightWord = Marker("Right");
+        texts[kSenderAddress] = leftWord;
+        texts[kRecipientAddress] = rightWord;
+        const auto print = [&](bool withPicture) {
+            const QSet<QString> before = Jobs();
+            const bool printed = withPicture ? PrintWaybillWithPicture(nullptr, texts, app.Layout)
+                                             : PrintWaybill(nullptr, texts, app.Layout);
+            return printed ? NewJob(before, leftWord) : QString();
+        };
+
+        const QString job = print(false);
+        QVERIFY2(!job.isEmpty(), "no job arrived from the queue with margins");
+        QCOMPARE(FromCodePage(app.PrinterName), queue);
+        for (const auto& [word, rect] : {std::pair{leftWord, left}, {rightWord, right}}) {
+            const QRectF printed = WordBox(job, word);
+            QVERIFY2(!printed.isEmpty(), qPrintable(word));
+            // Left-aligned text starts at its box's left edge, as many millimetres from the
+            // paper's edge as the form says; its line's top is the box's top.
+            QVERIFY2(std::abs(printed.left() * kMmPerPoint - rect.left / 10.0) < 0.3,
+                     qPrintable(QStringLiteral("%1 at %2 mm").arg(word).arg(printed.left() * kMmPerPoint)));
+            QVERIFY2(
+                std::abs(printed.top() * kMmPerPoint - rect.top / 10.0) < 0.3,
+                qPrintable(QStringLiteral("%1 at %2 mm down").arg(word).arg(printed.top() * kMmPerPoint)));
+        }
+
+        // Offsets move the print by exactly the millimetres entered: 3.5 right, 2 up.
+        app.PrintOffsetX = 35;
+        app.PrintOffsetY = -20;
+        const QString moved = print(false);
+        QVERIFY(!moved.isEmpty());
+        for (const QString& word : {leftWord, rightWord}) {
+            const QPointF shift =
+                (WordBox(moved, word).topLeft() - WordBox(job, word).topLeft()) * kMmPerPoint;
+            QVERIFY2(
+                std::abs(shift.x() - 3.5) < 0.05 && std::abs(shift.y() + 2.0) < 0.05,
+                qPrintable(QStringLiteral("%1 moved %2, %3 mm").arg(word).arg(shift.x()).arg(shift.y())));
+        }
+        app.PrintOffsetX = app.PrintOffsetY = 0;
+
+        // The check print: the picture covers the form, 230 x 127 mm from the paper's corner.
+        const QString check = print(true);
+        QVERIFY(!check.isEmpty());
+        constexpr int dpi = 200;
+        const QImage page = RenderPage(check, dpi);
+        QVERIFY(!page.isNull());
+        const QRectF form = ColourBoundsMm(page, dpi, QColor(128, 128, 128));
+        QVERIFY2(std::abs(form.left()) < 0.5 && std::abs(form.top()) < 0.5 &&
+                     std::abs(form.width() - 230) < 0.5 && std::abs(form.height() - 127) < 0.5,
+                 qPrintable(QStringLiteral("the picture lies at %1, %2 mm, %3 x %4 mm")
+                                .arg(form.left())
+                                .arg(form.top())
+                                .arg(form.width())
+                                .arg(form.height())));
+    }
+
+    // What falls where the printer cannot print is reported before printing, like a cut text;
+    // on paper the printer prints whole, nothing is.
+    void aTextInThePrintersMarginIsReportedAsCut()
+    {
+        const QString queue = QStringLiteral("dorvane-test-margins");
+        if (!HasQueue(queue) || !HasQueue(QStringLiteral("dorvane-test")))
+            QSKIP("the test queues are not set up");
+        WaybillPrintSetup setup;
+        setup.formWidth = setup.paperWidth = 2300;
+        setup.formHeight = setup.paperLength = 1270;
+        setup.bodyFont.faceName = "WenQuanYi Zen Hei";
+        setup.bodyFont.height = -14;
+        setup.destinationFont = setup.bodyFont;
+        constexpr int kSenderName = 1, kRecipientName = 3, kSenderAddress = 6, kCount = 15;
+        setup.printRects[kSenderName] = {10, 300, 600, 400};       // starts 1 mm from the left edge
+        setup.printRects[kRecipientName] = {1800, 300, 2290, 400}; // into the right margin, its text not
+        setup.printRects[kSenderAddress] = {300, 5, 1000, 400};    // wrapped, its first line at the top edge
+        setup.printRects[kCount] = {1000, 600, 1200, 700};         // well inside
+        WaybillTexts texts;
+        texts[kSenderName] = QStringLiteral("张三丰");
+        texts[kRecipientName] = QStringLiteral("李四");
+        texts[kSenderAddress] = QStringLiteral("文三路\n西湖区");
+        texts[kCount] = QStringLiteral("1");
+
+        QPrinter margins(QPrinter::HighResolution);
+        PrepareWaybillPrinter(margins, queue, setup);
+        const FieldFits fits = WaybillFitCheck(setup, margins).checkAll(texts);
+        QCOMPARE(CutFields(fits), (std::vector<int>{kSenderName, kSenderAddress}));
+        QCOMPARE(fits[kSenderName].lostText, QStringLiteral("张"));
+        QCOMPARE(DescribeCut(fits[kSenderName]), QStringLiteral("打印时将截去 1 个字：张"));
+        QCOMPARE(fits[kSenderAddress].lostText, QStringLiteral("文三路"));
+        QCOMPARE(fits[kSenderAddress].lostLines, 1);
+
+        // A printer whose printable area is the whole sheet loses nothing of them.
+        QPrinter whole(QPrinter::HighResolution);
+        PrepareWaybillPrinter(whole, QStringLiteral("dorvane-test"), setup);
+        QVERIFY(CutFields(WaybillFitCheck(setup, whole).checkAll(texts)).empty());
     }
 
     void printsOnTheNamedPrinterWhenItExists()

@@ -62,13 +62,13 @@ std::array<QString, kFieldCount> FilledTexts()
     texts[2] = QStringLiteral("Beijing");
     texts[3] = QStringLiteral("Li");
     texts[kSenderCompany] = kLongDigits;
-    texts[5] = QStringLiteral("R&&D &Works");
+    texts[5] = QStringLiteral("SOHO现代城A&B座");
     texts[kSenderAddress] = kLongAddress;
     texts[kRecipientAddress] = QStringLiteral("广东省深圳市南山区科技园南区");
     // 8 to 13 stay empty.
     texts[kGoods] = QStringLiteral("衣服");
     texts[kCount] = QStringLiteral("1");
-    texts[16] = QStringLiteral("Wang");
+    texts[16] = QStringLiteral("Wang&&Co");
     texts[17] = QStringLiteral("2026");
     texts[18] = QStringLiteral("12");
     texts[19] = QStringLiteral("7");
@@ -90,7 +90,7 @@ PrintedPage PrintToPdf(const QString& path, const WaybillPrintSetup& setup,
     if (!PrintWaybillOn(printer, setup, texts, nullptr, picture))
         return page;
     page.dpi = printer.resolution();
-    const auto boxes = WaybillRenderer(setup).fieldBoxes(QRect(0, 0, printer.width(), printer.height()));
+    const auto boxes = WaybillRenderer(setup).fieldBoxes(printer);
     const double k = 72.0 / page.dpi;
     for (std::size_t i = 0; i < boxes.size(); ++i)
         page.boxes[i] =
@@ -164,9 +164,9 @@ private slots:
             QVERIFY2(box.contains(word.box),
                      qPrintable(QStringLiteral("%1 outside field %2").arg(word.text).arg(field)));
         }
-        for (int field : {0, 1, 2, 3, 15, 16, 17, 18, 19})
+        // Every character as typed, "&" included.
+        for (int field : {0, 1, 2, 3, 5, 15, 16, 17, 18, 19})
             QCOMPARE(Joined(WordsOf(page, field)), texts[static_cast<std::size_t>(field)]);
-        QCOMPARE(Joined(WordsOf(page, 5)), QStringLiteral("R&D Works"));
 
         // Single lines are centred vertically; "1" is centred horizontally too.
         const QRectF count = WordsOf(page, kCount).value(0).box;
@@ -186,14 +186,17 @@ private slots:
 
     void aPictureUnderTheTextsCoversTheFormAtItsSize()
     {
-        // An 870 x 480 form picture, grey with a red and a blue mark at known pixels.
+        // An 870 x 480 form picture, grey with a red mark in its top-left corner and a blue one
+        // in its bottom-right corner (the two marks' outer edges are the picture's), and a green
+        // one inside at known pixels.
         QImage picture(870, 480, QImage::Format_RGB32);
         picture.fill(QColor(220, 220, 220));
-        const QRect redMark(100, 100, 100, 50), blueMark(700, 380, 100, 50);
+        const QRect redMark(0, 0, 100, 50), blueMark(770, 430, 100, 50), greenMark(100, 100, 100, 50);
         {
             QPainter painter(&picture);
             painter.fillRect(redMark, Qt::red);
             painter.fillRect(blueMark, Qt::blue);
+            painter.fillRect(greenMark, Qt::green);
         }
         WaybillPrintSetup setup = TestSetup();
         setup.pictureWidth = 870;
@@ -203,23 +206,30 @@ private slots:
         const PrintedPage plain = PrintToPdf(dir.filePath(QStringLiteral("plain.pdf")), setup, FilledTexts());
         const PrintedPage check = PrintToPdf(pdf, setup, FilledTexts(), &picture);
 
-        // The form, 230 x 127 mm, lies on the 131 mm page 2.1 mm past its top and bottom: a
-        // picture pixel (x, y) is at x * 230 / 870 mm and -2.1 + y * 135.2 / 480 mm.
+        // The form, 230 x 127 mm, lies at its size from the 131 mm page's top-left corner: a
+        // picture pixel (x, y) is at x * 230 / 870 mm and y * 127 / 480 mm.
         const auto expected = [](const QRect& r) {
-            return QRectF(QPointF(r.left() * 230.0 / 870, -2.1 + r.top() * 135.2 / 480),
-                          QPointF((r.right() + 1) * 230.0 / 870, -2.1 + (r.bottom() + 1) * 135.2 / 480));
+            return QRectF(QPointF(r.left() * 230.0 / 870, r.top() * 127.0 / 480),
+                          QPointF((r.right() + 1) * 230.0 / 870, (r.bottom() + 1) * 127.0 / 480));
         };
         constexpr int dpi = 200;
         const QImage page = RenderPage(pdf, dpi);
         QVERIFY(!page.isNull());
         for (const auto& [mark, colour] :
-             {std::pair{redMark, QColor(Qt::red)}, std::pair{blueMark, QColor(Qt::blue)}}) {
+             {std::pair{redMark, QColor(Qt::red)}, std::pair{blueMark, QColor(Qt::blue)},
+              std::pair{greenMark, QColor(Qt::green)}}) {
             const QString apart = EdgesApart(ColourBoundsMm(page, dpi, colour), expected(mark), 0.3);
             QVERIFY2(apart.isEmpty(), qPrintable(apart));
         }
+        const QRectF red = ColourBoundsMm(page, dpi, Qt::red), blue = ColourBoundsMm(page, dpi, Qt::blue);
+        QVERIFY2(
+            std::abs(blue.right() - red.left() - 230) < 0.5 &&
+                std::abs(blue.bottom() - red.top() - 127) < 0.5,
+            qPrintable(
+                QStringLiteral("%1 x %2 mm").arg(blue.right() - red.left()).arg(blue.bottom() - red.top())));
 
         // The texts are where they are without the picture, drawn over it: the sender
-        // company's digits show black on the red mark where the two overlap.
+        // company's digits show black on the green mark where the two overlap.
         QCOMPARE(check.words.size(), plain.words.size());
         for (qsizetype i = 0; i < plain.words.size(); ++i)
             QVERIFY((check.words[i].box.topLeft() - plain.words[i].box.topLeft()).manhattanLength() < 0.1);
@@ -227,8 +237,8 @@ private slots:
         const QRect company = QRectF(check.boxes[kSenderCompany].topLeft() * pxPerPoint,
                                      check.boxes[kSenderCompany].size() * pxPerPoint)
                                   .toRect()
-                                  .intersected(QRectF(expected(redMark).topLeft() * pxPerMm,
-                                                      expected(redMark).size() * pxPerMm)
+                                  .intersected(QRectF(expected(greenMark).topLeft() * pxPerMm,
+                                                      expected(greenMark).size() * pxPerMm)
                                                    .toRect());
         int black = 0;
         for (int y = company.top(); y <= company.bottom(); ++y)
@@ -341,45 +351,36 @@ private slots:
         QVERIFY(pixels == b.readAll());
     }
 
-    void ampersandsUnderlineOrPrintOne()
+    void ampersandsAreDrawnAsTypedAndUnderlineNothing()
     {
-        const MnemonicText plain = StripMnemonics(QStringLiteral("R&&D &Works&"));
-        QCOMPARE(plain.text, QStringLiteral("R&D Works"));
-        QCOMPARE(plain.underlined, QList<int>{4});
-        QCOMPARE(StripMnemonics(QStringLiteral("&&&a")).underlined, QList<int>{1});
-        const MnemonicText wide =
-            StripMnemonics(QStringLiteral("&\U00020BB7x&y")); // a character in two UTF-16 units
-        QCOMPARE(wide.text, QStringLiteral("\U00020BB7xy"));
-        QCOMPARE(wide.underlined, (QList<int>{0, 3}));
-
-        // Drawn: "&W" underlines the W; "&&W" draws "&W" without an underline.
-        const auto render = [](const QString& text) {
-            QImage image(200, 60, QImage::Format_Grayscale8);
+        // The ink of a text drawn into a wide box: its width, and the lowest row it reaches.
+        const auto ink = [](const QString& text) {
+            QImage image(300, 60, QImage::Format_Grayscale8);
             image.fill(Qt::white);
             QPainter painter(&image);
             QFont font(QStringLiteral("WenQuanYi Zen Hei"));
             font.setPixelSize(30);
             painter.setFont(font);
-            TextBoxDrawer::draw(painter, QRect(0, 0, 200, 60), text, kLeftSingleLine);
-            return image;
+            TextBoxDrawer::draw(painter, QRect(0, 0, 300, 60), text, kLeftSingleLine);
+            painter.end();
+            int left = image.width(), right = -1, bottom = -1;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                        bottom = std::max(bottom, y);
+                    }
+            return std::pair{right - left + 1, bottom};
         };
-        const QImage underlined = render(QStringLiteral("&W"));
-        const QImage plainW = render(QStringLiteral("W"));
-        const QImage withAmpersand = render(QStringLiteral("&&W"));
-        QVERIFY(underlined != plainW);
-        QVERIFY(withAmpersand != plainW);
-        // The underline is a dark run below the glyph, which plain W does not have.
-        const auto darkRows = [](const QImage& image) {
-            int rows = 0;
-            for (int y = 0; y < image.height(); ++y) {
-                int dark = 0;
-                for (int x = 0; x < 40; ++x)
-                    dark += qGray(image.pixel(x, y)) < 128;
-                rows += dark > 15;
-            }
-            return rows;
-        };
-        QVERIFY(darkRows(underlined) > darkRows(plainW));
+        const auto [w, wBottom] = ink(QStringLiteral("W"));
+        const auto [one, oneBottom] = ink(QStringLiteral("&W"));
+        const auto [two, twoBottom] = ink(QStringLiteral("&&W"));
+        // Each "&" is drawn: one more makes the ink wider.
+        QVERIFY2(w < one && one < two, qPrintable(QStringLiteral("%1 %2 %3").arg(w).arg(one).arg(two)));
+        // Nothing is underlined: no ink below the letters' own.
+        QVERIFY2(oneBottom <= wBottom + 1 && twoBottom <= wBottom + 1,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(wBottom).arg(oneBottom).arg(twoBottom)));
     }
 
     void emptyTextsAndEmptyBoxesDrawNothing()
@@ -389,7 +390,7 @@ private slots:
         const QImage blank = image;
         QPainter painter(&image);
         TextBoxDrawer::draw(painter, QRect(0, 0, 100, 40), QString(), kLeftSingleLine);
-        TextBoxDrawer::draw(painter, QRect(0, 0, 100, 40), QStringLiteral("&"), kCentredWrapped);
+        TextBoxDrawer::draw(painter, QRect(0, 0, 100, 40), QStringLiteral(" \r\n "), kCentredWrapped);
         TextBoxDrawer::draw(painter, QRect(10, 10, 0, 20), QStringLiteral("text"), kLeftSingleLine);
         TextBoxDrawer::draw(painter, QRect(0, 0, 100, 3), QStringLiteral("text"),
                             kLeftWrapped); // no whole line fits

@@ -114,13 +114,15 @@ private slots:
         QCOMPARE(four.lostChars, 1);
         QCOMPARE(four.lostText, rare);
 
-        // Mnemonics are measured as drawn: "&&" is one "&", "&x" an underlined x.
-        const QString latin = QStringLiteral("R&D Works");
-        const int latinWidth = static_cast<int>(std::ceil(NaturalWidth(latin, &pdf.printer)));
-        QVERIFY(Fit(pdf, QStringLiteral("R&&D &Works"), latinWidth, 400, kLeftSingleLine).whole());
-        const TextBoxFit amp = Fit(pdf, QStringLiteral("R&&D &Works&&"), latinWidth, 400, kLeftSingleLine);
+        // "&" is measured as it is printed: every one of them, as wide as it is.
+        const QString soho = QStringLiteral("SOHO现代城A&B座");
+        const int sohoWidth = static_cast<int>(std::ceil(NaturalWidth(soho, &pdf.printer)));
+        QVERIFY(NaturalWidth(soho, &pdf.printer) >
+                NaturalWidth(QStringLiteral("SOHO现代城AB座"), &pdf.printer));
+        QVERIFY(Fit(pdf, soho, sohoWidth, 400, kLeftSingleLine).whole());
+        const TextBoxFit amp = Fit(pdf, QStringLiteral("SOHO现代城A&&B座"), sohoWidth, 400, kLeftSingleLine);
         QCOMPARE(amp.lostChars, 1);
-        QCOMPARE(amp.lostText, QStringLiteral("&"));
+        QCOMPARE(amp.lostText, QStringLiteral("座"));
 
         // Blanks and line ends past the edge lose nothing; nothing is lost of an empty text.
         QVERIFY(Fit(pdf, fits + QStringLiteral("  \r\n"), exact, 400, kLeftSingleLine).whole());
@@ -184,6 +186,58 @@ private slots:
         texts[3].clear();
         texts[kRecipientAddress] = texts[kRecipientAddress].repeated(8);
         QCOMPARE(check.shrink(texts).unfit, std::vector<int>{kRecipientAddress});
+    }
+
+    // A character the print font lacks is drawn with another installed font that has it; one
+    // that no font has would print as an empty box, and the check says so instead.
+    void aCharacterNoFontHasIsReportedAndOneAnotherFontHasIsPrinted()
+    {
+        PdfDevice pdf;
+        // Here the parcel and the thumbs-up are in no font, the smiling face in DejaVu Sans only.
+        const QString parcel = QString::fromUtf8("📦"), thumb = QString::fromUtf8("👍🏻");
+        const TextBoxFit missing = Fit(pdf, QStringLiteral("李明") + parcel, 4000, 400, kLeftSingleLine);
+        QVERIFY(missing.placed());
+        QVERIFY(!missing.whole());
+        QCOMPARE(missing.unprintable, parcel);
+        QCOMPARE(DescribeCut(missing), QStringLiteral("无法打印的字符：") + parcel);
+        // Each character once, in its order; an emoji and its skin tone are one character.
+        QCOMPARE(
+            Fit(pdf, parcel + QStringLiteral("王\n") + thumb + parcel, 4000, 4000, kLeftWrapped).unprintable,
+            parcel + thumb);
+
+        const QString smiling = QStringLiteral("李明") + QString::fromUtf8("😀");
+        QVERIFY(Fit(pdf, smiling, 4000, 400, kLeftSingleLine).whole());
+        {
+            QPainter painter(&pdf.printer);
+            painter.setFont(TestFont());
+            QVERIFY(
+                TextBoxDrawer::draw(painter, QRect(100, 100, 4000, 400), smiling, kLeftSingleLine).whole());
+        }
+        // On the page: the name, and after it the face in the font that has it (poppler finds
+        // no text in that glyph, so its ink is looked for).
+        const QString file = pdf.printer.outputFileName();
+        const QList<PdfWord> words = ReadWords(file);
+        QCOMPARE(words.size(), 1);
+        QCOMPARE(words[0].text, QStringLiteral("李明"));
+        QVERIFY(RunTool(QStringLiteral("pdffonts"), {file}).contains(QStringLiteral("DejaVuSans")));
+        constexpr int dpi = 150;
+        const QImage page = RenderPage(file, dpi);
+        const double px = dpi / 72.0;
+        int ink = 0;
+        for (int y = int(words[0].box.top() * px); y < int(words[0].box.bottom() * px); ++y)
+            for (int x = int(words[0].box.right() * px) + 2; x < int((words[0].box.right() + 15) * px); ++x)
+                ink += qGray(page.pixel(x, y)) < 128;
+        QVERIFY2(ink > 30, qPrintable(QString::number(ink)));
+
+        // No smaller font helps with a missing character: the field is asked about, not refused.
+        PrepareWaybillPdf(pdf.printer, pdf.printer.outputFileName(), AddressSetup());
+        const WaybillFitCheck check(AddressSetup(), pdf.printer);
+        WaybillTexts texts;
+        texts[kRecipientAddress] = QStringLiteral("文三路1号") + parcel;
+        QCOMPARE(CutFields(check.checkAll(texts)), std::vector<int>{kRecipientAddress});
+        const ShrinkResult shrunk = check.shrink(texts);
+        QVERIFY(shrunk.ok());
+        QCOMPARE(shrunk.heights[kRecipientAddress], 0);
     }
 };
 

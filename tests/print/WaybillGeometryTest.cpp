@@ -20,70 +20,69 @@ void PrintTo(const PixelRect& r, std::ostream* os)
 } // namespace dorvane
 
 namespace {
-const PixelRect kPage{0, 0, 4000, 2000};
+// 2 device pixels a tenth of a millimetre (508 dpi), the paper's corner at the device's origin.
+const PaperScale kPaper{0, 0, 2, 2};
 const PixelRect kField{100, 200, 600, 300};
 } // namespace
 
-TEST(WaybillGeometry, ZeroAdjustmentsSpreadTheFormPastTopAndBottom)
+TEST(WaybillGeometry, TheFormLiesAtItsTrueSizeFromThePapersCorner)
 {
-    const PageMapping m = MapFormToPage(kPage, 2000, 1000, {});
+    const PageMapping m = MapFormToPaper(kPaper, 2000, 1000, {});
     ASSERT_TRUE(m.valid);
-    EXPECT_EQ(m.pageRect, (PixelRect{0, -42, 4000, 2042}));
-    EXPECT_DOUBLE_EQ(m.sx, 2.0);
-    EXPECT_DOUBLE_EQ(m.sy, 2.084);
-    EXPECT_EQ(MapFieldRect(m, kField), (PixelRect{200, 374, 1200, 583}));
+    EXPECT_EQ(MapFieldRect(m, kField), (PixelRect{200, 400, 1200, 600}));
+    // A device counting from its printable area's corner (a printer with 4.2 and 3.5 mm margins
+    // outside full-page mode): the paper's corner lies above and left of its origin, and every
+    // field keeps its place on the paper.
+    const PageMapping inset = MapFormToPaper({-84, -70, 2, 2}, 2000, 1000, {});
+    EXPECT_EQ(MapFieldRect(inset, kField), (PixelRect{116, 330, 1116, 530}));
+    // At 1200 dpi: 50 mm from the edge is 2362.2 pixels, 230 mm is 10866.1.
+    const PageMapping fine = MapFormToPaper({0, 0, 1200 / 254.0, 1200 / 254.0}, 2300, 1270, {});
+    EXPECT_EQ(MapFieldRect(fine, {500, 0, 2300, 1270}), (PixelRect{2362, 0, 10866, 6000}));
 }
 
-TEST(WaybillGeometry, OffsetsMoveEveryFieldWithoutResizingIt)
+TEST(WaybillGeometry, OffsetsMoveEveryFieldByTheirMillimetresWhateverTheForm)
 {
-    const PixelRect base = MapFieldRect(MapFormToPage(kPage, 2000, 1000, {}), kField);
-    const PixelRect other = MapFieldRect(MapFormToPage(kPage, 2000, 1000, {}), {1500, 10, 1900, 900});
-
-    const PageMapping moved = MapFormToPage(kPage, 2000, 1000, {35, -20, 0, 0});
-    const PixelRect a = MapFieldRect(moved, kField);
-    const PixelRect b = MapFieldRect(moved, {1500, 10, 1900, 900});
-    // 35 tenths at 2 px each = 70 px right; -20 tenths = 40 px up; both fields alike.
-    EXPECT_EQ(a, (PixelRect{base.left + 70, base.top - 40, base.right + 70, base.bottom - 40}));
-    EXPECT_EQ(b, (PixelRect{other.left + 70, other.top - 40, other.right + 70, other.bottom - 40}));
-
-    // A fractional pixel offset is truncated toward zero, for negative offsets too.
-    const PageMapping odd = MapFormToPage({0, 0, 3000, 1000}, 2000, 1000, {-3, 0, 0, 0});
-    EXPECT_EQ(odd.pageRect.left, -4); // -3 * 1.5 = -4.5
+    const PixelRect other{1500, 10, 1900, 900};
+    for (const int formWidth : {1800, 2000, 2300}) {
+        const PageMapping still = MapFormToPaper(kPaper, formWidth, 1000, {});
+        const PageMapping moved = MapFormToPaper(kPaper, formWidth, 1000, {35, -20, 0, 0});
+        // 3.5 mm right and 2 mm up are 70 and 40 pixels, on a narrow form as on a wide one.
+        for (const PixelRect& field : {kField, other}) {
+            const PixelRect a = MapFieldRect(still, field);
+            EXPECT_EQ(MapFieldRect(moved, field),
+                      (PixelRect{a.left + 70, a.top - 40, a.right + 70, a.bottom - 40}))
+                << formWidth;
+        }
+    }
 }
 
 TEST(WaybillGeometry, SpacingResizesTheAreaSymmetrically)
 {
-    // Positive spacing draws the fields together, negative spreads them.
-    const PageMapping closer = MapFormToPage(kPage, 2000, 1000, {0, 0, 100, 21});
-    EXPECT_EQ(closer.pageRect, (PixelRect{200, 0, 3800, 2000}));
+    // Positive spacing draws the fields together: 10 mm off each side of 200 mm, 5 mm off top and bottom.
+    const PageMapping closer = MapFormToPaper(kPaper, 2000, 1000, {0, 0, 100, 50});
     EXPECT_DOUBLE_EQ(closer.sx, 1.8);
-    EXPECT_DOUBLE_EQ(closer.sy, 2.0);
-    EXPECT_EQ(MapFieldRect(closer, kField), (PixelRect{380, 400, 1280, 600}));
-
-    const PageMapping wider = MapFormToPage(kPage, 2000, 1000, {0, 0, -50, 71});
-    EXPECT_EQ(wider.pageRect, (PixelRect{-100, 100, 4100, 1900}));
-    EXPECT_DOUBLE_EQ(wider.sx, 2.1);
-    EXPECT_DOUBLE_EQ(wider.sy, 1.8);
-
-    // The page's own origin is kept (a printer's printable area need not start at 0).
-    const PageMapping shifted = MapFormToPage({10, 20, 4010, 2020}, 2000, 1000, {});
-    EXPECT_EQ(shifted.pageRect, (PixelRect{10, -22, 4010, 2062}));
+    EXPECT_DOUBLE_EQ(closer.sy, 1.8);
+    EXPECT_EQ(MapFieldRect(closer, kField), (PixelRect{380, 460, 1280, 640}));
+    EXPECT_EQ(MapFieldRect(closer, {0, 0, 2000, 1000}), (PixelRect{200, 100, 3800, 1900}));
+    // Negative spacing spreads them past the form's edges.
+    const PageMapping wider = MapFormToPaper(kPaper, 2000, 1000, {0, 0, -50, -100});
+    EXPECT_EQ(MapFieldRect(wider, {0, 0, 2000, 1000}), (PixelRect{-100, -200, 4100, 2200}));
 }
 
 TEST(WaybillGeometry, FormWithoutSizePlacesNothingAndExtremesDoNotOverflow)
 {
-    EXPECT_FALSE(MapFormToPage(kPage, 0, 1000, {}).valid);
-    EXPECT_FALSE(MapFormToPage(kPage, 2000, -5, {}).valid);
-    EXPECT_EQ(MapFieldRect(MapFormToPage(kPage, 0, 0, {}), kField), PixelRect{});
+    EXPECT_FALSE(MapFormToPaper(kPaper, 0, 1000, {}).valid);
+    EXPECT_FALSE(MapFormToPaper(kPaper, 2000, -5, {}).valid);
+    EXPECT_FALSE(MapFormToPaper({0, 0, 0, 2}, 2000, 1000, {}).valid); // a device without a resolution
+    EXPECT_EQ(MapFieldRect(MapFormToPaper(kPaper, 0, 0, {}), kField), PixelRect{});
 
     constexpr int lo = std::numeric_limits<int>::min();
     constexpr int hi = std::numeric_limits<int>::max();
-    // Spacing Y at its minimum: taking 21 off must not wrap around to a huge positive value.
-    const PageMapping low = MapFormToPage(kPage, 2000, 1000, {0, 0, 0, lo});
-    EXPECT_EQ(low.pageRect.top, lo);
-    EXPECT_EQ(low.pageRect.bottom, hi);
-    const PageMapping high = MapFormToPage(kPage, 2000, 1000, {hi, hi, 0, 0});
-    EXPECT_EQ(high.pageRect.left, hi);
+    const PageMapping low = MapFormToPaper(kPaper, 2000, 1000, {0, 0, 0, lo});
+    EXPECT_EQ(MapFieldRect(low, kField).top, lo);
+    EXPECT_LE(MapFieldRect(low, kField).top, MapFieldRect(low, kField).bottom);
+    const PageMapping high = MapFormToPaper(kPaper, 2000, 1000, {hi, hi, 0, 0});
+    EXPECT_EQ(MapFieldRect(high, kField).left, hi);
     EXPECT_EQ(MapFieldRect(high, {hi, hi, hi, hi}).right, hi);
 }
 

@@ -1,12 +1,15 @@
 // A recipient address too long for its box, typed into the main window: the window marks it,
 // and printing asks first; the smaller-font answer prints the whole address inside its box on
-// the test printer, and cancelling prints nothing.
+// the test printer, and cancelling prints nothing. A name in the printer's unprintable margin,
+// or holding a character no font has, is marked and asked about the same way.
 #include "app/AppValues.h"
 #include "app/MessageBox.h"
 #include "print/PdfReadBack.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
 #include "support/WorkFolderFixture.h"
+#include "template/TemplateLayout.h"
+#include "template/TemplateStore.h"
 #include "waybill/CutFieldMarker.h"
 #include "waybill/WaybillDlg.h"
 
@@ -14,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -51,10 +55,9 @@ QRectF AddressBoxOnPaper(int screenDpiY)
     const WaybillPrintSetup setup = MakePrintSetup(App(), screenDpiY);
     QPrinter printer(QPrinter::HighResolution);
     PrepareWaybillPrinter(printer, kQueue, setup);
-    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
-    const QRect box = WaybillRenderer(setup).fieldBoxes(QRect(0, 0, printer.width(), printer.height()))[kRecipientAddress];
+    const QRect box = WaybillRenderer(setup).fieldBoxes(printer)[kRecipientAddress];
     const double k = 72.0 / printer.resolution();
-    return QRectF((box.left() + page.left()) * k, (box.top() + page.top()) * k, box.width() * k, box.height() * k);
+    return QRectF(box.left() * k, box.top() * k, box.width() * k, box.height() * k);
 }
 
 void CommitInput(const QString& text)
@@ -155,6 +158,73 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("以下内容缩小到 6 磅仍放不下，没有打印：收件人地址"));
         QCOMPARE(JobWith(third, 3000), QString());
+    }
+
+    void aNameInTheMarginOrWithAnUndrawableCharacterIsMarkedAndAsked()
+    {
+        const QString queue = QStringLiteral("dorvane-test-margins"); // 12 points unprintable at the left
+        if (QPrinterInfo::printerInfo(queue).isNull()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the CUPS test queue dorvane-test-margins is not set up");
+            QSKIP("no CUPS test queue with margins (scripts/cups-test-setup.sh sets one up)");
+        }
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        // Every template's recipient name box starts 4 picture pixels (about 1 mm) from the
+        // form's left edge.
+        const auto dataFolder = DataFolder(App().WorkFolder);
+        for (const std::string& name : ListTemplateNames(dataFolder)) {
+            TemplateLayout layout;
+            QVERIFY(LoadLayoutFile(LayoutPath(App().WorkFolder, name), layout));
+            layout.setNumber(4, 2, 4);
+            QVERIFY(SaveLayoutFile(LayoutPath(App().WorkFolder, name), layout));
+        }
+        App().PrinterName = queue.toStdString();
+        CWaybillDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
+        name->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), name);
+
+        // 李 reaches into the margin; no font here has the parcel emoji.
+        const QString marker = QStringLiteral("Edge%1").arg(QCoreApplication::applicationPid());
+        CommitInput(QStringLiteral("李明"));
+        QTest::keyClicks(QApplication::focusWidget(), marker);
+        CommitInput(QString::fromUtf8("📦"));
+        QCOMPARE(name->text(), QStringLiteral("李明") + marker + QString::fromUtf8("📦"));
+        const QString why = QString::fromUtf8("打印时将截去 1 个字：李；无法打印的字符：📦");
+        QVERIFY(dialog.IsMarkedCut(3));
+        QCOMPARE(name->toolTip(), why);
+        QVERIFY(name->palette().color(QPalette::Base) != dialog.palette().color(QPalette::Base));
+
+        auto* print = dialog.findChild<QPushButton*>(QStringLiteral("printButton"));
+        takeShownMessages();
+        queueMessageAnswer(MessageAnswer::Cancel);
+        QTest::mouseClick(print, Qt::LeftButton);
+        auto shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].text.startsWith(QStringLiteral("以下内容打印时将被截断：收件人姓名")),
+                 qPrintable(shown[0].text));
+        QVERIFY2(shown[0].text.contains(QStringLiteral("收件人姓名：") + why), qPrintable(shown[0].text));
+        QCOMPARE(JobWith(marker, 3000), QString());
+
+        // Printed as it is when the user says so: at its place on the form, margin or not.
+        queueMessageAnswer(MessageAnswer::Yes); // 仍然打印
+        QTest::mouseClick(print, Qt::LeftButton);
+        QCOMPARE(takeShownMessages().size(), 1);
+        const QString job = JobWith(marker, 60000);
+        QVERIFY(!job.isEmpty());
+        bool found = false;
+        for (const PdfWord& word : ReadWords(job)) {
+            if (!word.text.contains(marker))
+                continue;
+            found = true;
+            QVERIFY2(word.text.startsWith(QStringLiteral("李明")), qPrintable(word.text));
+            QVERIFY2(std::abs(word.box.left() * 25.4 / 72 - 4 * 230.0 / 870) < 0.3,
+                     qPrintable(QString::number(word.box.left() * 25.4 / 72)));
+        }
+        QVERIFY(found);
     }
 };
 
