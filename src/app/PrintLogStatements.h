@@ -12,6 +12,10 @@ inline constexpr const char* kPrintLogCreateTable = "CREATE TABLE IF NOT EXISTS 
                                      "field5 TEXT, field6 TEXT, field7 TEXT, field8 TEXT, field9 TEXT, "
                                      "field10 TEXT, field11 TEXT, field12 TEXT, field13 TEXT, field14 TEXT, "
                                      "field15 TEXT, field16 TEXT, field17 TEXT, field18 TEXT, field19 TEXT)";
+// What finds the last waybill to a recipient without reading the log: the recipient's name
+// (its first characters, so that no text is too long for an index entry) and the time.
+inline constexpr const char* kPrintLogRecipientIndex =
+    "CREATE INDEX IF NOT EXISTS PrintLogRecipient ON PrintLog ((substr(field3, 1, 32)), time)";
 inline constexpr int kPrintLogEntryColumns = 6;
 // Every column but the id: the five of the entry and the twenty fields.
 inline constexpr int kPrintLogInsertedColumns = 25;
