@@ -209,11 +209,6 @@ Result<std::unordered_set<std::string>> PrintLog::RecipientKeys() const
 Result<std::optional<std::string>> PrintLog::LastPrintTo(const std::array<std::string, kFieldCount>& texts,
                                                           const std::string& since) const
 {
-    // The name's prefix is the index's own expression, so that both engines look it up there.
-    constexpr const char* kSql =
-        "select time from PrintLog where substr(field3, 1, 32) = substr(?1, 1, 32) and time >= ?5 "
-        "and field3 = ?1 and coalesce(field12, '') = ?2 and coalesce(field9, '') = ?3 "
-        "and coalesce(field7, '') = ?4 order by time desc limit 1";
     std::vector<StoreValue> values;
     for (const int field : {3, 12, 9, 7}) {
         if (!AddText(values, texts[static_cast<std::size_t>(field)]))
@@ -222,7 +217,7 @@ Result<std::optional<std::string>> PrintLog::LastPrintTo(const std::array<std::s
     if (!AddText(values, since))
         return StoreError{StoreError::StatementFailed, "select from PrintLog: the time is not valid"};
     std::optional<std::string> time;
-    const auto ran = EachRow(location_, kSql, values, [&time](const StoreRow& row) { time = ColumnText(row, 0); });
+    const auto ran = EachRow(location_, kPrintLogLastPrintTo, values, [&time](const StoreRow& row) { time = ColumnText(row, 0); });
     if (!ran)
         return ran.error();
     return time;
