@@ -13,8 +13,8 @@ bool EnsureChosenPrinter(QWidget* parent)
     const std::string gone = App().PrinterName;
     if (!ChosenPrinterGone(gone))
         return true;
-    showMessage(parent, QString::fromUtf8(kChoosePrinterMessage).arg(FromCodePage(gone)), QStringLiteral("注意"),
-                MessageIcon::Warning);
+    showMessage(parent, QString::fromUtf8(kChoosePrinterMessage).arg(FromCodePage(gone)),
+                QStringLiteral("注意"), MessageIcon::Warning);
     CPrinterSelDlg choice(parent);
     choice.exec();
     return !ChosenPrinterGone(App().PrinterName);
