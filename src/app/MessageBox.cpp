@@ -7,7 +7,11 @@ namespace dorvane {
 
 namespace {
 bool answeredByTest = false;
-QList<MessageAnswer> queuedAnswers;
+struct QueuedAnswer {
+    MessageAnswer answer;
+    std::function<void()> whileOpen;
+};
+QList<QueuedAnswer> queuedAnswers;
 QList<ShownMessage> shownMessages;
 } // namespace
 
@@ -16,8 +20,12 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, const QString& c
 {
     if (answeredByTest) {
         shownMessages.append({text, caption, icon, buttons, buttonTexts});
-        if (!queuedAnswers.isEmpty())
-            return queuedAnswers.takeFirst();
+        if (!queuedAnswers.isEmpty()) {
+            const QueuedAnswer queued = queuedAnswers.takeFirst();
+            if (queued.whileOpen)
+                queued.whileOpen();
+            return queued.answer;
+        }
         return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
     }
     QMessageBox box(parent);
@@ -56,9 +64,9 @@ void setMessagesAnsweredByTest(bool on)
     shownMessages.clear();
 }
 
-void queueMessageAnswer(MessageAnswer answer)
+void queueMessageAnswer(MessageAnswer answer, std::function<void()> whileOpen)
 {
-    queuedAnswers.append(answer);
+    queuedAnswers.append({answer, std::move(whileOpen)});
 }
 
 QList<ShownMessage> takeShownMessages()

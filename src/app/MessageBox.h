@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QWidget;
 
 namespace dorvane {
@@ -33,7 +35,9 @@ struct ShownMessage {
 // Test hooks: while answering is on, no box appears; each message is recorded and answered
 // with the next queued answer (Ok, or Yes for questions, when the queue is empty).
 void setMessagesAnsweredByTest(bool on);
-void queueMessageAnswer(MessageAnswer answer);
+// whileOpen, when given, runs while that message counts as shown, before it is answered: what
+// the user does in other programs while a question waits.
+void queueMessageAnswer(MessageAnswer answer, std::function<void()> whileOpen = {});
 QList<ShownMessage> takeShownMessages();
 
 } // namespace dorvane

@@ -33,6 +33,8 @@ constexpr const char* kSchemaSteps[] = {
     "waybill text NOT NULL, field0 text, field1 text, field2 text, field3 text, field4 text, field5 text, "
     "field6 text, field7 text, field8 text, field9 text, field10 text, field11 text, field12 text, "
     "field13 text, field14 text, field15 text, field16 text, field17 text, field18 text, field19 text);",
+    // 3: the print log's lookup of the last waybill to a recipient
+    "CREATE INDEX IF NOT EXISTS PrintLogRecipient ON PrintLog ((substr(field3, 1, 32)), time);",
 };
 constexpr int kSchemaVersion = static_cast<int>(std::size(kSchemaSteps));
 

@@ -154,6 +154,11 @@ Result<void> PrintLog::Append(const std::vector<PrintLogEntry>& entries) const
         if (auto made = session.Execute(kPrintLogCreateTable); !made)
             return StoreError{made.error().kind, "create table PrintLog: " + made.error().message};
     }
+    // A log written before the index existed gets it with its next waybill.
+    if (!session.OnServer()) {
+        if (auto made = session.Execute(kPrintLogRecipientIndex); !made)
+            return StoreError{made.error().kind, "create index on PrintLog: " + made.error().message};
+    }
     for (const PrintLogEntry& entry : entries) {
         std::vector<StoreValue> values;
         bool valid = AddText(values, entry.time) && AddText(values, entry.templateName) &&
@@ -199,6 +204,40 @@ Result<std::unordered_set<std::string>> PrintLog::RecipientKeys() const
     if (!ran)
         return ran.error();
     return keys;
+}
+
+Result<std::optional<std::string>> PrintLog::LastPrintTo(const std::array<std::string, kFieldCount>& texts,
+                                                          const std::string& since) const
+{
+    std::vector<StoreValue> values;
+    for (const int field : {3, 12, 9, 7}) {
+        if (!AddText(values, texts[static_cast<std::size_t>(field)]))
+            return StoreError{StoreError::StatementFailed, "select from PrintLog: the text is not valid GB18030"};
+    }
+    if (!AddText(values, since))
+        return StoreError{StoreError::StatementFailed, "select from PrintLog: the time is not valid"};
+    std::optional<std::string> time;
+    const auto ran = EachRow(location_, kPrintLogLastPrintTo, values, [&time](const StoreRow& row) { time = ColumnText(row, 0); });
+    if (!ran)
+        return ran.error();
+    return time;
+}
+
+Result<std::optional<std::string>> PrintLog::NewestRecipientKey() const
+{
+    std::optional<std::string> key;
+    const auto ran = EachRow(location_, "select field3, field12, field9, field7 from PrintLog order by id desc limit 1",
+                             {}, [&key](const StoreRow& row) {
+                                 std::array<std::string, kFieldCount> texts;
+                                 texts[3] = ColumnText(row, 0);
+                                 texts[12] = ColumnText(row, 1);
+                                 texts[9] = ColumnText(row, 2);
+                                 texts[7] = ColumnText(row, 3);
+                                 key = RecipientKey(texts);
+                             });
+    if (!ran)
+        return ran.error();
+    return key;
 }
 
 Result<std::optional<PrintLogEntry>> PrintLog::Find(std::int64_t id) const

@@ -71,6 +71,13 @@ public:
     Result<std::vector<PrintLogEntry>> Search(const PrintLogFilter& filter) const;
     // The RecipientKey of every logged waybill: what tells an order printed before.
     Result<std::unordered_set<std::string>> RecipientKeys() const;
+    // The time of the newest waybill printed at or after since ("YYYY-MM-DD HH:MM:SS") to the
+    // recipient of texts (the same RecipientKey); nullopt when there is none. Found through the
+    // log's index, not by reading the log.
+    Result<std::optional<std::string>> LastPrintTo(const std::array<std::string, kFieldCount>& texts,
+                                                   const std::string& since) const;
+    // The RecipientKey of the newest logged waybill; nullopt for an empty log.
+    Result<std::optional<std::string>> NewestRecipientKey() const;
     // nullopt for an id the log does not hold.
     Result<std::optional<PrintLogEntry>> Find(std::int64_t id) const;
 

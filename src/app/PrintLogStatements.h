@@ -12,6 +12,18 @@ inline constexpr const char* kPrintLogCreateTable = "CREATE TABLE IF NOT EXISTS 
                                      "field5 TEXT, field6 TEXT, field7 TEXT, field8 TEXT, field9 TEXT, "
                                      "field10 TEXT, field11 TEXT, field12 TEXT, field13 TEXT, field14 TEXT, "
                                      "field15 TEXT, field16 TEXT, field17 TEXT, field18 TEXT, field19 TEXT)";
+// What finds the last waybill to a recipient without reading the log: the recipient's name
+// (its first characters, so that no text is too long for an index entry) and the time.
+inline constexpr const char* kPrintLogRecipientIndex =
+    "CREATE INDEX IF NOT EXISTS PrintLogRecipient ON PrintLog ((substr(field3, 1, 32)), time)";
+// The time of the newest waybill to a recipient since a time: ?1 name, ?2 mobile, ?3 telephone,
+// ?4 address, ?5 since. The name's prefix is the index's own expression, so that both engines
+// look it up there; the rest of the name is compared apart, as "field3 = ?1" would let SQLite
+// put ?1 into the prefix and pass the index by.
+inline constexpr const char* kPrintLogLastPrintTo =
+    "select time from PrintLog where substr(field3, 1, 32) = substr(?1, 1, 32) and time >= ?5 "
+    "and substr(field3, 33) = substr(?1, 33) and coalesce(field12, '') = ?2 and coalesce(field9, '') = ?3 "
+    "and coalesce(field7, '') = ?4 order by time desc limit 1";
 inline constexpr int kPrintLogEntryColumns = 6;
 // Every column but the id: the five of the entry and the twenty fields.
 inline constexpr int kPrintLogInsertedColumns = 25;

@@ -140,7 +140,7 @@ int SetDestination(const PrintOptions& options, BatchJob& job)
     } else {
         job.printerName = FindWaybillPrinter(App().PrinterName);
         if (job.printerName.isEmpty())
-            return Fail(QString::fromUtf8(kNoPrinterMessage));
+            return Fail(NoPrinterMessage(App().PrinterName));
     }
     return kExitOk;
 }
@@ -298,7 +298,7 @@ int RunCalibrationSheet(const PrintOptions& options)
         if (options.printer && !GetPrinterDevice(name))
             return Fail(QStringLiteral("there is no printer named \"%1\"").arg(name));
         if (name.isEmpty())
-            return Fail(QString::fromUtf8(kNoPrinterMessage));
+            return Fail(NoPrinterMessage(app.PrinterName));
         if (options.printer)
             UseAdjustmentsOf(name, setup);
         PrepareWaybillPrinter(printer, name, setup);

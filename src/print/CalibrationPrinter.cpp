@@ -56,7 +56,7 @@ bool PrintCalibrationSheet(QWidget* parent)
     AppValues& app = App();
     const QString printerName = FindWaybillPrinter(app.PrinterName);
     if (printerName.isEmpty()) {
-        showMessage(parent, QString::fromUtf8(kNoPrinterMessage), QString::fromUtf8(kAppTitle));
+        showMessage(parent, NoPrinterMessage(app.PrinterName), QString::fromUtf8(kAppTitle));
         return false;
     }
     const WaybillPrintSetup setup = MakePrintSetup(app, parent != nullptr ? parent->logicalDpiY() : 96);

@@ -47,11 +47,25 @@ bool GetPrinterDevice(const QString& printerName)
     return !printerName.isEmpty() && QPrinterInfo::availablePrinterNames().contains(printerName);
 }
 
+bool ChosenPrinterGone(const std::string& printerName)
+{
+    return !printerName.empty() && printerName != kDefaultPrinterName &&
+           !GetPrinterDevice(FromCodePage(printerName));
+}
+
+QString NoPrinterMessage(const std::string& printerName)
+{
+    return ChosenPrinterGone(printerName) ? QString::fromUtf8(kPrinterGoneMessage).arg(FromCodePage(printerName))
+                                          : QString::fromUtf8(kNoPrinterMessage);
+}
+
 QString FindWaybillPrinter(std::string& printerName)
 {
     QString name = FromCodePage(printerName);
     if (GetPrinterDevice(name))
         return name;
+    if (ChosenPrinterGone(printerName))
+        return {};
     name = QPrinterInfo::defaultPrinterName();
     printerName = ToCodePage(name);
     return GetPrinterDevice(name) ? name : QString();
@@ -106,19 +120,19 @@ bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
     return painter.end();
 }
 
-bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts)
+PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts)
 {
     return PrintWaybill(parent, texts, App().Layout);
 }
 
-bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                  const TemplateLayout& layout, const BeforePrint& beforePrint, const QImage* picture)
+PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts, const TemplateLayout& layout,
+                       const BeforePrint& beforePrint, const QImage* picture)
 {
     AppValues& app = App();
     const QString printerName = FindWaybillPrinter(app.PrinterName);
     if (printerName.isEmpty()) {
-        showMessage(parent, QString::fromUtf8(kNoPrinterMessage), QString::fromUtf8(kAppTitle));
-        return false;
+        showMessage(parent, NoPrinterMessage(app.PrinterName), QString::fromUtf8(kAppTitle), MessageIcon::Warning);
+        return std::nullopt;
     }
     const WaybillPrintSetup setup = MakePrintSetup(app, layout, ScreenDpiY(parent));
     QPrinter printer(QPrinter::HighResolution);
@@ -127,19 +141,21 @@ bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts
     if (beforePrint) {
         heights = beforePrint(WaybillFitCheck(setup, printer));
         if (!heights)
-            return false;
+            return std::nullopt;
     }
-    return PrintWaybillOn(printer, setup, texts, &*heights, picture);
+    if (!PrintWaybillOn(printer, setup, texts, &*heights, picture))
+        return std::nullopt;
+    return printerName;
 }
 
-bool PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
+PrintedOn PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
                              const TemplateLayout& layout, const BeforePrint& beforePrint)
 {
     const AppValues& app = App();
     const QImage picture = LoadPictureImage(PicturePath(app.WorkFolder, app.CurrentTemplate), "BMP");
     if (picture.isNull()) {
         showMessage(parent, QString::fromUtf8(kNoPictureMessage), QString::fromUtf8(kAppTitle));
-        return false;
+        return std::nullopt;
     }
     return PrintWaybill(parent, texts, layout, beforePrint, &picture);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The waybill print job: one document "打印快递单" of one page, on the printer named in the
-// settings or, when that printer is gone, on the system's default printer.
+// settings or, while that is still the first start's name, on the system's default printer.
 
 #include "print/WaybillRenderer.h"
 #include "template/WaybillField.h"
@@ -28,14 +28,21 @@ using BeforePrint = std::function<std::optional<FieldFontHeights>(const WaybillF
 
 inline const char* const kPrintDocumentName = "打印快递单";
 inline const char* const kNoPrinterMessage = "获取打印机失败，请确认打印机硬件及驱动程序是否已安装好！";
+// %1: the printer's name.
+inline const char* const kPrinterGoneMessage = "找不到打印机“%1”（可能已拔出、改名或删除），没有打印。";
 
 // True when the system has a printer of this name.
 bool GetPrinterDevice(const QString& printerName);
 
-// The printer to use for printerName (code-page bytes): that printer when it exists, else the
-// system's default printer, whose name then replaces printerName (in memory only). Empty when
-// the system has no printer at all.
+// The printer to use for printerName (code-page bytes): that printer when it exists. While
+// printerName is empty or still the first start's default name, the system's default printer,
+// whose name then replaces printerName (in memory only). Empty when there is none, and when
+// printerName is a printer the user chose that has gone: that one is never swapped silently.
 QString FindWaybillPrinter(std::string& printerName);
+// True when printerName names a printer the user chose that the system no longer has.
+bool ChosenPrinterGone(const std::string& printerName);
+// What to tell when FindWaybillPrinter found none for printerName.
+QString NoPrinterMessage(const std::string& printerName);
 
 // Paper of paperWidth by paperLength + 4 mm (both in 0.1 mm), user-defined. A size that is not
 // positive, or that the printer refuses, leaves the printer's own paper. False then.
@@ -52,18 +59,20 @@ void PrepareMeasuringPrinter(QPrinter& printer, const WaybillPrintSetup& setup);
 
 // Prints one waybill with the given 20 field texts (catalogue order) on the printer of
 // App().PrinterName (or the default printer), using App()'s layout, paper, adjustments and
-// fonts. Shows the failure message and returns false when there is no printer; false also when
-// the page could not be started.
-bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts);
+// fonts. The name of the printer that printed it; none when nothing was printed: with a
+// message when there is no printer or the chosen one has gone, without one when the page could
+// not be started or beforePrint said no.
+using PrintedOn = std::optional<QString>;
+PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts);
 // The same at the boxes of the given layout of the current template (print rectangles computed).
 // With a picture: the check print on plain paper, the template picture under the texts.
-bool PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                  const TemplateLayout& layout, const BeforePrint& beforePrint = {}, const QImage* picture = nullptr);
+PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts, const TemplateLayout& layout,
+                       const BeforePrint& beforePrint = {}, const QImage* picture = nullptr);
 
 // The check print from a window: the current template's picture under the texts. Shows
 // kNoPictureMessage and prints nothing when the template has no picture to draw.
-bool PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                             const TemplateLayout& layout, const BeforePrint& beforePrint = {});
+PrintedOn PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
+                                  const TemplateLayout& layout, const BeforePrint& beforePrint = {});
 inline const char* const kNoPictureMessage = "当前模板没有可用的底图，无法带底图打印！";
 
 // One page into one painter's device: the job after the printer is prepared.

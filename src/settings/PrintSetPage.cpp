@@ -12,6 +12,7 @@
 #include "settings/PrintSetValues.h"
 #include "settings/PrinterAdjustments.h"
 #include "settings/PrinterSelDlg.h"
+#include "print/WaybillPrinter.h"
 #include "template/TemplateDeleteDlg.h"
 #include "template/TemplateEditDlg.h"
 
@@ -90,10 +91,14 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
     clearAfterPrintCheck_->setObjectName(QStringLiteral("clearAfterPrintCheck"));
     clearAfterPrintCheck_->setChecked(App().ClearRecipientAfterPrint);
 
+    printerLabel_ = new QLabel(this);
+    printerLabel_->setObjectName(QStringLiteral("printerInUseLabel"));
+
     auto* icon = new QLabel(this);
     icon->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(icon, 0, Qt::AlignLeft);
+    layout->addWidget(printerLabel_);
     layout->addLayout(rows);
     layout->addWidget(shrinkCheck_);
     layout->addWidget(clearAfterPrintCheck_);
@@ -112,6 +117,13 @@ void CPrintSetPage::ShowStoredValues()
     for (std::size_t i = 0; i < Values.size(); ++i)
         Values[i] = QString::fromStdString(ShownAdjustment(stored[i]));
     push();
+    // Until a printer is chosen, the system's default one prints: the page says which.
+    std::string name = app.PrinterName;
+    const QString inUse = FindWaybillPrinter(name);
+    printerLabel_->setText(QStringLiteral("打印机：") +
+                           (!inUse.isEmpty()                      ? inUse
+                            : ChosenPrinterGone(app.PrinterName) ? FromCodePage(app.PrinterName) + QStringLiteral("（找不到）")
+                                                                  : QStringLiteral("（无）")));
 }
 
 void CPrintSetPage::pull()

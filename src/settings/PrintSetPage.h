@@ -9,6 +9,7 @@
 #include <array>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace dorvane {
@@ -43,6 +44,7 @@ private:
     std::array<QLineEdit*, 4> edits_{};
     QCheckBox* shrinkCheck_ = nullptr;
     QCheckBox* clearAfterPrintCheck_ = nullptr;
+    QLabel* printerLabel_ = nullptr; // the printer the next waybill goes to
 };
 
 } // namespace dorvane

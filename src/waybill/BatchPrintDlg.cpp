@@ -8,6 +8,7 @@
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillPrinter.h"
+#include "waybill/PrinterChoice.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -308,9 +309,11 @@ void CBatchPrintDlg::printTicked()
                     QStringLiteral("批量打印"), MessageIcon::Information);
         return;
     }
+    if (!EnsureChosenPrinter(this))
+        return;
     job.printerName = FindWaybillPrinter(App().PrinterName);
     if (job.printerName.isEmpty()) {
-        showMessage(this, QString::fromUtf8(kNoPrinterMessage), QString::fromUtf8(kAppTitle), MessageIcon::Warning);
+        showMessage(this, NoPrinterMessage(App().PrinterName), QString::fromUtf8(kAppTitle), MessageIcon::Warning);
         return;
     }
     const std::vector<std::pair<std::size_t, FieldTexts>> chosen = job.records;

@@ -11,6 +11,7 @@
 #include "template/TemplateStore.h"
 #include "template/TemplateList.h"
 #include "template/TemplateLayout.h"
+#include "waybill/PrinterChoice.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -213,12 +214,15 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
                 onCurrent.append(QStringLiteral("%1（%2）").arg(texts[3], own));
             }
         }
-        if (!PrintWaybill(this, texts, layout))
+        if (!EnsureChosenPrinter(this))
+            break;
+        const PrintedOn printer = PrintWaybill(this, texts, layout);
+        if (!printer)
             break;
         PrintLogEntry again = *entry;
         again.time = LocalTimeText(std::time(nullptr));
         again.templateName = ToCodePage(templateName);
-        again.printer = ToCodePage(FindWaybillPrinter(App().PrinterName));
+        again.printer = ToCodePage(*printer);
         again.source = kLogSourceWindow;
         printed.push_back(std::move(again));
     }

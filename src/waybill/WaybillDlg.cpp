@@ -27,10 +27,12 @@
 #include "waybill/CutFieldMarker.h"
 #include "waybill/PictureFrame.h"
 #include "waybill/PrintLogDlg.h"
+#include "waybill/PrinterChoice.h"
 #include "waybill/SystemMenu.h"
 #include "waybill/WaybillDefaults.h"
 
 #include <QByteArrayList>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -46,10 +48,11 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <unordered_set>
-#include <optional>
-#include <memory>
 #include <ctime>
+#include <memory>
+#include <optional>
+#include <unordered_set>
+#include <utility>
 
 namespace dorvane {
 
@@ -118,6 +121,34 @@ AddressParts EntryParts(const QComboBox* picker, int index)
     return parts;
 }
 
+constexpr int kRecipientNameField = 3;
+constexpr int kRecipientAddressField = 7;
+// The fields of RecipientKey: a change of one of them may be a recipient printed before.
+constexpr std::array<int, 4> kRecipientKeyFields = {3, 7, 9, 12};
+constexpr std::array<int, 3> kDateFields = {kYearField, kMonthField, kDayField};
+// How far back a waybill to the same recipient is shown as printed before.
+constexpr int kPrintedBeforeDays = 3;
+
+// Grows a label (or check box) to show its whole text: to the left when it is right-aligned,
+// else to the right; down when it is top-aligned, else evenly up and down.
+void GrowToText(QWidget* widget, Qt::Alignment alignment)
+{
+    const QSize need = widget->sizeHint();
+    QRect place = widget->geometry();
+    if (need.width() > place.width()) {
+        if (alignment & Qt::AlignRight)
+            place.setLeft(place.right() + 1 - need.width());
+        else
+            place.setWidth(need.width());
+    }
+    if (need.height() > place.height()) {
+        const int grow = need.height() - place.height();
+        const int up = (alignment & Qt::AlignTop) ? 0 : grow / 2;
+        place.adjust(0, -up, 0, grow - up);
+    }
+    widget->setGeometry(place);
+}
+
 
 } // namespace
 
@@ -131,6 +162,10 @@ CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
     setFixedSize(kDesignWidth, kDesignHeight);
     createControls();
     AddAboutItemToSystemMenu(this);
+    // A window left open past midnight shows the new day.
+    auto* dayTimer = new QTimer(this);
+    connect(dayTimer, &QTimer::timeout, this, &CWaybillDlg::RefreshDate);
+    dayTimer->start(60 * 1000);
     FieldText[kPieceCountField] = QStringLiteral("1");
 
     FillTemplateList();
@@ -153,6 +188,17 @@ CWaybillDlg::~CWaybillDlg()
     // reports then may reach this object, whose members are gone.
     senderPicker_->disconnect(this);
     recipientPicker_->disconnect(this);
+}
+
+CWaybillDlg::ModalScope::ModalScope(CWaybillDlg& window) : window_(window)
+{
+    ++window_.modalDepth_;
+}
+
+CWaybillDlg::ModalScope::~ModalScope()
+{
+    if (--window_.modalDepth_ == 0)
+        window_.TakeDeferredCopy();
 }
 
 void CWaybillDlg::createControls()
@@ -241,6 +287,18 @@ void CWaybillDlg::createControls()
     waybillNumberEdit_->setToolTip(QStringLiteral("可选：输入或扫描快递单号，只记入打印记录，不打印"));
     waybillNumberEdit_->setGeometry(FromDialogUnits(381, 415, 120, 10).adjusted(0, 1, 0, 0)); // clear of the buttons
     numberLabel->setBuddy(waybillNumberEdit_);
+    // Beside the recipient: the same recipient was sent a waybill a short while ago.
+    printedBeforeLabel_ = ColouredLabel(QString(), QColor(255, 0, 0), this, QStringLiteral("printedBeforeLabel"));
+    printedBeforeLabel_->setGeometry(FromDialogUnits(304, 338, 286, 14));
+    printedBeforeLabel_->hide();
+    printedBeforeTimer_ = new QTimer(this);
+    printedBeforeTimer_->setSingleShot(true);
+    printedBeforeTimer_->setInterval(300);
+    connect(printedBeforeTimer_, &QTimer::timeout, this, &CWaybillDlg::CheckPrintedBefore);
+    // Every caption whole, whatever the font and the screen's scale.
+    for (QLabel* label : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        GrowToText(label, label->alignment());
+    GrowToText(withPictureBox_, Qt::AlignLeft | Qt::AlignTop); // the print button lies just above
     // Under the about button: the waybills printed so far, to find, print again or export.
     auto* logButton = new QPushButton(QStringLiteral("打印记录..."), this);
     logButton->setObjectName(QStringLiteral("printLogButton"));
@@ -249,7 +307,7 @@ void CWaybillDlg::createControls()
     connect(logButton, &QPushButton::clicked, this, &CWaybillDlg::OpenPrintLog);
     connect(printButton, &QPushButton::clicked, this, &CWaybillDlg::accept);
     connect(findChild<QPushButton*>(QStringLiteral("saveSenderButton")), &QPushButton::clicked, this,
-            &CWaybillDlg::SaveSenderDetails);
+            &CWaybillDlg::OnSaveSenderClicked);
     connect(findChild<QPushButton*>(QStringLiteral("aboutButton")), &QPushButton::clicked, this,
             &CWaybillDlg::ShowAboutBox);
     connect(findChild<QPushButton*>(QStringLiteral("settingsButton")), &QPushButton::clicked, this,
@@ -272,7 +330,12 @@ void CWaybillDlg::createControls()
     cutMarker_ = new CutFieldMarker(fieldControls_, this);
     for (int i = 0; i < kFieldCount; ++i) {
         QWidget* control = fieldControl(i);
-        const auto changed = [this, i] { cutMarker_->mark(i, controlText(i)); };
+        const bool keyField = std::find(kRecipientKeyFields.begin(), kRecipientKeyFields.end(), i) != kRecipientKeyFields.end();
+        const auto changed = [this, i, keyField] {
+            cutMarker_->mark(i, controlText(i));
+            if (keyField)
+                printedBeforeTimer_->start();
+        };
         if (auto* edit = qobject_cast<QLineEdit*>(control))
             connect(edit, &QLineEdit::textChanged, this, changed);
         else if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
@@ -391,8 +454,13 @@ void CWaybillDlg::LayOutFieldControls()
 void CWaybillDlg::LoadSenderDetails()
 {
     const SenderDetails details = LoadOrCreateAddress(App().settingsPaths().addressIni);
-    for (std::size_t i = 0; i < details.size(); ++i)
-        FieldText[static_cast<std::size_t>(kSenderDetailFields[i])] = FromCodePage(details[i]);
+    for (std::size_t i = 0; i < details.size(); ++i) {
+        // The first start's file holds a blank for an empty value: it is no part of what is typed next.
+        QString value = FromCodePage(details[i]);
+        if (value.trimmed().isEmpty())
+            value.clear();
+        FieldText[static_cast<std::size_t>(kSenderDetailFields[i])] = value;
+    }
 }
 
 void CWaybillDlg::SaveSenderDetails()
@@ -402,6 +470,21 @@ void CWaybillDlg::SaveSenderDetails()
     for (std::size_t i = 0; i < details.size(); ++i)
         details[i] = ToCodePage(FieldText[static_cast<std::size_t>(kSenderDetailFields[i])]);
     SaveAddress(App().settingsPaths().addressIni, details);
+}
+
+void CWaybillDlg::OnSaveSenderClicked()
+{
+    const ModalScope waiting(*this);
+    pull();
+    SenderDetails details;
+    for (std::size_t i = 0; i < details.size(); ++i)
+        details[i] = ToCodePage(FieldText[static_cast<std::size_t>(kSenderDetailFields[i])]);
+    if (!SaveAddress(App().settingsPaths().addressIni, details)) {
+        showMessage(this, QStringLiteral("保存失败！无法写入 Set/address.ini。"), QStringLiteral("注意"),
+                    MessageIcon::Warning);
+        return;
+    }
+    showMessage(this, QStringLiteral("保存成功！"), QStringLiteral("提示"), MessageIcon::Information);
 }
 
 void CWaybillDlg::ChangeTemplate(int index)
@@ -420,11 +503,24 @@ void CWaybillDlg::ChangeTemplate(int index)
 
 void CWaybillDlg::fillDate()
 {
-    const QDate today = QDate::currentDate();
+    const QDate today = Clock().date();
     const auto date = DateFieldTexts(today.year(), today.month(), today.day());
-    FieldText[kYearField] = QString::fromStdString(date[0]);
-    FieldText[kMonthField] = QString::fromStdString(date[1]);
-    FieldText[kDayField] = QString::fromStdString(date[2]);
+    for (std::size_t i = 0; i < kDateFields.size(); ++i) {
+        filledDate_[i] = QString::fromStdString(date[i]);
+        FieldText[static_cast<std::size_t>(kDateFields[i])] = filledDate_[i];
+    }
+}
+
+// The date the window filled follows the calendar day; a date the user typed stays as typed.
+void CWaybillDlg::RefreshDate()
+{
+    for (std::size_t i = 0; i < kDateFields.size(); ++i) {
+        if (controlText(kDateFields[i]) != filledDate_[i])
+            return;
+    }
+    fillDate();
+    for (const int field : kDateFields)
+        setControlText(field, FieldText[static_cast<std::size_t>(field)]);
 }
 
 void CWaybillDlg::accept()
@@ -448,6 +544,14 @@ void CWaybillDlg::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+bool CWaybillDlg::event(QEvent* event)
+{
+    // A dialog that is not the window's own closed: the copy it held back fills the window now.
+    if (event->type() == QEvent::WindowUnblocked)
+        QTimer::singleShot(0, this, &CWaybillDlg::TakeDeferredCopy);
+    return QDialog::event(event);
+}
+
 bool CWaybillDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
     if (IsAboutSystemCommand(eventType, message)) {
@@ -469,22 +573,83 @@ void CWaybillDlg::onHelpTimer()
 void CWaybillDlg::JoinClipboardViewer()
 {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CWaybillDlg::OnClipboardChanged);
-    OnClipboardChanged();
+    ApplyCopiedText(QGuiApplication::clipboard()->text(), true);
 }
 
+// While a question or a dialog is open, the window holds what is being decided there: a copy
+// of the next buyer waits until it closes (the last one copied that is an address).
 void CWaybillDlg::OnClipboardChanged()
 {
-    const auto fields = ParseClipboardAddress(ToCodePage(QGuiApplication::clipboard()->text()));
+    const QString text = QGuiApplication::clipboard()->text();
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modalDepth_ > 0 || (modal != nullptr && modal != this)) {
+        if (ParseClipboardAddress(ToCodePage(text)))
+            deferredCopy_ = text;
+        return;
+    }
+    ApplyCopiedText(text, false);
+}
+
+void CWaybillDlg::TakeDeferredCopy()
+{
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modalDepth_ > 0 || (modal != nullptr && modal != this) || !deferredCopy_)
+        return;
+    ApplyCopiedText(*std::exchange(deferredCopy_, std::nullopt), false);
+}
+
+void CWaybillDlg::ApplyCopiedText(const QString& text, bool atStartUp)
+{
+    const auto fields = ParseClipboardAddress(ToCodePage(text));
     if (!fields)
         return;
-    for (const auto& [index, text] : RecipientTexts(*fields)) {
-        FieldText[static_cast<std::size_t>(index)] = FromCodePage(text);
+    const auto recipient = RecipientTexts(*fields);
+    if (atStartUp) {
+        // Still on the clipboard from before the start and printed last: that parcel went out.
+        std::array<std::string, kFieldCount> texts;
+        for (const auto& [index, value] : recipient)
+            texts[static_cast<std::size_t>(index)] = value;
+        const auto newest = PrintLog(AddressBookLocation(App().WorkFolder)).NewestRecipientKey();
+        if (newest && newest.value() == RecipientKey(texts))
+            return;
+    }
+    for (const auto& [index, value] : recipient) {
+        FieldText[static_cast<std::size_t>(index)] = FromCodePage(value);
         setControlText(index, FieldText[static_cast<std::size_t>(index)]);
     }
+    if (atStartUp)
+        return;
     if (isMinimized())
         showNormal();
     raise();
     activateWindow();
+}
+
+void CWaybillDlg::CheckPrintedBefore()
+{
+    std::array<std::string, kFieldCount> texts;
+    bool any = false;
+    for (const int field : kRecipientKeyFields) {
+        texts[static_cast<std::size_t>(field)] = ToCodePage(controlText(field));
+        any = any || !texts[static_cast<std::size_t>(field)].empty();
+    }
+    printedBeforeLabel_->hide();
+    if (!any || logUnreachable_)
+        return;
+    const QString since = Clock().addDays(-kPrintedBeforeDays).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const auto last = PrintLog(AddressBookLocation(App().WorkFolder)).LastPrintTo(texts, since.toStdString());
+    if (!last) {
+        // A server that cannot be reached would hold up every change of the recipient.
+        logUnreachable_ = last.error().kind == StoreError::CannotOpen;
+        return;
+    }
+    if (!last.value())
+        return;
+    const QDateTime printed =
+        QDateTime::fromString(QString::fromStdString(*last.value()), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    printedBeforeLabel_->setText(QStringLiteral("已于 %1 打印过").arg(printed.toString(QStringLiteral("MM-dd HH:mm"))));
+    GrowToText(printedBeforeLabel_, printedBeforeLabel_->alignment());
+    printedBeforeLabel_->show();
 }
 
 void CWaybillDlg::PrintCurrentWaybill()
@@ -494,19 +659,36 @@ void CWaybillDlg::PrintCurrentWaybill()
 
 void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture, const char* logSource)
 {
+    const ModalScope waiting(*this);
+    RefreshDate();
     pull();
-    const BeforePrint beforePrint = [this](const WaybillFitCheck& check) {
-        return DecideCutPrint(this, check, FieldText, App().ShrinkCutText);
+    // The waybill as it is now: every question below is about these texts, and these are printed.
+    const std::array<QString, kFieldCount> texts = FieldText;
+    if (!withPicture && texts[kRecipientNameField].trimmed().isEmpty() &&
+        texts[kRecipientAddressField].trimmed().isEmpty()) {
+        if (showMessage(this, QString::fromUtf8(kNoRecipientQuestion), QStringLiteral("注意"), MessageIcon::Question,
+                        MessageButtons::YesNo) != MessageAnswer::Yes)
+            return;
+    }
+    if (!EnsureChosenPrinter(this))
+        return;
+    const BeforePrint beforePrint = [this, &texts](const WaybillFitCheck& check) {
+        return DecideCutPrint(this, check, texts, App().ShrinkCutText);
     };
     // A check print on plain paper is no waybill sent: it is not logged, the number stays for
-    // the real print, and the recipient stays to be printed.
+    // the real print, and the recipient stays to be printed. The next print is a real one
+    // again, not the form's picture on a real form.
     if (withPicture) {
-        PrintWaybillWithPicture(this, FieldText, layout, beforePrint);
+        if (PrintWaybillWithPicture(this, texts, layout, beforePrint)) {
+            PrintWithPicture = false;
+            withPictureBox_->setChecked(false);
+        }
         return;
     }
-    if (!PrintWaybill(this, FieldText, layout, beforePrint))
+    const PrintedOn printer = PrintWaybill(this, texts, layout, beforePrint);
+    if (!printer)
         return;
-    LogPrinted(logSource);
+    LogPrinted(logSource, texts, *printer);
     if (App().ClearRecipientAfterPrint)
         ClearRecipient();
 }
@@ -522,6 +704,8 @@ void CWaybillDlg::ClearRecipient()
 
 void CWaybillDlg::OpenBatchPrint()
 {
+    const ModalScope waiting(*this);
+    RefreshDate();
     pull();
     FieldTexts base;
     for (std::size_t i = 0; i < base.size(); ++i)
@@ -547,22 +731,28 @@ void CWaybillDlg::OpenBatchPrint()
 
 void CWaybillDlg::OpenPrintLog()
 {
+    const ModalScope waiting(*this);
     CPrintLogDlg dialog(templateCombo_->currentText(), this);
     dialog.exec();
 }
 
-void CWaybillDlg::LogPrinted(const char* source)
+void CWaybillDlg::LogPrinted(const char* source, const std::array<QString, kFieldCount>& texts, const QString& printer)
 {
     PrintLogEntry entry;
-    entry.time = LocalTimeText(std::time(nullptr));
+    entry.time = Clock().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
     entry.templateName = ToCodePage(templateCombo_->currentText());
-    entry.printer = ToCodePage(FindWaybillPrinter(App().PrinterName));
+    entry.printer = ToCodePage(printer);
     entry.source = source;
     entry.waybillNumber = ToCodePage(waybillNumberEdit_->text().trimmed());
-    for (std::size_t i = 0; i < FieldText.size(); ++i)
-        entry.texts[i] = ToCodePage(FieldText[i]);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        entry.texts[i] = ToCodePage(texts[i]);
     waybillNumberEdit_->clear();
     const auto stored = PrintLog(AddressBookLocation(App().WorkFolder)).Append({entry});
+    if (stored) {
+        // The recipient just printed is now one printed before.
+        logUnreachable_ = false;
+        printedBeforeTimer_->start();
+    }
     if (stored || logFailureShown_)
         return;
     logFailureShown_ = true;
@@ -654,18 +844,22 @@ void CWaybillDlg::OnRecipientTyped()
 
 void CWaybillDlg::ShowFirstUseHelp()
 {
+    const ModalScope waiting(*this);
     CHelpDlg help(this);
     help.exec();
 }
 
 void CWaybillDlg::ShowAboutBox()
 {
+    const ModalScope waiting(*this);
     CAboutDlg about(this);
     about.exec();
 }
 
 void CWaybillDlg::OpenPreview()
 {
+    const ModalScope waiting(*this);
+    RefreshDate();
     pull();
     CAdjustPreviewDlg preview(FieldText, this);
     preview.exec();
@@ -682,6 +876,7 @@ void CWaybillDlg::OpenPreview()
 // exist (so also which one mould.ini's position names); typed texts survive through pull and push.
 void CWaybillDlg::OpenSettings()
 {
+    const ModalScope waiting(*this);
     CSettingsDlg settings(this);
     settings.exec();
     AppValues& app = App();

@@ -5,9 +5,12 @@
 #include "template/FieldPlacement.h"
 #include "template/WaybillField.h"
 
+#include <QDateTime>
 #include <QDialog>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -16,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QPlainTextEdit;
+class QTimer;
 
 namespace dorvane {
 
@@ -23,6 +27,9 @@ class CCompletionCombo;
 class CutFieldMarker;
 class PictureFrame;
 class TemplateLayout;
+
+// Asked before a waybill without recipient name and address is printed.
+inline const char* const kNoRecipientQuestion = "收件人姓名和收件人地址都是空的，确定要打印吗？";
 
 class CWaybillDlg : public QDialog {
     Q_OBJECT
@@ -40,6 +47,9 @@ public:
     QString SenderPickerText;
     QString RecipientPickerText;
     bool PrintWithPicture = false; // check box: the check print on plain paper, the picture under the texts
+
+    // The window's clock: the date fields follow its day, and "printed before" looks back from it.
+    std::function<QDateTime()> Clock = [] { return QDateTime::currentDateTime(); };
 
     QWidget* fieldControl(int index) const { return fieldControls_[static_cast<std::size_t>(index)]; }
     QString controlText(int index) const;
@@ -70,6 +80,7 @@ public:
     bool IsMarkedCut(int index) const;
 
 protected:
+    bool event(QEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -78,9 +89,23 @@ public slots:
     void reject() override; // the close box: the program ends
 
 private:
+    // Held while the window waits for a question or a dialog of its own: a copy made meanwhile
+    // fills the window only when the last one closes.
+    class ModalScope {
+    public:
+        explicit ModalScope(CWaybillDlg& window);
+        ~ModalScope();
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+
+    private:
+        CWaybillDlg& window_;
+    };
+
     void createControls();
     void setTitle();
     void fillDate();
+    void RefreshDate();
     void onHelpTimer();
     void ShowFirstUseHelp();
     void ShowAboutBox();
@@ -94,8 +119,12 @@ private:
     void OnRecipientTyped();
     void ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts);
     void OnClipboardChanged();
+    void ApplyCopiedText(const QString& text, bool atStartUp);
+    void TakeDeferredCopy();
+    void CheckPrintedBefore();
+    void OnSaveSenderClicked();
     void RemeasureCuts();
-    void LogPrinted(const char* source);
+    void LogPrinted(const char* source, const std::array<QString, kFieldCount>& texts, const QString& printer);
     void OpenPrintLog();
 
     PictureFrame* pictureFrame_ = nullptr;
@@ -108,6 +137,12 @@ private:
     CCompletionCombo* recipientPicker_ = nullptr;
     CCompletionCombo* goodsCombo_ = nullptr;
     CutFieldMarker* cutMarker_ = nullptr;
+    QLabel* printedBeforeLabel_ = nullptr;
+    QTimer* printedBeforeTimer_ = nullptr; // one look into the log once the recipient stops changing
+    bool logUnreachable_ = false;          // no more looks until a waybill is logged again
+    std::array<QString, 3> filledDate_;     // year, month, day as the window last filled them
+    int modalDepth_ = 0;
+    std::optional<QString> deferredCopy_;
 };
 
 } // namespace dorvane

@@ -1,11 +1,13 @@
 #include "app/AddressBook.h"
 #include "app/PrintLog.h"
+#include "app/PrintLogStatements.h"
 #include "support/TempFolder.h"
 #include "support/TestStore.h"
 #include "support/Unprivileged.h"
 #include "support/Gb18030Support.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <csignal>
 #include <chrono>
@@ -142,6 +144,54 @@ TEST_P(PrintLogTest, SearchesByTextAndDayNewestFirstKeepingTheAddressBook)
     ASSERT_TRUE(book.ok());
     ASSERT_EQ(book.value().size(), 1u);
     EXPECT_EQ(book.value()[0].text, kLiSi + ",139");
+}
+
+// The window's "printed before": the newest waybill to the same recipient since a time.
+TEST_P(PrintLogTest, FindsTheLastPrintToARecipientSinceATime)
+{
+    DORVANE_SKIP_WITHOUT_GB18030();
+    const auto last = [this](const PrintLogEntry& to, const std::string& since) {
+        const auto found = log.LastPrintTo(to.texts, since);
+        EXPECT_TRUE(found.ok()) << (found.ok() ? "" : found.error().message);
+        return found.ok() && found.value() ? *found.value() : std::string("none");
+    };
+    const PrintLogEntry liSi = Entry("", kLiSi, "13900000003", kHangzhou);
+    EXPECT_EQ(last(liSi, "2026-03-01 00:00:00"), "none"); // no table yet
+    EXPECT_FALSE(log.NewestRecipientKey().value());
+
+    // A name longer than the index's prefix is matched in full.
+    const std::string longName = std::string(40, 'n');
+    ASSERT_TRUE(log.Append({Entry("2026-03-01 08:00:00", kLiSi, "13900000003", kHangzhou),
+                            Entry("2026-03-04 10:32:00", kLiSi, "13900000003", kHangzhou),
+                            Entry("2026-03-04 11:00:00", kLiSi, "13900000009", kHangzhou),
+                            Entry("2026-03-04 12:00:00", longName + "a", "1", "x"),
+                            Entry("2026-03-04 13:00:00", longName + "b", "1", "x")})
+                    .ok());
+    EXPECT_EQ(last(liSi, "2026-03-01 00:00:00"), "2026-03-04 10:32:00");
+    EXPECT_EQ(last(liSi, "2026-03-04 10:32:00"), "2026-03-04 10:32:00");
+    EXPECT_EQ(last(liSi, "2026-03-04 10:32:01"), "none");
+    EXPECT_EQ(last(Entry("", kLiSi, "13900000003", "y"), "2026-03-01 00:00:00"), "none");
+    EXPECT_EQ(last(Entry("", kLiSi, "", kHangzhou), "2026-03-01 00:00:00"), "none");
+    EXPECT_EQ(last(Entry("", longName + "a", "1", "x"), "2026-03-01 00:00:00"), "2026-03-04 12:00:00");
+    EXPECT_EQ(log.NewestRecipientKey().value(), RecipientKey(Entry("", longName + "b", "1", "x").texts));
+}
+
+TEST_F(PrintLogFileTest, TheLastPrintToARecipientIsLookedUpInTheIndex)
+{
+    ASSERT_TRUE(log.Append({Entry("2026-03-01 08:00:00", "A", "1", "x")}).ok());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* plan = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN ") + kPrintLogLastPrintTo).c_str(), -1, &plan,
+                                 nullptr),
+              SQLITE_OK);
+    std::string steps;
+    while (sqlite3_step(plan) == SQLITE_ROW)
+        steps += reinterpret_cast<const char*>(sqlite3_column_text(plan, 3)) + std::string(";");
+    sqlite3_finalize(plan);
+    sqlite3_close_v2(db);
+    EXPECT_NE(steps.find("USING INDEX PrintLogRecipient"), std::string::npos) << steps;
+    EXPECT_EQ(steps.find("SCAN"), std::string::npos) << steps;
 }
 
 TEST(PrintLogDate, OnlyRealDaysWrittenInFull)

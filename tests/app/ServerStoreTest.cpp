@@ -159,7 +159,8 @@ TEST(ServerStore, AnOlderSchemaIsUpgradedAndNothingIsDropped)
     ASSERT_TRUE(found);
     ASSERT_EQ(found.value().size(), 1u);
     EXPECT_EQ(found.value()[0].texts[3], "A");
-    EXPECT_EQ(store.ColumnBytes("select version from dorvane_schema"), "2");
+    EXPECT_EQ(store.ColumnBytes("select version from dorvane_schema"), "3");
+    EXPECT_EQ(store.ColumnBytes("select count(*) from pg_indexes where indexname = 'printlogrecipient'"), "1");
 }
 #ifndef _WIN32 // two processes by fork
 // Two stations adding, changing and deleting at the same moment on a database neither has

@@ -679,6 +679,11 @@ private slots:
         QCOMPARE(result.exitCode, 2);
         QVERIFY2(result.err.contains(QStringLiteral("dorvane-no-such-printer")), qPrintable(result.err));
 
+        // The printer chosen in set.ini has gone: named, never swapped for the default one.
+        result = folder.run({QStringLiteral("print"), QStringLiteral("收件人姓名=李四")});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("找不到打印机“dorvane-no-such-printer”")), qPrintable(result.err));
+
         result = folder.run(
             {QStringLiteral("print"), QStringLiteral("--pdf"), QStringLiteral("no-folder/out.pdf")});
         QCOMPARE(result.exitCode, 2);

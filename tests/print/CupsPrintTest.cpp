@@ -308,6 +308,29 @@ private slots:
         QVERIFY(CutFields(WaybillFitCheck(setup, whole).checkAll(texts)).empty());
     }
 
+    // A printer the user chose that has gone is named, and nothing is swapped in without a word.
+    void aChosenPrinterThatHasGoneIsNamedNotReplaced()
+    {
+        AppValues& app = App();
+        app.PrinterName = "Unplugged-FP-630K";
+        std::array<QString, kFieldCount> texts;
+        const QString marker = Marker("Unplugged");
+        texts[0] = marker;
+        const QSet<QString> before = Jobs();
+        takeShownMessages();
+        QCOMPARE(PrintWaybill(nullptr, texts), PrintedOn());
+        const QList<ShownMessage> shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("找不到打印机“Unplugged-FP-630K”（可能已拔出、改名或删除），没有打印。"));
+        QCOMPARE(app.PrinterName, std::string("Unplugged-FP-630K"));
+        QCOMPARE(NewJob(before, marker, 2000), QString());
+
+        // The printer that printed is what the print gives back.
+        app.PrinterName = kDefaultPrinterName;
+        QCOMPARE(PrintWaybill(nullptr, texts), PrintedOn(QPrinterInfo::defaultPrinterName()));
+        QVERIFY(!NewJob(before, marker).isEmpty());
+    }
+
     void printsOnTheNamedPrinterWhenItExists()
     {
         const QString named = QStringLiteral("dorvane-pdf");

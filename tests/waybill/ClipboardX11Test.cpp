@@ -1,9 +1,18 @@
 // The main window on a real X11 display takes a shop address that another program copies.
 #include "app/MessageBox.h"
+#include "app/PrintLog.h"
+#include "app/StoreLocation.h"
+#include "print/PdfReadBack.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QPrinterInfo>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,7 +20,7 @@
 #include <QTest>
 
 using namespace dorvane;
-using dorvane::test::WorkFolderFixture;
+using namespace dorvane::test;
 
 namespace {
 // Copies text the way another program does: xclip owns the clipboard from then on.
@@ -26,6 +35,23 @@ void CopyWithXclip(const WorkFolderFixture& work, const QString& text)
                                      {QStringLiteral("-c"),
                                       QStringLiteral("xclip -selection clipboard -t UTF8_STRING -i '%1' >/dev/null 2>&1").arg(file)});
     QCOMPARE(rc, 0);
+}
+const QDir kJobs(QStringLiteral("/var/spool/dorvane-test-out"));
+
+// The text of the test queue's job carrying marker, waited for up to timeoutMs.
+QString JobTextWith(const QString& marker, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        for (const QString& job : kJobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files, QDir::Time)) {
+            const QString text = RunTool(QStringLiteral("pdftotext"), {kJobs.filePath(job), QStringLiteral("-")});
+            if (text.contains(marker))
+                return text;
+        }
+        QTest::qWait(100);
+    } while (timer.elapsed() < timeoutMs);
+    return {};
 }
 } // namespace
 
@@ -101,6 +127,67 @@ private slots:
         QCOMPARE(mobile->text(), QStringLiteral("13900002222"));
         QCOMPARE(address->toPlainText(), QStringLiteral("北京市朝阳区建国路1号"));
         QCOMPARE(destination->text(), QStringLiteral("北京市"));
+    }
+
+    // The packer copies the next buyer while the window asks about the one it shows: the answer
+    // prints the waybill that was asked about, and the copy fills the window after the question.
+    void aCopyWhileTheCutQuestionIsOpenWaitsForTheAnswer()
+    {
+        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull() || !kJobs.exists()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the CUPS test queue dorvane-test is not set up");
+            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        }
+        WorkFolderFixture work;
+        work.installEmptyAddressBook(); // which holds the print log
+        App().PrinterName = "dorvane-test";
+        CWaybillDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.activateWindow();
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
+        auto* address = dialog.findChild<QPlainTextEdit*>(QStringLiteral("recipientAddressEdit"));
+        const QString marker = QStringLiteral("Old%1").arg(QCoreApplication::applicationPid());
+        name->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), name);
+        QTest::keyClicks(QApplication::focusWidget(), marker);
+        address->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), address);
+        QInputMethodEvent typed;
+        typed.setCommitString(QStringLiteral("浙江省杭州市西湖区文三路100号华星科技大厦").repeated(4));
+        QApplication::sendEvent(QApplication::focusWidget(), &typed);
+        QVERIFY(dialog.IsMarkedCut(7));
+
+        const QString next = QStringLiteral("张三，13900000000，浙江省宁波市鄞州区某路8号，315000");
+        QString shownWhileAsked;
+        queueMessageAnswer(MessageAnswer::No, [&] { // 缩小字号打印, after the copy
+            CopyWithXclip(work, next);
+            QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), next, 10000);
+            QTest::qWait(300);
+            shownWhileAsked = name->text();
+        });
+        name->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // Enter prints
+        const QList<ShownMessage> shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].text.startsWith(QStringLiteral("以下内容打印时将被截断：收件人地址")));
+        QCOMPARE(shownWhileAsked, marker);
+
+        // On paper and in the log: the waybill asked about, not the buyer copied meanwhile.
+        const QString page = JobTextWith(marker, 60000);
+        QVERIFY2(!page.isEmpty(), "no job arrived in the test queue's output folder");
+        QVERIFY(page.contains(QStringLiteral("华星科技大厦")));
+        QVERIFY2(!page.contains(QStringLiteral("张三")) && !page.contains(QStringLiteral("13900000000")),
+                 qPrintable(page));
+        const auto logged = PrintLog(AddressBookLocation(App().WorkFolder)).Search({});
+        QVERIFY(logged);
+        QCOMPARE(logged.value().size(), std::size_t(1));
+        QCOMPARE(logged.value()[0].texts[3], marker.toStdString());
+        QCOMPARE(logged.value()[0].texts[12], std::string());
+        // Then the copy fills the window.
+        QTRY_COMPARE_WITH_TIMEOUT(name->text(), QStringLiteral("张三"), 5000);
+        QCOMPARE(address->toPlainText(), QStringLiteral("浙江省宁波市鄞州区某路8号"));
     }
 };
 
