@@ -310,6 +310,8 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
     if (!jobPerWaybill && !painter.end())
         return fail(QStringLiteral("the job could not be finished"));
+    if (!jobPerWaybill && job_.pdfPath.isEmpty() && !SystemPrintQueue(job_.printerName)->lastJobAccepted())
+        return fail(QStringLiteral("the printer %1 did not take the job").arg(job_.printerName));
     writeLog();
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 #include <QPainter>
 #include <QTest>
 
@@ -461,6 +462,24 @@ private slots:
         const CliResult pdf = folder.run({QStringLiteral("print"), QStringLiteral("--job-per-waybill"),
                                           QStringLiteral("--pdf"), QStringLiteral("x.pdf")});
         QCOMPARE(pdf.exitCode, 2);
+
+        // A queue that refuses jobs: neither way is the batch taken for printed.
+        const QString refusing = QStringLiteral("dorvane-refusing-%1").arg(QCoreApplication::applicationPid());
+        bool made = false;
+        RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), refusing, QStringLiteral("-v"),
+                                            QStringLiteral("file:/dev/null"), QStringLiteral("-E")}, &made);
+        const auto removeQueue = qScopeGuard([&] { RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), refusing}); });
+        RunTool(QStringLiteral("cupsreject"), {refusing});
+        QVERIFY(made);
+        for (const int perWaybill : {0, 1}) {
+            QStringList args = {QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                                QStringLiteral("--printer"), refusing};
+            if (perWaybill)
+                args.append(QStringLiteral("--job-per-waybill"));
+            const CliResult result = folder.run(args);
+            QCOMPARE(result.exitCode, 3);
+            QVERIFY2(result.err.contains(QStringLiteral("did not take")), qPrintable(result.err));
+        }
     }
 
     void rowsAndOtherTemplatesAndFieldsOnTheCommandLine()
