@@ -59,7 +59,8 @@ struct ChildRun {
     double cpuSeconds = 0; // the child's user and system time: the machine's other load aside
 };
 
-ChildRun RunCli(const fs::path& workFolder, const std::vector<std::string>& destination = {"--pdf", "orders.pdf"})
+ChildRun RunCli(const fs::path& workFolder,
+                const std::vector<std::string>& destination = {"--pdf", "orders.pdf"})
 {
     const std::string program = std::string(DORVANE_RUN_DIR) + "/dorvane-cli";
     std::vector<std::string> args = {program, "print", "--csv", "orders.csv"};
@@ -139,7 +140,8 @@ public:
     ~DiscardingQueue()
     {
         if (made_) {
-            [[maybe_unused]] const int removed = std::system(("lpadmin -x " + name_ + " >/dev/null 2>&1").c_str());
+            [[maybe_unused]] const int removed =
+                std::system(("lpadmin -x " + name_ + " >/dev/null 2>&1").c_str());
         }
     }
     bool made() const { return made_; }

@@ -211,9 +211,9 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         if (!stored)
             logError_ = QString::fromStdString(stored.error().message);
     };
-    const QString cannotStart = job_.pdfPath.isEmpty()
-                                    ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
-                                    : QStringLiteral("%1 cannot be written").arg(job_.pdfPath);
+    const QString cannotStart =
+        job_.pdfPath.isEmpty() ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
+                               : QStringLiteral("%1 cannot be written").arg(job_.pdfPath);
     QPainter painter;
     if (!jobPerWaybill) {
         if (!painter.begin(&printer))
@@ -294,7 +294,8 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         if (job_.overflow != Overflow::Warn && cuts_.size() != known)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
         if (jobPerWaybill && (!painter.end() || !queue->lastJobAccepted()))
-            return abort(QStringLiteral("the printer %1 did not take waybill %2").arg(job_.printerName).arg(done + 1));
+            return abort(
+                QStringLiteral("the printer %1 did not take waybill %2").arg(job_.printerName).arg(done + 1));
         if (job_.logStore)
             logged.push_back(logEntry(texts, job_.records.empty() ? done : next - 1));
         ++done;

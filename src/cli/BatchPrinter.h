@@ -8,9 +8,9 @@
 #include "cli/CliArguments.h"
 #include "cli/OrderTable.h"
 #include "cli/RowSelection.h"
-#include "waybill/WaybillDefaults.h"
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillRenderer.h"
+#include "waybill/WaybillDefaults.h"
 
 #include <QImage>
 #include <QString>
@@ -118,7 +118,10 @@ private:
     QString csvName() const;
     void prepare(QPrinter& printer) const;
     bool openCsv(WaybillCsv& csv);
-    bool refuses(const FieldTexts& texts) const { return job_.refuseWithoutRecipient && LacksRecipient(texts); }
+    bool refuses(const FieldTexts& texts) const
+    {
+        return job_.refuseWithoutRecipient && LacksRecipient(texts);
+    }
     PrintLogEntry logEntry(const FieldTexts& texts, std::size_t page) const;
     void measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
                  std::vector<FieldCut>& cuts);

@@ -90,9 +90,11 @@ bool WaybillCsv::open(const std::filesystem::path& path)
         const auto text = ToCodePageText(cell, encoding_);
         if (!text) {
             std::string why = "the header holds bytes that are not valid " +
-                              std::string(encoding_ == TextEncoding::Utf8 ? "UTF-8" : "GBK/GB18030") + " text";
+                              std::string(encoding_ == TextEncoding::Utf8 ? "UTF-8" : "GBK/GB18030") +
+                              " text";
             if (encoding_ == TextEncoding::Gb18030)
-                why += " (the file is read as GBK/GB18030: line " + std::to_string(nonUtf8Line) + " is not UTF-8)";
+                why += " (the file is read as GBK/GB18030: line " + std::to_string(nonUtf8Line) +
+                       " is not UTF-8)";
             return fail(reader_->recordLine(), why);
         }
         header_.push_back(TrimBlanks(*text));

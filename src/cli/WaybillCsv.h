@@ -45,7 +45,7 @@ public:
     Status next(FieldTexts& texts);
 
     std::size_t recordNumber() const { return recordNumber_; } // of the last record read, from 1
-    const ColumnMap& columns() const { return columns_; }       // what each column fills
+    const ColumnMap& columns() const { return columns_; }      // what each column fills
     TextEncoding encoding() const { return encoding_; }
     const std::string& error() const { return error_; }
 

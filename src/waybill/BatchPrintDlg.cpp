@@ -172,7 +172,8 @@ bool CBatchPrintDlg::openFile(const QString& path)
 {
     const std::filesystem::path file(path.toStdU16String());
     if (IsSpreadsheetFile(file)) {
-        showMessage(this, QString::fromUtf8(kSpreadsheetMessage), QStringLiteral("批量打印"), MessageIcon::Warning);
+        showMessage(this, QString::fromUtf8(kSpreadsheetMessage), QStringLiteral("批量打印"),
+                    MessageIcon::Warning);
         return false;
     }
     std::string error;
@@ -215,7 +216,8 @@ void CBatchPrintDlg::fillColumnTable()
 void CBatchPrintDlg::showJoinedColumns()
 {
     for (int i = 0; i < columnTable_->rowCount(); ++i) {
-        auto* item = new QTableWidgetItem(FromCodePage(JoinedColumns(table_.header, columns_, static_cast<std::size_t>(i))));
+        auto* item = new QTableWidgetItem(
+            FromCodePage(JoinedColumns(table_.header, columns_, static_cast<std::size_t>(i))));
         item->setFlags(Qt::ItemIsEnabled);
         columnTable_->setItem(i, 2, item);
     }
@@ -341,8 +343,9 @@ void CBatchPrintDlg::printTicked()
         std::erase_if(chosen, [record](const auto& c) { return c.first == record; });
     }
     const QString refusedNote =
-        refused.isEmpty() ? QString()
-                          : QStringLiteral("第 %1 行缺收件人，未打印。").arg(refused.join(QStringLiteral("、")));
+        refused.isEmpty()
+            ? QString()
+            : QStringLiteral("第 %1 行缺收件人，未打印。").arg(refused.join(QStringLiteral("、")));
     if (!checked && chosen.empty()) {
         showMessage(this, refusedNote, QStringLiteral("批量打印"), MessageIcon::Warning);
         return;

@@ -90,15 +90,15 @@ TEST(OrderTable, ColumnsFillFieldsAndAWholeAddressIsSplit)
 TEST(OrderTable, SeveralColumnsJoinAndAnAddressAloneNamesItsDestination)
 {
     DORVANE_SKIP_WITHOUT_GB18030();
-    const std::vector<std::string> header{Gbk("省"),   Gbk("市"),   Gbk("区"),  Gbk("详细地址"), Gbk("收货人"),
-                                          Gbk("手机"), Gbk("规格"), Gbk("备注")};
+    const std::vector<std::string> header{Gbk("省"),     Gbk("市"),   Gbk("区"),   Gbk("详细地址"),
+                                          Gbk("收货人"), Gbk("手机"), Gbk("规格"), Gbk("备注")};
     const ColumnMap map{7, 7, 7, 7, 3, 12, 14, 14};
     const std::vector<std::string> cells{Gbk("浙江省"), Gbk("杭州市"), Gbk("西湖区"), Gbk("文三路100号"),
-                                         Gbk("张三"),   "13900001111", Gbk("红色"), Gbk("加急")};
+                                         Gbk("张三"),   "13900001111", Gbk("红色"),   Gbk("加急")};
     FieldTexts texts = RecordTexts(cells, map, {});
     EXPECT_EQ(texts[7], Gbk("浙江省杭州市西湖区文三路100号")); // address parts: nothing between
-    EXPECT_EQ(texts[14], Gbk("红色 加急"));                     // other texts: a blank between
-    EXPECT_EQ(texts[0], Gbk("杭州市"));                         // no 目的地 column: read off the address
+    EXPECT_EQ(texts[14], Gbk("红色 加急"));                    // other texts: a blank between
+    EXPECT_EQ(texts[0], Gbk("杭州市"));                        // no 目的地 column: read off the address
     EXPECT_EQ(texts[3], Gbk("张三"));
     EXPECT_EQ(JoinedColumns(header, map, 1), Gbk("省+市+区+详细地址"));
     EXPECT_EQ(JoinedColumns(header, map, 4), "");

@@ -37,7 +37,8 @@ public:
                 break;
             QTest::qWait(100);
         } while (timer.elapsed() < 20000);
-        std::sort(found.begin(), found.end(), [](const QString& a, const QString& b) { return Id(a) < Id(b); });
+        std::sort(found.begin(), found.end(),
+                  [](const QString& a, const QString& b) { return Id(a) < Id(b); });
         return found;
     }
 

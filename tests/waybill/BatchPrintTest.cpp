@@ -1,10 +1,10 @@
 // Batch printing from the window: an order export of 30 records printed in part, stopped,
 // resumed, read back from the CUPS test queue; the column choice kept; the recipient emptied.
-#include "app/CodePageText.h"
 #include "app/AddressBook.h"
-#include "app/PrintLog.h"
 #include "app/AppValues.h"
+#include "app/CodePageText.h"
 #include "app/MessageBox.h"
+#include "app/PrintLog.h"
 #include "print/PdfReadBack.h"
 #include "print/QueueJobs.h"
 #include "support/WorkFolderFixture.h"
@@ -67,7 +67,7 @@ QStringList PagesWith(const QString& marker, const QStringList& seen = {})
 // The rows each printed alone, one page a job, found at the queue: their jobs' order must be
 // the rows' order. Rows whose job is missing or holds other pages are left out.
 QList<int> RowsPrintedAlone(QueueJobs& jobs, const QList<int>& rows,
-                           const std::function<QString(int)>& marker = Marker)
+                            const std::function<QString(int)>& marker = Marker)
 {
     QList<int> found;
     int lastId = 0;
@@ -88,8 +88,10 @@ public:
     OwnQueue() : name_(QStringLiteral("dorvane-pace-%1").arg(QCoreApplication::applicationPid()))
     {
         bool ok = false;
-        RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name_, QStringLiteral("-v"),
-                                            QStringLiteral("dorvane-test:/"), QStringLiteral("-E")}, &ok);
+        RunTool(QStringLiteral("lpadmin"),
+                {QStringLiteral("-p"), name_, QStringLiteral("-v"), QStringLiteral("dorvane-test:/"),
+                 QStringLiteral("-E")},
+                &ok);
         RunTool(QStringLiteral("cupsdisable"), {name_}, &ok);
         made_ = ok;
     }
@@ -228,7 +230,8 @@ private slots:
         QList<int> expected;
         for (int row = 6; row <= 30; ++row)
             expected.append(row);
-        const QList<int> notTickedBefore = {6, 7, 8, 10, 12, 13, 14, 15, 16, 18, 19, 21, 22, 24, 25, 26, 27, 29};
+        const QList<int> notTickedBefore = {6,  7,  8,  10, 12, 13, 14, 15, 16,
+                                            18, 19, 21, 22, 24, 25, 26, 27, 29};
         QCOMPARE(RowsPrintedAlone(jobs, notTickedBefore), notTickedBefore);
         for (const int row : expected)
             QCOMPARE(dialog.status(row - 1), CBatchPrintDlg::RecordStatus::Printed);
@@ -245,11 +248,13 @@ private slots:
         QVERIFY(queue.made());
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        const auto marker = [](int row) { return QStringLiteral("P%1R%2").arg(QCoreApplication::applicationPid()).arg(row); };
+        const auto marker = [](int row) {
+            return QStringLiteral("P%1R%2").arg(QCoreApplication::applicationPid()).arg(row);
+        };
         std::string csv = "收件人姓名,收件人手机号码,收件人地址\r\n";
         for (int row = 1; row <= 6; ++row)
-            csv += (row == 4 ? std::string() : marker(row).toStdString()) + ",13900001111,浙江省杭州市西湖区某路" +
-                   std::to_string(row) + "号\r\n";
+            csv += (row == 4 ? std::string() : marker(row).toStdString()) +
+                   ",13900001111,浙江省杭州市西湖区某路" + std::to_string(row) + "号\r\n";
         work.write(QStringLiteral("paced.csv"), csv);
         WriteOrders(work);
         CWaybillDlg window;
@@ -285,8 +290,9 @@ private slots:
                 whilePaused = jobs.with(marker(1)) + jobs.with(marker(2));
                 QTest::qWait(1000);
                 waitingWhilePaused = queue.jobsInQueue();
-                thirdWhilePaused = RunTool(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("completed"),
-                                                                       QStringLiteral("-o"), queue.name()});
+                thirdWhilePaused =
+                    RunTool(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("completed"),
+                                                       QStringLiteral("-o"), queue.name()});
                 QTest::mouseClick(pause, Qt::LeftButton); // Resume
             });
         });
@@ -312,15 +318,18 @@ private slots:
     void severalColumnsMakeOneAddressAndItsDestination()
     {
         WorkFolderFixture work;
-        work.write(QStringLiteral("parts.csv"), "收货人,手机,省,市,区,详细地址\r\n张三,13900001111,浙江省,杭州市,西湖区,文三路1号\r\n");
-        work.write(QStringLiteral("alone.csv"), "收货人,手机,收货地址\r\n李四,13800002222,宁波市鄞州区某路8号\r\n");
+        work.write(QStringLiteral("parts.csv"),
+                   "收货人,手机,省,市,区,详细地址\r\n张三,13900001111,浙江省,杭州市,西湖区,文三路1号\r\n");
+        work.write(QStringLiteral("alone.csv"),
+                   "收货人,手机,收货地址\r\n李四,13800002222,宁波市鄞州区某路8号\r\n");
         CWaybillDlg window;
         CBatchPrintDlg dialog(FieldTexts{});
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         const auto choose = [&](int column, int downs) {
-            auto* combo = dialog.findChild<QTableWidget*>(QStringLiteral("columnTable"))->cellWidget(column, 1);
+            auto* combo =
+                dialog.findChild<QTableWidget*>(QStringLiteral("columnTable"))->cellWidget(column, 1);
             combo->setFocus();
             QTRY_COMPARE(QApplication::focusWidget(), combo);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
