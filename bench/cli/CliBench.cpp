@@ -26,8 +26,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Beside the repository, or in the folder DORVANE_BENCH_DATA names (a checkout elsewhere).
 fs::path BenchCsv()
 {
+    if (const char* data = std::getenv("DORVANE_BENCH_DATA"))
+        return fs::path(data) / "waybills-1000.csv";
     return fs::path(DORVANE_SOURCE_DIR) / ".." / "shared" / "bench" / "waybills-1000.csv";
 }
 
