@@ -16,7 +16,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libsqlite3-dev sqlite3 libodbcinst2 libsodium-dev openssl libpq-dev postgresql
   fonts-arphic-uming fonts-wqy-zenhei
-  poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
+  poppler-utils cups cups-client cups-bsd libcups2-dev printer-driver-cups-pdf
   libopencv-dev libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-chi-sim
   xvfb xauth xclip locales
 )

@@ -2,6 +2,8 @@
 // into a PDF: wall time and the child's peak memory. Memory must not grow with the batch.
 // The second argument puts the address book into the folder, so that every page is logged;
 // without it the log cannot be opened and nothing is written: the difference is the log's cost.
+// And the same export sent to a CUPS queue of the bench's own that throws the jobs away, as one
+// job and with --job-per-waybill: the child's CPU time of each (the spooler's own aside).
 #include "support/TempFolder.h"
 
 #include <benchmark/benchmark.h>
@@ -13,6 +15,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,8 +26,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Beside the repository, or in the folder DORVANE_BENCH_DATA names (a checkout elsewhere).
 fs::path BenchCsv()
 {
+    if (const char* data = std::getenv("DORVANE_BENCH_DATA"))
+        return fs::path(data) / "waybills-1000.csv";
     return fs::path(DORVANE_SOURCE_DIR) / ".." / "shared" / "bench" / "waybills-1000.csv";
 }
 
@@ -56,10 +62,12 @@ struct ChildRun {
     double cpuSeconds = 0; // the child's user and system time: the machine's other load aside
 };
 
-ChildRun RunCli(const fs::path& workFolder)
+ChildRun RunCli(const fs::path& workFolder,
+                const std::vector<std::string>& destination = {"--pdf", "orders.pdf"})
 {
     const std::string program = std::string(DORVANE_RUN_DIR) + "/dorvane-cli";
-    std::vector<std::string> args = {program, "print", "--csv", "orders.csv", "--pdf", "orders.pdf"};
+    std::vector<std::string> args = {program, "print", "--csv", "orders.csv"};
+    args.insert(args.end(), destination.begin(), destination.end());
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
@@ -124,6 +132,60 @@ BENCHMARK(PrintExportToPdf)
     ->Args({1, 1})
     ->Args({2, 1})
     ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// A raw queue whose device is /dev/null, made for the run (as root) and removed after it.
+class DiscardingQueue {
+public:
+    DiscardingQueue() : name_("dorvane-bench-" + std::to_string(getpid()))
+    {
+        made_ = std::system(("lpadmin -p " + name_ + " -v file:/dev/null -E >/dev/null 2>&1").c_str()) == 0;
+    }
+    ~DiscardingQueue()
+    {
+        if (made_) {
+            [[maybe_unused]] const int removed =
+                std::system(("lpadmin -x " + name_ + " >/dev/null 2>&1").c_str());
+        }
+    }
+    bool made() const { return made_; }
+    const std::string& name() const { return name_; }
+
+private:
+    std::string name_;
+    bool made_ = false;
+};
+
+void PrintExportToQueue(benchmark::State& state)
+{
+    if (!fs::exists(BenchCsv())) {
+        state.SkipWithError("waybills-1000.csv not found beside the repository (../shared/bench)");
+        return;
+    }
+    const DiscardingQueue queue;
+    if (!queue.made()) {
+        state.SkipWithError("no CUPS queue could be made (lpadmin, as root)");
+        return;
+    }
+    dorvane::test::TempFolder folder;
+    PrepareFolder(folder, 1, false);
+    const bool jobPerWaybill = state.range(0) != 0;
+    std::vector<std::string> destination = {"--printer", queue.name()};
+    if (jobPerWaybill)
+        destination.push_back("--job-per-waybill");
+    double cpuSeconds = 0;
+    for (auto _ : state) {
+        const ChildRun run = RunCli(folder.path(), destination);
+        if (run.status != 0) {
+            state.SkipWithError("dorvane-cli failed");
+            return;
+        }
+        state.SetIterationTime(run.seconds);
+        cpuSeconds = std::max(cpuSeconds, run.cpuSeconds);
+    }
+    state.counters["job_per_waybill"] = jobPerWaybill ? 1 : 0;
+    state.counters["child_cpu_s"] = cpuSeconds;
+}
+BENCHMARK(PrintExportToQueue)->Arg(0)->Arg(1)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

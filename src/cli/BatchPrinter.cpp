@@ -3,6 +3,7 @@
 #include "app/CodePageText.h"
 #include "cli/WaybillCsv.h"
 #include "print/FontShrink.h"
+#include "print/PrintQueue.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
@@ -12,7 +13,9 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace dorvane {
 
@@ -88,9 +91,36 @@ QString BatchPrinter::csvName() const
     return job_.csv ? PathToQString(*job_.csv) : QString();
 }
 
+bool BatchPrinter::openCsv(WaybillCsv& csv)
+{
+    if (!csv.open(*job_.csv))
+        return fail(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
+    const std::vector<std::string>& header = csv.header();
+    ColumnMap map = csv.columns();
+    if (job_.columnsIni) {
+        if (auto saved = LoadColumnMap(*job_.columnsIni, header))
+            map = std::move(*saved);
+    }
+    for (const auto& [name, field] : job_.columnChoices) {
+        const auto found = std::find(header.begin(), header.end(), name);
+        if (found == header.end())
+            return fail(csvName() + QStringLiteral(": has no column %1").arg(FromCodePage(name)));
+        map[static_cast<std::size_t>(found - header.begin())] = field;
+    }
+    for (const int field : job_.fixedFields) {
+        if (std::find(map.begin(), map.end(), field) != map.end())
+            return fail(csvName() +
+                        QStringLiteral(": the column %1 is also given on the command line")
+                            .arg(QString::fromUtf8(kWaybillFields[static_cast<std::size_t>(field)].name)));
+    }
+    csv.setColumns(std::move(map));
+    return true;
+}
+
 bool BatchPrinter::check()
 {
     count_ = 0;
+    refused_.clear();
     cuts_.clear();
     shrunk_.clear();
     // fail and shrink decide before the first page, on the job's printer, never begun.
@@ -107,6 +137,8 @@ bool BatchPrinter::check()
             measure(*fitCheck, record, texts, cuts);
     };
     const auto verdict = [&]() {
+        if (count_ == 0 && !refused_.empty())
+            return fail(QStringLiteral("nothing was printed: no record has a recipient name and address"));
         if (cuts.empty())
             return true;
         cuts_ = std::move(cuts);
@@ -118,6 +150,10 @@ bool BatchPrinter::check()
 
     if (!job_.records.empty()) {
         for (const auto& [record, texts] : job_.records) {
+            if (refuses(texts)) {
+                refused_.push_back(record);
+                continue;
+            }
             ++count_;
             measureRecord(record, texts);
         }
@@ -129,21 +165,20 @@ bool BatchPrinter::check()
         return verdict();
     }
     WaybillCsv csv;
-    if (!csv.open(*job_.csv))
-        return fail(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
-    for (const int field : job_.fixedFields) {
-        if (std::find(csv.columns().begin(), csv.columns().end(), field) != csv.columns().end())
-            return fail(csvName() +
-                        QStringLiteral(": the column %1 is also given on the command line")
-                            .arg(QString::fromUtf8(kWaybillFields[static_cast<std::size_t>(field)].name)));
-    }
+    if (!openCsv(csv))
+        return false;
     FieldTexts texts = job_.texts;
     WaybillCsv::Status status;
     while ((status = csv.next(texts)) == WaybillCsv::Status::Record) {
         if (!job_.rows || job_.rows->contains(csv.recordNumber())) {
-            ++count_;
-            measureRecord(csv.recordNumber(), texts);
+            if (refuses(texts)) {
+                refused_.push_back(csv.recordNumber());
+            } else {
+                ++count_;
+                measureRecord(csv.recordNumber(), texts);
+            }
         }
+        texts = job_.texts;
     }
     if (status == WaybillCsv::Status::Error)
         return fail(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
@@ -164,34 +199,62 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
     logError_.clear();
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer);
+    const bool jobPerWaybill = job_.jobPerWaybill && job_.pdfPath.isEmpty();
+    const std::unique_ptr<PrintQueue> queue = jobPerWaybill ? SystemPrintQueue(job_.printerName) : nullptr;
 
     WaybillCsv csv;
-    if (job_.csv && !csv.open(*job_.csv))
-        return fail(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
+    if (job_.csv && !openCsv(csv))
+        return false;
 
+    // The pages printed, logged once the job went through: the texts are small beside the
+    // pages, and a single job aborted half-way printed nothing. Jobs of their own that the
+    // queue accepted are printed whatever follows them.
+    std::vector<PrintLogEntry> logged;
+    const auto writeLog = [&] {
+        if (!job_.logStore || logged.empty())
+            return;
+        const auto stored = PrintLog(*job_.logStore).Append(logged);
+        if (!stored)
+            logError_ = QString::fromStdString(stored.error().message);
+    };
+    const QString cannotStart =
+        job_.pdfPath.isEmpty() ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
+                               : QStringLiteral("%1 cannot be written").arg(job_.pdfPath);
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        return fail(job_.pdfPath.isEmpty()
-                        ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
-                        : QStringLiteral("%1 cannot be written").arg(job_.pdfPath));
+    if (!jobPerWaybill) {
+        if (!painter.begin(&printer))
+            return fail(cannotStart);
+        started_ = true;
     }
-    started_ = true;
     const auto abort = [&](const QString& message) {
+        if (jobPerWaybill) {
+            if (painter.isActive()) {
+                printer.abort();
+                painter.end();
+            }
+            writeLog();
+            return fail(message);
+        }
         printer.abort();
         painter.end();
         if (!job_.pdfPath.isEmpty())
             QFile::remove(job_.pdfPath);
         return fail(message);
     };
+    const auto idle = [this] {
+        if (idleHook_)
+            return idleHook_();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return true;
+    };
 
     const WaybillRenderer renderer(job_.setup);
-    // The pages printed, logged only once the whole job went through: the texts are small
-    // beside the pages, and a job aborted half-way printed nothing.
-    std::vector<PrintLogEntry> logged;
     std::size_t done = 0;
+    std::size_t next = 0; // of job_.records
     std::size_t nextShrunk = 0;
     FieldTexts texts = job_.texts;
     for (;;) {
+        std::size_t record = 1;
         if (job_.csv) {
             texts = job_.texts;
             const WaybillCsv::Status status = csv.next(texts);
@@ -201,20 +264,31 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
                 break;
             if (job_.rows && !job_.rows->contains(csv.recordNumber()))
                 continue;
+            record = csv.recordNumber();
         } else if (!job_.records.empty()) {
-            if (done == job_.records.size())
+            if (next == job_.records.size())
                 break;
-            texts = job_.records[done].second;
+            record = job_.records[next].first;
+            texts = job_.records[next++].second;
         } else if (done == 1) {
             break;
         }
+        if (refuses(texts))
+            continue;
         if (done == count_)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
-        if (done > 0 && !printer.newPage())
+        if (jobPerWaybill) {
+            // Only a few jobs wait at the printer: what Pause and Cancel cannot hold back.
+            if (!WaitForRoom(*queue, idle)) {
+                stoppedEarly_ = true;
+                break;
+            }
+            if (!painter.begin(&printer))
+                return done == 0 ? fail(cannotStart) : abort(cannotStart);
+            started_ = true;
+        } else if (done > 0 && !printer.newPage()) {
             return abort(QStringLiteral("the printer failed on waybill %1").arg(done + 1));
-        const std::size_t record = job_.csv               ? csv.recordNumber()
-                                   : !job_.records.empty() ? job_.records[done].first
-                                                           : 1;
+        }
         const FieldFontHeights* heights = nullptr;
         if (nextShrunk < shrunk_.size() && shrunk_[nextShrunk].first == record)
             heights = &shrunk_[nextShrunk++].second;
@@ -225,8 +299,11 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         // fail and shrink measured every page before the first: a new cut is a changed file.
         if (job_.overflow != Overflow::Warn && cuts_.size() != known)
             return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
+        if (jobPerWaybill && (!painter.end() || !queue->lastJobAccepted()))
+            return abort(
+                QStringLiteral("the printer %1 did not take waybill %2").arg(job_.printerName).arg(done + 1));
         if (job_.logStore)
-            logged.push_back(logEntry(texts, done));
+            logged.push_back(logEntry(texts, job_.records.empty() ? done : next - 1));
         ++done;
         pagesPrinted_ = done;
         if (progress)
@@ -238,13 +315,11 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
     }
     if (done != count_ && !stoppedEarly_)
         return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
-    if (!painter.end())
+    if (!jobPerWaybill && !painter.end())
         return fail(QStringLiteral("the job could not be finished"));
-    if (job_.logStore) {
-        const auto stored = PrintLog(*job_.logStore).Append(logged);
-        if (!stored)
-            logError_ = QString::fromStdString(stored.error().message);
-    }
+    if (!jobPerWaybill && job_.pdfPath.isEmpty() && !SystemPrintQueue(job_.printerName)->lastJobAccepted())
+        return fail(QStringLiteral("the printer %1 did not take the job").arg(job_.printerName));
+    writeLog();
     return true;
 }
 

@@ -1,14 +1,16 @@
 #pragma once
-// A print job of one or many waybills, all pages in one document. The batch is checked in
-// full before the first page is started, and printed in a second pass over the file, one
-// record and one page at a time, so that neither the records nor the pages are held.
+// A print job of one or many waybills: all pages in one document, or each waybill a job of its
+// own, sent only while the printer's queue has room (PrintQueue). The batch is checked in full
+// before the first page is started, and printed in a second pass over the file, one record and
+// one page at a time, so that neither the records nor the pages are held.
 
 #include "app/PrintLog.h"
 #include "cli/CliArguments.h"
+#include "cli/OrderTable.h"
 #include "cli/RowSelection.h"
-#include "waybill/WaybillDefaults.h"
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillRenderer.h"
+#include "waybill/WaybillDefaults.h"
 
 #include <QImage>
 #include <QString>
@@ -25,6 +27,8 @@ class QPrinter;
 
 namespace dorvane {
 
+class PrintQueue;
+class WaybillCsv;
 class WaybillFitCheck;
 
 // A field text its box cuts on the page, or one that fits not even at the smallest font.
@@ -41,6 +45,13 @@ struct BatchJob {
     FieldTexts texts;             // every waybill's texts before its record's columns
     std::vector<int> fixedFields; // fields set on the command line: no column may name them
     std::optional<std::filesystem::path> csv;
+    // How the file's columns are mapped: the mapping kept for its header in this columns.ini
+    // (the window's), else by their names; then these columns (code-page names) to a field or
+    // kWholeAddressColumn.
+    std::optional<std::filesystem::path> columnsIni;
+    std::vector<std::pair<std::string, int>> columnChoices;
+    // Records without a recipient name or address are listed in refused() and not printed.
+    bool refuseWithoutRecipient = false;
     // Records already read (the window's order import, logged waybills to reprint), printed in
     // this order instead of a file's: each with the number that names it in cuts and to the
     // page hook; with their waybill numbers for the log, when given, in the same order.
@@ -49,6 +60,9 @@ struct BatchJob {
     std::optional<RowSelection> rows;
     QString pdfPath;     // a PDF file, or else ...
     QString printerName; // ... this system printer
+    // Each waybill its own job on the printer (never into a PDF), paced by its queue: a
+    // paused or cancelled batch stops within the few sheets already queued.
+    bool jobPerWaybill = false;
     Overflow overflow = Overflow::Warn;
     QImage picture; // drawn under every page's texts when not null
     // The print log the pages go into once the job succeeded; none: not logged.
@@ -67,9 +81,19 @@ public:
     bool check();
     std::size_t waybillCount() const { return count_; }
 
-    // The second pass; progress(done, total) after each page. False, with error(), when the
-    // printer or file fails or the file changed since check(); the job is aborted then.
+    // The records check() refused for want of a recipient, as --rows counts them.
+    const std::vector<std::size_t>& refused() const { return refused_; }
+
+    // The second pass; progress(done, total) after each page, or with jobPerWaybill after the
+    // queue accepted each waybill's job. False, with error(), when the printer or file fails or
+    // the file changed since check(); the job is aborted then (with jobPerWaybill, the jobs
+    // accepted before stay printed: pagesPrinted() counts them).
     bool print(const std::function<void(std::size_t, std::size_t)>& progress);
+
+    // jobPerWaybill: called while the queue is full before the next job; it lets the window
+    // take its events or sleeps a little, and false from it ends the batch there as the page
+    // hook's does. None: a tenth of a second's sleep.
+    void setIdleHook(std::function<bool()> hook) { idleHook_ = std::move(hook); }
 
     // Asked after each page with its record's number; false ends the job there: the pages
     // printed so far are finished and sent, no further page is started. The window pauses
@@ -93,6 +117,11 @@ private:
     bool fail(const QString& message);
     QString csvName() const;
     void prepare(QPrinter& printer) const;
+    bool openCsv(WaybillCsv& csv);
+    bool refuses(const FieldTexts& texts) const
+    {
+        return job_.refuseWithoutRecipient && LacksRecipient(texts);
+    }
     PrintLogEntry logEntry(const FieldTexts& texts, std::size_t page) const;
     void measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
                  std::vector<FieldCut>& cuts);
@@ -103,6 +132,8 @@ private:
     bool stoppedEarly_ = false;
     std::size_t pagesPrinted_ = 0;
     std::function<bool(std::size_t)> pageHook_;
+    std::function<bool()> idleHook_;
+    std::vector<std::size_t> refused_;
     QString error_;
     QString logError_;
     std::vector<FieldCut> cuts_;

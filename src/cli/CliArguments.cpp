@@ -1,6 +1,7 @@
 #include "cli/CliArguments.h"
 
 #include "app/PrintLog.h"
+#include "cli/OrderTable.h"
 #include "settings/PrintSetValues.h"
 #include "template/TemplateLayout.h"
 #include "waybill/WaybillDefaults.h"
@@ -14,6 +15,7 @@ const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "       dorvane-cli parse-address [FILE]\n"
                               "       dorvane-cli print [--template NAME] [--printer NAME | --pdf FILE]\n"
                               "                         [--csv FILE [--rows LIST]] [--overflow warn|fail|shrink]\n"
+                              "                         [--map COLUMN=FIELD ...] [--job-per-waybill]\n"
                               "                         [--with-picture]\n"
                               "                         [FIELD=VALUE ...]\n"
                               "       dorvane-cli calibration-sheet [--printer NAME | --pdf FILE]\n"
@@ -39,10 +41,35 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
     std::optional<std::string> overflow;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--with-picture") {
-            if (options.withPicture)
+        if (arg == "--with-picture" || arg == "--job-per-waybill") {
+            bool& flag = arg == "--with-picture" ? options.withPicture : options.jobPerWaybill;
+            if (flag)
                 return Failed(arg + " is given twice");
-            options.withPicture = true;
+            flag = true;
+            continue;
+        }
+        if (arg == "--map") {
+            if (i + 1 >= args.size())
+                return Failed(arg + " needs COLUMN=FIELD");
+            const std::string& choice = args[++i];
+            const std::size_t equals = choice.rfind('=');
+            if (equals == std::string::npos || equals == 0)
+                return Failed("--map takes COLUMN=FIELD, not \"" + choice + "\"");
+            const std::string column = choice.substr(0, equals);
+            const std::string target = choice.substr(equals + 1);
+            std::optional<int> field = FieldIndexByName(target);
+            if (target == "整段收件地址" || target == "整段收件地址（自动拆分）")
+                field = kWholeAddressColumn;
+            else if (target == "不用" || target == "（不用）")
+                field = kUnusedColumn;
+            if (!field)
+                return Failed("--map " + choice + ": \"" + target +
+                              "\" is neither a field name nor 整段收件地址 nor 不用");
+            for (const auto& earlier : options.columnChoices) {
+                if (earlier.first == column)
+                    return Failed("--map names the column " + column + " twice");
+            }
+            options.columnChoices.emplace_back(column, *field);
             continue;
         }
         if (arg.starts_with("--")) {
@@ -85,6 +112,10 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
         return Failed("--printer and --pdf exclude each other");
     if (options.pdf && options.pdf->empty())
         return Failed("--pdf needs a file name");
+    if (options.jobPerWaybill && options.pdf)
+        return Failed("--job-per-waybill sends jobs to a printer: it excludes --pdf");
+    if (!options.columnChoices.empty() && !options.csv)
+        return Failed("--map needs --csv");
     if (rows) {
         if (!options.csv)
             return Failed("--rows needs --csv");

@@ -27,6 +27,10 @@ struct PrintOptions {
     std::vector<std::pair<int, std::string>> assignments; // field index, UTF-8 value
     Overflow overflow = Overflow::Warn;
     bool withPicture = false; // the template picture under the texts: a check print on plain paper
+    // --map COLUMN=FIELD: the export's column (UTF-8) to a field's index, kWholeAddressColumn
+    // or kUnusedColumn, over the mapping the window saved for the header.
+    std::vector<std::pair<std::string, int>> columnChoices;
+    bool jobPerWaybill = false; // each waybill its own print job, paced by the printer's queue
 };
 
 // log: which logged waybills to list, and the file to export them to instead.

@@ -1,14 +1,15 @@
 #include "cli/CliCommands.h"
 
 #include "app/AddressBook.h"
-#include "app/StoreCopy.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/PrintFontConversion.h"
 #include "app/PrintLog.h"
+#include "app/StoreCopy.h"
 #include "app/TextFile.h"
 #include "cli/BatchPrinter.h"
 #include "cli/CliOutput.h"
+#include "cli/OrderTable.h"
 #include "cli/TextEncoding.h"
 #include "cli/WaybillCsv.h"
 #include "print/CalibrationPrinter.h"
@@ -151,7 +152,14 @@ int RunJob(BatchJob job)
 {
     job.logStore = AddressBookLocation(App().WorkFolder);
     BatchPrinter printer(std::move(job));
-    if (!printer.check()) {
+    const bool checked = printer.check();
+    // The window shows these records as 缺收件人 and never prints them either.
+    QString refused;
+    for (const std::size_t record : printer.refused())
+        refused += QStringLiteral("record %1: no recipient name or address, not printed\n").arg(record);
+    if (!refused.isEmpty())
+        WriteError(refused);
+    if (!checked) {
         WriteCuts(printer.cuts());
         return Fail(printer.error());
     }
@@ -266,8 +274,17 @@ int RunPrint(const PrintOptions& options)
         job.texts[static_cast<std::size_t>(field)] = ToCodePage(Utf8(value));
         job.fixedFields.push_back(field);
     }
-    if (options.csv)
+    if (options.csv) {
         job.csv = std::filesystem::path(Utf8(*options.csv).toStdU16String());
+        if (IsSpreadsheetFile(*job.csv))
+            return Fail(Utf8(*options.csv) + QStringLiteral(": ") + QString::fromUtf8(kSpreadsheetMessage));
+        // The export is read as the window reads it: its saved mapping, no recipient no waybill.
+        job.columnsIni = app.settingsPaths().setFolder / "columns.ini";
+        for (const auto& [column, field] : options.columnChoices)
+            job.columnChoices.emplace_back(ToCodePage(Utf8(column)), field);
+        job.refuseWithoutRecipient = true;
+    }
+    job.jobPerWaybill = options.jobPerWaybill;
     job.rows = options.rows;
     job.overflow = options.overflow;
     if (options.withPicture) {

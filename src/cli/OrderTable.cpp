@@ -4,6 +4,8 @@
 #include "app/Utf8CodePage.h"
 #include "cli/CsvReader.h"
 #include "cli/TextEncoding.h"
+#include "waybill/AddressOnly.h"
+#include "waybill/ClipboardAddress.h"
 
 #include <algorithm>
 #include <cctype>
@@ -35,6 +37,12 @@ std::string HeaderKey(const std::vector<std::string>& header)
             key += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
     }
     return key;
+}
+
+// The sender's and the recipient's address: their parts join without a blank.
+bool IsAddressField(int field)
+{
+    return field == 6 || field == 7;
 }
 
 } // namespace
@@ -107,6 +115,8 @@ ColumnMap GuessColumns(const std::vector<std::string>& header)
 
 FieldTexts RecordTexts(const std::vector<std::string>& cells, const ColumnMap& map, FieldTexts base)
 {
+    constexpr int kDestination = kRecipientFieldSlots[5].second;
+    constexpr int kRecipientAddress = kRecipientFieldSlots[3].second;
     const std::size_t count = std::min(cells.size(), map.size());
     for (std::size_t i = 0; i < count; ++i) {
         if (map[i] != kWholeAddressColumn)
@@ -114,13 +124,48 @@ FieldTexts RecordTexts(const std::vector<std::string>& cells, const ColumnMap& m
         if (const auto parsed = ParseClipboardAddress(cells[i])) {
             for (const auto& [field, text] : RecipientTexts(*parsed))
                 base[static_cast<std::size_t>(field)] = text;
+        } else if (const auto read = ReadAddressOnly(cells[i], ShippedRegionTable())) {
+            // An address alone: the name and telephone come from their own columns.
+            base[kRecipientAddress] = read->address;
+            base[kDestination] = read->destination;
         }
     }
+    std::array<bool, kFieldCount> mapped{};
     for (std::size_t i = 0; i < count; ++i) {
-        if (map[i] >= 0 && map[i] < kFieldCount)
-            base[static_cast<std::size_t>(map[i])] = cells[i];
+        if (map[i] < 0 || map[i] >= kFieldCount)
+            continue;
+        const auto field = static_cast<std::size_t>(map[i]);
+        std::string& text = base[field];
+        if (!mapped[field]) {
+            text = cells[i];
+            mapped[field] = true;
+        } else if (!cells[i].empty()) {
+            if (!text.empty() && !IsAddressField(map[i]))
+                text += ' ';
+            text += cells[i];
+        }
+    }
+    if (mapped[kRecipientAddress] && !mapped[kDestination]) {
+        if (const auto read = ReadAddressOnly(base[kRecipientAddress], ShippedRegionTable())) {
+            base[kRecipientAddress] = read->address;
+            base[kDestination] = read->destination;
+        }
     }
     return base;
+}
+
+std::string JoinedColumns(const std::vector<std::string>& header, const ColumnMap& map, std::size_t column)
+{
+    if (column >= map.size() || map[column] < 0)
+        return {};
+    std::string joined;
+    int sharing = 0;
+    for (std::size_t i = 0; i < map.size() && i < header.size(); ++i) {
+        if (map[i] != map[column])
+            continue;
+        joined += (sharing++ > 0 ? "+" : "") + header[i];
+    }
+    return sharing > 1 ? joined : std::string();
 }
 
 bool LacksRecipient(const FieldTexts& texts)

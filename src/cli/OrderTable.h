@@ -20,6 +20,9 @@ struct OrderTable {
 
 // .xls, .xlsx and .et: spreadsheets that must first be saved as CSV.
 bool IsSpreadsheetFile(const std::filesystem::path& path);
+// What the window and dorvane-cli say to such a file (UTF-8).
+inline constexpr const char* kSpreadsheetMessage =
+    "无法直接读取 Excel 表格。请在表格程序中将订单另存为 CSV 文件（逗号分隔），再打开它。";
 
 // Reads a CSV as dorvane-cli does (UTF-8 or GBK, quoted fields, blank rows skipped). nullopt,
 // with a message (UTF-8) in error, when it cannot be read, has no records or a record whose
@@ -36,7 +39,15 @@ ColumnMap GuessColumns(const std::vector<std::string>& header);
 
 // The waybill of one record: base with the mapped cells in their fields. A whole address is
 // split first, so that a column of its own (a telephone, say) still wins over its piece.
+// Several columns of one field are joined in column order: the parts of an address (province,
+// city, district, street) as they are, other texts with a blank between them. A whole address
+// without name or telephone, and a recipient address whose export has no 目的地 column, are
+// read for the address and its destination city.
 FieldTexts RecordTexts(const std::vector<std::string>& cells, const ColumnMap& map, FieldTexts base);
+
+// The columns mapped with column, when it shares its field with others ("省+市+区+地址"),
+// else empty: the window shows it beside each of them.
+std::string JoinedColumns(const std::vector<std::string>& header, const ColumnMap& map, std::size_t column);
 
 // No recipient name or no recipient address: nothing to send the parcel to.
 bool LacksRecipient(const FieldTexts& texts);

@@ -86,23 +86,20 @@ bool WaybillCsv::open(const std::filesystem::path& path)
     if (status == CsvReader::Status::End)
         return fail(0, "is empty: it has no header row naming the fields");
 
-    const std::size_t line = reader_->recordLine();
     for (const std::string& cell : fields_) {
-        const auto utf8 =
-            encoding_ == TextEncoding::Utf8 ? std::optional<std::string>(cell) : Utf8FromCodePage(cell);
-        const std::string name = TrimBlanks(utf8.value_or(cell));
-        const auto index = FieldIndexByName(name);
-        if (!utf8 || !index) {
-            std::string why = "the column \"" + name + "\" is not a field name";
+        const auto text = ToCodePageText(cell, encoding_);
+        if (!text) {
+            std::string why = "the header holds bytes that are not valid " +
+                              std::string(encoding_ == TextEncoding::Utf8 ? "UTF-8" : "GBK/GB18030") +
+                              " text";
             if (encoding_ == TextEncoding::Gb18030)
                 why += " (the file is read as GBK/GB18030: line " + std::to_string(nonUtf8Line) +
                        " is not UTF-8)";
-            return fail(line, why);
+            return fail(reader_->recordLine(), why);
         }
-        if (std::find(columns_.begin(), columns_.end(), *index) != columns_.end())
-            return fail(line, "the column \"" + name + "\" appears twice");
-        columns_.push_back(*index);
+        header_.push_back(TrimBlanks(*text));
     }
+    columns_ = GuessColumns(header_);
     return true;
 }
 
@@ -127,15 +124,16 @@ WaybillCsv::Status WaybillCsv::next(FieldTexts& texts)
                        std::to_string(columns_.size()));
         return Status::Error;
     }
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        auto text = ToCodePageText(fields_[i], encoding_);
+    for (std::string& field : fields_) {
+        auto text = ToCodePageText(field, encoding_);
         if (!text) {
             fail(line, "a field holds bytes that are not valid " +
                            std::string(encoding_ == TextEncoding::Utf8 ? "UTF-8" : "GBK/GB18030") + " text");
             return Status::Error;
         }
-        texts[static_cast<std::size_t>(columns_[i])] = std::move(*text);
+        field = TrimBlanks(*text);
     }
+    texts = RecordTexts(fields_, columns_, std::move(texts));
     return Status::Record;
 }
 

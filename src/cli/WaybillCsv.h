@@ -1,9 +1,12 @@
 #pragma once
-// An order export read as waybills, one record at a time: the header row names the columns
-// by the fields' catalogue names, each further record is one waybill. The file is UTF-8 (with
-// or without a byte-order mark) or GB18030/GBK, told apart before the first record is read.
+// An order export read as waybills, one record at a time: the header row names the columns,
+// each further record is one waybill. Columns named like a field fill it unless another
+// mapping is set (the window's, kept in Set/columns.ini); a record's cells become its texts
+// exactly as in the window's batch. The file is UTF-8 (with or without a byte-order mark) or
+// GB18030/GBK, told apart before the first record is read.
 
 #include "cli/CsvReader.h"
+#include "cli/OrderTable.h"
 #include "cli/TextEncoding.h"
 #include "waybill/WaybillDefaults.h"
 
@@ -26,18 +29,23 @@ class WaybillCsv {
 public:
     enum class Status { Record, End, Error };
 
-    // Opens the file and reads its header. False, with error(), when the file cannot be read,
-    // is empty, or its header names something that is not a field or names a field twice.
+    // Opens the file and reads its header; its columns are guessed by their names. False, with
+    // error(), when the file cannot be read, is empty, or its header is no text of its encoding.
     bool open(const std::filesystem::path& path);
+    // The header's cells as code-page bytes, blanks around trimmed.
+    const std::vector<std::string>& header() const { return header_; }
+    // Another mapping of the header's columns, as many as it has.
+    void setColumns(ColumnMap columns) { columns_ = std::move(columns); }
 
-    // Reads the next waybill: the columns' values (code-page bytes) replace those fields of
-    // texts, the others keep what the caller put there. Blank lines and rows of empty cells
-    // are skipped. Error: a malformed record, one whose number of fields differs from the
-    // header's, or text that is not valid in the file's encoding; error() names the line.
+    // Reads the next waybill: the mapped columns' values (code-page bytes) replace those fields
+    // of texts (RecordTexts), the others keep what the caller put there. Blank lines and rows
+    // of empty cells are skipped. Error: a malformed record, one whose number of fields
+    // differs from the header's, or text that is not valid in the file's encoding; error()
+    // names the line.
     Status next(FieldTexts& texts);
 
-    std::size_t recordNumber() const { return recordNumber_; }   // of the last record read, from 1
-    const std::vector<int>& columns() const { return columns_; } // field index of each column
+    std::size_t recordNumber() const { return recordNumber_; } // of the last record read, from 1
+    const ColumnMap& columns() const { return columns_; }      // what each column fills
     TextEncoding encoding() const { return encoding_; }
     const std::string& error() const { return error_; }
 
@@ -47,7 +55,8 @@ private:
     std::ifstream file_;
     std::unique_ptr<CsvReader> reader_;
     TextEncoding encoding_ = TextEncoding::Utf8;
-    std::vector<int> columns_;
+    std::vector<std::string> header_;
+    ColumnMap columns_;
     std::vector<std::string> fields_;
     std::size_t recordNumber_ = 0;
     std::string error_;

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -76,9 +78,10 @@ CBatchPrintDlg::CBatchPrintDlg(const FieldTexts& base, QWidget* parent) : QDialo
     top->addWidget(fileLabel_, 1);
 
     // One row per column of the file: its name and the field it fills.
-    columnTable_ = new QTableWidget(0, 2, this);
+    columnTable_ = new QTableWidget(0, 3, this);
     columnTable_->setObjectName(QStringLiteral("columnTable"));
-    columnTable_->setHorizontalHeaderLabels({QStringLiteral("文件中的列"), QStringLiteral("填入")});
+    columnTable_->setHorizontalHeaderLabels(
+        {QStringLiteral("文件中的列"), QStringLiteral("填入"), QStringLiteral("合并（按列的顺序）")});
     columnTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     columnTable_->verticalHeader()->hide();
     columnTable_->setMaximumHeight(150);
@@ -170,9 +173,8 @@ bool CBatchPrintDlg::openFile(const QString& path)
 {
     const std::filesystem::path file(path.toStdU16String());
     if (IsSpreadsheetFile(file)) {
-        showMessage(this,
-                    QStringLiteral("无法直接读取 Excel 表格。请在表格程序中将订单另存为 CSV 文件（逗号分隔），再打开它。"),
-                    QStringLiteral("批量打印"), MessageIcon::Warning);
+        showMessage(this, QString::fromUtf8(kSpreadsheetMessage), QStringLiteral("批量打印"),
+                    MessageIcon::Warning);
         return false;
     }
     std::string error;
@@ -186,6 +188,8 @@ bool CBatchPrintDlg::openFile(const QString& path)
     columns_ = LoadColumnMap(ColumnsIni(), table_.header).value_or(GuessColumns(table_.header));
     fileLabel_->setText(QDir::toNativeSeparators(path));
     resultLabel_->clear();
+    progress_->setRange(0, 1); // a new file: nothing of it printed yet
+    progress_->setValue(0);
     fillColumnTable();
     measureRecords();
     return true;
@@ -207,6 +211,17 @@ void CBatchPrintDlg::fillColumnTable()
         connect(combo, &QComboBox::activated, this, &CBatchPrintDlg::columnChosen);
         columnTable_->setCellWidget(i, 1, combo);
     }
+    showJoinedColumns();
+}
+
+void CBatchPrintDlg::showJoinedColumns()
+{
+    for (int i = 0; i < columnTable_->rowCount(); ++i) {
+        auto* item = new QTableWidgetItem(
+            FromCodePage(JoinedColumns(table_.header, columns_, static_cast<std::size_t>(i))));
+        item->setFlags(Qt::ItemIsEnabled);
+        columnTable_->setItem(i, 2, item);
+    }
 }
 
 void CBatchPrintDlg::columnChosen()
@@ -216,6 +231,7 @@ void CBatchPrintDlg::columnChosen()
             qobject_cast<QComboBox*>(columnTable_->cellWidget(i, 1))->currentData().toInt();
     // The choice is kept for the next export with this header; a failed save costs only that.
     SaveColumnMap(ColumnsIni(), table_.header, columns_);
+    showJoinedColumns();
     measureRecords();
 }
 
@@ -287,8 +303,11 @@ void CBatchPrintDlg::showStatus(int row)
 
 void CBatchPrintDlg::tickAll(bool ticked)
 {
-    for (int row = 0; row < recordTable_->rowCount(); ++row)
-        recordTable_->item(row, kRowColumn)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    // A record without a recipient cannot be sent: 全选 leaves it out.
+    for (int row = 0; row < recordTable_->rowCount(); ++row) {
+        const bool tick = ticked && status(row) != RecordStatus::NoRecipient;
+        recordTable_->item(row, kRowColumn)->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
+    }
 }
 
 void CBatchPrintDlg::printTicked()
@@ -299,6 +318,8 @@ void CBatchPrintDlg::printTicked()
     job.logStore = logStore;
     job.templateName = templateName;
     job.source = kLogSourceBatch;
+    job.jobPerWaybill = true;
+    job.refuseWithoutRecipient = true;
     for (int row = startRow_->value() - 1; row < recordCount(); ++row) {
         if (recordTable_->item(row, kRowColumn)->checkState() == Qt::Checked)
             job.records.emplace_back(static_cast<std::size_t>(row + 1),
@@ -316,9 +337,23 @@ void CBatchPrintDlg::printTicked()
         showMessage(this, NoPrinterMessage(App().PrinterName), QString::fromUtf8(kAppTitle), MessageIcon::Warning);
         return;
     }
-    const std::vector<std::pair<std::size_t, FieldTexts>> chosen = job.records;
+    std::vector<std::pair<std::size_t, FieldTexts>> chosen = job.records;
     BatchPrinter printer(std::move(job));
-    if (!printer.check()) {
+    const bool checked = printer.check();
+    QStringList refused;
+    for (const std::size_t record : printer.refused()) {
+        refused.append(QString::number(record));
+        std::erase_if(chosen, [record](const auto& c) { return c.first == record; });
+    }
+    const QString refusedNote =
+        refused.isEmpty()
+            ? QString()
+            : QStringLiteral("第 %1 行缺收件人，未打印。").arg(refused.join(QStringLiteral("、")));
+    if (!checked && chosen.empty()) {
+        showMessage(this, refusedNote, QStringLiteral("批量打印"), MessageIcon::Warning);
+        return;
+    }
+    if (!checked) {
         QStringList cuts;
         for (const FieldCut& cut : printer.cuts())
             cuts.append(
@@ -344,10 +379,19 @@ void CBatchPrintDlg::printTicked()
         showStatus(row);
         progress_->setValue(static_cast<int>(done));
     };
-    // Between two pages the window takes its events: a click on Pause waits here, Cancel ends
-    // the job after the page already drawn.
+    // After each waybill's job the window takes its events: a click on Pause waits here,
+    // Cancel ends the batch before the next job. While the printer's queue is full, the
+    // window waits here too, answering.
     printer.setPageHook([this](std::size_t) {
         QCoreApplication::processEvents();
+        if (paused_ && !cancelled_)
+            pauseLoop_.exec();
+        return !cancelled_;
+    });
+    printer.setIdleHook([this] {
+        QEventLoop wait;
+        QTimer::singleShot(100, &wait, &QEventLoop::quit);
+        wait.exec();
         if (paused_ && !cancelled_)
             pauseLoop_.exec();
         return !cancelled_;
@@ -358,15 +402,18 @@ void CBatchPrintDlg::printTicked()
 
     const std::size_t done = printer.pagesPrinted();
     if (done < chosen.size()) {
-        // A jam or a cancel: the next run starts at the first record not printed.
+        // A jam or a cancel: the next run starts at the first record not printed, which stays
+        // ticked with every other one not printed.
         startRow_->setValue(static_cast<int>(chosen[done].first));
         resultLabel_->setText(QStringLiteral("已打印 %1 张，共 %2 张；从第 %3 行起可继续打印。")
                                   .arg(done)
                                   .arg(chosen.size())
-                                  .arg(chosen[done].first));
+                                  .arg(chosen[done].first) +
+                              refusedNote);
     } else {
         startRow_->setValue(1);
-        resultLabel_->setText(QStringLiteral("已打印 %1 张，最后一张为第 %2 行。").arg(done).arg(lastRecord));
+        resultLabel_->setText(QStringLiteral("已打印 %1 张，最后一张为第 %2 行。").arg(done).arg(lastRecord) +
+                              refusedNote);
     }
     updateButtons();
     if (!printed) {

@@ -61,6 +61,7 @@ private:
 
     void chooseFile();
     void fillColumnTable();
+    void showJoinedColumns();
     void columnChosen();
     void measureRecords();
     void fillRecordTable();

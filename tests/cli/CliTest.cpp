@@ -2,12 +2,15 @@
 // order export printed into PDF files that are read back.
 #include "cli/CliRunner.h"
 #include "print/PdfReadBack.h"
+#include "print/QueueJobs.h"
 #include "template/TemplateList.h"
 
 #include <QDate>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPrinterInfo>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
@@ -342,6 +345,159 @@ private slots:
         }
     }
 
+    // A platform's export: an order number, the address in four columns, one order without a
+    // name. It prints with the mapping the window saved for its header, or the same given with
+    // --map, joined and with 目的地 read off the address; the nameless order is listed, not
+    // printed. Unmapped, nothing is printed.
+    void aShopExportPrintsAsTheWindowMapsIt()
+    {
+        CliFolder folder;
+        prepare(folder);
+        const QString header = QStringLiteral("订单编号,收货人,手机,省,市,区,详细地址");
+        folder.write(QStringLiteral("shop.csv"),
+                     (header + QStringLiteral("\r\nA1,张三,13900000001,浙江省,杭州市,西湖区,文三路1号\r\n"
+                                              "A2,,13900000002,浙江省,宁波市,鄞州区,某路2号\r\n"
+                                              "A3,李四,13900000003,广东省,深圳市,南山区,科技园3号\r\n"))
+                         .toUtf8());
+        const auto boxes = folder.fieldBoxes(SortedTemplateNames(folder.fsPath())[3]);
+        const auto verify = [&](const CliResult& result, const QString& pdf) {
+            QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+            QCOMPARE(result.err, QStringLiteral("record 2: no recipient name or address, not printed\n"));
+            const auto pages = ReadPages(folder.path(pdf));
+            QCOMPARE(pages.size(), 2);
+            QStringList problems;
+            const auto first = FieldTextsOf(pages[0], boxes, problems);
+            QCOMPARE(first[3], QStringLiteral("张三"));
+            QCOMPARE(first[7], QStringLiteral("浙江省杭州市西湖区文三路1号"));
+            QCOMPARE(first[0], QStringLiteral("杭州市"));
+            const auto second = FieldTextsOf(pages[1], boxes, problems);
+            QCOMPARE(second[3], QStringLiteral("李四"));
+            QCOMPARE(second[0], QStringLiteral("深圳市"));
+        };
+        const QStringList print = {QStringLiteral("print"), QStringLiteral("--csv"),
+                                   QStringLiteral("shop.csv"), QStringLiteral("--pdf")};
+        folder.write(QStringLiteral("Set/columns.ini"),
+                     Gbk(QStringLiteral("-1,3,12,7,7,7,7\t") +
+                         QString(header).replace(QLatin1Char(','), QLatin1Char('\t')) +
+                         QStringLiteral("\r\n")));
+        verify(folder.run(print + QStringList{QStringLiteral("saved.pdf")}), QStringLiteral("saved.pdf"));
+
+        QVERIFY(QFile::remove(folder.path(QStringLiteral("Set/columns.ini"))));
+        QStringList mapped = print + QStringList{QStringLiteral("mapped.pdf")};
+        for (const QString& choice :
+             {QStringLiteral("收货人=收件人姓名"), QStringLiteral("手机=收件人手机号码"),
+              QStringLiteral("省=收件人地址"), QStringLiteral("市=收件人地址"),
+              QStringLiteral("区=收件人地址"), QStringLiteral("详细地址=收件人地址")})
+            mapped += {QStringLiteral("--map"), choice};
+        verify(folder.run(mapped), QStringLiteral("mapped.pdf"));
+
+        const CliResult unmapped = folder.run(print + QStringList{QStringLiteral("unmapped.pdf")});
+        QCOMPARE(unmapped.exitCode, 2);
+        QVERIFY2(unmapped.err.contains(QStringLiteral("record 3: no recipient")) &&
+                     unmapped.err.contains(QStringLiteral("nothing was printed")),
+                 qPrintable(unmapped.err));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("unmapped.pdf"))));
+        const CliResult unknown =
+            folder.run(print + QStringList{QStringLiteral("x.pdf"), QStringLiteral("--map"),
+                                           QStringLiteral("收件人=收件人姓名")});
+        QCOMPARE(unknown.exitCode, 2);
+        QVERIFY2(unknown.err.contains(QStringLiteral("has no column 收件人")), qPrintable(unknown.err));
+
+        // A whole address in one column, split as the window splits it.
+        folder.write(
+            QStringLiteral("whole.csv"),
+            QStringLiteral(
+                "订单编号,收货信息\r\nB1,\"王五，13900000009，浙江省宁波市鄞州区某路8号，315000\"\r\n")
+                .toUtf8());
+        const CliResult whole =
+            folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("whole.csv"),
+                        QStringLiteral("--map"), QStringLiteral("收货信息=整段收件地址"),
+                        QStringLiteral("--pdf"), QStringLiteral("whole.pdf")});
+        QVERIFY2(whole.exitCode == 0, qPrintable(whole.err));
+        QStringList problems;
+        const auto split =
+            FieldTextsOf(ReadPages(folder.path(QStringLiteral("whole.pdf"))).value(0), boxes, problems);
+        QCOMPARE(split[3], QStringLiteral("王五"));
+        QCOMPARE(split[0], QStringLiteral("宁波市"));
+
+        // A spreadsheet is named as the window names it; its bytes are never shown.
+        folder.write(QStringLiteral("orders.xlsx"),
+                     QByteArray("PK\x03\x04\x14\x00\x06\x00", 8) + "[Content_Types].xml");
+        const CliResult xlsx =
+            folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.xlsx"),
+                        QStringLiteral("--pdf"), QStringLiteral("x.pdf")});
+        QCOMPARE(xlsx.exitCode, 2);
+        QVERIFY2(xlsx.err.contains(
+                     QStringLiteral("无法直接读取 Excel 表格。请在表格程序中将订单另存为 CSV 文件")) &&
+                     !xlsx.err.contains(QStringLiteral("Content_Types")),
+                 qPrintable(xlsx.err));
+    }
+
+    // --job-per-waybill sends each waybill as a job of its own; without it, one job holds all.
+    void jobPerWaybillSendsEachWaybillAlone()
+    {
+        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull() || !QueueJobs::kOut.exists()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the CUPS test queue dorvane-test is not set up");
+            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        }
+        CliFolder folder;
+        prepare(folder);
+        const auto marker = [](int job, int row) {
+            return QStringLiteral("J%1X%2R%3").arg(QCoreApplication::applicationPid()).arg(job).arg(row);
+        };
+        QueueJobs jobs;
+        for (const int perWaybill : {0, 1}) {
+            QString csv = QStringLiteral("收件人姓名,收件人地址\r\n");
+            for (int row = 1; row <= 3; ++row)
+                csv += marker(perWaybill, row) + QStringLiteral(",浙江省杭州市某路%1号\r\n").arg(row);
+            folder.write(QStringLiteral("orders.csv"), csv.toUtf8());
+            QStringList args = {QStringLiteral("print"), QStringLiteral("--csv"),
+                                QStringLiteral("orders.csv"), QStringLiteral("--printer"),
+                                QStringLiteral("dorvane-test")};
+            if (perWaybill)
+                args.append(QStringLiteral("--job-per-waybill"));
+            const CliResult result = folder.run(args);
+            QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+            QStringList sent;
+            for (int row = 1; row <= 3; ++row) {
+                const QStringList found = jobs.with(marker(perWaybill, row));
+                QCOMPARE(found.size(), 1);
+                if (!sent.contains(found[0]))
+                    sent.append(found[0]);
+            }
+            QCOMPARE(sent.size(), perWaybill ? 3 : 1);
+            for (const QString& job : sent)
+                QCOMPARE(jobs.pages(job).size(), perWaybill ? 1 : 3);
+        }
+        const CliResult pdf = folder.run({QStringLiteral("print"), QStringLiteral("--job-per-waybill"),
+                                          QStringLiteral("--pdf"), QStringLiteral("x.pdf")});
+        QCOMPARE(pdf.exitCode, 2);
+
+        // A queue that refuses jobs: neither way is the batch taken for printed.
+        const QString refusing =
+            QStringLiteral("dorvane-refusing-%1").arg(QCoreApplication::applicationPid());
+        bool made = false;
+        RunTool(QStringLiteral("lpadmin"),
+                {QStringLiteral("-p"), refusing, QStringLiteral("-v"), QStringLiteral("file:/dev/null"),
+                 QStringLiteral("-E")},
+                &made);
+        const auto removeQueue = qScopeGuard([&] {
+            RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), refusing});
+        });
+        RunTool(QStringLiteral("cupsreject"), {refusing});
+        QVERIFY(made);
+        for (const int perWaybill : {0, 1}) {
+            QStringList args = {QStringLiteral("print"), QStringLiteral("--csv"),
+                                QStringLiteral("orders.csv"), QStringLiteral("--printer"), refusing};
+            if (perWaybill)
+                args.append(QStringLiteral("--job-per-waybill"));
+            const CliResult result = folder.run(args);
+            QCOMPARE(result.exitCode, 3);
+            QVERIFY2(result.err.contains(QStringLiteral("did not take")), qPrintable(result.err));
+        }
+    }
+
     void rowsAndOtherTemplatesAndFieldsOnTheCommandLine()
     {
         CliFolder folder;
@@ -633,8 +789,9 @@ private slots:
             << good << (withCsv + QStringList{QStringLiteral("电话=1")}) << QStringLiteral("unknown field");
         QTest::newRow("field twice") << good << (withCsv + QStringList{QStringLiteral("数量=2")})
                                      << QStringLiteral("数量");
-        QTest::newRow("unknown column")
-            << QStringLiteral("收件人姓名,电话\r\na,b\r\n").toUtf8() << withCsv << QStringLiteral("line 1");
+        QTest::newRow("no recipient in any record")
+            << QStringLiteral("收件人姓名,电话\r\na,b\r\n").toUtf8() << withCsv
+            << QStringLiteral("record 1: no recipient name or address, not printed");
         QTest::newRow("short last record") << good + "x,y\r\n" << withCsv << QStringLiteral("line 10:");
         QTest::newRow("open quote") << good + "\"x,y\r\n" << withCsv << QStringLiteral("line 10");
         QTest::newRow("bad bytes") << good + Gbk(QStringLiteral("张")).left(1) << withCsv

@@ -85,6 +85,53 @@ TEST(OrderTable, ColumnsFillFieldsAndAWholeAddressIsSplit)
     EXPECT_TRUE(LacksRecipient(noAddress));
 }
 
+// A platform's export: province, city, district and street apart, two remark columns, the
+// name and telephone in columns of their own.
+TEST(OrderTable, SeveralColumnsJoinAndAnAddressAloneNamesItsDestination)
+{
+    DORVANE_SKIP_WITHOUT_GB18030();
+    const std::vector<std::string> header{Gbk("省"),     Gbk("市"),   Gbk("区"),   Gbk("详细地址"),
+                                          Gbk("收货人"), Gbk("手机"), Gbk("规格"), Gbk("备注")};
+    const ColumnMap map{7, 7, 7, 7, 3, 12, 14, 14};
+    const std::vector<std::string> cells{Gbk("浙江省"), Gbk("杭州市"), Gbk("西湖区"), Gbk("文三路100号"),
+                                         Gbk("张三"),   "13900001111", Gbk("红色"),   Gbk("加急")};
+    FieldTexts texts = RecordTexts(cells, map, {});
+    EXPECT_EQ(texts[7], Gbk("浙江省杭州市西湖区文三路100号")); // address parts: nothing between
+    EXPECT_EQ(texts[14], Gbk("红色 加急"));                    // other texts: a blank between
+    EXPECT_EQ(texts[0], Gbk("杭州市"));                        // no 目的地 column: read off the address
+    EXPECT_EQ(texts[3], Gbk("张三"));
+    EXPECT_EQ(JoinedColumns(header, map, 1), Gbk("省+市+区+详细地址"));
+    EXPECT_EQ(JoinedColumns(header, map, 4), "");
+
+    // An empty part adds nothing; the first column of a field still empties what base held.
+    std::vector<std::string> partly = cells;
+    partly[2] = "";
+    partly[6] = "";
+    FieldTexts base;
+    base[14] = Gbk("书籍");
+    texts = RecordTexts(partly, map, base);
+    EXPECT_EQ(texts[7], Gbk("浙江省杭州市文三路100号"));
+    EXPECT_EQ(texts[14], Gbk("加急"));
+
+    // One column of the address alone: as 收件人地址, or as a whole address to split. Its
+    // province is put in front, and the name and telephone of their own columns stay.
+    for (const int kind : {7, kWholeAddressColumn}) {
+        const ColumnMap alone{kind, 3, 12};
+        const std::vector<std::string> row{Gbk("宁波市鄞州区某路8号"), Gbk("李四"), "13800002222"};
+        texts = RecordTexts(row, alone, {});
+        EXPECT_EQ(texts[7], Gbk("浙江省宁波市鄞州区某路8号")) << kind;
+        EXPECT_EQ(texts[0], Gbk("宁波市")) << kind;
+        EXPECT_EQ(texts[3], Gbk("李四")) << kind;
+        EXPECT_EQ(texts[12], "13800002222") << kind;
+    }
+    // A 目的地 column of its own is kept; a text that names no region leaves both as they are.
+    texts = RecordTexts({Gbk("杭州市西湖区某路1号"), Gbk("杭州")}, ColumnMap{7, 0}, {});
+    EXPECT_EQ(texts[0], Gbk("杭州"));
+    texts = RecordTexts({Gbk("某路1号")}, ColumnMap{7}, {});
+    EXPECT_EQ(texts[7], Gbk("某路1号"));
+    EXPECT_EQ(texts[0], "");
+}
+
 TEST(OrderTable, AMappingIsRememberedForItsHeaderOnly)
 {
     DORVANE_SKIP_WITHOUT_GB18030();

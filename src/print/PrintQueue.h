@@ -1,0 +1,37 @@
+#pragma once
+// The spooler's queue of one printer, as far as a batch of one job per waybill needs it: how
+// many jobs wait there, and whether the job just ended was taken. The window and dorvane-cli
+// pace their jobs through it, so that Pause and Cancel stop the paper within a few sheets.
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace dorvane {
+
+// A job is sent only while fewer than this many wait ahead of it: with the one printing, at
+// most this many sheets follow a Pause or a Cancel.
+inline constexpr int kMostWaitingJobs = 2;
+
+class PrintQueue {
+public:
+    virtual ~PrintQueue() = default;
+    // The jobs waiting in the queue, the one printing not counted; nullopt when the spooler
+    // cannot tell (no pacing then).
+    virtual std::optional<int> waitingJobs() = 0;
+    // Whether the spooler took the job that this thread's printer last ended.
+    virtual bool lastJobAccepted() = 0;
+};
+
+// The system spooler's queue of printerName (CUPS on Linux). Elsewhere a queue that cannot
+// tell: jobs are sent at once and taken as accepted when the printer ended them.
+std::unique_ptr<PrintQueue> SystemPrintQueue(const QString& printerName);
+
+// Waits until the queue has room for one more job. idle() is called between two looks at the
+// queue (it lets the window take its events, or sleeps); false from it stops the wait, and
+// then this returns false.
+bool WaitForRoom(PrintQueue& queue, const std::function<bool()>& idle);
+
+} // namespace dorvane

@@ -1,0 +1,63 @@
+#pragma once
+// The jobs the CUPS test queue's backend kept (/var/spool/dorvane-test-out/job-<id>.pdf), read
+// back with pdftotext; each file is read once. Other programs print there at the same time:
+// a test finds its jobs by the markers it printed.
+
+#include "print/PdfReadBack.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace dorvane::test {
+
+class QueueJobs {
+public:
+    static inline const QDir kOut{QStringLiteral("/var/spool/dorvane-test-out")};
+
+    // The jobs whose text holds marker, in the order the spooler numbered them; waits up to
+    // 20 s for at least `least` of them.
+    QStringList with(const QString& marker, int least = 1)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        QStringList found;
+        do {
+            found.clear();
+            for (const QString& name : kOut.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
+                const QString path = kOut.filePath(name);
+                if (!texts_.contains(path))
+                    texts_.insert(path, RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}));
+                if (texts_.value(path).contains(marker))
+                    found.append(path);
+            }
+            if (found.size() >= least)
+                break;
+            QTest::qWait(100);
+        } while (timer.elapsed() < 20000);
+        std::sort(found.begin(), found.end(),
+                  [](const QString& a, const QString& b) { return Id(a) < Id(b); });
+        return found;
+    }
+
+    // A job's pages' texts.
+    QStringList pages(const QString& job) const
+    {
+        QStringList pages = texts_.value(job).split(QLatin1Char('\f'));
+        pages.removeAll(QString());
+        return pages;
+    }
+
+    static int Id(const QString& job)
+    {
+        static const QRegularExpression number(QStringLiteral("job-([0-9]+)\\.pdf$"));
+        return number.match(job).captured(1).toInt();
+    }
+
+private:
+    QHash<QString, QString> texts_;
+};
+
+} // namespace dorvane::test
