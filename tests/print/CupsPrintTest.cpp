@@ -219,8 +219,8 @@ private slots:
         texts[kRecipientAddress] = rightWord;
         const auto print = [&](bool withPicture) {
             const QSet<QString> before = Jobs();
-            const bool printed = withPicture ? PrintWaybillWithPicture(nullptr, texts, app.Layout)
-                                             : PrintWaybill(nullptr, texts, app.Layout);
+            const bool printed = static_cast<bool>(withPicture ? PrintWaybillWithPicture(nullptr, texts, app.Layout)
+                                             : PrintWaybill(nullptr, texts, app.Layout));
             return printed ? NewJob(before, leftWord) : QString();
         };
 
