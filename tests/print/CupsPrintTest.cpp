@@ -313,6 +313,12 @@ private slots:
     {
         AppValues& app = App();
         app.PrinterName = "Unplugged-FP-630K";
+        // A form of its own: one box for the marker, whatever the tests before left in App().
+        app.Layout = TemplateLayout();
+        app.Layout.setNumber(0, 2, 2300);
+        app.Layout.setNumber(0, 3, 1270);
+        for (const auto& [column, value] : {std::pair{6, 100}, {7, 100}, {8, 900}, {9, 300}})
+            app.Layout.setNumber(1, column, value);
         std::array<QString, kFieldCount> texts;
         const QString marker = Marker("Unplugged");
         texts[0] = marker;

@@ -148,6 +148,8 @@ private slots:
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
         auto* address = dialog.findChild<QPlainTextEdit*>(QStringLiteral("recipientAddressEdit"));
         const QString marker = QStringLiteral("Old%1").arg(QCoreApplication::applicationPid());
+        // What the clipboard held at start-up may have filled the recipient: start from none.
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("clearRecipientButton")), Qt::LeftButton);
         name->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), name);
         QTest::keyClicks(QApplication::focusWidget(), marker);
