@@ -33,6 +33,10 @@ constexpr const char* kSchemaSteps[] = {
     "waybill text NOT NULL, field0 text, field1 text, field2 text, field3 text, field4 text, field5 text, "
     "field6 text, field7 text, field8 text, field9 text, field10 text, field11 text, field12 text, "
     "field13 text, field14 text, field15 text, field16 text, field17 text, field18 text, field19 text);",
+    // 3: the print log's order number, destination, check print and entry id
+    "ALTER TABLE PrintLog ADD COLUMN IF NOT EXISTS ordernumber text, ADD COLUMN IF NOT EXISTS destination text, "
+    "ADD COLUMN IF NOT EXISTS checkprint text, ADD COLUMN IF NOT EXISTS entryid text;"
+    "CREATE UNIQUE INDEX IF NOT EXISTS PrintLogEntryId ON PrintLog (entryid);",
 };
 constexpr int kSchemaVersion = static_cast<int>(std::size(kSchemaSteps));
 

@@ -146,10 +146,12 @@ int SetDestination(const PrintOptions& options, BatchJob& job)
 }
 
 // Checks and prints the job, logging its pages; a log that cannot be written is reported
-// once per run and never fails the print.
+// once per run and never fails the print. A PDF file or the form's picture under the texts is
+// a check print: no waybill went out, and later batches must still offer its orders.
 int RunJob(BatchJob job)
 {
-    job.logStore = AddressBookLocation(App().WorkFolder);
+    if (job.pdfPath.isEmpty() && job.picture.isNull())
+        job.logStore = AddressBookLocation(App().WorkFolder);
     BatchPrinter printer(std::move(job));
     if (!printer.check()) {
         WriteCuts(printer.cuts());
