@@ -502,15 +502,18 @@ void CWaybillDlg::OpenBatchPrint()
     CBatchPrintDlg dialog(base, this);
     dialog.templateName = templateCombo_->currentText();
     dialog.logStore = AddressBookLocation(App().WorkFolder);
-    // An order went out before when the log holds a waybill to the same recipient; the log is
-    // read once, when the first record asks.
-    auto printedBefore = std::make_shared<std::optional<std::unordered_set<std::string>>>();
-    dialog.alreadyPrinted = [printedBefore, log = *dialog.logStore](const FieldTexts& texts) {
-        if (!*printedBefore) {
-            auto keys = PrintLog(log).RecipientKeys();
-            *printedBefore = keys ? std::move(keys.value()) : std::unordered_set<std::string>();
-        }
-        return (*printedBefore)->contains(RecipientKey(texts));
+    // An order went out before when the log holds that order (OrderKey). The log is read once,
+    // when the first record asks; a log that cannot be read leaves every record unknown.
+    using Keys = Result<std::unordered_set<std::string>>;
+    auto printedBefore = std::make_shared<std::optional<Keys>>();
+    dialog.alreadyPrinted = [printedBefore, log = *dialog.logStore](const FieldTexts& texts,
+                                                                     const std::string& orderNumber) -> Result<bool> {
+        if (!*printedBefore)
+            *printedBefore = PrintLog(log).PrintedOrderKeys();
+        const Keys& keys = **printedBefore;
+        if (!keys)
+            return keys.error();
+        return keys.value().contains(OrderKey(texts, orderNumber));
     };
     dialog.exec();
 }
