@@ -427,9 +427,10 @@ int RunReprint(const CliCommand& command)
         BatchJob job;
         job.setup = MakePrintSetup(app, ScreenDpiY());
         job.templateName = chosen.name;
+        // The new form's number is not known here, and the old form's is not the new one's.
         for (const PrintLogEntry* entry : printed) {
             job.records.emplace_back(job.records.size() + 1, entry->texts);
-            job.waybillNumbers.push_back(entry->waybillNumber);
+            job.orderNumbers.push_back(entry->orderNumber);
         }
         if (const int failed = SetDestination(command.print, job))
             return failed;

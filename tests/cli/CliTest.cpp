@@ -1,5 +1,6 @@
 // The real dorvane-cli run as a shop runs it: templates, shop addresses, and batches from an
 // order export printed into PDF files that are read back.
+#include "app/PrintLog.h"
 #include "cli/CliRunner.h"
 #include "print/PdfReadBack.h"
 #include "template/TemplateList.h"
@@ -548,6 +549,52 @@ private slots:
                              QStringLiteral("none.pdf")});
         QCOMPARE(result.exitCode, 2);
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("none.pdf"))));
+    }
+
+    // Several logged waybills reprinted, each on its own template: a template with fewer boxes
+    // keeps none of the previous template's, so a field it has no box for is not printed.
+    void aReprintPrintsEachWaybillOnItsOwnTemplatesWholeLayout()
+    {
+        SKIP_WITHOUT_TEST_QUEUE();
+        CliFolder folder;
+        prepare(folder);
+        QFile full(folder.path(QStringLiteral("dataM/EMS.dat")));
+        QVERIFY(full.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = full.readAll().split('\n').mid(0, 9); // the paper and fields 0 to 7
+        lines[0] = "0,Short,2300,1270,870,480\r";
+        folder.write(QStringLiteral("dataM/Short.dat"), lines.join('\n') + '\n');
+        QVERIFY(QFile::copy(folder.path(QStringLiteral("dataM/EMS.bmp")), folder.path(QStringLiteral("dataM/Short.bmp"))));
+
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        std::vector<PrintLogEntry> logged(2);
+        for (std::size_t i = 0; i < logged.size(); ++i) {
+            logged[i].time = "2026-03-01 08:00:00";
+            logged[i].templateName = i == 0 ? "EMS" : "Short";
+            logged[i].texts[3] = ToCodePage(QStringLiteral("R%1W%2").arg(i).arg(pid));
+            logged[i].texts[15] = ToCodePage(QStringLiteral("Q%1W%2").arg(i).arg(pid));
+        }
+        QVERIFY(PrintLog(folder.fsPath() / "dataM" / "Dorvane.dorv").Append(logged));
+        const QStringList ids = {LogLines(folder.run({QStringLiteral("log")}).out).value(1).value(0),
+                                 LogLines(folder.run({QStringLiteral("log")}).out).value(0).value(0)};
+        const CliResult result = folder.run({QStringLiteral("reprint"), ids[0], ids[1], QStringLiteral("--printer"), kQueue});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+
+        // Each job's text, found by its recipient.
+        const QDir jobs(QStringLiteral("/var/spool/dorvane-test-out"));
+        QStringList texts(2);
+        for (int tries = 0; tries < 200 && (texts[0].isEmpty() || texts[1].isEmpty()); ++tries) {
+            for (const QString& name : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
+                const QString text = test::RunTool(QStringLiteral("pdftotext"), {jobs.filePath(name), QStringLiteral("-")});
+                for (int i = 0; i < 2; ++i) {
+                    if (text.contains(QStringLiteral("R%1W%2").arg(i).arg(pid)))
+                        texts[i] = text;
+                }
+            }
+            if (texts[0].isEmpty() || texts[1].isEmpty())
+                QTest::qWait(100);
+        }
+        QVERIFY2(texts[0].contains(QStringLiteral("Q0W") + pid), qPrintable(texts[0]));
+        QVERIFY2(!texts[1].isEmpty() && !texts[1].contains(QStringLiteral("Q1W") + pid), qPrintable(texts[1]));
     }
 
     // An address book the user may only read: the waybills print all the same, and one line
