@@ -15,14 +15,16 @@ namespace dorvane {
 namespace {
 
 // ?1 since, ?2 until, ?3 name, ?4 telephone, ?5 address, ?6 any of them or the waybill number,
-// ?7 the most rows; a part bound to null keeps every row. Written so that both engines read it
-// alike (instr is the server's strpos). Names: sender 1, recipient 3;
-// numbers: 8, 9, 10, 12; addresses: 6, 7.
+// ?7 the most rows, ?8 1 when name, telephone and address also search the sender's; a part
+// bound to null keeps every row. Written so that both engines read it alike (instr is the
+// server's strpos). Names: sender 1, recipient 3; numbers: sender 8, 10, recipient 9, 12;
+// addresses: sender 6, recipient 7.
 constexpr const char* kSearchConditions =
     "where (?1 is null or time >= ?1) and (?2 is null or substr(time, 1, 10) <= ?2) "
-    "and (?3 is null or instr(field1, ?3) > 0 or instr(field3, ?3) > 0) "
-    "and (?4 is null or instr(field8, ?4) > 0 or instr(field9, ?4) > 0 or instr(field10, ?4) > 0 or instr(field12, ?4) > 0) "
-    "and (?5 is null or instr(field6, ?5) > 0 or instr(field7, ?5) > 0) "
+    "and (?3 is null or instr(field3, ?3) > 0 or (?8 = 1 and instr(field1, ?3) > 0)) "
+    "and (?4 is null or instr(field9, ?4) > 0 or instr(field12, ?4) > 0 "
+    "or (?8 = 1 and (instr(field8, ?4) > 0 or instr(field10, ?4) > 0))) "
+    "and (?5 is null or instr(field7, ?5) > 0 or (?8 = 1 and instr(field6, ?5) > 0)) "
     "and (?6 is null or instr(field1, ?6) > 0 or instr(field3, ?6) > 0 or instr(field8, ?6) > 0 or instr(field9, ?6) > 0 "
     "or instr(field10, ?6) > 0 or instr(field12, ?6) > 0 or instr(field6, ?6) > 0 or instr(field7, ?6) > 0 "
     "or instr(waybill, ?6) > 0) "
@@ -311,6 +313,7 @@ Result<std::vector<PrintLogEntry>> PrintLog::Search(const PrintLogFilter& filter
     }
     values.emplace_back(filter.limit == 0 ? std::numeric_limits<std::int64_t>::max()
                                           : static_cast<std::int64_t>(filter.limit));
+    values.emplace_back(std::int64_t{filter.includeSender ? 1 : 0});
     (void)SendQueued(); // a store that cannot take them is read as it is
     return Select(location_, kSearchConditions, values);
 }

@@ -49,11 +49,14 @@ struct PrintLogEntry {
 struct PrintLogFilter {
     std::string since{};     // "YYYY-MM-DD", printed on or after that day; empty: from the first
     std::string until{};     // "YYYY-MM-DD", printed on or before that day; empty: to the last
-    std::string name{};      // either name, sender or recipient
-    std::string telephone{}; // any of the four numbers
-    std::string address{};   // either address
+    std::string name{};      // the recipient's name (and the sender's, with includeSender)
+    std::string telephone{}; // the recipient's two numbers (and the sender's, with includeSender)
+    std::string address{};   // the recipient's address (and the sender's, with includeSender)
     std::string anyText{};   // a name, a number, an address or the waybill number
     std::size_t limit = 0;   // at most this many, the newest; 0: all
+    // The shop's own name, number and address are on every waybill: a search finds them only
+    // when asked to.
+    bool includeSender = false;
 };
 
 // What makes two waybills go to the same recipient: name, mobile, telephone and address. An
