@@ -561,6 +561,7 @@ void CWaybillDlg::FillGoodsList()
 
 void CWaybillDlg::FillAddressPickers()
 {
+    pickersFilled_ = std::chrono::steady_clock::now();
     senderPicker_->removeAllEntries();
     QThread::msleep(150);
     const AddressBook book(AddressBookLocation(App().WorkFolder));
@@ -578,6 +579,32 @@ void CWaybillDlg::FillAddressPickers()
         return;
     }
     recipientPicker_->addEntries(SortedEntries(recipients.value()));
+}
+
+// Back at the window, the lists are read again (at most once in pickerRefreshSeconds): another
+// station may have saved an address meanwhile. Quietly: a store that cannot be read leaves the
+// lists as they are, without a box at every return to the window.
+void CWaybillDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - pickersFilled_ < std::chrono::seconds(pickerRefreshSeconds))
+        return;
+    pickersFilled_ = now;
+    const AddressBook book(AddressBookLocation(App().WorkFolder));
+    const auto goods = book.List(AddressTable::ProductName);
+    const auto senders = book.List(AddressTable::SendAddress);
+    const auto recipients = book.List(AddressTable::ReceiptAddress);
+    if (!goods || !senders || !recipients)
+        return;
+    const std::pair<CCompletionCombo*, const std::vector<StoredText>*> lists[] = {
+        {goodsCombo_, &goods.value()}, {senderPicker_, &senders.value()}, {recipientPicker_, &recipients.value()}};
+    for (const auto& [combo, rows] : lists) {
+        combo->removeAllEntries();
+        combo->addEntries(SortedEntries(*rows));
+    }
 }
 
 void CWaybillDlg::ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts)

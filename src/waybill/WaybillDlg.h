@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <array>
+#include <chrono>
 #include <string>
 
 class QCheckBox;
@@ -69,7 +70,12 @@ public:
     // Whether the field's text is marked as one the printed form would cut.
     bool IsMarkedCut(int index) const;
 
+    // The pickers are read again when the window is activated, at most this often, so that what
+    // another station saved shows without a restart.
+    static inline int pickerRefreshSeconds = 60;
+
 protected:
+    void changeEvent(QEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -108,6 +114,7 @@ private:
     CCompletionCombo* recipientPicker_ = nullptr;
     CCompletionCombo* goodsCombo_ = nullptr;
     CutFieldMarker* cutMarker_ = nullptr;
+    std::chrono::steady_clock::time_point pickersFilled_ = std::chrono::steady_clock::now();
 };
 
 } // namespace dorvane
