@@ -283,9 +283,10 @@ Result<void> PrintLog::Append(const std::vector<PrintLogEntry>& entries) const
             entry.entryId = NewLogEntryId();
     }
     const bool queueing = !location_.logQueue.empty();
-    // What waited goes first, so that the log stays in the order printed.
-    auto stored = queueing ? SendQueued() : Result<void>();
-    if (stored)
+    // What waited goes first, so that the log stays in the order printed; a store still out of
+    // reach is not tried twice.
+    Result<void> stored = queueing ? SendQueued() : Result<void>();
+    if (stored || stored.error().kind != StoreError::CannotOpen)
         stored = Store(location_, named);
     if (stored || !queueing || stored.error().kind != StoreError::CannotOpen)
         return stored;
