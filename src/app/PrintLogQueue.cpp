@@ -10,7 +10,7 @@ namespace dorvane {
 
 namespace {
 
-constexpr const char* kAsideEnd = ".sending";
+constexpr const char8_t* kAsideEnd = u8".sending";
 
 // Byte-wise, so that a GB18030 trail byte that happens to be a backslash comes back as it was.
 void AddCell(std::string& line, std::string_view text)
@@ -117,17 +117,19 @@ Result<void> SendLogQueue(const std::filesystem::path& queue,
                           const std::function<Result<void>(const std::vector<PrintLogEntry>&)>& store)
 {
     std::error_code error;
-    const std::string queueName = queue.filename().string();
+    // Compared as UTF-8: another file of the folder may have a name no code page holds.
+    const std::u8string queueName = queue.filename().u8string();
     if (std::filesystem::exists(queue, error)) {
         std::filesystem::path aside = queue;
-        aside += "." + NewLogEntryId() + kAsideEnd;
+        aside += "." + NewLogEntryId();
+        aside += kAsideEnd;
         std::filesystem::rename(queue, aside, error);
     }
     std::vector<std::filesystem::path> asides;
     for (std::filesystem::directory_iterator it(queue.parent_path(), error), end; !error && it != end;
          it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() > queueName.size() && name.starts_with(queueName + ".") && name.ends_with(kAsideEnd))
+        const std::u8string name = it->path().filename().u8string();
+        if (name.size() > queueName.size() && name.starts_with(queueName + u8".") && name.ends_with(kAsideEnd))
             asides.push_back(it->path());
     }
     Result<void> result;
