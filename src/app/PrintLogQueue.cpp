@@ -119,7 +119,7 @@ Result<void> SendLogQueue(const std::filesystem::path& queue,
     std::error_code error;
     // Compared as UTF-8: another file of the folder may have a name no code page holds.
     const std::u8string queueName = queue.filename().u8string();
-    if (std::filesystem::exists(queue, error)) {
+    if (std::filesystem::is_regular_file(queue, error)) {
         std::filesystem::path aside = queue;
         aside += "." + NewLogEntryId();
         aside += kAsideEnd;
@@ -129,7 +129,8 @@ Result<void> SendLogQueue(const std::filesystem::path& queue,
     for (std::filesystem::directory_iterator it(queue.parent_path(), error), end; !error && it != end;
          it.increment(error)) {
         const std::u8string name = it->path().filename().u8string();
-        if (name.size() > queueName.size() && name.starts_with(queueName + u8".") && name.ends_with(kAsideEnd))
+        if (name.size() > queueName.size() && name.starts_with(queueName + u8".") && name.ends_with(kAsideEnd) &&
+            it->is_regular_file(error))
             asides.push_back(it->path());
     }
     Result<void> result;
