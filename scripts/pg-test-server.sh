@@ -4,11 +4,13 @@
 # refuses root, and removed with its folder when stopped.
 #   eval "$(scripts/pg-test-server.sh start DIR)"   starts it; prints the export of DORVANE_TEST_PG
 #   scripts/pg-test-server.sh stop DIR              stops it and removes DIR
+#   scripts/pg-test-server.sh pause|resume DIR      stops it keeping its data, starts it again
 set -euo pipefail
 
 command=${1:-} dir=${2:-}
-if [ -z "$dir" ] || { [ "$command" != start ] && [ "$command" != stop ]; }; then
-  echo "usage: $0 start|stop DIR" >&2
+case "$command" in start|stop|pause|resume) ;; *) command= ;; esac
+if [ -z "$dir" ] || [ -z "$command" ]; then
+  echo "usage: $0 start|stop|pause|resume DIR" >&2
   exit 2
 fi
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n1)
@@ -35,12 +37,18 @@ case "$command" in
     chmod 755 "$dir" "$dir/socket"
     as_server_user "$bin/initdb" -D "$dir/data" -U dorvane --auth=trust -E UTF8 --no-locale >"$dir/initdb.log" 2>&1 ||
       { cat "$dir/initdb.log" >&2; exit 1; }
+    "$0" resume "$dir"
+    as_server_user "$bin/createdb" -h "$dir/socket" -U dorvane dorvane_test
+    echo "export DORVANE_TEST_PG='host=$dir/socket user=dorvane dbname=dorvane_test'"
+    ;;
+  resume)
     # fsync off: a test server's data need not survive a power cut.
     as_server_user "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
       -o "-k $dir/socket -c listen_addresses='' -c fsync=off -c max_connections=200" start >/dev/null ||
       { cat "$dir/server.log" >&2; exit 1; }
-    as_server_user "$bin/createdb" -h "$dir/socket" -U dorvane dorvane_test
-    echo "export DORVANE_TEST_PG='host=$dir/socket user=dorvane dbname=dorvane_test'"
+    ;;
+  pause)
+    as_server_user "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
     ;;
   stop)
     if [ -f "$dir/data/postmaster.pid" ]; then

@@ -38,8 +38,11 @@ void AppValues::loadPrintSettings()
 
 bool AppValues::loadCurrentLayout()
 {
-    if (!LoadLayoutFile(LayoutPath(WorkFolder, CurrentTemplate), Layout))
+    // Read into an empty layout: a template of fewer rows keeps none of the previous one's boxes.
+    TemplateLayout read;
+    if (!LoadLayoutFile(LayoutPath(WorkFolder, CurrentTemplate), read))
         return false;
+    Layout = std::move(read);
     const PrintScales scales = ComputePrintScales(Layout);
     PrintScaleX = scales.x;
     PrintScaleY = scales.y;

@@ -35,6 +35,10 @@ constexpr const char* kSchemaSteps[] = {
     "field13 text, field14 text, field15 text, field16 text, field17 text, field18 text, field19 text);",
     // 3: the print log's lookup of the last waybill to a recipient
     "CREATE INDEX IF NOT EXISTS PrintLogRecipient ON PrintLog ((substr(field3, 1, 32)), time);",
+    // 4: the print log's order number, destination, check print and entry id
+    "ALTER TABLE PrintLog ADD COLUMN IF NOT EXISTS ordernumber text, ADD COLUMN IF NOT EXISTS destination text, "
+    "ADD COLUMN IF NOT EXISTS checkprint text, ADD COLUMN IF NOT EXISTS entryid text;"
+    "CREATE UNIQUE INDEX IF NOT EXISTS PrintLogEntryId ON PrintLog (entryid);",
 };
 constexpr int kSchemaVersion = static_cast<int>(std::size(kSchemaSteps));
 

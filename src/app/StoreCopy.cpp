@@ -1,6 +1,7 @@
 #include "app/StoreCopy.h"
 
 #include "app/AddressBookStatements.h"
+#include "app/PrintLog.h"
 #include "app/PrintLogStatements.h"
 #include "app/StoreSession.h"
 
@@ -15,6 +16,7 @@ struct CopiedTable {
     std::string select; // the rows in their order; column 0 the id, left behind
     const char* insert; // the other columns, ?1 ...
     int columns;        // in the select, the id included
+    bool printLog = false; // its select is made for the source's table, its empty later columns go as null
 };
 
 std::vector<CopiedTable> CopiedTables()
@@ -23,7 +25,7 @@ std::vector<CopiedTable> CopiedTables()
         {"SendAddress", kSendAddressStatements.list, kSendAddressStatements.add, 2},
         {"ReceiptAddress", kReceiptAddressStatements.list, kReceiptAddressStatements.add, 2},
         {"ProductName", kProductNameStatements.list, kProductNameStatements.add, 2},
-        {"PrintLog", std::string(kPrintLogColumns) + "order by id", kPrintLogInsert, 1 + kPrintLogInsertedColumns},
+        {"PrintLog", "order by id", kPrintLogInsert, 1 + kPrintLogInsertedColumns, true},
     };
 }
 
@@ -71,18 +73,32 @@ Result<std::vector<TableCount>> CopyStore(const StoreLocation& from, const Store
         if (auto made = target.value()->Execute(kPrintLogCreateTable); !made)
             return made.error();
     }
+    if (auto upgraded = UpgradePrintLog(*target.value()); !upgraded)
+        return upgraded.error();
     for (const CopiedTable& table : tables) {
         const auto present = source.value()->HasTable(table.name);
         if (!present)
             return present.error();
         if (!present.value())
             continue;
+        std::string select = table.select;
+        if (table.printLog) {
+            // A log made before its later columns reads them as null; an empty entry id is none.
+            const auto columns = PrintLogSelect(*source.value(), kPrintLogColumns);
+            if (!columns)
+                return columns.error();
+            select = columns.value() + table.select;
+        }
         // Each table read whole, then written.
         std::vector<std::vector<StoreValue>> rows;
-        const auto read = source.value()->Query(table.select.c_str(), {}, [&rows, &table](const StoreRow& row) {
+        const auto read = source.value()->Query(select.c_str(), {}, [&rows, &table](const StoreRow& row) {
             std::vector<StoreValue> values;
-            for (int c = 1; c < table.columns; ++c)
-                values.emplace_back(std::string(row.Text(c)));
+            for (int c = 1; c < table.columns; ++c) {
+                if (table.printLog && c > kPrintLogInsertedColumns - kPrintLogLaterColumnCount && row.Text(c).empty())
+                    values.emplace_back();
+                else
+                    values.emplace_back(std::string(row.Text(c)));
+            }
             rows.push_back(std::move(values));
         });
         if (!read)

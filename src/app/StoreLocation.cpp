@@ -18,13 +18,19 @@ std::filesystem::path DatabaseIniPath(const std::filesystem::path& workFolder)
     return workFolder / "Set" / "database.ini";
 }
 
+std::filesystem::path PrintLogQueuePath(const std::filesystem::path& workFolder)
+{
+    return workFolder / "Set" / "printlog-queue.txt";
+}
+
 StoreLocation AddressBookLocation(const std::filesystem::path& workFolder)
 {
     const std::string line = LoadDatabaseConnection(DatabaseIniPath(workFolder));
-    if (line.empty())
-        return AddressBookPath(workFolder);
     // Settings files hold code-page bytes; libpq takes UTF-8.
-    return StoreLocation::Server(Utf8FromCodePage(line).value_or(line));
+    StoreLocation location = line.empty() ? StoreLocation(AddressBookPath(workFolder))
+                                          : StoreLocation::Server(Utf8FromCodePage(line).value_or(line));
+    location.logQueue = PrintLogQueuePath(workFolder);
+    return location;
 }
 
 std::string LoadDatabaseConnection(const std::filesystem::path& databaseIni)

@@ -23,13 +23,18 @@ struct StoreLocation {
 
     std::filesystem::path file; // used when server is empty
     std::string server;         // a libpq connection string (UTF-8)
+    // Where print-log entries wait while the store cannot be reached; empty: nowhere.
+    std::filesystem::path logQueue;
 };
+
+// <workFolder>/Set/printlog-queue.txt: the print log's entries waiting for the store.
+std::filesystem::path PrintLogQueuePath(const std::filesystem::path& workFolder);
 
 // <workFolder>/Set/database.ini
 std::filesystem::path DatabaseIniPath(const std::filesystem::path& workFolder);
 
 // The server line 1 of Set/database.ini names; the address-book file when the file is missing
-// or its line 1 is empty.
+// or its line 1 is empty. Either with the work folder's print-log queue.
 StoreLocation AddressBookLocation(const std::filesystem::path& workFolder);
 
 // The connection string in Set/database.ini (line 1, empty for the file); false when it could

@@ -332,6 +332,10 @@ PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) 
     entry.source = job_.source;
     if (page < job_.waybillNumbers.size())
         entry.waybillNumber = job_.waybillNumbers[page];
+    if (page < job_.orderNumbers.size())
+        entry.orderNumber = job_.orderNumbers[page];
+    entry.toPrinter = job_.pdfPath.isEmpty();
+    entry.checkPrint = !job_.picture.isNull();
     entry.texts = texts;
     return entry;
 }

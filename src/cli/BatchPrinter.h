@@ -57,6 +57,7 @@ struct BatchJob {
     // page hook; with their waybill numbers for the log, when given, in the same order.
     std::vector<std::pair<std::size_t, FieldTexts>> records;
     std::vector<std::string> waybillNumbers;
+    std::vector<std::string> orderNumbers; // the export's order numbers for the log, likewise
     std::optional<RowSelection> rows;
     QString pdfPath;     // a PDF file, or else ...
     QString printerName; // ... this system printer

@@ -147,10 +147,12 @@ int SetDestination(const PrintOptions& options, BatchJob& job)
 }
 
 // Checks and prints the job, logging its pages; a log that cannot be written is reported
-// once per run and never fails the print.
+// once per run and never fails the print. A PDF file or the form's picture under the texts is
+// a check print: no waybill went out, and later batches must still offer its orders.
 int RunJob(BatchJob job)
 {
-    job.logStore = AddressBookLocation(App().WorkFolder);
+    if (job.pdfPath.isEmpty() && job.picture.isNull())
+        job.logStore = AddressBookLocation(App().WorkFolder);
     BatchPrinter printer(std::move(job));
     const bool checked = printer.check();
     // The window shows these records as 缺收件人 and never prints them either.
@@ -442,9 +444,10 @@ int RunReprint(const CliCommand& command)
         BatchJob job;
         job.setup = MakePrintSetup(app, ScreenDpiY());
         job.templateName = chosen.name;
+        // The new form's number is not known here, and the old form's is not the new one's.
         for (const PrintLogEntry* entry : printed) {
             job.records.emplace_back(job.records.size() + 1, entry->texts);
-            job.waybillNumbers.push_back(entry->waybillNumber);
+            job.orderNumbers.push_back(entry->orderNumber);
         }
         if (const int failed = SetDestination(command.print, job))
             return failed;

@@ -177,14 +177,15 @@ void CAddressPage::OnDelete()
     const MessageAnswer answer = showMessage(this, question.arg(row + 1), QStringLiteral("注意"),
                                              MessageIcon::Warning, MessageButtons::YesNo);
     if (answer == MessageAnswer::Yes) {
-        // The row leaves the list at once; the others keep their numbers until the next fill.
-        list_->RemoveRow(row);
+        // The list shows what the store holds: a row the store could not delete stays, and the
+        // message says why.
         const auto deleted = AddressBook(AddressBookLocation(App().WorkFolder)).Delete(TableOf(AddressKind), id);
         if (!deleted) {
             ShowStoreError(this, deleted.error());
             return;
         }
         App().AddressesChanged = 1;
+        FillList(AddressKind);
     }
     list_->SelectRow(RowAfterDelete(row, list_->RowCount()));
 }

@@ -1,5 +1,6 @@
 #include "settings/SettingsDlg.h"
 
+#include "app/AppValues.h"
 #include "settings/AddressPage.h"
 #include "settings/DatabasePage.h"
 #include "settings/PageTabCtrl.h"
@@ -37,6 +38,9 @@ void CSettingsDlg::AddDatabasePages()
     connect(database, &CDatabasePage::saved, this, [products, addresses] {
         products->FillList();
         addresses->FillList(addresses->AddressKind);
+        // The window's goods list and pickers come from the new place too.
+        App().GoodsChanged = 1;
+        App().AddressesChanged = 1;
     });
 }
 

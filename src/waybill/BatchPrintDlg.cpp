@@ -4,7 +4,9 @@
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/PrintLog.h"
+#include "app/AddressBook.h"
 #include "cli/BatchPrinter.h"
+#include "cli/OrderNumberColumn.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillPrinter.h"
@@ -45,6 +47,8 @@ QString StatusText(CBatchPrintDlg::RecordStatus status)
         return QStringLiteral("缺收件人");
     case CBatchPrintDlg::RecordStatus::Printed:
         return QStringLiteral("已打印");
+    case CBatchPrintDlg::RecordStatus::Unknown:
+        return QStringLiteral("打印记录无法读取，不知是否已打印");
     }
     return {};
 }
@@ -245,13 +249,22 @@ void CBatchPrintDlg::measureRecords()
 
     records_.clear();
     records_.reserve(table_.rows.size());
+    const std::optional<std::size_t> orderColumn = OrderNumberColumn(table_.header);
+    std::optional<StoreError> logUnread;
     for (const auto& cells : table_.rows) {
         Record record;
         record.texts = RecordTexts(cells, columns_, base_);
-        if (alreadyPrinted(record.texts)) {
+        if (orderColumn)
+            record.orderNumber = cells[*orderColumn];
+        const Result<bool> printedBefore = alreadyPrinted(record.texts, record.orderNumber);
+        if (!printedBefore && !logUnread)
+            logUnread = printedBefore.error();
+        if (printedBefore && printedBefore.value()) {
             record.status = RecordStatus::Printed;
         } else if (LacksRecipient(record.texts)) {
             record.status = RecordStatus::NoRecipient;
+        } else if (!printedBefore) {
+            record.status = RecordStatus::Unknown;
         } else {
             QStringList cut;
             for (const int field : CutFields(fitCheck.checkAll(ToQStrings(record.texts))))
@@ -264,6 +277,13 @@ void CBatchPrintDlg::measureRecords()
         records_.push_back(std::move(record));
     }
     fillRecordTable();
+    if (logUnread) {
+        // Guessing either way prints an order twice or leaves it unsent: the user decides.
+        showMessage(this,
+                    QStringLiteral("打印记录无法读取，不能判断哪些订单已打印过；请核对后自行勾选：\n") +
+                        FromCodePage(UserMessage(*logUnread)),
+                    QStringLiteral("批量打印"), MessageIcon::Warning);
+    }
 }
 
 void CBatchPrintDlg::fillRecordTable()
@@ -322,8 +342,11 @@ void CBatchPrintDlg::printTicked()
     job.refuseWithoutRecipient = true;
     for (int row = startRow_->value() - 1; row < recordCount(); ++row) {
         if (recordTable_->item(row, kRowColumn)->checkState() == Qt::Checked)
+        {
             job.records.emplace_back(static_cast<std::size_t>(row + 1),
                                      records_[static_cast<std::size_t>(row)].texts);
+            job.orderNumbers.push_back(records_[static_cast<std::size_t>(row)].orderNumber);
+        }
     }
     if (job.records.empty()) {
         showMessage(this, QStringLiteral("从第 %1 行起没有勾选的订单。").arg(startRow_->value()),

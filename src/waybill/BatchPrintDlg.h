@@ -4,6 +4,7 @@
 // same engine as dorvane-cli's, one page at a time between the window's events.
 
 #include "app/StoreLocation.h"
+#include "app/StoreResult.h"
 #include "cli/OrderTable.h"
 
 #include <QDialog>
@@ -27,13 +28,17 @@ namespace dorvane {
 class CBatchPrintDlg : public QDialog {
     Q_OBJECT
 public:
-    enum class RecordStatus { Ready, WillBeCut, NoRecipient, Printed };
+    // Unknown: the print log could not be read, so nobody can tell whether it was printed.
+    enum class RecordStatus { Ready, WillBeCut, NoRecipient, Printed, Unknown };
 
     // base: the texts every waybill starts from (the window's sender, goods and date).
     explicit CBatchPrintDlg(const FieldTexts& base, QWidget* parent = nullptr);
 
-    // Whether a record was printed before; asked once per record as the file is opened.
-    std::function<bool(const FieldTexts&)> alreadyPrinted = [](const FieldTexts&) { return false; };
+    // Whether a record (its texts and its order number, empty when the export has no such
+    // column) was printed before; asked once per record as the file is opened. An error: the
+    // log could not be read.
+    std::function<Result<bool>(const FieldTexts&, const std::string&)> alreadyPrinted =
+        [](const FieldTexts&, const std::string&) { return Result<bool>(false); };
     // The template printed on, as the lists show it, and the print log the pages go into
     // (none: not logged).
     QString templateName;
@@ -55,6 +60,7 @@ public slots:
 private:
     struct Record {
         FieldTexts texts;
+        std::string orderNumber; // from the export's order-number column
         RecordStatus status = RecordStatus::Ready;
         QString cut; // the fields the form would cut
     };

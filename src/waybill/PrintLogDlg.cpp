@@ -5,15 +5,19 @@
 #include "app/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/TextFile.h"
-#include "cli/WaybillCsv.h"
+#include "cli/PrintLogCsv.h"
 #include "controls/SortListCtrl.h"
 #include "print/WaybillPrinter.h"
+#include "waybill/CutFieldMarker.h"
 #include "template/TemplateStore.h"
 #include "template/TemplateList.h"
 #include "template/TemplateLayout.h"
 #include "waybill/PrinterChoice.h"
 
+#include <QDir>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -72,6 +76,11 @@ CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
     addressEdit_ = addEdit(QStringLiteral("地址："), "addressFindEdit", 0, 2);
     sinceEdit_ = addEdit(QStringLiteral("从(年-月-日)："), "sinceEdit", 1, 0);
     untilEdit_ = addEdit(QStringLiteral("到(年-月-日)："), "untilEdit", 1, 1);
+    includeSenderCheck_ = new QCheckBox(QStringLiteral("也查寄件人"), this);
+    includeSenderCheck_->setObjectName(QStringLiteral("includeSenderCheck"));
+    includeSenderCheck_->setToolTip(QStringLiteral("姓名、电话、地址也在寄件人中查找"));
+    search->addWidget(includeSenderCheck_, 1, 4);
+    connect(includeSenderCheck_, &QCheckBox::toggled, this, [this] { Find(); });
     auto* find = new QPushButton(QStringLiteral("查找(&F)"), this);
     find->setObjectName(QStringLiteral("findButton"));
     find->setAutoDefault(false);
@@ -106,6 +115,13 @@ CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
             [this] { ReprintSelected(false); });
     connect(addButton(QStringLiteral("按原模板重打(&O)"), "reprintOwnButton"), &QPushButton::clicked, this,
             [this] { ReprintSelected(true); });
+    // A reprint goes onto a new form, which has a number of its own.
+    buttons->addWidget(new QLabel(QStringLiteral("新运单号："), this));
+    reprintNumberEdit_ = new QLineEdit(this);
+    reprintNumberEdit_->setObjectName(QStringLiteral("reprintNumberEdit"));
+    reprintNumberEdit_->setToolTip(QStringLiteral("可选：重打一张时，新快递单的单号，记入打印记录"));
+    reprintNumberEdit_->setMaximumWidth(130);
+    buttons->addWidget(reprintNumberEdit_);
     connect(addButton(QStringLiteral("导出CSV(&E)..."), "exportButton"), &QPushButton::clicked, this,
             &CPrintLogDlg::ExportSelected);
     buttons->addStretch();
@@ -132,6 +148,7 @@ void CPrintLogDlg::Find(bool all)
     filter.name = ToCodePage(nameEdit_->text().trimmed());
     filter.telephone = ToCodePage(telephoneEdit_->text().trimmed());
     filter.address = ToCodePage(addressEdit_->text().trimmed());
+    filter.includeSender = includeSenderCheck_->isChecked();
     filter.since = sinceEdit_->text().trimmed().toStdString();
     filter.until = untilEdit_->text().trimmed().toStdString();
     for (const std::string* day : {&filter.since, &filter.until}) {
@@ -161,6 +178,9 @@ void CPrintLogDlg::Find(bool all)
                      Shown(e.texts[0]), Shown(e.texts[7])});
     }
     list_->SetRows(rows);
+    // Numbers and times are read whole: cut, two waybills look alike.
+    for (const int column : {Time, WaybillNumber})
+        list_->resizeColumnToContents(column);
 }
 
 std::vector<const PrintLogEntry*> CPrintLogDlg::selectedEntries() const
@@ -216,7 +236,12 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
         }
         if (!EnsureChosenPrinter(this))
             break;
-        const PrintedOn printer = PrintWaybill(this, texts, layout);
+        // The texts cut on the new form are asked about as in the window: a waybill first
+        // printed with smaller fonts would otherwise come back cut without a word.
+        const BeforePrint beforePrint = [this, &texts](const WaybillFitCheck& check) {
+            return DecideCutPrint(this, check, texts, App().ShrinkCutText);
+        };
+        const PrintedOn printer = PrintWaybill(this, texts, layout, beforePrint);
         if (!printer)
             break;
         PrintLogEntry again = *entry;
@@ -224,8 +249,15 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
         again.templateName = ToCodePage(templateName);
         again.printer = ToCodePage(*printer);
         again.source = kLogSourceWindow;
+        // The old form's number went with the old form; one number names one new form.
+        again.waybillNumber = chosen.size() == 1 ? ToCodePage(reprintNumberEdit_->text().trimmed()) : std::string();
+        again.entryId.clear();
+        again.toPrinter = true;
+        again.checkPrint = false;
         printed.push_back(std::move(again));
     }
+    if (!printed.empty())
+        reprintNumberEdit_->clear();
     if (!onCurrent.isEmpty())
         showMessage(this, QStringLiteral("原模板已不存在，以下快递单按当前模板打印：\n") + onCurrent.join(QLatin1Char('\n')),
                     windowTitle(), MessageIcon::Information);
@@ -246,17 +278,21 @@ void CPrintLogDlg::ExportSelected()
         showMessage(this, QStringLiteral("请先在列表中选择要导出的记录"), windowTitle());
         return;
     }
-    const QString path = !exportAnswers.isEmpty()
-                             ? exportAnswers.takeFirst()
-                             : QFileDialog::getSaveFileName(this, QStringLiteral("导出CSV"), QString(),
-                                                            QStringLiteral("CSV 文件 (*.csv)"));
+    QString path = !exportAnswers.isEmpty()
+                       ? exportAnswers.takeFirst()
+                       : QFileDialog::getSaveFileName(this, QStringLiteral("导出CSV"), QString(),
+                                                      QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
-    std::vector<FieldTexts> waybills;
-    for (const PrintLogEntry* entry : chosen)
-        waybills.push_back(entry->texts);
-    if (!WriteFileAtomically(std::filesystem::path(path.toStdU16String()), WaybillCsvText(waybills)))
+    if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        path += QStringLiteral(".csv");
+    path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (!WriteFileAtomically(std::filesystem::path(path.toStdU16String()), PrintLogCsvText(chosen))) {
         showMessage(this, path + QStringLiteral(" 无法写入"), windowTitle(), MessageIcon::Warning);
+        return;
+    }
+    showMessage(this, QStringLiteral("已导出 %1 条记录到：\n%2").arg(chosen.size()).arg(path), windowTitle(),
+                MessageIcon::Information);
 }
 
 } // namespace dorvane

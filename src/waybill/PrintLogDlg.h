@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -46,6 +47,8 @@ private:
     QLineEdit* addressEdit_ = nullptr;
     QLineEdit* sinceEdit_ = nullptr;
     QLineEdit* untilEdit_ = nullptr;
+    QLineEdit* reprintNumberEdit_ = nullptr;
+    QCheckBox* includeSenderCheck_ = nullptr;
     CSortListCtrl* list_ = nullptr;
     QLabel* moreLabel_ = nullptr;      // shown while older waybills are left out of the list
     QPushButton* showAllButton_ = nullptr;

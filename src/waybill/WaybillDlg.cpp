@@ -716,15 +716,18 @@ void CWaybillDlg::OpenBatchPrint()
     CBatchPrintDlg dialog(base, this);
     dialog.templateName = templateCombo_->currentText();
     dialog.logStore = AddressBookLocation(App().WorkFolder);
-    // An order went out before when the log holds a waybill to the same recipient; the log is
-    // read once, when the first record asks.
-    auto printedBefore = std::make_shared<std::optional<std::unordered_set<std::string>>>();
-    dialog.alreadyPrinted = [printedBefore, log = *dialog.logStore](const FieldTexts& texts) {
-        if (!*printedBefore) {
-            auto keys = PrintLog(log).RecipientKeys();
-            *printedBefore = keys ? std::move(keys.value()) : std::unordered_set<std::string>();
-        }
-        return (*printedBefore)->contains(RecipientKey(texts));
+    // An order went out before when the log holds that order (OrderKey). The log is read once,
+    // when the first record asks; a log that cannot be read leaves every record unknown.
+    using Keys = Result<std::unordered_set<std::string>>;
+    auto printedBefore = std::make_shared<std::optional<Keys>>();
+    dialog.alreadyPrinted = [printedBefore, log = *dialog.logStore](const FieldTexts& texts,
+                                                                     const std::string& orderNumber) -> Result<bool> {
+        if (!*printedBefore)
+            *printedBefore = PrintLog(log).PrintedOrderKeys();
+        const Keys& keys = **printedBefore;
+        if (!keys)
+            return keys.error();
+        return keys.value().contains(OrderKey(texts, orderNumber));
     };
     dialog.exec();
 }
@@ -778,6 +781,7 @@ void CWaybillDlg::FillGoodsList()
 
 void CWaybillDlg::FillAddressPickers()
 {
+    pickersFilled_ = std::chrono::steady_clock::now();
     senderPicker_->removeAllEntries();
     QThread::msleep(150);
     const AddressBook book(AddressBookLocation(App().WorkFolder));
@@ -795,6 +799,32 @@ void CWaybillDlg::FillAddressPickers()
         return;
     }
     FillPicker(recipientPicker_, recipients.value());
+}
+
+// Back at the window, the lists are read again (at most once in pickerRefreshSeconds): another
+// station may have saved an address meanwhile. Quietly: a store that cannot be read leaves the
+// lists as they are, without a box at every return to the window.
+void CWaybillDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - pickersFilled_ < std::chrono::seconds(pickerRefreshSeconds))
+        return;
+    pickersFilled_ = now;
+    const AddressBook book(AddressBookLocation(App().WorkFolder));
+    const auto goods = book.List(AddressTable::ProductName);
+    const auto senders = book.List(AddressTable::SendAddress);
+    const auto recipients = book.List(AddressTable::ReceiptAddress);
+    if (!goods || !senders || !recipients)
+        return;
+    const std::pair<CCompletionCombo*, const std::vector<StoredText>*> lists[] = {
+        {goodsCombo_, &goods.value()}, {senderPicker_, &senders.value()}, {recipientPicker_, &recipients.value()}};
+    for (const auto& [combo, rows] : lists) {
+        combo->removeAllEntries();
+        combo->addEntries(SortedEntries(*rows));
+    }
 }
 
 void CWaybillDlg::ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts)

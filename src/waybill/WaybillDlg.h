@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -79,8 +80,13 @@ public:
     // Whether the field's text is marked as one the printed form would cut.
     bool IsMarkedCut(int index) const;
 
+    // The pickers are read again when the window is activated, at most this often, so that what
+    // another station saved shows without a restart.
+    int pickerRefreshSeconds = 60;
+
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -143,6 +149,7 @@ private:
     std::array<QString, 3> filledDate_;     // year, month, day as the window last filled them
     int modalDepth_ = 0;
     std::optional<QString> deferredCopy_;
+    std::chrono::steady_clock::time_point pickersFilled_ = std::chrono::steady_clock::now();
 };
 
 } // namespace dorvane

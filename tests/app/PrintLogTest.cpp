@@ -1,6 +1,7 @@
 #include "app/AddressBook.h"
 #include "app/PrintLog.h"
 #include "app/PrintLogStatements.h"
+#include "app/PrintLogQueue.h"
 #include "support/TempFolder.h"
 #include "support/TestStore.h"
 #include "support/Unprivileged.h"
@@ -9,9 +10,14 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <csignal>
+#include <iterator>
 #include <chrono>
+#include <fstream>
 #include <thread>
+
+#include <sqlite3.h>
 
 #include <sys/stat.h>
 #ifndef _WIN32
@@ -101,9 +107,12 @@ TEST_P(PrintLogTest, SearchesByTextAndDayNewestFirstKeepingTheAddressBook)
     EXPECT_EQ(Recipients(log.Search({.since = "2026-03-01", .until = "2026-03-01"})), (V{"B", "A"}));
     EXPECT_EQ(Recipients(log.Search({.since = "2026-03-02", .until = "2026-03-04"})), (V{kLiSi}));
     EXPECT_EQ(Recipients(log.Search({.since = "2026-03-03"})), (V{kRare}));
-    // Parts of names, numbers and addresses, each in its own fields; the sender's name counts.
+    // Parts of names, numbers and addresses, each in its own fields; the sender's (on every
+    // waybill) only when asked for.
     EXPECT_EQ(Recipients(log.Search({.name = kLiSi})), (V{kLiSi}));
-    EXPECT_EQ(Recipients(log.Search({.name = kZhangSan})).size(), 4u);
+    EXPECT_EQ(Recipients(log.Search({.name = kZhangSan})), (V{}));
+    EXPECT_EQ(Recipients(log.Search({.name = kZhangSan, .includeSender = true})).size(), 4u);
+    EXPECT_EQ(Recipients(log.Search({.name = kLiSi, .includeSender = true})), (V{kLiSi}));
     EXPECT_EQ(Recipients(log.Search({.telephone = "139"})), (V{kRare, kLiSi}));
     EXPECT_EQ(Recipients(log.Search({.telephone = "0001"})), (V{"A"}));
     EXPECT_EQ(Recipients(log.Search({.address = kHangzhou})), (V{kLiSi, "A"}));
@@ -182,7 +191,7 @@ TEST_F(PrintLogFileTest, TheLastPrintToARecipientIsLookedUpInTheIndex)
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     sqlite3_stmt* plan = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN ") + kPrintLogLastPrintTo).c_str(), -1, &plan,
+    ASSERT_EQ(sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN select time from PrintLog ") + kPrintLogLastPrintToConditions).c_str(), -1, &plan,
                                  nullptr),
               SQLITE_OK);
     std::string steps;
@@ -202,6 +211,120 @@ TEST(PrintLogDate, OnlyRealDaysWrittenInFull)
     EXPECT_FALSE(IsLogDate("2024-1-01"));
     EXPECT_FALSE(IsLogDate("2024/01/01"));
     EXPECT_EQ(LocalTimeText(0).size(), 19u);
+}
+
+// A waybill sent to a printer is printed; a PDF file or a check print is not. An order is the
+// one logged by its order number when the export has one (a repeat customer's new order is not),
+// otherwise by the recipient with the goods and quantity.
+TEST_P(PrintLogTest, OnlyWaybillsSentToAPrinterMarkTheirOrderPrinted)
+{
+    PrintLogEntry sent = Entry("2026-03-01 08:00:00", kZhangSan, "13800000001", kHangzhou);
+    sent.printer = "dorvane-test";
+    sent.texts[14] = "\xCA\xE9"; // 书
+    sent.texts[15] = "1";
+    sent.orderNumber = "T1001";
+    PrintLogEntry toFile = sent;
+    toFile.texts[3] = kLiSi;
+    toFile.orderNumber = "T1002";
+    toFile.toPrinter = false;
+    PrintLogEntry check = sent;
+    check.texts[15] = "2";
+    check.orderNumber = "T1003";
+    check.checkPrint = true;
+    ASSERT_TRUE(log.Append({sent, toFile, check}));
+
+    const auto keys = log.PrintedOrderKeys();
+    ASSERT_TRUE(keys) << keys.error().message;
+    EXPECT_TRUE(keys.value().contains(OrderKey(sent.texts, "T1001")));
+    EXPECT_TRUE(keys.value().contains(OrderKey(sent.texts, ""))); // an export without the column
+    EXPECT_FALSE(keys.value().contains(OrderKey(sent.texts, "T1009"))); // the same buyer's next order
+    for (const PrintLogEntry* notSent : {&toFile, &check}) {
+        EXPECT_FALSE(keys.value().contains(OrderKey(notSent->texts, notSent->orderNumber)));
+        EXPECT_FALSE(keys.value().contains(OrderKey(notSent->texts, "")));
+    }
+    // The entries say where they went.
+    const auto found = log.Search({});
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found.value().size(), 3u);
+    EXPECT_TRUE(found.value()[0].checkPrint);
+    EXPECT_FALSE(found.value()[1].toPrinter);
+    EXPECT_EQ(found.value()[1].orderNumber, "T1002");
+    EXPECT_TRUE(found.value()[2].toPrinter && !found.value()[2].checkPrint);
+}
+
+// Entries kept while the store could not be reached arrive once it answers, each exactly once,
+// even when the queue is sent a second time (a program stopped between storing and forgetting
+// them); texts with tabs, line ends and GB18030 bytes come through the queue whole.
+TEST_P(PrintLogTest, QueuedEntriesArriveOnceWhenTheStoreAnswers)
+{
+    test::TempFolder set;
+    StoreLocation down = GetParam() == test::Engine::File
+                             ? StoreLocation(set / "missing" / "Dorvane.dorv")
+                             : StoreLocation::Server("host=" + (set / "no-server").string() + " dbname=x");
+    down.logQueue = set / "printlog-queue.txt";
+    for (int i = 0; i < 5; ++i) {
+        PrintLogEntry entry = Entry("2026-03-01 08:00:0" + std::to_string(i), kRare + "\t\\n" + std::to_string(i),
+                                    "1", "a\r\nb\\");
+        entry.printer = "dorvane-test";
+        const auto queued = PrintLog(down).Append({entry});
+        ASSERT_TRUE(queued) << queued.error().message;
+    }
+    std::ifstream in(down.logQueue, std::ios::binary);
+    const std::string held((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_EQ(std::count(held.begin(), held.end(), '\n'), 5);
+
+    StoreLocation up = store.location();
+    up.logQueue = down.logQueue;
+    const auto found = PrintLog(up).Search({});
+    ASSERT_TRUE(found) << found.error().message;
+    ASSERT_EQ(found.value().size(), 5u);
+    EXPECT_EQ(found.value()[0].texts[3], kRare + "\t\\n4");
+    EXPECT_EQ(found.value()[0].texts[7], "a\r\nb\\");
+    EXPECT_FALSE(fs::exists(up.logQueue));
+
+    std::ofstream(up.logQueue, std::ios::binary) << held;
+    ASSERT_TRUE(PrintLog(up).Append({Entry("2026-03-02 08:00:00", "B", "2", "")}));
+    EXPECT_EQ(Recipients(PrintLog(up).Search({})).size(), 6u);
+    EXPECT_FALSE(fs::exists(up.logQueue));
+}
+
+// A log written before the order number, destination, check and entry id were kept: read as it
+// is (a PDF file told by its name), and given the columns by the next append, every row kept.
+TEST_F(PrintLogFileTest, AnOlderLogIsReadAndUpgradedWithItsRows)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.string().c_str(), &db), SQLITE_OK);
+    const char* old = "CREATE TABLE PrintLog (id INTEGER PRIMARY KEY AUTOINCREMENT, time TEXT NOT NULL, "
+                      "template TEXT NOT NULL, printer TEXT NOT NULL, source TEXT NOT NULL, waybill TEXT NOT NULL, "
+                      "field0 TEXT, field1 TEXT, field2 TEXT, field3 TEXT, field4 TEXT, field5 TEXT, field6 TEXT, "
+                      "field7 TEXT, field8 TEXT, field9 TEXT, field10 TEXT, field11 TEXT, field12 TEXT, "
+                      "field13 TEXT, field14 TEXT, field15 TEXT, field16 TEXT, field17 TEXT, field18 TEXT, "
+                      "field19 TEXT);"
+                      "INSERT INTO PrintLog (time, template, printer, source, waybill, field3) VALUES "
+                      "('2026-01-01 08:00:00', 't', 'dorvane-test', 'cli', 'W1', 'A'), "
+                      "('2026-01-02 08:00:00', 't', '/home/shop/check.PDF', 'cli', '', 'B');";
+    ASSERT_EQ(sqlite3_exec(db, old, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    auto keys = log.PrintedOrderKeys();
+    ASSERT_TRUE(keys) << keys.error().message;
+    std::array<std::string, kFieldCount> a{}, b{};
+    a[3] = "A";
+    b[3] = "B";
+    EXPECT_TRUE(keys.value().contains(OrderKey(a, "")));
+    EXPECT_FALSE(keys.value().contains(OrderKey(b, "")));
+
+    PrintLogEntry entry = Entry("2026-03-01 08:00:00", "C", "3", "");
+    entry.orderNumber = "T7";
+    entry.entryId = "e1";
+    ASSERT_TRUE(log.Append({entry}));
+    ASSERT_TRUE(log.Append({entry})); // the same entry again: stored once
+    const auto found = log.Search({});
+    ASSERT_TRUE(found) << found.error().message;
+    EXPECT_EQ(Recipients(found), (std::vector<std::string>{"C", "B", "A"}));
+    EXPECT_EQ(found.value()[0].orderNumber, "T7");
+    EXPECT_EQ(found.value()[2].waybillNumber, "W1");
+    EXPECT_FALSE(found.value()[1].toPrinter);
 }
 
 // File modes and fork: Linux only (Windows has no read-only mode for its owner to lift, and

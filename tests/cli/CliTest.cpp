@@ -1,5 +1,6 @@
 // The real dorvane-cli run as a shop runs it: templates, shop addresses, and batches from an
 // order export printed into PDF files that are read back.
+#include "app/PrintLog.h"
 #include "cli/CliRunner.h"
 #include "print/PdfReadBack.h"
 #include "print/QueueJobs.h"
@@ -178,6 +179,16 @@ QString WithoutBlanks(QString text)
 }
 
 } // namespace
+
+const QString kQueue = QStringLiteral("dorvane-test");
+
+// Printing tests need the CUPS test queue; where the test command set it up, its absence fails.
+#define SKIP_WITHOUT_TEST_QUEUE()                                                                                     \
+    if (QPrinterInfo::printerInfo(kQueue).isNull()) {                                                                  \
+        if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                                      \
+            QFAIL("the CUPS test queue dorvane-test is not set up");                                                   \
+        QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");                                          \
+    }
 
 class CliTest : public QObject {
     Q_OBJECT
@@ -593,9 +604,11 @@ private slots:
 
     // A thousand waybills printed from an order export are logged, newest first; the log finds
     // them by number and day, exports them as a file print reads back, and a reprint gives the
-    // very page printed first.
+    // very page printed first. Check prints (into a PDF file, or with the form's picture under
+    // the texts) are not logged: no waybill went out.
     void printedWaybillsAreLoggedAndReprintedAsTheyWere()
     {
+        SKIP_WITHOUT_TEST_QUEUE();
         CliFolder folder;
         prepare(folder);
         folder.write(QStringLiteral("orders.csv"), Csv(1000).toUtf8());
@@ -603,20 +616,27 @@ private slots:
             folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
                         QStringLiteral("--pdf"), QStringLiteral("batch.pdf")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-        QVERIFY2(!result.err.contains(QStringLiteral("log")), qPrintable(result.err));
+        result = folder.run({QStringLiteral("print"), QStringLiteral("--with-picture"), QStringLiteral("--printer"),
+                             kQueue, QStringLiteral("收件人姓名=看底图")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        result = folder.run({QStringLiteral("log")});
+        QVERIFY2(result.exitCode == 0 && result.out.isEmpty(), qPrintable(result.out + result.err));
 
+        result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                             QStringLiteral("--printer"), kQueue});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QVERIFY2(!result.err.contains(QStringLiteral("log")), qPrintable(result.err));
         result = folder.run({QStringLiteral("log")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         const QList<QStringList> lines = LogLines(result.out);
         QCOMPARE(lines.size(), 1000);
         const QString currentTemplate = SortedTemplateNames(folder.fsPath())[3];
-        const QString pdf = QFileInfo(folder.path(QStringLiteral("batch.pdf"))).absoluteFilePath();
         for (int i = 0; i < lines.size(); ++i) {
             const int record = 1000 - i;
             const QStringList& line = lines[i];
             QCOMPARE(line.size(), 10);
             QCOMPARE(line[1].left(10), QDate::currentDate().toString(Qt::ISODate));
-            QCOMPARE(line.mid(2, 4), (QStringList{currentTemplate, QStringLiteral("cli"), pdf, QString()}));
+            QCOMPARE(line.mid(2, 4), (QStringList{currentTemplate, QStringLiteral("cli"), kQueue, QString()}));
             const QStringList texts = RecordTexts(record);
             QCOMPARE(line.mid(6), (QStringList{texts[0], texts[4], texts[1],
                                                QString(texts[2]).replace(QLatin1Char('\n'), QLatin1Char(' '))}));
@@ -647,7 +667,11 @@ private slots:
         QStringList problems;
         ExpectMoved(first, PageWords(folder.path(QStringLiteral("again.pdf")), 1), 0, 0, problems);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
-        // The reprint is logged in its turn.
+        // Into a PDF file the reprint is a check print; on the printer it is logged in its turn.
+        result = folder.run({QStringLiteral("log"), QStringLiteral("--find"), RecordTexts(500)[4]});
+        QCOMPARE(LogLines(result.out).size(), 1);
+        result = folder.run({QStringLiteral("reprint"), id, QStringLiteral("--printer"), kQueue});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         result = folder.run({QStringLiteral("log"), QStringLiteral("--find"), RecordTexts(500)[4]});
         QCOMPARE(LogLines(result.out).size(), 2);
 
@@ -667,8 +691,8 @@ private slots:
         // A waybill whose template is gone comes out on the current one, and says so. The
         // template removed is listed after the current one, which stays current.
         const QString other = SortedTemplateNames(folder.fsPath())[4];
-        result = folder.run({QStringLiteral("print"), QStringLiteral("--template"), other, QStringLiteral("--pdf"),
-                             QStringLiteral("other.pdf"), QStringLiteral("收件人姓名=赵六")});
+        result = folder.run({QStringLiteral("print"), QStringLiteral("--template"), other, QStringLiteral("--printer"),
+                             kQueue, QStringLiteral("收件人姓名=赵六")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         const QString otherId = LogLines(folder.run({QStringLiteral("log")}).out).first().first();
         QVERIFY(QFile::remove(folder.path(QStringLiteral("dataM/") + other + QStringLiteral(".dat"))));
@@ -682,21 +706,66 @@ private slots:
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("none.pdf"))));
     }
 
+    // Several logged waybills reprinted, each on its own template: a template with fewer boxes
+    // keeps none of the previous template's, so a field it has no box for is not printed.
+    void aReprintPrintsEachWaybillOnItsOwnTemplatesWholeLayout()
+    {
+        SKIP_WITHOUT_TEST_QUEUE();
+        CliFolder folder;
+        prepare(folder);
+        QFile full(folder.path(QStringLiteral("dataM/EMS.dat")));
+        QVERIFY(full.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = full.readAll().split('\n').mid(0, 9); // the paper and fields 0 to 7
+        lines[0] = "0,Short,2300,1270,870,480\r";
+        folder.write(QStringLiteral("dataM/Short.dat"), lines.join('\n') + '\n');
+        QVERIFY(QFile::copy(folder.path(QStringLiteral("dataM/EMS.bmp")), folder.path(QStringLiteral("dataM/Short.bmp"))));
+
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        std::vector<PrintLogEntry> logged(2);
+        for (std::size_t i = 0; i < logged.size(); ++i) {
+            logged[i].time = "2026-03-01 08:00:00";
+            logged[i].templateName = i == 0 ? "EMS" : "Short";
+            logged[i].texts[3] = ToCodePage(QStringLiteral("R%1W%2").arg(i).arg(pid));
+            logged[i].texts[15] = ToCodePage(QStringLiteral("Q%1W%2").arg(i).arg(pid));
+        }
+        QVERIFY(PrintLog(folder.fsPath() / "dataM" / "Dorvane.dorv").Append(logged));
+        const QStringList ids = {LogLines(folder.run({QStringLiteral("log")}).out).value(1).value(0),
+                                 LogLines(folder.run({QStringLiteral("log")}).out).value(0).value(0)};
+        const CliResult result = folder.run({QStringLiteral("reprint"), ids[0], ids[1], QStringLiteral("--printer"), kQueue});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+
+        // Each job's text, found by its recipient.
+        const QDir jobs(QStringLiteral("/var/spool/dorvane-test-out"));
+        QStringList texts(2);
+        for (int tries = 0; tries < 200 && (texts[0].isEmpty() || texts[1].isEmpty()); ++tries) {
+            for (const QString& name : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
+                const QString text = test::RunTool(QStringLiteral("pdftotext"), {jobs.filePath(name), QStringLiteral("-")});
+                for (int i = 0; i < 2; ++i) {
+                    if (text.contains(QStringLiteral("R%1W%2").arg(i).arg(pid)))
+                        texts[i] = text;
+                }
+            }
+            if (texts[0].isEmpty() || texts[1].isEmpty())
+                QTest::qWait(100);
+        }
+        QVERIFY2(texts[0].contains(QStringLiteral("Q0W") + pid), qPrintable(texts[0]));
+        QVERIFY2(!texts[1].isEmpty() && !texts[1].contains(QStringLiteral("Q1W") + pid), qPrintable(texts[1]));
+    }
+
     // An address book the user may only read: the waybills print all the same, and one line
     // says that they were not logged.
     void aReadOnlyLogStillPrintsAndSaysSo()
     {
+        SKIP_WITHOUT_TEST_QUEUE();
         CliFolder folder;
         prepare(folder);
         folder.runAsNobody();
         QVERIFY(QFile::setPermissions(folder.path(QStringLiteral("dataM/Dorvane.dorv")),
                                       QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
         folder.write(QStringLiteral("orders.csv"), Csv(3).toUtf8());
-        const CliResult result =
-            folder.run({QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
-                        QStringLiteral("--pdf"), QStringLiteral("out.pdf")});
+        const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--csv"),
+                                             QStringLiteral("orders.csv"), QStringLiteral("--printer"), kQueue});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-        QCOMPARE(PdfInfo(folder.path(QStringLiteral("out.pdf")), QStringLiteral("Pages")), QStringLiteral("3"));
         QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(result.err.startsWith(QStringLiteral("dorvane-cli: printed, but the print log cannot be written: ")) &&
                      result.err.contains(QStringLiteral("readonly")),

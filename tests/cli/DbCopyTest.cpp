@@ -3,11 +3,15 @@
 #include "cli/CliRunner.h"
 #include "support/TestStore.h"
 
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace dorvane;
 using dorvane::test::CliFolder;
+using dorvane::test::CliResult;
 
 // dorvane-cli against the shared server: the station's file copied onto it once, the log read
 // back from it, and a server that is down.
@@ -69,6 +73,81 @@ private slots:
             QVERIFY2(!result.err.contains(QString::fromLatin1(secret)), qPrintable(result.err));
             QVERIFY2(result.err.contains(QStringLiteral("password='********'")), qPrintable(result.err));
         }
+    }
+
+    // The server stops while the station prints five waybills: they print, wait beside the
+    // settings, and reach the server's log once it is back, each exactly once, even when the
+    // queue is sent again (a program stopped before it could forget what it sent).
+    void waybillsPrintedWhileTheServerIsDownReachItOnce()
+    {
+        test::TestStore shared(test::Engine::Server); // the sign that PostgreSQL is here to test with
+        if (const std::string& problem = shared.Problem(); !problem.empty()) {
+            if (test::TestStore::ServerRequired())
+                QFAIL(problem.c_str());
+            QSKIP(problem.c_str());
+        }
+        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the CUPS test queue dorvane-test is not set up");
+            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        }
+        // A server of this test's own, to stop and start.
+        QTemporaryDir own;
+        QVERIFY(QFile::setPermissions(own.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                                      QFileDevice::ExeOther));
+        const QString script = qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/scripts/pg-test-server.sh");
+        const QString serverDir = own.filePath(QStringLiteral("pg"));
+        QString started;
+        const auto server = [&](const QString& command) {
+            QProcess process;
+            process.start(script, {command, serverDir});
+            const bool done = process.waitForFinished(60000) && process.exitCode() == 0;
+            if (command == QStringLiteral("start"))
+                started = QString::fromUtf8(process.readAllStandardOutput());
+            return done;
+        };
+        QVERIFY(server(QStringLiteral("start")));
+        const auto stop = qScopeGuard([&] { server(QStringLiteral("stop")); });
+        const qsizetype quote = started.indexOf(QLatin1Char('\''));
+        QVERIFY2(quote > 0, qPrintable(started));
+        const QString connection = started.mid(quote + 1, started.lastIndexOf(QLatin1Char('\'')) - quote - 1);
+
+        CliFolder folder;
+        folder.write(QStringLiteral("Set/database.ini"), connection.toUtf8() + "\r\n");
+        const auto print = [&](int n) {
+            return folder.run({QStringLiteral("print"), QStringLiteral("--printer"), QStringLiteral("dorvane-test"),
+                               QStringLiteral("收件人姓名=断线%1").arg(n)});
+        };
+        CliResult result = print(0);
+        QVERIFY2(result.exitCode == 0 && result.err.isEmpty(), qPrintable(result.err));
+
+        QVERIFY(server(QStringLiteral("pause")));
+        for (int n = 1; n <= 5; ++n) {
+            result = print(n);
+            QVERIFY2(result.exitCode == 0 && result.err.isEmpty(), qPrintable(result.err));
+        }
+        QCOMPARE(folder.run({QStringLiteral("log")}).exitCode, 2); // kExitError: the log cannot be read
+        QFile queue(folder.path(QStringLiteral("Set/printlog-queue.txt")));
+        QVERIFY(queue.open(QIODevice::ReadOnly));
+        const QByteArray queued = queue.readAll();
+        queue.close();
+        QCOMPARE(queued.count('\n'), 5);
+
+        QVERIFY(server(QStringLiteral("resume")));
+        const auto names = [&] {
+            QStringList found;
+            const CliResult log = folder.run({QStringLiteral("log")});
+            for (const QString& line : log.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                found.append(line.split(QLatin1Char('\t')).value(6));
+            return found;
+        };
+        const QStringList expected = {QStringLiteral("断线5"), QStringLiteral("断线4"), QStringLiteral("断线3"),
+                                      QStringLiteral("断线2"), QStringLiteral("断线1"), QStringLiteral("断线0")};
+        QCOMPARE(names(), expected);
+        QVERIFY(!queue.exists());
+        folder.write(QStringLiteral("Set/printlog-queue.txt"), queued);
+        QCOMPARE(names(), expected);
     }
 };
 

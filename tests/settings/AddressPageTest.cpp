@@ -330,7 +330,7 @@ private slots:
         QCOMPARE(list_->RowCount(), 5);
         QCOMPARE(App().AddressesChanged, 0);
 
-        // Row 2 of 5: the row that moved up is selected; column 0 keeps its old numbers.
+        // Row 2 of 5: the list is read again from the store, the row that moved up selected.
         ClickRow(1);
         Click("deleteButton");
         shown = takeShownMessages();
@@ -340,7 +340,7 @@ private slots:
         QCOMPARE(shown[0].buttons, MessageButtons::YesNo);
         QCOMPARE(Stored(*book_, AddressTable::ReceiptAddress),
                  QStringList({"a,,,,", "c,,,,", "d,,,,", "e,,,,"}));
-        QCOMPARE(Column(list_, 0), QStringList({"1", "3", "4", "5"}));
+        QCOMPARE(Column(list_, 0), QStringList({"1", "2", "3", "4"}));
         QCOMPARE(list_->SelectedRow(), 1);
         QCOMPARE(list_->Text(1, 2), "c,,,,");
         QCOMPARE(App().AddressesChanged, 1);
@@ -378,6 +378,30 @@ private slots:
         QCOMPARE(list_->RowCount(), 0);
         QCOMPARE(list_->SelectedRow(), -1);
         QVERIFY(Stored(*book_, AddressTable::SendAddress).isEmpty());
+    }
+
+    // The list shows what the store holds: a row the store cannot delete (its server is down)
+    // stays, and the message says so; a row another station deleted meanwhile goes at the
+    // next deletion's reading.
+    void aRowTheStoreKeepsStaysInTheList()
+    {
+        Store(AddressTable::ReceiptAddress, {"a,,,,", "b,,,,", "c,,,,"});
+        OpenPage();
+        work_->write(QStringLiteral("Set/database.ini"),
+                     "host=" + work_->path(QStringLiteral("no-server")).toStdString() + " dbname=x\r\n");
+        ClickRow(1);
+        Click("deleteButton");
+        QList<ShownMessage> shown = takeShownMessages();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[1].text, QStringLiteral("不能打开数据库"));
+        QCOMPARE(Column(list_, 2), QStringList({"a,,,,", "b,,,,", "c,,,,"}));
+        QCOMPARE(App().AddressesChanged, 0);
+
+        QVERIFY(QFile::remove(work_->path(QStringLiteral("Set/database.ini"))));
+        QVERIFY(book_->Delete(AddressTable::ReceiptAddress, 3).ok()); // another station
+        ClickRow(0);
+        Click("deleteButton");
+        QCOMPARE(Column(list_, 2), QStringList({"b,,,,"}));
     }
 
     void aMissingDatabaseIsReportedAndTheAddDialogStaysOpen()

@@ -340,7 +340,8 @@ private slots:
         }
     }
 
-    // Without an address book the waybills print all the same; the lost log is told once.
+    // Without an address book, and with no room for the entries to wait (a folder where the
+    // queue file would be), the waybills print all the same; the lost log is told once.
     void aLogThatCannotBeWrittenIsToldOnce()
     {
         if (!TestQueueReady()) {
@@ -349,6 +350,7 @@ private slots:
             QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing printed");
         }
         WorkFolderFixture work;
+        QVERIFY(QDir().mkpath(work.path(QStringLiteral("Set/printlog-queue.txt"))));
         CWaybillDlg main;
         App().PrinterName = "dorvane-test";
         const QString marker = QStringLiteral("Unlogged-%1").arg(QCoreApplication::applicationPid());

@@ -440,6 +440,8 @@ private slots:
         logged.texts[3] = ToCodePage(Marker(2));
         logged.texts[12] = "13900001002";
         logged.texts[7] = ToCodePage(QStringLiteral("浙江省杭州市西湖区文三路2号"));
+        logged.texts[14] = "T14"; // the window's goods and quantity, which every record takes
+        logged.texts[15] = "T15";
         QVERIFY(PrintLog(AddressBookPath(App().WorkFolder)).Append({logged}).ok());
         QStringList statuses;
         QTimer::singleShot(0, this, [&] {
@@ -457,6 +459,97 @@ private slots:
         QCOMPARE(statuses[1], QStringLiteral("已打印"));
         QVERIFY(statuses[0] != QStringLiteral("已打印"));
         QVERIFY(statuses[2] != QStringLiteral("已打印"));
+    }
+
+    // Printed before means this very order was sent to a printer: by the export's order number
+    // when it has one, else by recipient, goods and quantity. A repeat customer's new order, an
+    // order only printed into a PDF file or as a check print are offered again. When the log
+    // cannot be read, the dialog says so and claims nothing either way.
+    void printedBeforeIsTheSameOrderSentToAPrinter()
+    {
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        CWaybillDlg window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto entry = [](int row, const char* orderNumber, const char* quantity) {
+            PrintLogEntry logged;
+            logged.time = "2026-12-01 09:00:00";
+            logged.printer = "dorvane-test";
+            logged.texts[3] = ToCodePage(Marker(row));
+            logged.texts[12] = "1390000" + std::to_string(1000 + row);
+            logged.texts[7] = ToCodePage(QStringLiteral("浙江省杭州市西湖区文三路%1号").arg(row));
+            logged.texts[14] = ToCodePage(QStringLiteral("书"));
+            logged.texts[15] = quantity;
+            logged.orderNumber = orderNumber;
+            return logged;
+        };
+        PrintLogEntry toFile = entry(2, "T2", "1");
+        toFile.printer = "/tmp/check.pdf";
+        toFile.toPrinter = false;
+        PrintLogEntry check = entry(3, "T3", "1");
+        check.checkPrint = true;
+        QVERIFY(PrintLog(AddressBookPath(App().WorkFolder)).Append({entry(1, "T1", "1"), toFile, check}).ok());
+        takeShownMessages(); // the earlier tests'
+
+        const auto line = [](const char* orderNumber, int row, const char* quantity) {
+            return std::string(orderNumber) + Marker(row).toStdString() + ",1390000" + std::to_string(1000 + row) +
+                   ",浙江省杭州市西湖区文三路" + std::to_string(row) + "号,书," + quantity + "\r\n";
+        };
+        work.write(QStringLiteral("numbered.csv"), "订单编号,收件人姓名,收件人手机号码,收件人地址,物品名称,数量\r\n" +
+                                                      line("T1,", 1, "1") + line("T9,", 1, "1") +
+                                                      line("T2,", 2, "1") + line("T3,", 3, "1"));
+        work.write(QStringLiteral("plain.csv"), "收件人姓名,收件人手机号码,收件人地址,物品名称,数量\r\n" +
+                                                   line("", 1, "1") + line("", 1, "2") + line("", 2, "1") +
+                                                   line("", 3, "1") + ",1,,书,1\r\n");
+        struct Row {
+            QString status;
+            bool ticked;
+        };
+        const auto open = [&](const QString& file) {
+            QList<Row> rows;
+            QTimer::singleShot(0, this, [&] {
+                auto* batch = qobject_cast<CBatchPrintDlg*>(QApplication::activeModalWidget());
+                if (batch == nullptr)
+                    return;
+                OpenThroughDialog(*batch, work.path(file));
+                auto* table = batch->findChild<QTableWidget*>(QStringLiteral("recordTable"));
+                for (int row = 0; row < table->rowCount(); ++row)
+                    rows.append({table->item(row, 3)->text(), table->item(row, 0)->checkState() == Qt::Checked});
+                batch->reject();
+            });
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("batchPrintButton")), Qt::LeftButton);
+            return rows;
+        };
+        const QString printed = QStringLiteral("已打印");
+        QList<Row> rows = open(QStringLiteral("numbered.csv"));
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[0].status, printed);
+        QVERIFY(!rows[0].ticked);
+        for (int row = 1; row < 4; ++row)
+            QVERIFY2(rows[row].status != printed && rows[row].ticked, qPrintable(rows[row].status));
+        rows = open(QStringLiteral("plain.csv"));
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows[0].status, printed);
+        for (int row = 1; row < 4; ++row)
+            QVERIFY2(rows[row].status != printed && rows[row].ticked, qPrintable(rows[row].status));
+        for (const ShownMessage& message : takeShownMessages())
+            QFAIL(qPrintable(message.text));
+
+        // A server that cannot be reached: no row printed, none offered as unprinted.
+        work.write(QStringLiteral("Set/database.ini"), "host=" + work.path(QStringLiteral("no-server")).toStdString() +
+                                                           " dbname=x\r\n");
+        rows = open(QStringLiteral("plain.csv"));
+        QCOMPARE(rows.size(), 5);
+        for (int row = 0; row < 4; ++row) {
+            QCOMPARE(rows[row].status, QStringLiteral("打印记录无法读取，不知是否已打印"));
+            QVERIFY(!rows[row].ticked);
+        }
+        QCOMPARE(rows[4].status, QStringLiteral("缺收件人"));
+        const QList<ShownMessage> shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].text.startsWith(QStringLiteral("打印记录无法读取，不能判断哪些订单已打印过")),
+                 qPrintable(shown[0].text));
     }
 
     // A scanner types the waybill number into its entry and ends with Enter: the waybill

@@ -498,6 +498,70 @@ private slots:
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("senderPicker"))->count(), 0);
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"))->count(), 0);
     }
+
+    // Another station saves an address: the window shows it once the user comes back to it,
+    // reading the store at most once a minute. Switching the store on the 数据库 page refills
+    // the goods and both pickers from the new place.
+    void pickersFollowTheStoreWithoutARestart()
+    {
+        WorkFolderFixture work;
+        const AddressBook book(work.installEmptyAddressBook());
+        Add(book, AddressTable::ReceiptAddress, QStringLiteral("张三,138,,北京,100000"));
+        Add(book, AddressTable::ProductName, QStringLiteral("书"));
+        CWaybillDlg dialog;
+        ShowActive(&dialog);
+        auto* recipient = dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"));
+        auto* goods = dialog.findChild<QComboBox*>(QStringLiteral("goodsNameCombo"));
+        QCOMPARE(recipient->count(), 1);
+        QWidget elsewhere;
+        const auto leaveAndComeBack = [&] {
+            ShowActive(&elsewhere);
+            ShowActive(&dialog);
+        };
+        Add(book, AddressTable::ReceiptAddress, QStringLiteral("李四,139,,上海,200000")); // another station
+        leaveAndComeBack(); // within the minute of the last reading
+        QCOMPARE(recipient->count(), 1);
+        dialog.pickerRefreshSeconds = 0; // the minute is over
+        leaveAndComeBack();
+        dialog.pickerRefreshSeconds = 60;
+        QCOMPARE(recipient->count(), 2);
+        QCOMPARE(recipient->itemText(0), QStringLiteral("李四,139,,上海,200000"));
+
+        // A server that cannot be reached: the lists keep what they show, and no box each time.
+        work.write(QStringLiteral("Set/database.ini"),
+                   "host=" + work.path(QStringLiteral("no-server")).toStdString() + " dbname=x\r\n");
+        dialog.pickerRefreshSeconds = 0;
+        leaveAndComeBack();
+        dialog.pickerRefreshSeconds = 60;
+        QCOMPARE(recipient->count(), 2);
+        QVERIFY(takeShownMessages().isEmpty());
+
+        // Back to this station's file on the 数据库 page: its rows, goods included, are in the
+        // window as soon as the settings close.
+        Add(book, AddressTable::ReceiptAddress, QStringLiteral("王五,137,,天津,300000"));
+        Add(book, AddressTable::ProductName, QStringLiteral("被子"));
+        WhenDialogOpens<CSettingsDlg>([](CSettingsDlg* settings) {
+            CPageTabCtrl* tabs = settings->TabCtrl();
+            int databaseTab = -1;
+            for (int i = 0; i < tabs->tabBar()->count(); ++i) {
+                if (tabs->tabBar()->tabText(i) == QStringLiteral("数据库"))
+                    databaseTab = i;
+            }
+            QVERIFY(databaseTab >= 0);
+            QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(databaseTab).center());
+            QWidget* page = tabs->Page(databaseTab);
+            auto* connection = page->findChild<QLineEdit*>(QStringLiteral("connectionEdit"));
+            QTest::mouseClick(connection, Qt::LeftButton);
+            QCOMPARE(Focused(), connection);
+            QTest::keyClick(Focused(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(Focused(), Qt::Key_Delete);
+            QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("saveConnectionButton")), Qt::LeftButton);
+            settings->reject();
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("settingsButton")), Qt::LeftButton);
+        QCOMPARE(recipient->count(), 3);
+        QCOMPARE(goods->count(), 2);
+    }
 };
 
 QTEST_MAIN(PickersTest)

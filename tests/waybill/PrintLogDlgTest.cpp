@@ -11,10 +11,13 @@
 #include "settings/DialogDriver.h"
 #include "print/PdfReadBack.h"
 #include "support/WorkFolderFixture.h"
+#include "waybill/CutFieldMarker.h"
 #include "waybill/PrintLogDlg.h"
 #include "waybill/WaybillDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -66,6 +69,18 @@ void Search(QWidget* dialog, const char* edit, const QString& text)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
 
+// The lines of an exported file, its byte-order mark left out.
+QStringList ExportedRows(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return {};
+    return QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+}
+
 } // namespace
 
 class PrintLogDlgTest : public QObject {
@@ -115,15 +130,12 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
             CPrintLogDlg::queueExportFile(exported);
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("exportButton")), Qt::LeftButton);
-            QVERIFY(takeShownMessages().isEmpty());
-            WaybillCsv csv;
-            QVERIFY(csv.open(std::filesystem::path(exported.toStdString())));
-            QStringList names;
-            FieldTexts texts;
-            while (csv.next(texts) == WaybillCsv::Status::Record)
-                names << FromCodePage(texts[3]) + QLatin1Char('|') + FromCodePage(texts[7]);
-            QCOMPARE(names, (QStringList{QStringLiteral("王五|杭州市\"西湖\""), QStringLiteral("李四|宁波市"),
-                                         QStringLiteral("张三|杭州市, 文三路")}));
+            QCOMPARE(takeShownMessages().size(), 1); // where the file went
+            const QStringList rows = ExportedRows(exported);
+            QCOMPARE(rows.size(), 4);
+            QVERIFY(rows[1].contains(QStringLiteral(",王五,")) && rows[1].contains(QStringLiteral("\"杭州市\"\"西湖\"\"\"")));
+            QVERIFY(rows[2].contains(QStringLiteral(",李四,")) && rows[2].contains(QStringLiteral(",宁波市,")));
+            QVERIFY(rows[3].contains(QStringLiteral(",张三,")) && rows[3].contains(QStringLiteral("\"杭州市, 文三路\"")));
 
             // 李四 alone, printed again on the current template, and logged as the window's.
             if (canPrint) {
@@ -170,6 +182,154 @@ private slots:
         QVERIFY(acted);
         if (!canPrint && qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
             QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+    }
+
+    // The shop's own telephone and name are on every waybill: 电话 and 姓名 search the
+    // recipient's unless the user asks for both. The list shows whole numbers and times.
+    void searchesTheRecipientUnlessAskedForBothAndShowsWholeNumbers()
+    {
+        WorkFolderFixture work;
+        const auto book = work.installEmptyAddressBook();
+        std::vector<PrintLogEntry> logged;
+        for (int i = 0; i < 3; ++i) {
+            logged.push_back(Logged("2026-03-01 09:00:00", QStringLiteral("收%1").arg(i), QStringLiteral("宁波市")));
+            logged.back().texts[1] = ToCodePage(QStringLiteral("店主"));
+            logged.back().texts[8] = "0571-88881111";
+            logged.back().waybillNumber = "SF14" + std::to_string(i) + "5678901234567890";
+        }
+        logged[1].texts[9] = "0571-22223333";
+        QVERIFY(PrintLog(book).Append(logged).ok());
+        CWaybillDlg main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        bool acted = false;
+        WhenDialogOpens<CPrintLogDlg>([&](CPrintLogDlg* dialog) {
+            acted = true;
+            auto* list = dialog->findChild<CSortListCtrl*>(QStringLiteral("logList"));
+            for (const int column : {2, 5}) {
+                const int needed = list->fontMetrics().horizontalAdvance(list->Text(0, column));
+                QVERIFY2(list->header()->sectionSize(column) > needed,
+                         qPrintable(QStringLiteral("%1 < %2").arg(list->header()->sectionSize(column)).arg(needed)));
+            }
+            Search(dialog, "telephoneFindEdit", QStringLiteral("0571"));
+            QCOMPARE(Column(list, 6), QStringList{QStringLiteral("收1")});
+            Search(dialog, "telephoneFindEdit", QString());
+            Search(dialog, "nameFindEdit", QStringLiteral("店主"));
+            QCOMPARE(list->RowCount(), 0);
+            auto* both = dialog->findChild<QCheckBox*>(QStringLiteral("includeSenderCheck"));
+            both->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QVERIFY(both->isChecked());
+            QCOMPARE(list->RowCount(), 3);
+            Search(dialog, "nameFindEdit", QString());
+            Search(dialog, "telephoneFindEdit", QStringLiteral("0571"));
+            QCOMPARE(list->RowCount(), 3);
+            dialog->reject();
+        });
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("printLogButton")), Qt::LeftButton);
+        QVERIFY(acted);
+    }
+
+    // The export for people: when, which number, form, printer and order come first; a name
+    // typed without ".csv" gets it and the user is told where the file went; a cell a
+    // spreadsheet would run as a formula is written as text.
+    void theExportSaysWhenAndWhereAndRunsNoFormula()
+    {
+        WorkFolderFixture work;
+        const auto book = work.installEmptyAddressBook();
+        PrintLogEntry entry = Logged("2026-03-01 09:00:00", QStringLiteral("=HYPERLINK(\"http://x\",\"点\")"),
+                                     QStringLiteral("@SUM(A1)"));
+        entry.waybillNumber = "SF123";
+        entry.orderNumber = "-2+3";
+        entry.texts[9] = "+8657188886666";
+        QVERIFY(PrintLog(book).Append({entry}).ok());
+        CWaybillDlg main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        takeShownMessages();
+        const QString typed = work.path(QStringLiteral("march"));
+        bool acted = false;
+        WhenDialogOpens<CPrintLogDlg>([&](CPrintLogDlg* dialog) {
+            acted = true;
+            dialog->findChild<CSortListCtrl*>(QStringLiteral("logList"))->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            CPrintLogDlg::queueExportFile(typed);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("exportButton")), Qt::LeftButton);
+            dialog->reject();
+        });
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("printLogButton")), Qt::LeftButton);
+        QVERIFY(acted);
+        const QList<ShownMessage> shown = takeShownMessages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].text.contains(typed + QStringLiteral(".csv")), qPrintable(shown[0].text));
+        const QStringList rows = ExportedRows(typed + QStringLiteral(".csv"));
+        QCOMPARE(rows.size(), 2);
+        QVERIFY2(rows[0].startsWith(QStringLiteral("打印时间,运单号,模板,打印机,订单编号,目的地,寄件人姓名,")), qPrintable(rows[0]));
+        QCOMPARE(rows[1], QStringLiteral("2026-03-01 09:00:00,SF123,顺丰,LQ,'-2+3,,,,\"'=HYPERLINK(\"\"http://x\"\",\"\"点\"\")\",,,,"
+                                         "'@SUM(A1),,'+8657188886666,,,13900000000,,,,,,,"));
+    }
+
+    // A reprint goes through the same question about cut texts as any print (cancelled: nothing
+    // printed or logged), and logs the number typed for the new form, or none, never the old one.
+    void aReprintAsksAboutCutTextsAndLogsTheNewFormsNumber()
+    {
+        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+            QSKIP("no CUPS test queue");
+        }
+        WorkFolderFixture work;
+        const auto book = work.installEmptyAddressBook();
+        const PrintLog log(book);
+        PrintLogEntry old = Logged("2026-03-01 09:00:00", QStringLiteral("长%1").arg(QCoreApplication::applicationPid()),
+                                   QStringLiteral("浙江省杭州市西湖区文三路") + QString(300, QChar(0x8DEF)));
+        old.waybillNumber = "SF-OLD";
+        QVERIFY(log.Append({old}).ok());
+        App().PrinterName = "dorvane-test";
+        App().ShrinkCutText = false;
+        CWaybillDlg main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        takeShownMessages();
+
+        bool acted = false;
+        WhenDialogOpens<CPrintLogDlg>([&](CPrintLogDlg* dialog) {
+            acted = true;
+            auto* list = dialog->findChild<CSortListCtrl*>(QStringLiteral("logList"));
+            auto* reprint = dialog->findChild<QPushButton*>(QStringLiteral("reprintButton"));
+            const auto chooseOldest = [&] { // the list's last row alone
+                list->setFocus();
+                list->setCurrentIndex(list->model()->index(list->RowCount() - 1, 0));
+                QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+            };
+            chooseOldest();
+            queueMessageAnswer(MessageAnswer::Cancel);
+            QTest::mouseClick(reprint, Qt::LeftButton);
+            QList<ShownMessage> shown = takeShownMessages();
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown[0].text.startsWith(QString::fromUtf8(kCutQuestion)), qPrintable(shown[0].text));
+            QCOMPARE(list->RowCount(), 1);
+
+            auto* number = dialog->findChild<QLineEdit*>(QStringLiteral("reprintNumberEdit"));
+            QTest::mouseClick(number, Qt::LeftButton);
+            QCOMPARE(QApplication::focusWidget(), number);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SF-NEW"));
+            chooseOldest();
+            queueMessageAnswer(MessageAnswer::Yes); // 仍然打印
+            QTest::mouseClick(reprint, Qt::LeftButton);
+            shown = takeShownMessages();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(Column(list, 5), (QStringList{QStringLiteral("SF-NEW"), QStringLiteral("SF-OLD")}));
+
+            chooseOldest();
+            queueMessageAnswer(MessageAnswer::Yes);
+            QTest::mouseClick(reprint, Qt::LeftButton);
+            QCOMPARE(takeShownMessages().size(), 1);
+            QCOMPARE(Column(list, 5), (QStringList{QString(), QStringLiteral("SF-NEW"), QStringLiteral("SF-OLD")}));
+            dialog->reject();
+        });
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("printLogButton")), Qt::LeftButton);
+        QVERIFY(acted);
     }
 
     // A log longer than the list shows at once: the newest come first, the user is told that
