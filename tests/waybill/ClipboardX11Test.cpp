@@ -156,7 +156,7 @@ private slots:
         address->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), address);
         QInputMethodEvent typed;
-        typed.setCommitString(QStringLiteral("浙江省杭州市西湖区文三路100号华星科技大厦").repeated(4));
+        typed.setCommitString(QStringLiteral("浙江省杭州市西湖区文三路100号华星科技大厦").repeated(8));
         QApplication::sendEvent(QApplication::focusWidget(), &typed);
         QVERIFY(dialog.IsMarkedCut(7));
 
