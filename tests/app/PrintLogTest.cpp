@@ -189,7 +189,9 @@ TEST_F(PrintLogFileTest, TheLastPrintToARecipientIsLookedUpInTheIndex)
 {
     ASSERT_TRUE(log.Append({Entry("2026-03-01 08:00:00", "A", "1", "x")}).ok());
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    const auto name = file.u8string(); // SQLite takes UTF-8 names everywhere
+    ASSERT_EQ(sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
     sqlite3_stmt* plan = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN select time from PrintLog ") + kPrintLogLastPrintToConditions).c_str(), -1, &plan,
                                  nullptr),
