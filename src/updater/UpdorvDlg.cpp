@@ -2,6 +2,7 @@
 
 #include "app/MessageBox.h"
 #include "app/ProgramPictures.h"
+#include "updater/NativePath.h"
 #include "updater/UrlDownload.h"
 
 #include <QContextMenuEvent>
@@ -27,11 +28,6 @@ namespace {
 constexpr int kRange = 200;
 constexpr int kStep = 10;
 const QColor kBandColour(85, 26, 139);
-
-QString ToQPath(const std::filesystem::path& path)
-{
-    return QString::fromStdWString(path.wstring());
-}
 
 QString Padded(const QString& text)
 {
@@ -70,7 +66,7 @@ bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFil
     QTemporaryDir staging(ToQPath(updaterFolder / ".updorv-XXXXXX"));
     if (!staging.isValid())
         return refuse("no staging folder");
-    const fs::path stage = staging.path().toStdWString();
+    const fs::path stage = ToFsPath(staging.path());
     auto readSmall = [&](std::string_view serverPath, const char* name) -> std::optional<std::string> {
         const fs::path file = stage / name;
         if (!DownloadToFile(toUrl(ServerFileUrl(trust.server, serverPath)), ToQPath(file),
