@@ -14,13 +14,25 @@ std::string UpdaterProgramName()
     return "Updorv" + std::string(kProgramSuffix);
 }
 
+int FileTimeoutMs(unsigned long long size)
+{
+    const unsigned long long ms = 60000 + size / 32;
+    return ms > 24ULL * 3600 * 1000 ? 24 * 3600 * 1000 : static_cast<int>(ms);
+}
+
+std::string_view WithoutByteOrderMark(std::string_view text)
+{
+    return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+}
+
 bool IsNewerVersion(std::string_view firstLine)
 {
-    return ToInt(firstLine) > kRunningVersion;
+    return ToInt(WithoutByteOrderMark(firstLine)) > kRunningVersion;
 }
 
 VersionFile ParseVersionFile(std::string_view content)
 {
+    content = WithoutByteOrderMark(content);
     std::vector<std::string> lines;
     for (std::string line : SplitAt(content, '\n')) {
         if (!line.empty() && line.back() == '\r')
