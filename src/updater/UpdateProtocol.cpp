@@ -3,7 +3,6 @@
 #include "app/TextFile.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace dorvane {
 
@@ -62,13 +61,20 @@ std::string NewProgramFileName(std::string_view programUrl, std::string_view suf
     return name + std::string(suffix);
 }
 
+fs::path Utf8FileName(std::string_view name)
+{
+    return fs::path(std::u8string(name.begin(), name.end()));
+}
+
 fs::path UpdaterFolderFor(const fs::path& modulePath, std::string_view programName)
 {
-    std::string fileName = modulePath.filename().string();
-    std::string wanted(programName);
+    // Compared as the system holds names: the updater's own name, renamed or not, is never
+    // converted through a locale that may not know its characters.
+    auto fileName = modulePath.filename().native();
+    auto wanted = Utf8FileName(programName).native();
 #ifdef _WIN32
-    auto lower = [](std::string& s) {
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    auto lower = [](std::wstring& s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; });
     };
     lower(fileName);
     lower(wanted);

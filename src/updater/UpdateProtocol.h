@@ -64,6 +64,9 @@ std::string UrlFileName(std::string_view url);
 // A name of four characters or less leaves only the suffix.
 std::string NewProgramFileName(std::string_view programUrl, std::string_view suffix = kProgramSuffix);
 
+// A file name the update protocol carries as UTF-8, as a path in the system's encoding.
+std::filesystem::path Utf8FileName(std::string_view name);
+
 // The updater's folder, from its own file path: the path's folder when the file carries
 // the updater's name (letter case ignored on Windows), else empty, so that the current
 // directory serves.

@@ -105,7 +105,7 @@ UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const V
             return refuse(downloadFailure(error, UpdateFailure::Incomplete), "download failed: " + item.url);
         if (const std::string mismatch = CheckDownloadedFile(staged, item); !mismatch.empty())
             return refuse(UpdateFailure::Incomplete, mismatch);
-        const fs::path target = updaterFolder / item.localName;
+        const fs::path target = updaterFolder / Utf8FileName(item.localName);
         if (!GiveInstalledMode(staged, target, item.executable))
             return refuse(UpdateFailure::NotPlaced, "cannot set the mode of " + item.localName);
         moves.emplace_back(staged, target);
@@ -283,9 +283,9 @@ bool CUpdorvDlg::startNewProgram() const
 {
     if (NewProgramFile.empty() || NewProgramFile == std::string(kProgramSuffix))
         return false;
-    auto program = UpdaterFolder / NewProgramFile;
+    auto program = UpdaterFolder / Utf8FileName(NewProgramFile);
     if (UpdaterFolder.empty())
-        program = std::filesystem::current_path() / NewProgramFile;
+        program = std::filesystem::current_path() / Utf8FileName(NewProgramFile);
     return QProcess::startDetached(ToQPath(program), {});
 }
 

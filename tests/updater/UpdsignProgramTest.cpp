@@ -20,10 +20,13 @@ int RunUpdsign(const QStringList& args, const fs::path& trace)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral("sh"), QStringList{QStringLiteral("-c"),
-                                                    QStringLiteral("umask 0 && exec strace -f -qq -e trace=open,openat,creat,chmod,fchmod,fchmodat -o \"$0\" \"$@\""),
-                                                    QString::fromStdString(trace.string()), QStringLiteral(UPDSIGN)}
-                                            + args);
+    process.start(
+        QStringLiteral("sh"),
+        QStringList{QStringLiteral("-c"),
+                    QStringLiteral("umask 0 && exec strace -f -qq -e "
+                                   "trace=open,openat,creat,chmod,fchmod,fchmodat -o \"$0\" \"$@\""),
+                    QString::fromStdString(trace.string()), QStringLiteral(UPDSIGN)} +
+            args);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return -1;
     return process.exitCode();
@@ -49,7 +52,8 @@ private slots:
                 opens << line;
         }
         QCOMPARE(opens.size(), 1);
-        QVERIFY2(opens[0].contains(QLatin1String("O_CREAT|O_EXCL")) && opens[0].contains(QLatin1String(", 0600)")),
+        QVERIFY2(opens[0].contains(QLatin1String("O_CREAT|O_EXCL")) &&
+                     opens[0].contains(QLatin1String(", 0600)")),
                  qPrintable(opens[0]));
 
         // The key signs: an executable file is marked so in the manifest it writes.
@@ -57,8 +61,9 @@ private slots:
         WriteBytes(program, "cli");
         fs::permissions(program, fs::perms(0755));
         WriteBytes(folder / "a.dat", "data");
-        QCOMPARE(RunUpdsign({QStringLiteral("sign"), QString::fromStdString(key.string()), QStringLiteral("223"),
-                             QString::fromStdString(folder.path().string()), QString::fromStdString(program.string()),
+        QCOMPARE(RunUpdsign({QStringLiteral("sign"), QString::fromStdString(key.string()),
+                             QStringLiteral("223"), QString::fromStdString(folder.path().string()),
+                             QString::fromStdString(program.string()),
                              QString::fromStdString((folder / "a.dat").string())},
                             trace),
                  0);
@@ -82,13 +87,15 @@ private slots:
         const fs::path elsewhere = folder / "elsewhere.key";
         const fs::path link = folder / "update.key";
         fs::create_symlink(elsewhere, link);
-        QVERIFY(RunUpdsign({QStringLiteral("keygen"), QString::fromStdString(link.string())}, folder / "trace") != 0);
+        QVERIFY(RunUpdsign({QStringLiteral("keygen"), QString::fromStdString(link.string())},
+                           folder / "trace") != 0);
         QVERIFY(!fs::exists(elsewhere));
         QVERIFY(!fs::exists(folder / "update.key.pub"));
 
         const fs::path existing = folder / "old.key";
         WriteBytes(existing, "old secret\n");
-        QVERIFY(RunUpdsign({QStringLiteral("keygen"), QString::fromStdString(existing.string())}, folder / "trace") != 0);
+        QVERIFY(RunUpdsign({QStringLiteral("keygen"), QString::fromStdString(existing.string())},
+                           folder / "trace") != 0);
         QCOMPARE(ReadBytes(existing), std::string("old secret\n"));
     }
 };
