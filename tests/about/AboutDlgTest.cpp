@@ -193,29 +193,42 @@ private slots:
         QCOMPARE(server.requests(), QStringList({kVersionPath}));
     }
 
-    // An answer that is no version file is cut off at its bound: nothing of it is kept, and
-    // the user is told why, not that the network is down.
-    void endlessVersionFileIsRefused()
+    // An answer that is no version file is cut off at its bound, and one that trickles in is
+    // given up after 20 s: nothing of either is kept, and the user is told why, not that the
+    // network is down.
+    void endlessOrTricklingVersionFileIsRefused()
     {
-        TempFolder work;
-        LocalHttpServer server;
-        server.serve(kVersionPath, "223\r\n" + QByteArray(64 * 1024, '\n'), LocalHttpServer::Mode::Unending);
-        UpdateCheckEnded = 0;
-        UpdateFound = 0;
-        UpdateCheckParams params;
-        params.server = server.base();
-        params.localFolder = ToQ(work.path());
-        params.updaterProgram = WriteUpdaterScript(work, work / "updater-started");
-        int programEnds = 0;
-        params.endProgram = [&programEnds] { ++programEnds; };
-        QCOMPARE(RunUpdateCheck(params), UpdateCheckOutcome::NoConnection);
-        QCoreApplication::processEvents();
-        const auto shown = takeShownMessages();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text, QStringLiteral("服务器的版本文件过大，不是升级信息，已拒收"));
-        QCOMPARE(programEnds, 0);
-        QVERIFY(!fs::exists(work / "version.txt"));
-        QVERIFY(!fs::exists(work / "updater-started"));
+        const struct {
+            QByteArray body;
+            LocalHttpServer::Mode mode;
+            QString message;
+        } cases[] = {
+            {"223\r\n" + QByteArray(64 * 1024, '\n'), LocalHttpServer::Mode::Unending,
+             QStringLiteral("服务器的版本文件过大，不是升级信息，已拒收")},
+            {"223\r\nhttp://h/D.ex_\r\n", LocalHttpServer::Mode::Trickle,
+             QStringLiteral("服务器长时间没有送完版本文件，已放弃检查")},
+        };
+        for (const auto& answer : cases) {
+            TempFolder work;
+            LocalHttpServer server;
+            server.serve(kVersionPath, answer.body, answer.mode);
+            UpdateCheckEnded = 0;
+            UpdateFound = 0;
+            UpdateCheckParams params;
+            params.server = server.base();
+            params.localFolder = ToQ(work.path());
+            params.updaterProgram = WriteUpdaterScript(work, work / "updater-started");
+            int programEnds = 0;
+            params.endProgram = [&programEnds] { ++programEnds; };
+            QCOMPARE(RunUpdateCheck(params), UpdateCheckOutcome::NoConnection);
+            QCoreApplication::processEvents();
+            const auto shown = takeShownMessages();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].text, answer.message);
+            QCOMPARE(programEnds, 0);
+            QVERIFY(!fs::exists(work / "version.txt"));
+            QVERIFY(!fs::exists(work / "updater-started"));
+        }
     }
 
     void noConnection()
