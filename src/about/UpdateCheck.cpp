@@ -52,12 +52,19 @@ UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params)
                 + QString::fromLatin1(kVersionFilePath.data(), kVersionFilePath.size()));
 
     QFile file(localPath);
-    if (!DownloadToFile(url, localPath) || !file.open(QIODevice::ReadOnly)) {
+    DownloadError error = DownloadError::None;
+    if (!DownloadToFile(url, localPath, kVersionFileMaxBytes, kSmallFileTimeoutMs, kSmallFileTimeoutMs, &error)
+        || !file.open(QIODevice::ReadOnly)) {
         UpdateCheckEnded = 1;
-        PostMessage(QStringLiteral("网络连接不通"), MessageIcon::Warning);
+        QString text = QStringLiteral("网络连接不通");
+        if (error == DownloadError::TooLarge)
+            text = QStringLiteral("服务器的版本文件过大，不是升级信息，已拒收");
+        else if (error == DownloadError::TimedOut)
+            text = QStringLiteral("服务器长时间没有送完版本文件，已放弃检查");
+        PostMessage(text, MessageIcon::Warning);
         return UpdateCheckOutcome::NoConnection;
     }
-    const QByteArray firstLine = file.readLine();
+    const QByteArray firstLine = file.readLine(kVersionFileMaxBytes);
     file.close();
 
     if (!IsNewerVersion(std::string_view(firstLine.constData(), static_cast<std::size_t>(firstLine.size())))) {
@@ -67,10 +74,16 @@ UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params)
         return UpdateCheckOutcome::Latest;
     }
 
-    // The file stays: the updater reads the program's address from it.
-    UpdateFound = 1;
+    // The file stays: the updater reads the program's address from it. The program ends only
+    // once the updater runs: a shop must never be left with neither.
     QThread::msleep(500);
-    QProcess::startDetached(params.updaterProgram, {});
+    if (!QProcess::startDetached(params.updaterProgram, {})) {
+        QFile::remove(localPath);
+        UpdateCheckEnded = 1;
+        PostMessage(QStringLiteral("找到新版本，但升级程序无法启动，本程序继续运行。"), MessageIcon::Warning);
+        return UpdateCheckOutcome::UpdaterNotStarted;
+    }
+    UpdateFound = 1;
     if (QCoreApplication* app = QCoreApplication::instance(); app && params.endProgram)
         QMetaObject::invokeMethod(app, params.endProgram, Qt::QueuedConnection);
     return UpdateCheckOutcome::UpdateFound;

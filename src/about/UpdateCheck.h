@@ -31,14 +31,15 @@ struct UpdateCheckParams {
     std::function<void()> endProgram = EndMainProgram;
 };
 
-enum class UpdateCheckOutcome { NoConnection, Latest, UpdateFound };
+enum class UpdateCheckOutcome { NoConnection, Latest, UpdateFound, UpdaterNotStarted };
 
 // The updater beside the running program.
 QString DefaultUpdaterProgram();
 
 // The whole check, run on the worker thread. Messages are handed to the user-interface
-// thread without waiting for them; a newer version starts the updater after 500 ms and
-// then has the user-interface thread end the main program.
+// thread without waiting for them; a newer version starts the updater after 500 ms and,
+// once it has started, has the user-interface thread end the main program. The version file
+// is fetched within kVersionFileMaxBytes and kSmallFileTimeoutMs.
 UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params);
 
 // The worker-thread function: runs the check and returns 0.

@@ -229,6 +229,10 @@ std::string WriteManifest(const Manifest& manifest)
     std::string text = "version " + std::to_string(manifest.version) + "\n";
     for (const ManifestEntry& file : manifest.files)
         text += "file " + std::to_string(file.size) + " " + file.sha256 + " " + file.name + "\n";
+    for (const ManifestEntry& file : manifest.files) {
+        if (file.executable)
+            text += "file 0 " + Sha256Hex({}) + " " + std::string(kExecutableMark) + file.name + "\n";
+    }
     return text;
 }
 
@@ -250,6 +254,7 @@ std::optional<Manifest> ParseManifest(std::string_view text)
         || !number(std::string_view(lines[0]).substr(8), manifest.version))
         return std::nullopt;
     std::set<std::string> names;
+    std::vector<std::string> executables;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         if (!line.starts_with("file "))
@@ -265,7 +270,22 @@ std::optional<Manifest> ParseManifest(std::string_view text)
                             [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); })
             || !names.insert(entry.name).second)
             return std::nullopt;
-        manifest.files.push_back(std::move(entry));
+        if (entry.name.starts_with(kExecutableMark)) {
+            if (entry.size != 0 || entry.sha256 != Sha256Hex({}))
+                return std::nullopt;
+            executables.push_back(entry.name.substr(kExecutableMark.size()));
+        } else if (!executables.empty()) {
+            return std::nullopt; // the marks come after the files, as the writer puts them
+        } else {
+            manifest.files.push_back(std::move(entry));
+        }
+    }
+    for (const std::string& name : executables) {
+        const auto found = std::find_if(manifest.files.begin(), manifest.files.end(),
+                                        [&name](const ManifestEntry& e) { return e.name == name; });
+        if (found == manifest.files.end())
+            return std::nullopt;
+        found->executable = true;
     }
     return manifest;
 }
@@ -280,8 +300,10 @@ std::optional<Manifest> ManifestOfFiles(int version, const std::vector<fs::path>
         std::error_code ec;
         entry.size = fs::file_size(file, ec);
         const auto hash = Sha256HexOfFile(file);
-        if (ec || !hash || !IsPlainFileName(entry.name) || manifest.find(entry.name))
+        if (ec || !hash || !IsPlainFileName(entry.name) || entry.name.starts_with(kExecutableMark)
+            || manifest.find(entry.name))
             return std::nullopt;
+        entry.executable = (fs::status(file, ec).permissions() & fs::perms::owner_exec) != fs::perms::none;
         entry.sha256 = *hash;
         manifest.files.push_back(std::move(entry));
     }
@@ -387,10 +409,12 @@ UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server)
     UpdatePlan plan;
     if (!IsAllowedAddress(server)) {
         plan.error = "update server not allowed: " + std::string(server);
+        plan.failure = UpdateFailure::Refused;
         return plan;
     }
     if (versionFile.programUrl.empty()) {
         plan.error = "the version file names no program";
+        plan.failure = UpdateFailure::Refused;
         return plan;
     }
     std::vector<std::string> urls{versionFile.programUrl};
@@ -402,11 +426,14 @@ UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server)
         item.serverName = DecodedFileName(item.url);
         if (!IsAllowedUpdateUrl(item.url, server) || !IsPlainFileName(item.serverName)) {
             plan.error = "address refused: " + item.url;
+            plan.failure = UpdateFailure::Refused;
             return plan;
         }
         item.localName = i == 0 ? ProgramFileFor(item.url, server) : item.serverName;
+        item.executable = i == 0;
         if (!IsPlainFileName(item.localName) || !localNames.insert(Lower(item.localName)).second) {
             plan.error = "file name refused: " + item.localName;
+            plan.failure = UpdateFailure::Refused;
             return plan;
         }
         plan.items.push_back(std::move(item));
@@ -421,26 +448,31 @@ UpdatePlan ConfirmPlan(UpdatePlan plan, const VersionFile& versionFile, std::str
         return plan;
     if (!VerifyDetached(manifestText, signature, key)) {
         plan.error = "the manifest's signature does not match";
+        plan.failure = UpdateFailure::Signature;
         return plan;
     }
     const auto manifest = ParseManifest(manifestText);
     if (!manifest) {
         plan.error = "the manifest cannot be read";
+        plan.failure = UpdateFailure::Signature;
         return plan;
     }
     // A signed manifest of another release must not vouch for this version file's files.
     if (manifest->version != ToInt(versionFile.latestVersion)) {
         plan.error = "the manifest is for version " + std::to_string(manifest->version);
+        plan.failure = UpdateFailure::Signature;
         return plan;
     }
     for (UpdateItem& item : plan.items) {
         const ManifestEntry* entry = manifest->find(item.serverName);
         if (!entry) {
             plan.error = "the manifest does not list " + item.serverName;
+            plan.failure = UpdateFailure::Signature;
             return plan;
         }
         item.size = entry->size;
         item.sha256 = entry->sha256;
+        item.executable = item.executable || entry->executable;
     }
     return plan;
 }
@@ -457,6 +489,28 @@ std::string CheckDownloadedFile(const fs::path& file, const UpdateItem& item)
     if (!hash || *hash != item.sha256)
         return item.serverName + " does not match its SHA-256";
     return {};
+}
+
+bool GiveInstalledMode(const fs::path& staged, const fs::path& target, bool executable)
+{
+    std::error_code ec;
+    const fs::file_status old = fs::status(target, ec);
+    fs::perms mode = executable ? fs::perms(0755) : fs::perms(0644);
+    if (!ec && fs::is_regular_file(old)) {
+        mode = old.permissions() & fs::perms::mask;
+        // A program must stay runnable by whoever could read the file it replaces.
+        if (executable) {
+            const auto has = [&mode](fs::perms bit) { return (mode & bit) != fs::perms::none; };
+            if (has(fs::perms::owner_read))
+                mode |= fs::perms::owner_exec;
+            if (has(fs::perms::group_read))
+                mode |= fs::perms::group_exec;
+            if (has(fs::perms::others_read))
+                mode |= fs::perms::others_exec;
+        }
+    }
+    fs::permissions(staged, mode, fs::perm_options::replace, ec);
+    return !ec;
 }
 
 bool ReplaceAll(const std::vector<std::pair<fs::path, fs::path>>& moves, const fs::path& backupFolder)

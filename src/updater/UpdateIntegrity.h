@@ -78,6 +78,7 @@ struct ManifestEntry {
     std::string name;    // the server's file name, a plain name
     std::uint64_t size = 0;
     std::string sha256;  // 64 lower-case hex digits
+    bool executable = false; // installed as a program where the file is new
     bool operator==(const ManifestEntry&) const = default;
 };
 
@@ -91,11 +92,16 @@ struct Manifest {
 // The manifest's text: "version N", then one "file SIZE SHA256 NAME" line per file, each
 // line ending in "\n". Parsing is strict: any other line, a repeated name, a name that is not
 // plain or a malformed number or hash refuses the whole manifest.
+// An executable file is marked by a further line of the same form, for an empty file named
+// "+x NAME" (kExecutableMark and the file's name) after all the files: updaters that know
+// nothing of the mark read it as a file nobody asks for, so they still accept the manifest.
+inline constexpr std::string_view kExecutableMark = "+x ";
 std::string WriteManifest(const Manifest& manifest);
 std::optional<Manifest> ParseManifest(std::string_view text);
 
-// The manifest of files as they lie on the publisher's disk: each under its own file name.
-// nullopt when a file cannot be read or its name is not plain.
+// The manifest of files as they lie on the publisher's disk: each under its own file name,
+// executable when its owner may execute it there. nullopt when a file cannot be read, its name
+// is not plain or starts with kExecutableMark.
 std::optional<Manifest> ManifestOfFiles(int version, const std::vector<std::filesystem::path>& files);
 
 // SHA-256 and Ed25519 through libsodium.
@@ -116,11 +122,24 @@ struct UpdateItem {
     std::string localName;  // what it replaces in the updater's folder
     std::uint64_t size = 0;
     std::string sha256;
+    bool executable = false; // the manifest marks it, or it is the main program
+};
+
+// What a failed update tells the user.
+enum class UpdateFailure {
+    None,
+    Network,    // no answer, an error status, a broken connection
+    TimedOut,   // a transfer not done within its time
+    Signature,  // the manifest is not signed by the key, or does not vouch for the files
+    Incomplete, // a file's size or hash is not the manifest's
+    Refused,    // the version file names an address or a name the updater refuses
+    NotPlaced,  // the new files could not be put in place
 };
 
 struct UpdatePlan {
     std::vector<UpdateItem> items; // the new main program first
     std::string error;             // empty when the plan may be followed
+    UpdateFailure failure = UpdateFailure::None;
 };
 
 // The local name of the new main program from the version file's second line: the
@@ -141,6 +160,11 @@ UpdatePlan ConfirmPlan(UpdatePlan plan, const VersionFile& versionFile, std::str
 
 // The error of a downloaded file against its entry; empty when size and hash agree.
 std::string CheckDownloadedFile(const std::filesystem::path& file, const UpdateItem& item);
+
+// Gives a staged file the mode of the file it replaces, so that neither a program loses its
+// execute bits nor a file its narrower mode; an executable file may also be executed by
+// whoever may read it. A new file gets 0755 when executable, else 0644.
+bool GiveInstalledMode(const std::filesystem::path& staged, const std::filesystem::path& target, bool executable);
 
 // Moves each (staged, target) pair's staged file over its target, all or none: targets are
 // first set aside in backupFolder, and any failure puts every file back where it was.

@@ -3,7 +3,6 @@
 #include "app/TextFile.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace dorvane {
 
@@ -14,13 +13,25 @@ std::string UpdaterProgramName()
     return "Updorv" + std::string(kProgramSuffix);
 }
 
+int FileTimeoutMs(unsigned long long size)
+{
+    const unsigned long long ms = 60000 + size / 32;
+    return ms > 24ULL * 3600 * 1000 ? 24 * 3600 * 1000 : static_cast<int>(ms);
+}
+
+std::string_view WithoutByteOrderMark(std::string_view text)
+{
+    return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+}
+
 bool IsNewerVersion(std::string_view firstLine)
 {
-    return ToInt(firstLine) > kRunningVersion;
+    return ToInt(WithoutByteOrderMark(firstLine)) > kRunningVersion;
 }
 
 VersionFile ParseVersionFile(std::string_view content)
 {
+    content = WithoutByteOrderMark(content);
     std::vector<std::string> lines;
     for (std::string line : SplitAt(content, '\n')) {
         if (!line.empty() && line.back() == '\r')
@@ -50,13 +61,20 @@ std::string NewProgramFileName(std::string_view programUrl, std::string_view suf
     return name + std::string(suffix);
 }
 
+fs::path Utf8FileName(std::string_view name)
+{
+    return fs::path(std::u8string(name.begin(), name.end()));
+}
+
 fs::path UpdaterFolderFor(const fs::path& modulePath, std::string_view programName)
 {
-    std::string fileName = modulePath.filename().string();
-    std::string wanted(programName);
+    // Compared as the system holds names: the updater's own name, renamed or not, is never
+    // converted through a locale that may not know its characters.
+    auto fileName = modulePath.filename().native();
+    auto wanted = Utf8FileName(programName).native();
 #ifdef _WIN32
-    auto lower = [](std::string& s) {
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    auto lower = [](std::wstring& s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; });
     };
     lower(fileName);
     lower(wanted);

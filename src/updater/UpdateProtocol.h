@@ -17,6 +17,20 @@ inline constexpr int kRunningVersion = 222;
 inline constexpr std::string_view kVersionFilePath = "/DRV_update/version.txt";
 inline constexpr std::string_view kLocalVersionFile = "version.txt";
 
+// The version file is a few short lines: a longer answer is not one, and is refused rather
+// than written into the program's folder.
+inline constexpr long long kVersionFileMaxBytes = 8 * 1024;
+
+// How long a transfer may take in all, so that a server sending a byte now and then cannot
+// keep a station waiting: 20 s for the small files (version file, manifest, signature); a
+// program file gets a minute plus a second for every 32 KB it has.
+inline constexpr int kSmallFileTimeoutMs = 20000;
+int FileTimeoutMs(unsigned long long size);
+
+// text without a leading UTF-8 byte-order mark, which an editor on Windows may put before the
+// version number.
+std::string_view WithoutByteOrderMark(std::string_view text);
+
 // The suffix of a program file on this platform.
 #ifdef _WIN32
 inline constexpr std::string_view kProgramSuffix = ".exe";
@@ -29,7 +43,8 @@ std::string UpdaterProgramName();
 
 // True when the first line of the server's version file names a version newer than the
 // running one. The line is read as the C library reads a decimal (leading blanks, a sign,
-// digits); a line that does not start with a number counts as 0, so as not newer.
+// digits), after a byte-order mark; a line that does not start with a number counts as 0, so
+// as not newer.
 bool IsNewerVersion(std::string_view firstLine);
 
 struct VersionFile {
@@ -38,7 +53,7 @@ struct VersionFile {
     std::vector<std::string> furtherUrls; // lines 3 on; blank lines are skipped
 };
 
-// Splits the version file's content; lines may end in "\r\n" or "\n".
+// Splits the version file's content, after a byte-order mark; lines may end in "\r\n" or "\n".
 VersionFile ParseVersionFile(std::string_view content);
 
 // The file name of a URL: its text after the last "/".
@@ -48,6 +63,9 @@ std::string UrlFileName(std::string_view url);
 // characters (a dot and a three-letter extension on the server) replaced by suffix.
 // A name of four characters or less leaves only the suffix.
 std::string NewProgramFileName(std::string_view programUrl, std::string_view suffix = kProgramSuffix);
+
+// A file name the update protocol carries as UTF-8, as a path in the system's encoding.
+std::filesystem::path Utf8FileName(std::string_view name);
 
 // The updater's folder, from its own file path: the path's folder when the file carries
 // the updater's name (letter case ignored on Windows), else empty, so that the current

@@ -1,6 +1,7 @@
 #include "updater/UpdorvApp.h"
 
 #include "app/MessageBox.h"
+#include "updater/NativePath.h"
 #include "updater/UpdateProtocol.h"
 #include "updater/UpdorvDlg.h"
 
@@ -12,7 +13,7 @@ int CUpdorvApp::InitInstance(const std::filesystem::path& modulePath, const Upda
 {
     UpdaterFolder = UpdaterFolderFor(modulePath, UpdaterProgramName());
     const auto versionPath = FindVersionFile(UpdaterFolder);
-    QFile file(QString::fromStdWString(versionPath.wstring()));
+    QFile file(ToQPath(versionPath));
     if (versionPath.empty() || !file.open(QIODevice::ReadOnly)) {
         showMessage(nullptr,
                     QStringLiteral("本文件为升级模块，无法单独运行！\n请在主程序中运行在线升级功能调用本模块！"),

@@ -2,6 +2,7 @@
 
 #include "app/MessageBox.h"
 #include "app/ProgramPictures.h"
+#include "updater/NativePath.h"
 #include "updater/UrlDownload.h"
 
 #include <QContextMenuEvent>
@@ -28,11 +29,6 @@ constexpr int kRange = 200;
 constexpr int kStep = 10;
 const QColor kBandColour(85, 26, 139);
 
-QString ToQPath(const std::filesystem::path& path)
-{
-    return QString::fromStdWString(path.wstring());
-}
-
 QString Padded(const QString& text)
 {
     return QString(39, QLatin1Char(' ')) + text + QString(47, QLatin1Char(' '));
@@ -49,66 +45,92 @@ void SetStepColours(QLabel* label, bool current)
 
 } // namespace
 
-bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile,
-                    const UpdateTrust& trust)
+UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile,
+                             const UpdateTrust& trust)
 {
     namespace fs = std::filesystem;
-    auto refuse = [](const std::string& why) {
+    auto refuse = [](UpdateFailure failure, const std::string& why) {
         qWarning("Updorv: %s", why.c_str());
-        return false;
+        return failure;
     };
     auto interrupted = [] { return QThread::currentThread()->isInterruptionRequested(); };
     auto toUrl = [](const std::string& url) { return QUrl(QString::fromStdString(url), QUrl::StrictMode); };
+    auto downloadFailure = [](DownloadError error, UpdateFailure tooLarge) {
+        switch (error) {
+        case DownloadError::TooLarge: return tooLarge;
+        case DownloadError::TimedOut: return UpdateFailure::TimedOut;
+        case DownloadError::NotSaved: return UpdateFailure::NotPlaced;
+        default: return UpdateFailure::Network;
+        }
+    };
 
     // Addresses and names are judged before the first request.
     UpdatePlan plan = PlanUpdate(versionFile, trust.server);
     if (!plan.error.empty())
-        return refuse(plan.error);
+        return refuse(plan.failure, plan.error);
 
     // Everything is fetched into a folder beside the installed files, so that putting the new
     // files in place is a rename on the same disk; the folder goes with whatever is left in it.
     QTemporaryDir staging(ToQPath(updaterFolder / ".updorv-XXXXXX"));
     if (!staging.isValid())
-        return refuse("no staging folder");
-    const fs::path stage = staging.path().toStdWString();
+        return refuse(UpdateFailure::NotPlaced, "no staging folder");
+    const fs::path stage = ToFsPath(staging.path());
+    DownloadError error = DownloadError::None;
     auto readSmall = [&](std::string_view serverPath, const char* name) -> std::optional<std::string> {
         const fs::path file = stage / name;
         if (!DownloadToFile(toUrl(ServerFileUrl(trust.server, serverPath)), ToQPath(file),
-                            static_cast<qint64>(kManifestMaxBytes)))
+                            static_cast<qint64>(kManifestMaxBytes), kSmallFileTimeoutMs, kSmallFileTimeoutMs, &error))
             return std::nullopt;
         QFile in(ToQPath(file));
         if (!in.open(QIODevice::ReadOnly))
             return std::nullopt;
-        return in.readAll().toStdString();
+        return in.read(static_cast<qint64>(kManifestMaxBytes)).toStdString();
     };
     const auto manifest = readSmall(kManifestPath, "manifest.txt");
     const auto signature = manifest ? readSmall(kManifestSignaturePath, "manifest.sig") : std::nullopt;
     if (!manifest || !signature)
-        return refuse("no manifest");
+        return refuse(downloadFailure(error, UpdateFailure::Signature), "no manifest");
     plan = ConfirmPlan(std::move(plan), versionFile, *manifest, *signature, trust.key);
     if (!plan.error.empty())
-        return refuse(plan.error);
+        return refuse(plan.failure, plan.error);
 
     std::vector<std::pair<fs::path, fs::path>> moves;
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const UpdateItem& item = plan.items[i];
         const fs::path staged = stage / ("new-" + std::to_string(i));
-        if (interrupted() || !DownloadToFile(toUrl(item.url), ToQPath(staged), static_cast<qint64>(item.size)))
-            return refuse("download failed: " + item.url);
-        if (const std::string error = CheckDownloadedFile(staged, item); !error.empty())
-            return refuse(error);
-        moves.emplace_back(staged, updaterFolder / item.localName);
+        if (interrupted())
+            return refuse(UpdateFailure::Network, "interrupted");
+        if (!DownloadToFile(toUrl(item.url), ToQPath(staged), static_cast<qint64>(item.size), 30000,
+                            FileTimeoutMs(item.size), &error))
+            return refuse(downloadFailure(error, UpdateFailure::Incomplete), "download failed: " + item.url);
+        if (const std::string mismatch = CheckDownloadedFile(staged, item); !mismatch.empty())
+            return refuse(UpdateFailure::Incomplete, mismatch);
+        const fs::path target = updaterFolder / Utf8FileName(item.localName);
+        if (!GiveInstalledMode(staged, target, item.executable))
+            return refuse(UpdateFailure::NotPlaced, "cannot set the mode of " + item.localName);
+        moves.emplace_back(staged, target);
     }
-#ifndef Q_OS_WIN
-    const QString program = ToQPath(moves.front().first);
-    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup
-                                       | QFile::ExeOther);
-#endif
     const fs::path backups = stage / "old";
     std::error_code ec;
     if (interrupted() || !fs::create_directory(backups, ec))
-        return refuse("interrupted");
-    return ReplaceAll(moves, backups) || refuse("the new files could not be put in place");
+        return refuse(UpdateFailure::NotPlaced, "interrupted");
+    if (!ReplaceAll(moves, backups))
+        return refuse(UpdateFailure::NotPlaced, "the new files could not be put in place");
+    return UpdateFailure::None;
+}
+
+QString FailureMessage(UpdateFailure failure)
+{
+    switch (failure) {
+    case UpdateFailure::None: return {};
+    case UpdateFailure::Network: break;
+    case UpdateFailure::TimedOut: return QStringLiteral("服务器长时间没有送完升级文件，已放弃！升级不成功！");
+    case UpdateFailure::Signature: return QStringLiteral("升级文件签名不符！升级不成功！");
+    case UpdateFailure::Incomplete: return QStringLiteral("升级文件不完整！升级不成功！");
+    case UpdateFailure::Refused: return QStringLiteral("升级信息有误！升级不成功！");
+    case UpdateFailure::NotPlaced: return QStringLiteral("新文件无法放入程序文件夹！升级不成功！");
+    }
+    return QStringLiteral("网络连接不通！升级不成功！");
 }
 
 CUpdorvDlg::CUpdorvDlg(std::filesystem::path updaterFolder, UpdateTrust trust, QWidget* parent)
@@ -180,11 +202,13 @@ void CUpdorvDlg::OnInitDialog()
 
     // The version file is read here rather than on the worker, so that the buttons know the
     // program's name from the start without sharing a string with the worker.
+    // A file longer than any version file is not one: nothing of it is used.
     const auto versionPath = FindVersionFile(UpdaterFolder);
     QFile file(ToQPath(versionPath));
     if (!versionPath.empty() && file.open(QIODevice::ReadOnly)) {
-        const QByteArray content = file.readAll();
-        versionFile_ = ParseVersionFile(std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
+        const QByteArray content = file.read(kVersionFileMaxBytes + 1);
+        if (content.size() <= kVersionFileMaxBytes)
+            versionFile_ = ParseVersionFile(std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
     }
     NewProgramFile = ProgramFileFor(versionFile_.programUrl, trust_.server);
 
@@ -195,12 +219,13 @@ void CUpdorvDlg::OnInitDialog()
     const auto versionFile = versionFile_;
     const auto trust = trust_;
     thread_ = QThread::create([this, folder, versionFile, trust] {
-        const bool succeeded = DownloadUpdate(folder, versionFile, trust);
+        const UpdateFailure failure = DownloadUpdate(folder, versionFile, trust);
+        const bool succeeded = failure == UpdateFailure::None;
         if (succeeded)
             DownloadSucceeded = 1;
         else
             DownloadFailed = 1;
-        QMetaObject::invokeMethod(this, [this, succeeded] { downloadsEnded(succeeded); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, failure] { downloadsEnded(failure); }, Qt::QueuedConnection);
         if (succeeded) {
             // The finished step stays on show for a moment before OK can be pressed.
             for (int i = 0; i < 20 && !QThread::currentThread()->isInterruptionRequested(); ++i)
@@ -211,15 +236,15 @@ void CUpdorvDlg::OnInitDialog()
     thread_->start();
 }
 
-void CUpdorvDlg::downloadsEnded(bool succeeded)
+void CUpdorvDlg::downloadsEnded(UpdateFailure failure)
 {
     restartTimer(200);
-    if (succeeded) {
+    if (failure == UpdateFailure::None) {
         colourSteps();
         return;
     }
     enableOk();
-    showMessage(this, QStringLiteral("网络连接不通！升级不成功！"), QStringLiteral("Updorv"), MessageIcon::Warning);
+    showMessage(this, FailureMessage(failure), QStringLiteral("Updorv"), MessageIcon::Warning);
 }
 
 void CUpdorvDlg::enableOk()
@@ -258,9 +283,9 @@ bool CUpdorvDlg::startNewProgram() const
 {
     if (NewProgramFile.empty() || NewProgramFile == std::string(kProgramSuffix))
         return false;
-    auto program = UpdaterFolder / NewProgramFile;
+    auto program = UpdaterFolder / Utf8FileName(NewProgramFile);
     if (UpdaterFolder.empty())
-        program = std::filesystem::current_path() / NewProgramFile;
+        program = std::filesystem::current_path() / Utf8FileName(NewProgramFile);
     return QProcess::startDetached(ToQPath(program), {});
 }
 

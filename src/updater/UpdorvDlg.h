@@ -47,7 +47,7 @@ private:
     void OnTimer();
     void OnOK();
     void colourSteps();
-    void downloadsEnded(bool succeeded);
+    void downloadsEnded(UpdateFailure failure);
     void enableOk();
     void restartTimer(int interval);
 
@@ -67,9 +67,12 @@ private:
 
 // The work of the download thread: checks the addresses and names, fetches the manifest and
 // its signature and checks them, fetches every file into a staging folder and checks its size
-// and hash, and only then puts all of them in place. Returns false, with every installed file
-// as it was, on any failure.
-bool DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile,
-                    const UpdateTrust& trust);
+// and hash, gives each the mode it is installed with, and only then puts all of them in place.
+// On any failure every installed file stays as it was, and the failure says what went wrong.
+UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const VersionFile& versionFile,
+                             const UpdateTrust& trust);
+
+// What the user is told of a failed update; the network's message for a network failure.
+QString FailureMessage(UpdateFailure failure);
 
 } // namespace dorvane

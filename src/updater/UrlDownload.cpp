@@ -12,14 +12,22 @@
 
 namespace dorvane {
 
-bool DownloadToFile(const QUrl& url, const QString& target, qint64 maxBytes, int stallTimeoutMs)
+bool DownloadToFile(const QUrl& url, const QString& target, qint64 maxBytes, int stallTimeoutMs, int totalTimeoutMs,
+                    DownloadError* error)
 {
+    auto fail = [error](DownloadError why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (error)
+        *error = DownloadError::None;
     if (!url.isValid() || url.isRelative() || target.isEmpty()
         || !IsAllowedAddress(url.toString(QUrl::FullyEncoded).toStdString()))
-        return false;
+        return fail(DownloadError::Network);
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return fail(DownloadError::NotSaved);
 
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
@@ -64,20 +72,36 @@ bool DownloadToFile(const QUrl& url, const QString& target, qint64 maxBytes, int
             reply->abort();
     });
     interruptionCheck.start(50);
+    bool timedOut = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply, [reply, &timedOut] {
+        timedOut = true;
+        reply->abort();
+    });
+    if (totalTimeoutMs >= 0)
+        deadline.start(totalTimeoutMs);
     if (!reply->isFinished())
         loop.exec();
     interruptionCheck.stop();
+    deadline.stop();
     drain();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool httpOk = status >= 200 && status < 300;
-    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !writeFailed && !tooLong;
+    const bool stalled = reply->error() == QNetworkReply::OperationCanceledError && !tooLong && !timedOut
+                         && !QThread::currentThread()->isInterruptionRequested();
+    const bool ok = reply->error() == QNetworkReply::NoError && httpOk && !writeFailed && !tooLong && !timedOut;
     delete reply;
     if (!ok) {
         file.cancelWriting();
-        return false;
+        if (tooLong)
+            return fail(DownloadError::TooLarge);
+        if (timedOut || stalled)
+            return fail(DownloadError::TimedOut);
+        return fail(writeFailed ? DownloadError::NotSaved : DownloadError::Network);
     }
-    return file.commit();
+    return file.commit() || fail(DownloadError::NotSaved);
 }
 
 } // namespace dorvane

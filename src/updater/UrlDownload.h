@@ -13,6 +13,11 @@ namespace dorvane {
 // thread. A request for interruption of the calling QThread aborts the transfer.
 // Only https: addresses, and http: on a loopback address, are fetched; a redirect to another
 // origin fails. A body longer than maxBytes (when not negative) is cut off and fails.
-bool DownloadToFile(const QUrl& url, const QString& target, qint64 maxBytes = -1, int stallTimeoutMs = 30000);
+// A transfer fails when no byte arrives for stallTimeoutMs, and, when totalTimeoutMs is not
+// negative, when the whole body has not arrived within it: a server sending a byte now and then
+// is given up as well. error, when given, tells why a download failed.
+enum class DownloadError { None, Network, TooLarge, TimedOut, NotSaved };
+bool DownloadToFile(const QUrl& url, const QString& target, qint64 maxBytes = -1, int stallTimeoutMs = 30000,
+                    int totalTimeoutMs = -1, DownloadError* error = nullptr);
 
 } // namespace dorvane

@@ -1,4 +1,5 @@
 #include "app/QtTranslations.h"
+#include "updater/NativePath.h"
 #include "updater/UpdorvApp.h"
 
 #include <QApplication>
@@ -32,5 +33,5 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Updorv"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
     dorvane::CUpdorvApp updorv;
-    return updorv.InitInstance(QApplication::applicationFilePath().toStdWString(), Trust());
+    return updorv.InitInstance(dorvane::ToFsPath(QApplication::applicationFilePath()), Trust());
 }

@@ -143,6 +143,14 @@ private slots:
         QTest::newRow("blanks, digits, letters") << QByteArray("  223abc\n") << int(UpdateCheckOutcome::UpdateFound) << "";
         QTest::newRow("not a number") << QByteArray("abc\r\n") << int(UpdateCheckOutcome::Latest) << "此版本为最新版本";
         QTest::newRow("older") << QByteArray("221") << int(UpdateCheckOutcome::Latest) << "此版本为最新版本";
+        // Saved by an editor that marks UTF-8.
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF" "223\r\nhttp://h/D.ex_\r\n")
+                                         << int(UpdateCheckOutcome::UpdateFound) << "";
+        // A newer version, but the updater beside the program cannot be started: the program
+        // stays, and says so.
+        QTest::newRow("updater missing") << QByteArray("223\r\nhttp://h/D.ex_\r\n")
+                                         << int(UpdateCheckOutcome::UpdaterNotStarted)
+                                         << "找到新版本，但升级程序无法启动，本程序继续运行。";
     }
 
     void outcomesOfTheVersionLine()
@@ -158,27 +166,69 @@ private slots:
         UpdateCheckParams params;
         params.server = server.base();
         params.localFolder = ToQ(work.path());
-        params.updaterProgram = ToQ(work / "missing-updater"); // cannot start: nothing is reported
+        const auto marker = work / "updater-started";
+        params.updaterProgram = outcome == int(UpdateCheckOutcome::UpdaterNotStarted) ? ToQ(work / "missing-updater")
+                                                                                       : WriteUpdaterScript(work, marker);
         int programEnds = 0;
         params.endProgram = [&programEnds] { ++programEnds; };
         QCOMPARE(int(RunUpdateCheck(params)), outcome);
         QCoreApplication::processEvents();
         const auto shown = takeShownMessages();
         const bool newer = outcome == int(UpdateCheckOutcome::UpdateFound);
-        // The program ends even when the updater cannot be started.
+        // The program ends only when the updater has started.
         QCOMPARE(programEnds, newer ? 1 : 0);
         QCOMPARE(UpdateFound.load(), newer ? 1 : 0);
         QCOMPARE(UpdateCheckEnded.load(), newer ? 0 : 1);
         if (newer) {
             QVERIFY(shown.isEmpty());
             QCOMPARE(QByteArray::fromStdString(ReadBytes(work / "version.txt")), content);
+            QTRY_VERIFY_WITH_TIMEOUT(fs::exists(marker), 5000);
         } else {
             QCOMPARE(shown.size(), 1);
             QCOMPARE(shown[0].text, message);
-            QCOMPARE(shown[0].icon, MessageIcon::Information);
+            const bool notStarted = outcome == int(UpdateCheckOutcome::UpdaterNotStarted);
+            QCOMPARE(shown[0].icon, notStarted ? MessageIcon::Warning : MessageIcon::Information);
             QVERIFY(!fs::exists(work / "version.txt"));
         }
         QCOMPARE(server.requests(), QStringList({kVersionPath}));
+    }
+
+    // An answer that is no version file is cut off at its bound, and one that trickles in is
+    // given up after 20 s: nothing of either is kept, and the user is told why, not that the
+    // network is down.
+    void endlessOrTricklingVersionFileIsRefused()
+    {
+        const struct {
+            QByteArray body;
+            LocalHttpServer::Mode mode;
+            QString message;
+        } cases[] = {
+            {"223\r\n" + QByteArray(64 * 1024, '\n'), LocalHttpServer::Mode::Unending,
+             QStringLiteral("服务器的版本文件过大，不是升级信息，已拒收")},
+            {"223\r\nhttp://h/D.ex_\r\n", LocalHttpServer::Mode::Trickle,
+             QStringLiteral("服务器长时间没有送完版本文件，已放弃检查")},
+        };
+        for (const auto& answer : cases) {
+            TempFolder work;
+            LocalHttpServer server;
+            server.serve(kVersionPath, answer.body, answer.mode);
+            UpdateCheckEnded = 0;
+            UpdateFound = 0;
+            UpdateCheckParams params;
+            params.server = server.base();
+            params.localFolder = ToQ(work.path());
+            params.updaterProgram = WriteUpdaterScript(work, work / "updater-started");
+            int programEnds = 0;
+            params.endProgram = [&programEnds] { ++programEnds; };
+            QCOMPARE(RunUpdateCheck(params), UpdateCheckOutcome::NoConnection);
+            QCoreApplication::processEvents();
+            const auto shown = takeShownMessages();
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].text, answer.message);
+            QCOMPARE(programEnds, 0);
+            QVERIFY(!fs::exists(work / "version.txt"));
+            QVERIFY(!fs::exists(work / "updater-started"));
+        }
     }
 
     void noConnection()

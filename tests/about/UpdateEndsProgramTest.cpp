@@ -21,7 +21,14 @@ namespace fs = std::filesystem;
 class UpdateEndsProgramTest : public QObject {
     Q_OBJECT
 private slots:
-    void programEndsAfterStartingTheUpdater()
+    void programEndsAfterStartingTheUpdater() { runTheCheck(true); }
+
+    // An updater that cannot be started (here: its file may not be executed) must not cost the
+    // shop its program: it keeps running and drops the version file it fetched.
+    void programStaysWhenTheUpdaterCannotStart() { runTheCheck(false); }
+
+private:
+    void runTheCheck(bool updaterRuns)
     {
         WorkFolderFixture work;
         QVERIFY(!work.installEmptyAddressBook().empty());
@@ -36,7 +43,8 @@ private slots:
         work.write(QString::fromStdString(UpdaterProgramName()),
                    "#!/bin/sh\necho started > '" + marker.toStdString() + "'\n");
         QFile::setPermissions(folder + QLatin1Char('/') + QString::fromStdString(UpdaterProgramName()),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                  | (updaterRuns ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
 
         // The update server is https: the local server, as the program's proxy, answers for it
         // through a tunnel with a certificate made here, which the plugin makes the program trust.
@@ -75,6 +83,15 @@ private slots:
             }
         });
 
+        if (!updaterRuns) {
+            QTRY_COMPARE_WITH_TIMEOUT(server.requests(), QStringList({versionUrl}), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(folder + QStringLiteral("/version.txt")), 30000);
+            // Ending the program would have been the very next step.
+            QTest::qWait(1500);
+            QCOMPARE(dorvane.state(), QProcess::Running);
+            QVERIFY(!QFile::exists(marker));
+            return;
+        }
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 30000);
         QTRY_COMPARE_WITH_TIMEOUT(dorvane.state(), QProcess::NotRunning, 30000);
         QCOMPARE(dorvane.exitStatus(), QProcess::NormalExit);

@@ -2,7 +2,7 @@
 // A small HTTP server on 127.0.0.1 for the update tests: serves byte strings by path, can
 // cut a response off halfway, hold one back until released, redirect (the body is the
 // Location), send a body of no stated length and keep the connection open as if more were to
-// come, and tell a port where nobody listens. It runs on the test's thread, so the test
+// come, send a body one byte a second, and tell a port where nobody listens. It runs on the test's thread, so the test
 // must keep processing events while a download is under way.
 // As a web proxy it answers plain requests by their full URL and, once given a certificate,
 // CONNECT tunnels to an https: host, whose requests it answers as "https://HOST/PATH".
@@ -17,13 +17,14 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 namespace dorvane::test {
 
 class LocalHttpServer {
 public:
-    enum class Mode { Whole, CutHalfway, Held, Redirect, Unending };
+    enum class Mode { Whole, CutHalfway, Held, Redirect, Unending, Trickle };
 
     LocalHttpServer()
     {
@@ -133,6 +134,16 @@ private:
         }
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
                       + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
+        if (mode == Mode::Trickle) {
+            // Never silent long enough for a stall to be noticed, and never done.
+            auto* timer = new QTimer(socket);
+            QObject::connect(timer, &QTimer::timeout, socket, [socket, body, sent = qsizetype(0)]() mutable {
+                if (sent < body.size())
+                    socket->write(body.mid(sent++, 1));
+            });
+            timer->start(1000);
+            return;
+        }
         socket->write(mode == Mode::CutHalfway ? body.left(body.size() / 2) : body);
         socket->disconnectFromHost();
     }

@@ -115,6 +115,31 @@ TEST(UpdateIntegrity, ManifestIsReadStrictly)
         EXPECT_FALSE(ParseManifest(bad)) << bad;
 }
 
+TEST(UpdateIntegrity, ExecutableMarksReadAsFilesByOlderUpdaters)
+{
+    const std::string hashA(64, 'a');
+    const std::string empty = Sha256Hex("");
+    Manifest manifest{223, {{"dorvane-cli", 12, hashA, true}, {"a.dat", 3, hashA, false}}};
+    const std::string text = WriteManifest(manifest);
+    EXPECT_EQ(text, "version 223\nfile 12 " + hashA + " dorvane-cli\nfile 3 " + hashA + " a.dat\nfile 0 " + empty
+                        + " +x dorvane-cli\n");
+    const auto parsed = ParseManifest(text);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(*parsed, manifest);
+    EXPECT_EQ(parsed->files.size(), 2u); // the mark is no file of the update
+
+    // Marks only as the writer makes them: after the files, empty, naming a listed file.
+    const std::string files = "version 223\nfile 12 " + hashA + " dorvane-cli\n";
+    const std::string refused[] = {
+        "version 223\nfile 0 " + empty + " +x dorvane-cli\nfile 12 " + hashA + " dorvane-cli\n",
+        files + "file 1 " + empty + " +x dorvane-cli\n",
+        files + "file 0 " + hashA + " +x dorvane-cli\n",
+        files + "file 0 " + empty + " +x other\n",
+    };
+    for (const std::string& bad : refused)
+        EXPECT_FALSE(ParseManifest(bad)) << bad;
+}
+
 TEST(UpdateIntegrity, HashesAndSignaturesFromLibsodium)
 {
     // FIPS 180-2's example.

@@ -27,6 +27,11 @@ TEST(UpdateProtocol, VersionFileLines)
     EXPECT_EQ(full.programUrl, "http://h/DRV/Dorvane.ex_");
     EXPECT_EQ(full.furtherUrls, (std::vector<std::string>{"http://h/a.dat", "http://h/b.bmp"}));
 
+    // Saved by an editor that marks UTF-8: the version is still read, and so is the update.
+    const auto marked = ParseVersionFile("\xEF\xBB\xBF" "223\r\nhttp://h/Dorvane.ex_\r\n");
+    EXPECT_EQ(marked.latestVersion, "223");
+    EXPECT_EQ(marked.programUrl, "http://h/Dorvane.ex_");
+
     const auto twoLines = ParseVersionFile("223\nhttp://h/Dorvane.ex_");
     EXPECT_EQ(twoLines.programUrl, "http://h/Dorvane.ex_");
     EXPECT_TRUE(twoLines.furtherUrls.empty());

@@ -122,6 +122,7 @@ private slots:
         struct Row {
             const char* name;
             Refused when;
+            const char* message; // what the user is told
             // Changes the correct update: its version file's lines after the first, the
             // servers, and the publisher.
             std::function<void(QStringList& urls, LocalHttpServer& server, LocalHttpServer& other, TestPublisher&)>
@@ -130,67 +131,67 @@ private slots:
         const QString program = QStringLiteral("Dorvane.ex_");
         const QByteArray newA = "new a \x00\x01";
         const Row rows[] = {
-            {"wrong signature", BeforeAnyFile,
+            {"wrong signature", BeforeAnyFile, "升级文件签名不符！升级不成功！",
              [](QStringList&, LocalHttpServer&, LocalHttpServer&, TestPublisher& publisher) {
                  const SecretKey other = MakeKeyPair().second;
                  publisher.sign(223, &other);
              }},
-            {"manifest missing", BeforeAnyFile,
+            {"manifest missing", BeforeAnyFile, "网络连接不通！升级不成功！",
              [](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  server.remove("/DRV_update/manifest.txt");
              }},
-            {"manifest of another version", BeforeAnyFile,
+            {"manifest of another version", BeforeAnyFile, "升级文件签名不符！升级不成功！",
              [](QStringList&, LocalHttpServer&, LocalHttpServer&, TestPublisher& publisher) { publisher.sign(224); }},
-            {"changed byte in one file", WhileFetching,
+            {"changed byte in one file", WhileFetching, "升级文件不完整！升级不成功！",
              [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  QByteArray changed = newA;
                  changed[2] = 'X';
                  server.serve(TestPublisher::path("a.dat"), changed);
              }},
-            {"file longer than stated", WhileFetching,
+            {"file longer than stated", WhileFetching, "升级文件不完整！升级不成功！",
              [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  server.serve(TestPublisher::path("a.dat"), newA + QByteArray(100000, 'z'));
              }},
             // No length announced and the connection kept open: only cutting the body off at
             // its stated size ends the download before the stall timeout.
-            {"file running on past its size", WhileFetching,
+            {"file running on past its size", WhileFetching, "升级文件不完整！升级不成功！",
              [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  server.serve(TestPublisher::path("a.dat"), newA + "z", LocalHttpServer::Mode::Unending);
              }},
-            {"file shorter than stated", WhileFetching,
+            {"file shorter than stated", WhileFetching, "升级文件不完整！升级不成功！",
              [newA](QStringList&, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  server.serve(TestPublisher::path("a.dat"), newA.chopped(1));
              }},
-            {"file not in the manifest", BeforeAnyFile,
+            {"file not in the manifest", BeforeAnyFile, "升级文件签名不符！升级不成功！",
              [](QStringList& urls, LocalHttpServer& server, LocalHttpServer&, TestPublisher& publisher) {
                  server.serve(TestPublisher::path("c.dat"), "unlisted");
                  urls << publisher.url("c.dat");
              }},
-            {"name with ../", BeforeAnyRequest,
+            {"name with ../", BeforeAnyRequest, "升级信息有误！升级不成功！",
              [](QStringList& urls, LocalHttpServer&, LocalHttpServer&, TestPublisher& publisher) {
                  urls << publisher.url("..%2F..%2Fevil.dat");
              }},
-            {"path with ../", BeforeAnyRequest,
+            {"path with ../", BeforeAnyRequest, "升级信息有误！升级不成功！",
              [](QStringList& urls, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  urls << server.base().toString() + "/DRV_update/../evil.dat";
              }},
-            {"name with \\", BeforeAnyRequest,
+            {"name with \\", BeforeAnyRequest, "升级信息有误！升级不成功！",
              [](QStringList& urls, LocalHttpServer& server, LocalHttpServer&, TestPublisher&) {
                  urls << server.base().toString() + "/DRV_update/..\\..\\evil.dat";
              }},
-            {"file: URL", BeforeAnyRequest,
+            {"file: URL", BeforeAnyRequest, "升级信息有误！升级不成功！",
              [](QStringList& urls, LocalHttpServer&, LocalHttpServer&, TestPublisher&) {
                  urls << QStringLiteral("file:///etc/hostname");
              }},
-            {"data: URL", BeforeAnyRequest,
+            {"data: URL", BeforeAnyRequest, "升级信息有误！升级不成功！",
              [](QStringList& urls, LocalHttpServer&, LocalHttpServer&, TestPublisher&) {
                  urls << QStringLiteral("data:application/octet-stream,evil");
              }},
-            {"another host", BeforeAnyRequest,
+            {"another host", BeforeAnyRequest, "升级信息有误！升级不成功！",
              [](QStringList& urls, LocalHttpServer&, LocalHttpServer& other, TestPublisher&) {
                  urls[1] = other.url(TestPublisher::path("a.dat")).toString();
              }},
-            {"redirect to another host", WhileFetching,
+            {"redirect to another host", WhileFetching, "网络连接不通！升级不成功！",
              [](QStringList&, LocalHttpServer& server, LocalHttpServer& other, TestPublisher&) {
                  server.serve(TestPublisher::path("a.dat"), other.url(TestPublisher::path("a.dat")).toEncoded(),
                               LocalHttpServer::Mode::Redirect);
@@ -223,7 +224,8 @@ private slots:
                 QTRY_VERIFY2_WITH_TIMEOUT(ok->isEnabled(), rowName, 10000);
                 QVERIFY2(DownloadFailed.load() == 1, rowName);
                 const auto shown = takeShownMessages();
-                QVERIFY2(shown.size() == 1 && shown[0].text == QStringLiteral("网络连接不通！升级不成功！"), rowName);
+                QVERIFY2(shown.size() == 1, rowName);
+                QVERIFY2(shown[0].text == QString::fromUtf8(row.message), rowName + " " + shown[0].text.toUtf8());
             }
             QVERIFY2(Snapshot(folder.path()) == before, rowName);
             QVERIFY2(other.requests().isEmpty(), rowName);
@@ -253,7 +255,7 @@ private slots:
         QCOMPARE(DownloadFailed.load(), 1);
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text, QStringLiteral("网络连接不通！升级不成功！"));
+        QCOMPARE(shown[0].text, QStringLiteral("升级信息有误！升级不成功！"));
         QCOMPARE(shown[0].icon, MessageIcon::Warning);
         // The first step stays marked, and there is no program to start.
         QCOMPARE(Band(dialog.findChild<QLabel*>("downloadStepLabel")), kPurple);

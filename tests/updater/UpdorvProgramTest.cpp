@@ -17,6 +17,15 @@ using dorvane::test::TestPublisher;
 using dorvane::test::WriteBytes;
 namespace fs = std::filesystem;
 
+namespace {
+
+fs::perms Mode(const fs::path& file)
+{
+    return fs::status(file).permissions() & fs::perms::mask;
+}
+
+} // namespace
+
 // The real updater, as the main program leaves it: in the program's folder beside a fresh
 // version.txt, started with no arguments. The user's clicks come from the UpdorvDriver plugin.
 class UpdorvProgramTest : public QObject {
@@ -25,25 +34,45 @@ private slots:
     void runsTheUpdate_data()
     {
         QTest::addColumn<QString>("updater");
+        QTest::addColumn<QString>("subfolder"); // of the test's folder, where the program lies
         QTest::addColumn<bool>("signedByTrustedKey");
+        QTest::addColumn<bool>("trickledManifest"); // sent one byte a second
+        QTest::addColumn<int>("versionFilePadding"); // blank lines added to version.txt
         QTest::addColumn<bool>("installs");
         QTest::addColumn<QString>("started"); // the main program OK starts
-        QTest::newRow("signed update") << QStringLiteral(UPDORV_TEST_TRUST) << true << true << "new";
-        QTest::newRow("signed by another key") << QStringLiteral(UPDORV_TEST_TRUST) << false << false << "old";
+        QTest::addColumn<QString>("message");
+        const QString testTrust = QStringLiteral(UPDORV_TEST_TRUST);
+        QTest::newRow("signed update") << testTrust << "" << true << false << 0 << true << "new" << "";
+        // A shop's program on its desktop: the folder names are Chinese.
+        QTest::newRow("in a Chinese-named folder")
+            << testTrust << QStringLiteral("桌面/快递打印") << true << false << 0 << true << "new" << "";
+        QTest::newRow("signed by another key")
+            << testTrust << "" << false << false << 0 << false << "old" << "升级文件签名不符！升级不成功！";
+        QTest::newRow("manifest trickling in") << testTrust << "" << true << true << 0 << false << "old"
+                                                << "服务器长时间没有送完升级文件，已放弃！升级不成功！";
+        // Blank lines are skipped, so only the bound refuses it: a version file is never this long.
+        QTest::newRow("version file beyond its bound") << testTrust << "" << true << false << 9000 << false
+                                                       << "" << "升级信息有误！升级不成功！";
         // The shipped build believes only its own server and key, whatever the environment
         // says; nothing named by an address it refuses is started.
         QTest::newRow("shipped updater ignores the test settings")
-            << QStringLiteral(UPDORV_SHIPPED) << true << false << "";
+            << QStringLiteral(UPDORV_SHIPPED) << "" << true << false << 0 << false << "" << "升级信息有误！升级不成功！";
     }
 
     void runsTheUpdate()
     {
         QFETCH(QString, updater);
+        QFETCH(QString, subfolder);
         QFETCH(bool, signedByTrustedKey);
+        QFETCH(bool, trickledManifest);
+        QFETCH(int, versionFilePadding);
         QFETCH(bool, installs);
         QFETCH(QString, started);
+        QFETCH(QString, message);
 
-        TempFolder folder;
+        TempFolder top;
+        const fs::path folder = top / subfolder.toStdString();
+        fs::create_directories(folder);
         const fs::path updorv = folder / UpdaterProgramName();
         std::error_code linkError;
         fs::create_hard_link(updater.toStdString(), updorv, linkError);
@@ -56,19 +85,31 @@ private slots:
         auto script = [&marker](const char* which) {
             return "#!/bin/sh\necho " + std::string(which) + " > '" + marker.string() + "'\n";
         };
+        // Installed files of several modes, each of which the update replaces.
         WriteBytes(folder / program, script("old"));
-        fs::permissions(folder / program, fs::perms::owner_all);
+        fs::permissions(folder / program, fs::perms::owner_all, fs::perm_options::replace);
+        WriteBytes(folder / "dorvane-cli", "old cli");
+        fs::permissions(folder / "dorvane-cli", fs::perms(0755), fs::perm_options::replace);
         WriteBytes(folder / "a.dat", "old a");
+        fs::permissions(folder / "a.dat", fs::perms(0640), fs::perm_options::replace);
 
         LocalHttpServer server;
         TestPublisher publisher(server);
         const QByteArray newProgram = QByteArray::fromStdString(script("new"));
         publisher.publish("Dorvane.ex_", newProgram);
+        publisher.publish("dorvane-cli", "new cli", true);
         publisher.publish("a.dat", "new a");
+        // New files: a program the manifest marks executable, and a data file.
+        publisher.publish("helper", "new helper", true);
+        publisher.publish("b.dat", "new b");
         const SecretKey otherKey = MakeKeyPair().second;
-        publisher.sign(223, signedByTrustedKey ? nullptr : &otherKey);
-        WriteBytes(folder / "version.txt",
-                   ("223\r\n" + publisher.url("Dorvane.ex_") + "\r\n" + publisher.url("a.dat") + "\r\n").toStdString());
+        publisher.sign(223, signedByTrustedKey ? nullptr : &otherKey,
+                       trickledManifest ? LocalHttpServer::Mode::Trickle : LocalHttpServer::Mode::Whole);
+        QString lines = QStringLiteral("223\r\n");
+        for (const char* name : {"Dorvane.ex_", "dorvane-cli", "a.dat", "helper", "b.dat"})
+            lines += publisher.url(QString::fromLatin1(name)) + QStringLiteral("\r\n");
+        lines += QString(versionFilePadding, QLatin1Char('\n'));
+        WriteBytes(folder / "version.txt", lines.toStdString());
         const std::string versionFile = ReadBytes(folder / "version.txt");
         const QString messages = QString::fromStdString((folder / "messages.txt").string());
 
@@ -91,8 +132,9 @@ private slots:
                 process.waitForFinished();
             }
         });
-        // The local server answers on this thread: keep its events running while the updater works.
-        QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 30000);
+        // The local server answers on this thread: keep its events running while the updater
+        // works. A trickling manifest is given up after 20 s.
+        QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 60000);
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
 
@@ -107,21 +149,32 @@ private slots:
         const std::string shown = fs::exists(messages.toStdString()) ? ReadBytes(messages.toStdString()) : "";
         if (installs) {
             QCOMPARE(ReadBytes(folder / program), newProgram.toStdString());
+            QCOMPARE(ReadBytes(folder / "dorvane-cli"), std::string("new cli"));
             QCOMPARE(ReadBytes(folder / "a.dat"), std::string("new a"));
+            QCOMPARE(ReadBytes(folder / "helper"), std::string("new helper"));
+            QCOMPARE(ReadBytes(folder / "b.dat"), std::string("new b"));
             QCOMPARE(shown, std::string());
+            // Replaced files keep their modes, narrow or wide; new ones get the manifest's.
+            QCOMPARE(Mode(folder / program), fs::perms(0700));
+            QCOMPARE(Mode(folder / "dorvane-cli"), fs::perms(0755));
+            QCOMPARE(Mode(folder / "a.dat"), fs::perms(0640));
+            QCOMPARE(Mode(folder / "helper"), fs::perms(0755));
+            QCOMPARE(Mode(folder / "b.dat"), fs::perms(0644));
         } else {
             QCOMPARE(ReadBytes(folder / program), script("old"));
+            QCOMPARE(ReadBytes(folder / "dorvane-cli"), std::string("old cli"));
             QCOMPARE(ReadBytes(folder / "a.dat"), std::string("old a"));
-            QCOMPARE(QString::fromStdString(shown), QStringLiteral("网络连接不通！升级不成功！\n"));
+            QVERIFY(!fs::exists(folder / "helper") && !fs::exists(folder / "b.dat"));
+            QCOMPARE(QString::fromStdString(shown), message + QLatin1Char('\n'));
             // The manifest is all that was asked for, or, for the shipped build, nothing at all.
             for (const QString& request : server.requests())
                 QVERIFY2(request.contains(QLatin1String("/DRV_update/manifest.")), qPrintable(request));
-            if (updater == QStringLiteral(UPDORV_SHIPPED))
+            if (updater == QStringLiteral(UPDORV_SHIPPED) || versionFilePadding > 0)
                 QVERIFY(server.requests().isEmpty());
         }
         QCOMPARE(ReadBytes(folder / "version.txt"), versionFile);
         // Nothing staged is left behind.
-        for (const auto& entry : fs::directory_iterator(folder.path()))
+        for (const auto& entry : fs::directory_iterator(folder))
             QVERIFY2(!entry.path().filename().string().starts_with(".updorv"), entry.path().c_str());
     }
 };

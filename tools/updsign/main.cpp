@@ -8,12 +8,19 @@
 
 #include "updater/UpdateIntegrity.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace dorvane;
@@ -27,11 +34,9 @@ int Usage()
     return 2;
 }
 
-bool WriteFile(const fs::path& path, const std::string& bytes, bool secret = false)
+bool WriteFile(const fs::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (secret)
-        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out)
@@ -39,9 +44,42 @@ bool WriteFile(const fs::path& path, const std::string& bytes, bool secret = fal
     return static_cast<bool>(out);
 }
 
+// The secret key's file is made readable by its owner alone from the moment it exists, and
+// only as a new file: an existing file, or a link planted at its name, is never written through.
+bool WriteNewSecretFile(const fs::path& path, const std::string& bytes)
+{
+#ifdef _WIN32
+    if (fs::exists(fs::symlink_status(path)))
+        return false;
+    return WriteFile(path, bytes);
+#else
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        std::cerr << "cannot create " << path.string() << ": " << std::strerror(errno) << "\n";
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += static_cast<std::size_t>(n);
+    }
+    const bool ok = written == bytes.size() && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok) {
+        std::cerr << "cannot write " << path.string() << "\n";
+        ::unlink(path.c_str());
+        return false;
+    }
+    return true;
+#endif
+}
+
 int KeyGen(const fs::path& keyFile)
 {
-    if (fs::exists(keyFile)) {
+    if (fs::exists(fs::symlink_status(keyFile))) {
         std::cerr << keyFile.string() << " exists; not overwritten\n";
         return 1;
     }
@@ -50,7 +88,7 @@ int KeyGen(const fs::path& keyFile)
         return ToHex(std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
     };
     const std::string publicHex = hex(publicKey);
-    if (!WriteFile(keyFile, hex(secretKey) + "\n", true)
+    if (!WriteNewSecretFile(keyFile, hex(secretKey) + "\n")
         || !WriteFile(fs::path(keyFile.string() + ".pub"), publicHex + "\n"))
         return 1;
     std::cout << publicHex << "\n";
