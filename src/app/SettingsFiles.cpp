@@ -50,9 +50,13 @@ std::vector<std::string> LoadOrCreate(const fs::path& path, const std::vector<st
 {
     if (auto lines = ReadLines(path))
         return std::move(*lines);
+    // Asked again under the lock: a parallel run may have created and saved it meanwhile.
+    const FileLock lock(path);
+    if (auto lines = ReadLines(path))
+        return std::move(*lines);
     std::error_code ec;
     if (!fs::exists(path, ec) && !ec)
-        WriteFileAtomically(path, JoinLines(defaults));
+        WriteFileAtomically(lock, path, JoinLines(defaults));
     return defaults;
 }
 
@@ -138,6 +142,7 @@ std::optional<PrintSettings> LoadPrinterAdjustments(const fs::path& path, const 
 
 bool SavePrinterAdjustments(const fs::path& path, const PrintSettings& settings)
 {
+    const FileLock lock(path); // from the read to the write, or a parallel save's line is lost
     auto read = LinesToRewrite(path);
     if (!read)
         return false;
@@ -149,7 +154,7 @@ bool SavePrinterAdjustments(const fs::path& path, const PrintSettings& settings)
         *own = line;
     else
         lines.push_back(line);
-    return WriteFileAtomically(path, JoinLines(lines));
+    return WriteFileAtomically(lock, path, JoinLines(lines));
 }
 
 // FontSet.ini -----------------------------------------------------------------------------
@@ -213,6 +218,7 @@ bool SaveSwitchIfChanged(const fs::path& path, bool on)
 bool RewriteLine(const fs::path& path, std::size_t index, const std::string& value,
                  std::size_t lineCount, bool lastLineWithoutEnd)
 {
+    const FileLock lock(path);
     auto read = LinesToRewrite(path);
     if (!read)
         return false;
@@ -222,7 +228,7 @@ bool RewriteLine(const fs::path& path, std::size_t index, const std::string& val
     if (lines.size() <= index)
         lines.resize(index + 1);
     lines[index] = value;
-    return WriteFileAtomically(path, JoinLines(lines, lastLineWithoutEnd));
+    return WriteFileAtomically(lock, path, JoinLines(lines, lastLineWithoutEnd));
 }
 
 // address.ini -----------------------------------------------------------------------------

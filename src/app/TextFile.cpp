@@ -1,5 +1,6 @@
 #include "app/TextFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -9,12 +10,24 @@
 #include <system_error>
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <io.h>
+#include <process.h>
+#include <windows.h>
+#define DORVANE_GETPID() _getpid()
 #define DORVANE_FSYNC(fd) _commit(fd)
 #define DORVANE_FILENO(f) _fileno(f)
 #else
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#define DORVANE_GETPID() getpid()
 #define DORVANE_FSYNC(fd) fsync(fd)
 #define DORVANE_FILENO(f) fileno(f)
 #endif
@@ -85,7 +98,97 @@ void TakeAccessOf(const fs::path& old, std::FILE* file, const fs::path& fresh)
 #endif
 }
 
+fs::path LockPathOf(const fs::path& path)
+{
+    fs::path lockPath = FollowLinks(path).value_or(path);
+    lockPath += ".lock";
+    return lockPath;
+}
+
+// A name no other save uses, this process's or another's: the process id and a count.
+fs::path TemporaryNameFor(const fs::path& target)
+{
+    static std::atomic<unsigned long> count{0};
+    fs::path temp = target;
+    temp += "." + std::to_string(DORVANE_GETPID()) + "-" + std::to_string(++count) + ".tmp";
+    return temp;
+}
+
+// Temporary files of target left by a save that died part-way. Only called under the lock,
+// when no other save of target is writing one.
+void RemoveLeftovers(const fs::path& target)
+{
+    const std::string prefix = target.filename().string() + ".";
+    std::error_code ec;
+    std::vector<fs::path> leftovers;
+    for (fs::directory_iterator it(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec),
+         end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > prefix.size() + 4 && name.starts_with(prefix) && name.ends_with(".tmp") &&
+            it->is_regular_file(ec))
+            leftovers.push_back(it->path());
+    }
+    for (const fs::path& leftover : leftovers)
+        fs::remove(leftover, ec);
+}
+
+bool WriteLocked(bool locked, const fs::path& path, std::string_view content, const ChunkWriter& writer);
+
 } // namespace
+
+FileLock::FileLock(const fs::path& path)
+{
+    const fs::path lockPath = LockPathOf(path);
+#ifdef _WIN32
+    HANDLE handle = CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return;
+    OVERLAPPED whole{};
+    if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole)) {
+        CloseHandle(handle);
+        return;
+    }
+    handle_ = handle;
+#else
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    int result;
+    while ((result = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (result != 0) {
+        ::close(fd);
+        return;
+    }
+    fd_ = fd;
+#endif
+}
+
+FileLock::~FileLock()
+{
+#ifdef _WIN32
+    if (handle_) {
+        OVERLAPPED whole{};
+        UnlockFileEx(static_cast<HANDLE>(handle_), 0, 1, 0, &whole);
+        CloseHandle(static_cast<HANDLE>(handle_));
+    }
+#else
+    if (fd_ >= 0)
+        ::close(fd_); // closing the only descriptor releases the lock
+#endif
+}
+
+bool FileLock::held() const
+{
+#ifdef _WIN32
+    return handle_ != nullptr;
+#else
+    return fd_ >= 0;
+#endif
+}
 
 std::optional<std::vector<std::string>> ReadLines(const fs::path& path)
 {
@@ -112,6 +215,20 @@ std::string LineOr(const std::vector<std::string>& lines, std::size_t i)
 
 bool WriteFileAtomically(const fs::path& path, std::string_view content, const ChunkWriter& writer)
 {
+    const FileLock lock(path);
+    return WriteLocked(lock.held(), path, content, writer);
+}
+
+bool WriteFileAtomically(const FileLock& lock, const fs::path& path, std::string_view content,
+                         const ChunkWriter& writer)
+{
+    return WriteLocked(lock.held(), path, content, writer);
+}
+
+namespace {
+
+bool WriteLocked(bool locked, const fs::path& path, std::string_view content, const ChunkWriter& writer)
+{
     const auto target = FollowLinks(path);
     if (!target)
         return false;
@@ -127,8 +244,9 @@ bool WriteFileAtomically(const fs::path& path, std::string_view content, const C
         std::fclose(probe);
     }
 
-    fs::path temp = *target;
-    temp += ".tmp";
+    if (locked)
+        RemoveLeftovers(*target);
+    const fs::path temp = TemporaryNameFor(*target);
     std::FILE* file = OpenFile(temp, "wb");
     if (!file) {
         if (!exists || (errno != EACCES && errno != EPERM))
@@ -148,6 +266,8 @@ bool WriteFileAtomically(const fs::path& path, std::string_view content, const C
         fs::remove(temp, ec);
     return ok;
 }
+
+} // namespace
 
 std::string JoinLines(const std::vector<std::string>& lines, bool lastWithoutEnd)
 {

@@ -27,6 +27,27 @@ std::string LineOr(const std::vector<std::string>& lines, std::size_t i);
 // to interrupt a save part-way.
 using ChunkWriter = std::function<bool(std::FILE* file, std::string_view chunk)>;
 
+// An exclusive lock on one file, held while the object lives, so that parallel runs (one per
+// printer, say) never save over each other's changes. The lock is taken on a file beside the
+// target ("name.lock"), which is left in place: removing it would let two runs lock two
+// different files. Where the folder takes no new file the lock cannot be had and the save goes
+// ahead without it. Not reentrant: a holder passes the lock on rather than taking it again.
+class FileLock {
+public:
+    explicit FileLock(const std::filesystem::path& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const;
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
+};
+
 // Replaces path's content with content: writes a temporary file beside it, flushes it to
 // disk and renames it over path. On any failure the old file is untouched, the temporary
 // file is removed and false is returned.
@@ -35,7 +56,12 @@ using ChunkWriter = std::function<bool(std::FILE* file, std::string_view chunk)>
 // file this user may not write is left as it is even when its folder would allow replacing
 // it. Where the folder takes no new file but the file itself is writable, the file is
 // overwritten in place, the only way left, without the rename's protection.
+// The save takes the file's lock; the temporary file's name is this save's own.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content,
+                         const ChunkWriter& writer = {});
+// The same save by the holder of the file's lock, who read the file under it: a
+// read-modify-write holds the lock from its read to its write so no other save falls between.
+bool WriteFileAtomically(const FileLock& lock, const std::filesystem::path& path, std::string_view content,
                          const ChunkWriter& writer = {});
 
 // Joins lines, each followed by "\r\n"; when lastWithoutEnd, the last line gets none.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace dorvane;
 using dorvane::test::ReadBytes;
 using dorvane::test::RunUnprivileged;
@@ -76,7 +78,11 @@ TEST(SettingsFiles, SavesUnderAFolderWithAChineseName)
     std::vector<std::filesystem::path> made;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(work.path()))
         made.push_back(entry.path());
-    EXPECT_EQ(made, (std::vector<std::filesystem::path>{folder, folder / "Set", paths.setIni}));
+    std::sort(made.begin(), made.end());
+    // The save's lock file is made beside set.ini under its own proper name too.
+    auto lockFile = paths.setIni;
+    lockFile += ".lock";
+    EXPECT_EQ(made, (std::vector<std::filesystem::path>{folder, folder / "Set", paths.setIni, lockFile}));
 }
 
 TEST(SettingsFiles, FontSetWithOneLineGivesTheBodyFontTwice)

@@ -139,12 +139,22 @@ TEST(TextFile, AProcessKilledWhileWritingLeavesTheOldFileIntact)
 #endif
     EXPECT_EQ(ReadBytes(target), old);
     // The half-written temporary file is left beside it, never in its place; the next save
-    // replaces it.
-    const std::string leftover = ReadBytes(dir / "set.ini.tmp");
+    // removes it.
+    const auto temporaries = [&] {
+        std::vector<std::filesystem::path> found;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            if (entry.path().extension() == ".tmp")
+                found.push_back(entry.path());
+        return found;
+    };
+    const auto left = temporaries();
+    ASSERT_EQ(left.size(), 1u);
+    const std::string leftover = ReadBytes(left.front());
     EXPECT_GE(leftover.size(), 4096u);
     EXPECT_LT(leftover.size(), 50000u);
     EXPECT_TRUE(WriteFileAtomically(target, "new\r\n"));
     EXPECT_EQ(ReadBytes(target), "new\r\n");
+    EXPECT_TRUE(temporaries().empty());
 }
 
 TEST(TextFile, ASaveChangesTheContentOnlyKeepingPermissionsAndLinks)

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 using namespace dorvane;
 using namespace dorvane::test;
@@ -1004,6 +1006,62 @@ private slots:
         QCOMPARE(result.exitCode, 2);
         QVERIFY(setIni.seek(0));
         QCOMPARE(setIni.readAll(), QByteArray("dorvane-test\r\n25,-12,8,6\r\n"));
+    }
+
+    // A shop calibrating its printers from a script, one set-offset per printer, all at once:
+    // every run that says it saved finds its line in offsets.ini afterwards.
+    void parallelSetOffsetRunsLoseNoPrinter()
+    {
+        SKIP_WITHOUT_TEST_QUEUE();
+        CliFolder folder;
+        prepare(folder);
+        folder.write(QStringLiteral("Set/set.ini"), "dorvane-test\r\n0,0,8,6\r\n");
+        // Forty printers: instances of the test queue, named in this run's own CUPS options.
+        constexpr int kPrinters = 40;
+        QByteArray lpoptions;
+        for (int i = 0; i < kPrinters; ++i)
+            lpoptions += "Dest dorvane-test/p" + QByteArray::number(i) + "\n";
+        QVERIFY(QDir().mkpath(folder.path(QStringLiteral(".cups"))));
+        folder.write(QStringLiteral(".cups/lpoptions"), lpoptions);
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("HOME"), folder.path(QStringLiteral(".")));
+        const QString tool = qEnvironmentVariable("DORVANE_RUN_DIR") + QStringLiteral("/dorvane-cli");
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 0; i < kPrinters; ++i) {
+            auto& run = runs.emplace_back(std::make_unique<QProcess>());
+            run->setWorkingDirectory(folder.path(QStringLiteral(".")));
+            run->setProcessEnvironment(environment);
+            run->start(tool, {QStringLiteral("set-offset"), QStringLiteral("--right"), QString::number(i),
+                              QStringLiteral("--down"), QStringLiteral("-1"), QStringLiteral("--printer"),
+                              QStringLiteral("dorvane-test/p%1").arg(i)});
+        }
+        for (int i = 0; i < kPrinters; ++i) {
+            QProcess& run = *runs[static_cast<std::size_t>(i)];
+            QVERIFY(run.waitForFinished(60000));
+            QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
+                     run.readAllStandardError().constData());
+            QCOMPARE(QString::fromUtf8(run.readAllStandardOutput()),
+                     QStringLiteral("dorvane-test/p%1: %1.0 mm right, -1.0 mm down\n").arg(i));
+        }
+
+        QFile offsetsIni(folder.path(QStringLiteral("Set/offsets.ini")));
+        QVERIFY(offsetsIni.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = offsetsIni.readAll().split('\n');
+        QCOMPARE(lines.size(), kPrinters + 1); // the last line end leaves an empty piece
+        for (int i = 0; i < kPrinters; ++i) {
+            const QByteArray line = "dorvane-test/p" + QByteArray::number(i) + "," + QByteArray::number(i * 10) +
+                                    ",-10,8,6\r";
+            QVERIFY2(lines.contains(line), line.constData());
+        }
+        // The in-use printer's settings are untouched, and no temporary file is left behind.
+        QFile setIni(folder.path(QStringLiteral("Set/set.ini")));
+        QVERIFY(setIni.open(QIODevice::ReadOnly));
+        QCOMPARE(setIni.readAll(), QByteArray("dorvane-test\r\n0,0,8,6\r\n"));
+        QCOMPARE(QDir(folder.path(QStringLiteral("Set"))).entryList({QStringLiteral("*.tmp")}, QDir::Files),
+                 QStringList());
     }
 };
 
