@@ -16,6 +16,7 @@
 #include "print/WaybillPrinter.h"
 #include "settings/PrintSetValues.h"
 #include "settings/PrinterAdjustments.h"
+#include "template/TemplateLayout.h"
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
@@ -73,6 +74,23 @@ bool LoadLayout(const TemplateEntry& entry)
     return App().loadCurrentLayout();
 }
 
+// Why the template's layout file was refused, naming the file.
+QString LayoutRefusal(const TemplateEntry& entry)
+{
+    const std::filesystem::path path = LayoutPath(App().WorkFolder, entry.fileName);
+    const QString file = QStringLiteral("dataM/%1.dat").arg(FromCodePage(entry.fileName));
+    switch (CheckLayoutFile(path)) {
+    case LayoutFileFault::NoHeader:
+        return QStringLiteral("the layout file %1 of the template \"%2\" is cut short: it has no header row")
+            .arg(file, entry.name);
+    case LayoutFileFault::NoFieldRows:
+        return QStringLiteral("the layout file %1 of the template \"%2\" is cut short: it has no field rows")
+            .arg(file, entry.name);
+    default:
+        return QStringLiteral("the layout file %1 of the template \"%2\" cannot be read").arg(file, entry.name);
+    }
+}
+
 int ScreenDpiY()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -124,7 +142,7 @@ int LoadCurrentTemplate()
         return Fail(QStringLiteral("there is no template in dataM"));
     const TemplateEntry& chosen = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
     if (!LoadLayout(chosen))
-        return Fail(QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(chosen.name));
+        return Fail(LayoutRefusal(chosen));
     return kExitOk;
 }
 
@@ -264,7 +282,7 @@ int RunPrint(const PrintOptions& options)
         chosen = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
     }
     if (!LoadLayout(chosen))
-        return Fail(QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(chosen.name));
+        return Fail(LayoutRefusal(chosen));
 
     BatchJob job;
     job.setup = MakePrintSetup(app, ScreenDpiY());
@@ -439,8 +457,7 @@ int RunReprint(const CliCommand& command)
     WriteError(notes);
     for (const auto& [chosen, printed] : jobs) {
         if (!LoadLayout(chosen))
-            return Fail(
-                QStringLiteral("the layout file of the template \"%1\" cannot be read").arg(chosen.name));
+            return Fail(LayoutRefusal(chosen));
         BatchJob job;
         job.setup = MakePrintSetup(app, ScreenDpiY());
         job.templateName = chosen.name;

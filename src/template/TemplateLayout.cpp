@@ -3,6 +3,7 @@
 #include "app/CommaJoined.h"
 #include "app/TextFile.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <fstream>
@@ -37,10 +38,34 @@ void RejoinHeaderName(std::vector<std::string>& pieces)
 
 } // namespace
 
+namespace {
+
+LayoutFileFault FaultOf(const std::optional<std::vector<std::string>>& lines)
+{
+    if (!lines)
+        return LayoutFileFault::Unreadable;
+    if (lines->empty())
+        return LayoutFileFault::NoHeader;
+    auto header = SplitAt(lines->front(), ',');
+    RejoinHeaderName(header);
+    if (header.size() < static_cast<std::size_t>(TemplateLayout::kStoredColumns))
+        return LayoutFileFault::NoHeader;
+    const bool anyFieldRow =
+        std::any_of(lines->begin() + 1, lines->end(), [](const std::string& line) { return !line.empty(); });
+    return anyFieldRow ? LayoutFileFault::None : LayoutFileFault::NoFieldRows;
+}
+
+} // namespace
+
+LayoutFileFault CheckLayoutFile(const std::filesystem::path& path)
+{
+    return FaultOf(ReadLines(path));
+}
+
 bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout)
 {
     const auto lines = ReadLines(path);
-    if (!lines)
+    if (FaultOf(lines) != LayoutFileFault::None)
         return false;
     for (std::size_t row = 0; row < lines->size() && row < TemplateLayout::kRows; ++row) {
         auto pieces = SplitAt((*lines)[row], ',');

@@ -31,7 +31,10 @@ public:
     bool operator==(const TemplateLayout&) const = default;
 
 private:
-    static std::size_t index(int row, int column) { return static_cast<std::size_t>(row * kColumns + column); }
+    static std::size_t index(int row, int column)
+    {
+        return static_cast<std::size_t>(row * kColumns + column);
+    }
     std::array<std::string, kRows * kColumns> cells_{};
 };
 
@@ -39,7 +42,13 @@ private:
 // Cells a line does not reach keep their value; lines past row 29 and values past column 19
 // are ignored. A header whose name was written with a comma is read with the name whole.
 // False when the file cannot be opened (nothing changed then).
+// A file cut short (a copy or a save interrupted, an empty file) is refused too: one without a
+// header row of six values, or without any field row after it.
 bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout);
+
+// Why LoadLayoutFile refuses a file, so that the refusal can name it.
+enum class LayoutFileFault { None, Unreadable, NoHeader, NoFieldRows };
+LayoutFileFault CheckLayoutFile(const std::filesystem::path& path);
 
 // The text of a layout file: rows 0 to 20, columns 0 to 5, each line ended by "\r\n"; a
 // comma inside a cell (only ever the name) is written as "，".

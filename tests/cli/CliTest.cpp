@@ -898,6 +898,36 @@ private slots:
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
     }
 
+    // A layout file cut short (empty, its header cut, no field rows) is refused by name before
+    // anything is printed, never taken as a template of empty boxes.
+    void aTruncatedLayoutFileIsRefusedByName()
+    {
+        CliFolder folder;
+        prepare(folder);
+        const QList<QByteArray> truncated = {"", "0,EMS,2300,12", "0,EMS,2300,1270,870,480\r\n",
+                                             "0,EMS,2300,1270,870,480\r\n\r\n"};
+        for (const QByteArray& content : truncated) {
+            folder.write(QStringLiteral("dataM/EMS.dat"), content);
+            const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--template"),
+                                                 QStringLiteral("EMS"), QStringLiteral("收件人姓名=李四"),
+                                                 QStringLiteral("--pdf"), QStringLiteral("out.pdf")});
+            QVERIFY2(result.finished, content.constData());
+            QCOMPARE(result.exitCode, 2);
+            QCOMPARE(result.out, QString());
+            QVERIFY2(result.err.contains(QStringLiteral("dataM/EMS.dat")), qPrintable(result.err));
+            QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
+        }
+        // The whole file prints again.
+        QFile shipped(qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data/EMS.dat"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        folder.write(QStringLiteral("dataM/EMS.dat"), shipped.readAll());
+        const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--template"),
+                                             QStringLiteral("EMS"), QStringLiteral("收件人姓名=李四"),
+                                             QStringLiteral("--pdf"), QStringLiteral("out.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QVERIFY(QFile::exists(folder.path(QStringLiteral("out.pdf"))));
+    }
+
     void aMissingPrinterOrUnwritableFileIsAnError()
     {
         CliFolder folder;
