@@ -176,7 +176,8 @@ PrintFonts LoadOrCreateFontSet(const fs::path& path)
 
 bool SaveFontSet(const fs::path& path, const std::string& bodyLine, const std::string& destinationLine)
 {
-    return WriteFileAtomically(path, JoinLines({bodyLine, destinationLine}));
+    const FileLock lock(path);
+    return WriteFileAtomically(lock, path, JoinLines({bodyLine, destinationLine}));
 }
 
 // mould.ini -------------------------------------------------------------------------------
@@ -266,7 +267,8 @@ bool SaveAddress(const fs::path& path, const SenderDetails& details)
         }
         line += (i ? "," : "") + value;
     }
-    return WriteFileAtomically(path, JoinLines({line}));
+    const FileLock lock(path);
+    return WriteFileAtomically(lock, path, JoinLines({line}));
 }
 
 } // namespace dorvane

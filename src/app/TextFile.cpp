@@ -215,8 +215,7 @@ std::string LineOr(const std::vector<std::string>& lines, std::size_t i)
 
 bool WriteFileAtomically(const fs::path& path, std::string_view content, const ChunkWriter& writer)
 {
-    const FileLock lock(path);
-    return WriteLocked(lock.held(), path, content, writer);
+    return WriteLocked(false, path, content, writer);
 }
 
 bool WriteFileAtomically(const FileLock& lock, const fs::path& path, std::string_view content,

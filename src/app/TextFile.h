@@ -56,11 +56,12 @@ private:
 // file this user may not write is left as it is even when its folder would allow replacing
 // it. Where the folder takes no new file but the file itself is writable, the file is
 // overwritten in place, the only way left, without the rename's protection.
-// The save takes the file's lock; the temporary file's name is this save's own.
+// The temporary file's name is this save's own. Files written by parallel runs (the settings)
+// are saved by the holder of their lock, below.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content,
                          const ChunkWriter& writer = {});
-// The same save by the holder of the file's lock, who read the file under it: a
-// read-modify-write holds the lock from its read to its write so no other save falls between.
+// The same save by the holder of the file's lock, which also clears temporary files left by a
+// save that died part-way. A read-modify-write holds the lock from its read to its write so no other save falls between.
 bool WriteFileAtomically(const FileLock& lock, const std::filesystem::path& path, std::string_view content,
                          const ChunkWriter& writer = {});
 

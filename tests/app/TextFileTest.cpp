@@ -152,7 +152,10 @@ TEST(TextFile, AProcessKilledWhileWritingLeavesTheOldFileIntact)
     const std::string leftover = ReadBytes(left.front());
     EXPECT_GE(leftover.size(), 4096u);
     EXPECT_LT(leftover.size(), 50000u);
-    EXPECT_TRUE(WriteFileAtomically(target, "new\r\n"));
+    {
+        const FileLock lock(target);
+        EXPECT_TRUE(WriteFileAtomically(lock, target, "new\r\n"));
+    }
     EXPECT_EQ(ReadBytes(target), "new\r\n");
     EXPECT_TRUE(temporaries().empty());
 }
