@@ -61,7 +61,8 @@ private:
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content,
                          const ChunkWriter& writer = {});
 // The same save by the holder of the file's lock, which also clears temporary files left by a
-// save that died part-way. A read-modify-write holds the lock from its read to its write so no other save falls between.
+// save that died part-way. A read-modify-write holds the lock from its read to its write, so
+// that no other save falls between.
 bool WriteFileAtomically(const FileLock& lock, const std::filesystem::path& path, std::string_view content,
                          const ChunkWriter& writer = {});
 
