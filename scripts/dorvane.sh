@@ -8,6 +8,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$root/scripts/ci-stages.sh"
 jobs=$(nproc)
 
 packages=(
@@ -61,8 +62,21 @@ start_test_server() {
   eval "$exports"
 }
 
+main_suite() {
+  configure_and_build "$root/build" -DDORVANE_WERROR=ON -DDORVANE_REQUIRE_RECOGNITION=ON
+  cd "$root/build"
+  ctest --output-on-failure -j"$jobs" --timeout 600
+}
+
+sanitizer_suite() {
+  configure_and_build "$root/build-sanitize" -DDORVANE_CORE_ONLY=ON -DDORVANE_SANITIZE=ON -DDORVANE_WERROR=ON
+  cd "$root/build-sanitize"
+  ctest --output-on-failure -j"$jobs" --timeout 600
+}
+
+# Every fuzzer runs; a crash in any fails the stage.
 run_fuzzers() {
-  local dir=$root/build-fuzz seconds=${DORVANE_FUZZ_SECONDS:-30}
+  local dir=$root/build-fuzz seconds=${DORVANE_FUZZ_SECONDS:-30} crashed=()
   CC=clang CXX=clang++ configure_and_build "$dir" -DDORVANE_CORE_ONLY=ON -DDORVANE_FUZZ=ON -DDORVANE_WERROR=ON
   for fuzzer in "$dir"/fuzz/fuzz_*; do
     [ -x "$fuzzer" ] || continue
@@ -71,8 +85,11 @@ run_fuzzers() {
     echo "Fuzzing $(basename "$fuzzer") for ${seconds}s"
     local dict=()
     [ -f "$fuzzer.dict" ] && dict=(-dict="$fuzzer.dict")
-    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 "${dict[@]}" "$corpus" 2>&1 | tail -n 3
+    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 "${dict[@]}" "$corpus" \
+      > "$corpus.log" 2>&1 || crashed+=("$(basename "$fuzzer")")
+    tail -n 3 "$corpus.log"
   done
+  [ ${#crashed[@]} -eq 0 ] || { echo "fuzzers that failed: ${crashed[*]}"; return 1; }
 }
 
 # Debian's source package of $1 unpacked into $2, fetched through a source list of our own so
@@ -141,6 +158,7 @@ windows_core() {
   wineserver -k 2>/dev/null || true
   echo "windows: $skipped skipped"
   echo "tests: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
 }
 
 case "${1:-}" in
@@ -152,28 +170,25 @@ case "${1:-}" in
     ;;
   test)
     install_missing
-    configure_and_build "$root/build" -DDORVANE_WERROR=ON -DDORVANE_REQUIRE_RECOGNITION=ON
     "$root/scripts/cups-test-setup.sh"
     export DORVANE_REQUIRE_CUPS=1
     # A locale writing decimals with a comma, for the list's number sorting; Debian ships the
     # definitions but compiles none but C.
     locale -a | grep -qi '^de_DE\.utf-\?8$' || as_root localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
-    # For both test runs below; a server that cannot be started fails the command here.
+    # For the test runs below; a server that cannot be started fails the command here.
     start_test_server
     export DORVANE_REQUIRE_PG=1
-    summary=$(mktemp)
-    (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600) | tee -a "$summary"
+    stage_summary=$(mktemp)
+    run_stage main main_suite
     # The core again, under AddressSanitizer and UndefinedBehaviorSanitizer.
-    configure_and_build "$root/build-sanitize" -DDORVANE_CORE_ONLY=ON -DDORVANE_SANITIZE=ON -DDORVANE_WERROR=ON
-    (cd "$root/build-sanitize" && ctest --output-on-failure -j"$jobs" --timeout 600) | tee -a "$summary"
-    run_fuzzers
+    run_stage sanitizers sanitizer_suite
+    run_stage fuzzers run_fuzzers
     # The core again, built for Windows and run under wine.
-    windows_core | tee -a "$summary"
-    # One closing line over every test run.
-    awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
-         /^tests: [0-9]+ passed, [0-9]+ failed$/ { failed += $4; total += $2 + $4 }
-         END { printf "tests: %d passed, %d failed\n", total - failed, failed }' "$summary"
-    rm -f "$summary"
+    run_stage windows windows_core
+    status=0
+    finish_stages || status=$?
+    rm -f "$stage_summary"
+    exit "$status"
     ;;
   windows-core)
     windows_core

@@ -1,0 +1,42 @@
+# The stages of a test run, sourced by scripts/dorvane.sh. Every stage runs even when an
+# earlier one failed, so one run reports them all; the run fails when any stage failed, and its
+# closing lines name each stage with its result.
+
+stage_names=()
+stage_results=()
+
+# run_stage NAME COMMAND [ARGS...]: runs COMMAND in a subshell that stops at its first failing
+# command, its output also appended to the file $stage_summary.
+run_stage() {
+  local name=$1 status
+  shift
+  echo "== stage $name"
+  set +e
+  (
+    set -e
+    "$@"
+  ) 2>&1 | tee -a "${stage_summary:-/dev/null}"
+  status=${PIPESTATUS[0]}
+  set -e
+  stage_names+=("$name")
+  if [ "$status" -eq 0 ]; then stage_results+=(passed); else stage_results+=("failed (exit $status)"); fi
+}
+
+# Prints one line per stage and the tests' closing line; returns 1 when any stage failed.
+finish_stages() {
+  local i failed=()
+  for i in "${!stage_names[@]}"; do
+    echo "stage ${stage_names[$i]}: ${stage_results[$i]}"
+    [ "${stage_results[$i]}" = passed ] || failed+=("${stage_names[$i]}")
+  done
+  if [ -n "${stage_summary:-}" ] && [ -f "$stage_summary" ]; then
+    awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+         /^tests: [0-9]+ passed, [0-9]+ failed$/ { failed += $4; total += $2 + $4 }
+         END { printf "tests: %d passed, %d failed\n", total - failed, failed }' "$stage_summary"
+  fi
+  if [ ${#failed[@]} -gt 0 ]; then
+    echo "FAILED: ${failed[*]}"
+    return 1
+  fi
+  echo "every stage passed"
+}
