@@ -1,6 +1,7 @@
 #include "cli/PrintLogCsv.h"
 
 #include "app/Utf8CodePage.h"
+#include "cli/CsvCell.h"
 #include "template/WaybillField.h"
 
 #include <string_view>
@@ -9,25 +10,14 @@ namespace dorvane {
 
 namespace {
 
-void AddCell(std::string& line, std::string_view codePage)
+// A spreadsheet runs a cell that starts like a formula; a leading apostrophe shows it as text.
+std::string SpreadsheetCell(std::string_view codePage)
 {
-    if (!line.empty() && line.back() != '\n')
-        line += ',';
     const auto converted = Utf8FromCodePage(codePage);
     std::string text = converted ? *converted : std::string(codePage.size(), '?');
     if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
         text.insert(0, 1, '\'');
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        line += text;
-        return;
-    }
-    line += '"';
-    for (const char c : text) {
-        if (c == '"')
-            line += '"';
-        line += c;
-    }
-    line += '"';
+    return CsvCell(text);
 }
 
 } // namespace
@@ -41,13 +31,13 @@ std::string PrintLogCsvText(const std::vector<const PrintLogEntry*>& entries)
     }
     out += "\r\n";
     for (const PrintLogEntry* entry : entries) {
-        std::string line;
-        for (const std::string* cell :
-             {&entry->time, &entry->waybillNumber, &entry->templateName, &entry->printer, &entry->orderNumber})
-            AddCell(line, *cell);
+        std::vector<const std::string*> cells = {&entry->time, &entry->waybillNumber, &entry->templateName,
+                                                  &entry->printer, &entry->orderNumber};
         for (const std::string& text : entry->texts)
-            AddCell(line, text);
-        out += line + "\r\n";
+            cells.push_back(&text);
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            out += (i > 0 ? "," : "") + SpreadsheetCell(*cells[i]);
+        out += "\r\n";
     }
     return out;
 }

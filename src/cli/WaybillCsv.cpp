@@ -1,6 +1,7 @@
 #include "cli/WaybillCsv.h"
 
 #include "app/Utf8CodePage.h"
+#include "cli/CsvCell.h"
 
 #include <algorithm>
 
@@ -22,21 +23,6 @@ std::string TrimBlanks(const std::string& text)
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-void AppendCsvField(std::string& out, std::string_view utf8)
-{
-    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += utf8;
-        return;
-    }
-    out += '"';
-    for (const char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
 } // namespace
 
 std::string WaybillCsvText(const std::vector<FieldTexts>& waybills)
@@ -52,8 +38,7 @@ std::string WaybillCsvText(const std::vector<FieldTexts>& waybills)
         for (std::size_t i = 0; i < texts.size(); ++i) {
             if (i > 0)
                 out += ',';
-            const auto utf8 = Utf8FromCodePage(texts[i]);
-            AppendCsvField(out, utf8 ? *utf8 : std::string(texts[i].size(), '?'));
+            out += CsvCellFromCodePage(texts[i]);
         }
         out += "\r\n";
     }

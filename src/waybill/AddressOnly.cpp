@@ -11,16 +11,8 @@ std::optional<AddressAndDestination> ReadAddressOnly(std::string_view address, c
     const AddressRegions found = ReadAddressRegions(regions, address);
     if (found.length == 0 || !found.reachesCity)
         return std::nullopt;
-    // As the clipboard's reading does: what an address leaves out above it is put in front
-    // when only one province and city fit.
-    std::string above;
-    if (!found.provinceWritten && found.province >= 0 && (found.cityWritten || found.destination >= 0)) {
-        above = regions.at(found.province).name;
-        if (!found.cityWritten && found.city >= 0 && found.city != found.province)
-            above += regions.at(found.city).name;
-    }
     AddressAndDestination result;
-    result.address = above + std::string(address);
+    result.address = RegionsLeftOut(regions, found) + std::string(address);
     if (found.destination >= 0)
         result.destination = regions.at(found.destination).name;
     return result;

@@ -677,19 +677,12 @@ std::optional<RecipientFields> ReadSegments(const std::vector<Segment>& segments
     if (ContainsAny(address, w.chatMarks) || (draft.name && ContainsAny(*draft.name, w.chatMarks)))
         return std::nullopt;
 
-    // An address that starts below its province gets what it leaves out, when only one fits.
-    std::string above;
-    if (!found.provinceWritten && found.province >= 0 && (found.cityWritten || found.destination >= 0)) {
-        above = regions.at(found.province).name;
-        if (!found.cityWritten && found.city >= 0 && found.city != found.province)
-            above += regions.at(found.city).name;
-    }
-
     RecipientFields fields;
     fields.name = std::move(draft.name);
     fields.mobile = std::move(draft.mobile);
     fields.telephone = draft.telephone.value_or(std::string());
-    fields.address = above + address;
+    // An address that starts below its province gets what it leaves out, when only one fits.
+    fields.address = RegionsLeftOut(regions, found) + address;
     fields.postcode = std::move(draft.postcode);
     fields.destination = found.destination >= 0 ? regions.at(found.destination).name : std::string();
     return fields;

@@ -377,4 +377,15 @@ std::string WithMunicipalityOnce(const RegionTable& table, std::string_view addr
     return table.at(regions.province).name + std::string(address.substr(regions.municipalityTwice));
 }
 
+std::string RegionsLeftOut(const RegionTable& table, const AddressRegions& found)
+{
+    std::string above;
+    if (!found.provinceWritten && found.province >= 0 && (found.cityWritten || found.destination >= 0)) {
+        above = table.at(found.province).name;
+        if (!found.cityWritten && found.city >= 0 && found.city != found.province)
+            above += table.at(found.city).name;
+    }
+    return above;
+}
+
 } // namespace dorvane

@@ -92,6 +92,10 @@ struct AddressRegions {
 // district name that several cities have, what they do not share is left unsettled.
 AddressRegions ReadAddressRegions(const RegionTable& table, std::string_view address);
 
+// The province and city an address read as found leaves out above its first written name, when
+// only one of each fits ("杭州市西湖区" -> "浙江省"); empty when it writes them or several fit.
+std::string RegionsLeftOut(const RegionTable& table, const AddressRegions& found);
+
 // The address with a municipality written twice at its start ("北京市 北京市 朝阳区", as order
 // pages copy their region line) written once, by its full name: "北京市朝阳区".
 std::string WithMunicipalityOnce(const RegionTable& table, std::string_view address);

@@ -1,5 +1,6 @@
 // The order export as it is read: records, encodings and the waybill columns.
 #include "cli/CsvReader.h"
+#include "cli/PrintLogCsv.h"
 #include "cli/TextEncoding.h"
 #include "cli/WaybillCsv.h"
 #include "support/Gb18030Support.h"
@@ -188,4 +189,22 @@ TEST(WaybillCsv, BadFilesAreReportedWithTheirLine)
     // Neither UTF-8 nor GB18030: a GBK name cut in half at the file's end.
     EXPECT_EQ(recordError("\xCA\xFD\xC1\xBF\n" + kZhangSan + "\n\xD5"),
               "line 3: a field holds bytes that are not valid GBK/GB18030 text");
+}
+
+// What the log's export writes, read back by a CSV reader: every cell in its own column, even
+// when the first is empty, and texts with commas, quotes and line breaks come back whole.
+TEST(CsvWriting, LogExportReadsBackCellByCell)
+{
+    PrintLogEntry entry;
+    entry.time = "";
+    entry.waybillNumber = "SF1";
+    entry.orderNumber = "=1+1";
+    entry.texts[0] = "a,\"b\"\r\nc";
+    const auto records = ReadAllRecords(PrintLogCsvText({&entry}));
+    ASSERT_EQ(records.size(), 2u);
+    ASSERT_EQ(records[1].size(), records[0].size());
+    EXPECT_EQ(records[1][0], "");
+    EXPECT_EQ(records[1][1], "SF1");
+    EXPECT_EQ(records[1][4], "'=1+1");
+    EXPECT_EQ(records[1][5], "a,\"b\"\r\nc");
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The jobs the CUPS test queue's backend kept (/var/spool/dorvane-test-out/job-<id>.pdf), read
-// back with pdftotext; each file is read once. Other programs print there at the same time:
+// back with pdftotext; each file is read once, and only jobs kept after this object was made
+// are looked at (the folder grows over runs). Other programs print there at the same time:
 // a test finds its jobs by the markers it printed.
 
 #include "print/PdfReadBack.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QRegularExpression>
@@ -16,6 +18,12 @@ namespace dorvane::test {
 class QueueJobs {
 public:
     static inline const QDir kOut{QStringLiteral("/var/spool/dorvane-test-out")};
+
+    QueueJobs()
+    {
+        for (const QString& name : kOut.entryList({QStringLiteral("job-*.pdf")}, QDir::Files))
+            before_ = std::max(before_, Id(name));
+    }
 
     // The jobs whose text holds marker, in the order the spooler numbered them; waits up to
     // 20 s for at least `least` of them.
@@ -28,6 +36,8 @@ public:
             found.clear();
             for (const QString& name : kOut.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
                 const QString path = kOut.filePath(name);
+                if (Id(name) <= before_)
+                    continue;
                 if (!texts_.contains(path))
                     texts_.insert(path, RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}));
                 if (texts_.value(path).contains(marker))
@@ -57,6 +67,7 @@ public:
     }
 
 private:
+    int before_ = 0; // the newest job kept before this object was made
     QHash<QString, QString> texts_;
 };
 
