@@ -1,6 +1,6 @@
 // Sorting a report list of 100,000 rows by a text column and by a date column: the
 // comparisons alone, and a heading click on the real list widget (sort, reorder, relayout).
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "controls/SortCompare.h"
 #include "controls/SortListCtrl.h"
 

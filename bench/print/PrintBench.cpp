@@ -1,9 +1,9 @@
 // One waybill print job into a PDF file: printer set-up, rendering of all twenty fields and
 // writing the file. The fit check of the 1,000-waybill order export on a PDF printer.
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/PrintFontConversion.h"
-#include "cli/WaybillCsv.h"
+#include "batch/WaybillCsv.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillPrinter.h"

@@ -1,7 +1,7 @@
 // Filling the main window's three lists from a large address book: 10,000 senders, 10,000
 // recipients and 1,000 goods names. Each fill pauses 150 ms before opening the database; the
 // reported time is the rest (the measured time less the two pauses).
-#include "app/AddressBook.h"
+#include "store/AddressBook.h"
 #include "app/MessageBox.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"

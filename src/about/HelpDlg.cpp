@@ -2,7 +2,7 @@
 
 #include "app/AppValues.h"
 #include "app/SettingsFiles.h"
-#include "app/TextFile.h"
+#include "text/TextFile.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 

@@ -2,7 +2,7 @@
 // The process-wide values of the main program: created before start-up, alive until the
 // process ends, changed in place by the dialogs that own each concern.
 
-#include "app/DataSourceRegistration.h"
+#include "store/DataSourceRegistration.h"
 #include "app/LogFont.h"
 #include "app/SettingsFiles.h"
 #include "template/TemplateLayout.h"

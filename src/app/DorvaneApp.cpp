@@ -1,9 +1,9 @@
 #include "app/DorvaneApp.h"
 
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/PrintFontConversion.h"
-#include "app/TextFile.h"
+#include "text/TextFile.h"
 #include "waybill/WaybillDlg.h"
 
 #include <QCoreApplication>

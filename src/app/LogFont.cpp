@@ -1,6 +1,6 @@
 #include "app/LogFont.h"
 
-#include "app/CodePageChars.h"
+#include "text/CodePageChars.h"
 #include <cstdlib>
 
 namespace dorvane {

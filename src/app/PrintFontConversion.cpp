@@ -1,6 +1,6 @@
 #include "app/PrintFontConversion.h"
 
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 
 #include <QFontDatabase>
 #include <QStringList>

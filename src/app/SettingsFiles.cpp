@@ -1,7 +1,7 @@
 #include "app/SettingsFiles.h"
 
-#include "app/CommaJoined.h"
-#include "app/TextFile.h"
+#include "text/CommaJoined.h"
+#include "text/TextFile.h"
 
 #include <algorithm>
 

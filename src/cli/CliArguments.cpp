@@ -1,10 +1,10 @@
 #include "cli/CliArguments.h"
 
-#include "app/PrintLog.h"
-#include "cli/OrderTable.h"
+#include "store/PrintLog.h"
+#include "batch/OrderTable.h"
 #include "settings/PrintSetValues.h"
 #include "template/TemplateLayout.h"
-#include "waybill/WaybillDefaults.h"
+#include "address/WaybillDefaults.h"
 
 #include <charconv>
 #include <tuple>

@@ -1,7 +1,8 @@
 #pragma once
 // The command line of dorvane-cli, read into what to do. Arguments are UTF-8.
 
-#include "cli/RowSelection.h"
+#include "batch/RowSelection.h"
+#include "print/Overflow.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,13 +11,6 @@
 #include <vector>
 
 namespace dorvane {
-
-// What print does with a field text its box would cut.
-enum class Overflow {
-    Warn,   // print everything, list the cuts
-    Fail,   // list the cuts and print nothing
-    Shrink, // print each cut field in the largest font that fits, nothing when one never does
-};
 
 struct PrintOptions {
     std::optional<std::string> templateName;

@@ -1,7 +1,7 @@
 #include "controls/SortCompare.h"
 
-#include "app/CodePageChars.h"
-#include "app/TextFile.h"
+#include "text/CodePageChars.h"
+#include "text/TextFile.h"
 
 #include <algorithm>
 #include <clocale>

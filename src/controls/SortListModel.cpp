@@ -1,6 +1,6 @@
 #include "controls/SortListModel.h"
 
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 
 namespace dorvane {
 

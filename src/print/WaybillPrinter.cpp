@@ -1,7 +1,7 @@
 #include "print/WaybillPrinter.h"
 
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillRenderer.h"

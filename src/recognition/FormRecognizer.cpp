@@ -1,6 +1,6 @@
 #include "FormRecognizer.h"
 
-#include "app/TextFile.h"
+#include "text/TextFile.h"
 #include "recognition/FieldKeywords.h"
 #include "recognition/FormStraightener.h"
 

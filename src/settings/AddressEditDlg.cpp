@@ -1,12 +1,12 @@
 #include "settings/AddressEditDlg.h"
 
-#include "app/AddressBook.h"
+#include "store/AddressBook.h"
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "settings/ListPageRules.h"
-#include "waybill/AddressRecord.h"
+#include "address/AddressRecord.h"
 
 #include <QFont>
 #include <QGridLayout>

@@ -1,15 +1,15 @@
 #include "settings/AddressPage.h"
 
-#include "app/AddressBook.h"
+#include "store/AddressBook.h"
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "controls/SortListCtrl.h"
 #include "settings/AddressEditDlg.h"
 #include "settings/ListPageRules.h"
-#include "waybill/AddressRecord.h"
+#include "address/AddressRecord.h"
 #include "settings/PageListSetup.h"
 
 #include <QComboBox>

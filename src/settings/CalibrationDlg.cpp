@@ -1,7 +1,7 @@
 #include "settings/CalibrationDlg.h"
 
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "print/CalibrationPrinter.h"

@@ -1,11 +1,11 @@
 #include "settings/DatabasePage.h"
 
-#include "app/AddressBook.h"
+#include "store/AddressBook.h"
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
-#include "app/ConnectionString.h"
+#include "text/CodePageText.h"
+#include "store/ConnectionString.h"
 #include "app/MessageBox.h"
-#include "app/StoreLocation.h"
+#include "store/StoreLocation.h"
 
 #include <QFormLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "settings/PrintSetPage.h"
 
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/SettingsFiles.h"
 #include "controls/ColouredLabel.h"
@@ -13,8 +13,8 @@
 #include "settings/PrinterAdjustments.h"
 #include "settings/PrinterSelDlg.h"
 #include "print/WaybillPrinter.h"
-#include "template/TemplateDeleteDlg.h"
-#include "template/TemplateEditDlg.h"
+#include "editor/TemplateDeleteDlg.h"
+#include "editor/TemplateEditDlg.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "settings/PrinterSelDlg.h"
 
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/SettingsFiles.h"
 #include "controls/GradientButton.h"

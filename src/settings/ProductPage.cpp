@@ -1,8 +1,8 @@
 #include "settings/ProductPage.h"
 
-#include "app/AddressBook.h"
+#include "store/AddressBook.h"
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "controls/SortListCtrl.h"

@@ -1,6 +1,6 @@
 #include "template/MoveToTrash.h"
 
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 
 #include <QDateTime>
 #include <QDir>

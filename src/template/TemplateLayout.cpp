@@ -1,7 +1,7 @@
 #include "template/TemplateLayout.h"
 
-#include "app/CommaJoined.h"
-#include "app/TextFile.h"
+#include "text/CommaJoined.h"
+#include "text/TextFile.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 #include "template/TemplateList.h"
 
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "template/TemplateStore.h"
 
 #include <QByteArray>

@@ -1,8 +1,8 @@
 #include "template/TemplateStore.h"
 
-#include "app/CodePageChars.h"
+#include "text/CodePageChars.h"
 #include "app/SettingsFiles.h"
-#include "app/TextFile.h"
+#include "text/TextFile.h"
 
 namespace dorvane {
 

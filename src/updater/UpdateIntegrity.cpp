@@ -1,6 +1,6 @@
 #include "updater/UpdateIntegrity.h"
 
-#include "app/TextFile.h"
+#include "text/TextFile.h"
 
 #include <sodium.h>
 

@@ -1,6 +1,6 @@
 #include "updater/UpdateProtocol.h"
 
-#include "app/TextFile.h"
+#include "text/TextFile.h"
 
 #include <algorithm>
 

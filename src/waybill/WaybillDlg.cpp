@@ -2,34 +2,34 @@
 
 #include "about/AboutDlg.h"
 #include "about/HelpDlg.h"
-#include "app/AddressBook.h"
+#include "store/AddressBook.h"
 #include "app/AppValues.h"
-#include "app/CodePageChars.h"
-#include "app/CodePageText.h"
+#include "text/CodePageChars.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
-#include "app/PrintLog.h"
+#include "store/PrintLog.h"
 #include "app/ProgramPictures.h"
 #include "app/SettingsFiles.h"
-#include "app/TextFile.h"
+#include "text/TextFile.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "settings/SettingsDlg.h"
-#include "template/AdjustPreviewDlg.h"
+#include "editor/AdjustPreviewDlg.h"
 #include "template/CurrentTemplate.h"
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
 #include "print/WaybillPrinter.h"
-#include "waybill/ClipboardAddress.h"
-#include "waybill/AddressRecord.h"
-#include "waybill/BatchPrintDlg.h"
+#include "address/ClipboardAddress.h"
+#include "address/AddressRecord.h"
+#include "batch/BatchPrintDlg.h"
 #include "waybill/CompletionCombo.h"
-#include "waybill/CutFieldMarker.h"
+#include "print/CutFieldMarker.h"
 #include "waybill/PictureFrame.h"
-#include "waybill/PrintLogDlg.h"
-#include "waybill/PrinterChoice.h"
+#include "printlog/PrintLogDlg.h"
+#include "settings/PrinterChoice.h"
 #include "waybill/SystemMenu.h"
-#include "waybill/WaybillDefaults.h"
+#include "address/WaybillDefaults.h"
 
 #include <QByteArrayList>
 #include <QApplication>
@@ -892,6 +892,9 @@ void CWaybillDlg::OpenPreview()
     RefreshDate();
     pull();
     CAdjustPreviewDlg preview(FieldText, this);
+    preview.setPrintShown([this](const TemplateLayout& shown, bool withPicture) {
+        PrintCurrentWaybill(shown, withPicture, kLogSourcePreview);
+    });
     preview.exec();
     AppValues& app = App();
     if (app.LayoutChanged == 1) {

@@ -1,7 +1,7 @@
 // The command line of dorvane-cli and its record lists.
 #include "cli/CliArguments.h"
-#include "cli/RowSelection.h"
-#include "waybill/WaybillDefaults.h"
+#include "batch/RowSelection.h"
+#include "address/WaybillDefaults.h"
 
 #include <gtest/gtest.h>
 

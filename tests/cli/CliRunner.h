@@ -3,7 +3,7 @@
 // settings in Set/, the empty address book, and no display.
 
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
 #include "template/TemplateStore.h"

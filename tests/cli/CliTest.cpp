@@ -1,6 +1,6 @@
 // The real dorvane-cli run as a shop runs it: templates, shop addresses, and batches from an
 // order export printed into PDF files that are read back.
-#include "app/PrintLog.h"
+#include "store/PrintLog.h"
 #include "cli/CliRunner.h"
 #include "print/PdfReadBack.h"
 #include "print/QueueJobs.h"

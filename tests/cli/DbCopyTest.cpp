@@ -1,5 +1,5 @@
-#include "app/AddressBook.h"
-#include "app/PrintLog.h"
+#include "store/AddressBook.h"
+#include "store/PrintLog.h"
 #include "cli/CliRunner.h"
 #include "support/TestStore.h"
 

@@ -1,7 +1,7 @@
 // A waybill printed through the real CUPS spooler onto the queues set up by
 // scripts/cups-test-setup.sh, whose backend keeps each job's PDF as it was sent.
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
 #include "print/PdfReadBack.h"

@@ -1,7 +1,7 @@
 #include "settings/DatabasePage.h"
-#include "app/AddressBook.h"
+#include "store/AddressBook.h"
 #include "app/AppValues.h"
-#include "app/StoreLocation.h"
+#include "store/StoreLocation.h"
 #include "support/WorkFolderFixture.h"
 
 #include <QApplication>

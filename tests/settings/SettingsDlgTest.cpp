@@ -14,8 +14,8 @@
 #include "settings/PrinterSelDlg.h"
 #include "settings/ProductPage.h"
 #include "support/WorkFolderFixture.h"
-#include "template/TemplateDeleteDlg.h"
-#include "template/TemplateEditDlg.h"
+#include "editor/TemplateDeleteDlg.h"
+#include "editor/TemplateEditDlg.h"
 #include "template/TemplateList.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // connection string in keyword form), dropped afterwards. Without that server, tests of the
 // server engine are skipped, unless DORVANE_REQUIRE_PG=1 says the server must be there.
 
-#include "app/StoreLocation.h"
+#include "store/StoreLocation.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/TextFile.h"
+#include "text/TextFile.h"
 #include "support/TempFolder.h"
 #include "template/FieldPlacement.h"
 #include "template/TemplateLayout.h"

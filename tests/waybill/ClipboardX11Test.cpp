@@ -1,7 +1,7 @@
 // The main window on a real X11 display takes a shop address that another program copies.
 #include "app/MessageBox.h"
-#include "app/PrintLog.h"
-#include "app/StoreLocation.h"
+#include "store/PrintLog.h"
+#include "store/StoreLocation.h"
 #include "print/PdfReadBack.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"

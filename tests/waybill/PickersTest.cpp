@@ -1,6 +1,6 @@
-#include "app/AddressBook.h"
+#include "store/AddressBook.h"
 #include "app/AppValues.h"
-#include "app/CodePageText.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
 #include "settings/AddressEditDlg.h"
 #include "settings/AddressPage.h"

@@ -1,0 +1,80 @@
+// 打印记录 over a busy shop's log of 100,000 waybills: the dialog opened (its list filled with
+// the newest), every waybill listed on asking, and a search by telephone, each timed from the
+// click to the filled list.
+#include "../store/BusyPrintLog.h"
+#include "store/AddressBook.h"
+#include "app/AppValues.h"
+#include "app/MessageBox.h"
+#include "controls/SortListCtrl.h"
+#include "printlog/PrintLogDlg.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <benchmark/benchmark.h>
+
+using namespace dorvane;
+
+namespace {
+
+// The busy log, as the dialog finds it: the program's work folder points at it.
+void UseBusyLog()
+{
+    App().WorkFolder = bench::Folder().dir.path();
+    std::filesystem::create_directories(AddressBookPath(App().WorkFolder).parent_path());
+    std::filesystem::rename(bench::Folder().file, AddressBookPath(App().WorkFolder));
+    bench::Folder().file = AddressBookPath(App().WorkFolder);
+}
+
+int Rows(const CPrintLogDlg& dialog)
+{
+    return dialog.findChild<CSortListCtrl*>(QStringLiteral("logList"))->RowCount();
+}
+
+} // namespace
+
+static void OpenDialog(benchmark::State& state)
+{
+    int rows = 0;
+    for (auto _ : state) {
+        CPrintLogDlg dialog(QStringLiteral("T"));
+        rows = Rows(dialog);
+    }
+    state.counters["rows"] = rows;
+}
+BENCHMARK(OpenDialog)->Unit(benchmark::kMillisecond);
+
+static void ShowAll(benchmark::State& state)
+{
+    CPrintLogDlg dialog(QStringLiteral("T"));
+    for (auto _ : state)
+        dialog.findChild<QPushButton*>(QStringLiteral("showAllButton"))->click();
+    state.counters["rows"] = Rows(dialog);
+}
+BENCHMARK(ShowAll)->Unit(benchmark::kMillisecond);
+
+static void SearchTelephone(benchmark::State& state)
+{
+    CPrintLogDlg dialog(QStringLiteral("T"));
+    dialog.findChild<QLineEdit*>(QStringLiteral("telephoneFindEdit"))->setText(QStringLiteral("1390000777"));
+    for (auto _ : state)
+        dialog.findChild<QPushButton*>(QStringLiteral("findButton"))->click();
+    state.counters["rows"] = Rows(dialog);
+}
+BENCHMARK(SearchTelephone)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    setMessagesAnsweredByTest(true);
+    if (!bench::Folder().ok)
+        return 1;
+    UseBusyLog();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

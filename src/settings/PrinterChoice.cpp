@@ -1,0 +1,23 @@
+#include "settings/PrinterChoice.h"
+
+#include "app/AppValues.h"
+#include "text/CodePageText.h"
+#include "app/MessageBox.h"
+#include "print/WaybillPrinter.h"
+#include "settings/PrinterSelDlg.h"
+
+namespace dorvane {
+
+bool EnsureChosenPrinter(QWidget* parent)
+{
+    const std::string gone = App().PrinterName;
+    if (!ChosenPrinterGone(gone))
+        return true;
+    showMessage(parent, QString::fromUtf8(kChoosePrinterMessage).arg(FromCodePage(gone)),
+                QStringLiteral("注意"), MessageIcon::Warning);
+    CPrinterSelDlg choice(parent);
+    choice.exec();
+    return !ChosenPrinterGone(App().PrinterName);
+}
+
+} // namespace dorvane

@@ -1,0 +1,120 @@
+// The template editor's automatic recognition, driven through its real widgets: a scanned
+// form turned into the new template's picture and boxes while the window keeps running.
+#include "SurfaceMouse.h"
+#include "app/AppValues.h"
+#include "text/CodePageText.h"
+#include "app/MessageBox.h"
+#include "app/PrintFontConversion.h"
+#include "recognition/MatOfImage.h"
+#include "recognition/ScannedForm.h"
+#include "support/WorkFolderFixture.h"
+#include "editor/EditingSurface.h"
+#include "editor/TemplateEditDlg.h"
+#include "template/TemplateStore.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+
+using namespace dorvane;
+using namespace dorvane::test;
+using namespace dorvane::testing;
+
+class TemplateRecognitionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { RegisterFontSubstitutes(); }
+    void recognizedFormBecomesTheNewTemplateWhenSaved();
+};
+
+void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
+{
+    WorkFolderFixture work;
+    UseTemplate("圆通", "3");
+    setMessagesAnsweredByTest(true);
+    CTemplateEditDlg::clearFileDialogAnswers();
+
+    // A photograph of the 顺丰 form with the goods cell's label scraped off.
+    TemplateLayout truth;
+    QVERIFY(LoadLayoutFile(LayoutPath(App().WorkFolder, "顺丰"), truth));
+    QImage form = QImage(work.path(QStringLiteral("dataM/顺丰.bmp"))).convertToFormat(QImage::Format_RGB32);
+    const int scraped = 14; // 物品名称
+    {
+        QPainter p(&form);
+        p.fillRect(QRect(truth.number(scraped + 1, 2), truth.number(scraped + 1, 3) - 15, 100, 14),
+                   Qt::white);
+    }
+    ScanFaults faults;
+    faults.degrees = -0.9;
+    faults.dpi = 200;
+    faults.blur = 0.8;
+    faults.noise = 5;
+    faults.jpegQuality = 75;
+    faults.onTable = true;
+    const QString scan = work.path(QStringLiteral("photo.jpg"));
+    QVERIFY(cv::imwrite(scan.toStdString(), Scan(MatOf(form), 2410, 1400, faults)));
+
+    CTemplateEditDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* recognize = dialog.findChild<QPushButton*>(QStringLiteral("recognizeButton"));
+    QVERIFY(recognize && recognize->isHidden()); // mode 0 edits the current template
+    dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"))->setCurrentIndex(1);
+    QVERIFY(recognize->isVisible());
+    QTRY_VERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SFscan"));
+    const TemplateLayout before = dialog.surface()->tracker().layout();
+
+    CTemplateEditDlg::queueFileDialogAnswer(scan);
+    QTest::mouseClick(recognize, Qt::LeftButton);
+    QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(), QStringList{QStringLiteral("自动识别快递单图片")});
+    // The click returns at once; the work goes on while the window shows its progress.
+    auto* progress = dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress"));
+    QVERIFY(progress && progress->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress")) == nullptr, 20000);
+
+    const QList<ShownMessage> shown = takeShownMessages();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].caption, QStringLiteral("提示"));
+    QVERIFY2(shown[0].text.contains(QStringLiteral("以下栏目未找到，仍在原位置，请拖动调整：\n物品名称\n")),
+             qPrintable(shown[0].text));
+    QVERIFY2(shown[0].text.contains(QStringLiteral("纸张尺寸建议为241×140毫米")), qPrintable(shown[0].text));
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("newPaperWidthEdit"))->text(),
+             QStringLiteral("241"));
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("newPaperHeightEdit"))->text(),
+             QStringLiteral("140"));
+    QCOMPARE(dialog.surface()->picture().size(), QSize(870, 480));
+    QVERIFY(dialog.LayoutModified());
+    // Nothing is a template until it is saved.
+    QVERIFY(!TemplateExists(DataFolder(App().WorkFolder), ToFileName(QStringLiteral("SFscan"))));
+
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
+    QCOMPARE(takeShownMessages().size(), 1); // "保存成功！"
+    TemplateLayout saved;
+    QVERIFY(LoadLayoutFile(LayoutPath(App().WorkFolder, ToFileName(QStringLiteral("SFscan"))), saved));
+    QCOMPARE(saved.paperWidth(), 2410);
+    QCOMPARE(saved.paperLength(), 1400);
+    for (int row = 1; row <= kFieldCount; ++row) {
+        // The scraped cell's box stays where the current template had it; every other box
+        // lies on the form's cell, each edge within 2 pixels.
+        const TemplateLayout& expected = row == scraped + 1 ? before : truth;
+        const int tolerance = row == scraped + 1 ? 0 : 2;
+        for (int column = 2; column <= 3; ++column) {
+            const int edge = saved.number(row, column), far = edge + saved.number(row, column + 2);
+            const int want = expected.number(row, column), wantFar = want + expected.number(row, column + 2);
+            QVERIFY2(std::abs(edge - want) <= tolerance && std::abs(far - wantFar) <= tolerance,
+                     qPrintable(QString::number(row)));
+        }
+    }
+    dialog.reject();
+    // Saved, so the recognised picture stays as the template's.
+    QCOMPARE(QImage(work.path(QStringLiteral("dataM/SFscan.bmp"))).size(), QSize(870, 480));
+}
+
+QTEST_MAIN(TemplateRecognitionTest)
+#include "TemplateRecognitionTest.moc"
