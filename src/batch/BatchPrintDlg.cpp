@@ -2,6 +2,7 @@
 
 #include "app/AppValues.h"
 #include "text/CodePageText.h"
+#include "app/FileChoice.h"
 #include "app/MessageBox.h"
 #include "store/PrintLog.h"
 #include "store/AddressBook.h"
@@ -16,7 +17,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -159,16 +159,8 @@ CBatchPrintDlg::CBatchPrintDlg(const FieldTexts& base, QWidget* parent) : QDialo
 void CBatchPrintDlg::chooseFile()
 {
     const QString title = QStringLiteral("打开订单文件");
-    QString chosen;
-    if (fileDialogAnswered) {
-        chosen = fileDialogAnswers.isEmpty() ? QString() : fileDialogAnswers.takeFirst();
-    } else {
-        const QString before = QDir::currentPath();
-        chosen = QFileDialog::getOpenFileName(this, title, QString(),
-                                              QStringLiteral("订单文件 (*.csv *.txt);;所有文件 (*)"));
-        if (QDir::currentPath() != before)
-            QDir::setCurrent(before); // every path is built from WorkFolder
-    }
+    const QString chosen =
+        dorvane::chooseFile(this, FileChoiceMode::Open, title, QStringLiteral("订单文件 (*.csv *.txt);;所有文件 (*)"));
     if (!chosen.isEmpty())
         openFile(chosen);
 }

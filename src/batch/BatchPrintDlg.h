@@ -44,11 +44,6 @@ public:
     QString templateName;
     std::optional<StoreLocation> logStore;
 
-    // Test hook for the file-open dialog: while set, the queued answers are taken instead of
-    // showing it (an empty queue is a cancelled dialog).
-    static inline bool fileDialogAnswered = false;
-    static inline QStringList fileDialogAnswers;
-
     bool openFile(const QString& path);
     int recordCount() const { return static_cast<int>(records_.size()); }
     RecordStatus status(int row) const { return records_[static_cast<std::size_t>(row)].status; }

@@ -2,6 +2,7 @@
 
 #include "app/AppValues.h"
 #include "text/CodePageText.h"
+#include "app/FileChoice.h"
 #include "app/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "editor/EditingSurface.h"
@@ -16,7 +17,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,10 +30,6 @@ namespace dorvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-QStringList fileDialogAnswers;
-QStringList fileDialogTitles;
-bool fileDialogAnswered = false;
 
 const QString kCaptionNote = QStringLiteral("注意");
 const QString kPictureFilter = QStringLiteral("图片文件(.bmp .png .jpg) (*.bmp *.png *.jpg *.jpeg)");
@@ -86,26 +82,6 @@ std::array<QString, kFieldCount> FieldNames()
 }
 
 } // namespace
-
-void CTemplateEditDlg::queueFileDialogAnswer(const QString& path)
-{
-    fileDialogAnswers.append(path);
-    fileDialogAnswered = true;
-}
-
-void CTemplateEditDlg::clearFileDialogAnswers()
-{
-    fileDialogAnswers.clear();
-    fileDialogTitles.clear();
-    fileDialogAnswered = false;
-}
-
-QStringList CTemplateEditDlg::takeFileDialogTitles()
-{
-    QStringList titles;
-    titles.swap(fileDialogTitles);
-    return titles;
-}
 
 CTemplateEditDlg::CTemplateEditDlg(QWidget* parent) : QDialog(parent)
 {
@@ -240,19 +216,7 @@ void CTemplateEditDlg::ShowSteps()
 
 QString CTemplateEditDlg::ChooseBitmap(const QString& title)
 {
-    const QString before = QDir::currentPath();
-    QString chosen;
-    if (fileDialogAnswered) {
-        fileDialogTitles.append(title);
-        chosen = fileDialogAnswers.isEmpty() ? QString() : fileDialogAnswers.takeFirst();
-    } else {
-        chosen = QFileDialog::getOpenFileName(this, title, QString(), kPictureFilter);
-    }
-    // Every path is built from WorkFolder; a dialog that moved the current directory must not
-    // leave it moved for anything else.
-    if (QDir::currentPath() != before)
-        QDir::setCurrent(before);
-    return chosen;
+    return chooseFile(this, FileChoiceMode::Open, title, kPictureFilter);
 }
 
 bool CTemplateEditDlg::CheckNewName()

@@ -55,13 +55,6 @@ public:
     // False when the save was refused or the layout file could not be written.
     bool SaveTemplate();
 
-    // Test hook for the file-open dialog: while answers are queued, the next dialog is not
-    // shown and takes the first answer instead (an empty text is a cancelled dialog). The
-    // title each dialog would have had is recorded.
-    static void queueFileDialogAnswer(const QString& path);
-    static void clearFileDialogAnswers();
-    static QStringList takeFileDialogTitles();
-
 public slots:
     // Escape: ends the dialog without the question, the pictures settled.
     void reject() override;

@@ -3,6 +3,7 @@
 #include "store/AddressBook.h"
 #include "app/AppValues.h"
 #include "text/CodePageText.h"
+#include "app/FileChoice.h"
 #include "app/MessageBox.h"
 #include "text/TextFile.h"
 #include "printlog/PrintLogCsv.h"
@@ -16,7 +17,6 @@
 
 #include <QDir>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -35,8 +35,6 @@ namespace dorvane {
 
 namespace {
 
-QStringList exportAnswers;
-
 // Column 1 is hidden and holds the entry's place in entries_; the time sorts newest first.
 enum Column { Number, Index, Time, Template, Source, WaybillNumber, Recipient, Mobile, Destination, Address };
 
@@ -49,11 +47,6 @@ QString Shown(const std::string& codePage)
 }
 
 } // namespace
-
-void CPrintLogDlg::queueExportFile(const QString& path)
-{
-    exportAnswers.append(path);
-}
 
 CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
     : QDialog(parent), currentTemplate_(currentTemplate)
@@ -278,10 +271,8 @@ void CPrintLogDlg::ExportSelected()
         showMessage(this, QStringLiteral("请先在列表中选择要导出的记录"), windowTitle());
         return;
     }
-    QString path = !exportAnswers.isEmpty()
-                       ? exportAnswers.takeFirst()
-                       : QFileDialog::getSaveFileName(this, QStringLiteral("导出CSV"), QString(),
-                                                      QStringLiteral("CSV 文件 (*.csv)"));
+    QString path =
+        chooseFile(this, FileChoiceMode::Save, QStringLiteral("导出CSV"), QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))

@@ -26,9 +26,6 @@ public:
     // currentTemplate: the current template's name as the lists show it, logged with a reprint.
     CPrintLogDlg(const QString& currentTemplate, QWidget* parent = nullptr);
 
-    // Test hook: the next export takes this file instead of asking with a file dialog.
-    static void queueExportFile(const QString& path);
-
     // Lists what the search fields ask for, newest first: the newest kShownAtOnce of them, or
     // every one with all.
     void Find(bool all = false);

@@ -1,5 +1,6 @@
 // Batch printing from the window: an order export of 30 records printed in part, stopped,
 // resumed, read back from the CUPS test queue; the column choice kept; the recipient emptied.
+#include "app/FileChoice.h"
 #include "store/AddressBook.h"
 #include "app/AppValues.h"
 #include "text/CodePageText.h"
@@ -121,8 +122,8 @@ void WriteOrders(const WorkFolderFixture& work)
 
 void OpenThroughDialog(CBatchPrintDlg& dialog, const QString& path)
 {
-    CBatchPrintDlg::fileDialogAnswered = true;
-    CBatchPrintDlg::fileDialogAnswers = {path};
+    clearFileAnswers();
+    queueFileAnswer(path);
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("openButton")), Qt::LeftButton);
 }
 

@@ -1,4 +1,5 @@
 // The template editor driven through its real widgets and mouse events.
+#include "app/FileChoice.h"
 #include "editor/TemplateEditDlg.h"
 #include "SurfaceMouse.h"
 #include "app/AppValues.h"
@@ -76,7 +77,7 @@ private slots:
     void init()
     {
         setMessagesAnsweredByTest(true);
-        CTemplateEditDlg::clearFileDialogAnswers();
+        clearFileAnswers();
     }
 
     void opensOverThePictureWithItsControlsAndDrawsBoxes()
@@ -237,7 +238,7 @@ private slots:
         QTest::keyClicks(nameEdit, QStringLiteral("x,y"));
         Click(&dialog, "importButton");
         ChooseMode(dialog, 1, QStringLiteral("顺丰,新版"));
-        CTemplateEditDlg::queueFileDialogAnswer(picture);
+        queueFileAnswer(picture);
         Click(&dialog, "importButton");
         ChooseMode(dialog, 1, QStringLiteral("顺丰\t新版"));
         Click(&dialog, "saveButton");
@@ -248,9 +249,9 @@ private slots:
                                                QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!"),
                                                QStringLiteral("新建模板名称不能包含“.”、“/”或“\\”!"),
                                                noComma, noComma, noComma}));
-        CTemplateEditDlg::clearFileDialogAnswers();
+        clearFileAnswers();
         QCOMPARE(refusals.first().caption, QStringLiteral("注意"));
-        QVERIFY(CTemplateEditDlg::takeFileDialogTitles().isEmpty());
+        QVERIFY(takeFileDialogTitles().isEmpty());
         QVERIFY(!QFile::exists(work.path(QStringLiteral("x.bmp"))));
         QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/a.b.dat"))));
         QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/顺丰,新版.bmp"))));
@@ -258,9 +259,9 @@ private slots:
 
         // 阿里 sorts after EMS and before 圆通: the current template's position grows by one.
         ChooseMode(dialog, 1, QStringLiteral("阿里"));
-        CTemplateEditDlg::queueFileDialogAnswer(picture);
+        queueFileAnswer(picture);
         Click(&dialog, "importButton");
-        QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(), QStringList{QStringLiteral("导入新建模板图片")});
+        QCOMPARE(takeFileDialogTitles(), QStringList{QStringLiteral("导入新建模板图片")});
         QCOMPARE(work.read(QStringLiteral("dataM/阿里.bmp")), work.read(QStringLiteral("form.bmp")));
         QCOMPARE(dialog.surface()->picture().size(), QSize(400, 300));
         QCOMPARE(dialog.size(), QSize(1020, 530)); // the window keeps its size
@@ -287,7 +288,7 @@ private slots:
 
         // A picture imported for a name that is never saved is removed at closing.
         ChooseMode(dialog, 1, QStringLiteral("草稿"));
-        CTemplateEditDlg::queueFileDialogAnswer(picture);
+        queueFileAnswer(picture);
         Click(&dialog, "importButton");
         QVERIFY(QFile::exists(work.path(QStringLiteral("dataM/草稿.bmp"))));
         queueMessageAnswer(MessageAnswer::No);
@@ -337,7 +338,7 @@ private slots:
             tab();
             QCOMPARE(QApplication::focusWidget(), heightEdit);
             typeInto(height);
-            CTemplateEditDlg::queueFileDialogAnswer(work.path(picture));
+            queueFileAnswer(work.path(picture));
             Click(&dialog, "importButton");
             Click(&dialog, "saveButton");
         };
@@ -357,7 +358,7 @@ private slots:
         makeTemplate(QStringLiteral("FormJpeg"), QStringLiteral("form.jpg"), QStringLiteral("100"),
                      QStringLiteral("80.2"));
         QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
-        QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(), QStringList(2, QStringLiteral("导入新建模板图片")));
+        QCOMPARE(takeFileDialogTitles(), QStringList(2, QStringLiteral("导入新建模板图片")));
 
         // Each picture is stored as a 24-bit BMP (the PNG's transparent band white, as on paper);
         // the header holds the typed paper in 0.1 mm and the picture's size.
@@ -379,7 +380,7 @@ private slots:
         combo->setCurrentIndex(0);
         combo->setCurrentIndex(1);
         dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->setText(QStringLiteral("丙"));
-        CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("notes.png")));
+        queueFileAnswer(work.path(QStringLiteral("notes.png")));
         Click(&dialog, "importButton");
         QCOMPARE(Texts(takeShownMessages()),
                  QStringList{QStringLiteral("无法读取所选图片，请选择BMP、PNG或JPEG图片!")});
@@ -433,18 +434,18 @@ private slots:
             // The current picture itself is refused; then a replacement, closed with No.
             CTemplateEditDlg dialog;
             dialog.show();
-            CTemplateEditDlg::queueFileDialogAnswer(QString()); // cancelled
+            queueFileAnswer(QString()); // cancelled
             Click(&dialog, "importButton");
             QVERIFY(!dialog.LayoutModified());
-            CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("dataM/圆通.bmp")));
+            queueFileAnswer(work.path(QStringLiteral("dataM/圆通.bmp")));
             Click(&dialog, "importButton");
             QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("不能用原图替换自己,操作失败!")});
             QCOMPARE(DataFiles(work), files);
             QVERIFY(!dialog.LayoutModified());
 
-            CTemplateEditDlg::queueFileDialogAnswer(picture);
+            queueFileAnswer(picture);
             Click(&dialog, "importButton");
-            QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(),
+            QCOMPARE(takeFileDialogTitles(),
                      (QStringList(3, QStringLiteral("替换当前模板图片"))));
             QVERIFY(replacementAdded());
             QCOMPARE(dialog.surface()->picture().size(), QSize(300, 200));
@@ -471,7 +472,7 @@ private slots:
             // Escape ends at once, without the question; the replacement is removed too.
             CTemplateEditDlg dialog;
             dialog.show();
-            CTemplateEditDlg::queueFileDialogAnswer(picture);
+            queueFileAnswer(picture);
             Click(&dialog, "importButton");
             QTest::keyClick(&dialog, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
@@ -483,7 +484,7 @@ private slots:
             // Closed with Yes: saved, and the replacement becomes the template's picture.
             CTemplateEditDlg dialog;
             dialog.show();
-            CTemplateEditDlg::queueFileDialogAnswer(picture);
+            queueFileAnswer(picture);
             Click(&dialog, "importButton");
             queueMessageAnswer(MessageAnswer::Yes);
             dialog.close();
@@ -514,7 +515,7 @@ private slots:
 
         CTemplateEditDlg dialog;
         dialog.show();
-        CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("new form.bmp")));
+        queueFileAnswer(work.path(QStringLiteral("new form.bmp")));
         Click(&dialog, "importButton");
         QCOMPARE(dialog.surface()->picture().size(), QSize(300, 200));
         QCOMPARE(work.read(QStringLiteral("dataM/New圆通.bmp")), otherPicture);

@@ -1,6 +1,7 @@
 // The template editor's automatic recognition, driven through its real widgets: a scanned
 // form turned into the new template's picture and boxes while the window keeps running.
 #include "SurfaceMouse.h"
+#include "app/FileChoice.h"
 #include "app/AppValues.h"
 #include "text/CodePageText.h"
 #include "app/MessageBox.h"
@@ -36,7 +37,7 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     WorkFolderFixture work;
     UseTemplate("圆通", "3");
     setMessagesAnsweredByTest(true);
-    CTemplateEditDlg::clearFileDialogAnswers();
+    clearFileAnswers();
 
     // A photograph of the 顺丰 form with the goods cell's label scraped off.
     TemplateLayout truth;
@@ -69,9 +70,9 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SFscan"));
     const TemplateLayout before = dialog.surface()->tracker().layout();
 
-    CTemplateEditDlg::queueFileDialogAnswer(scan);
+    queueFileAnswer(scan);
     QTest::mouseClick(recognize, Qt::LeftButton);
-    QCOMPARE(CTemplateEditDlg::takeFileDialogTitles(), QStringList{QStringLiteral("自动识别快递单图片")});
+    QCOMPARE(takeFileDialogTitles(), QStringList{QStringLiteral("自动识别快递单图片")});
     // The click returns at once; the work goes on while the window shows its progress.
     auto* progress = dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress"));
     QVERIFY(progress && progress->isVisible());

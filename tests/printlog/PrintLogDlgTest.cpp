@@ -1,5 +1,6 @@
 // 打印记录 opened from the main window: the log listed newest first, searched by name and days,
 // the selection exported as an order export and printed again.
+#include "app/FileChoice.h"
 #include "store/AddressBook.h"
 #include "app/AppValues.h"
 #include "text/CodePageText.h"
@@ -128,7 +129,7 @@ private slots:
             // All three chosen with Ctrl+A in the list, exported in the list's order.
             list->setFocus();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-            CPrintLogDlg::queueExportFile(exported);
+            queueFileAnswer(exported);
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("exportButton")), Qt::LeftButton);
             QCOMPARE(takeShownMessages().size(), 1); // where the file went
             const QStringList rows = ExportedRows(exported);
@@ -253,7 +254,7 @@ private slots:
             acted = true;
             dialog->findChild<CSortListCtrl*>(QStringLiteral("logList"))->setFocus();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-            CPrintLogDlg::queueExportFile(typed);
+            queueFileAnswer(typed);
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("exportButton")), Qt::LeftButton);
             dialog->reject();
         });
