@@ -513,36 +513,4 @@ bool GiveInstalledMode(const fs::path& staged, const fs::path& target, bool exec
     return !ec;
 }
 
-bool ReplaceAll(const std::vector<std::pair<fs::path, fs::path>>& moves, const fs::path& backupFolder)
-{
-    std::vector<std::pair<fs::path, fs::path>> setAside; // (target, backup)
-    std::vector<std::pair<fs::path, fs::path>> placed;   // (staged, target)
-    auto rollBack = [&] {
-        std::error_code ignored;
-        for (const auto& [staged, target] : placed)
-            fs::rename(target, staged, ignored);
-        for (const auto& [target, backup] : setAside)
-            fs::rename(backup, target, ignored);
-        return false;
-    };
-    std::error_code ec;
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-        const fs::path& target = moves[i].second;
-        if (!fs::exists(fs::symlink_status(target, ec)))
-            continue;
-        const fs::path backup = backupFolder / ("old-" + std::to_string(i));
-        fs::rename(target, backup, ec);
-        if (ec)
-            return rollBack();
-        setAside.emplace_back(target, backup);
-    }
-    for (const auto& [staged, target] : moves) {
-        fs::rename(staged, target, ec);
-        if (ec)
-            return rollBack();
-        placed.emplace_back(staged, target);
-    }
-    return true;
-}
-
 } // namespace dorvane

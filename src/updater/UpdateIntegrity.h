@@ -166,9 +166,4 @@ std::string CheckDownloadedFile(const std::filesystem::path& file, const UpdateI
 // whoever may read it. A new file gets 0755 when executable, else 0644.
 bool GiveInstalledMode(const std::filesystem::path& staged, const std::filesystem::path& target, bool executable);
 
-// Moves each (staged, target) pair's staged file over its target, all or none: targets are
-// first set aside in backupFolder, and any failure puts every file back where it was.
-bool ReplaceAll(const std::vector<std::pair<std::filesystem::path, std::filesystem::path>>& moves,
-                const std::filesystem::path& backupFolder);
-
 } // namespace dorvane

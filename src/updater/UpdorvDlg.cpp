@@ -22,6 +22,7 @@ namespace dorvane {
 
 std::atomic<int> DownloadSucceeded{0};
 std::atomic<int> DownloadFailed{0};
+SwapStepHook BeforeSwapStep;
 
 namespace {
 
@@ -94,10 +95,11 @@ UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const V
     if (!plan.error.empty())
         return refuse(plan.failure, plan.error);
 
-    std::vector<std::pair<fs::path, fs::path>> moves;
+    SwapJournal swap;
+    swap.staging = stage.filename().string();
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const UpdateItem& item = plan.items[i];
-        const fs::path staged = stage / ("new-" + std::to_string(i));
+        const fs::path staged = StagedFile(updaterFolder, swap, i);
         if (interrupted())
             return refuse(UpdateFailure::Network, "interrupted");
         if (!DownloadToFile(toUrl(item.url), ToQPath(staged), static_cast<qint64>(item.size), 30000,
@@ -108,14 +110,17 @@ UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const V
         const fs::path target = updaterFolder / Utf8FileName(item.localName);
         if (!GiveInstalledMode(staged, target, item.executable))
             return refuse(UpdateFailure::NotPlaced, "cannot set the mode of " + item.localName);
-        moves.emplace_back(staged, target);
+        swap.files.push_back({item.localName, item.sha256, false});
     }
-    const fs::path backups = stage / "old";
-    std::error_code ec;
-    if (interrupted() || !fs::create_directory(backups, ec))
+    if (interrupted())
         return refuse(UpdateFailure::NotPlaced, "interrupted");
-    if (!ReplaceAll(moves, backups))
+    if (!SwapIn(updaterFolder, std::move(swap), BeforeSwapStep)) {
+        // A swap that could not even be undone keeps its journal, and the old files set aside
+        // in the staging folder, for the next start to put back.
+        if (HasSwapJournal(updaterFolder))
+            staging.setAutoRemove(false);
         return refuse(UpdateFailure::NotPlaced, "the new files could not be put in place");
+    }
     return UpdateFailure::None;
 }
 

@@ -214,32 +214,6 @@ TEST(UpdateIntegrity, PlanIsJudgedBeforeAnyRequest)
     EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/D.ex", server), "");
 }
 
-TEST(UpdateIntegrity, ReplaceAllPutsEveryOldFileBackWhenOneMoveFails)
-{
-    TempFolder folder;
-    fs::create_directories(folder / "stage" / "old");
-    WriteBytes(folder / "Dorvane", "old program");
-    WriteBytes(folder / "a.dat", "old a");
-    WriteBytes(folder / "stage" / "new-0", "new program");
-    WriteBytes(folder / "stage" / "new-1", "new a");
-    WriteBytes(folder / "stage" / "new-2", "new b");
-
-    const std::vector<std::pair<fs::path, fs::path>> moves = {{folder / "stage" / "new-0", folder / "Dorvane"},
-                                                              {folder / "stage" / "new-1", folder / "a.dat"},
-                                                              {folder / "stage" / "new-3", folder / "c.dat"}};
-    // new-3 does not exist: the last move fails after the first two were made.
-    EXPECT_FALSE(ReplaceAll(moves, folder / "stage" / "old"));
-    EXPECT_EQ(ReadBytes(folder / "Dorvane"), "old program");
-    EXPECT_EQ(ReadBytes(folder / "a.dat"), "old a");
-    EXPECT_FALSE(fs::exists(folder / "c.dat"));
-
-    EXPECT_TRUE(ReplaceAll({{folder / "stage" / "new-0", folder / "Dorvane"},
-                            {folder / "stage" / "new-2", folder / "new.dat"}},
-                           folder / "stage" / "old"));
-    EXPECT_EQ(ReadBytes(folder / "Dorvane"), "new program");
-    EXPECT_EQ(ReadBytes(folder / "new.dat"), "new b");
-}
-
 TEST(UpdateIntegrity, ManifestOfPublishedFiles)
 {
     TempFolder folder;

@@ -1,5 +1,6 @@
 #include "support/TempFolder.h"
 #include "updater/LocalHttpServer.h"
+#include "updater/SwapJournal.h"
 #include "updater/TestPublisher.h"
 #include "updater/UpdateProtocol.h"
 
@@ -7,6 +8,7 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+#include <array>
 #include <filesystem>
 
 using namespace dorvane;
@@ -176,6 +178,108 @@ private slots:
         // Nothing staged is left behind.
         for (const auto& entry : fs::directory_iterator(folder))
             QVERIFY2(!entry.path().filename().string().starts_with(".updorv"), entry.path().c_str());
+    }
+
+    // The updater is killed before each step of putting the new files in place (the test build
+    // stops there and says so); then the batch tool, the updater or the main program is started
+    // in turn: every file is wholly old or wholly new, none is missing, nothing of the swap stays.
+    void killedSwapIsRepairedAtTheNextStart()
+    {
+        bool sawProgramMissing = false;
+        // Before the journal, two files set aside, three put in place, before the journal's end.
+        for (int step = 0; step < 7; ++step) {
+            const QByteArray row = "killed before step " + QByteArray::number(step);
+            TempFolder top;
+            const fs::path folder = top / "快递打印";
+            fs::create_directories(folder);
+            const int starter = step % 3;
+            // The main program starts under a name of its own: its usual name is a swapped file.
+            const std::string starterName = std::array{std::string("dorvane-cli"), std::string("Updorv"),
+                                                       std::string("Dorvane-start")}[starter]
+                                            + std::string(kProgramSuffix);
+            for (const auto& [from, name] : {std::pair(UPDORV_TEST_TRUST, UpdaterProgramName()),
+                                             std::pair(starter == 0 ? DORVANE_CLI : DORVANE_PROGRAM, starterName)}) {
+                std::error_code linkError;
+                fs::create_hard_link(from, folder / name, linkError);
+                if (linkError && !fs::exists(folder / name))
+                    fs::copy_file(from, folder / name);
+            }
+            const std::string program = "Dorvane" + std::string(kProgramSuffix);
+            WriteBytes(folder / program, "old program");
+            WriteBytes(folder / "a.dat", "old a");
+            LocalHttpServer server;
+            TestPublisher publisher(server);
+            publisher.publish("Dorvane.ex_", "new program");
+            publisher.publish("a.dat", "new a");
+            publisher.publish("helper", "new helper", true);
+            publisher.sign();
+            WriteBytes(folder / "version.txt", QStringList{"223", publisher.url("Dorvane.ex_"), publisher.url("a.dat"),
+                                                           publisher.url("helper"), ""}
+                                                   .join('\n')
+                                                   .toStdString());
+
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(DORVANE_TEST_PLUGINS));
+            env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
+                       QStringLiteral("dorvaneupdorv:") + QString::fromStdString((top / "messages.txt").string()));
+            env.insert(QStringLiteral("DORVANE_TEST_UPDATE_SERVER"), server.base().toString());
+            env.insert(QStringLiteral("DORVANE_TEST_UPDATE_KEY"), publisher.keyHex());
+            env.insert(QStringLiteral("DORVANE_TEST_SWAP_PAUSE"), QString::number(step));
+            QProcess updorv;
+            updorv.setProcessEnvironment(env);
+            updorv.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            updorv.start(QString::fromStdString((folder / UpdaterProgramName()).string()), {});
+            QByteArray said;
+            QTRY_VERIFY_WITH_TIMEOUT((said += updorv.readAllStandardOutput()).contains('\n')
+                                         || updorv.state() == QProcess::NotRunning,
+                                     30000);
+            QVERIFY2(said == "swap paused before step " + QByteArray::number(step) + "\n", row + " " + said);
+            updorv.kill(); // SIGKILL
+            QVERIFY(updorv.waitForFinished());
+            sawProgramMissing = sawProgramMissing || !fs::exists(folder / program);
+
+            // Started by hand now: without the version file the updater only refuses to run.
+            fs::remove(folder / "version.txt");
+            env.remove(QStringLiteral("DORVANE_TEST_SWAP_PAUSE"));
+            if (starter != 1)
+                env.remove(QStringLiteral("QT_QPA_GENERIC_PLUGINS")); // the user plays only the updater
+            QProcess next;
+            next.setProcessEnvironment(env);
+            next.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            TempFolder work; // where the main program keeps its settings
+            next.setWorkingDirectory(QString::fromStdString(work.path().string()));
+            next.start(QString::fromStdString((folder / starterName).string()),
+                       starter == 0 ? QStringList{QStringLiteral("help")} : QStringList{});
+            QVERIFY2(next.waitForStarted(), row);
+            const bool updated = step > 0; // killed before its journal, nothing had moved
+            if (starter == 2) {
+                // The main program's window stays open; it has repaired the folder once the
+                // journal and the staged files are gone.
+                QTRY_VERIFY_WITH_TIMEOUT(!fs::exists(folder / std::string(kSwapJournalName)) && !StagingLeft(folder),
+                                         20000);
+                next.kill();
+            }
+            QVERIFY2(next.waitForFinished(20000), row);
+            QVERIFY2(ReadBytes(folder / program) == (updated ? "new program" : "old program"), row);
+            QVERIFY2(ReadBytes(folder / "a.dat") == (updated ? "new a" : "old a"), row);
+            QVERIFY2(ReadBytes(folder / "helper") == (updated ? "new helper" : ""), row);
+            QVERIFY2(!fs::exists(folder / std::string(kSwapJournalName)) && (!updated || !StagingLeft(folder)), row);
+            if (starter == 1)
+                QCOMPARE(QString::fromStdString(ReadBytes(top / "messages.txt")),
+                         QStringLiteral("本文件为升级模块，无法单独运行！\n请在主程序中运行在线升级功能调用本模块！\n"));
+        }
+        QVERIFY(sawProgramMissing);
+    }
+
+private:
+    static bool StagingLeft(const fs::path& folder)
+    {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename().string().starts_with(".updorv"))
+                return true;
+        }
+        return false;
     }
 };
 
