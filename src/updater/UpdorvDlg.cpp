@@ -69,6 +69,8 @@ UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const V
     UpdatePlan plan = PlanUpdate(versionFile, trust.server);
     if (!plan.error.empty())
         return refuse(plan.failure, plan.error);
+    if (const std::string folder = TakenByFolder(updaterFolder, plan.items); !folder.empty())
+        return refuse(UpdateFailure::Refused, "a folder has the name " + folder);
 
     // Everything is fetched into a folder beside the installed files, so that putting the new
     // files in place is a rename on the same disk; the folder goes with whatever is left in it.
@@ -133,6 +135,7 @@ QString FailureMessage(UpdateFailure failure)
     case UpdateFailure::Signature: return QStringLiteral("升级文件签名不符！升级不成功！");
     case UpdateFailure::Incomplete: return QStringLiteral("升级文件不完整！升级不成功！");
     case UpdateFailure::Refused: return QStringLiteral("升级信息有误！升级不成功！");
+    case UpdateFailure::NotNewer: return QStringLiteral("升级文件的版本不比当前新！升级不成功！");
     case UpdateFailure::NotPlaced: return QStringLiteral("新文件无法放入程序文件夹！升级不成功！");
     }
     return QStringLiteral("网络连接不通！升级不成功！");

@@ -43,22 +43,37 @@ private slots:
         QTest::addColumn<bool>("installs");
         QTest::addColumn<QString>("started"); // the main program OK starts
         QTest::addColumn<QString>("message");
+        // What is changed in the release: "partial" leaves b.dat out of the version file,
+        // "replay" publishes the running version again; any other word is the name of a further
+        // file added to it.
+        QTest::addColumn<QString>("twist");
         const QString testTrust = QStringLiteral(UPDORV_TEST_TRUST);
-        QTest::newRow("signed update") << testTrust << "" << true << false << 0 << true << "new" << "";
+        QTest::newRow("signed update") << testTrust << "" << true << false << 0 << true << "new" << "" << "";
         // A shop's program on its desktop: the folder names are Chinese.
         QTest::newRow("in a Chinese-named folder")
-            << testTrust << QStringLiteral("桌面/快递打印") << true << false << 0 << true << "new" << "";
+            << testTrust << QStringLiteral("桌面/快递打印") << true << false << 0 << true << "new" << "" << "";
         QTest::newRow("signed by another key")
-            << testTrust << "" << false << false << 0 << false << "old" << "升级文件签名不符！升级不成功！";
+            << testTrust << "" << false << false << 0 << false << "old" << "升级文件签名不符！升级不成功！" << "";
         QTest::newRow("manifest trickling in") << testTrust << "" << true << true << 0 << false << "old"
-                                                << "服务器长时间没有送完升级文件，已放弃！升级不成功！";
+                                                << "服务器长时间没有送完升级文件，已放弃！升级不成功！" << "";
         // Blank lines are skipped, so only the bound refuses it: a version file is never this long.
         QTest::newRow("version file beyond its bound") << testTrust << "" << true << false << 9000 << false
-                                                       << "" << "升级信息有误！升级不成功！";
+                                                       << "" << "升级信息有误！升级不成功！" << "";
         // The shipped build believes only its own server and key, whatever the environment
         // says; nothing named by an address it refuses is started.
         QTest::newRow("shipped updater ignores the test settings")
-            << QStringLiteral(UPDORV_SHIPPED) << "" << true << false << 0 << false << "" << "升级信息有误！升级不成功！";
+            << QStringLiteral(UPDORV_SHIPPED) << "" << true << false << 0 << false << "" << "升级信息有误！升级不成功！" << "";
+        // The signed manifest decides what is installed: the whole release, only when newer, never
+        // over the program's data or a folder.
+        const QString refused = QStringLiteral("升级信息有误！升级不成功！");
+        QTest::newRow("version file naming part of the release")
+            << testTrust << "" << true << false << 0 << false << "old" << refused << "partial";
+        QTest::newRow("replayed release of the running version") << testTrust << "" << true << false << 0 << false
+                                                                  << "old" << "升级文件的版本不比当前新！升级不成功！"
+                                                                  << "replay";
+        for (const char* name : {"Set", "docs"})
+            QTest::addRow("signed file named %s", name)
+                << testTrust << "" << true << false << 0 << false << "old" << refused << QString::fromLatin1(name);
     }
 
     void runsTheUpdate()
@@ -71,6 +86,7 @@ private slots:
         QFETCH(bool, installs);
         QFETCH(QString, started);
         QFETCH(QString, message);
+        QFETCH(QString, twist);
 
         TempFolder top;
         const fs::path folder = top / subfolder.toStdString();
@@ -94,6 +110,11 @@ private slots:
         fs::permissions(folder / "dorvane-cli", fs::perms(0755), fs::perm_options::replace);
         WriteBytes(folder / "a.dat", "old a");
         fs::permissions(folder / "a.dat", fs::perms(0640), fs::perm_options::replace);
+        // The shop's settings and templates, and a folder of its own.
+        for (const char* kept : {"Set/set.ini", "dataM/1.dat", "docs/readme.txt"}) {
+            fs::create_directories((folder / kept).parent_path());
+            WriteBytes(folder / kept, kept);
+        }
 
         LocalHttpServer server;
         TestPublisher publisher(server);
@@ -104,12 +125,20 @@ private slots:
         // New files: a program the manifest marks executable, and a data file.
         publisher.publish("helper", "new helper", true);
         publisher.publish("b.dat", "new b");
+        QStringList listed = {"Dorvane.ex_", "dorvane-cli", "a.dat", "helper", "b.dat"};
+        if (twist == QLatin1String("partial")) {
+            listed.removeAll(QStringLiteral("b.dat"));
+        } else if (!twist.isEmpty() && twist != QLatin1String("replay")) {
+            publisher.publish(twist, "signed, but not to be installed");
+            listed << twist;
+        }
+        const int version = twist == QLatin1String("replay") ? kRunningVersion : 223;
         const SecretKey otherKey = MakeKeyPair().second;
-        publisher.sign(223, signedByTrustedKey ? nullptr : &otherKey,
+        publisher.sign(version, signedByTrustedKey ? nullptr : &otherKey,
                        trickledManifest ? LocalHttpServer::Mode::Trickle : LocalHttpServer::Mode::Whole);
-        QString lines = QStringLiteral("223\r\n");
-        for (const char* name : {"Dorvane.ex_", "dorvane-cli", "a.dat", "helper", "b.dat"})
-            lines += publisher.url(QString::fromLatin1(name)) + QStringLiteral("\r\n");
+        QString lines = QString::number(version) + QStringLiteral("\r\n");
+        for (const QString& name : listed)
+            lines += publisher.url(name) + QStringLiteral("\r\n");
         lines += QString(versionFilePadding, QLatin1Char('\n'));
         WriteBytes(folder / "version.txt", lines.toStdString());
         const std::string versionFile = ReadBytes(folder / "version.txt");
@@ -175,6 +204,8 @@ private slots:
                 QVERIFY(server.requests().isEmpty());
         }
         QCOMPARE(ReadBytes(folder / "version.txt"), versionFile);
+        for (const char* kept : {"Set/set.ini", "dataM/1.dat", "docs/readme.txt"})
+            QCOMPARE(ReadBytes(folder / kept), std::string(kept));
         // Nothing staged is left behind.
         for (const auto& entry : fs::directory_iterator(folder))
             QVERIFY2(!entry.path().filename().string().starts_with(".updorv"), entry.path().c_str());
