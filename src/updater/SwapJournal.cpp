@@ -215,8 +215,8 @@ bool SwapIn(const fs::path& folder, SwapJournal journal, const SwapStepHook& bef
 
     auto undo = [&] {
         journal.undo = true;
-        // Even when the journal cannot be rewritten, the next start finds this swap and, with
-        // a new file gone from its staging folder, undoes it as well.
+        // Should the journal not take the change, the next start still finds this swap, and
+        // undoes it when it cannot complete it either.
         SaveJournal(folder, journal);
         if (RollBack(folder, journal))
             RemoveJournal(folder);
@@ -250,7 +250,7 @@ bool HasSwapJournal(const fs::path& folder)
 
 SwapRecovery RecoverSwap(const fs::path& folder)
 {
-    // Nearly every start finds no journal; the lock file is made only when there is one.
+    // Nearly every start finds no journal, and then takes no lock.
     if (!HasSwapJournal(folder))
         return SwapRecovery::None;
     const FileLock lock(JournalPath(folder));
