@@ -2,6 +2,8 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommands.h"
 #include "cli/CliOutput.h"
+#include "updater/NativePath.h"
+#include "updater/SwapJournal.h"
 
 #include <QGuiApplication>
 
@@ -43,6 +45,8 @@ int main(int argc, char* argv[])
 #endif
     qInstallMessageHandler(KeepSeriousMessages);
     QGuiApplication application(argc, argv);
+    // As in the main program: an interrupted update's swap is finished or undone first.
+    RecoverSwap(ToFsPath(QCoreApplication::applicationDirPath()));
 
     std::vector<std::string> args;
     const QStringList arguments = QCoreApplication::arguments();

@@ -1,6 +1,7 @@
 #include "updater/UpdateIntegrity.h"
 
 #include "text/TextFile.h"
+#include "updater/SwapJournal.h"
 
 #include <sodium.h>
 
@@ -404,6 +405,24 @@ std::string ProgramFileFor(std::string_view programUrl, std::string_view server)
     return IsPlainFileName(local) ? local : std::string();
 }
 
+bool IsReservedName(std::string_view localName)
+{
+    const std::string name = Lower(localName);
+    return name == "set" || name == "datam" || name == Lower(kLocalVersionFile) || name.ends_with(".dorv")
+           || name.starts_with(kStagingPrefix) || name.starts_with(kSwapJournalName);
+}
+
+std::string TakenByFolder(const fs::path& folder, const std::vector<UpdateItem>& items)
+{
+    for (const UpdateItem& item : items) {
+        const fs::path target = (folder.empty() ? fs::path(".") : folder) / Utf8FileName(item.localName);
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(target, ec)) && !fs::is_regular_file(fs::status(target, ec)))
+            return item.localName;
+    }
+    return {};
+}
+
 UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server)
 {
     UpdatePlan plan;
@@ -431,7 +450,8 @@ UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server)
         }
         item.localName = i == 0 ? ProgramFileFor(item.url, server) : item.serverName;
         item.executable = i == 0;
-        if (!IsPlainFileName(item.localName) || !localNames.insert(Lower(item.localName)).second) {
+        if (!IsPlainFileName(item.localName) || IsReservedName(item.localName)
+            || !localNames.insert(Lower(item.localName)).second) {
             plan.error = "file name refused: " + item.localName;
             plan.failure = UpdateFailure::Refused;
             return plan;
@@ -442,7 +462,7 @@ UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server)
 }
 
 UpdatePlan ConfirmPlan(UpdatePlan plan, const VersionFile& versionFile, std::string_view manifestText,
-                       std::string_view signature, const PublicKey& key)
+                       std::string_view signature, const PublicKey& key, int runningVersion)
 {
     if (!plan.error.empty())
         return plan;
@@ -455,6 +475,13 @@ UpdatePlan ConfirmPlan(UpdatePlan plan, const VersionFile& versionFile, std::str
     if (!manifest) {
         plan.error = "the manifest cannot be read";
         plan.failure = UpdateFailure::Signature;
+        return plan;
+    }
+    // An old release, however well signed, is never put over a newer program.
+    if (manifest->version <= runningVersion) {
+        plan.error = "the manifest is for version " + std::to_string(manifest->version) + ", not newer than "
+                     + std::to_string(runningVersion);
+        plan.failure = UpdateFailure::NotNewer;
         return plan;
     }
     // A signed manifest of another release must not vouch for this version file's files.
@@ -473,6 +500,16 @@ UpdatePlan ConfirmPlan(UpdatePlan plan, const VersionFile& versionFile, std::str
         item.size = entry->size;
         item.sha256 = entry->sha256;
         item.executable = item.executable || entry->executable;
+    }
+    // A version file naming only some of the release's files would leave a mixed folder.
+    for (const ManifestEntry& entry : manifest->files) {
+        const bool planned = std::any_of(plan.items.begin(), plan.items.end(),
+                                         [&entry](const UpdateItem& item) { return item.serverName == entry.name; });
+        if (!planned) {
+            plan.error = "the version file leaves out " + entry.name;
+            plan.failure = UpdateFailure::Refused;
+            return plan;
+        }
     }
     return plan;
 }
@@ -511,38 +548,6 @@ bool GiveInstalledMode(const fs::path& staged, const fs::path& target, bool exec
     }
     fs::permissions(staged, mode, fs::perm_options::replace, ec);
     return !ec;
-}
-
-bool ReplaceAll(const std::vector<std::pair<fs::path, fs::path>>& moves, const fs::path& backupFolder)
-{
-    std::vector<std::pair<fs::path, fs::path>> setAside; // (target, backup)
-    std::vector<std::pair<fs::path, fs::path>> placed;   // (staged, target)
-    auto rollBack = [&] {
-        std::error_code ignored;
-        for (const auto& [staged, target] : placed)
-            fs::rename(target, staged, ignored);
-        for (const auto& [target, backup] : setAside)
-            fs::rename(backup, target, ignored);
-        return false;
-    };
-    std::error_code ec;
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-        const fs::path& target = moves[i].second;
-        if (!fs::exists(fs::symlink_status(target, ec)))
-            continue;
-        const fs::path backup = backupFolder / ("old-" + std::to_string(i));
-        fs::rename(target, backup, ec);
-        if (ec)
-            return rollBack();
-        setAside.emplace_back(target, backup);
-    }
-    for (const auto& [staged, target] : moves) {
-        fs::rename(staged, target, ec);
-        if (ec)
-            return rollBack();
-        placed.emplace_back(staged, target);
-    }
-    return true;
 }
 
 } // namespace dorvane

@@ -133,6 +133,7 @@ enum class UpdateFailure {
     Signature,  // the manifest is not signed by the key, or does not vouch for the files
     Incomplete, // a file's size or hash is not the manifest's
     Refused,    // the version file names an address or a name the updater refuses
+    NotNewer,   // the signed release is not newer than the running program
     NotPlaced,  // the new files could not be put in place
 };
 
@@ -148,15 +149,25 @@ struct UpdatePlan {
 // a refused line is ever started.
 std::string ProgramFileFor(std::string_view programUrl, std::string_view server);
 
+// A name an update may never write in the program folder, letter case ignored: the settings
+// and template folders, the address book, the version file and the updater's own work files.
+bool IsReservedName(std::string_view localName);
+
 // The files named by the version file, checked before any request is made: every address
-// on the update server, every name plain, no local name twice, the main program present.
+// on the update server, every name plain and not reserved, no local name twice, the main
+// program present.
 UpdatePlan PlanUpdate(const VersionFile& versionFile, std::string_view server);
 
+// The first planned name that something other than a file (a folder, a link to one) takes in
+// folder; empty when every name is free or a file. Such a thing is never replaced.
+std::string TakenByFolder(const std::filesystem::path& folder, const std::vector<UpdateItem>& items);
+
 // Gives each planned file its stated size and hash from the manifest, once its signature
-// has been checked against key. Refuses a manifest whose version is not the version file's
-// or that lacks one of the planned files.
+// has been checked against key. The signed release is installed whole or not at all: refuses
+// a manifest whose version is not newer than runningVersion, is not the version file's, that
+// lacks one of the planned files or lists a file the version file leaves out.
 UpdatePlan ConfirmPlan(UpdatePlan plan, const VersionFile& versionFile, std::string_view manifestText,
-                       std::string_view signature, const PublicKey& key);
+                       std::string_view signature, const PublicKey& key, int runningVersion = kRunningVersion);
 
 // The error of a downloaded file against its entry; empty when size and hash agree.
 std::string CheckDownloadedFile(const std::filesystem::path& file, const UpdateItem& item);
@@ -165,10 +176,5 @@ std::string CheckDownloadedFile(const std::filesystem::path& file, const UpdateI
 // execute bits nor a file its narrower mode; an executable file may also be executed by
 // whoever may read it. A new file gets 0755 when executable, else 0644.
 bool GiveInstalledMode(const std::filesystem::path& staged, const std::filesystem::path& target, bool executable);
-
-// Moves each (staged, target) pair's staged file over its target, all or none: targets are
-// first set aside in backupFolder, and any failure puts every file back where it was.
-bool ReplaceAll(const std::vector<std::pair<std::filesystem::path, std::filesystem::path>>& moves,
-                const std::filesystem::path& backupFolder);
 
 } // namespace dorvane

@@ -2,6 +2,7 @@
 
 #include "app/MessageBox.h"
 #include "updater/NativePath.h"
+#include "updater/SwapJournal.h"
 #include "updater/UpdateProtocol.h"
 #include "updater/UpdorvDlg.h"
 
@@ -12,6 +13,8 @@ namespace dorvane {
 int CUpdorvApp::InitInstance(const std::filesystem::path& modulePath, const UpdateTrust& trust)
 {
     UpdaterFolder = UpdaterFolderFor(modulePath, UpdaterProgramName());
+    // A swap this program was killed in is finished or undone before anything is read.
+    RecoverSwap(UpdaterFolder);
     const auto versionPath = FindVersionFile(UpdaterFolder);
     QFile file(ToQPath(versionPath));
     if (versionPath.empty() || !file.open(QIODevice::ReadOnly)) {

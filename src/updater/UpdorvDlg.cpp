@@ -22,6 +22,7 @@ namespace dorvane {
 
 std::atomic<int> DownloadSucceeded{0};
 std::atomic<int> DownloadFailed{0};
+SwapStepHook BeforeSwapStep;
 
 namespace {
 
@@ -68,6 +69,8 @@ UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const V
     UpdatePlan plan = PlanUpdate(versionFile, trust.server);
     if (!plan.error.empty())
         return refuse(plan.failure, plan.error);
+    if (const std::string folder = TakenByFolder(updaterFolder, plan.items); !folder.empty())
+        return refuse(UpdateFailure::Refused, "a folder has the name " + folder);
 
     // Everything is fetched into a folder beside the installed files, so that putting the new
     // files in place is a rename on the same disk; the folder goes with whatever is left in it.
@@ -94,10 +97,11 @@ UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const V
     if (!plan.error.empty())
         return refuse(plan.failure, plan.error);
 
-    std::vector<std::pair<fs::path, fs::path>> moves;
+    SwapJournal swap;
+    swap.staging = stage.filename().string();
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const UpdateItem& item = plan.items[i];
-        const fs::path staged = stage / ("new-" + std::to_string(i));
+        const fs::path staged = StagedFile(updaterFolder, swap, i);
         if (interrupted())
             return refuse(UpdateFailure::Network, "interrupted");
         if (!DownloadToFile(toUrl(item.url), ToQPath(staged), static_cast<qint64>(item.size), 30000,
@@ -108,14 +112,17 @@ UpdateFailure DownloadUpdate(const std::filesystem::path& updaterFolder, const V
         const fs::path target = updaterFolder / Utf8FileName(item.localName);
         if (!GiveInstalledMode(staged, target, item.executable))
             return refuse(UpdateFailure::NotPlaced, "cannot set the mode of " + item.localName);
-        moves.emplace_back(staged, target);
+        swap.files.push_back({item.localName, item.sha256, false});
     }
-    const fs::path backups = stage / "old";
-    std::error_code ec;
-    if (interrupted() || !fs::create_directory(backups, ec))
+    if (interrupted())
         return refuse(UpdateFailure::NotPlaced, "interrupted");
-    if (!ReplaceAll(moves, backups))
+    if (!SwapIn(updaterFolder, std::move(swap), BeforeSwapStep)) {
+        // A swap that could not even be undone keeps its journal, and the old files set aside
+        // in the staging folder, for the next start to put back.
+        if (HasSwapJournal(updaterFolder))
+            staging.setAutoRemove(false);
         return refuse(UpdateFailure::NotPlaced, "the new files could not be put in place");
+    }
     return UpdateFailure::None;
 }
 
@@ -128,6 +135,7 @@ QString FailureMessage(UpdateFailure failure)
     case UpdateFailure::Signature: return QStringLiteral("升级文件签名不符！升级不成功！");
     case UpdateFailure::Incomplete: return QStringLiteral("升级文件不完整！升级不成功！");
     case UpdateFailure::Refused: return QStringLiteral("升级信息有误！升级不成功！");
+    case UpdateFailure::NotNewer: return QStringLiteral("升级文件的版本不比当前新！升级不成功！");
     case UpdateFailure::NotPlaced: return QStringLiteral("新文件无法放入程序文件夹！升级不成功！");
     }
     return QStringLiteral("网络连接不通！升级不成功！");

@@ -4,6 +4,7 @@
 // when the user presses OK or Cancel. Nothing is installed unless the signed manifest vouches
 // for every file.
 
+#include "updater/SwapJournal.h"
 #include "updater/UpdateIntegrity.h"
 #include "updater/UpdateProtocol.h"
 
@@ -23,6 +24,8 @@ namespace dorvane {
 // Set by the download thread, read by the dialog's progress timer.
 extern std::atomic<int> DownloadSucceeded;
 extern std::atomic<int> DownloadFailed;
+// Set only by the updater's test build, which pauses the swap there to be killed.
+extern SwapStepHook BeforeSwapStep;
 
 class CUpdorvDlg : public QDialog {
     Q_OBJECT

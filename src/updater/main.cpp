@@ -1,8 +1,15 @@
 #include "app/QtTranslations.h"
 #include "updater/NativePath.h"
 #include "updater/UpdorvApp.h"
+#include "updater/UpdorvDlg.h"
 
 #include <QApplication>
+
+#ifdef DORVANE_UPDORV_TEST_TRUST
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#endif
 
 namespace {
 
@@ -24,6 +31,26 @@ dorvane::UpdateTrust Trust()
 #endif
 }
 
+#ifdef DORVANE_UPDORV_TEST_TRUST
+// The test build stops the swap before step DORVANE_TEST_SWAP_PAUSE, says so on standard
+// output and waits there for the test to kill it.
+void PauseTheSwapForTests()
+{
+    bool ok = false;
+    const int pauseAt = qEnvironmentVariableIntValue("DORVANE_TEST_SWAP_PAUSE", &ok);
+    if (!ok)
+        return;
+    dorvane::BeforeSwapStep = [pauseAt](int step) {
+        if (step != pauseAt)
+            return;
+        std::printf("swap paused before step %d\n", step);
+        std::fflush(stdout);
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::hours(1));
+    };
+}
+#endif
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -32,6 +59,9 @@ int main(int argc, char* argv[])
     dorvane::InstallQtTranslations();
     QApplication::setApplicationName(QStringLiteral("Updorv"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+#ifdef DORVANE_UPDORV_TEST_TRUST
+    PauseTheSwapForTests();
+#endif
     dorvane::CUpdorvApp updorv;
     return updorv.InitInstance(dorvane::ToFsPath(QApplication::applicationFilePath()), Trust());
 }

@@ -214,30 +214,39 @@ TEST(UpdateIntegrity, PlanIsJudgedBeforeAnyRequest)
     EXPECT_EQ(ProgramFileFor("https://u.example.com/DRV_update/D.ex", server), "");
 }
 
-TEST(UpdateIntegrity, ReplaceAllPutsEveryOldFileBackWhenOneMoveFails)
+// The signed manifest, not the version file, decides what is installed: all of the release or
+// nothing, never an older release, never over the program's data or a folder.
+TEST(UpdateIntegrity, SignedReleaseIsInstalledWholeAndOnlyWhenNewer)
 {
+    const std::string server = "https://u.example.com/DRV_update/";
+    const auto [publicKey, secretKey] = MakeKeyPair();
+    auto confirm = [&](const std::vector<std::string>& further, int version, int running) {
+        const VersionFile file = Versions(std::to_string(version), server + "Dorvane.ex_", further);
+        const Manifest manifest{version, {{"Dorvane.ex_", 3, Sha256Hex("new")}, {"a.dat", 1, Sha256Hex("a")},
+                                          {"b.dat", 1, Sha256Hex("b")}}};
+        const std::string text = WriteManifest(manifest);
+        return ConfirmPlan(PlanUpdate(file, "https://u.example.com"), file, text, SignDetached(text, secretKey),
+                           publicKey, running);
+    };
+    const std::vector<std::string> whole = {server + "a.dat", server + "b.dat"};
+    EXPECT_EQ(confirm(whole, 223, 222).error, "");
+    EXPECT_EQ(confirm({whole[0]}, 223, 222).error, "the version file leaves out b.dat");
+    EXPECT_EQ(confirm(whole, 223, 223).failure, UpdateFailure::NotNewer);
+    EXPECT_EQ(confirm(whole, 221, 222).failure, UpdateFailure::NotNewer);
+
+    for (const char* name : {"SET", "dataM", "Version.txt", "x.DORV", ".updorv-abc", ".dorvane-swap.lock"})
+        EXPECT_EQ(confirm({server + name}, 223, 222).failure, UpdateFailure::Refused) << name;
+    for (const char* name : {"Settings.txt", "dataM.txt", "version.txt.bak"})
+        EXPECT_FALSE(IsReservedName(name)) << name;
+
     TempFolder folder;
-    fs::create_directories(folder / "stage" / "old");
-    WriteBytes(folder / "Dorvane", "old program");
+    fs::create_directory(folder / "docs");
+    fs::create_symlink(folder / "docs", folder / "linked");
     WriteBytes(folder / "a.dat", "old a");
-    WriteBytes(folder / "stage" / "new-0", "new program");
-    WriteBytes(folder / "stage" / "new-1", "new a");
-    WriteBytes(folder / "stage" / "new-2", "new b");
-
-    const std::vector<std::pair<fs::path, fs::path>> moves = {{folder / "stage" / "new-0", folder / "Dorvane"},
-                                                              {folder / "stage" / "new-1", folder / "a.dat"},
-                                                              {folder / "stage" / "new-3", folder / "c.dat"}};
-    // new-3 does not exist: the last move fails after the first two were made.
-    EXPECT_FALSE(ReplaceAll(moves, folder / "stage" / "old"));
-    EXPECT_EQ(ReadBytes(folder / "Dorvane"), "old program");
-    EXPECT_EQ(ReadBytes(folder / "a.dat"), "old a");
-    EXPECT_FALSE(fs::exists(folder / "c.dat"));
-
-    EXPECT_TRUE(ReplaceAll({{folder / "stage" / "new-0", folder / "Dorvane"},
-                            {folder / "stage" / "new-2", folder / "new.dat"}},
-                           folder / "stage" / "old"));
-    EXPECT_EQ(ReadBytes(folder / "Dorvane"), "new program");
-    EXPECT_EQ(ReadBytes(folder / "new.dat"), "new b");
+    auto named = [](const char* name) { return UpdateItem{"", name, name, 0, "", false}; };
+    EXPECT_EQ(TakenByFolder(folder.path(), {named("a.dat"), named("new.dat")}), "");
+    EXPECT_EQ(TakenByFolder(folder.path(), {named("a.dat"), named("docs")}), "docs");
+    EXPECT_EQ(TakenByFolder(folder.path(), {named("linked")}), "linked");
 }
 
 TEST(UpdateIntegrity, ManifestOfPublishedFiles)

@@ -103,7 +103,9 @@ private slots:
         QCOMPARE(ReadBytes(folder / "a.dat"), std::string("layout bytes"));
         QCOMPARE(ReadBytes(folder / "b.bmp"), std::string(70000, 'b'));
         QVERIFY((fs::status(folder / newName).permissions() & fs::perms::owner_exec) != fs::perms::none);
-        QCOMPARE(FilesBeside(folder.path()), QStringList({"Dorvane", "a.dat", "b.bmp", "version.txt"}));
+        // Beside the files, only the lock the swap took.
+        QCOMPARE(FilesBeside(folder.path()),
+                 QStringList({".dorvane-swap.lock", "Dorvane", "a.dat", "b.bmp", "version.txt"}));
         // The signature was checked before the first file was asked for.
         QCOMPARE(server.requests(), QStringList({"/DRV_update/manifest.txt", "/DRV_update/manifest.sig",
                                                  "/DRV_update/Dorvane.ex_", "/DRV_update/a.dat", "/DRV_update/b.bmp"}));

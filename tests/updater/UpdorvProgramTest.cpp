@@ -1,5 +1,6 @@
 #include "support/TempFolder.h"
 #include "updater/LocalHttpServer.h"
+#include "updater/SwapJournal.h"
 #include "updater/TestPublisher.h"
 #include "updater/UpdateProtocol.h"
 
@@ -7,6 +8,7 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+#include <array>
 #include <filesystem>
 
 using namespace dorvane;
@@ -41,22 +43,37 @@ private slots:
         QTest::addColumn<bool>("installs");
         QTest::addColumn<QString>("started"); // the main program OK starts
         QTest::addColumn<QString>("message");
+        // What is changed in the release: "partial" leaves b.dat out of the version file,
+        // "replay" publishes the running version again; any other word is the name of a further
+        // file added to it.
+        QTest::addColumn<QString>("twist");
         const QString testTrust = QStringLiteral(UPDORV_TEST_TRUST);
-        QTest::newRow("signed update") << testTrust << "" << true << false << 0 << true << "new" << "";
+        QTest::newRow("signed update") << testTrust << "" << true << false << 0 << true << "new" << "" << "";
         // A shop's program on its desktop: the folder names are Chinese.
         QTest::newRow("in a Chinese-named folder")
-            << testTrust << QStringLiteral("桌面/快递打印") << true << false << 0 << true << "new" << "";
+            << testTrust << QStringLiteral("桌面/快递打印") << true << false << 0 << true << "new" << "" << "";
         QTest::newRow("signed by another key")
-            << testTrust << "" << false << false << 0 << false << "old" << "升级文件签名不符！升级不成功！";
+            << testTrust << "" << false << false << 0 << false << "old" << "升级文件签名不符！升级不成功！" << "";
         QTest::newRow("manifest trickling in") << testTrust << "" << true << true << 0 << false << "old"
-                                                << "服务器长时间没有送完升级文件，已放弃！升级不成功！";
+                                                << "服务器长时间没有送完升级文件，已放弃！升级不成功！" << "";
         // Blank lines are skipped, so only the bound refuses it: a version file is never this long.
         QTest::newRow("version file beyond its bound") << testTrust << "" << true << false << 9000 << false
-                                                       << "" << "升级信息有误！升级不成功！";
+                                                       << "" << "升级信息有误！升级不成功！" << "";
         // The shipped build believes only its own server and key, whatever the environment
         // says; nothing named by an address it refuses is started.
         QTest::newRow("shipped updater ignores the test settings")
-            << QStringLiteral(UPDORV_SHIPPED) << "" << true << false << 0 << false << "" << "升级信息有误！升级不成功！";
+            << QStringLiteral(UPDORV_SHIPPED) << "" << true << false << 0 << false << "" << "升级信息有误！升级不成功！" << "";
+        // The signed manifest decides what is installed: the whole release, only when newer, never
+        // over the program's data or a folder.
+        const QString refused = QStringLiteral("升级信息有误！升级不成功！");
+        QTest::newRow("version file naming part of the release")
+            << testTrust << "" << true << false << 0 << false << "old" << refused << "partial";
+        QTest::newRow("replayed release of the running version") << testTrust << "" << true << false << 0 << false
+                                                                  << "old" << "升级文件的版本不比当前新！升级不成功！"
+                                                                  << "replay";
+        for (const char* name : {"Set", "docs"})
+            QTest::addRow("signed file named %s", name)
+                << testTrust << "" << true << false << 0 << false << "old" << refused << QString::fromLatin1(name);
     }
 
     void runsTheUpdate()
@@ -69,6 +86,7 @@ private slots:
         QFETCH(bool, installs);
         QFETCH(QString, started);
         QFETCH(QString, message);
+        QFETCH(QString, twist);
 
         TempFolder top;
         const fs::path folder = top / subfolder.toStdString();
@@ -92,6 +110,11 @@ private slots:
         fs::permissions(folder / "dorvane-cli", fs::perms(0755), fs::perm_options::replace);
         WriteBytes(folder / "a.dat", "old a");
         fs::permissions(folder / "a.dat", fs::perms(0640), fs::perm_options::replace);
+        // The shop's settings and templates, and a folder of its own.
+        for (const char* kept : {"Set/set.ini", "dataM/1.dat", "docs/readme.txt"}) {
+            fs::create_directories((folder / kept).parent_path());
+            WriteBytes(folder / kept, kept);
+        }
 
         LocalHttpServer server;
         TestPublisher publisher(server);
@@ -102,12 +125,20 @@ private slots:
         // New files: a program the manifest marks executable, and a data file.
         publisher.publish("helper", "new helper", true);
         publisher.publish("b.dat", "new b");
+        QStringList listed = {"Dorvane.ex_", "dorvane-cli", "a.dat", "helper", "b.dat"};
+        if (twist == QLatin1String("partial")) {
+            listed.removeAll(QStringLiteral("b.dat"));
+        } else if (!twist.isEmpty() && twist != QLatin1String("replay")) {
+            publisher.publish(twist, "signed, but not to be installed");
+            listed << twist;
+        }
+        const int version = twist == QLatin1String("replay") ? kRunningVersion : 223;
         const SecretKey otherKey = MakeKeyPair().second;
-        publisher.sign(223, signedByTrustedKey ? nullptr : &otherKey,
+        publisher.sign(version, signedByTrustedKey ? nullptr : &otherKey,
                        trickledManifest ? LocalHttpServer::Mode::Trickle : LocalHttpServer::Mode::Whole);
-        QString lines = QStringLiteral("223\r\n");
-        for (const char* name : {"Dorvane.ex_", "dorvane-cli", "a.dat", "helper", "b.dat"})
-            lines += publisher.url(QString::fromLatin1(name)) + QStringLiteral("\r\n");
+        QString lines = QString::number(version) + QStringLiteral("\r\n");
+        for (const QString& name : listed)
+            lines += publisher.url(name) + QStringLiteral("\r\n");
         lines += QString(versionFilePadding, QLatin1Char('\n'));
         WriteBytes(folder / "version.txt", lines.toStdString());
         const std::string versionFile = ReadBytes(folder / "version.txt");
@@ -173,9 +204,113 @@ private slots:
                 QVERIFY(server.requests().isEmpty());
         }
         QCOMPARE(ReadBytes(folder / "version.txt"), versionFile);
+        for (const char* kept : {"Set/set.ini", "dataM/1.dat", "docs/readme.txt"})
+            QCOMPARE(ReadBytes(folder / kept), std::string(kept));
         // Nothing staged is left behind.
         for (const auto& entry : fs::directory_iterator(folder))
             QVERIFY2(!entry.path().filename().string().starts_with(".updorv"), entry.path().c_str());
+    }
+
+    // The updater is killed before each step of putting the new files in place (the test build
+    // stops there and says so); then the batch tool, the updater or the main program is started
+    // in turn: every file is wholly old or wholly new, none is missing, nothing of the swap stays.
+    void killedSwapIsRepairedAtTheNextStart()
+    {
+        bool sawProgramMissing = false;
+        // Before the journal, two files set aside, three put in place, before the journal's end.
+        for (int step = 0; step < 7; ++step) {
+            const QByteArray row = "killed before step " + QByteArray::number(step);
+            TempFolder top;
+            const fs::path folder = top / "快递打印";
+            fs::create_directories(folder);
+            const int starter = step % 3;
+            // The main program starts under a name of its own: its usual name is a swapped file.
+            const std::string starterName = std::array{std::string("dorvane-cli"), std::string("Updorv"),
+                                                       std::string("Dorvane-start")}[starter]
+                                            + std::string(kProgramSuffix);
+            for (const auto& [from, name] : {std::pair(UPDORV_TEST_TRUST, UpdaterProgramName()),
+                                             std::pair(starter == 0 ? DORVANE_CLI : DORVANE_PROGRAM, starterName)}) {
+                std::error_code linkError;
+                fs::create_hard_link(from, folder / name, linkError);
+                if (linkError && !fs::exists(folder / name))
+                    fs::copy_file(from, folder / name);
+            }
+            const std::string program = "Dorvane" + std::string(kProgramSuffix);
+            WriteBytes(folder / program, "old program");
+            WriteBytes(folder / "a.dat", "old a");
+            LocalHttpServer server;
+            TestPublisher publisher(server);
+            publisher.publish("Dorvane.ex_", "new program");
+            publisher.publish("a.dat", "new a");
+            publisher.publish("helper", "new helper", true);
+            publisher.sign();
+            WriteBytes(folder / "version.txt", QStringList{"223", publisher.url("Dorvane.ex_"), publisher.url("a.dat"),
+                                                           publisher.url("helper"), ""}
+                                                   .join('\n')
+                                                   .toStdString());
+
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(DORVANE_TEST_PLUGINS));
+            env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
+                       QStringLiteral("dorvaneupdorv:") + QString::fromStdString((top / "messages.txt").string()));
+            env.insert(QStringLiteral("DORVANE_TEST_UPDATE_SERVER"), server.base().toString());
+            env.insert(QStringLiteral("DORVANE_TEST_UPDATE_KEY"), publisher.keyHex());
+            env.insert(QStringLiteral("DORVANE_TEST_SWAP_PAUSE"), QString::number(step));
+            QProcess updorv;
+            updorv.setProcessEnvironment(env);
+            updorv.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            updorv.start(QString::fromStdString((folder / UpdaterProgramName()).string()), {});
+            QByteArray said;
+            QTRY_VERIFY_WITH_TIMEOUT((said += updorv.readAllStandardOutput()).contains('\n')
+                                         || updorv.state() == QProcess::NotRunning,
+                                     30000);
+            QVERIFY2(said == "swap paused before step " + QByteArray::number(step) + "\n", row + " " + said);
+            updorv.kill(); // SIGKILL
+            QVERIFY(updorv.waitForFinished());
+            sawProgramMissing = sawProgramMissing || !fs::exists(folder / program);
+
+            // Started by hand now: without the version file the updater only refuses to run.
+            fs::remove(folder / "version.txt");
+            env.remove(QStringLiteral("DORVANE_TEST_SWAP_PAUSE"));
+            if (starter != 1)
+                env.remove(QStringLiteral("QT_QPA_GENERIC_PLUGINS")); // the user plays only the updater
+            QProcess next;
+            next.setProcessEnvironment(env);
+            next.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            TempFolder work; // where the main program keeps its settings
+            next.setWorkingDirectory(QString::fromStdString(work.path().string()));
+            next.start(QString::fromStdString((folder / starterName).string()),
+                       starter == 0 ? QStringList{QStringLiteral("help")} : QStringList{});
+            QVERIFY2(next.waitForStarted(), row);
+            const bool updated = step > 0; // killed before its journal, nothing had moved
+            if (starter == 2) {
+                // The main program's window stays open; it has repaired the folder once the
+                // journal and the staged files are gone.
+                QTRY_VERIFY_WITH_TIMEOUT(!fs::exists(folder / std::string(kSwapJournalName)) && !StagingLeft(folder),
+                                         20000);
+                next.kill();
+            }
+            QVERIFY2(next.waitForFinished(20000), row);
+            QVERIFY2(ReadBytes(folder / program) == (updated ? "new program" : "old program"), row);
+            QVERIFY2(ReadBytes(folder / "a.dat") == (updated ? "new a" : "old a"), row);
+            QVERIFY2(ReadBytes(folder / "helper") == (updated ? "new helper" : ""), row);
+            QVERIFY2(!fs::exists(folder / std::string(kSwapJournalName)) && (!updated || !StagingLeft(folder)), row);
+            if (starter == 1)
+                QCOMPARE(QString::fromStdString(ReadBytes(top / "messages.txt")),
+                         QStringLiteral("本文件为升级模块，无法单独运行！\n请在主程序中运行在线升级功能调用本模块！\n"));
+        }
+        QVERIFY(sawProgramMissing);
+    }
+
+private:
+    static bool StagingLeft(const fs::path& folder)
+    {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename().string().starts_with(".updorv"))
+                return true;
+        }
+        return false;
     }
 };
 
