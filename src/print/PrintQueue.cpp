@@ -68,6 +68,8 @@ public:
         count = cupsAddOption("sides", job.sides.constData(), count, &options);
         if (job.landscape)
             count = cupsAddOption("landscape", "", count, &options);
+        // Encoded as an operation attribute with the options (else they add one of their own).
+        count = cupsAddOption("document-format", CUPS_FORMAT_PDF, count, &options);
         char uri[HTTP_MAX_URI];
         httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
                          name_.constData());
@@ -75,7 +77,6 @@ public:
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, job.title.constData());
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, CUPS_FORMAT_AUTO);
         cupsEncodeOptions2(request, count, options, IPP_TAG_OPERATION);
         cupsEncodeOptions2(request, count, options, IPP_TAG_JOB);
         cupsFreeOptions(count, options);

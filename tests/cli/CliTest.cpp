@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QScopeGuard>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <algorithm>
@@ -79,6 +80,34 @@ QByteArray Gbk(const QString& text)
 {
     const std::string bytes = ToCodePage(text);
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// What the spooler keeps of a job (ipptool's Get-Job-Attributes): value by attribute name.
+QHash<QString, QString> JobAttributes(int job)
+{
+    QTemporaryFile test;
+    if (!test.open())
+        return {};
+    test.write("{ NAME \"job\" OPERATION Get-Job-Attributes\n"
+               "GROUP operation-attributes-tag\n"
+               "ATTR charset attributes-charset utf-8\n"
+               "ATTR naturalLanguage attributes-natural-language en\n"
+               "ATTR uri job-uri $uri\n"
+               "ATTR name requesting-user-name $user\n"
+               "ATTR keyword requested-attributes all\n"
+               "STATUS successful-ok }\n");
+    test.close();
+    const QString answer = RunTool(QStringLiteral("ipptool"),
+                                   {QStringLiteral("-tv"), QStringLiteral("ipp://localhost/jobs/%1").arg(job),
+                                    test.fileName()});
+    static const QRegularExpression line(QStringLiteral("^\\s+([a-z-]+) \\([^)]*\\) = (.*)$"),
+                                         QRegularExpression::MultilineOption);
+    QHash<QString, QString> attributes;
+    for (auto it = line.globalMatch(answer); it.hasNext();) {
+        const auto m = it.next();
+        attributes.insert(m.captured(1), m.captured(2));
+    }
+    return attributes;
 }
 
 // The words of every page of a PDF.
@@ -446,9 +475,9 @@ private slots:
                  qPrintable(xlsx.err));
     }
 
-    // --job-per-waybill sends each waybill as a job of its own, titled as a single job is, its
-    // page as the one job draws it; without it, one job holds all. The batch is long enough to
-    // be drawn in more than one block.
+    // --job-per-waybill sends each waybill as a job of its own, titled as a single job is, on
+    // the same paper, its page as the one job draws it; without it, one job holds all. The
+    // batch is long enough to be drawn in more than one block.
     void jobPerWaybillSendsEachWaybillAlone()
     {
         if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull() || !QueueJobs::kOut.exists()) {
@@ -467,6 +496,7 @@ private slots:
         constexpr int kRows = 23;
         QueueJobs jobs;
         QList<QList<PdfWord>> oneJobPages;
+        QStringList oneJob;
         for (const int perWaybill : {0, 1}) {
             QString csv = QStringLiteral("收件人姓名,收件人地址\r\n");
             for (int row = 1; row <= kRows; ++row)
@@ -494,6 +524,7 @@ private slots:
                 QCOMPARE(QString::fromUtf8(title.readAll()).trimmed(), QStringLiteral("打印快递单"));
             }
             if (!perWaybill) {
+                oneJob = sent;
                 oneJobPages = ReadPages(sent[0]);
                 QCOMPARE(oneJobPages.size(), kRows);
                 continue;
@@ -513,6 +544,17 @@ private slots:
                                  std::abs(page[w].box.bottom() - expected[w].box.bottom()) < 0.01,
                              qPrintable(page[w].text));
                 }
+            }
+            // Sent with what the one job was sent with, printed as the PDF it is, one copy.
+            const auto expected = JobAttributes(QueueJobs::Id(oneJob[0]));
+            QVERIFY2(expected.value(QStringLiteral("media")).startsWith(QStringLiteral("Custom.")),
+                     qPrintable(expected.value(QStringLiteral("media"))));
+            for (const QString& job : {sent.first(), sent.last()}) {
+                const auto attributes = JobAttributes(QueueJobs::Id(job));
+                for (const char* name :
+                     {"job-name", "media", "sides", "document-format", "job-sheets", "job-hold-until"})
+                    QCOMPARE(attributes.value(QLatin1String(name)), expected.value(QLatin1String(name)));
+                QCOMPARE(attributes.value(QStringLiteral("copies"), QStringLiteral("1")), QStringLiteral("1"));
             }
         }
         const CliResult pdf = folder.run({QStringLiteral("print"), QStringLiteral("--job-per-waybill"),
