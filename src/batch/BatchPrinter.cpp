@@ -373,7 +373,7 @@ bool BatchPrinter::printInBlocks(const QPrinter& printer, PrintQueue& queue, Way
                     return abort(*failure);
                 break;
             }
-            if (!pages.read(buffer.buffer().toStdString()) || pages.pageCount() < drawn.size())
+            if (!pages.read(buffer.buffer().toStdString()) || pages.pageCount() != drawn.size())
                 return done == 0 ? fail(cannotStart()) : abort(cannotStart());
             nextPage = 0;
         }

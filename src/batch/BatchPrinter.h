@@ -2,7 +2,9 @@
 // A print job of one or many waybills: all pages in one document, or each waybill a job of its
 // own, sent only while the printer's queue has room (PrintQueue). The batch is checked in full
 // before the first page is started, and printed in a second pass over the file, one record and
-// one page at a time, so that neither the records nor the pages are held.
+// one page at a time, so that neither the records nor the pages are held. Where the spooler
+// takes PDFs (CUPS), the jobs of their own are drawn a block of waybills at a time into one
+// document, whose fonts are embedded once, and each page is sent as a document of its own.
 
 #include "store/PrintLog.h"
 #include "print/Overflow.h"
