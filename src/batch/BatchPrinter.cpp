@@ -483,8 +483,9 @@ QString BatchPrinter::fileChanged() const
 
 QString BatchPrinter::cannotStart() const
 {
-    return job_.pdfPath.isEmpty() ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
-                                  : QStringLiteral("%1 cannot be written").arg(job_.pdfPath);
+    return job_.pdfPath.isEmpty()
+               ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
+               : QStringLiteral("%1 cannot be written").arg(job_.pdfPath);
 }
 
 QString BatchPrinter::notTaken(std::size_t waybill) const

@@ -122,7 +122,7 @@ private:
     struct NextWaybill {
         std::size_t record = 0;
         FieldTexts texts;
-        std::size_t logIndex = 0;   // the waybill's place for its numbers in the log
+        std::size_t logIndex = 0;    // the waybill's place for its numbers in the log
         std::size_t fromRecords = 0; // of job_.records
         std::size_t shrunk = 0;      // of shrunk_
         bool single = false;         // the one waybill without a file was taken
@@ -130,7 +130,8 @@ private:
     enum class Next { Waybill, End, Failed };
     Next nextWaybill(WaybillCsv& csv, NextWaybill& next, std::size_t done);
     // Draws next's page; false when it is cut though the first pass found it whole.
-    bool render(const WaybillRenderer& renderer, QPainter& painter, NextWaybill& next, std::vector<FieldCut>& cuts);
+    bool render(const WaybillRenderer& renderer, QPainter& painter, NextWaybill& next,
+                std::vector<FieldCut>& cuts);
     // jobPerWaybill where the spooler takes PDFs: the waybills drawn in blocks, each page sent alone.
     bool printInBlocks(const QPrinter& printer, PrintQueue& queue, WaybillCsv& csv,
                        const std::function<void(std::size_t, std::size_t)>& progress);

@@ -156,8 +156,8 @@ bool IsKeyword(std::string_view text, const Token& token, std::string_view word)
 // Whether tokens[i] starts an indirect reference "n g R".
 bool IsReference(std::string_view text, const std::vector<Token>& tokens, std::size_t i)
 {
-    return i + 2 < tokens.size() && tokens[i].kind == Token::Integer && tokens[i + 1].kind == Token::Integer &&
-           IsKeyword(text, tokens[i + 2], "R");
+    return i + 2 < tokens.size() && tokens[i].kind == Token::Integer &&
+           tokens[i + 1].kind == Token::Integer && IsKeyword(text, tokens[i + 2], "R");
 }
 
 // Reads one value into tokens; false when the text ends or breaks off first.
@@ -216,7 +216,7 @@ std::size_t ValueLength(std::string_view text, const std::vector<Token>& tokens,
 }
 
 struct Entry {
-    std::string_view key; // without the slash
+    std::string_view key;  // without the slash
     std::size_t first = 0; // the value's tokens
     std::size_t count = 0;
 };
@@ -229,7 +229,8 @@ std::vector<Entry> Entries(std::string_view text, const std::vector<Token>& toke
         return entries;
     for (std::size_t i = 1; i + 1 < tokens.size() && tokens[i].kind == Token::Name;) {
         const std::size_t count = ValueLength(text, tokens, i + 1);
-        entries.push_back({text.substr(tokens[i].begin + 1, tokens[i].end - tokens[i].begin - 1), i + 1, count});
+        entries.push_back(
+            {text.substr(tokens[i].begin + 1, tokens[i].end - tokens[i].begin - 1), i + 1, count});
         i += 1 + count;
     }
     return entries;
@@ -237,7 +238,8 @@ std::vector<Entry> Entries(std::string_view text, const std::vector<Token>& toke
 
 const Entry* Find(const std::vector<Entry>& entries, std::string_view key)
 {
-    const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.key == key; });
+    const auto found =
+        std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.key == key; });
     return found == entries.end() ? nullptr : &*found;
 }
 
@@ -258,7 +260,7 @@ std::string Number(std::size_t n)
 constexpr std::array<std::string_view, 4> kInherited = {"Resources", "MediaBox", "CropBox", "Rotate"};
 // Catalog entries that name pages or the page tree: a one-page document cannot keep them.
 constexpr std::array<std::string_view, 10> kCatalogOfPages = {
-    "Type",      "Pages",      "Outlines", "Dests",   "Names",
+    "Type",       "Pages",      "Outlines",       "Dests",    "Names",
     "PageLabels", "OpenAction", "StructTreeRoot", "AcroForm", "ParentTree"};
 
 } // namespace
@@ -315,7 +317,8 @@ bool PdfPageSplitter::read(std::string document)
                     return fail("a damaged cross-reference table");
                 // A later section (read first) replaces what an earlier one says.
                 if (IsKeyword(text, *kind, "n"))
-                    offsets_.emplace(static_cast<int>(token->value + i), static_cast<std::size_t>(where->value));
+                    offsets_.emplace(static_cast<int>(token->value + i),
+                                     static_cast<std::size_t>(where->value));
                 else
                     offsets_.emplace(static_cast<int>(token->value + i), std::string::npos);
             }
@@ -352,9 +355,9 @@ bool PdfPageSplitter::collectPages(int node, int depth)
     pageTree_.push_back(node);
     const std::vector<Entry> entries = Entries(text, o->tokens);
     const Entry* type = Find(entries, "Type");
-    const bool isPage = type != nullptr && text.substr(o->tokens[type->first].begin,
-                                                       o->tokens[type->first].end - o->tokens[type->first].begin) ==
-                                               "/Page";
+    const bool isPage =
+        type != nullptr && text.substr(o->tokens[type->first].begin,
+                                       o->tokens[type->first].end - o->tokens[type->first].begin) == "/Page";
     if (isPage) {
         pages_.push_back(node);
         return true;

@@ -42,9 +42,9 @@ private:
     std::string version_; // the header line, "%PDF-1.4"
     std::unordered_map<int, std::size_t> offsets_;
     std::unordered_map<int, std::unique_ptr<Object>> objects_; // parsed when first reached
-    std::vector<int> pages_;           // page objects, in order
-    std::vector<int> pageTree_;        // every node of the page tree, pages too
-    std::unordered_set<int> treeNodes_; // the same, to look up
+    std::vector<int> pages_;                                   // page objects, in order
+    std::vector<int> pageTree_;                                // every node of the page tree, pages too
+    std::unordered_set<int> treeNodes_;                        // the same, to look up
     std::unordered_map<int, int> parents_;
     int root_ = 0;
     int info_ = 0;

@@ -71,8 +71,8 @@ public:
         // Encoded as an operation attribute with the options (else they add one of their own).
         count = cupsAddOption("document-format", CUPS_FORMAT_PDF, count, &options);
         char uri[HTTP_MAX_URI];
-        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
-                         name_.constData());
+        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                         "/printers/%s", name_.constData());
         ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
@@ -83,8 +83,8 @@ public:
 
         const QByteArray resource = "/printers/" + name_;
         // The length is the request's and the document's together.
-        http_status_t status =
-            cupsSendRequest(CUPS_HTTP_DEFAULT, request, resource.constData(), ippLength(request) + pdf.size());
+        http_status_t status = cupsSendRequest(CUPS_HTTP_DEFAULT, request, resource.constData(),
+                                               ippLength(request) + pdf.size());
         if (status == HTTP_STATUS_CONTINUE)
             status = cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.data(), pdf.size());
         ipp_t* response = cupsGetResponse(CUPS_HTTP_DEFAULT, resource.constData());

@@ -47,9 +47,9 @@ QString Poppler(const QString& program, const QStringList& arguments)
 
 QString PageText(const QString& pdf, int page)
 {
-    return Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                                 QString::number(page), QStringLiteral("-layout"), pdf,
-                                                 QStringLiteral("-")});
+    return Poppler(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
+                    QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
 // The data of each stream in a PDF, as it is stored.
@@ -93,8 +93,8 @@ std::string HandMade()
         add(o);
     const std::string first = content("Firstpage \\(one\\)");
     add("<< /Length 11 0 R >>\nstream\n" + first + "\nendstream");
-    add("<< /Length " + std::to_string(content("Secondpage").size()) + " >>\nstream\n" + content("Secondpage") +
-        "\nendstream");
+    add("<< /Length " + std::to_string(content("Secondpage").size()) + " >>\nstream\n" +
+        content("Secondpage") + "\nendstream");
     add("<< /Length " + std::to_string(content("Thirdpage").size()) + " >>\nstream\n" + content("Thirdpage") +
         "\nendstream");
     add(std::to_string(first.size()));
@@ -123,8 +123,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
-        const QStringList words = {QStringLiteral("杭州市 文三路100号 张三"), QStringLiteral("北京市 朝阳区 李四 (a)"),
-                                   QStringLiteral("宁波市 王五 13800001111"), QStringLiteral("上海市 赵六 \\ ) <x>")};
+        const QStringList words = {
+            QStringLiteral("杭州市 文三路100号 张三"), QStringLiteral("北京市 朝阳区 李四 (a)"),
+            QStringLiteral("宁波市 王五 13800001111"), QStringLiteral("上海市 赵六 \\ ) <x>")};
         QImage picture(40, 20, QImage::Format_RGB32);
         picture.fill(Qt::red);
         {
