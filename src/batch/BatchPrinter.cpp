@@ -3,18 +3,23 @@
 #include "text/CodePageText.h"
 #include "batch/WaybillCsv.h"
 #include "print/FontShrink.h"
+#include "print/PdfPageSplitter.h"
 #include "print/PrintQueue.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <deque>
 #include <thread>
 
 namespace dorvane {
@@ -41,6 +46,18 @@ void AddCuts(std::size_t record, const FieldFits& fits, std::vector<FieldCut>& c
                     fit.unprintable;
         cuts.push_back({record, field, lost});
     }
+}
+
+// How many waybills the next document drawn ahead holds, done sent before it. Each document
+// embeds its fonts once (the costly part of drawing a waybill alone; each page sent carries
+// its document's fonts): the first block is small so that the first sheet leaves at once, the
+// later ones large. A block is drawn while the printer still has the jobs queued before it.
+std::size_t WaybillsInBlock(std::size_t done)
+{
+    constexpr std::size_t kFirst = 20;
+    constexpr std::size_t kSecond = 200;
+    constexpr std::size_t kMost = 1000;
+    return done == 0 ? kFirst : done <= kFirst ? kSecond : kMost;
 }
 
 } // namespace
@@ -205,21 +222,14 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
     WaybillCsv csv;
     if (job_.csv && !openCsv(csv))
         return false;
+    if (queue && queue->sendsPdf())
+        return printInBlocks(printer, *queue, csv, progress);
 
     // The pages printed, logged once the job went through: the texts are small beside the
     // pages, and a single job aborted half-way printed nothing. Jobs of their own that the
     // queue accepted are printed whatever follows them.
     std::vector<PrintLogEntry> logged;
-    const auto writeLog = [&] {
-        if (!job_.logStore || logged.empty())
-            return;
-        const auto stored = PrintLog(*job_.logStore).Append(logged);
-        if (!stored)
-            logError_ = QString::fromStdString(stored.error().message);
-    };
-    const QString cannotStart =
-        job_.pdfPath.isEmpty() ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
-                               : QStringLiteral("%1 cannot be written").arg(job_.pdfPath);
+    const QString cannotStart = this->cannotStart();
     QPainter painter;
     if (!jobPerWaybill) {
         if (!painter.begin(&printer))
@@ -232,7 +242,7 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
                 printer.abort();
                 painter.end();
             }
-            writeLog();
+            writeLog(logged);
             return fail(message);
         }
         printer.abort();
@@ -241,45 +251,21 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
             QFile::remove(job_.pdfPath);
         return fail(message);
     };
-    const auto idle = [this] {
-        if (idleHook_)
-            return idleHook_();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return true;
-    };
 
     const WaybillRenderer renderer(job_.setup);
     std::size_t done = 0;
-    std::size_t next = 0; // of job_.records
-    std::size_t nextShrunk = 0;
-    FieldTexts texts = job_.texts;
+    NextWaybill next;
     for (;;) {
-        std::size_t record = 1;
-        if (job_.csv) {
-            texts = job_.texts;
-            const WaybillCsv::Status status = csv.next(texts);
-            if (status == WaybillCsv::Status::Error)
-                return abort(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
-            if (status == WaybillCsv::Status::End)
-                break;
-            if (job_.rows && !job_.rows->contains(csv.recordNumber()))
-                continue;
-            record = csv.recordNumber();
-        } else if (!job_.records.empty()) {
-            if (next == job_.records.size())
-                break;
-            record = job_.records[next].first;
-            texts = job_.records[next++].second;
-        } else if (done == 1) {
+        const Next status = nextWaybill(csv, next, done);
+        if (status == Next::Failed)
+            return abort(error_);
+        if (status == Next::End)
             break;
-        }
-        if (refuses(texts))
-            continue;
         if (done == count_)
-            return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
+            return abort(fileChanged());
         if (jobPerWaybill) {
             // Only a few jobs wait at the printer: what Pause and Cancel cannot hold back.
-            if (!WaitForRoom(*queue, idle)) {
+            if (!WaitForRoom(*queue, idler())) {
                 stoppedEarly_ = true;
                 break;
             }
@@ -289,38 +275,222 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         } else if (done > 0 && !printer.newPage()) {
             return abort(QStringLiteral("the printer failed on waybill %1").arg(done + 1));
         }
-        const FieldFontHeights* heights = nullptr;
-        if (nextShrunk < shrunk_.size() && shrunk_[nextShrunk].first == record)
-            heights = &shrunk_[nextShrunk++].second;
-        // The cuts come from the drawing itself: warn measures nothing twice.
-        const std::size_t known = cuts_.size();
-        AddCuts(record, renderer.renderPage(painter, ToQStrings(texts), heights,
-                                               job_.picture.isNull() ? nullptr : &job_.picture), cuts_);
-        // fail and shrink measured every page before the first: a new cut is a changed file.
-        if (job_.overflow != Overflow::Warn && cuts_.size() != known)
-            return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
+        std::vector<FieldCut> cuts;
+        if (!render(renderer, painter, next, cuts))
+            return abort(fileChanged());
+        cuts_.insert(cuts_.end(), cuts.begin(), cuts.end());
         if (jobPerWaybill && (!painter.end() || !queue->lastJobAccepted()))
-            return abort(
-                QStringLiteral("the printer %1 did not take waybill %2").arg(job_.printerName).arg(done + 1));
+            return abort(notTaken(done + 1));
         if (job_.logStore)
-            logged.push_back(logEntry(texts, job_.records.empty() ? done : next - 1));
+            logged.push_back(logEntry(next.texts, next.logIndex));
         ++done;
         pagesPrinted_ = done;
         if (progress)
             progress(done, count_);
-        if (pageHook_ && done < count_ && !pageHook_(record)) {
+        if (pageHook_ && done < count_ && !pageHook_(next.record)) {
             stoppedEarly_ = true;
             break;
         }
     }
     if (done != count_ && !stoppedEarly_)
-        return abort(csvName() + QStringLiteral(": the file changed while it was printed"));
+        return abort(fileChanged());
     if (!jobPerWaybill && !painter.end())
         return fail(QStringLiteral("the job could not be finished"));
     if (!jobPerWaybill && job_.pdfPath.isEmpty() && !SystemPrintQueue(job_.printerName)->lastJobAccepted())
         return fail(QStringLiteral("the printer %1 did not take the job").arg(job_.printerName));
-    writeLog();
+    writeLog(logged);
     return true;
+}
+
+bool BatchPrinter::printInBlocks(const QPrinter& printer, PrintQueue& queue, WaybillCsv& csv,
+                                 const std::function<void(std::size_t, std::size_t)>& progress)
+{
+    // The waybills drawn and not yet sent, oldest first: what a page needs once it is sent.
+    struct Drawn {
+        std::size_t record = 0;
+        std::vector<FieldCut> cuts;
+        std::optional<PrintLogEntry> log;
+    };
+    std::deque<Drawn> drawn;
+    std::vector<PrintLogEntry> logged;
+    PdfPageSplitter pages;
+    std::size_t nextPage = 0;
+    std::string pdf; // the page sent, its storage kept
+    // A record found bad while drawing ahead stops the batch only after the pages before it:
+    // as when each page is drawn just before it is sent.
+    std::optional<QString> failure;
+    // The printer's settings, read once: a CUPS printer asks the spooler each time.
+    const PdfJobOptions options = JobOptionsOf(printer);
+    const int resolution = printer.resolution();
+    const QPageLayout layout = printer.pageLayout();
+    const QString title = printer.docName();
+    const QString creator = printer.creator();
+    const auto abort = [&](const QString& message) {
+        writeLog(logged);
+        return fail(message);
+    };
+
+    const WaybillRenderer renderer(job_.setup);
+    std::size_t done = 0;
+    NextWaybill next;
+    for (;;) {
+        if (drawn.empty()) {
+            if (failure)
+                return abort(*failure);
+            // The next block of waybills in one document: its fonts are embedded once.
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter writer(&buffer);
+            writer.setResolution(resolution);
+            writer.setPageLayout(layout);
+            writer.setTitle(title);
+            writer.setCreator(creator);
+            QPainter painter;
+            const std::size_t block = WaybillsInBlock(done);
+            while (drawn.size() < block) {
+                const Next status = nextWaybill(csv, next, done + drawn.size());
+                if (status == Next::End)
+                    break;
+                if (status == Next::Failed || done + drawn.size() == count_) {
+                    failure = status == Next::Failed ? error_ : fileChanged();
+                    break;
+                }
+                if (drawn.empty() ? !painter.begin(&writer) : !writer.newPage())
+                    return done == 0 ? fail(cannotStart()) : abort(cannotStart());
+                Drawn page{next.record, {}, {}};
+                if (!render(renderer, painter, next, page.cuts)) {
+                    failure = fileChanged();
+                    break;
+                }
+                if (job_.logStore)
+                    page.log = logEntry(next.texts, next.logIndex);
+                drawn.push_back(std::move(page));
+            }
+            if (painter.isActive() && !painter.end())
+                return done == 0 ? fail(cannotStart()) : abort(cannotStart());
+            if (drawn.empty()) {
+                if (failure)
+                    return abort(*failure);
+                break;
+            }
+            if (!pages.read(buffer.buffer().toStdString()) || pages.pageCount() != drawn.size())
+                return done == 0 ? fail(cannotStart()) : abort(cannotStart());
+            nextPage = 0;
+        }
+        // Only a few jobs wait at the printer: what Pause and Cancel cannot hold back.
+        if (!WaitForRoom(queue, idler())) {
+            stoppedEarly_ = true;
+            break;
+        }
+        if (!pages.page(nextPage++, pdf))
+            return done == 0 ? fail(cannotStart()) : abort(cannotStart());
+        started_ = true;
+        if (!queue.sendPdf(pdf, options))
+            return abort(notTaken(done + 1));
+        Drawn page = std::move(drawn.front());
+        drawn.pop_front();
+        cuts_.insert(cuts_.end(), page.cuts.begin(), page.cuts.end());
+        if (page.log)
+            logged.push_back(std::move(*page.log));
+        ++done;
+        pagesPrinted_ = done;
+        if (progress)
+            progress(done, count_);
+        if (pageHook_ && done < count_ && !pageHook_(page.record)) {
+            stoppedEarly_ = true;
+            break;
+        }
+    }
+    if (done != count_ && !stoppedEarly_)
+        return abort(fileChanged());
+    writeLog(logged);
+    return true;
+}
+
+BatchPrinter::Next BatchPrinter::nextWaybill(WaybillCsv& csv, NextWaybill& next, std::size_t done)
+{
+    for (;;) {
+        if (job_.csv) {
+            next.texts = job_.texts;
+            const WaybillCsv::Status status = csv.next(next.texts);
+            if (status == WaybillCsv::Status::Error) {
+                fail(csvName() + QStringLiteral(": ") + QString::fromStdString(csv.error()));
+                return Next::Failed;
+            }
+            if (status == WaybillCsv::Status::End)
+                return Next::End;
+            if (job_.rows && !job_.rows->contains(csv.recordNumber()))
+                continue;
+            next.record = csv.recordNumber();
+            next.logIndex = done;
+        } else if (!job_.records.empty()) {
+            if (next.fromRecords == job_.records.size())
+                return Next::End;
+            next.record = job_.records[next.fromRecords].first;
+            next.texts = job_.records[next.fromRecords].second;
+            next.logIndex = next.fromRecords++;
+        } else {
+            if (next.single)
+                return Next::End;
+            next.single = true;
+            next.record = 1;
+            next.texts = job_.texts;
+            next.logIndex = 0;
+        }
+        if (!refuses(next.texts))
+            return Next::Waybill;
+    }
+}
+
+bool BatchPrinter::render(const WaybillRenderer& renderer, QPainter& painter, NextWaybill& next,
+                          std::vector<FieldCut>& cuts)
+{
+    const FieldFontHeights* heights = nullptr;
+    if (next.shrunk < shrunk_.size() && shrunk_[next.shrunk].first == next.record)
+        heights = &shrunk_[next.shrunk++].second;
+    // The cuts come from the drawing itself: warn measures nothing twice.
+    AddCuts(next.record,
+            renderer.renderPage(painter, ToQStrings(next.texts), heights,
+                                job_.picture.isNull() ? nullptr : &job_.picture),
+            cuts);
+    // fail and shrink measured every page before the first: a new cut is a changed file.
+    return job_.overflow == Overflow::Warn || cuts.empty();
+}
+
+std::function<bool()> BatchPrinter::idler() const
+{
+    return [this] {
+        if (idleHook_)
+            return idleHook_();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return true;
+    };
+}
+
+void BatchPrinter::writeLog(const std::vector<PrintLogEntry>& logged)
+{
+    if (!job_.logStore || logged.empty())
+        return;
+    const auto stored = PrintLog(*job_.logStore).Append(logged);
+    if (!stored)
+        logError_ = QString::fromStdString(stored.error().message);
+}
+
+QString BatchPrinter::fileChanged() const
+{
+    return csvName() + QStringLiteral(": the file changed while it was printed");
+}
+
+QString BatchPrinter::cannotStart() const
+{
+    return job_.pdfPath.isEmpty()
+               ? QStringLiteral("the printer %1 cannot start the job").arg(job_.printerName)
+               : QStringLiteral("%1 cannot be written").arg(job_.pdfPath);
+}
+
+QString BatchPrinter::notTaken(std::size_t waybill) const
+{
+    return QStringLiteral("the printer %1 did not take waybill %2").arg(job_.printerName).arg(waybill);
 }
 
 PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) const

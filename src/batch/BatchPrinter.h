@@ -2,7 +2,9 @@
 // A print job of one or many waybills: all pages in one document, or each waybill a job of its
 // own, sent only while the printer's queue has room (PrintQueue). The batch is checked in full
 // before the first page is started, and printed in a second pass over the file, one record and
-// one page at a time, so that neither the records nor the pages are held.
+// one page at a time, so that neither the records nor the pages are held. Where the spooler
+// takes PDFs (CUPS), the jobs of their own are drawn a block of waybills at a time into one
+// document, whose fonts are embedded once, and each page is sent as a document of its own.
 
 #include "store/PrintLog.h"
 #include "print/Overflow.h"
@@ -23,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+class QPainter;
 class QPrinter;
 
 namespace dorvane {
@@ -115,6 +118,29 @@ public:
     const QString& logError() const { return logError_; }
 
 private:
+    // Where the second pass stands in the records: the next waybill's number, texts and place.
+    struct NextWaybill {
+        std::size_t record = 0;
+        FieldTexts texts;
+        std::size_t logIndex = 0;    // the waybill's place for its numbers in the log
+        std::size_t fromRecords = 0; // of job_.records
+        std::size_t shrunk = 0;      // of shrunk_
+        bool single = false;         // the one waybill without a file was taken
+    };
+    enum class Next { Waybill, End, Failed };
+    Next nextWaybill(WaybillCsv& csv, NextWaybill& next, std::size_t done);
+    // Draws next's page; false when it is cut though the first pass found it whole.
+    bool render(const WaybillRenderer& renderer, QPainter& painter, NextWaybill& next,
+                std::vector<FieldCut>& cuts);
+    // jobPerWaybill where the spooler takes PDFs: the waybills drawn in blocks, each page sent alone.
+    bool printInBlocks(const QPrinter& printer, PrintQueue& queue, WaybillCsv& csv,
+                       const std::function<void(std::size_t, std::size_t)>& progress);
+    std::function<bool()> idler() const;
+    void writeLog(const std::vector<PrintLogEntry>& logged);
+    QString fileChanged() const;
+    QString cannotStart() const;
+    QString notTaken(std::size_t waybill) const;
+
     bool fail(const QString& message);
     QString csvName() const;
     void prepare(QPrinter& printer) const;

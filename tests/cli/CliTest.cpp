@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QScopeGuard>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <algorithm>
@@ -79,6 +80,34 @@ QByteArray Gbk(const QString& text)
 {
     const std::string bytes = ToCodePage(text);
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// What the spooler keeps of a job (ipptool's Get-Job-Attributes): value by attribute name.
+QHash<QString, QString> JobAttributes(int job)
+{
+    QTemporaryFile test;
+    if (!test.open())
+        return {};
+    test.write("{ NAME \"job\" OPERATION Get-Job-Attributes\n"
+               "GROUP operation-attributes-tag\n"
+               "ATTR charset attributes-charset utf-8\n"
+               "ATTR naturalLanguage attributes-natural-language en\n"
+               "ATTR uri job-uri $uri\n"
+               "ATTR name requesting-user-name $user\n"
+               "ATTR keyword requested-attributes all\n"
+               "STATUS successful-ok }\n");
+    test.close();
+    const QString answer = RunTool(QStringLiteral("ipptool"),
+                                   {QStringLiteral("-tv"), QStringLiteral("ipp://localhost/jobs/%1").arg(job),
+                                    test.fileName()});
+    static const QRegularExpression line(QStringLiteral("^\\s+([a-z-]+) \\([^)]*\\) = (.*)$"),
+                                         QRegularExpression::MultilineOption);
+    QHash<QString, QString> attributes;
+    for (auto it = line.globalMatch(answer); it.hasNext();) {
+        const auto m = it.next();
+        attributes.insert(m.captured(1), m.captured(2));
+    }
+    return attributes;
 }
 
 // The words of every page of a PDF.
@@ -446,7 +475,9 @@ private slots:
                  qPrintable(xlsx.err));
     }
 
-    // --job-per-waybill sends each waybill as a job of its own; without it, one job holds all.
+    // --job-per-waybill sends each waybill as a job of its own, titled as a single job is, on
+    // the same paper, its page as the one job draws it; without it, one job holds all. The
+    // batch is long enough to be drawn in more than one block.
     void jobPerWaybillSendsEachWaybillAlone()
     {
         if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull() || !QueueJobs::kOut.exists()) {
@@ -457,12 +488,18 @@ private slots:
         CliFolder folder;
         prepare(folder);
         const auto marker = [](int job, int row) {
-            return QStringLiteral("J%1X%2R%3").arg(QCoreApplication::applicationPid()).arg(job).arg(row);
+            return QStringLiteral("J%1X%2R%3")
+                .arg(QCoreApplication::applicationPid())
+                .arg(job)
+                .arg(row, 2, 10, QLatin1Char('0'));
         };
+        constexpr int kRows = 23;
         QueueJobs jobs;
+        QList<QList<PdfWord>> oneJobPages;
+        QStringList oneJob;
         for (const int perWaybill : {0, 1}) {
             QString csv = QStringLiteral("收件人姓名,收件人地址\r\n");
-            for (int row = 1; row <= 3; ++row)
+            for (int row = 1; row <= kRows; ++row)
                 csv += marker(perWaybill, row) + QStringLiteral(",浙江省杭州市某路%1号\r\n").arg(row);
             folder.write(QStringLiteral("orders.csv"), csv.toUtf8());
             QStringList args = {QStringLiteral("print"), QStringLiteral("--csv"),
@@ -473,15 +510,52 @@ private slots:
             const CliResult result = folder.run(args);
             QVERIFY2(result.exitCode == 0, qPrintable(result.err));
             QStringList sent;
-            for (int row = 1; row <= 3; ++row) {
+            for (int row = 1; row <= kRows; ++row) {
                 const QStringList found = jobs.with(marker(perWaybill, row));
                 QCOMPARE(found.size(), 1);
                 if (!sent.contains(found[0]))
                     sent.append(found[0]);
             }
-            QCOMPARE(sent.size(), perWaybill ? 3 : 1);
-            for (const QString& job : sent)
-                QCOMPARE(jobs.pages(job).size(), perWaybill ? 1 : 3);
+            QCOMPARE(sent.size(), perWaybill ? kRows : 1);
+            for (const QString& job : sent) {
+                QCOMPARE(jobs.pages(job).size(), perWaybill ? 1 : kRows);
+                QFile title(job.chopped(4) + QStringLiteral(".title"));
+                QVERIFY(title.open(QIODevice::ReadOnly));
+                QCOMPARE(QString::fromUtf8(title.readAll()).trimmed(), QStringLiteral("打印快递单"));
+            }
+            if (!perWaybill) {
+                oneJob = sent;
+                oneJobPages = ReadPages(sent[0]);
+                QCOMPARE(oneJobPages.size(), kRows);
+                continue;
+            }
+            // In the rows' order, each page word for word where the one job put it.
+            for (int row = 1; row <= kRows; ++row) {
+                const QString& job = sent[row - 1];
+                if (row > 1)
+                    QVERIFY(QueueJobs::Id(job) > QueueJobs::Id(sent[row - 2]));
+                const QList<PdfWord> page = ReadPages(job).value(0);
+                const QList<PdfWord>& expected = oneJobPages[row - 1];
+                QCOMPARE(page.size(), expected.size());
+                for (qsizetype w = 0; w < page.size(); ++w) {
+                    QCOMPARE(page[w].text, QString(expected[w].text).replace(marker(0, row), marker(1, row)));
+                    QVERIFY2(std::abs(page[w].box.left() - expected[w].box.left()) < 0.01 &&
+                                 std::abs(page[w].box.top() - expected[w].box.top()) < 0.01 &&
+                                 std::abs(page[w].box.bottom() - expected[w].box.bottom()) < 0.01,
+                             qPrintable(page[w].text));
+                }
+            }
+            // Sent with what the one job was sent with, printed as the PDF it is, one copy.
+            const auto expected = JobAttributes(QueueJobs::Id(oneJob[0]));
+            QVERIFY2(expected.value(QStringLiteral("media")).startsWith(QStringLiteral("Custom.")),
+                     qPrintable(expected.value(QStringLiteral("media"))));
+            for (const QString& job : {sent.first(), sent.last()}) {
+                const auto attributes = JobAttributes(QueueJobs::Id(job));
+                for (const char* name :
+                     {"job-name", "media", "sides", "document-format", "job-sheets", "job-hold-until"})
+                    QCOMPARE(attributes.value(QLatin1String(name)), expected.value(QLatin1String(name)));
+                QCOMPARE(attributes.value(QStringLiteral("copies"), QStringLiteral("1")), QStringLiteral("1"));
+            }
         }
         const CliResult pdf = folder.run({QStringLiteral("print"), QStringLiteral("--job-per-waybill"),
                                           QStringLiteral("--pdf"), QStringLiteral("x.pdf")});
