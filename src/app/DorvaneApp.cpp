@@ -1,8 +1,11 @@
 #include "app/DorvaneApp.h"
 
+#include "app/AddressBook.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
+#include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
+#include "app/StoreLocation.h"
 #include "app/TextFile.h"
 #include "waybill/WaybillDlg.h"
 
@@ -46,6 +49,9 @@ bool CDorvaneApp::InitInstance()
 
     RegisterDataSource();
     RegisterFontSubstitutes();
+    if (NarrowDatabaseIni(DatabaseIniPath(app.WorkFolder)))
+        showMessage(nullptr, QString::fromUtf8(kDatabaseIniNarrowedNote), QString::fromUtf8(kAppTitle),
+                    MessageIcon::Information);
     App().loadPrintSettings();
 
     if (RunMainDialog) {
