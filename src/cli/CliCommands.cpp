@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "app/AddressBook.h"
+#include "app/StoreLocation.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/PrintFontConversion.h"
@@ -56,6 +57,8 @@ void LoadWorkFolder()
 {
     AppValues& app = App();
     app.WorkFolder = std::filesystem::path(QDir::currentPath().toStdU16String());
+    if (NarrowDatabaseIni(DatabaseIniPath(app.WorkFolder)))
+        WriteError(QString::fromUtf8(kDatabaseIniNarrowedNote) + QLatin1Char('\n'));
     app.loadPrintSettings();
 }
 
