@@ -188,6 +188,8 @@ CWaybillDlg::~CWaybillDlg()
     // reports then may reach this object, whose members are gone.
     senderPicker_->disconnect(this);
     recipientPicker_->disconnect(this);
+    // Entries on their way to the server arrive (or wait in the queue) before the program ends.
+    logWriter_.waitForDone();
 }
 
 CWaybillDlg::ModalScope::ModalScope(CWaybillDlg& window) : window_(window)
@@ -750,7 +752,23 @@ void CWaybillDlg::LogPrinted(const char* source, const std::array<QString, kFiel
     for (std::size_t i = 0; i < texts.size(); ++i)
         entry.texts[i] = ToCodePage(texts[i]);
     waybillNumberEdit_->clear();
-    const auto stored = PrintLog(AddressBookLocation(App().WorkFolder)).Append({entry});
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    if (location.onServer()) {
+        // A server may be slow to answer: the window goes on while the entry travels, one
+        // entry after another in the order printed.
+        logWriter_.setMaxThreadCount(1);
+        logWriter_.start([this, location, entry] {
+            auto stored = PrintLog(location).Append({entry});
+            QMetaObject::invokeMethod(this, [this, stored = std::move(stored)] { LogStored(stored); },
+                                      Qt::QueuedConnection);
+        });
+        return;
+    }
+    LogStored(PrintLog(location).Append({entry}));
+}
+
+void CWaybillDlg::LogStored(const Result<void>& stored)
+{
     if (stored) {
         // The recipient just printed is now one printed before.
         logUnreachable_ = false;
@@ -773,9 +791,10 @@ void CWaybillDlg::FillGoodsList()
     QThread::msleep(150); // only at start-up and after the settings dialog
     const auto goods = AddressBook(AddressBookLocation(App().WorkFolder)).List(AddressTable::ProductName);
     if (!goods) {
-        showMessage(this, FromCodePage(UserMessage(goods.error())), QString::fromUtf8(kAppTitle));
+        ShowStoreError(goods.error());
         return;
     }
+    storeErrorShown_ = false;
     goodsCombo_->addEntries(SortedEntries(goods.value()));
 }
 
@@ -788,17 +807,26 @@ void CWaybillDlg::FillAddressPickers()
     const auto senders = book.List(AddressTable::SendAddress);
     if (!senders) {
         // The recipients' list keeps its entries.
-        showMessage(this, FromCodePage(UserMessage(senders.error())), QString::fromUtf8(kAppTitle));
+        ShowStoreError(senders.error());
         return;
     }
     FillPicker(senderPicker_, senders.value());
     recipientPicker_->removeAllEntries();
     const auto recipients = book.List(AddressTable::ReceiptAddress);
     if (!recipients) {
-        showMessage(this, FromCodePage(UserMessage(recipients.error())), QString::fromUtf8(kAppTitle));
+        ShowStoreError(recipients.error());
         return;
     }
     FillPicker(recipientPicker_, recipients.value());
+}
+
+// A store out of reach is told once, not once for every list it could not fill.
+void CWaybillDlg::ShowStoreError(const StoreError& error)
+{
+    if (error.kind == StoreError::CannotOpen && storeErrorShown_)
+        return;
+    storeErrorShown_ = error.kind == StoreError::CannotOpen;
+    showMessage(this, FromCodePage(UserMessage(error)), QString::fromUtf8(kAppTitle));
 }
 
 // Back at the window, the lists are read again (at most once in pickerRefreshSeconds): another

@@ -2,11 +2,13 @@
 // The main window: the current template's picture with one control laid over each field's
 // box, the template list, the pickers of saved addresses and the buttons around them.
 
+#include "app/StoreResult.h"
 #include "template/FieldPlacement.h"
 #include "template/WaybillField.h"
 
 #include <QDateTime>
 #include <QDialog>
+#include <QThreadPool>
 
 #include <array>
 #include <chrono>
@@ -66,6 +68,8 @@ public:
     // Filled by the address book: the goods list (combo 1013) and the two pickers.
     void FillGoodsList();
     void FillAddressPickers();
+    void ShowStoreError(const StoreError& error);
+    void LogStored(const Result<void>& stored);
 
     void PrintCurrentWaybill();
     // The texts of the window at the boxes of another layout of the current template: the
@@ -139,6 +143,7 @@ private:
     QCheckBox* withPictureBox_ = nullptr;
     QLineEdit* waybillNumberEdit_ = nullptr;
     bool logFailureShown_ = false; // a print log that cannot be written is told once a run
+    QThreadPool logWriter_;        // takes print-log entries to a server
     CCompletionCombo* senderPicker_ = nullptr;
     CCompletionCombo* recipientPicker_ = nullptr;
     CCompletionCombo* goodsCombo_ = nullptr;
@@ -146,6 +151,7 @@ private:
     QLabel* printedBeforeLabel_ = nullptr;
     QTimer* printedBeforeTimer_ = nullptr; // one look into the log once the recipient stops changing
     bool logUnreachable_ = false;          // no more looks until a waybill is logged again
+    bool storeErrorShown_ = false;         // the store's "cannot open" was told since it was last read
     std::array<QString, 3> filledDate_;     // year, month, day as the window last filled them
     int modalDepth_ = 0;
     std::optional<QString> deferredCopy_;
