@@ -74,8 +74,8 @@ using Clock = std::chrono::steady_clock;
 // later on a server that does not even do that (a frozen machine, a network that swallows the
 // replies). TCP keepalives and a user timeout end a connection whose peer has gone.
 constexpr int kDefaultConnectSeconds = 3;
-constexpr int kStatementMilliseconds = 15000;
-constexpr int kAnswerGraceMilliseconds = 5000;
+constexpr int kStatementMilliseconds = 10000;
+constexpr int kAnswerGraceMilliseconds = 2000;
 constexpr const char* kKeepaliveDefaults[][2] = {
     {"keepalives", "1"}, {"keepalives_idle", "10"}, {"keepalives_interval", "5"},
     {"keepalives_count", "3"}, {"tcp_user_timeout", "15000"},

@@ -189,7 +189,7 @@ CWaybillDlg::~CWaybillDlg()
     senderPicker_->disconnect(this);
     recipientPicker_->disconnect(this);
     // Entries on their way to the server arrive (or wait in the queue) before the program ends.
-    logWriter_.waitForDone();
+    storeWorker_.waitForDone();
 }
 
 CWaybillDlg::ModalScope::ModalScope(CWaybillDlg& window) : window_(window)
@@ -605,16 +605,28 @@ void CWaybillDlg::ApplyCopiedText(const QString& text, bool atStartUp)
     const auto fields = ParseClipboardAddress(ToCodePage(text));
     if (!fields)
         return;
-    const auto recipient = RecipientTexts(*fields);
-    if (atStartUp) {
-        // Still on the clipboard from before the start and printed last: that parcel went out.
-        std::array<std::string, kFieldCount> texts;
-        for (const auto& [index, value] : recipient)
-            texts[static_cast<std::size_t>(index)] = value;
-        const auto newest = PrintLog(AddressBookLocation(App().WorkFolder)).NewestRecipientKey();
-        if (newest && newest.value() == RecipientKey(texts))
-            return;
+    auto recipient = RecipientTexts(*fields);
+    if (!atStartUp) {
+        ApplyRecipient(recipient, false);
+        return;
     }
+    // Still on the clipboard from before the start and printed last: that parcel went out.
+    std::array<std::string, kFieldCount> texts;
+    for (const auto& [index, value] : recipient)
+        texts[static_cast<std::size_t>(index)] = value;
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location, texts, recipient]() -> std::function<void()> {
+        const auto newest = PrintLog(location).NewestRecipientKey();
+        const bool printedLast = newest && newest.value() == RecipientKey(texts);
+        return [this, printedLast, recipient] {
+            if (!printedLast)
+                ApplyRecipient(recipient, true);
+        };
+    });
+}
+
+void CWaybillDlg::ApplyRecipient(const RecipientPairs& recipient, bool atStartUp)
+{
     for (const auto& [index, value] : recipient) {
         FieldText[static_cast<std::size_t>(index)] = FromCodePage(value);
         setControlText(index, FieldText[static_cast<std::size_t>(index)]);
@@ -639,7 +651,16 @@ void CWaybillDlg::CheckPrintedBefore()
     if (!any || logUnreachable_)
         return;
     const QString since = Clock().addDays(-kPrintedBeforeDays).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const auto last = PrintLog(AddressBookLocation(App().WorkFolder)).LastPrintTo(texts, since.toStdString());
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location, texts, since = since.toStdString()]() -> std::function<void()> {
+        auto last = PrintLog(location).LastPrintTo(texts, since);
+        return [this, last = std::move(last)] { ShowPrintedBefore(last); };
+    });
+}
+
+void CWaybillDlg::ShowPrintedBefore(const Result<std::optional<std::string>>& last)
+{
+    printedBeforeLabel_->hide();
     if (!last) {
         // A server that cannot be reached would hold up every change of the recipient.
         logUnreachable_ = last.error().kind == StoreError::CannotOpen;
@@ -753,18 +774,10 @@ void CWaybillDlg::LogPrinted(const char* source, const std::array<QString, kFiel
         entry.texts[i] = ToCodePage(texts[i]);
     waybillNumberEdit_->clear();
     const StoreLocation location = AddressBookLocation(App().WorkFolder);
-    if (location.onServer()) {
-        // A server may be slow to answer: the window goes on while the entry travels, one
-        // entry after another in the order printed.
-        logWriter_.setMaxThreadCount(1);
-        logWriter_.start([this, location, entry] {
-            auto stored = PrintLog(location).Append({entry});
-            QMetaObject::invokeMethod(this, [this, stored = std::move(stored)] { LogStored(stored); },
-                                      Qt::QueuedConnection);
-        });
-        return;
-    }
-    LogStored(PrintLog(location).Append({entry}));
+    FromStore(location, [this, location, entry]() -> std::function<void()> {
+        auto stored = PrintLog(location).Append({entry});
+        return [this, stored = std::move(stored)] { LogStored(stored); };
+    });
 }
 
 void CWaybillDlg::LogStored(const Result<void>& stored)
@@ -785,17 +798,34 @@ void CWaybillDlg::LogStored(const Result<void>& stored)
 // The dialogs and lists below come with their own subsystems; each is reached through the
 // one call named here.
 
+// On a server, which may be slow to answer, read runs beside the window, one read after another
+// in the order asked; on the file, here. What read gives back then runs in the window.
+void CWaybillDlg::FromStore(const StoreLocation& location, std::function<std::function<void()>()> read)
+{
+    if (!location.onServer()) {
+        read()();
+        return;
+    }
+    storeWorker_.setMaxThreadCount(1);
+    storeWorker_.start([this, read = std::move(read)] { QMetaObject::invokeMethod(this, read(), Qt::QueuedConnection); });
+}
+
 void CWaybillDlg::FillGoodsList()
 {
     goodsCombo_->removeAllEntries();
     QThread::msleep(150); // only at start-up and after the settings dialog
-    const auto goods = AddressBook(AddressBookLocation(App().WorkFolder)).List(AddressTable::ProductName);
-    if (!goods) {
-        ShowStoreError(goods.error());
-        return;
-    }
-    storeErrorShown_ = false;
-    goodsCombo_->addEntries(SortedEntries(goods.value()));
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location]() -> std::function<void()> {
+        auto goods = AddressBook(location).List(AddressTable::ProductName);
+        return [this, goods = std::move(goods)] {
+            if (!goods) {
+                ShowStoreError(goods.error());
+                return;
+            }
+            storeErrorShown_ = false;
+            goodsCombo_->addEntries(SortedEntries(goods.value()));
+        };
+    });
 }
 
 void CWaybillDlg::FillAddressPickers()
@@ -803,21 +833,28 @@ void CWaybillDlg::FillAddressPickers()
     pickersFilled_ = std::chrono::steady_clock::now();
     senderPicker_->removeAllEntries();
     QThread::msleep(150);
-    const AddressBook book(AddressBookLocation(App().WorkFolder));
-    const auto senders = book.List(AddressTable::SendAddress);
-    if (!senders) {
-        // The recipients' list keeps its entries.
-        ShowStoreError(senders.error());
-        return;
-    }
-    FillPicker(senderPicker_, senders.value());
-    recipientPicker_->removeAllEntries();
-    const auto recipients = book.List(AddressTable::ReceiptAddress);
-    if (!recipients) {
-        ShowStoreError(recipients.error());
-        return;
-    }
-    FillPicker(recipientPicker_, recipients.value());
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location]() -> std::function<void()> {
+        const AddressBook book(location);
+        auto senders = book.List(AddressTable::SendAddress);
+        std::optional<Result<std::vector<StoredText>>> recipients;
+        if (senders)
+            recipients = book.List(AddressTable::ReceiptAddress);
+        return [this, senders = std::move(senders), recipients = std::move(recipients)] {
+            if (!senders) {
+                // The recipients' list keeps its entries.
+                ShowStoreError(senders.error());
+                return;
+            }
+            FillPicker(senderPicker_, senders.value());
+            recipientPicker_->removeAllEntries();
+            if (!*recipients) {
+                ShowStoreError(recipients->error());
+                return;
+            }
+            FillPicker(recipientPicker_, recipients->value());
+        };
+    });
 }
 
 // A store out of reach is told once, not once for every list it could not fill.
@@ -841,18 +878,23 @@ void CWaybillDlg::changeEvent(QEvent* event)
     if (now - pickersFilled_ < std::chrono::seconds(pickerRefreshSeconds))
         return;
     pickersFilled_ = now;
-    const AddressBook book(AddressBookLocation(App().WorkFolder));
-    const auto goods = book.List(AddressTable::ProductName);
-    const auto senders = book.List(AddressTable::SendAddress);
-    const auto recipients = book.List(AddressTable::ReceiptAddress);
-    if (!goods || !senders || !recipients)
-        return;
-    const std::pair<CCompletionCombo*, const std::vector<StoredText>*> lists[] = {
-        {goodsCombo_, &goods.value()}, {senderPicker_, &senders.value()}, {recipientPicker_, &recipients.value()}};
-    for (const auto& [combo, rows] : lists) {
-        combo->removeAllEntries();
-        combo->addEntries(SortedEntries(*rows));
-    }
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location]() -> std::function<void()> {
+        const AddressBook book(location);
+        auto goods = book.List(AddressTable::ProductName);
+        auto senders = book.List(AddressTable::SendAddress);
+        auto recipients = book.List(AddressTable::ReceiptAddress);
+        return [this, goods = std::move(goods), senders = std::move(senders), recipients = std::move(recipients)] {
+            if (!goods || !senders || !recipients)
+                return;
+            const std::pair<CCompletionCombo*, const std::vector<StoredText>*> lists[] = {
+                {goodsCombo_, &goods.value()}, {senderPicker_, &senders.value()}, {recipientPicker_, &recipients.value()}};
+            for (const auto& [combo, rows] : lists) {
+                combo->removeAllEntries();
+                combo->addEntries(SortedEntries(*rows));
+            }
+        };
+    });
 }
 
 void CWaybillDlg::ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts)

@@ -2,9 +2,11 @@
 // The main window: the current template's picture with one control laid over each field's
 // box, the template list, the pickers of saved addresses and the buttons around them.
 
+#include "app/StoreLocation.h"
 #include "app/StoreResult.h"
 #include "template/FieldPlacement.h"
 #include "template/WaybillField.h"
+#include "waybill/WaybillDefaults.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -70,6 +72,7 @@ public:
     void FillAddressPickers();
     void ShowStoreError(const StoreError& error);
     void LogStored(const Result<void>& stored);
+    void FromStore(const StoreLocation& location, std::function<std::function<void()>()> read);
 
     void PrintCurrentWaybill();
     // The texts of the window at the boxes of another layout of the current template: the
@@ -130,8 +133,11 @@ private:
     void ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts);
     void OnClipboardChanged();
     void ApplyCopiedText(const QString& text, bool atStartUp);
+    using RecipientPairs = decltype(RecipientTexts(RecipientFields{}));
+    void ApplyRecipient(const RecipientPairs& recipient, bool atStartUp);
     void TakeDeferredCopy();
     void CheckPrintedBefore();
+    void ShowPrintedBefore(const Result<std::optional<std::string>>& last);
     void OnSaveSenderClicked();
     void RemeasureCuts();
     void LogPrinted(const char* source, const std::array<QString, kFieldCount>& texts, const QString& printer);
@@ -143,7 +149,7 @@ private:
     QCheckBox* withPictureBox_ = nullptr;
     QLineEdit* waybillNumberEdit_ = nullptr;
     bool logFailureShown_ = false; // a print log that cannot be written is told once a run
-    QThreadPool logWriter_;        // takes print-log entries to a server
+    QThreadPool storeWorker_;      // reads and writes a server's store beside the window
     CCompletionCombo* senderPicker_ = nullptr;
     CCompletionCombo* recipientPicker_ = nullptr;
     CCompletionCombo* goodsCombo_ = nullptr;

@@ -183,7 +183,7 @@ TEST(ServerStore, TheConnectionProtectsThePasswordAndGivesUpOnADeadPeer)
     EXPECT_EQ(told["sslmode"], "verify-full");
     EXPECT_EQ(told["channel_binding"], "prefer");
     EXPECT_EQ(told["connect_timeout"], "9");
-    EXPECT_EQ(told["options"], "-csearch_path=shop -c statement_timeout=15000");
+    EXPECT_EQ(told["options"], "-csearch_path=shop -c statement_timeout=10000");
     EXPECT_EQ(told["keepalives"], "1");
     EXPECT_NE(told["tcp_user_timeout"], "");
     EXPECT_EQ(told["client_encoding"], "UTF8");
