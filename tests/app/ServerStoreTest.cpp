@@ -331,7 +331,7 @@ TEST(ServerStore, TwoStationsWritingAtOnceLoseNothing)
     test::TestStore store(test::Engine::Server);
     DORVANE_NEED_STORE(store);
     const AddressBook book(store.location());
-    constexpr int kEach = 1000;
+    constexpr int kEach = 300;
     const auto write = [&book](char station) {
         int failures = 0;
         for (int i = 0; i < kEach; ++i) {
