@@ -857,12 +857,15 @@ void CWaybillDlg::FillAddressPickers()
     });
 }
 
-// A store out of reach is told once, not once for every list it could not fill.
+// A server out of reach is told once, not once for every list it could not fill (each of
+// which may have waited for it); the file's message comes with each fill.
 void CWaybillDlg::ShowStoreError(const StoreError& error)
 {
-    if (error.kind == StoreError::CannotOpen && storeErrorShown_)
+    const bool unreachableServer =
+        error.kind == StoreError::CannotOpen && AddressBookLocation(App().WorkFolder).onServer();
+    if (unreachableServer && storeErrorShown_)
         return;
-    storeErrorShown_ = error.kind == StoreError::CannotOpen;
+    storeErrorShown_ = unreachableServer;
     showMessage(this, FromCodePage(UserMessage(error)), QString::fromUtf8(kAppTitle));
 }
 

@@ -157,7 +157,7 @@ private:
     QLabel* printedBeforeLabel_ = nullptr;
     QTimer* printedBeforeTimer_ = nullptr; // one look into the log once the recipient stops changing
     bool logUnreachable_ = false;          // no more looks until a waybill is logged again
-    bool storeErrorShown_ = false;         // the store's "cannot open" was told since it was last read
+    bool storeErrorShown_ = false;         // the server's "cannot open" was told since it was last read
     std::array<QString, 3> filledDate_;     // year, month, day as the window last filled them
     int modalDepth_ = 0;
     std::optional<QString> deferredCopy_;
