@@ -89,8 +89,10 @@ SplitConnection SplitKeywords(std::string_view text)
             afterUnquotedPassword = !quoted;
             continue;
         } else if (!hasValue && afterUnquotedPassword) {
-            // "password=my secret": the blank cut the password, and this word is the rest of it
+            // "password=my secret": the blank cut the password, and this word is the rest of it;
+            // the blanks after it go with what follows
             split.password += " " + std::string(key);
+            i = keyStart + key.size();
             continue;
         } else if (key == "dbname" && (IsUri(value) || value.find('=') != std::string::npos)) {
             const SplitConnection inner = SplitPassword(value);
