@@ -77,7 +77,7 @@ constexpr int kDefaultConnectSeconds = 3;
 constexpr int kStatementMilliseconds = 10000;
 constexpr int kAnswerGraceMilliseconds = 2000;
 constexpr const char* kKeepaliveDefaults[][2] = {
-    {"keepalives", "1"}, {"keepalives_idle", "10"}, {"keepalives_interval", "5"},
+    {"keepalives", "1"},       {"keepalives_idle", "10"},     {"keepalives_interval", "5"},
     {"keepalives_count", "3"}, {"tcp_user_timeout", "15000"},
 };
 // After a server has let a station wait in vain, the station's next calls to it fail at once
@@ -269,8 +269,8 @@ private:
                 types[i] = kBigintType;
             }
         }
-        if (!PQsendQueryParams(connection_.get(), statement.c_str(), static_cast<int>(values.size()), types.data(),
-                               pointers.data(), nullptr, nullptr, 0))
+        if (!PQsendQueryParams(connection_.get(), statement.c_str(), static_cast<int>(values.size()),
+                               types.data(), pointers.data(), nullptr, nullptr, 0))
             return ServerError(connection_.get(), nullptr, sql);
         return Answer(sql);
     }
@@ -284,9 +284,9 @@ private:
             unanswered_ = true;
             connection_.reset();
             MarkUnanswered(typed_, true);
-            return StoreError{StoreError::CannotOpen,
-                              std::string(sql) + ": the server did not answer in " +
-                                  std::to_string((answerMilliseconds_ + 999) / 1000) + " s"};
+            return StoreError{StoreError::CannotOpen, std::string(sql) + ": the server did not answer in " +
+                                                          std::to_string((answerMilliseconds_ + 999) / 1000) +
+                                                          " s"};
         };
         // The connection does not block: a statement the server does not read is given up on too.
         for (int flushed; (flushed = PQflush(connection_.get())) != 0;) {
@@ -494,7 +494,8 @@ Result<std::map<std::string, std::string>> ServerConnectionKeywords(const std::s
     // A dbname holding a connection string or URI is where to connect; keywords written beside
     // it win.
     if (const auto dbname = keywords.find("dbname");
-        dbname != keywords.end() && (IsConnectionUri(dbname->second) || dbname->second.find('=') != std::string::npos)) {
+        dbname != keywords.end() &&
+        (IsConnectionUri(dbname->second) || dbname->second.find('=') != std::string::npos)) {
         auto inner = ParsedKeywords(dbname->second, connection);
         if (!inner)
             return inner.error();
@@ -509,7 +510,8 @@ Result<std::map<std::string, std::string>> ServerConnectionKeywords(const std::s
         keywords.emplace(keyword, value);
     std::string& options = keywords["options"];
     if (options.find("statement_timeout") == std::string::npos)
-        options += (options.empty() ? "" : " ") + std::string("-c statement_timeout=") + std::to_string(kStatementMilliseconds);
+        options += (options.empty() ? "" : " ") + std::string("-c statement_timeout=") +
+                   std::to_string(kStatementMilliseconds);
     // Beyond this computer, the password is never sent where it could be read: the connection
     // is encrypted and the password exchange bound to it, unless the string says otherwise.
     if (!StaysOnThisComputer(keywords)) {
@@ -546,8 +548,8 @@ Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& conne
     ServerConnection db(PQconnectStartParams(names.data(), values.data(), 0));
     if (!db)
         return cannotOpen("out of memory");
-    const auto deadline = seconds > 0 ? Clock::now() + std::chrono::seconds(std::max(seconds, 2))
-                                      : Clock::time_point::max();
+    const auto deadline =
+        seconds > 0 ? Clock::now() + std::chrono::seconds(std::max(seconds, 2)) : Clock::time_point::max();
     for (PostgresPollingStatusType status = PGRES_POLLING_WRITING;
          status != PGRES_POLLING_OK && status != PGRES_POLLING_FAILED && PQstatus(db.get()) != CONNECTION_BAD;
          status = PQconnectPoll(db.get())) {

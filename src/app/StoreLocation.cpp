@@ -80,7 +80,8 @@ bool NarrowDatabaseIni(const std::filesystem::path& databaseIni)
         return false;
     if (SplitPassword(LoadDatabaseConnection(databaseIni)).password.empty())
         return false;
-    fs::permissions(databaseIni, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, error);
+    fs::permissions(databaseIni, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace,
+                    error);
     return !error;
 #endif
 }

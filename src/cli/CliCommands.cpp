@@ -1,12 +1,12 @@
 #include "cli/CliCommands.h"
 
 #include "app/AddressBook.h"
-#include "app/StoreLocation.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
 #include "app/PrintFontConversion.h"
 #include "app/PrintLog.h"
 #include "app/StoreCopy.h"
+#include "app/StoreLocation.h"
 #include "app/TextFile.h"
 #include "cli/BatchPrinter.h"
 #include "cli/CliOutput.h"

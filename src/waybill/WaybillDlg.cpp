@@ -807,7 +807,8 @@ void CWaybillDlg::FromStore(const StoreLocation& location, std::function<std::fu
         return;
     }
     storeWorker_.setMaxThreadCount(1);
-    storeWorker_.start([this, read = std::move(read)] { QMetaObject::invokeMethod(this, read(), Qt::QueuedConnection); });
+    storeWorker_.start(
+        [this, read = std::move(read)] { QMetaObject::invokeMethod(this, read(), Qt::QueuedConnection); });
 }
 
 void CWaybillDlg::FillGoodsList()
@@ -887,11 +888,14 @@ void CWaybillDlg::changeEvent(QEvent* event)
         auto goods = book.List(AddressTable::ProductName);
         auto senders = book.List(AddressTable::SendAddress);
         auto recipients = book.List(AddressTable::ReceiptAddress);
-        return [this, goods = std::move(goods), senders = std::move(senders), recipients = std::move(recipients)] {
+        return [this, goods = std::move(goods), senders = std::move(senders),
+                recipients = std::move(recipients)] {
             if (!goods || !senders || !recipients)
                 return;
             const std::pair<CCompletionCombo*, const std::vector<StoredText>*> lists[] = {
-                {goodsCombo_, &goods.value()}, {senderPicker_, &senders.value()}, {recipientPicker_, &recipients.value()}};
+                {goodsCombo_, &goods.value()},
+                {senderPicker_, &senders.value()},
+                {recipientPicker_, &recipients.value()}};
             for (const auto& [combo, rows] : lists) {
                 combo->removeAllEntries();
                 combo->addEntries(SortedEntries(*rows));

@@ -165,10 +165,11 @@ private slots:
         const test::MuteServer server(test::MuteServer::Mode::LoginOnly);
         QVERIFY(server.listening());
         CliFolder folder;
-        folder.write(QStringLiteral("Set/database.ini"),
-                     QByteArray::fromStdString(server.connection()) + " options='-c statement_timeout=1000'\r\n");
-        const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--printer"),
-                                             QStringLiteral("dorvane-test"), QStringLiteral("收件人姓名=无应答")});
+        folder.write(QStringLiteral("Set/database.ini"), QByteArray::fromStdString(server.connection()) +
+                                                             " options='-c statement_timeout=1000'\r\n");
+        const CliResult result =
+            folder.run({QStringLiteral("print"), QStringLiteral("--printer"), QStringLiteral("dorvane-test"),
+                        QStringLiteral("收件人姓名=无应答")});
         QVERIFY2(result.finished, "dorvane-cli did not end");
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         QVERIFY2(!result.err.contains(QStringLiteral("pa55word")), qPrintable(result.err));

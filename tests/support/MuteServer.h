@@ -34,7 +34,8 @@ public:
         where.sin_family = AF_INET;
         socklen_t length = sizeof where;
         if (listener_ < 0 || inet_pton(AF_INET, address.c_str(), &where.sin_addr) != 1 ||
-            bind(listener_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 || listen(listener_, 16) != 0 ||
+            bind(listener_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 ||
+            listen(listener_, 16) != 0 ||
             getsockname(listener_, reinterpret_cast<sockaddr*>(&where), &length) != 0)
             return;
         port_ = ntohs(where.sin_port);
@@ -55,7 +56,8 @@ public:
     // A connection string to it, with a password to look for in messages.
     std::string connection(const std::string& password = "pa55word") const
     {
-        return "host=" + address_ + " port=" + std::to_string(port_) + " dbname=shop user=pack password=" + password;
+        return "host=" + address_ + " port=" + std::to_string(port_) +
+               " dbname=shop user=pack password=" + password;
     }
     int connections() const { return connections_; }
 
@@ -70,7 +72,8 @@ private:
 
     static std::uint32_t Int32(const std::string& bytes, std::size_t at)
     {
-        return (std::uint32_t(std::uint8_t(bytes[at])) << 24) | (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
+        return (std::uint32_t(std::uint8_t(bytes[at])) << 24) |
+               (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
                (std::uint32_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint32_t(std::uint8_t(bytes[at + 3]));
     }
 

@@ -1,23 +1,23 @@
+#include "waybill/WaybillDlg.h"
 #include "about/HelpDlg.h"
 #include "app/AppValues.h"
 #include "app/CodePageText.h"
+#include "app/MessageBox.h"
 #include "app/PrintLog.h"
 #include "app/StoreLocation.h"
 #include "print/PdfReadBack.h"
 #include "print/WaybillPrinter.h"
 #include "settings/PrintSetPage.h"
 #include "settings/PrinterSelDlg.h"
-#include "waybill/ClipboardAddress.h"
-#include "waybill/PrinterChoice.h"
 #include "settings/ProductPage.h"
 #include "settings/SettingsDlg.h"
-#include "template/AdjustPreviewDlg.h"
-#include "template/TemplateStore.h"
-#include "app/MessageBox.h"
 #include "support/MuteServer.h"
 #include "support/WorkFolderFixture.h"
+#include "template/AdjustPreviewDlg.h"
+#include "template/TemplateStore.h"
+#include "waybill/ClipboardAddress.h"
+#include "waybill/PrinterChoice.h"
 #include "waybill/WaybillDefaults.h"
-#include "waybill/WaybillDlg.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -720,8 +720,8 @@ private slots:
     }
 
     // A shop's server that lets the station log in, at once or too late, and then answers
-    // nothing: the window is built and prints, telling once that the store cannot be opened, and the entry waits for
-    // the server. In a child process, which a window frozen for good would never end.
+    // nothing: the window is built and prints, telling once that the store cannot be opened, and the entry
+    // waits for the server. In a child process, which a window frozen for good would never end.
     void aServerThatStopsAnsweringHoldsNeitherTheWindowNorThePrint_data()
     {
         QTest::addColumn<int>("loginDelayMs");
@@ -760,8 +760,9 @@ private slots:
                 stayed = dialog.isVisible();
                 // The server is read beside the window, one read after another: once the entry
                 // waits in the queue, what the lists' reads gave back is on its way to the window.
-                if (QTest::qWaitFor([&] { return QFile::exists(work.path(QStringLiteral("Set/printlog-queue.txt"))); },
-                                    30000))
+                if (QTest::qWaitFor(
+                        [&] { return QFile::exists(work.path(QStringLiteral("Set/printlog-queue.txt"))); },
+                        30000))
                     QCoreApplication::sendPostedEvents();
             }
             QFile out(messageFile);
