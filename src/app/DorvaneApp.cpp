@@ -1,8 +1,11 @@
 #include "app/DorvaneApp.h"
 
+#include "store/AddressBook.h"
 #include "app/AppValues.h"
 #include "text/CodePageText.h"
+#include "app/MessageBox.h"
 #include "app/PrintFontConversion.h"
+#include "store/StoreLocation.h"
 #include "text/TextFile.h"
 #include "waybill/WaybillDlg.h"
 
@@ -46,6 +49,9 @@ bool CDorvaneApp::InitInstance()
 
     RegisterDataSource();
     RegisterFontSubstitutes();
+    if (NarrowDatabaseIni(DatabaseIniPath(app.WorkFolder)))
+        showMessage(nullptr, QString::fromUtf8(kDatabaseIniNarrowedNote), QString::fromUtf8(kAppTitle),
+                    MessageIcon::Information);
     App().loadPrintSettings();
 
     if (RunMainDialog) {

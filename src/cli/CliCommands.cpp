@@ -6,6 +6,7 @@
 #include "app/PrintFontConversion.h"
 #include "store/PrintLog.h"
 #include "store/StoreCopy.h"
+#include "store/StoreLocation.h"
 #include "text/TextFile.h"
 #include "batch/BatchPrinter.h"
 #include "cli/CliOutput.h"
@@ -56,6 +57,8 @@ void LoadWorkFolder()
 {
     AppValues& app = App();
     app.WorkFolder = std::filesystem::path(QDir::currentPath().toStdU16String());
+    if (NarrowDatabaseIni(DatabaseIniPath(app.WorkFolder)))
+        WriteError(QString::fromUtf8(kDatabaseIniNarrowedNote) + QLatin1Char('\n'));
     app.loadPrintSettings();
 }
 

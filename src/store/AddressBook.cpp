@@ -57,6 +57,8 @@ std::filesystem::path AddressBookPath(const std::filesystem::path& workFolder)
 
 std::string UserMessage(const StoreError& error)
 {
+    if (error.kind == StoreError::CannotOpen && error.insecureServer)
+        return kCannotOpenDatabaseText + CodePageFromUtf8(kInsecureServerText);
     if (error.kind == StoreError::CannotOpen)
         return kCannotOpenDatabaseText;
     return CodePageFromUtf8(error.message);

@@ -24,6 +24,13 @@ inline constexpr const char* kConnectionString = "ODBC;UID=admin;PWD=19870514";
 inline constexpr const char* kAddressBookFileName = "Dorvane.dorv";
 // "不能打开数据库", the text shown for every failure to open, in GB18030.
 inline constexpr const char* kCannotOpenDatabaseText = "\xB2\xBB\xC4\xDC\xB4\xF2\xBF\xAA\xCA\xFD\xBE\xDD\xBF\xE2";
+// Told at start after a Set/database.ini holding a password was made its owner's alone (UTF-8).
+inline constexpr const char* kDatabaseIniNarrowedNote =
+    "Set/database.ini 中有数据库密码，别的用户也能读取，现已改为只有本用户可以读写。";
+// Added to it (UTF-8) when the server cannot keep the password from the network.
+inline constexpr const char* kInsecureServerText =
+    "\n服务器不支持加密连接或不泄露密码的登录方式，为保护密码没有连接。"
+    "请在服务器上启用 SSL 和 scram-sha-256 密码验证，或在连接串中写明 sslmode 和 channel_binding。";
 
 enum class AddressTable {
     SendAddress,    // saved senders, one address record per row

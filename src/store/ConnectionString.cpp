@@ -9,9 +9,21 @@ namespace {
 
 constexpr std::string_view kMask = "********";
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+// A scheme in capitals is still the URI the user meant, and its password still a password.
 bool IsUri(std::string_view text)
 {
-    return text.starts_with("postgresql://") || text.starts_with("postgres://");
+    return StartsWithNoCase(text, "postgresql://") || StartsWithNoCase(text, "postgres://");
 }
 
 bool IsBlank(char c)
@@ -19,10 +31,28 @@ bool IsBlank(char c)
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
+SplitConnection SplitUri(std::string_view text);
+
+std::string Quoted(std::string_view value)
+{
+    std::string quoted = "'";
+    for (const char c : value) {
+        if (c == '\'' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "'";
+}
+
 // "key = value" pairs: a value is single-quoted (with \' and \\) or runs to the next blank.
+// A dbname holding a whole connection string or URI is split as well (the connection takes
+// it apart), and words without "=" after an unquoted password are the rest of a password
+// typed with a blank: libpq refuses such a string, and neither its message nor ours may show
+// them.
 SplitConnection SplitKeywords(std::string_view text)
 {
     SplitConnection split;
+    bool afterUnquotedPassword = false;
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t start = i;
@@ -35,11 +65,13 @@ SplitConnection SplitKeywords(std::string_view text)
         while (i < text.size() && IsBlank(text[i]))
             ++i;
         std::string value;
+        bool hasValue = false, quoted = false;
         if (i < text.size() && text[i] == '=') {
+            hasValue = true;
             ++i;
             while (i < text.size() && IsBlank(text[i]))
                 ++i;
-            const bool quoted = i < text.size() && text[i] == '\'';
+            quoted = i < text.size() && text[i] == '\'';
             if (quoted)
                 ++i;
             while (i < text.size() && (quoted ? text[i] != '\'' : !IsBlank(text[i]))) {
@@ -50,10 +82,28 @@ SplitConnection SplitKeywords(std::string_view text)
             if (quoted && i < text.size())
                 ++i;
         }
-        if (key == "password")
-            split.password = value;
-        else
+        if (key.empty()) {
             split.rest += text.substr(start, i - start);
+        } else if (key == "password") {
+            split.password = value;
+            afterUnquotedPassword = !quoted;
+            continue;
+        } else if (!hasValue && afterUnquotedPassword) {
+            // "password=my secret": the blank cut the password, and this word is the rest of it;
+            // the blanks after it go with what follows
+            split.password += " " + std::string(key);
+            i = keyStart + key.size();
+            continue;
+        } else if (key == "dbname" && (IsUri(value) || value.find('=') != std::string::npos)) {
+            const SplitConnection inner = SplitPassword(value);
+            if (split.password.empty())
+                split.password = inner.password;
+            split.rest += text.substr(start, keyStart - start);
+            split.rest += "dbname=" + Quoted(inner.rest);
+        } else {
+            split.rest += text.substr(start, i - start);
+        }
+        afterUnquotedPassword = false;
     }
     const auto first = split.rest.find_first_not_of(" \t\r\n");
     split.rest.erase(0, first == std::string::npos ? split.rest.size() : first);
@@ -136,6 +186,11 @@ SplitConnection SplitUri(std::string_view text)
 
 } // namespace
 
+bool IsConnectionUri(std::string_view connection)
+{
+    return IsUri(connection);
+}
+
 SplitConnection SplitPassword(std::string_view connection)
 {
     return IsUri(connection) ? SplitUri(connection) : SplitKeywords(connection);
@@ -148,13 +203,7 @@ std::string JoinPassword(std::string_view rest, std::string_view password)
         return joined;
     if (IsUri(rest))
         return joined + (joined.find('?') == std::string::npos ? "?" : "&") + "password=" + PercentEncoded(password);
-    std::string quoted;
-    for (const char c : password) {
-        if (c == '\'' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-    }
-    return joined + (joined.empty() ? "" : " ") + "password='" + quoted + "'";
+    return joined + (joined.empty() ? "" : " ") + "password=" + Quoted(password);
 }
 
 std::string MaskedConnectionString(std::string_view connection)

@@ -15,6 +15,8 @@ struct SplitConnection {
 };
 
 SplitConnection SplitPassword(std::string_view connection);
+// Whether the string is a URI (postgresql:// or postgres://, in any case).
+bool IsConnectionUri(std::string_view connection);
 // rest with the password added back in rest's own form; an empty password adds nothing.
 std::string JoinPassword(std::string_view rest, std::string_view password);
 // The string with its password, if any, shown as "********": what messages may show.

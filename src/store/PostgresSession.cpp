@@ -5,10 +5,17 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
+#include <map>
+#include <mutex>
 #include <string_view>
+
+#include <poll.h>
 
 namespace dorvane {
 
@@ -59,12 +66,82 @@ std::string Trimmed(std::string text)
     return text;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// How long the server may take. The connection gives up after the string's connect_timeout
+// (else 3 s) in all, whatever addresses and encryptions libpq tries in turn; the server cancels
+// a statement after kStatementMilliseconds, and the station gives up kAnswerGraceMilliseconds
+// later on a server that does not even do that (a frozen machine, a network that swallows the
+// replies). TCP keepalives and a user timeout end a connection whose peer has gone.
+constexpr int kDefaultConnectSeconds = 3;
+constexpr int kStatementMilliseconds = 10000;
+constexpr int kAnswerGraceMilliseconds = 2000;
+constexpr const char* kKeepaliveDefaults[][2] = {
+    {"keepalives", "1"},       {"keepalives_idle", "10"},     {"keepalives_interval", "5"},
+    {"keepalives_count", "3"}, {"tcp_user_timeout", "15000"},
+};
+// After a server has let a station wait in vain, the station's next calls to it fail at once
+// for this long instead of each waiting again.
+constexpr auto kUnansweredRest = std::chrono::seconds(30);
+
+// The words of the password taken out of a message of libpq, which may quote the string.
+std::string Scrubbed(std::string text, const std::string& connection)
+{
+    const std::string password = SplitPassword(connection).password;
+    std::size_t from = 0;
+    while (from < password.size()) {
+        const std::size_t end = std::min(password.find(' ', from), password.size());
+        const std::string word = password.substr(from, end - from);
+        from = end + 1;
+        if (word.empty())
+            continue;
+        for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at))
+            text.replace(at, word.size(), "********");
+    }
+    return text;
+}
+
 // A lost connection is the same to the user as one never made.
 StoreError ServerError(PGconn* connection, const PGresult* result, const std::string& what)
 {
     const bool lost = PQstatus(connection) != CONNECTION_OK;
     const char* reason = result ? PQresultErrorMessage(result) : PQerrorMessage(connection);
     return {lost ? StoreError::CannotOpen : StoreError::StatementFailed, what + ": " + Trimmed(reason)};
+}
+
+// Waits until the socket can be read (or written) or the deadline passes.
+bool WaitForSocket(PGconn* connection, bool forWriting, Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0)
+        return false;
+    pollfd fd{PQsocket(connection), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
+    const int ready = poll(&fd, 1, static_cast<int>(left));
+    return ready != 0; // an error is left for libpq to find
+}
+
+// Servers that let a station wait in vain, by connection string, with when that was.
+std::mutex unansweredLock;
+std::map<std::string, Clock::time_point>& Unanswered()
+{
+    static std::map<std::string, Clock::time_point> servers;
+    return servers;
+}
+
+void MarkUnanswered(const std::string& connection, bool unanswered)
+{
+    const std::lock_guard lock(unansweredLock);
+    if (unanswered)
+        Unanswered()[connection] = Clock::now();
+    else
+        Unanswered().erase(connection);
+}
+
+bool RecentlyUnanswered(const std::string& connection)
+{
+    const std::lock_guard lock(unansweredLock);
+    const auto found = Unanswered().find(connection);
+    return found != Unanswered().end() && Clock::now() - found->second < kUnansweredRest;
 }
 
 bool Succeeded(const PGresult* result)
@@ -120,7 +197,11 @@ private:
 
 class ServerSession final : public StoreSession {
 public:
-    explicit ServerSession(ServerConnection connection) : connection_(std::move(connection)) {}
+    ServerSession(ServerConnection connection, std::string typed, long long statementMilliseconds)
+        : connection_(std::move(connection)), typed_(std::move(typed)),
+          answerMilliseconds_(statementMilliseconds + kAnswerGraceMilliseconds)
+    {
+    }
 
     Result<int> Query(const char* sql, const std::vector<StoreValue>& values,
                       const std::function<void(const StoreRow&)>& onRow) override
@@ -159,9 +240,11 @@ public:
 
     Result<void> Execute(const char* sql) override
     {
-        const ServerResult result(PQexec(connection_.get(), sql));
-        if (!Succeeded(result.get()))
-            return ServerError(connection_.get(), result.get(), sql);
+        if (!PQsendQuery(connection_.get(), sql))
+            return ServerError(connection_.get(), nullptr, sql);
+        auto result = Answer(sql);
+        if (!result)
+            return result.error();
         return {};
     }
 
@@ -186,14 +269,64 @@ private:
                 types[i] = kBigintType;
             }
         }
-        ServerResult result(PQexecParams(connection_.get(), statement.c_str(), static_cast<int>(values.size()),
-                                         types.data(), pointers.data(), nullptr, nullptr, 0));
-        if (!Succeeded(result.get()))
-            return ServerError(connection_.get(), result.get(), sql);
-        return result;
+        if (!PQsendQueryParams(connection_.get(), statement.c_str(), static_cast<int>(values.size()),
+                               types.data(), pointers.data(), nullptr, nullptr, 0))
+            return ServerError(connection_.get(), nullptr, sql);
+        return Answer(sql);
     }
 
+    // The server's answer to the statement just sent: its last result, or the first failure.
+    // A server that gives none in time loses the connection, as a server gone would.
+    Result<ServerResult> Answer(const char* sql)
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(answerMilliseconds_);
+        const auto givenUp = [&] {
+            unanswered_ = true;
+            connection_.reset();
+            MarkUnanswered(typed_, true);
+            return StoreError{StoreError::CannotOpen, std::string(sql) + ": the server did not answer in " +
+                                                          std::to_string((answerMilliseconds_ + 999) / 1000) +
+                                                          " s"};
+        };
+        // The connection does not block: a statement the server does not read is given up on too.
+        for (int flushed; (flushed = PQflush(connection_.get())) != 0;) {
+            if (flushed < 0)
+                return ServerError(connection_.get(), nullptr, sql);
+            if (!WaitForSocket(connection_.get(), true, deadline))
+                return givenUp();
+        }
+        ServerResult last, failed;
+        for (;;) {
+            while (PQisBusy(connection_.get())) {
+                if (!WaitForSocket(connection_.get(), false, deadline))
+                    return givenUp();
+                if (!PQconsumeInput(connection_.get()))
+                    return ServerError(connection_.get(), nullptr, sql);
+            }
+            ServerResult result(PQgetResult(connection_.get()));
+            if (!result)
+                break;
+            if (!Succeeded(result.get()) && !failed)
+                failed = std::move(result);
+            else
+                last = std::move(result);
+        }
+        if (failed)
+            return ServerError(connection_.get(), failed.get(), sql);
+        if (!last)
+            return ServerError(connection_.get(), nullptr, sql);
+        return last;
+    }
+
+public:
+    // Whether the server let a statement wait in vain.
+    bool unanswered() const { return unanswered_; }
+
+private:
     ServerConnection connection_;
+    std::string typed_; // the connection string, to mark a server that let the station wait
+    long long answerMilliseconds_;
+    bool unanswered_ = false;
 };
 
 // Brings an empty or older database to the current schema. Stations that connect at the same
@@ -207,8 +340,11 @@ Result<void> EnsureSchema(ServerSession& session)
     };
     // Most connections find the schema current and need nothing more; a failed look (no table
     // yet) is outside any transaction and leaves nothing behind.
-    if (read() && version == kSchemaVersion)
+    const auto first = read();
+    if (first && version == kSchemaVersion)
         return {};
+    if (!first && session.unanswered())
+        return first.error();
     for (const char* step : {"BEGIN", "select pg_advisory_xact_lock(748392011)",
                              "CREATE TABLE IF NOT EXISTS dorvane_schema (version integer NOT NULL)"}) {
         if (auto done = session.Execute(step); !done)
@@ -262,26 +398,186 @@ std::string ServerStatement(const char* sql)
     return out;
 }
 
+namespace {
+
+bool IsLoopback(std::string_view host)
+{
+    if (host.starts_with("/") || host.starts_with("@")) // a Unix socket's folder, or an abstract one
+        return true;
+    if (host == "localhost" || host == "::1" || host == "[::1]")
+        return true;
+    // 127.0.0.0/8, written as digits and dots only
+    if (!host.starts_with("127.") || host.find_first_not_of("0123456789.") != std::string_view::npos)
+        return false;
+    return std::count(host.begin(), host.end(), '.') == 3;
+}
+
+// Whether every host the connection may go to is this computer: the hostaddr list, where
+// given, is where libpq goes; else the host list; else PGHOST; else the Unix socket.
+bool StaysOnThisComputer(const std::map<std::string, std::string>& keywords)
+{
+    const auto given = [&](const char* keyword, const char* environment) -> std::string {
+        if (const auto found = keywords.find(keyword); found != keywords.end() && !found->second.empty())
+            return found->second;
+        const char* value = std::getenv(environment);
+        return value ? value : "";
+    };
+    std::string hosts = given("hostaddr", "PGHOSTADDR");
+    if (hosts.empty())
+        hosts = given("host", "PGHOST");
+    if (hosts.empty())
+        return true;
+    for (std::size_t from = 0; from <= hosts.size();) {
+        const std::size_t end = std::min(hosts.find(',', from), hosts.size());
+        const std::string_view host = std::string_view(hosts).substr(from, end - from);
+        if (!host.empty() && !IsLoopback(host))
+            return false;
+        from = end + 1;
+    }
+    return true;
+}
+
+// The keywords of a libpq connection string, or why it cannot be read.
+Result<std::map<std::string, std::string>> ParsedKeywords(std::string text, const std::string& typed)
+{
+    // libpq knows the URI's scheme in small letters only.
+    if (const std::size_t scheme = text.find("://"); scheme != std::string::npos && IsConnectionUri(text)) {
+        for (std::size_t i = 0; i < scheme; ++i)
+            text[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+    }
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(text.c_str(), &error);
+    if (!options) {
+        const std::string reason = error ? Trimmed(error) : "out of memory";
+        PQfreemem(error);
+        return StoreError{StoreError::CannotOpen, Scrubbed(reason, typed)};
+    }
+    std::map<std::string, std::string> keywords;
+    for (const PQconninfoOption* option = options; option->keyword; ++option) {
+        if (option->val)
+            keywords[option->keyword] = option->val;
+    }
+    PQconninfoFree(options);
+    return keywords;
+}
+
+// The server's statement timeout the options set, in milliseconds: a number alone, or with ms,
+// s or min; the program's own when the options set none that can be read.
+long long StatementMilliseconds(const std::string& options)
+{
+    const std::size_t at = options.rfind("statement_timeout=");
+    if (at == std::string::npos)
+        return kStatementMilliseconds;
+    const char* text = options.c_str() + at + std::strlen("statement_timeout=");
+    char* end = nullptr;
+    const long long number = std::strtoll(text, &end, 10);
+    const std::string_view unit(end, std::strcspn(end, " \t"));
+    if (end == text || number <= 0)
+        return kStatementMilliseconds;
+    if (unit.empty() || unit == "ms")
+        return number;
+    if (unit == "s")
+        return number * 1000;
+    if (unit == "min")
+        return number * 60000;
+    return kStatementMilliseconds;
+}
+
+} // namespace
+
+Result<std::map<std::string, std::string>> ServerConnectionKeywords(const std::string& connection)
+{
+    auto parsed = ParsedKeywords(connection, connection);
+    if (!parsed)
+        return parsed.error();
+    std::map<std::string, std::string> keywords = std::move(parsed.value());
+    // A dbname holding a connection string or URI is where to connect; keywords written beside
+    // it win.
+    if (const auto dbname = keywords.find("dbname");
+        dbname != keywords.end() &&
+        (IsConnectionUri(dbname->second) || dbname->second.find('=') != std::string::npos)) {
+        auto inner = ParsedKeywords(dbname->second, connection);
+        if (!inner)
+            return inner.error();
+        keywords.erase(dbname);
+        for (auto& [keyword, value] : inner.value())
+            keywords.emplace(keyword, std::move(value));
+    }
+    keywords.emplace("connect_timeout", std::to_string(kDefaultConnectSeconds));
+    keywords.emplace("application_name", "Dorvane");
+    keywords["client_encoding"] = "UTF8";
+    for (const auto& [keyword, value] : kKeepaliveDefaults)
+        keywords.emplace(keyword, value);
+    std::string& options = keywords["options"];
+    if (options.find("statement_timeout") == std::string::npos)
+        options += (options.empty() ? "" : " ") + std::string("-c statement_timeout=") +
+                   std::to_string(kStatementMilliseconds);
+    // Beyond this computer, the password is never sent where it could be read: the connection
+    // is encrypted and the password exchange bound to it, unless the string says otherwise.
+    if (!StaysOnThisComputer(keywords)) {
+        keywords.emplace("sslmode", "require");
+        keywords.emplace("channel_binding", "require");
+    }
+    return keywords;
+}
+
 Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& connection)
 {
-    // Keywords given before the string are overridden by the string's own; those after it
-    // override the string. A station never waits more than 3 s for a server that is down,
-    // unless the string asks for longer, and text always travels as UTF-8.
-    const char* keywords[] = {"connect_timeout", "application_name", "dbname", "client_encoding", nullptr};
-    const char* values[] = {"3", "Dorvane", connection.c_str(), "UTF8", nullptr};
-    ServerConnection db(PQconnectdbParams(keywords, values, 1));
     const std::string shown = MaskedConnectionString(connection);
+    const auto cannotOpen = [&](const std::string& reason, bool insecure = false) {
+        StoreError error{StoreError::CannotOpen, shown + ": " + Scrubbed(Trimmed(reason), connection)};
+        error.insecureServer = insecure;
+        return error;
+    };
+    if (RecentlyUnanswered(connection))
+        return cannotOpen("the server did not answer a moment ago");
+    auto keywords = ServerConnectionKeywords(connection);
+    if (!keywords)
+        return cannotOpen(keywords.error().message);
+    std::vector<const char*> names, values;
+    for (const auto& [keyword, value] : keywords.value()) {
+        names.push_back(keyword.c_str());
+        values.push_back(value.c_str());
+    }
+    names.push_back(nullptr);
+    values.push_back(nullptr);
+    const int seconds = std::atoi(keywords.value()["connect_timeout"].c_str());
+
+    // libpq's own wait applies to each address and each try of encryption in turn; the station
+    // waits connect_timeout in all (none for 0, as libpq does).
+    ServerConnection db(PQconnectStartParams(names.data(), values.data(), 0));
     if (!db)
-        return StoreError{StoreError::CannotOpen, shown + ": out of memory"};
-    if (PQstatus(db.get()) != CONNECTION_OK)
-        return StoreError{StoreError::CannotOpen, shown + ": " + Trimmed(PQerrorMessage(db.get()))};
+        return cannotOpen("out of memory");
+    const auto deadline =
+        seconds > 0 ? Clock::now() + std::chrono::seconds(std::max(seconds, 2)) : Clock::time_point::max();
+    for (PostgresPollingStatusType status = PGRES_POLLING_WRITING;
+         status != PGRES_POLLING_OK && status != PGRES_POLLING_FAILED && PQstatus(db.get()) != CONNECTION_BAD;
+         status = PQconnectPoll(db.get())) {
+        if (status == PGRES_POLLING_ACTIVE)
+            continue;
+        if (!WaitForSocket(db.get(), status == PGRES_POLLING_WRITING, deadline)) {
+            MarkUnanswered(connection, true);
+            return cannotOpen("the server did not answer in " + std::to_string(seconds) + " s");
+        }
+    }
+    if (PQstatus(db.get()) != CONNECTION_OK) {
+        const std::string reason = PQerrorMessage(db.get());
+        const bool insecure = reason.find("SSL was required") != std::string::npos ||
+                              reason.find("channel binding") != std::string::npos;
+        return cannotOpen(reason, insecure);
+    }
+    PQsetnonblocking(db.get(), 1);
     // The server's notices ("relation already exists, skipping") are not the user's business.
     PQsetNoticeProcessor(db.get(), [](void*, const char*) {}, nullptr);
-    auto session = std::make_unique<ServerSession>(std::move(db));
-    if (auto schema = EnsureSchema(*session); !schema)
-        return StoreError{StoreError::CannotOpen, shown + ": " + schema.error().message};
-    if (auto begun = session->Execute("BEGIN"); !begun)
-        return StoreError{StoreError::CannotOpen, shown + ": " + begun.error().message};
+    auto session = std::make_unique<ServerSession>(std::move(db), connection,
+                                                   StatementMilliseconds(keywords.value()["options"]));
+    auto ready = EnsureSchema(*session);
+    if (ready)
+        ready = session->Execute("BEGIN");
+    if (!session->unanswered())
+        MarkUnanswered(connection, false);
+    if (!ready)
+        return cannotOpen(ready.error().message);
     return std::unique_ptr<StoreSession>(std::move(session));
 }
 

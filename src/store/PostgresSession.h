@@ -4,6 +4,7 @@
 
 #include "store/StoreResult.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -11,9 +12,17 @@ namespace dorvane {
 
 class StoreSession;
 
-// Connects (giving up after 3 seconds unless the string says otherwise), makes or upgrades
-// the program's tables in an empty or older database, and begins a transaction.
+// Connects (giving up after 3 seconds in all unless the string says otherwise), makes or
+// upgrades the program's tables in an empty or older database, and begins a transaction. No
+// statement waits for the server's answer for ever, and a server that let the station wait in
+// vain is not asked again for a short while: each call fails at once instead of waiting again.
 Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& connection);
+
+// The keywords the connection is made with: the string's own (a connection string or URI in
+// its dbname taken apart), with keepalives, a user timeout and a statement timeout added, and
+// for a host that is not this computer, sslmode and channel_binding required unless the
+// string names them.
+Result<std::map<std::string, std::string>> ServerConnectionKeywords(const std::string& connection);
 
 // The statement as the server takes it: ?N parameters become $N, [name] becomes name, instr
 // becomes strpos, an insert gives back the new row's id, and a select that asks for no order

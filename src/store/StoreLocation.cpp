@@ -1,6 +1,7 @@
 #include "store/StoreLocation.h"
 
 #include "store/AddressBook.h"
+#include "store/ConnectionString.h"
 #include "app/SettingsFiles.h"
 #include "text/TextFile.h"
 #include "text/Utf8CodePage.h"
@@ -64,6 +65,25 @@ bool SaveDatabaseConnection(const std::filesystem::path& databaseIni, const std:
                                  std::filesystem::perm_options::replace, error);
 #endif
     return RewriteLine(databaseIni, 0, connection, 1, false);
+}
+
+bool NarrowDatabaseIni(const std::filesystem::path& databaseIni)
+{
+#ifdef _WIN32
+    (void)databaseIni;
+    return false;
+#else
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::perms mode = fs::status(databaseIni, error).permissions();
+    if (error || (mode & (fs::perms::group_all | fs::perms::others_all)) == fs::perms::none)
+        return false;
+    if (SplitPassword(LoadDatabaseConnection(databaseIni)).password.empty())
+        return false;
+    fs::permissions(databaseIni, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace,
+                    error);
+    return !error;
+#endif
 }
 
 } // namespace dorvane

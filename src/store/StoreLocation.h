@@ -42,4 +42,8 @@ StoreLocation AddressBookLocation(const std::filesystem::path& workFolder);
 std::string LoadDatabaseConnection(const std::filesystem::path& databaseIni);
 bool SaveDatabaseConnection(const std::filesystem::path& databaseIni, const std::string& connection);
 
+// A Set/database.ini written by hand keeps the mode it was given: one holding a password that
+// others may read or write is made the owner's alone. True when it was narrowed, to tell the user.
+bool NarrowDatabaseIni(const std::filesystem::path& databaseIni);
+
 } // namespace dorvane

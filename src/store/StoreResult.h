@@ -14,6 +14,9 @@ struct StoreError {
     };
     Kind kind;
     std::string message; // the detail, for the log or the error box (UTF-8 from SQLite)
+    // The server could not give an encrypted connection and a password exchange that keeps the
+    // password to itself, so it was not sent.
+    bool insecureServer = false;
 };
 
 template <typename T>

@@ -188,6 +188,8 @@ CWaybillDlg::~CWaybillDlg()
     // reports then may reach this object, whose members are gone.
     senderPicker_->disconnect(this);
     recipientPicker_->disconnect(this);
+    // Entries on their way to the server arrive (or wait in the queue) before the program ends.
+    storeWorker_.waitForDone();
 }
 
 CWaybillDlg::ModalScope::ModalScope(CWaybillDlg& window) : window_(window)
@@ -603,16 +605,28 @@ void CWaybillDlg::ApplyCopiedText(const QString& text, bool atStartUp)
     const auto fields = ParseClipboardAddress(ToCodePage(text));
     if (!fields)
         return;
-    const auto recipient = RecipientTexts(*fields);
-    if (atStartUp) {
-        // Still on the clipboard from before the start and printed last: that parcel went out.
-        std::array<std::string, kFieldCount> texts;
-        for (const auto& [index, value] : recipient)
-            texts[static_cast<std::size_t>(index)] = value;
-        const auto newest = PrintLog(AddressBookLocation(App().WorkFolder)).NewestRecipientKey();
-        if (newest && newest.value() == RecipientKey(texts))
-            return;
+    auto recipient = RecipientTexts(*fields);
+    if (!atStartUp) {
+        ApplyRecipient(recipient, false);
+        return;
     }
+    // Still on the clipboard from before the start and printed last: that parcel went out.
+    std::array<std::string, kFieldCount> texts;
+    for (const auto& [index, value] : recipient)
+        texts[static_cast<std::size_t>(index)] = value;
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location, texts, recipient]() -> std::function<void()> {
+        const auto newest = PrintLog(location).NewestRecipientKey();
+        const bool printedLast = newest && newest.value() == RecipientKey(texts);
+        return [this, printedLast, recipient] {
+            if (!printedLast)
+                ApplyRecipient(recipient, true);
+        };
+    });
+}
+
+void CWaybillDlg::ApplyRecipient(const RecipientPairs& recipient, bool atStartUp)
+{
     for (const auto& [index, value] : recipient) {
         FieldText[static_cast<std::size_t>(index)] = FromCodePage(value);
         setControlText(index, FieldText[static_cast<std::size_t>(index)]);
@@ -637,7 +651,16 @@ void CWaybillDlg::CheckPrintedBefore()
     if (!any || logUnreachable_)
         return;
     const QString since = Clock().addDays(-kPrintedBeforeDays).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const auto last = PrintLog(AddressBookLocation(App().WorkFolder)).LastPrintTo(texts, since.toStdString());
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location, texts, since = since.toStdString()]() -> std::function<void()> {
+        auto last = PrintLog(location).LastPrintTo(texts, since);
+        return [this, last = std::move(last)] { ShowPrintedBefore(last); };
+    });
+}
+
+void CWaybillDlg::ShowPrintedBefore(const Result<std::optional<std::string>>& last)
+{
+    printedBeforeLabel_->hide();
     if (!last) {
         // A server that cannot be reached would hold up every change of the recipient.
         logUnreachable_ = last.error().kind == StoreError::CannotOpen;
@@ -750,7 +773,15 @@ void CWaybillDlg::LogPrinted(const char* source, const std::array<QString, kFiel
     for (std::size_t i = 0; i < texts.size(); ++i)
         entry.texts[i] = ToCodePage(texts[i]);
     waybillNumberEdit_->clear();
-    const auto stored = PrintLog(AddressBookLocation(App().WorkFolder)).Append({entry});
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location, entry]() -> std::function<void()> {
+        auto stored = PrintLog(location).Append({entry});
+        return [this, stored = std::move(stored)] { LogStored(stored); };
+    });
+}
+
+void CWaybillDlg::LogStored(const Result<void>& stored)
+{
     if (stored) {
         // The recipient just printed is now one printed before.
         logUnreachable_ = false;
@@ -767,16 +798,35 @@ void CWaybillDlg::LogPrinted(const char* source, const std::array<QString, kFiel
 // The dialogs and lists below come with their own subsystems; each is reached through the
 // one call named here.
 
+// On a server, which may be slow to answer, read runs beside the window, one read after another
+// in the order asked; on the file, here. What read gives back then runs in the window.
+void CWaybillDlg::FromStore(const StoreLocation& location, std::function<std::function<void()>()> read)
+{
+    if (!location.onServer()) {
+        read()();
+        return;
+    }
+    storeWorker_.setMaxThreadCount(1);
+    storeWorker_.start(
+        [this, read = std::move(read)] { QMetaObject::invokeMethod(this, read(), Qt::QueuedConnection); });
+}
+
 void CWaybillDlg::FillGoodsList()
 {
     goodsCombo_->removeAllEntries();
     QThread::msleep(150); // only at start-up and after the settings dialog
-    const auto goods = AddressBook(AddressBookLocation(App().WorkFolder)).List(AddressTable::ProductName);
-    if (!goods) {
-        showMessage(this, FromCodePage(UserMessage(goods.error())), QString::fromUtf8(kAppTitle));
-        return;
-    }
-    goodsCombo_->addEntries(SortedEntries(goods.value()));
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location]() -> std::function<void()> {
+        auto goods = AddressBook(location).List(AddressTable::ProductName);
+        return [this, goods = std::move(goods)] {
+            if (!goods) {
+                ShowStoreError(goods.error());
+                return;
+            }
+            storeErrorShown_ = false;
+            goodsCombo_->addEntries(SortedEntries(goods.value()));
+        };
+    });
 }
 
 void CWaybillDlg::FillAddressPickers()
@@ -784,21 +834,40 @@ void CWaybillDlg::FillAddressPickers()
     pickersFilled_ = std::chrono::steady_clock::now();
     senderPicker_->removeAllEntries();
     QThread::msleep(150);
-    const AddressBook book(AddressBookLocation(App().WorkFolder));
-    const auto senders = book.List(AddressTable::SendAddress);
-    if (!senders) {
-        // The recipients' list keeps its entries.
-        showMessage(this, FromCodePage(UserMessage(senders.error())), QString::fromUtf8(kAppTitle));
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location]() -> std::function<void()> {
+        const AddressBook book(location);
+        auto senders = book.List(AddressTable::SendAddress);
+        std::optional<Result<std::vector<StoredText>>> recipients;
+        if (senders)
+            recipients = book.List(AddressTable::ReceiptAddress);
+        return [this, senders = std::move(senders), recipients = std::move(recipients)] {
+            if (!senders) {
+                // The recipients' list keeps its entries.
+                ShowStoreError(senders.error());
+                return;
+            }
+            FillPicker(senderPicker_, senders.value());
+            recipientPicker_->removeAllEntries();
+            if (!*recipients) {
+                ShowStoreError(recipients->error());
+                return;
+            }
+            FillPicker(recipientPicker_, recipients->value());
+        };
+    });
+}
+
+// A server out of reach is told once, not once for every list it could not fill (each of
+// which may have waited for it); the file's message comes with each fill.
+void CWaybillDlg::ShowStoreError(const StoreError& error)
+{
+    const bool unreachableServer =
+        error.kind == StoreError::CannotOpen && AddressBookLocation(App().WorkFolder).onServer();
+    if (unreachableServer && storeErrorShown_)
         return;
-    }
-    FillPicker(senderPicker_, senders.value());
-    recipientPicker_->removeAllEntries();
-    const auto recipients = book.List(AddressTable::ReceiptAddress);
-    if (!recipients) {
-        showMessage(this, FromCodePage(UserMessage(recipients.error())), QString::fromUtf8(kAppTitle));
-        return;
-    }
-    FillPicker(recipientPicker_, recipients.value());
+    storeErrorShown_ = unreachableServer;
+    showMessage(this, FromCodePage(UserMessage(error)), QString::fromUtf8(kAppTitle));
 }
 
 // Back at the window, the lists are read again (at most once in pickerRefreshSeconds): another
@@ -813,18 +882,26 @@ void CWaybillDlg::changeEvent(QEvent* event)
     if (now - pickersFilled_ < std::chrono::seconds(pickerRefreshSeconds))
         return;
     pickersFilled_ = now;
-    const AddressBook book(AddressBookLocation(App().WorkFolder));
-    const auto goods = book.List(AddressTable::ProductName);
-    const auto senders = book.List(AddressTable::SendAddress);
-    const auto recipients = book.List(AddressTable::ReceiptAddress);
-    if (!goods || !senders || !recipients)
-        return;
-    const std::pair<CCompletionCombo*, const std::vector<StoredText>*> lists[] = {
-        {goodsCombo_, &goods.value()}, {senderPicker_, &senders.value()}, {recipientPicker_, &recipients.value()}};
-    for (const auto& [combo, rows] : lists) {
-        combo->removeAllEntries();
-        combo->addEntries(SortedEntries(*rows));
-    }
+    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    FromStore(location, [this, location]() -> std::function<void()> {
+        const AddressBook book(location);
+        auto goods = book.List(AddressTable::ProductName);
+        auto senders = book.List(AddressTable::SendAddress);
+        auto recipients = book.List(AddressTable::ReceiptAddress);
+        return [this, goods = std::move(goods), senders = std::move(senders),
+                recipients = std::move(recipients)] {
+            if (!goods || !senders || !recipients)
+                return;
+            const std::pair<CCompletionCombo*, const std::vector<StoredText>*> lists[] = {
+                {goodsCombo_, &goods.value()},
+                {senderPicker_, &senders.value()},
+                {recipientPicker_, &recipients.value()}};
+            for (const auto& [combo, rows] : lists) {
+                combo->removeAllEntries();
+                combo->addEntries(SortedEntries(*rows));
+            }
+        };
+    });
 }
 
 void CWaybillDlg::ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts)

@@ -2,11 +2,15 @@
 // The main window: the current template's picture with one control laid over each field's
 // box, the template list, the pickers of saved addresses and the buttons around them.
 
+#include "store/StoreLocation.h"
+#include "store/StoreResult.h"
 #include "template/FieldPlacement.h"
 #include "template/WaybillField.h"
+#include "address/WaybillDefaults.h"
 
 #include <QDateTime>
 #include <QDialog>
+#include <QThreadPool>
 
 #include <array>
 #include <chrono>
@@ -66,6 +70,9 @@ public:
     // Filled by the address book: the goods list (combo 1013) and the two pickers.
     void FillGoodsList();
     void FillAddressPickers();
+    void ShowStoreError(const StoreError& error);
+    void LogStored(const Result<void>& stored);
+    void FromStore(const StoreLocation& location, std::function<std::function<void()>()> read);
 
     void PrintCurrentWaybill();
     // The texts of the window at the boxes of another layout of the current template: the
@@ -126,8 +133,11 @@ private:
     void ApplyAddress(const std::array<int, 5>& fields, const std::array<std::string, 5>& parts);
     void OnClipboardChanged();
     void ApplyCopiedText(const QString& text, bool atStartUp);
+    using RecipientPairs = decltype(RecipientTexts(RecipientFields{}));
+    void ApplyRecipient(const RecipientPairs& recipient, bool atStartUp);
     void TakeDeferredCopy();
     void CheckPrintedBefore();
+    void ShowPrintedBefore(const Result<std::optional<std::string>>& last);
     void OnSaveSenderClicked();
     void RemeasureCuts();
     void LogPrinted(const char* source, const std::array<QString, kFieldCount>& texts, const QString& printer);
@@ -139,6 +149,7 @@ private:
     QCheckBox* withPictureBox_ = nullptr;
     QLineEdit* waybillNumberEdit_ = nullptr;
     bool logFailureShown_ = false; // a print log that cannot be written is told once a run
+    QThreadPool storeWorker_;      // reads and writes a server's store beside the window
     CCompletionCombo* senderPicker_ = nullptr;
     CCompletionCombo* recipientPicker_ = nullptr;
     CCompletionCombo* goodsCombo_ = nullptr;
@@ -146,6 +157,7 @@ private:
     QLabel* printedBeforeLabel_ = nullptr;
     QTimer* printedBeforeTimer_ = nullptr; // one look into the log once the recipient stops changing
     bool logUnreachable_ = false;          // no more looks until a waybill is logged again
+    bool storeErrorShown_ = false;         // the server's "cannot open" was told since it was last read
     std::array<QString, 3> filledDate_;     // year, month, day as the window last filled them
     int modalDepth_ = 0;
     std::optional<QString> deferredCopy_;

@@ -1,6 +1,7 @@
 #include "store/AddressBook.h"
 #include "store/PrintLog.h"
 #include "cli/CliRunner.h"
+#include "support/MuteServer.h"
 #include "support/TestStore.h"
 
 #include <QPrinterInfo>
@@ -8,6 +9,8 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace dorvane;
 using dorvane::test::CliFolder;
@@ -148,6 +151,59 @@ private slots:
         QVERIFY(!queue.exists());
         folder.write(QStringLiteral("Set/printlog-queue.txt"), queued);
         QCOMPARE(names(), expected);
+    }
+
+    // A server that lets the station log in and then answers nothing: the waybill prints, the
+    // tool ends by itself (the runner gives it a minute) and the entry waits for the server.
+    void aServerThatStopsAnsweringLetsThePrintEnd()
+    {
+        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the CUPS test queue dorvane-test is not set up");
+            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        }
+        const test::MuteServer server(test::MuteServer::Mode::LoginOnly);
+        QVERIFY(server.listening());
+        CliFolder folder;
+        folder.write(QStringLiteral("Set/database.ini"), QByteArray::fromStdString(server.connection()) +
+                                                             " options='-c statement_timeout=1000'\r\n");
+        const CliResult result =
+            folder.run({QStringLiteral("print"), QStringLiteral("--printer"), QStringLiteral("dorvane-test"),
+                        QStringLiteral("收件人姓名=无应答")});
+        QVERIFY2(result.finished, "dorvane-cli did not end");
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QVERIFY2(!result.err.contains(QStringLiteral("pa55word")), qPrintable(result.err));
+        QFile queue(folder.path(QStringLiteral("Set/printlog-queue.txt")));
+        QVERIFY(queue.open(QIODevice::ReadOnly));
+        QCOMPARE(queue.readAll().count('\n'), 1);
+        QCOMPARE(server.connections(), 1); // the queue and the entry did not each wait again
+    }
+
+    // A Set/database.ini written by hand with a password and open to others is made its owner's
+    // alone at the next start, which says so; one without a password keeps its mode.
+    void aDatabaseIniOpenToOthersIsNarrowedAtStart()
+    {
+        CliFolder folder;
+        const QString ini = folder.path(QStringLiteral("Set/database.ini"));
+        const auto mode = [&] {
+            struct stat status {};
+            return ::stat(ini.toLocal8Bit().constData(), &status) == 0 ? int(status.st_mode & 0777) : -1;
+        };
+        folder.write(QStringLiteral("Set/database.ini"), "host=/nonexistent dbname=shop\r\n");
+        QVERIFY(::chmod(ini.toLocal8Bit().constData(), 0664) == 0);
+        folder.runAsNobody();
+        CliResult result = folder.run({QStringLiteral("templates")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(mode(), 0664);
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+
+        folder.write(QStringLiteral("Set/database.ini"), "host=/nonexistent dbname=shop password=s3cret\r\n");
+        result = folder.run({QStringLiteral("templates")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(mode(), 0600);
+        QVERIFY2(result.err.contains(QStringLiteral("只有本用户可以读写")), qPrintable(result.err));
+        result = folder.run({QStringLiteral("templates")});
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err)); // said once
     }
 };
 
