@@ -17,6 +17,7 @@
 #include "address/ClipboardAddress.h"
 #include "settings/PrinterChoice.h"
 #include "address/WaybillDefaults.h"
+#include "waybill/WaybillDlg.h"
 
 #include <QApplication>
 #include <QClipboard>
