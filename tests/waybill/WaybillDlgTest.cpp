@@ -732,6 +732,10 @@ private slots:
     void aServerThatStopsAnsweringHoldsNeitherTheWindowNorThePrint()
     {
         QFETCH(int, loginDelayMs);
+        // The window runs in a forked child: a fork taken after other tests left threads behind
+        // can inherit a lock one of them held, so this runs in a test process of its own.
+        if (qEnvironmentVariable("DORVANE_TEST_ALONE") != QStringLiteral("1"))
+            QSKIP("run alone, as test_waybill_gui_mute_server");
 #ifndef DORVANE_WITH_POSTGRES
         QSKIP("this build has no PostgreSQL engine");
 #endif
