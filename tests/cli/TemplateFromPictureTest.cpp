@@ -3,6 +3,7 @@
 #include "cli/CliRunner.h"
 #include "recognition/MatOfImage.h"
 #include "recognition/ScannedForm.h"
+#include "support/HostilePictures.h"
 
 #include <QImage>
 #include <QPainter>
@@ -17,6 +18,7 @@ class TemplateFromPictureTest : public QObject {
 private slots:
     void scannedFormBecomesATemplate();
     void takenOrCommaNamesAndPicturesWithoutFormAreRefused();
+    void picturesLargerThanAnA4ScanAreRefusedUndecoded();
 };
 
 namespace {
@@ -147,6 +149,50 @@ void TemplateFromPictureTest::takenOrCommaNamesAndPicturesWithoutFormAreRefused(
     QVERIFY2(none.err.contains(QStringLiteral("no form frame")), qPrintable(none.err));
     QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/空白.dat"))));
     QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/空白.bmp"))));
+}
+
+// A few kilobytes claiming a huge picture: refused from the header, in a few megabytes, with the
+// size in the message. A picture of an A4 sheet at 600 dpi, either way round, is still read.
+void TemplateFromPictureTest::picturesLargerThanAnA4ScanAreRefusedUndecoded()
+{
+    CliFolder folder;
+    const struct {
+        QString file;
+        QByteArray bytes;
+        QString size;
+    } hostile[] = {
+        {QStringLiteral("claims.jpg"), JpegClaiming(20000, 20000), QStringLiteral("20000×20000")},
+        {QStringLiteral("claims.png"), PngClaiming(46000, 23000), QStringLiteral("46000×23000")},
+        {QStringLiteral("claims.bmp"), BmpClaiming(30000, -30000), QStringLiteral("30000×30000")},
+        {QStringLiteral("wide.png"), PngClaiming(7017, 4961), QStringLiteral("7017×4961")},
+    };
+    for (const auto& picture : hostile) {
+        QVERIFY(!picture.bytes.isEmpty() && picture.bytes.size() < 8 * 1024);
+        folder.write(picture.file, picture.bytes);
+        const CliResult result =
+            folder.run({QStringLiteral("template-from-picture"), picture.file, QStringLiteral("--name"),
+                        QStringLiteral("巨图"), QStringLiteral("--paper"), QStringLiteral("230x127")});
+        QVERIFY2(result.finished, qPrintable(picture.file));
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("图片太大（%1 像素）").arg(picture.size)),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/巨图.dat"))));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/巨图.bmp"))));
+    }
+    // Every run of the tool so far, the scans of the other cases included, stayed small.
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    QVERIFY2(children.ru_maxrss < 500 * 1024, qPrintable(QString::number(children.ru_maxrss / 1024) + " MB"));
+
+    // The largest picture taken: read and searched for a form, which a blank page lacks.
+    QImage blank(7016, 4961, QImage::Format_Grayscale8);
+    blank.fill(Qt::white);
+    QVERIFY(blank.save(folder.path(QStringLiteral("a4.png"))));
+    const CliResult a4 = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("a4.png"),
+                                     QStringLiteral("--name"), QStringLiteral("A4"),
+                                     QStringLiteral("--paper"), QStringLiteral("230x127")});
+    QCOMPARE(a4.exitCode, 2);
+    QVERIFY2(a4.err.contains(QStringLiteral("no form frame")), qPrintable(a4.err));
 }
 
 QTEST_MAIN(TemplateFromPictureTest)

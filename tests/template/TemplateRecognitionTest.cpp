@@ -7,6 +7,7 @@
 #include "app/PrintFontConversion.h"
 #include "recognition/MatOfImage.h"
 #include "recognition/ScannedForm.h"
+#include "support/HostilePictures.h"
 #include "support/WorkFolderFixture.h"
 #include "template/EditingSurface.h"
 #include "template/TemplateEditDlg.h"
@@ -29,6 +30,7 @@ class TemplateRecognitionTest : public QObject {
 private slots:
     void initTestCase() { RegisterFontSubstitutes(); }
     void recognizedFormBecomesTheNewTemplateWhenSaved();
+    void picturesLargerThanAnA4ScanAreRefusedUndecoded();
 };
 
 void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
@@ -114,6 +116,57 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     dialog.reject();
     // Saved, so the recognised picture stays as the template's.
     QCOMPARE(QImage(work.path(QStringLiteral("dataM/SFscan.bmp"))).size(), QSize(870, 480));
+}
+
+// Small files claiming huge pictures, chosen for 自动识别, for a new template's picture and as
+// the current template's new picture: each refused with its size named, nothing stored, and
+// the window's process never holds what they claim.
+void TemplateRecognitionTest::picturesLargerThanAnA4ScanAreRefusedUndecoded()
+{
+    WorkFolderFixture work;
+    UseTemplate("圆通", "3");
+    setMessagesAnsweredByTest(true);
+    CTemplateEditDlg::clearFileDialogAnswers();
+    const auto write = [&work](const QString& name, const QByteArray& bytes) {
+        QFile file(work.path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    write(QStringLiteral("claims.jpg"), JpegClaiming(20000, 20000));
+    write(QStringLiteral("claims.png"), PngClaiming(46000, 23000));
+    write(QStringLiteral("claims.bmp"), BmpClaiming(5000, 7100));
+    const QString tooLarge =
+        QStringLiteral("图片太大（%1 像素），请使用不超过 A4 纸 600 dpi 扫描大小（4961×7016 像素）的图片!");
+
+    CTemplateEditDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"))->setCurrentIndex(1);
+    QTRY_VERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("BigScan"));
+
+    CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("claims.jpg")));
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("recognizeButton")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress")) == nullptr, 20000);
+    CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("claims.png")));
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("importButton")), Qt::LeftButton);
+    dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"))->setCurrentIndex(0);
+    CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("claims.bmp")));
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("importButton")), Qt::LeftButton);
+
+    const QList<ShownMessage> shown = takeShownMessages();
+    QStringList texts;
+    for (const ShownMessage& m : shown)
+        texts.append(m.text);
+    QCOMPARE(texts, (QStringList{tooLarge.arg(QStringLiteral("20000×20000")),
+                                 tooLarge.arg(QStringLiteral("46000×23000")),
+                                 tooLarge.arg(QStringLiteral("5000×7100"))}));
+    QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/BigScan.bmp"))));
+    QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/圆通.new.bmp"))));
+    QCOMPARE(dialog.surface()->picture().size(), QSize(870, 480)); // still the current template's
+    QVERIFY(!dialog.LayoutModified());
+    QVERIFY2(PeakMegabytes() < 500, qPrintable(QString::number(PeakMegabytes()) + " MB"));
+    dialog.reject();
 }
 
 QTEST_MAIN(TemplateRecognitionTest)
