@@ -898,14 +898,15 @@ private slots:
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
     }
 
-    // A layout file cut short (empty, its header cut, no field rows) is refused by name before
-    // anything is printed, never taken as a template of empty boxes.
+    // A layout file cut short (empty, its header cut, no field rows, or inside a field row) is
+    // refused by name before anything is printed, never taken as a template of empty boxes.
     void aTruncatedLayoutFileIsRefusedByName()
     {
         CliFolder folder;
         prepare(folder);
         const QList<QByteArray> truncated = {"", "0,EMS,2300,12", "0,EMS,2300,1270,870,480\r\n",
-                                             "0,EMS,2300,1270,870,480\r\n\r\n"};
+                                             "0,EMS,2300,1270,870,480\r\n\r\n",
+                                             "0,EMS,2300,1270,870,480\r\n0,0,666,25,192,50\r\n0,0,36,"};
         for (const QByteArray& content : truncated) {
             folder.write(QStringLiteral("dataM/EMS.dat"), content);
             const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--template"),
@@ -915,6 +916,7 @@ private slots:
             QCOMPARE(result.exitCode, 2);
             QCOMPARE(result.out, QString());
             QVERIFY2(result.err.contains(QStringLiteral("dataM/EMS.dat")), qPrintable(result.err));
+            QVERIFY2(result.err.contains(QStringLiteral("is cut short")), qPrintable(result.err));
             QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
         }
         // The whole file prints again.

@@ -707,12 +707,12 @@ private slots:
         QCOMPARE(logged[0].printer, std::string("dorvane-test"));
     }
 
-    void aMissingLayoutFileEndsTheProgramWithTheMessage()
+    // The messages shown by a window that chose template 申通 after damage did its layout file,
+    // when the window has ended the process (with exit code 0).
+    static QStringList MessagesUntilTheEnd(WorkFolderFixture& work, const std::function<void()>& damage)
     {
-        WorkFolderFixture work;
         const QString messageFile = work.path(QStringLiteral("shown.txt"));
         const pid_t child = fork();
-        QVERIFY(child >= 0);
         if (child == 0) {
             static QString recordTo;
             recordTo = messageFile;
@@ -722,22 +722,55 @@ private slots:
                     for (const ShownMessage& m : takeShownMessages())
                         out.write(m.text.toUtf8() + "\n");
             });
-            // The layout file of the chosen template vanished while the program ran.
             CWaybillDlg dialog;
-            QFile::remove(work.path(QStringLiteral("dataM/申通.dat")));
+            damage();
             emit dialog.findChild<QComboBox*>(QStringLiteral("templateCombo"))->activated(1);
             _exit(3); // not reached: the window must have ended the process
         }
         int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        QCOMPARE(WEXITSTATUS(status), 0);
+        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return {QStringLiteral("the window did not end the process with exit code 0")};
         QFile shown(messageFile);
-        QVERIFY(shown.open(QIODevice::ReadOnly));
-        // The last message before the end is the missing layout file's.
-        const QStringList messages = QString::fromUtf8(shown.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (!shown.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(shown.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    void aMissingLayoutFileEndsTheProgramWithTheMessage()
+    {
+        WorkFolderFixture work;
+        // The layout file of the chosen template vanished while the program ran.
+        const QStringList messages =
+            MessagesUntilTheEnd(work, [&work] { QFile::remove(work.path(QStringLiteral("dataM/申通.dat"))); });
         QVERIFY(!messages.isEmpty());
+        // The last message before the end is the missing layout file's.
         QCOMPARE(messages.last(), QStringLiteral("输入框位置信息文件丢失！"));
+    }
+
+    // A layout file cut short by an interrupted copy is named, with what is wrong with it,
+    // rather than called missing.
+    void aLayoutFileCutShortIsNamedBeforeTheProgramEnds()
+    {
+        const struct {
+            QByteArray content;
+            QString damage;
+        } cuts[] = {
+            {"", QStringLiteral("没有模板标题行")},
+            {"0,ST,2300,1270,870,480\r\n", QStringLiteral("没有输入框位置行")},
+            {"0,ST,2300,1270,870,480\r\n0,0,666,25,192,50\r\n0,0,36,9", QStringLiteral("最后一行不完整")},
+        };
+        for (const auto& cut : cuts) {
+            WorkFolderFixture work;
+            const QStringList messages = MessagesUntilTheEnd(work, [&] {
+                QFile file(work.path(QStringLiteral("dataM/申通.dat")));
+                if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                    file.write(cut.content);
+            });
+            QVERIFY(!messages.isEmpty());
+            QCOMPARE(messages.last(),
+                     QStringLiteral("输入框位置信息文件 dataM/申通.dat 不完整或已损坏（%1），请从备份恢复或删除该模板！")
+                         .arg(cut.damage));
+        }
     }
 };
 
