@@ -179,6 +179,17 @@ void TemplateFromPictureTest::picturesLargerThanAnA4ScanAreRefusedUndecoded()
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/巨图.dat"))));
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/巨图.bmp"))));
     }
+    // A file longer than any such picture is not read at all.
+    QFile longFile(folder.path(QStringLiteral("long.png")));
+    QVERIFY(longFile.open(QIODevice::WriteOnly) && longFile.write(PngClaiming(800, 600)) > 0);
+    QVERIFY(longFile.resize(600 * 1024 * 1024)); // sparse: no disk taken
+    longFile.close();
+    const CliResult longRun =
+        folder.run({QStringLiteral("template-from-picture"), QStringLiteral("long.png"), QStringLiteral("--name"),
+                    QStringLiteral("巨图"), QStringLiteral("--paper"), QStringLiteral("230x127")});
+    QCOMPARE(longRun.exitCode, 2);
+    QVERIFY2(longRun.err.contains(QStringLiteral("图片文件太大")), qPrintable(longRun.err));
+
     // Every run of the tool so far, the scans of the other cases included, stayed small.
     rusage children{};
     getrusage(RUSAGE_CHILDREN, &children);

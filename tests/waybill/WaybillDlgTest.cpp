@@ -8,12 +8,14 @@
 #include "settings/PrintSetPage.h"
 #include "settings/PrinterSelDlg.h"
 #include "waybill/ClipboardAddress.h"
+#include "waybill/PictureFrame.h"
 #include "waybill/PrinterChoice.h"
 #include "settings/ProductPage.h"
 #include "settings/SettingsDlg.h"
 #include "template/AdjustPreviewDlg.h"
 #include "template/TemplateStore.h"
 #include "app/MessageBox.h"
+#include "support/HostilePictures.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDefaults.h"
 #include "waybill/WaybillDlg.h"
@@ -705,6 +707,23 @@ private slots:
         const auto logged = Logged();
         QCOMPARE(logged.size(), std::size_t(1));
         QCOMPARE(logged[0].printer, std::string("dorvane-test"));
+    }
+
+    // A template picture file far longer than any form's picture (a copy gone wrong) is not
+    // read: the window shows no picture, as for a missing one, and stays small.
+    void aTemplatePictureFileOfHundredsOfMegabytesIsNotRead()
+    {
+        WorkFolderFixture work;
+        {
+            QFile picture(work.path(QStringLiteral("dataM/圆通.bmp")));
+            QVERIFY(picture.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QVERIFY(picture.write(Encoded("BMP")) > 0);
+            QVERIFY(picture.resize(600 * 1024 * 1024)); // sparse: no disk taken
+        }
+        CWaybillDlg dialog;
+        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        QVERIFY(dialog.findChild<PictureFrame*>(QStringLiteral("pictureFrame"))->picture().isNull());
+        QVERIFY2(PeakMegabytes() < 500, qPrintable(QString::number(PeakMegabytes()) + " MB"));
     }
 
     // The messages shown by a window that chose template 申通 after damage did its layout file,
