@@ -147,17 +147,19 @@ LoadedScan LoadScan(const std::filesystem::path& path)
         return noPicture();
     if (length > kLargestPictureFileBytes)
         return refuse(RecognitionFailure::TooLarge, PictureFileTooLargeMessage());
+    std::string head(static_cast<std::size_t>(std::min<std::uintmax_t>(length, kPictureHeaderBytes)), '\0');
     std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(length));
-    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+    if (!in || !in.read(head.data(), static_cast<std::streamsize>(head.size())))
         return noPicture();
-    const auto size = ReadPictureSize(std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                                       std::min(bytes.size(), kPictureHeaderBytes)));
+    const auto size = ReadPictureSize(head);
     if (!size)
         return noPicture();
     if (!FitsPictureBounds(*size))
         return refuse(RecognitionFailure::TooLarge, PictureTooLargeMessage(*size));
-    out.picture = cv::imdecode(bytes, cv::IMREAD_COLOR);
+    // Decoded from the file, not from a copy of its bytes in memory: the largest progressive
+    // JPEG needs its coefficients and its picture at once. The name goes as the system's own
+    // bytes, so any name the system has is reached.
+    out.picture = cv::imread(path.string(), cv::IMREAD_COLOR);
     // A decoder that found another size than the header's (turned by its EXIF note, say) is
     // still held to the bounds.
     if (out.picture.empty() || !FitsPictureBounds({out.picture.cols, out.picture.rows})) {

@@ -62,9 +62,9 @@ struct LoadedScan {
     std::string error;
 };
 
-// The picture in a PNG, JPEG or BMP file, read by its own bytes (any file name the system has).
-// Its size is read from the header first: a picture larger than a scanned A4 sheet is refused
-// before anything is decoded, whatever its file's size.
+// The picture in a PNG, JPEG or BMP file (any file name the system has). Its size is read from
+// the header first: a picture larger than a scanned A4 sheet is refused before anything is
+// decoded, whatever its file's size.
 LoadedScan LoadScan(const std::filesystem::path& path);
 
 // Writes the recognised picture to path as a 24-bit BMP, the templates' picture format,

@@ -83,20 +83,24 @@ std::optional<PictureSize> BmpSize(std::string_view bytes)
 
 std::optional<PictureSize> ReadPictureSize(std::string_view bytes)
 {
+    std::optional<PictureSize> size;
     if (bytes.substr(0, 8) == std::string_view("\x89PNG\r\n\x1A\n", 8))
-        return PngSize(bytes);
-    if (bytes.substr(0, 3) == "\xFF\xD8\xFF")
-        return JpegSize(bytes);
-    if (bytes.substr(0, 2) == "BM")
-        return BmpSize(bytes);
-    return std::nullopt;
+        size = PngSize(bytes);
+    else if (bytes.substr(0, 3) == "\xFF\xD8\xFF")
+        size = JpegSize(bytes);
+    else if (bytes.substr(0, 2) == "BM")
+        size = BmpSize(bytes);
+    // A side of 0 (a JPEG that gives its height only after the pixels, say) is no size.
+    if (size && (size->width == 0 || size->height == 0))
+        return std::nullopt;
+    return size;
 }
 
 bool FitsPictureBounds(const PictureSize& size)
 {
     const std::int64_t shortSide = std::min(size.width, size.height);
     const std::int64_t longSide = std::max(size.width, size.height);
-    return shortSide > 0 && shortSide <= kLargestPictureShortSide && longSide <= kLargestPictureLongSide;
+    return shortSide <= kLargestPictureShortSide && longSide <= kLargestPictureLongSide;
 }
 
 std::string PictureTooLargeMessage(const PictureSize& size)
