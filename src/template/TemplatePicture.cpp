@@ -7,9 +7,11 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <system_error>
 
 namespace dorvane {
@@ -43,6 +45,16 @@ std::optional<QByteArray> ReadBytes(const std::filesystem::path& path, QString* 
 // bounds is refused before it is decoded, however small its file.
 QImage DecodeBounded(const QByteArray& bytes, const char* format, QString* refusal = nullptr)
 {
+    const auto refuse = [refusal](const PictureSize& size) {
+        if (refusal)
+            *refusal = QString::fromStdString(PictureTooLargeMessage(size));
+        return QImage();
+    };
+    // The header as recognition reads it, so that both refuse the same pictures alike.
+    const std::size_t head = std::min(static_cast<std::size_t>(bytes.size()), kPictureHeaderBytes);
+    const auto claimed = ReadPictureSize(std::string_view(bytes.constData(), head));
+    if (claimed && !FitsPictureBounds(*claimed))
+        return refuse(*claimed);
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -50,11 +62,8 @@ QImage DecodeBounded(const QByteArray& bytes, const char* format, QString* refus
     const QSize size = reader.size();
     if (!size.isValid())
         return {};
-    if (!FitsPictureBounds({size.width(), size.height()})) {
-        if (refusal)
-            *refusal = QString::fromStdString(PictureTooLargeMessage({size.width(), size.height()}));
-        return {};
-    }
+    if (!FitsPictureBounds({size.width(), size.height()}))
+        return refuse({size.width(), size.height()});
     QImage picture;
     if (!reader.read(&picture))
         return {};

@@ -1,6 +1,5 @@
 // The order export as the window reads it: whole, mapped by column, remembered by header.
 #include "app/Utf8CodePage.h"
-#include "cli/CsvReader.h"
 #include "cli/OrderTable.h"
 #include "support/TempFolder.h"
 #include "support/Gb18030Support.h"
@@ -55,19 +54,6 @@ TEST(OrderTable, ReadsUtf8AndGbkAlikeWithQuotedCells)
     EXPECT_TRUE(IsSpreadsheetFile("orders.XLSX"));
     EXPECT_TRUE(IsSpreadsheetFile("orders.xls"));
     EXPECT_FALSE(IsSpreadsheetFile("orders.csv"));
-}
-
-// The window's batch refuses what dorvane-cli refuses, telling the row in Chinese.
-TEST(OrderTable, ACellOrARecordBeyondItsBoundIsRefusedWithItsRow)
-{
-    TempFolder folder;
-    const std::string cell(kLargestCsvCell + 1, 'x');
-    std::string error;
-    EXPECT_FALSE(ReadOrderTable(Write(folder, "cell.csv", "a,b\r\n1,2\r\n3," + cell + "\r\n"), error));
-    EXPECT_EQ(error, "第 3 行有一格超过 64 KB，不是订单的内容");
-    EXPECT_FALSE(ReadOrderTable(
-        Write(folder, "line.csv", "a,b\r\n" + std::string(kLargestCsvRecord + 1, ',')), error));
-    EXPECT_EQ(error, "第 2 行超过 1 MB，不是订单的内容");
 }
 
 TEST(OrderTable, ColumnsFillFieldsAndAWholeAddressIsSplit)

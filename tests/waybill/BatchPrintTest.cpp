@@ -150,25 +150,6 @@ class BatchPrintTest : public QObject {
 private slots:
     void initTestCase() { setMessagesAnsweredByTest(true); }
 
-    // An order file with a cell over 64 KB is refused by its row through the dialog's open
-    // button, and the table stays empty.
-    void anOversizedCellIsRefusedWithItsRow()
-    {
-        WorkFolderFixture work;
-        work.write(QStringLiteral("huge.csv"), "收件人姓名,收件人地址\r\n张三,杭州\r\n李四," +
-                                                   std::string(1024 * 1024, 'x') + "\r\n");
-        CBatchPrintDlg dialog(FieldTexts{});
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        OpenThroughDialog(dialog, work.path(QStringLiteral("huge.csv")));
-        const QList<ShownMessage> shown = takeShownMessages();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text, QStringLiteral("无法读取订单文件 %1：\n第 3 行有一格超过 64 KB，不是订单的内容")
-                                    .arg(work.path(QStringLiteral("huge.csv"))));
-        QCOMPARE(dialog.findChild<QTableWidget*>(QStringLiteral("recordTable"))->rowCount(), 0);
-        dialog.reject();
-    }
-
     void tenTickedRecordsPrintInOrderAndAStoppedBatchResumes()
     {
         SKIP_WITHOUT_TEST_QUEUE();
