@@ -67,7 +67,14 @@ QString FieldCut::line() const
     const QString where = QStringLiteral("record %1: %2").arg(record).arg(FieldName(field));
     if (unfit)
         return where + QStringLiteral(" does not fit even at %1 pt").arg(kSmallestPrintPoints);
+    // What an address or a note loses is shown whole; of a longer text only its start, enough
+    // to find it, and how much more there is.
+    constexpr qsizetype kShown = 200;
     QString lost = lostText;
+    if (lost.size() > kShown) {
+        const qsizetype start = lost.at(kShown - 1).isHighSurrogate() ? kShown - 1 : kShown;
+        lost = lost.left(start) + QStringLiteral("… (%1 more characters)").arg(lostText.size() - start);
+    }
     lost.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     lost.replace(QLatin1Char('\r'), QLatin1Char(' '));
     lost.replace(QLatin1Char('\n'), QLatin1Char(' '));

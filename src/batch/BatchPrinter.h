@@ -40,7 +40,8 @@ struct FieldCut {
     int field = 0;
     QString lostText;     // what the box leaves out
     bool unfit = false;   // --overflow shrink: cut even at the smallest font
-    QString line() const; // "record 3: 收件人地址 cut: 文三路100号", line ends shown as blanks
+    // "record 3: 收件人地址 cut: 文三路100号", line ends shown as blanks, a long loss by its start
+    QString line() const;
 };
 
 struct BatchJob {

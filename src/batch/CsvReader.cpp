@@ -36,6 +36,13 @@ int CsvReader::peek()
     return input_.peek();
 }
 
+CsvReader::Status CsvReader::fail(Fault fault, std::string error)
+{
+    fault_ = fault;
+    error_ = std::move(error);
+    return Status::Error;
+}
+
 CsvReader::Status CsvReader::next(std::vector<std::string>& fields)
 {
     fields.clear();
@@ -44,6 +51,21 @@ CsvReader::Status CsvReader::next(std::vector<std::string>& fields)
     if (peek() == kEof)
         return Status::End;
     recordLine_ = line_;
+    std::size_t recordBytes = 0;
+    const auto recordTooLong = [this] {
+        return fail(Fault::RecordTooLong, "line " + std::to_string(recordLine_) + ": the record is over " +
+                                              std::to_string(kLargestCsvRecord / (1024 * 1024)) + " MB");
+    };
+    // Each byte kept is counted before it is stored, so nothing past the bounds is held.
+    const auto keep = [&](std::string& field, int c) {
+        if (field.size() == kLargestCsvCell)
+            return fail(Fault::CellTooLong, "line " + std::to_string(recordLine_) + ": a field is over " +
+                                                std::to_string(kLargestCsvCell / 1024) + " KB");
+        if (++recordBytes > kLargestCsvRecord)
+            return recordTooLong();
+        field.push_back(static_cast<char>(c));
+        return Status::Record;
+    };
     fields.emplace_back();
     for (;;) {
         std::string& field = fields.back();
@@ -53,35 +75,38 @@ CsvReader::Status CsvReader::next(std::vector<std::string>& fields)
             const std::size_t openedOn = line_;
             for (;;) {
                 c = get();
-                if (c == kEof) {
-                    error_ = "a quoted field opened on line " + std::to_string(openedOn) + " is never closed";
-                    return Status::Error;
-                }
+                if (c == kEof)
+                    return fail(Fault::OpenQuote, "a quoted field opened on line " +
+                                                      std::to_string(openedOn) + " is never closed");
                 if (c == '"') {
                     if (peek() != '"')
                         break;
                     get();
                 }
-                field.push_back(static_cast<char>(c));
+                if (keep(field, c) == Status::Error)
+                    return Status::Error;
             }
             c = get();
             if (c == '\r' && peek() == '\n')
                 c = get();
-            if (c != ',' && c != '\n' && c != kEof) {
-                error_ = "text after the closing quote of a field on line " + std::to_string(line_);
-                return Status::Error;
-            }
+            if (c != ',' && c != '\n' && c != kEof)
+                return fail(Fault::TextAfterQuote,
+                            "text after the closing quote of a field on line " + std::to_string(line_));
         } else {
             while (c != ',' && c != '\n' && c != kEof) {
                 if (c == '\r' && peek() == '\n') {
                     c = get();
                     break;
                 }
-                field.push_back(static_cast<char>(c));
+                if (keep(field, c) == Status::Error)
+                    return Status::Error;
                 c = get();
             }
         }
         if (c == ',') {
+            // The separators count too: a record of countless empty fields is as long.
+            if (++recordBytes > kLargestCsvRecord)
+                return recordTooLong();
             fields.emplace_back();
             continue;
         }

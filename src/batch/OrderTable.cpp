@@ -90,7 +90,13 @@ std::optional<OrderTable> ReadOrderTable(const std::filesystem::path& path, std:
         cells.clear();
     }
     if (status == CsvReader::Status::Error) {
-        error = "第 " + std::to_string(reader.recordLine()) + " 行格式有误：" + reader.error();
+        const std::string line = "第 " + std::to_string(reader.recordLine()) + " 行";
+        if (reader.fault() == CsvReader::Fault::CellTooLong)
+            error = line + "有一格超过 " + std::to_string(kLargestCsvCell / 1024) + " KB，不是订单的内容";
+        else if (reader.fault() == CsvReader::Fault::RecordTooLong)
+            error = line + "超过 " + std::to_string(kLargestCsvRecord / (1024 * 1024)) + " MB，不是订单的内容";
+        else
+            error = line + "格式有误：" + reader.error();
         return std::nullopt;
     }
     if (table.rows.empty()) {

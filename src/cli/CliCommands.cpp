@@ -89,6 +89,12 @@ QString LayoutRefusal(const TemplateEntry& entry)
     case LayoutFileFault::NoFieldRows:
         return QStringLiteral("the layout file %1 of the template \"%2\" is cut short: it has no field rows")
             .arg(file, entry.name);
+    case LayoutFileFault::CutInRow:
+        return QStringLiteral("the layout file %1 of the template \"%2\" is cut short: its last row is incomplete")
+            .arg(file, entry.name);
+    case LayoutFileFault::TooLong:
+        return QStringLiteral("the layout file %1 of the template \"%2\" is damaged: it is over 64 KB")
+            .arg(file, entry.name);
     default:
         return QStringLiteral("the layout file %1 of the template \"%2\" cannot be read").arg(file, entry.name);
     }

@@ -261,10 +261,12 @@ std::optional<std::pair<int, int>> CTemplateEditDlg::CheckNewPaper()
 
 bool CTemplateEditDlg::StoreChosenPicture(const QString& chosen, const std::filesystem::path& target)
 {
-    if (StorePictureAsBmp(ToPath(chosen), target))
+    QString refusal;
+    if (StorePictureAsBmp(ToPath(chosen), target, &refusal))
         return true;
-    showMessage(this, QStringLiteral("无法读取所选图片，请选择BMP、PNG或JPEG图片!"), kCaptionNote,
-                MessageIcon::Warning);
+    showMessage(this,
+                refusal.isEmpty() ? QStringLiteral("无法读取所选图片，请选择BMP、PNG或JPEG图片!") : refusal,
+                kCaptionNote, MessageIcon::Warning);
     return false;
 }
 
@@ -410,6 +412,9 @@ void CTemplateEditDlg::ApplyRecognition()
     case RecognitionFailure::NoPicture:
         showMessage(this, QStringLiteral("无法读取所选图片，请选择BMP、PNG或JPEG图片!"), kCaptionNote,
                     MessageIcon::Warning);
+        return;
+    case RecognitionFailure::TooLarge:
+        showMessage(this, QString::fromStdString(result.error), kCaptionNote, MessageIcon::Warning);
         return;
     case RecognitionFailure::NoFrame:
         showMessage(this, QStringLiteral("图片中找不到快递单的外框，无法自动识别!"), kCaptionNote,

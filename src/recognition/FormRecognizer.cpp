@@ -3,6 +3,7 @@
 #include "text/TextFile.h"
 #include "recognition/FieldKeywords.h"
 #include "recognition/FormStraightener.h"
+#include "template/PictureSize.h"
 
 #include <opencv2/imgcodecs.hpp>
 
@@ -129,16 +130,43 @@ void ClaimPartylessFields(Owners& owners, const std::vector<const ReadCell*>& pa
 
 } // namespace
 
-cv::Mat LoadScan(const std::filesystem::path& path)
+LoadedScan LoadScan(const std::filesystem::path& path)
 {
+    LoadedScan out;
+    const auto refuse = [&out](RecognitionFailure failure, std::string error) {
+        out.failure = failure;
+        out.error = std::move(error);
+        return out;
+    };
+    const auto noPicture = [&refuse] {
+        return refuse(RecognitionFailure::NoPicture, "the file holds no PNG, JPEG or BMP picture");
+    };
+    std::error_code ec;
+    const std::uintmax_t length = std::filesystem::file_size(path, ec);
+    if (ec || length == 0)
+        return noPicture();
+    if (length > kLargestPictureFileBytes)
+        return refuse(RecognitionFailure::TooLarge, PictureFileTooLargeMessage());
+    std::string head(static_cast<std::size_t>(std::min<std::uintmax_t>(length, kPictureHeaderBytes)), '\0');
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                           std::istreambuf_iterator<char>());
-    if (bytes.empty())
-        return {};
-    return cv::imdecode(bytes, cv::IMREAD_COLOR);
+    if (!in || !in.read(head.data(), static_cast<std::streamsize>(head.size())))
+        return noPicture();
+    const auto size = ReadPictureSize(head);
+    if (!size)
+        return noPicture();
+    if (!FitsPictureBounds(*size))
+        return refuse(RecognitionFailure::TooLarge, PictureTooLargeMessage(*size));
+    // Decoded from the file, not from a copy of its bytes in memory: the largest progressive
+    // JPEG needs its coefficients and its picture at once. The name goes as the system's own
+    // bytes, so any name the system has is reached.
+    out.picture = cv::imread(path.string(), cv::IMREAD_COLOR);
+    // A decoder that found another size than the header's (turned by its EXIF note, say) is
+    // still held to the bounds.
+    if (out.picture.empty() || !FitsPictureBounds({out.picture.cols, out.picture.rows})) {
+        out.picture.release();
+        return noPicture();
+    }
+    return out;
 }
 
 bool SaveRecognizedPicture(const std::filesystem::path& path, const FormRecognition& recognition)
@@ -168,14 +196,14 @@ void PlaceRecognizedFields(TemplateLayout& layout, const FormRecognition& recogn
 FormRecognition FormRecognizer::recognizeFile(const std::filesystem::path& path,
                                               const RecognitionProgress& progress)
 {
-    const cv::Mat scan = LoadScan(path);
-    if (scan.empty()) {
+    const LoadedScan scan = LoadScan(path);
+    if (scan.picture.empty()) {
         FormRecognition failed;
-        failed.failure = RecognitionFailure::NoPicture;
-        failed.error = "the file holds no PNG, JPEG or BMP picture";
+        failed.failure = scan.failure;
+        failed.error = scan.error;
         return failed;
     }
-    return recognize(scan, progress);
+    return recognize(scan.picture, progress);
 }
 
 FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const RecognitionProgress& progress)

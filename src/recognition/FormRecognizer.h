@@ -28,13 +28,14 @@ struct RecognizedField {
 enum class RecognitionFailure {
     None,
     NoPicture, // the file holds no PNG, JPEG or BMP picture
+    TooLarge,  // the picture is larger than a scanned A4 sheet (error says so in Chinese)
     NoReader,  // Tesseract or its simplified-Chinese data is missing
     NoFrame,   // no form's outer frame in the picture
 };
 
 struct FormRecognition {
     RecognitionFailure failure = RecognitionFailure::None;
-    std::string error; // what failed, for messages in English; empty when recognised
+    std::string error; // what failed, for messages in English (Chinese for TooLarge); empty when recognised
     cv::Mat picture;   // the straightened form, kPictureWidth x kPictureHeight, BGR
     std::array<RecognizedField, kFieldCount> fields;
     PaperSize suggestedPaper{};
@@ -55,9 +56,16 @@ private:
     LabelReader reader_; // one engine for every label and every form
 };
 
-// The picture in a file, read by its own bytes (any file name the system has); empty when the
-// file is missing or holds no picture OpenCV reads.
-cv::Mat LoadScan(const std::filesystem::path& path);
+struct LoadedScan {
+    cv::Mat picture; // empty when not read
+    RecognitionFailure failure = RecognitionFailure::None;
+    std::string error;
+};
+
+// The picture in a PNG, JPEG or BMP file (any file name the system has). Its size is read from
+// the header first: a picture larger than a scanned A4 sheet is refused before anything is
+// decoded, whatever its file's size.
+LoadedScan LoadScan(const std::filesystem::path& path);
 
 // Writes the recognised picture to path as a 24-bit BMP, the templates' picture format,
 // through a temporary file; false when it cannot be written.

@@ -1,7 +1,10 @@
 #include "template/CurrentTemplate.h"
 
 #include "app/AppValues.h"
+#include "text/CodePageText.h"
 #include "app/MessageBox.h"
+#include "template/TemplateLayout.h"
+#include "template/TemplateStore.h"
 
 #include <QString>
 
@@ -9,12 +12,43 @@
 
 namespace dorvane {
 
+namespace {
+
+// What is wrong with a layout file that is there but was refused, or nothing when it is
+// missing or cannot be opened.
+QString DamageOf(LayoutFileFault fault)
+{
+    switch (fault) {
+    case LayoutFileFault::NoHeader:
+        return QStringLiteral("没有模板标题行");
+    case LayoutFileFault::NoFieldRows:
+        return QStringLiteral("没有输入框位置行");
+    case LayoutFileFault::CutInRow:
+        return QStringLiteral("最后一行不完整");
+    case LayoutFileFault::TooLong:
+        return QStringLiteral("文件超过 64 KB");
+    case LayoutFileFault::None:
+    case LayoutFileFault::Unreadable:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
 void LoadTemplateLayout(QWidget* parent)
 {
-    if (!App().loadCurrentLayout()) {
-        showMessage(parent, QStringLiteral("输入框位置信息文件丢失！"), QString::fromLatin1(kAppTitle));
-        std::exit(0);
-    }
+    AppValues& app = App();
+    if (app.loadCurrentLayout())
+        return;
+    const QString damage = DamageOf(CheckLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate)));
+    QString text = QStringLiteral("输入框位置信息文件丢失！");
+    if (!damage.isEmpty())
+        text =
+            QStringLiteral("输入框位置信息文件 dataM/%1.dat 不完整或已损坏（%2），请从备份恢复或删除该模板！")
+                .arg(FromFileName(app.CurrentTemplate), damage);
+    showMessage(parent, text, QString::fromLatin1(kAppTitle));
+    std::exit(0);
 }
 
 } // namespace dorvane

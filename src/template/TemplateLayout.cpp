@@ -40,35 +40,111 @@ void RejoinHeaderName(std::vector<std::string>& pieces)
 
 namespace {
 
-LayoutFileFault FaultOf(const std::optional<std::vector<std::string>>& lines)
+// Far beyond any layout file (30 rows of 20 short values): a longer file is no layout.
+constexpr std::uintmax_t kLargestLayoutFile = 64 * 1024;
+
+struct LayoutLines {
+    std::vector<std::string> lines; // without their line ends
+    bool endsWithLineEnd = false;
+};
+
+std::optional<LayoutLines> ReadLayoutLines(const std::filesystem::path& path, LayoutFileFault& fault)
 {
-    if (!lines)
-        return LayoutFileFault::Unreadable;
-    if (lines->empty())
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        fault = LayoutFileFault::Unreadable;
+        return std::nullopt;
+    }
+    const std::uintmax_t length = std::filesystem::file_size(path, ec);
+    std::ifstream file(path, std::ios::binary);
+    if (ec || !file) {
+        fault = LayoutFileFault::Unreadable;
+        return std::nullopt;
+    }
+    if (length > kLargestLayoutFile) {
+        fault = LayoutFileFault::TooLong;
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(length), '\0');
+    if (!file.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+        fault = LayoutFileFault::Unreadable;
+        return std::nullopt;
+    }
+    LayoutLines out;
+    out.endsWithLineEnd = !text.empty() && text.back() == '\n';
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        out.lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return out;
+}
+
+// A field row as every writer leaves it: at least the six values, the box in whole numbers
+// (the first two are kept as they are, whatever they hold).
+bool IsWholeFieldRow(const std::string& line)
+{
+    const auto pieces = SplitAt(line, ',');
+    if (pieces.size() < static_cast<std::size_t>(TemplateLayout::kStoredColumns))
+        return false;
+    return std::all_of(pieces.begin() + 2, pieces.begin() + TemplateLayout::kStoredColumns,
+                       [](const std::string& value) { return IsWholeNumber(value); });
+}
+
+LayoutFileFault FaultOf(const LayoutLines& file)
+{
+    const std::vector<std::string>& lines = file.lines;
+    if (lines.empty())
         return LayoutFileFault::NoHeader;
-    auto header = SplitAt(lines->front(), ',');
+    auto header = SplitAt(lines.front(), ',');
     RejoinHeaderName(header);
     if (header.size() < static_cast<std::size_t>(TemplateLayout::kStoredColumns))
         return LayoutFileFault::NoHeader;
     const bool anyFieldRow =
-        std::any_of(lines->begin() + 1, lines->end(), [](const std::string& line) { return !line.empty(); });
-    return anyFieldRow ? LayoutFileFault::None : LayoutFileFault::NoFieldRows;
+        std::any_of(lines.begin() + 1, lines.end(), [](const std::string& line) { return !line.empty(); });
+    if (!anyFieldRow)
+        return LayoutFileFault::NoFieldRows;
+    // Every line is written with its line end: a last row without one that is not whole is
+    // where a copy or a save stopped. A whole one may be a file saved by hand.
+    if (!file.endsWithLineEnd && lines.size() > 1 && !IsWholeFieldRow(lines.back()))
+        return LayoutFileFault::CutInRow;
+    return LayoutFileFault::None;
+}
+
+std::optional<LayoutLines> ReadSoundLayout(const std::filesystem::path& path, LayoutFileFault& fault)
+{
+    auto file = ReadLayoutLines(path, fault);
+    if (file)
+        fault = FaultOf(*file);
+    if (fault != LayoutFileFault::None)
+        return std::nullopt;
+    return file;
 }
 
 } // namespace
 
 LayoutFileFault CheckLayoutFile(const std::filesystem::path& path)
 {
-    return FaultOf(ReadLines(path));
+    LayoutFileFault fault = LayoutFileFault::None;
+    ReadSoundLayout(path, fault);
+    return fault;
 }
 
 bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout)
 {
-    const auto lines = ReadLines(path);
-    if (FaultOf(lines) != LayoutFileFault::None)
+    LayoutFileFault fault = LayoutFileFault::None;
+    const auto file = ReadSoundLayout(path, fault);
+    if (!file)
         return false;
-    for (std::size_t row = 0; row < lines->size() && row < TemplateLayout::kRows; ++row) {
-        auto pieces = SplitAt((*lines)[row], ',');
+    const std::vector<std::string>& lines = file->lines;
+    for (std::size_t row = 0; row < lines.size() && row < TemplateLayout::kRows; ++row) {
+        auto pieces = SplitAt(lines[row], ',');
         if (row == 0)
             RejoinHeaderName(pieces);
         for (std::size_t column = 0; column < pieces.size() && column < TemplateLayout::kColumns; ++column)

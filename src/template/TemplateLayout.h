@@ -43,11 +43,12 @@ private:
 // are ignored. A header whose name was written with a comma is read with the name whole.
 // False when the file cannot be opened (nothing changed then).
 // A file cut short (a copy or a save interrupted, an empty file) is refused too: one without a
-// header row of six values, or without any field row after it.
+// header row of six values, without any field row after it, or ending inside a field row (a
+// last row without its line end and short of its six values); so is a file over 64 KB.
 bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout);
 
 // Why LoadLayoutFile refuses a file, so that the refusal can name it.
-enum class LayoutFileFault { None, Unreadable, NoHeader, NoFieldRows };
+enum class LayoutFileFault { None, Unreadable, NoHeader, NoFieldRows, CutInRow, TooLong };
 LayoutFileFault CheckLayoutFile(const std::filesystem::path& path);
 
 // The text of a layout file: rows 0 to 20, columns 0 to 5, each line ended by "\r\n"; a

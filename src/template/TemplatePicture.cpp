@@ -1,21 +1,36 @@
 #include "template/TemplatePicture.h"
 
+#include "template/PictureSize.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <system_error>
 
 namespace dorvane {
 
 namespace {
 
-std::optional<QByteArray> ReadBytes(const std::filesystem::path& path)
+// The bytes of a file no longer than the largest picture's; nullopt for a longer one, with
+// the reason in refusal.
+std::optional<QByteArray> ReadBytes(const std::filesystem::path& path, QString* refusal = nullptr)
 {
+    std::error_code ec;
+    const std::uintmax_t length = std::filesystem::file_size(path, ec);
+    if (ec)
+        return std::nullopt;
+    if (length > kLargestPictureFileBytes) {
+        if (refusal)
+            *refusal = QString::fromStdString(PictureFileTooLargeMessage());
+        return std::nullopt;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return std::nullopt;
@@ -24,6 +39,35 @@ std::optional<QByteArray> ReadBytes(const std::filesystem::path& path)
     if (file.bad())
         return std::nullopt;
     return bytes;
+}
+
+// The picture in bytes, its size taken from the header first: a picture larger than the
+// bounds is refused before it is decoded, however small its file.
+QImage DecodeBounded(const QByteArray& bytes, const char* format, QString* refusal = nullptr)
+{
+    const auto refuse = [refusal](const PictureSize& size) {
+        if (refusal)
+            *refusal = QString::fromStdString(PictureTooLargeMessage(size));
+        return QImage();
+    };
+    // The header as recognition reads it, so that both refuse the same pictures alike.
+    const std::size_t head = std::min(static_cast<std::size_t>(bytes.size()), kPictureHeaderBytes);
+    const auto claimed = ReadPictureSize(std::string_view(bytes.constData(), head));
+    if (claimed && !FitsPictureBounds(*claimed))
+        return refuse(*claimed);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return {};
+    if (!FitsPictureBounds({size.width(), size.height()}))
+        return refuse({size.width(), size.height()});
+    QImage picture;
+    if (!reader.read(&picture))
+        return {};
+    return picture;
 }
 
 // Written beside target and renamed over it, so a failed write leaves no half picture.
@@ -47,25 +91,19 @@ bool WriteBytes(const std::filesystem::path& target, const QByteArray& bytes)
 
 QPixmap LoadPictureFile(const std::filesystem::path& path, const char* format)
 {
-    const auto bytes = ReadBytes(path);
-    QPixmap picture;
-    if (!bytes || !picture.loadFromData(*bytes, format))
-        return {};
-    return picture;
+    return QPixmap::fromImage(LoadPictureImage(path, format));
 }
 
 QImage LoadPictureImage(const std::filesystem::path& path, const char* format)
 {
     const auto bytes = ReadBytes(path);
-    QImage picture;
-    if (!bytes || !picture.loadFromData(*bytes, format))
-        return {};
-    return picture;
+    return bytes ? DecodeBounded(*bytes, format) : QImage();
 }
 
-bool StorePictureAsBmp(const std::filesystem::path& from, const std::filesystem::path& target)
+bool StorePictureAsBmp(const std::filesystem::path& from, const std::filesystem::path& target,
+                       QString* refusal)
 {
-    const auto bytes = ReadBytes(from);
+    const auto bytes = ReadBytes(from, refusal);
     if (!bytes)
         return false;
     QBuffer buffer;
@@ -73,13 +111,13 @@ bool StorePictureAsBmp(const std::filesystem::path& from, const std::filesystem:
     buffer.open(QIODevice::ReadOnly);
     // Known by the file's content, not its name: a JPEG saved as .png is still taken.
     const QByteArray format = QImageReader::imageFormat(&buffer);
+    if (format != "bmp" && format != "png" && format != "jpeg")
+        return false;
+    const QImage picture = DecodeBounded(*bytes, format.constData(), refusal);
+    if (picture.isNull())
+        return false;
     if (format == "bmp")
         return WriteBytes(target, *bytes);
-    if (format != "png" && format != "jpeg")
-        return false;
-    QImage picture;
-    if (!picture.loadFromData(*bytes, format.constData()))
-        return false;
     QImage flat(picture.size(), QImage::Format_RGB888);
     flat.fill(Qt::white);
     {

@@ -74,6 +74,17 @@ TEST(CsvReader, MalformedQuotesAreErrorsWithTheirLine)
     EXPECT_EQ(ReadAllRecords("5\" disk,x\n")[0][0], "5\" disk");
 }
 
+// Up to the bounds everything is read; beyond them the record is refused with its line.
+TEST(CsvReader, CellsAndRecordsBeyondTheirBoundsAreRefusedWithTheirLine)
+{
+    const std::string full(kLargestCsvCell, 'x');
+    EXPECT_EQ(ReadAllRecords("a,b\n" + full + ",\"" + full + "\"\n")[1][1], full);
+    EXPECT_EQ(ErrorOf("a,b\nc,d\ne," + full + "x\nf,g\n"), "line 3: a field is over 64 KB");
+    EXPECT_EQ(ErrorOf("a,b\n\"two\n" + full + "\",c\n"), "line 2: a field is over 64 KB");
+    // Separators count: a line of nothing but commas is as long.
+    EXPECT_EQ(ErrorOf("a\nb\n" + std::string(kLargestCsvRecord + 1, ',')), "line 3: the record is over 1 MB");
+}
+
 TEST(TextEncoding, Utf8IsToldFromGbk)
 {
     DORVANE_SKIP_WITHOUT_GB18030();

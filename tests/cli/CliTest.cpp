@@ -972,14 +972,15 @@ private slots:
         QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
     }
 
-    // A layout file cut short (empty, its header cut, no field rows) is refused by name before
-    // anything is printed, never taken as a template of empty boxes.
+    // A layout file cut short (empty, its header cut, no field rows, or inside a field row) is
+    // refused by name before anything is printed, never taken as a template of empty boxes.
     void aTruncatedLayoutFileIsRefusedByName()
     {
         CliFolder folder;
         prepare(folder);
         const QList<QByteArray> truncated = {"", "0,EMS,2300,12", "0,EMS,2300,1270,870,480\r\n",
-                                             "0,EMS,2300,1270,870,480\r\n\r\n"};
+                                             "0,EMS,2300,1270,870,480\r\n\r\n",
+                                             "0,EMS,2300,1270,870,480\r\n0,0,666,25,192,50\r\n0,0,36,"};
         for (const QByteArray& content : truncated) {
             folder.write(QStringLiteral("dataM/EMS.dat"), content);
             const CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--template"),
@@ -989,6 +990,7 @@ private slots:
             QCOMPARE(result.exitCode, 2);
             QCOMPARE(result.out, QString());
             QVERIFY2(result.err.contains(QStringLiteral("dataM/EMS.dat")), qPrintable(result.err));
+            QVERIFY2(result.err.contains(QStringLiteral("is cut short")), qPrintable(result.err));
             QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
         }
         // The whole file prints again.
@@ -1000,6 +1002,32 @@ private slots:
                                              QStringLiteral("--pdf"), QStringLiteral("out.pdf")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         QVERIFY(QFile::exists(folder.path(QStringLiteral("out.pdf"))));
+    }
+
+    // An order file's cell over 64 KB is refused with its line before anything is printed or
+    // logged, and never echoed; what a box cuts from a long text is shown by its start.
+    void oversizedCellsAreRefusedAndLongCutsShownByTheirStart()
+    {
+        CliFolder folder;
+        prepare(folder);
+        const QStringList print = {QStringLiteral("print"), QStringLiteral("--csv"), QStringLiteral("orders.csv"),
+                                   QStringLiteral("--overflow"), QStringLiteral("fail"), QStringLiteral("--pdf"),
+                                   QStringLiteral("out.pdf")};
+        folder.write(QStringLiteral("orders.csv"), Csv(3, 3, QString(2 * 1024 * 1024, QLatin1Char('x'))).toUtf8());
+        CliResult result = folder.run(print);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err, QStringLiteral("dorvane-cli: orders.csv: line 6: a field is over 64 KB\n"));
+
+        const QString address = LongAddress(20000); // 60,000 bytes: within the bound
+        folder.write(QStringLiteral("orders.csv"), Csv(3, 2, address).toUtf8());
+        result = folder.run(print);
+        QCOMPARE(result.exitCode, 2);
+        const QString cut = result.err.section(QLatin1Char('\n'), 0, 0);
+        const QString shown = cut.section(QStringLiteral(" cut: "), 1).section(QChar(0x2026), 0, 0);
+        QVERIFY2(cut.startsWith(QStringLiteral("record 2: 收件人地址 cut: ")) && shown.size() == 200 &&
+                     address.contains(shown) && cut.endsWith(QStringLiteral(" more characters)")),
+                 qPrintable(cut.left(300)));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("out.pdf"))));
     }
 
     void aMissingPrinterOrUnwritableFileIsAnError()

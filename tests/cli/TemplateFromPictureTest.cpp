@@ -3,10 +3,13 @@
 #include "cli/CliRunner.h"
 #include "recognition/MatOfImage.h"
 #include "recognition/ScannedForm.h"
+#include "support/HostilePictures.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+
+#include <sys/resource.h>
 
 using namespace dorvane;
 using namespace dorvane::test;
@@ -17,6 +20,7 @@ class TemplateFromPictureTest : public QObject {
 private slots:
     void scannedFormBecomesATemplate();
     void takenOrCommaNamesAndPicturesWithoutFormAreRefused();
+    void picturesLargerThanAnA4ScanAreRefusedUndecoded();
 };
 
 namespace {
@@ -147,6 +151,35 @@ void TemplateFromPictureTest::takenOrCommaNamesAndPicturesWithoutFormAreRefused(
     QVERIFY2(none.err.contains(QStringLiteral("no form frame")), qPrintable(none.err));
     QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/空白.dat"))));
     QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/空白.bmp"))));
+}
+
+// A few hundred bytes claiming a huge picture are refused from the header, with the size, and
+// the tool stays small; an A4 sheet at 600 dpi, either way round, is still read.
+void TemplateFromPictureTest::picturesLargerThanAnA4ScanAreRefusedUndecoded()
+{
+    CliFolder folder;
+    folder.write(QStringLiteral("claims.jpg"), JpegClaiming(20000, 20000));
+    folder.write(QStringLiteral("claims.png"), PngClaiming(46000, 23000));
+    folder.write(QStringLiteral("wide.png"), PngClaiming(7017, 4961));
+    QImage blank(7016, 4961, QImage::Format_Grayscale8);
+    blank.fill(Qt::white);
+    QVERIFY(blank.save(folder.path(QStringLiteral("a4.png"))));
+    const QStringList refusals = {QStringLiteral("图片太大（20000×20000 像素）"), QStringLiteral("图片太大（46000×23000 像素）"),
+                                  QStringLiteral("图片太大（7017×4961 像素）"), QStringLiteral("no form frame")};
+    const QStringList files = {QStringLiteral("claims.jpg"), QStringLiteral("claims.png"), QStringLiteral("wide.png"),
+                               QStringLiteral("a4.png")};
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const CliResult result =
+            folder.run({QStringLiteral("template-from-picture"), files[i], QStringLiteral("--name"),
+                        QStringLiteral("巨图"), QStringLiteral("--paper"), QStringLiteral("230x127")});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(refusals[i]), qPrintable(result.err));
+        QVERIFY(!QFile::exists(folder.path(QStringLiteral("dataM/巨图.dat"))));
+    }
+    // The largest run of the tool in this test, the scans of the others included.
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    QVERIFY2(children.ru_maxrss < 500 * 1024, qPrintable(QString::number(children.ru_maxrss / 1024) + " MB"));
 }
 
 QTEST_MAIN(TemplateFromPictureTest)

@@ -8,6 +8,7 @@
 #include "app/PrintFontConversion.h"
 #include "recognition/MatOfImage.h"
 #include "recognition/ScannedForm.h"
+#include "support/HostilePictures.h"
 #include "support/WorkFolderFixture.h"
 #include "editor/EditingSurface.h"
 #include "editor/TemplateEditDlg.h"
@@ -21,6 +22,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <sys/resource.h>
+
 using namespace dorvane;
 using namespace dorvane::test;
 using namespace dorvane::testing;
@@ -30,6 +33,7 @@ class TemplateRecognitionTest : public QObject {
 private slots:
     void initTestCase() { RegisterFontSubstitutes(); }
     void recognizedFormBecomesTheNewTemplateWhenSaved();
+    void picturesLargerThanAnA4ScanAreRefusedUndecoded();
 };
 
 void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
@@ -115,6 +119,42 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     dialog.reject();
     // Saved, so the recognised picture stays as the template's.
     QCOMPARE(QImage(work.path(QStringLiteral("dataM/SFscan.bmp"))).size(), QSize(870, 480));
+}
+
+// Small files claiming huge pictures, chosen for 自动识别 and as a new template's picture: each
+// refused with its size, nothing stored, and the window's process never holds what they claim.
+void TemplateRecognitionTest::picturesLargerThanAnA4ScanAreRefusedUndecoded()
+{
+    WorkFolderFixture work;
+    UseTemplate("圆通", "3");
+    setMessagesAnsweredByTest(true);
+    work.write(QStringLiteral("claims.jpg"), JpegClaiming(20000, 20000).toStdString());
+    work.write(QStringLiteral("claims.png"), PngClaiming(46000, 23000).toStdString());
+    CTemplateEditDlg dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"))->setCurrentIndex(1);
+    QTRY_VERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("BigScan"));
+
+    CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("claims.jpg")));
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("recognizeButton")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress")), 20000);
+    CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("claims.png")));
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("importButton")), Qt::LeftButton);
+
+    const QString tooLarge =
+        QStringLiteral("图片太大（%1 像素），请使用不超过 A4 纸 600 dpi 扫描大小（4961×7016 像素）的图片!");
+    const QList<ShownMessage> shown = takeShownMessages();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0].text, tooLarge.arg(QStringLiteral("20000×20000")));
+    QCOMPARE(shown[1].text, tooLarge.arg(QStringLiteral("46000×23000")));
+    QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/BigScan.bmp"))));
+    QCOMPARE(dialog.surface()->picture().size(), QSize(870, 480)); // still the current template's
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    QVERIFY2(usage.ru_maxrss < 500 * 1024, qPrintable(QString::number(usage.ru_maxrss / 1024) + " MB"));
+    dialog.reject();
 }
 
 QTEST_MAIN(TemplateRecognitionTest)
