@@ -137,10 +137,10 @@ void TemplateRecognitionTest::picturesLargerThanAnA4ScanAreRefusedUndecoded()
     QTRY_VERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->hasFocus());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("BigScan"));
 
-    CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("claims.jpg")));
+    queueFileAnswer(work.path(QStringLiteral("claims.jpg")));
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("recognizeButton")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress")), 20000);
-    CTemplateEditDlg::queueFileDialogAnswer(work.path(QStringLiteral("claims.png")));
+    queueFileAnswer(work.path(QStringLiteral("claims.png")));
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("importButton")), Qt::LeftButton);
 
     const QString tooLarge =
