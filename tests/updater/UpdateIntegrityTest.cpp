@@ -241,12 +241,16 @@ TEST(UpdateIntegrity, SignedReleaseIsInstalledWholeAndOnlyWhenNewer)
 
     TempFolder folder;
     fs::create_directory(folder / "docs");
-    fs::create_symlink(folder / "docs", folder / "linked");
     WriteBytes(folder / "a.dat", "old a");
     auto named = [](const char* name) { return UpdateItem{"", name, name, 0, "", false}; };
     EXPECT_EQ(TakenByFolder(folder.path(), {named("a.dat"), named("new.dat")}), "");
     EXPECT_EQ(TakenByFolder(folder.path(), {named("a.dat"), named("docs")}), "docs");
-    EXPECT_EQ(TakenByFolder(folder.path(), {named("linked")}), "linked");
+    // A link to a folder counts as one (wine makes no links).
+    std::error_code linkError;
+    fs::create_symlink(folder / "docs", folder / "linked", linkError);
+    if (!linkError) {
+        EXPECT_EQ(TakenByFolder(folder.path(), {named("linked")}), "linked");
+    }
 }
 
 TEST(UpdateIntegrity, ManifestOfPublishedFiles)
