@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the settings readers: set.ini, FontSet.ini, mould.ini, address.ini.
-#include "app/LogFont.h"
-#include "app/SettingsFiles.h"
+#include "base/LogFont.h"
+#include "base/SettingsFiles.h"
 
 #include <cstdint>
 #include <cstdio>

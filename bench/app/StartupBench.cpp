@@ -1,6 +1,6 @@
 // From an empty application to the laid-out, shown main window: what a user waits for at
 // every start (the process's own start-up is measured once, before the loop).
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
 

@@ -1,8 +1,8 @@
 // One waybill print job into a PDF file: printer set-up, rendering of all twenty fields and
 // writing the file. The fit check of the 1,000-waybill order export on a PDF printer.
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/PrintFontConversion.h"
+#include "base/PrintFontConversion.h"
 #include "batch/WaybillCsv.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrintSetup.h"
@@ -73,7 +73,7 @@ WaybillPrintSetup ShippedTemplateSetup(const test::TempFolder& folder)
     fs::create_directories(folder / "dataM");
     const std::string name = ToFileName(QStringLiteral("圆通"));
     fs::copy_file(fs::path(DORVANE_SOURCE_DIR) / "data" / (name + ".dat"), folder / "dataM" / (name + ".dat"));
-    AppValues app;
+    Workspace app;
     app.WorkFolder = folder.path();
     app.loadPrintSettings();
     app.CurrentTemplate = name;

@@ -3,8 +3,8 @@
 // click to the filled list.
 #include "../store/BusyPrintLog.h"
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
 #include "printlog/PrintLogDlg.h"
 

@@ -2,7 +2,7 @@
 // recipients and 1,000 goods names. Each fill pauses 150 ms before opening the database; the
 // reported time is the rest (the measured time less the two pauses).
 #include "store/AddressBook.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
 

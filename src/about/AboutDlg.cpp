@@ -1,7 +1,7 @@
 #include "about/AboutDlg.h"
 
 #include "about/LinkLabel.h"
-#include "app/ProgramPictures.h"
+#include "base/ProgramPictures.h"
 #include "controls/GradientButton.h"
 
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 #include "about/HelpDlg.h"
 
-#include "app/AppValues.h"
-#include "app/SettingsFiles.h"
+#include "workspace/Workspace.h"
+#include "base/SettingsFiles.h"
 #include "text/TextFile.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"

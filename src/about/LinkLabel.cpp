@@ -1,7 +1,7 @@
 #include "about/LinkLabel.h"
 
 #include "about/HyperlinkError.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 
 #include <QApplication>
 #include <QCursor>

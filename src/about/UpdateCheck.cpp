@@ -1,6 +1,6 @@
 #include "about/UpdateCheck.h"
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "updater/UpdateProtocol.h"
 #include "updater/UrlDownload.h"
 

@@ -2,7 +2,7 @@
 // What a waybill holds before anything is typed into it, and where a parsed shop address
 // goes: the main window's rules, for programs that fill waybills without it.
 
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 #include "template/WaybillField.h"
 #include "address/ClipboardAddress.h"
 

@@ -1,10 +1,10 @@
 #include "app/DorvaneApp.h"
 
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
 #include "store/StoreLocation.h"
 #include "text/TextFile.h"
 #include "waybill/WaybillDlg.h"
@@ -42,7 +42,7 @@ bool CDorvaneApp::ConfigDataSource(const std::string& attributes)
 
 bool CDorvaneApp::InitInstance()
 {
-    AppValues& app = App();
+    Workspace& app = App();
     app.WorkFolder = fs::path(QDir::currentPath().toStdU16String());
     app.ProgramFolder = fs::path(QCoreApplication::applicationDirPath().toStdU16String());
     app.DatabasePath = app.ProgramFolder / "dataM" / (app.DataSourceName + ".dorv");
@@ -65,7 +65,7 @@ bool CDorvaneApp::InitInstance()
 
 void CDorvaneApp::RegisterDataSource()
 {
-    const AppValues& app = App();
+    const Workspace& app = App();
     const auto native = [](const fs::path& p) { return ToCodePage(QDir::toNativeSeparators(PathToQString(p))); };
     if (ConfigDataSource(DataSourceAttributes(app.DataSourceName, native(app.DatabasePath), native(app.ProgramFolder))))
         return;

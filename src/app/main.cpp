@@ -1,5 +1,5 @@
 #include "app/DorvaneApp.h"
-#include "app/QtTranslations.h"
+#include "base/QtTranslations.h"
 #include "updater/NativePath.h"
 #include "updater/SwapJournal.h"
 

@@ -1,9 +1,9 @@
 #include "batch/BatchPrintDlg.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/FileChoice.h"
-#include "app/MessageBox.h"
+#include "base/FileChoice.h"
+#include "base/MessageBox.h"
 #include "store/PrintLog.h"
 #include "store/AddressBook.h"
 #include "batch/BatchPrinter.h"

@@ -1,9 +1,9 @@
 #include "cli/CliCommands.h"
 
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/PrintFontConversion.h"
+#include "base/PrintFontConversion.h"
 #include "store/PrintLog.h"
 #include "store/StoreCopy.h"
 #include "store/StoreLocation.h"
@@ -55,7 +55,7 @@ int Fail(const QString& message)
 // The work folder and the print settings, as the main program takes them at start.
 void LoadWorkFolder()
 {
-    AppValues& app = App();
+    Workspace& app = App();
     app.WorkFolder = std::filesystem::path(QDir::currentPath().toStdU16String());
     if (NarrowDatabaseIni(DatabaseIniPath(app.WorkFolder)))
         WriteError(QString::fromUtf8(kDatabaseIniNarrowedNote) + QLatin1Char('\n'));
@@ -273,7 +273,7 @@ int RunPrint(const PrintOptions& options)
 {
     LoadWorkFolder();
     RegisterFontSubstitutes();
-    AppValues& app = App();
+    Workspace& app = App();
 
     const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     TemplateEntry chosen;
@@ -334,7 +334,7 @@ int RunCalibrationSheet(const PrintOptions& options)
     RegisterFontSubstitutes();
     if (const int failed = LoadCurrentTemplate())
         return failed;
-    AppValues& app = App();
+    Workspace& app = App();
     WaybillPrintSetup setup = MakePrintSetup(app, ScreenDpiY());
     QPrinter printer(QPrinter::HighResolution);
     if (options.pdf) {
@@ -424,7 +424,7 @@ int RunReprint(const CliCommand& command)
 {
     LoadWorkFolder();
     RegisterFontSubstitutes();
-    AppValues& app = App();
+    Workspace& app = App();
     // Every id is found before the first page.
     const PrintLog log(AddressBookLocation(app.WorkFolder));
     std::vector<PrintLogEntry> entries;
@@ -507,7 +507,7 @@ int RunTemplateFromPicture(const CliCommand& command)
     return Fail(QStringLiteral("this dorvane-cli was built without form recognition (OpenCV and Tesseract)"));
 #else
     LoadWorkFolder();
-    AppValues& app = App();
+    Workspace& app = App();
     const QString name = Utf8(command.templateName);
     switch (CheckNewTemplateName(app.WorkFolder, name)) {
     case NewTemplateNameProblem::None:

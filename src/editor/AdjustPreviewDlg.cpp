@@ -1,7 +1,7 @@
 #include "editor/AdjustPreviewDlg.h"
 
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "print/WaybillPrinter.h"
 #include "editor/EditingSurface.h"
@@ -63,7 +63,7 @@ void CAdjustPreviewDlg::PrintPreviewed()
 
 bool CAdjustPreviewDlg::SavePositions()
 {
-    AppValues& app = App();
+    Workspace& app = App();
     const TemplateLayout saved = WithBoxPlaces(app.Layout, surface_->tracker().layout());
     if (!SaveLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), saved)) {
         showMessage(this, QStringLiteral("保存失败！"), QStringLiteral("注意"), MessageIcon::Warning);

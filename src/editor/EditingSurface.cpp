@@ -1,8 +1,8 @@
 #include "editor/EditingSurface.h"
 
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
 #include "print/TextBoxDrawer.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrinter.h"
@@ -45,7 +45,7 @@ EditingSurface::~EditingSurface() = default;
 
 void EditingSurface::openCurrentTemplate()
 {
-    const AppValues& app = App();
+    const Workspace& app = App();
     tracker_.setLayout(app.Layout);
     tracker_.setOffsetShift(OffsetShift(app.PrintOffsetX, app.PrintScaleX),
                             OffsetShift(app.PrintOffsetY, app.PrintScaleY));
@@ -74,7 +74,7 @@ void EditingSurface::measure()
 {
     if (!paper_)
         return;
-    const AppValues& app = App();
+    const Workspace& app = App();
     paperSetup_ = MakePrintSetup(app, WithBoxPlaces(app.Layout, tracker_.layout()), logicalDpiY());
     printBoxes_ = WaybillRenderer(paperSetup_).fieldBoxes(*paper_);
     fits_ = WaybillFitCheck(paperSetup_, *paper_).checkAll(texts_);
@@ -165,7 +165,7 @@ void EditingSurface::drawAsPrinted(QPainter& painter, int field, const QRect& ar
 
 void EditingSurface::paintEvent(QPaintEvent*)
 {
-    const AppValues& app = App();
+    const Workspace& app = App();
     QPainter painter(this);
     painter.fillRect(rect(), kMarginColour);
     if (!picture_.isNull())

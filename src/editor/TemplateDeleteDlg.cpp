@@ -1,7 +1,7 @@
 #include "editor/TemplateDeleteDlg.h"
 
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
 #include "text/TextFile.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
@@ -79,7 +79,7 @@ void CTemplateDeleteDlg::Deleting()
     }
     const int position = list_->row(item);
     const QString name = item->text();
-    AppValues& app = App();
+    Workspace& app = App();
     const std::string fileName = TemplateFileName(item->data(Qt::UserRole));
     if (fileName == app.CurrentTemplate) {
         showMessage(this, QStringLiteral("不能删除当前正在使用的模板!"), QString::fromLatin1(kAppTitle));

@@ -1,9 +1,9 @@
 #include "editor/TemplateEditDlg.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/FileChoice.h"
-#include "app/MessageBox.h"
+#include "base/FileChoice.h"
+#include "base/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "editor/EditingSurface.h"
 #ifdef DORVANE_HAS_RECOGNITION
@@ -272,7 +272,7 @@ bool CTemplateEditDlg::StoreChosenPicture(const QString& chosen, const std::file
 
 void CTemplateEditDlg::ImportPicture()
 {
-    const AppValues& app = App();
+    const Workspace& app = App();
     pull();
     if (EditMode == 1) {
         if (!CheckNewName())
@@ -310,7 +310,7 @@ void CTemplateEditDlg::ImportPicture()
 
 bool CTemplateEditDlg::SaveTemplate()
 {
-    AppValues& app = App();
+    Workspace& app = App();
     pull();
     const TemplateLayout& edited = surface_->tracker().layout();
     if (EditMode == 1) {
@@ -460,7 +460,7 @@ void CTemplateEditDlg::ApplyRecognition()
 
 void CTemplateEditDlg::SettlePictures()
 {
-    const AppValues& app = App();
+    const Workspace& app = App();
     // A picture imported for a new template stays only with that template's layout file.
     for (const QString& name : pendingNewPictures_) {
         const std::string file = ToFileName(name);

@@ -1,8 +1,8 @@
 #include "print/CalibrationPrinter.h"
 
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
 #include "print/CalibrationSheet.h"
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillPrinter.h"
@@ -53,7 +53,7 @@ bool PrintCalibrationSheetOn(QPrinter& printer, const WaybillPrintSetup& setup)
 
 bool PrintCalibrationSheet(QWidget* parent)
 {
-    AppValues& app = App();
+    Workspace& app = App();
     const QString printerName = FindWaybillPrinter(app.PrinterName);
     if (printerName.isEmpty()) {
         showMessage(parent, NoPrinterMessage(app.PrinterName), QString::fromUtf8(kAppTitle));

@@ -1,7 +1,7 @@
 #include "print/CutFieldMarker.h"
 
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
 #include "print/WaybillPrinter.h"
 #include "template/TemplateLayout.h"
 

@@ -1,6 +1,6 @@
 #include "print/WaybillPrintSetup.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "template/TemplateLayout.h"
 
 namespace dorvane {
@@ -16,12 +16,12 @@ std::array<PixelRect, kFieldCount> PrintRectsOf(const TemplateLayout& layout)
     return rects;
 }
 
-WaybillPrintSetup MakePrintSetup(const AppValues& app, int screenDpiY)
+WaybillPrintSetup MakePrintSetup(const Workspace& app, int screenDpiY)
 {
     return MakePrintSetup(app, app.Layout, screenDpiY);
 }
 
-WaybillPrintSetup MakePrintSetup(const AppValues& app, const TemplateLayout& layout, int screenDpiY)
+WaybillPrintSetup MakePrintSetup(const Workspace& app, const TemplateLayout& layout, int screenDpiY)
 {
     WaybillPrintSetup setup;
     setup.formWidth = layout.number(0, 2);

@@ -2,7 +2,7 @@
 // Everything a waybill print needs besides the texts, taken once from the program's values so
 // that rendering depends on nothing global.
 
-#include "app/LogFont.h"
+#include "base/LogFont.h"
 #include "print/WaybillGeometry.h"
 #include "template/WaybillField.h"
 
@@ -10,7 +10,7 @@
 
 namespace dorvane {
 
-struct AppValues;
+struct Workspace;
 class TemplateLayout;
 
 struct WaybillPrintSetup {
@@ -33,9 +33,9 @@ inline constexpr int kPaperExtraLength = 40;
 // The field rectangles from a layout whose print rectangles are computed.
 std::array<PixelRect, kFieldCount> PrintRectsOf(const TemplateLayout& layout);
 
-WaybillPrintSetup MakePrintSetup(const AppValues& app, int screenDpiY);
+WaybillPrintSetup MakePrintSetup(const Workspace& app, int screenDpiY);
 // The same with the paper, form size and print rectangles of another layout (print rectangles
 // computed).
-WaybillPrintSetup MakePrintSetup(const AppValues& app, const TemplateLayout& layout, int screenDpiY);
+WaybillPrintSetup MakePrintSetup(const Workspace& app, const TemplateLayout& layout, int screenDpiY);
 
 } // namespace dorvane

@@ -1,8 +1,8 @@
 #include "print/WaybillPrinter.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillRenderer.h"
 #include "template/TemplatePicture.h"
@@ -128,7 +128,7 @@ PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& 
 PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts, const TemplateLayout& layout,
                        const BeforePrint& beforePrint, const QImage* picture)
 {
-    AppValues& app = App();
+    Workspace& app = App();
     const QString printerName = FindWaybillPrinter(app.PrinterName);
     if (printerName.isEmpty()) {
         showMessage(parent, NoPrinterMessage(app.PrinterName), QString::fromUtf8(kAppTitle), MessageIcon::Warning);
@@ -151,7 +151,7 @@ PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& 
 PrintedOn PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
                              const TemplateLayout& layout, const BeforePrint& beforePrint)
 {
-    const AppValues& app = App();
+    const Workspace& app = App();
     const QImage picture = LoadPictureImage(PicturePath(app.WorkFolder, app.CurrentTemplate), "BMP");
     if (picture.isNull()) {
         showMessage(parent, QString::fromUtf8(kNoPictureMessage), QString::fromUtf8(kAppTitle));

@@ -1,6 +1,6 @@
 #include "print/WaybillRenderer.h"
 
-#include "app/PrintFontConversion.h"
+#include "base/PrintFontConversion.h"
 #include "print/TextBoxDrawer.h"
 
 #include <QImage>

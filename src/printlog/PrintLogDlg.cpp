@@ -1,10 +1,10 @@
 #include "printlog/PrintLogDlg.h"
 
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/FileChoice.h"
-#include "app/MessageBox.h"
+#include "base/FileChoice.h"
+#include "base/MessageBox.h"
 #include "text/TextFile.h"
 #include "printlog/PrintLogCsv.h"
 #include "controls/SortListCtrl.h"
@@ -194,7 +194,7 @@ namespace {
 // the template is gone or its layout cannot be read.
 std::optional<TemplateLayout> OwnLayout(const QString& templateName)
 {
-    const AppValues& app = App();
+    const Workspace& app = App();
     const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     const auto found = std::find_if(templates.begin(), templates.end(),
                                     [&](const TemplateEntry& entry) { return entry.name == templateName; });

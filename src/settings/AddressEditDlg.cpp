@@ -1,9 +1,9 @@
 #include "settings/AddressEditDlg.h"
 
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "settings/ListPageRules.h"
 #include "address/AddressRecord.h"

@@ -1,8 +1,8 @@
 #include "settings/CalibrationDlg.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "print/CalibrationPrinter.h"
 #include "print/WaybillPrinter.h"
@@ -69,7 +69,7 @@ CCalibrationDlg::CCalibrationDlg(QWidget* parent) : QDialog(parent)
     layout->addLayout(rows);
     layout->addLayout(buttons);
 
-    const AppValues& app = App();
+    const Workspace& app = App();
     Values = {QString::fromStdString(ShownAdjustment(app.PrintOffsetX)),
               QString::fromStdString(ShownAdjustment(app.PrintOffsetY))};
     push();
@@ -98,7 +98,7 @@ void CCalibrationDlg::OnPrintSheet()
 void CCalibrationDlg::OnOK()
 {
     pull();
-    AppValues& app = App();
+    Workspace& app = App();
     PrintSettings settings = app.printSettings();
     const SaveFailure failure = StoreMeasuredOffsets(app.settingsPaths(), settings, settings.printerName,
                                                      StoredAdjustment(ToCodePage(Values[0])),

@@ -1,10 +1,10 @@
 #include "settings/DatabasePage.h"
 
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
 #include "store/ConnectionString.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "store/StoreLocation.h"
 
 #include <QFormLayout>

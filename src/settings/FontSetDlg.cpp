@@ -1,9 +1,9 @@
 #include "settings/FontSetDlg.h"
 
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
-#include "app/SettingsFiles.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
+#include "base/SettingsFiles.h"
 #include "controls/GradientButton.h"
 
 #include <QFontDatabase>
@@ -128,7 +128,7 @@ void CFontSetDlg::choose(QPushButton* button, const LogFont& inUse, LogFont& cho
 
 void CFontSetDlg::OnOK()
 {
-    AppValues& app = App();
+    Workspace& app = App();
     app.BodyFont = BodyLogFont;
     app.DestinationFont = DestinationLogFont;
     if (!SaveFontSet(app.settingsPaths().fontSetIni, LogFontToText(BodyLogFont),
@@ -146,7 +146,7 @@ void CFontSetDlg::RestoreDefaults()
                     QStringLiteral("确认"), MessageIcon::Question,
                     MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    AppValues& app = App();
+    Workspace& app = App();
     const bool saved =
         SaveFontSet(app.settingsPaths().fontSetIni, kRestoredBodyFont, kRestoredDestinationFont);
     LogFont body;

@@ -3,7 +3,7 @@
 // destination font, saves both to FontSet.ini and puts them into use at once, or restores
 // the program's default fonts.
 
-#include "app/LogFont.h"
+#include "base/LogFont.h"
 
 #include <QDialog>
 #include <QFont>

@@ -1,9 +1,9 @@
 #include "settings/PrintSetPage.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
-#include "app/SettingsFiles.h"
+#include "base/MessageBox.h"
+#include "base/SettingsFiles.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "settings/CalibrationDlg.h"
@@ -112,7 +112,7 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
 
 void CPrintSetPage::ShowStoredValues()
 {
-    const AppValues& app = App();
+    const Workspace& app = App();
     const std::int32_t stored[] = {app.PrintOffsetX, app.PrintOffsetY, app.TextSpacingX, app.TextSpacingY};
     for (std::size_t i = 0; i < Values.size(); ++i)
         Values[i] = QString::fromStdString(ShownAdjustment(stored[i]));
@@ -144,7 +144,7 @@ void CPrintSetPage::OnOK()
     std::array<std::int32_t, 4> stored{};
     for (std::size_t i = 0; i < Values.size(); ++i)
         stored[i] = StoredAdjustment(ToCodePage(Values[i]));
-    AppValues& app = App();
+    Workspace& app = App();
     app.PrintOffsetX = stored[0];
     app.PrintOffsetY = stored[1];
     app.TextSpacingX = stored[2];

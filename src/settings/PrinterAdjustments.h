@@ -3,7 +3,7 @@
 // use, offsets.ini remembers every printer's. A printer with nothing remembered (never
 // calibrated, never left) takes line 2 as it is, as before offsets.ini existed.
 
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 
 #include <cstdint>
 #include <string>

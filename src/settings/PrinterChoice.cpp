@@ -1,8 +1,8 @@
 #include "settings/PrinterChoice.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "print/WaybillPrinter.h"
 #include "settings/PrinterSelDlg.h"
 

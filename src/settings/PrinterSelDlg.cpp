@@ -1,9 +1,9 @@
 #include "settings/PrinterSelDlg.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
-#include "app/SettingsFiles.h"
+#include "base/MessageBox.h"
+#include "base/SettingsFiles.h"
 #include "controls/GradientButton.h"
 #include "settings/PrintSetValues.h"
 #include "settings/PrinterAdjustments.h"
@@ -77,7 +77,7 @@ void CPrinterSelDlg::push()
 void CPrinterSelDlg::OnOK()
 {
     pull();
-    AppValues& app = App();
+    Workspace& app = App();
     PrintSettings settings = app.printSettings();
     const SaveFailure failure = ChoosePrinter(
         app.settingsPaths(), settings,

@@ -1,6 +1,6 @@
 #include "settings/SettingsDlg.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "settings/AddressPage.h"
 #include "settings/DatabasePage.h"
 #include "settings/PageTabCtrl.h"

@@ -2,7 +2,7 @@
 
 #include "store/AddressBook.h"
 #include "store/ConnectionString.h"
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 #include "text/TextFile.h"
 #include "text/Utf8CodePage.h"
 

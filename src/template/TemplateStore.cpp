@@ -1,7 +1,7 @@
 #include "template/TemplateStore.h"
 
 #include "text/CodePageChars.h"
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 #include "text/TextFile.h"
 
 namespace dorvane {

@@ -1,6 +1,6 @@
 #include "updater/UpdorvApp.h"
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "updater/NativePath.h"
 #include "updater/SwapJournal.h"
 #include "updater/UpdateProtocol.h"

@@ -1,7 +1,7 @@
 #include "updater/UpdorvDlg.h"
 
-#include "app/MessageBox.h"
-#include "app/ProgramPictures.h"
+#include "base/MessageBox.h"
+#include "base/ProgramPictures.h"
 #include "updater/NativePath.h"
 #include "updater/UrlDownload.h"
 

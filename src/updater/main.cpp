@@ -1,4 +1,4 @@
-#include "app/QtTranslations.h"
+#include "base/QtTranslations.h"
 #include "updater/NativePath.h"
 #include "updater/UpdorvApp.h"
 #include "updater/UpdorvDlg.h"

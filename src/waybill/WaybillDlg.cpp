@@ -3,19 +3,19 @@
 #include "about/AboutDlg.h"
 #include "about/HelpDlg.h"
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageChars.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "store/PrintLog.h"
-#include "app/ProgramPictures.h"
-#include "app/SettingsFiles.h"
+#include "base/ProgramPictures.h"
+#include "base/SettingsFiles.h"
 #include "text/TextFile.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "settings/SettingsDlg.h"
 #include "editor/AdjustPreviewDlg.h"
-#include "template/CurrentTemplate.h"
+#include "workspace/CurrentTemplate.h"
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
@@ -408,7 +408,7 @@ void CWaybillDlg::push()
 
 void CWaybillDlg::FillTemplateList()
 {
-    AppValues& app = App();
+    Workspace& app = App();
     templateCombo_->clear();
     for (const TemplateEntry& entry : SortedTemplates(app.WorkFolder))
         templateCombo_->addItem(entry.name, TemplateItemData(entry));
@@ -440,7 +440,7 @@ void CWaybillDlg::LoadTemplatePicture()
 
 void CWaybillDlg::LayOutFieldControls()
 {
-    LoadTemplateLayout(this);
+    LoadTemplateLayout(App(), this);
     const TemplateLayout& layout = App().Layout;
     const ViewScales scales = ViewScalesFor(width(), height()); // the client area is the window
     for (int i = 0; i < kFieldCount; ++i) {
@@ -491,7 +491,7 @@ void CWaybillDlg::OnSaveSenderClicked()
 
 void CWaybillDlg::ChangeTemplate(int index)
 {
-    AppValues& app = App();
+    Workspace& app = App();
     app.CurrentTemplate = TemplateFileName(templateCombo_->itemData(index));
     setTitle();
     LayOutFieldControls();
@@ -973,7 +973,7 @@ void CWaybillDlg::OpenPreview()
         PrintCurrentWaybill(shown, withPicture, kLogSourcePreview);
     });
     preview.exec();
-    AppValues& app = App();
+    Workspace& app = App();
     if (app.LayoutChanged == 1) {
         LayOutFieldControls();
         RemeasureCuts();
@@ -989,7 +989,7 @@ void CWaybillDlg::OpenSettings()
     const ModalScope waiting(*this);
     CSettingsDlg settings(this);
     settings.exec();
-    AppValues& app = App();
+    Workspace& app = App();
     if (app.GoodsChanged == 1) {
         FillGoodsList();
         app.GoodsChanged = 0;

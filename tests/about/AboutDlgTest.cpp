@@ -2,7 +2,7 @@
 
 #include "about/LinkLabel.h"
 #include "about/UpdateCheck.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "support/TempFolder.h"
 #include "updater/LocalHttpServer.h"
 

@@ -1,6 +1,6 @@
 #include "about/HelpDlg.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "support/TempFolder.h"
 
 #include <QCheckBox>

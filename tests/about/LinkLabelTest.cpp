@@ -1,6 +1,6 @@
 #include "about/LinkLabel.h"
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 
 #include <QDesktopServices>
 #include <QVBoxLayout>

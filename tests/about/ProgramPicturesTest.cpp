@@ -1,6 +1,6 @@
-#include "app/ProgramPictures.h"
+#include "base/ProgramPictures.h"
 #include "about/AboutDlg.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "support/TempFolder.h"
 #include "support/WorkFolderFixture.h"
 #include "updater/UpdorvDlg.h"

@@ -1,4 +1,4 @@
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "app/DorvaneApp.h"
 
 #include <QApplication>
@@ -70,7 +70,7 @@ private slots:
         QDir::setCurrent(previous);
 
         QVERIFY(mainDialogRan);
-        const AppValues& app = App();
+        const Workspace& app = App();
         QCOMPARE(QString::fromStdString(app.WorkFolder.string()), QDir(work.path()).absolutePath());
         QCOMPARE(app.PrinterName, std::string("Jolimark FP-630K+"));
         QCOMPARE(app.BodyFont.height, -14);

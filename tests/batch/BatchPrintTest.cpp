@@ -1,10 +1,10 @@
 // Batch printing from the window: an order export of 30 records printed in part, stopped,
 // resumed, read back from the CUPS test queue; the column choice kept; the recipient emptied.
-#include "app/FileChoice.h"
+#include "base/FileChoice.h"
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "store/PrintLog.h"
 #include "print/PdfReadBack.h"
 #include "print/QueueJobs.h"

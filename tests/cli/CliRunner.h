@@ -2,7 +2,7 @@
 // Runs the real dorvane-cli in a work folder of its own: the shipped templates in dataM/,
 // settings in Set/, the empty address book, and no display.
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
@@ -102,7 +102,7 @@ public:
     // adjustments of this folder's set.ini.
     std::array<QRectF, kFieldCount> fieldBoxes(const QString& templateName) const
     {
-        AppValues app;
+        Workspace app;
         app.WorkFolder = fsPath();
         app.setPrintSettings(LoadOrCreateSetIni(app.settingsPaths().setIni));
         LoadLayoutFile(LayoutPath(app.WorkFolder, ToFileName(templateName)), app.Layout);

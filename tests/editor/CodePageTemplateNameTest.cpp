@@ -2,10 +2,10 @@
 // bytes), not UTF-8. It is listed under its decoded name and chosen, edited and deleted by the
 // files it really has.
 #include "SurfaceMouse.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
 #include "support/TempFolder.h"
 #include "support/WorkFolderFixture.h"
 #include "editor/EditingSurface.h"

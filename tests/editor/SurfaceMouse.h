@@ -2,8 +2,8 @@
 // Real mouse events on the editing surface. QTest::mouseMove carries no buttons, so moves
 // with a button held are sent as QMouseEvents with their button state.
 
-#include "app/AppValues.h"
-#include "template/CurrentTemplate.h"
+#include "workspace/Workspace.h"
+#include "workspace/CurrentTemplate.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -54,12 +54,12 @@ inline std::array<int, 4> PrintRectOf(const TemplateLayout& layout, int field)
 // Makes name current (mould.ini position given) with its layout loaded and no print offsets.
 inline void UseTemplate(const std::string& name, const std::string& position)
 {
-    AppValues& app = App();
+    Workspace& app = App();
     app.CurrentTemplate = name;
     app.TemplatePosition = position;
     app.PrintOffsetX = 0;
     app.PrintOffsetY = 0;
-    LoadTemplateLayout(nullptr);
+    LoadTemplateLayout(App(), nullptr);
 }
 
 // A bitmap file of the given size and colour.

@@ -2,8 +2,8 @@
 // temporary XDG data folder so that the user's own trash is never touched.
 
 #include "editor/TemplateDeleteDlg.h"
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
 

@@ -1,11 +1,11 @@
 // The template editor's automatic recognition, driven through its real widgets: a scanned
 // form turned into the new template's picture and boxes while the window keeps running.
 #include "SurfaceMouse.h"
-#include "app/FileChoice.h"
-#include "app/AppValues.h"
+#include "base/FileChoice.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
 #include "recognition/MatOfImage.h"
 #include "recognition/ScannedForm.h"
 #include "support/HostilePictures.h"

@@ -1,9 +1,9 @@
 // A waybill printed through the real CUPS spooler onto the queues set up by
 // scripts/cups-test-setup.sh, whose backend keeps each job's PDF as it was sent.
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
 #include "print/PdfReadBack.h"
 #include "print/WaybillFitCheck.h"
 #include "print/WaybillPrinter.h"
@@ -121,7 +121,7 @@ private slots:
         TempFolder work;
         const SettingsPaths paths(work.path());
         QVERIFY(EnsureSetFolder(paths));
-        AppValues& app = App();
+        Workspace& app = App();
         app.WorkFolder = work.path();
         app.setPrintSettings(LoadOrCreateSetIni(paths.setIni)); // first start: names the Jolimark
         QCOMPARE(app.PrinterName, std::string(kDefaultPrinterName));
@@ -183,7 +183,7 @@ private slots:
         if (!HasQueue(queue))
             QSKIP("the test queue with margins is not set up");
         TempFolder work;
-        AppValues& app = App();
+        Workspace& app = App();
         app.WorkFolder = work.path();
         app.CurrentTemplate = "check";
         app.PrinterName = ToCodePage(queue);
@@ -311,7 +311,7 @@ private slots:
     // A printer the user chose that has gone is named, and nothing is swapped in without a word.
     void aChosenPrinterThatHasGoneIsNamedNotReplaced()
     {
-        AppValues& app = App();
+        Workspace& app = App();
         app.PrinterName = "Unplugged-FP-630K";
         // A form of its own: one box for the marker, whatever the tests before left in App().
         app.Layout = TemplateLayout();
@@ -345,7 +345,7 @@ private slots:
                 QFAIL("the cups-pdf test queue is not set up");
             QSKIP("the cups-pdf test queue is not set up");
         }
-        AppValues& app = App();
+        Workspace& app = App();
         app.PrinterName = ToCodePage(named);
         const auto jobsOf = [&](const QString& state) {
             return RunTool(QStringLiteral("lpstat"),

@@ -1,7 +1,7 @@
 // Printing on a system without any printer: the spooler is pointed at a server that does
 // not exist before the application starts, so no printer and no default printer are found.
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
 #include "print/WaybillPrinter.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 // Prints waybills into PDF files and reads the texts' positions back.
-#include "app/PrintFontConversion.h"
+#include "base/PrintFontConversion.h"
 #include "print/PdfReadBack.h"
 #include "print/TextBoxDrawer.h"
 #include "print/WaybillPrinter.h"

@@ -1,6 +1,6 @@
 // What a box cuts from its text, measured on a PDF printer at the job's resolution, and checked
 // against what the same drawer really prints.
-#include "app/PrintFontConversion.h"
+#include "base/PrintFontConversion.h"
 #include "print/FontShrink.h"
 #include "print/PdfReadBack.h"
 #include "print/TextBoxDrawer.h"

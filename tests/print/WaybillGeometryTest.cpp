@@ -1,5 +1,5 @@
 #include "print/WaybillGeometry.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "print/WaybillPrintSetup.h"
 #include "template/TemplateLayout.h"
 
@@ -117,7 +117,7 @@ TEST(WaybillGeometry, FontHeightsScaleFromScreenToPrinter)
 
 TEST(WaybillPrintSetup, TakesTheComputedPrintRectanglesInCatalogueOrder)
 {
-    AppValues app;
+    Workspace app;
     app.Layout.setNumber(0, 2, 2300);
     app.Layout.setNumber(0, 3, 1270);
     for (int row = 1; row <= 20; ++row)

@@ -1,11 +1,11 @@
 // 打印记录 opened from the main window: the log listed newest first, searched by name and days,
 // the selection exported as an order export and printed again.
-#include "app/FileChoice.h"
+#include "base/FileChoice.h"
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
 #include "store/PrintLog.h"
 #include "batch/WaybillCsv.h"
 #include "controls/SortListCtrl.h"

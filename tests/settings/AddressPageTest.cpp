@@ -2,7 +2,7 @@
 #include "DialogDriver.h"
 #include "store/AddressBook.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
 #include "settings/AddressEditDlg.h"
 #include "support/WorkFolderFixture.h"

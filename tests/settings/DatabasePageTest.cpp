@@ -1,6 +1,6 @@
 #include "settings/DatabasePage.h"
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "store/StoreLocation.h"
 #include "support/WorkFolderFixture.h"
 

@@ -1,11 +1,11 @@
 // The print-font dialog with the system font dialog answered by the test.
 
 #include "settings/FontSetDlg.h"
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
-#include "app/QtTranslations.h"
-#include "app/SettingsFiles.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
+#include "base/QtTranslations.h"
+#include "base/SettingsFiles.h"
 #include "support/WorkFolderFixture.h"
 
 #include <QApplication>

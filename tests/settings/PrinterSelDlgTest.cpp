@@ -2,8 +2,8 @@
 // dorvane-test and dorvane-pdf of scripts/cups-test-setup.sh).
 
 #include "settings/PrinterSelDlg.h"
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
 #include "print/WaybillPrinter.h"
 #include "support/WorkFolderFixture.h"
 

@@ -1,8 +1,8 @@
 #include "settings/ProductPage.h"
 #include "store/AddressBook.h"
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
 #include "support/WorkFolderFixture.h"
 

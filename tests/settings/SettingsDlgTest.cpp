@@ -1,9 +1,9 @@
 // The settings dialog, its tab control and the print-settings page, driven as a user would.
 
 #include "settings/SettingsDlg.h"
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
-#include "app/PrintFontConversion.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
+#include "base/PrintFontConversion.h"
 #include "print/CalibrationPrinter.h"
 #include "print/PdfReadBack.h"
 #include "settings/AddressPage.h"
@@ -288,7 +288,7 @@ private slots:
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         work.write("Set/set.ini", "dorvane-test\r\n40,8,0,0\r\n");
-        AppValues& app = App();
+        Workspace& app = App();
         app.setPrintSettings(LoadOrCreateSetIni(app.settingsPaths().setIni));
         const auto templates = SortedTemplates(app.WorkFolder);
         QVERIFY(templates.size() > 3);

@@ -2,8 +2,8 @@
 // A work folder like the ready-to-run one: the shipped templates in dataM/ and the settings
 // in Set/, with the process-wide values pointing at it. The start-up help is switched off.
 
-#include "app/AppValues.h"
-#include "app/SettingsFiles.h"
+#include "workspace/Workspace.h"
+#include "base/SettingsFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,8 +22,8 @@ public:
         const QDir data(qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data"));
         for (const QString& name : data.entryList({QStringLiteral("*.dat"), QStringLiteral("*.bmp")}, QDir::Files))
             QFile::copy(data.filePath(name), dir_.filePath(QStringLiteral("dataM/") + name));
-        AppValues& app = App();
-        app = AppValues();
+        Workspace& app = App();
+        app = Workspace();
         app.WorkFolder = std::filesystem::path(dir_.path().toStdString());
         app.loadPrintSettings();
         write("Set/mould.ini", "3\r\n0\r\n1\r\n");

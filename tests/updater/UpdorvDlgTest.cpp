@@ -1,6 +1,6 @@
 #include "updater/UpdorvDlg.h"
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "support/TempFolder.h"
 #include "updater/LocalHttpServer.h"
 #include "updater/TestPublisher.h"

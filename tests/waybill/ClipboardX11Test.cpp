@@ -1,5 +1,5 @@
 // The main window on a real X11 display takes a shop address that another program copies.
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "store/PrintLog.h"
 #include "store/StoreLocation.h"
 #include "print/PdfReadBack.h"

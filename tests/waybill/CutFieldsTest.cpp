@@ -2,8 +2,8 @@
 // and printing asks first; the smaller-font answer prints the whole address inside its box on
 // the test printer, and cancelling prints nothing. A name in the printer's unprintable margin,
 // or holding a character no font has, is marked and asked about the same way.
-#include "app/AppValues.h"
-#include "app/MessageBox.h"
+#include "workspace/Workspace.h"
+#include "base/MessageBox.h"
 #include "print/PdfReadBack.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"

@@ -1,6 +1,6 @@
 #include "ProgramMark.h"
 
-#include "app/ProgramPictures.h"
+#include "base/ProgramPictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -4,7 +4,7 @@
 // position, help switch) and address.ini (the last sender). All text is code-page bytes; lines
 // end in "\r\n".
 
-#include "app/LogFont.h"
+#include "base/LogFont.h"
 
 #include <array>
 #include <cstdint>

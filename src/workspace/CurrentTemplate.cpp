@@ -1,8 +1,8 @@
-#include "template/CurrentTemplate.h"
+#include "workspace/CurrentTemplate.h"
 
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 #include "text/CodePageText.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "template/TemplateLayout.h"
 #include "template/TemplateStore.h"
 
@@ -36,9 +36,8 @@ QString DamageOf(LayoutFileFault fault)
 
 } // namespace
 
-void LoadTemplateLayout(QWidget* parent)
+void LoadTemplateLayout(Workspace& app, QWidget* parent)
 {
-    AppValues& app = App();
     if (app.loadCurrentLayout())
         return;
     const QString damage = DamageOf(CheckLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate)));

@@ -1,7 +1,7 @@
 #pragma once
 // The one place where a LOGFONT record becomes a QFont and back.
 
-#include "app/LogFont.h"
+#include "base/LogFont.h"
 
 #include <QFont>
 

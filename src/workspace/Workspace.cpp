@@ -1,21 +1,21 @@
-#include "app/AppValues.h"
+#include "workspace/Workspace.h"
 
 #include "template/TemplateStore.h"
 
 namespace dorvane {
 
-AppValues& App()
+Workspace& App()
 {
-    static AppValues values;
+    static Workspace values;
     return values;
 }
 
-PrintSettings AppValues::printSettings() const
+PrintSettings Workspace::printSettings() const
 {
     return {PrinterName, PrintOffsetX, PrintOffsetY, TextSpacingX, TextSpacingY};
 }
 
-void AppValues::setPrintSettings(const PrintSettings& s)
+void Workspace::setPrintSettings(const PrintSettings& s)
 {
     PrinterName = s.printerName;
     PrintOffsetX = s.offsetX;
@@ -24,7 +24,7 @@ void AppValues::setPrintSettings(const PrintSettings& s)
     TextSpacingY = s.spacingY;
 }
 
-void AppValues::loadPrintSettings()
+void Workspace::loadPrintSettings()
 {
     const SettingsPaths paths = settingsPaths();
     EnsureSetFolder(paths);
@@ -36,7 +36,7 @@ void AppValues::loadPrintSettings()
     ClearRecipientAfterPrint = LoadSwitchFile(paths.afterPrintIni);
 }
 
-bool AppValues::loadCurrentLayout()
+bool Workspace::loadCurrentLayout()
 {
     // Read into an empty layout: a template of fewer rows keeps none of the previous one's boxes.
     TemplateLayout read;

@@ -1,4 +1,4 @@
-#include "app/QtTranslations.h"
+#include "base/QtTranslations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

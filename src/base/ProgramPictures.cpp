@@ -1,4 +1,4 @@
-#include "app/ProgramPictures.h"
+#include "base/ProgramPictures.h"
 
 namespace dorvane {
 

@@ -1,4 +1,4 @@
-#include "app/LogFont.h"
+#include "base/LogFont.h"
 
 #include "text/CodePageChars.h"
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 #include "support/TempFolder.h"
 #include "support/Unprivileged.h"
 

@@ -3,8 +3,8 @@
 // process ends, changed in place by the dialogs that own each concern.
 
 #include "store/DataSourceRegistration.h"
-#include "app/LogFont.h"
-#include "app/SettingsFiles.h"
+#include "base/LogFont.h"
+#include "base/SettingsFiles.h"
 #include "template/TemplateLayout.h"
 
 #include <cstdint>
@@ -13,7 +13,7 @@
 
 namespace dorvane {
 
-struct AppValues {
+struct Workspace {
     std::filesystem::path WorkFolder;    // current directory at start; base of Set/ and dataM/
     std::filesystem::path ProgramFolder; // the executable's folder
     std::filesystem::path DatabasePath;
@@ -58,6 +58,6 @@ struct AppValues {
 };
 
 // The one instance of the running program.
-AppValues& App();
+Workspace& App();
 
 } // namespace dorvane

@@ -1,4 +1,4 @@
-#include "app/FileChoice.h"
+#include "base/FileChoice.h"
 
 #include <QDir>
 #include <QFileDialog>

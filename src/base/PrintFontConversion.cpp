@@ -1,4 +1,4 @@
-#include "app/PrintFontConversion.h"
+#include "base/PrintFontConversion.h"
 
 #include "text/CodePageText.h"
 

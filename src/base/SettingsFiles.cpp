@@ -1,4 +1,4 @@
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 
 #include "text/CommaJoined.h"
 #include "text/TextFile.h"

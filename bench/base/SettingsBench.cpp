@@ -1,5 +1,5 @@
 // Loading the settings files at start-up, and listing a folder of 1,000 templates.
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 #include "support/TempFolder.h"
 #include "template/TemplateStore.h"
 

@@ -1,5 +1,5 @@
 // Qt's own standard buttons and dialogs speak the program's language.
-#include "app/QtTranslations.h"
+#include "base/QtTranslations.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
