@@ -40,7 +40,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     white.setColor(QPalette::Base, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
-    m_checkParams.updaterProgram = DefaultUpdaterProgram();
+    checkParams_.updaterProgram = DefaultUpdaterProgram();
 
     auto* layout = new QVBoxLayout(this);
     auto* head = new QHBoxLayout;
@@ -55,16 +55,16 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     layout->addLayout(head);
 
     auto* contacts = new QGridLayout;
-    m_emailEdit = ContactEdit(QStringLiteral("emailEdit"), this);
-    m_qqEdit = ContactEdit(QStringLiteral("qqEdit"), this);
-    m_link = new CLinkLabel(QString(), this, QString::fromLatin1(kMakerSite));
-    m_link->setObjectName(QStringLiteral("siteLink"));
+    emailEdit_ = ContactEdit(QStringLiteral("emailEdit"), this);
+    qqEdit_ = ContactEdit(QStringLiteral("qqEdit"), this);
+    link_ = new CLinkLabel(QString(), this, QString::fromLatin1(kMakerSite));
+    link_->setObjectName(QStringLiteral("siteLink"));
     contacts->addWidget(new QLabel(QStringLiteral("E_Mail："), this), 0, 0);
-    contacts->addWidget(m_emailEdit, 0, 1);
+    contacts->addWidget(emailEdit_, 0, 1);
     contacts->addWidget(new QLabel(QStringLiteral("QQ："), this), 1, 0);
-    contacts->addWidget(m_qqEdit, 1, 1);
+    contacts->addWidget(qqEdit_, 1, 1);
     contacts->addWidget(new QLabel(QStringLiteral("网址："), this), 2, 0);
-    contacts->addWidget(m_link, 2, 1, Qt::AlignLeft);
+    contacts->addWidget(link_, 2, 1, Qt::AlignLeft);
     layout->addLayout(contacts);
 
     auto* picture = new QLabel(this);
@@ -86,36 +86,36 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     buttons->addWidget(ok);
     layout->addLayout(buttons);
 
-    m_progressLabel = new QLabel(kProgressText + QStringLiteral(" · · ·"), this);
-    m_progressLabel->setObjectName(QStringLiteral("updateProgressLabel"));
-    m_progressLabel->setAlignment(Qt::AlignCenter);
-    layout->addWidget(m_progressLabel);
+    progressLabel_ = new QLabel(kProgressText + QStringLiteral(" · · ·"), this);
+    progressLabel_->setObjectName(QStringLiteral("updateProgressLabel"));
+    progressLabel_->setAlignment(Qt::AlignCenter);
+    layout->addWidget(progressLabel_);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(custom, &QPushButton::clicked, this, &CAboutDlg::OnCustomSoftware);
     connect(update, &QPushButton::clicked, this, &CAboutDlg::OnOnlineUpdate);
-    m_timer.setInterval(500);
-    connect(&m_timer, &QTimer::timeout, this, &CAboutDlg::OnTimer);
+    timer_.setInterval(500);
+    connect(&timer_, &QTimer::timeout, this, &CAboutDlg::OnTimer);
     OnInitDialog();
 }
 
 void CAboutDlg::OnInitDialog()
 {
-    m_link->setTooltipText(QStringLiteral("欢迎光临Halvik软件!"));
-    m_link->setAddress(QString::fromLatin1(kMakerSite));
-    m_link->setUnderlineMode(1);
-    QPalette linkBackground = m_link->palette();
+    link_->setTooltipText(QStringLiteral("欢迎光临Halvik软件!"));
+    link_->setAddress(QString::fromLatin1(kMakerSite));
+    link_->setUnderlineMode(1);
+    QPalette linkBackground = link_->palette();
     linkBackground.setColor(QPalette::Window, Qt::white);
-    m_link->setPalette(linkBackground);
+    link_->setPalette(linkBackground);
 
-    m_qq = QString::fromLatin1(kMakerQQ);
-    m_email = QString::fromLatin1(kMakerEmail);
-    m_qqEdit->setText(m_qq);
-    m_emailEdit->setText(m_email);
-    m_qqEdit->setFocus();
-    m_qqEdit->selectAll();
+    qq_ = QString::fromLatin1(kMakerQQ);
+    email_ = QString::fromLatin1(kMakerEmail);
+    qqEdit_->setText(qq_);
+    emailEdit_->setText(email_);
+    qqEdit_->setFocus();
+    qqEdit_->selectAll();
 
-    m_progressLabel->hide();
+    progressLabel_->hide();
     UpdateFound = 0;
     UpdateCheckEnded = 0;
 }
@@ -127,12 +127,12 @@ void CAboutDlg::OnCustomSoftware()
 
 void CAboutDlg::OnOnlineUpdate()
 {
-    m_progressLabel->show();
-    m_progressLabel->repaint();
-    m_ticks = 0;
-    m_timer.start();
+    progressLabel_->show();
+    progressLabel_->repaint();
+    ticks_ = 0;
+    timer_.start();
 
-    UpdateCheckParams params = m_checkParams;
+    UpdateCheckParams params = checkParams_;
     params.localFolder = QDir::currentPath();
     // The worker outlives the box when it is closed during a check; it reports only through
     // the flags and deletes itself when done.
@@ -143,22 +143,22 @@ void CAboutDlg::OnOnlineUpdate()
 
 void CAboutDlg::OnTimer()
 {
-    ++m_ticks;
+    ++ticks_;
     if (UpdateFound) {
-        m_timer.stop();
+        timer_.stop();
         accept();
         return;
     }
     if (UpdateCheckEnded) {
-        m_progressLabel->hide();
-        m_timer.stop();
+        progressLabel_->hide();
+        timer_.stop();
         update();
         UpdateCheckEnded = 0;
         return;
     }
     static const QString kDots[] = {QStringLiteral(" · · ·"), QStringLiteral(" ·"), QStringLiteral(" · ·")};
-    m_progressLabel->setText(kProgressText + kDots[m_ticks % 3]);
-    m_progressLabel->repaint();
+    progressLabel_->setText(kProgressText + kDots[ticks_ % 3]);
+    progressLabel_->repaint();
 }
 
 } // namespace dorvane

@@ -27,10 +27,10 @@ public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 
     // Where the update check fetches from and which updater it starts.
-    void setUpdateServer(const QUrl& server) { m_checkParams.server = server; }
-    void setUpdaterProgram(const QString& program) { m_checkParams.updaterProgram = program; }
+    void setUpdateServer(const QUrl& server) { checkParams_.server = server; }
+    void setUpdaterProgram(const QString& program) { checkParams_.updaterProgram = program; }
     // What ends the main program once the updater has started (EndMainProgram by default).
-    void setProgramEnd(std::function<void()> end) { m_checkParams.endProgram = std::move(end); }
+    void setProgramEnd(std::function<void()> end) { checkParams_.endProgram = std::move(end); }
 
 private:
     void OnInitDialog();
@@ -38,15 +38,15 @@ private:
     void OnOnlineUpdate();
     void OnTimer();
 
-    QString m_email;
-    QString m_qq;
-    QLineEdit* m_qqEdit = nullptr;
-    QLineEdit* m_emailEdit = nullptr;
-    CLinkLabel* m_link = nullptr;
-    QLabel* m_progressLabel = nullptr;
-    int m_ticks = 0;
-    QTimer m_timer;
-    UpdateCheckParams m_checkParams;
+    QString email_;
+    QString qq_;
+    QLineEdit* qqEdit_ = nullptr;
+    QLineEdit* emailEdit_ = nullptr;
+    CLinkLabel* link_ = nullptr;
+    QLabel* progressLabel_ = nullptr;
+    int ticks_ = 0;
+    QTimer timer_;
+    UpdateCheckParams checkParams_;
 };
 
 } // namespace dorvane

@@ -11,15 +11,15 @@ CPageTabCtrl::CPageTabCtrl(QWidget* parent) : QTabWidget(parent)
 
 bool CPageTabCtrl::AddTabPage(const QString& caption, QWidget* page, int templateId)
 {
-    if (m_pageCount >= kMaxPages || !page)
+    if (pageCount_ >= kMaxPages || !page)
         return false;
-    const auto i = static_cast<std::size_t>(m_pageCount++);
-    m_captions[i] = caption;
-    m_pages[i] = page;
-    m_templateIds[i] = templateId;
+    const auto i = static_cast<std::size_t>(pageCount_++);
+    captions_[i] = caption;
+    pages_[i] = page;
+    templateIds_[i] = templateId;
     for (QPushButton* button : page->findChildren<QPushButton*>())
         if (button->isDefault())
-            m_defaultButtons[i] = button;
+            defaultButtons_[i] = button;
     return true;
 }
 
@@ -27,9 +27,9 @@ void CPageTabCtrl::CreatePages()
 {
     // The tab widget lays each page out in its display area and shows the page of the
     // current tab on every change, whether by mouse or keyboard.
-    for (int i = count(); i < m_pageCount; ++i)
-        addTab(m_pages[static_cast<std::size_t>(i)], m_captions[static_cast<std::size_t>(i)]);
-    if (m_pageCount > 0) {
+    for (int i = count(); i < pageCount_; ++i)
+        addTab(pages_[static_cast<std::size_t>(i)], captions_[static_cast<std::size_t>(i)]);
+    if (pageCount_ > 0) {
         setCurrentIndex(0);
         showPage(0);
     }
@@ -38,18 +38,18 @@ void CPageTabCtrl::CreatePages()
 void CPageTabCtrl::showPage(int index)
 {
     // A dialog has one default button: Enter presses that of the page shown.
-    if (index >= 0 && index < m_pageCount && m_defaultButtons[static_cast<std::size_t>(index)])
-        m_defaultButtons[static_cast<std::size_t>(index)]->setDefault(true);
+    if (index >= 0 && index < pageCount_ && defaultButtons_[static_cast<std::size_t>(index)])
+        defaultButtons_[static_cast<std::size_t>(index)]->setDefault(true);
 }
 
 QWidget* CPageTabCtrl::Page(int index) const
 {
-    return index >= 0 && index < m_pageCount ? m_pages[static_cast<std::size_t>(index)] : nullptr;
+    return index >= 0 && index < pageCount_ ? pages_[static_cast<std::size_t>(index)] : nullptr;
 }
 
 int CPageTabCtrl::TemplateId(int index) const
 {
-    return index >= 0 && index < m_pageCount ? m_templateIds[static_cast<std::size_t>(index)] : 0;
+    return index >= 0 && index < pageCount_ ? templateIds_[static_cast<std::size_t>(index)] : 0;
 }
 
 } // namespace dorvane

@@ -24,18 +24,18 @@ public:
     // Puts every queued page into its tab, page 0 current and shown, the others hidden.
     void CreatePages();
 
-    int PageCount() const { return m_pageCount; }
+    int PageCount() const { return pageCount_; }
     QWidget* Page(int index) const;
     int TemplateId(int index) const;
 
 private:
     void showPage(int index);
 
-    std::array<QString, kMaxPages> m_captions;
-    std::array<int, kMaxPages> m_templateIds{};
-    std::array<QWidget*, kMaxPages> m_pages{};
-    std::array<QPointer<QPushButton>, kMaxPages> m_defaultButtons{};
-    int m_pageCount = 0;
+    std::array<QString, kMaxPages> captions_;
+    std::array<int, kMaxPages> templateIds_{};
+    std::array<QWidget*, kMaxPages> pages_{};
+    std::array<QPointer<QPushButton>, kMaxPages> defaultButtons_{};
+    int pageCount_ = 0;
 };
 
 } // namespace dorvane
