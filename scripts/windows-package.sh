@@ -1,0 +1,100 @@
+# The Windows package's libraries, cross-built with MinGW-w64 from Debian's source packages: Qt
+# (qt6-base), OpenSSL and libpq. Sourced by scripts/dorvane.sh, which defines debian_source.
+# They are kept in a cache outside the clone, in a folder named by everything that decides the
+# build, and reused when they are there.
+
+# The modules and features the programs use; everything else is left out to keep the build short.
+windows_qt_options=(
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+  -DFEATURE_concurrent=OFF -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF
+  -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF
+  # Debian removes the wintab headers: no tablet events, and so no direct2d platform plugin.
+  -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite=ON
+  -DFEATURE_openssl=OFF -DFEATURE_schannel=ON
+  -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF
+  -DFEATURE_system_jpeg=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_doubleconversion=OFF
+  # The offscreen platform, which the tests run on, draws its text with FreeType.
+  -DFEATURE_freetype=ON -DFEATURE_system_freetype=OFF
+)
+windows_qt_patch=scripts/windows/qt6-base-directwrite.patch
+
+# The cache folder of this Qt build: Debian's version of qt6-base, the compiler's, the options'
+# and the patch's.
+windows_qt_dir() {
+  local cache=${DORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dorvane}
+  local debian compiler key
+  debian=$(apt-cache policy qt6-base-dev 2>/dev/null | sed -n 's/^ *Candidate: //p')
+  compiler=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null; dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix 2>/dev/null)
+  key=$( { echo "$debian"; echo "$compiler"; printf '%s\n' "${windows_qt_options[@]}"; cat "$root/$windows_qt_patch"; } |
+    sha256sum | cut -c1-16)
+  echo "$cache/qt-win64-${debian//[^0-9A-Za-z.+-]/_}-$key"
+}
+
+# Builds Qt into $(windows_qt_dir)/prefix unless it is there; prints the prefix.
+windows_qt() {
+  local dir prefix src build
+  dir=$(windows_qt_dir)
+  prefix=$dir/prefix
+  if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    return
+  fi
+  src=$dir/qt6-base
+  build=$dir/build
+  mkdir -p "$dir"
+  if [ ! -f "$src/.patched" ]; then
+    rm -rf "$src"
+    debian_source qt6-base "$src" >&2
+    patch -d "$src" -p1 < "$root/$windows_qt_patch" >&2
+    touch "$src/.patched"
+  fi
+  cmake -S "$src" -B "$build" -G Ninja \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=x86_64 \
+    -DCMAKE_C_COMPILER=x86_64-w64-mingw32-gcc-posix -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix \
+    -DCMAKE_RC_COMPILER=x86_64-w64-mingw32-windres \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_INSTALL_PREFIX="$prefix" "${windows_qt_options[@]}" >&2
+  cmake --build "$build" -j"$(nproc)" >&2
+  cmake --install "$build" >&2
+  touch "$prefix/.complete"
+  rm -rf "$build"
+  echo "$prefix"
+}
+
+# Debian's bookworm release of a source package, for those whose security update is not on the
+# mirror the build reaches.
+debian_release_source() {
+  debian_source "$1" "$2" 2>/dev/null || debian_source "$1/bookworm" "$2"
+}
+
+# OpenSSL (for libpq's TLS to a server on another host) and libpq, static and shared, from
+# Debian's sources, into $(windows_qt_dir)/libs; prints that prefix.
+windows_libpq() {
+  local dir prefix
+  dir=$(windows_qt_dir)
+  prefix=$dir/libs
+  if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    return
+  fi
+  mkdir -p "$dir"
+  if [ ! -f "$prefix/lib/libssl.a" ]; then
+    debian_release_source openssl "$dir/openssl" >&2
+    (cd "$dir/openssl" &&
+      ./Configure mingw64 no-shared no-tests --cross-compile-prefix=x86_64-w64-mingw32- \
+        --prefix="$prefix" --libdir=lib >/dev/null &&
+      make -j"$(nproc)" build_libs >/dev/null && make install_dev >/dev/null) >&2
+  fi
+  debian_release_source postgresql-15 "$dir/postgresql" >&2
+  (cd "$dir/postgresql" &&
+    ./configure --host=x86_64-w64-mingw32 --without-readline --without-zlib --without-icu \
+      --with-ssl=openssl CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" \
+      LIBS="-lws2_32 -lcrypt32" >/dev/null &&
+    make -C src/interfaces/libpq -j"$(nproc)" >/dev/null &&
+    make -C src/interfaces/libpq install prefix="$prefix" >/dev/null &&
+    make -C src/include install prefix="$prefix" >/dev/null) >&2
+  rm -rf "$dir/openssl" "$dir/postgresql"
+  touch "$prefix/.complete"
+  echo "$prefix"
+}
