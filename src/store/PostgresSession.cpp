@@ -89,23 +89,6 @@ constexpr const char* kKeepaliveDefaults[][2] = {
 // for this long instead of each waiting again.
 constexpr auto kUnansweredRest = std::chrono::seconds(30);
 
-// The words of the password taken out of a message of libpq, which may quote the string.
-std::string Scrubbed(std::string text, const std::string& connection)
-{
-    const std::string password = SplitPassword(connection).password;
-    std::size_t from = 0;
-    while (from < password.size()) {
-        const std::size_t end = std::min(password.find(' ', from), password.size());
-        const std::string word = password.substr(from, end - from);
-        from = end + 1;
-        if (word.empty())
-            continue;
-        for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at))
-            text.replace(at, word.size(), "********");
-    }
-    return text;
-}
-
 // A lost connection is the same to the user as one never made.
 StoreError ServerError(PGconn* connection, const PGresult* result, const std::string& what)
 {
@@ -400,7 +383,7 @@ Result<std::map<std::string, std::string>> ParsedKeywords(std::string text, cons
     if (!options) {
         const std::string reason = error ? Trimmed(error) : "out of memory";
         PQfreemem(error);
-        return StoreError{StoreError::CannotOpen, Scrubbed(reason, typed)};
+        return StoreError{StoreError::CannotOpen, WithoutPassword(reason, typed)};
     }
     std::map<std::string, std::string> keywords;
     for (const PQconninfoOption* option = options; option->keyword; ++option) {
@@ -437,7 +420,11 @@ long long StatementMilliseconds(const std::string& options)
 
 Result<std::map<std::string, std::string>> ServerConnectionKeywords(const std::string& connection)
 {
-    auto parsed = ParsedKeywords(connection, connection);
+    // libpq never reads the password out of the string, so none of its messages about the
+    // string can show it: it goes apart, as the program itself reads it (a password typed
+    // with a blank included).
+    const SplitConnection split = SplitPassword(connection);
+    auto parsed = ParsedKeywords(split.rest, connection);
     if (!parsed)
         return parsed.error();
     std::map<std::string, std::string> keywords = std::move(parsed.value());
@@ -453,6 +440,8 @@ Result<std::map<std::string, std::string>> ServerConnectionKeywords(const std::s
         for (auto& [keyword, value] : inner.value())
             keywords.emplace(keyword, std::move(value));
     }
+    if (!split.password.empty())
+        keywords["password"] = split.password;
     keywords.emplace("connect_timeout", std::to_string(kDefaultConnectSeconds));
     keywords.emplace("application_name", "Dorvane");
     keywords["client_encoding"] = "UTF8";
@@ -475,7 +464,7 @@ Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& conne
 {
     const std::string shown = MaskedConnectionString(connection);
     const auto cannotOpen = [&](const std::string& reason, bool insecure = false) {
-        StoreError error{StoreError::CannotOpen, shown + ": " + Scrubbed(Trimmed(reason), connection)};
+        StoreError error{StoreError::CannotOpen, shown + ": " + WithoutPassword(Trimmed(reason), connection)};
         error.insecureServer = insecure;
         return error;
     };
