@@ -1,6 +1,5 @@
 #include "store/AddressBook.h"
 
-#include "store/AddressBookStatements.h"
 #include "store/StoreSession.h"
 #include "text/Utf8CodePage.h"
 
@@ -10,29 +9,38 @@ namespace dorvane {
 
 namespace {
 
-const TableStatements& StatementsOf(AddressTable table)
+// The statements of one of the address book's tables, and its name for messages.
+struct TableStatements {
+    const char* name;
+    StoreStatement list, add, change, remove;
+};
+
+TableStatements StatementsOf(AddressTable table)
 {
+    using S = StoreStatement;
     switch (table) {
     case AddressTable::SendAddress:
-        return kSendAddressStatements;
+        return {"SendAddress", S::SendAddressList, S::SendAddressAdd, S::SendAddressChange,
+                S::SendAddressRemove};
     case AddressTable::ReceiptAddress:
-        return kReceiptAddressStatements;
+        return {"ReceiptAddress", S::ReceiptAddressList, S::ReceiptAddressAdd, S::ReceiptAddressChange,
+                S::ReceiptAddressRemove};
     case AddressTable::ProductName:
         break;
     }
-    return kProductNameStatements;
+    return {"ProductName", S::ProductNameList, S::ProductNameAdd, S::ProductNameChange, S::ProductNameRemove};
 }
 
 // Runs a change statement in its own transaction: ?1 bound to text (when given), the id to the
-// next parameter.
-Result<StoreChange> Execute(const StoreLocation& location, const char* sql,
+// next parameter. what names the change for a message.
+Result<StoreChange> Execute(const StoreLocation& location, StoreStatement statement, const std::string& what,
                             const std::optional<std::string_view>& text, std::optional<std::int64_t> id)
 {
     std::vector<StoreValue> values;
     if (text) {
         auto utf8 = Utf8FromCodePage(*text);
         if (!utf8)
-            return StoreError{StoreError::StatementFailed, std::string(sql) + ": the text is not valid GB18030"};
+            return StoreError{StoreError::StatementFailed, what + ": the text is not valid GB18030"};
         values.emplace_back(std::move(*utf8));
     }
     if (id)
@@ -40,7 +48,7 @@ Result<StoreChange> Execute(const StoreLocation& location, const char* sql,
     auto session = OpenSession(location, true);
     if (!session)
         return session.error();
-    auto done = session.value()->Change(sql, values);
+    auto done = session.value()->Change(statement, values);
     if (!done)
         return done.error();
     if (auto committed = session.value()->Commit(); !committed)
@@ -66,24 +74,27 @@ std::string UserMessage(const StoreError& error)
 
 Result<std::vector<StoredText>> AddressBook::List(AddressTable table) const
 {
-    const char* sql = StatementsOf(table).list;
+    const StoreStatement list = StatementsOf(table).list;
     auto session = OpenSession(location_, false);
     if (!session)
         return session.error();
     std::vector<StoredText> rows;
-    const auto columns = session.value()->Query(sql, {}, [&rows](const StoreRow& row) {
+    const auto columns = session.value()->Query(list, {}, [&rows](const StoreRow& row) {
         rows.push_back({row.Integer(0), CodePageFromUtf8(row.Text(1))});
     });
     if (!columns)
         return columns.error();
     if (columns.value() < 2)
-        return StoreError{StoreError::StatementFailed, std::string(sql) + ": the table has fewer than two columns"};
+        return StoreError{StoreError::StatementFailed, std::string(session.value()->Text(list)) +
+                                                           ": the table has fewer than two columns"};
     return rows;
 }
 
 Result<std::int64_t> AddressBook::Add(AddressTable table, std::string_view text) const
 {
-    auto done = Execute(location_, StatementsOf(table).add, text, std::nullopt);
+    const TableStatements statements = StatementsOf(table);
+    auto done =
+        Execute(location_, statements.add, std::string("insert into ") + statements.name, text, std::nullopt);
     if (!done)
         return done.error();
     return done.value().insertedId;
@@ -91,8 +102,8 @@ Result<std::int64_t> AddressBook::Add(AddressTable table, std::string_view text)
 
 Result<void> AddressBook::Change(AddressTable table, std::int64_t id, std::string_view text) const
 {
-    const char* sql = StatementsOf(table).change;
-    auto done = Execute(location_, sql, text, id);
+    const TableStatements statements = StatementsOf(table);
+    auto done = Execute(location_, statements.change, std::string("update ") + statements.name, text, id);
     if (!done)
         return done.error();
     if (done.value().rows == 0)
@@ -102,7 +113,9 @@ Result<void> AddressBook::Change(AddressTable table, std::int64_t id, std::strin
 
 Result<void> AddressBook::Delete(AddressTable table, std::int64_t id) const
 {
-    auto done = Execute(location_, StatementsOf(table).remove, std::nullopt, id);
+    const TableStatements statements = StatementsOf(table);
+    auto done = Execute(location_, statements.remove, std::string("delete from ") + statements.name,
+                        std::nullopt, id);
     if (!done)
         return done.error();
     return {};

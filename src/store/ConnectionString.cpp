@@ -1,7 +1,9 @@
 #include "store/ConnectionString.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <vector>
 
 namespace dorvane {
 
@@ -47,8 +49,7 @@ std::string Quoted(std::string_view value)
 // "key = value" pairs: a value is single-quoted (with \' and \\) or runs to the next blank.
 // A dbname holding a whole connection string or URI is split as well (the connection takes
 // it apart), and words without "=" after an unquoted password are the rest of a password
-// typed with a blank: libpq refuses such a string, and neither its message nor ours may show
-// them.
+// typed with a blank: libpq would refuse such a string, and is given the password apart.
 SplitConnection SplitKeywords(std::string_view text)
 {
     SplitConnection split;
@@ -214,6 +215,53 @@ std::string MaskedConnectionString(std::string_view connection)
     if (IsUri(split.rest)) // the mask as it reads, not percent-encoded
         return split.rest + (split.rest.find('?') == std::string::npos ? "?" : "&") + "password=" + std::string(kMask);
     return JoinPassword(split.rest, kMask);
+}
+
+namespace {
+
+// Letters, digits and the bytes of other scripts' characters: what a word continues with.
+bool ContinuesWord(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x80 || std::isalnum(byte) || c == '_';
+}
+
+// Whether form stands whole at the message's position: there, and not inside a longer word.
+bool StandsAt(std::string_view message, std::size_t at, std::string_view form)
+{
+    if (form.empty() || message.substr(at, form.size()) != form)
+        return false;
+    const std::size_t end = at + form.size();
+    const bool joinedBefore = at > 0 && ContinuesWord(form.front()) && ContinuesWord(message[at - 1]);
+    const bool joinedAfter =
+        end < message.size() && ContinuesWord(form.back()) && ContinuesWord(message[end]);
+    return !joinedBefore && !joinedAfter;
+}
+
+} // namespace
+
+std::string WithoutPassword(std::string message, std::string_view connection)
+{
+    const std::string password = SplitPassword(connection).password;
+    if (password.empty())
+        return message;
+    const std::string quoted = Quoted(password);
+    std::vector<std::string> forms{password, quoted.substr(1, quoted.size() - 2), PercentEncoded(password)};
+    // The longest first, where one holds another.
+    std::sort(forms.begin(), forms.end(),
+              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    std::string out;
+    for (std::size_t at = 0; at < message.size();) {
+        const auto found = std::find_if(forms.begin(), forms.end(),
+                                        [&](const std::string& form) { return StandsAt(message, at, form); });
+        if (found == forms.end()) {
+            out += message[at++];
+            continue;
+        }
+        out += kMask;
+        at += found->size();
+    }
+    return out;
 }
 
 } // namespace dorvane

@@ -22,4 +22,10 @@ std::string JoinPassword(std::string_view rest, std::string_view password);
 // The string with its password, if any, shown as "********": what messages may show.
 std::string MaskedConnectionString(std::string_view connection);
 
+// The message with the connection's password, wherever it stands whole (bare, quoted and
+// escaped as in a connection string, or percent-encoded as in a URI), shown as "********".
+// Only the whole password is hidden, never its words or a part of a longer word, so that a
+// short password leaves the rest of the message as it was.
+std::string WithoutPassword(std::string message, std::string_view connection);
+
 } // namespace dorvane

@@ -24,9 +24,4 @@ Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& conne
 // string names them.
 Result<std::map<std::string, std::string>> ServerConnectionKeywords(const std::string& connection);
 
-// The statement as the server takes it: ?N parameters become $N, [name] becomes name, instr
-// becomes strpos, an insert gives back the new row's id, and a select that asks for no order
-// gets the order of its first column (the id), the order the file gives.
-std::string ServerStatement(const char* sql);
-
 } // namespace dorvane

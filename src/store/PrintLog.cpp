@@ -1,10 +1,11 @@
 #include "store/PrintLog.h"
 
 #include "store/PrintLogQueue.h"
-#include "store/PrintLogStatements.h"
 #include "store/StoreSession.h"
 #include "text/Utf8CodePage.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <limits>
@@ -14,44 +15,46 @@ namespace dorvane {
 
 namespace {
 
-// ?1 since, ?2 until, ?3 name, ?4 telephone, ?5 address, ?6 any of them or the waybill number,
-// ?7 the most rows, ?8 1 when name, telephone and address also search the sender's; a part
-// bound to null keeps every row. Written so that both engines read it alike (instr is the
-// server's strpos). Names: sender 1, recipient 3; numbers: sender 8, 10, recipient 9, 12;
-// addresses: sender 6, recipient 7.
-constexpr const char* kSearchConditions =
-    "where (?1 is null or time >= ?1) and (?2 is null or substr(time, 1, 10) <= ?2) "
-    "and (?3 is null or instr(field3, ?3) > 0 or (?8 = 1 and instr(field1, ?3) > 0)) "
-    "and (?4 is null or instr(field9, ?4) > 0 or instr(field12, ?4) > 0 "
-    "or (?8 = 1 and (instr(field8, ?4) > 0 or instr(field10, ?4) > 0))) "
-    "and (?5 is null or instr(field7, ?5) > 0 or (?8 = 1 and instr(field6, ?5) > 0)) "
-    "and (?6 is null or instr(field1, ?6) > 0 or instr(field3, ?6) > 0 or instr(field8, ?6) > 0 or instr(field9, ?6) > 0 "
-    "or instr(field10, ?6) > 0 or instr(field12, ?6) > 0 or instr(field6, ?6) > 0 or instr(field7, ?6) > 0 "
-    "or instr(waybill, ?6) > 0) "
-    "order by id desc limit ?7";
-
-constexpr const char* kById = "where id = ?1";
-
 constexpr const char* kDestinationPrinter = "printer";
 constexpr const char* kDestinationPdf = "pdf";
 
-// The later columns the log's table has; a file's log made before them lacks them until its
-// next append. The server's schema holds them from its first connection.
-Result<std::vector<bool>> LaterColumns(StoreSession& session)
+// The later columns, as the table names them, and what adds each to a log made before them.
+struct LaterColumn {
+    std::string_view name;
+    StoreStatement add;
+};
+constexpr LaterColumn kLaterColumns[kPrintLogLaterColumnCount] = {
+    {"ordernumber", StoreStatement::PrintLogAddOrderNumber},
+    {"destination", StoreStatement::PrintLogAddDestination},
+    {"checkprint", StoreStatement::PrintLogAddCheckPrint},
+    {"entryid", StoreStatement::PrintLogAddEntryId},
+};
+
+// Which of the later columns the log's table has; a file's log made before them lacks them
+// until its next append. The server's schema holds them from its first connection.
+Result<std::array<bool, kPrintLogLaterColumnCount>> LaterColumns(StoreSession& session)
 {
-    std::vector<bool> present(kPrintLogLaterColumnCount, session.OnServer());
+    std::array<bool, kPrintLogLaterColumnCount> present;
+    present.fill(session.OnServer());
     if (session.OnServer())
         return present;
-    const auto ran = session.Query("pragma table_info(PrintLog)", {}, [&present](const StoreRow& row) {
-        for (int i = 0; i < kPrintLogLaterColumnCount; ++i) {
-            if (row.Text(1) == kPrintLogLaterColumns[i])
-                present[static_cast<std::size_t>(i)] = true;
+    const auto ran = session.Query(StoreStatement::PrintLogColumnNames, {}, [&present](const StoreRow& row) {
+        for (std::size_t i = 0; i < present.size(); ++i) {
+            if (row.Text(1) == kLaterColumns[i].name)
+                present[i] = true;
         }
     });
     if (!ran)
         return ran.error();
     return present;
 }
+
+// A read of the log: the statement for a table with the later columns, and its twin that
+// reads them as null for one without.
+struct LogRead {
+    StoreStatement current;
+    StoreStatement older;
+};
 
 // A printer ending in .pdf was a PDF file, for the entries logged before the log said so.
 bool LooksLikePdf(std::string_view printer)
@@ -105,11 +108,10 @@ bool AddText(std::vector<StoreValue>& values, std::string_view codePage, bool em
 }
 
 // Runs a select on the log with the values bound, handing each row to read; a database
-// without the table yet holds no rows. The select is columns (the later columns added as the
-// table has them, null otherwise), then " from PrintLog ", then conditions.
+// without the table yet holds no rows.
 template <typename Read>
-Result<void> EachRow(const StoreLocation& location, const std::string& columns, const std::string& conditions,
-                     const std::vector<StoreValue>& values, Read read)
+Result<void> EachRow(const StoreLocation& location, LogRead statement, const std::vector<StoreValue>& values,
+                     Read read)
 {
     auto session = OpenSession(location, false);
     if (!session)
@@ -119,22 +121,26 @@ Result<void> EachRow(const StoreLocation& location, const std::string& columns, 
         return hasTable.error();
     if (!hasTable.value())
         return {};
-    const auto select = PrintLogSelect(*session.value(), columns);
-    if (!select)
-        return select.error();
-    const std::string sql = select.value() + conditions;
-    const auto ran = session.value()->Query(sql.c_str(), values, read);
+    StoreStatement select = statement.current;
+    if (statement.older != statement.current) {
+        const auto later = PrintLogHasLaterColumns(*session.value());
+        if (!later)
+            return later.error();
+        if (!later.value())
+            select = statement.older;
+    }
+    const auto ran = session.value()->Query(select, values, read);
     if (!ran)
         return StoreError{ran.error().kind, "select from PrintLog: " + ran.error().message};
     return {};
 }
 
 // The log's entries a select of all its columns finds.
-Result<std::vector<PrintLogEntry>> Select(const StoreLocation& location, const std::string& conditions,
+Result<std::vector<PrintLogEntry>> Select(const StoreLocation& location, LogRead statement,
                                           const std::vector<StoreValue>& values)
 {
     std::vector<PrintLogEntry> entries;
-    const auto ran = EachRow(location, kPrintLogColumns, conditions, values,
+    const auto ran = EachRow(location, statement, values,
                              [&entries](const StoreRow& row) { entries.push_back(ReadEntry(row)); });
     if (!ran)
         return ran.error();
@@ -153,14 +159,14 @@ Result<void> Store(const StoreLocation& location, const std::vector<PrintLogEntr
     if (!hasTable)
         return hasTable.error();
     if (!hasTable.value()) {
-        if (auto made = session.Execute(kPrintLogCreateTable); !made)
+        if (auto made = session.Execute(StoreStatement::PrintLogCreate); !made)
             return StoreError{made.error().kind, "create table PrintLog: " + made.error().message};
     }
     if (auto upgraded = UpgradePrintLog(session); !upgraded)
         return upgraded;
     // A log written before the index existed gets it with its next waybill.
     if (!session.OnServer()) {
-        if (auto made = session.Execute(kPrintLogRecipientIndex); !made)
+        if (auto made = session.Execute(StoreStatement::PrintLogRecipientIndex); !made)
             return StoreError{made.error().kind, "create index on PrintLog: " + made.error().message};
     }
     for (const PrintLogEntry& entry : entries) {
@@ -176,7 +182,7 @@ Result<void> Store(const StoreLocation& location, const std::vector<PrintLogEntr
         valid = valid && AddText(values, entry.entryId, true);
         if (!valid)
             return StoreError{StoreError::StatementFailed, "insert into PrintLog: the text is not valid GB18030"};
-        if (auto done = session.Change(kPrintLogInsert, values); !done)
+        if (auto done = session.Change(StoreStatement::PrintLogInsert, values); !done)
             return done.error();
     }
     // Nothing is kept unless everything is: the connection rolls back as it closes.
@@ -185,17 +191,12 @@ Result<void> Store(const StoreLocation& location, const std::vector<PrintLogEntr
 
 } // namespace
 
-Result<std::string> PrintLogSelect(StoreSession& session, const std::string& columns)
+Result<bool> PrintLogHasLaterColumns(StoreSession& session)
 {
     const auto present = LaterColumns(session);
     if (!present)
         return present.error();
-    std::string select = columns;
-    for (int i = 0; i < kPrintLogLaterColumnCount; ++i) {
-        select += ", ";
-        select += present.value()[static_cast<std::size_t>(i)] ? kPrintLogLaterColumns[i] : "null";
-    }
-    return select + " from PrintLog ";
+    return std::all_of(present.value().begin(), present.value().end(), [](bool there) { return there; });
 }
 
 Result<void> UpgradePrintLog(StoreSession& session)
@@ -205,14 +206,13 @@ Result<void> UpgradePrintLog(StoreSession& session)
     const auto present = LaterColumns(session);
     if (!present)
         return present.error();
-    for (int i = 0; i < kPrintLogLaterColumnCount; ++i) {
-        if (present.value()[static_cast<std::size_t>(i)])
+    for (std::size_t i = 0; i < present.value().size(); ++i) {
+        if (present.value()[i])
             continue;
-        const std::string add = std::string("ALTER TABLE PrintLog ADD COLUMN ") + kPrintLogLaterColumns[i] + " TEXT";
-        if (auto done = session.Execute(add.c_str()); !done)
+        if (auto done = session.Execute(kLaterColumns[i].add); !done)
             return StoreError{done.error().kind, "alter table PrintLog: " + done.error().message};
     }
-    if (auto done = session.Execute(kPrintLogEntryIdIndex); !done)
+    if (auto done = session.Execute(StoreStatement::PrintLogEntryIdIndex); !done)
         return StoreError{done.error().kind, "create index on PrintLog: " + done.error().message};
     return {};
 }
@@ -321,7 +321,7 @@ Result<std::vector<PrintLogEntry>> PrintLog::Search(const PrintLogFilter& filter
                                           : static_cast<std::int64_t>(filter.limit));
     values.emplace_back(std::int64_t{filter.includeSender ? 1 : 0});
     (void)SendQueued(); // a store that cannot take them is read as it is
-    return Select(location_, kSearchConditions, values);
+    return Select(location_, {StoreStatement::PrintLogSearch, StoreStatement::PrintLogSearchOlder}, values);
 }
 
 Result<std::unordered_set<std::string>> PrintLog::RecipientKeys() const
@@ -329,14 +329,15 @@ Result<std::unordered_set<std::string>> PrintLog::RecipientKeys() const
     // Only the four columns of the key: a shop's log holds far more than a batch needs.
     std::unordered_set<std::string> keys;
     std::array<std::string, kFieldCount> texts;
-    const auto ran = EachRow(location_, "select field3, field12, field9, field7", "order by id", {},
-                             [&](const StoreRow& row) {
-                                 texts[3] = ColumnText(row, 0);
-                                 texts[12] = ColumnText(row, 1);
-                                 texts[9] = ColumnText(row, 2);
-                                 texts[7] = ColumnText(row, 3);
-                                 keys.insert(RecipientKey(texts));
-                             });
+    const auto ran =
+        EachRow(location_, {StoreStatement::PrintLogRecipients, StoreStatement::PrintLogRecipients}, {},
+                [&](const StoreRow& row) {
+                    texts[3] = ColumnText(row, 0);
+                    texts[12] = ColumnText(row, 1);
+                    texts[9] = ColumnText(row, 2);
+                    texts[7] = ColumnText(row, 3);
+                    keys.insert(RecipientKey(texts));
+                });
     if (!ran)
         return ran.error();
     return keys;
@@ -353,7 +354,9 @@ Result<std::optional<std::string>> PrintLog::LastPrintTo(const std::array<std::s
     if (!AddText(values, since))
         return StoreError{StoreError::StatementFailed, "select from PrintLog: the time is not valid"};
     std::optional<std::string> time;
-    const auto ran = EachRow(location_, "select time", kPrintLogLastPrintToConditions, values, [&time](const StoreRow& row) { time = ColumnText(row, 0); });
+    const auto ran =
+        EachRow(location_, {StoreStatement::PrintLogLastPrintTo, StoreStatement::PrintLogLastPrintTo}, values,
+                [&time](const StoreRow& row) { time = ColumnText(row, 0); });
     if (!ran)
         return ran.error();
     return time;
@@ -362,14 +365,16 @@ Result<std::optional<std::string>> PrintLog::LastPrintTo(const std::array<std::s
 Result<std::optional<std::string>> PrintLog::NewestRecipientKey() const
 {
     std::optional<std::string> key;
-    const auto ran = EachRow(location_, "select field3, field12, field9, field7", "order by id desc limit 1", {}, [&key](const StoreRow& row) {
-                                 std::array<std::string, kFieldCount> texts;
-                                 texts[3] = ColumnText(row, 0);
-                                 texts[12] = ColumnText(row, 1);
-                                 texts[9] = ColumnText(row, 2);
-                                 texts[7] = ColumnText(row, 3);
-                                 key = RecipientKey(texts);
-                             });
+    const auto ran =
+        EachRow(location_, {StoreStatement::PrintLogNewestRecipient, StoreStatement::PrintLogNewestRecipient},
+                {}, [&key](const StoreRow& row) {
+                    std::array<std::string, kFieldCount> texts;
+                    texts[3] = ColumnText(row, 0);
+                    texts[12] = ColumnText(row, 1);
+                    texts[9] = ColumnText(row, 2);
+                    texts[7] = ColumnText(row, 3);
+                    key = RecipientKey(texts);
+                });
     if (!ran)
         return ran.error();
     return key;
@@ -381,22 +386,23 @@ Result<std::unordered_set<std::string>> PrintLog::PrintedOrderKeys() const
     // Only the columns of the keys: a shop's log holds far more than a batch needs.
     std::unordered_set<std::string> keys;
     std::array<std::string, kFieldCount> texts;
-    const auto ran = EachRow(location_, "select printer, field3, field12, field9, field7, field14, field15", "order by id",
-                             {}, [&](const StoreRow& row) {
-                                 // The later columns follow the seven: order number, destination, check.
-                                 const std::string_view destination = row.Text(8);
-                                 const bool toPrinter = destination.empty() ? !LooksLikePdf(row.Text(0))
-                                                                            : destination == kDestinationPrinter;
-                                 if (!toPrinter || row.Text(9) == "1")
-                                     return;
-                                 int column = 1;
-                                 for (const int field : {3, 12, 9, 7, 14, 15})
-                                     texts[static_cast<std::size_t>(field)] = ColumnText(row, column++);
-                                 keys.insert(OrderKey(texts, {}));
-                                 const std::string orderNumber = ColumnText(row, 7);
-                                 if (!orderNumber.empty())
-                                     keys.insert(OrderKey(texts, orderNumber));
-                             });
+    const auto ran = EachRow(
+        location_, {StoreStatement::PrintLogPrintedOrders, StoreStatement::PrintLogPrintedOrdersOlder}, {},
+        [&](const StoreRow& row) {
+            // The later columns follow the seven: order number, destination, check.
+            const std::string_view destination = row.Text(8);
+            const bool toPrinter =
+                destination.empty() ? !LooksLikePdf(row.Text(0)) : destination == kDestinationPrinter;
+            if (!toPrinter || row.Text(9) == "1")
+                return;
+            int column = 1;
+            for (const int field : {3, 12, 9, 7, 14, 15})
+                texts[static_cast<std::size_t>(field)] = ColumnText(row, column++);
+            keys.insert(OrderKey(texts, {}));
+            const std::string orderNumber = ColumnText(row, 7);
+            if (!orderNumber.empty())
+                keys.insert(OrderKey(texts, orderNumber));
+        });
     if (!ran)
         return ran.error();
     return keys;
@@ -404,7 +410,7 @@ Result<std::unordered_set<std::string>> PrintLog::PrintedOrderKeys() const
 
 Result<std::optional<PrintLogEntry>> PrintLog::Find(std::int64_t id) const
 {
-    auto found = Select(location_, kById, {id});
+    auto found = Select(location_, {StoreStatement::PrintLogFind, StoreStatement::PrintLogFindOlder}, {id});
     if (!found)
         return found.error();
     if (found.value().empty())

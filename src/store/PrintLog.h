@@ -78,8 +78,17 @@ bool IsLogDate(std::string_view text);
 
 class StoreSession;
 
-// "select <columns>, <the four later columns, null where the table lacks them> from PrintLog ".
-Result<std::string> PrintLogSelect(StoreSession& session, const std::string& columns);
+// The print log's columns: the entry's six (the id first), its fields, then the four that came
+// later (order number, destination, check print, entry id).
+inline constexpr int kPrintLogEntryColumns = 6;
+inline constexpr int kPrintLogLaterColumnCount = 4;
+// Every column but the id.
+inline constexpr int kPrintLogInsertedColumns =
+    kPrintLogEntryColumns - 1 + kFieldCount + kPrintLogLaterColumnCount;
+
+// Whether the log's table has all four later columns; a file's log made before them reads them
+// as null (the statements' Older twins) until its next append adds them.
+Result<bool> PrintLogHasLaterColumns(StoreSession& session);
 // Adds the later columns and the entry ids' index to a file's log made before them.
 Result<void> UpgradePrintLog(StoreSession& session);
 

@@ -1,6 +1,7 @@
 #include "store/StoreConnection.h"
 
 #include "store/StoreSession.h"
+#include "store/StoreStatement.h"
 
 #include <string>
 
@@ -88,11 +89,12 @@ private:
 // The file engine: one connection to the file, its transaction begun by OpenStore.
 class SqliteSession final : public StoreSession {
 public:
-    explicit SqliteSession(Connection db) : db_(std::move(db)) {}
+    explicit SqliteSession(Connection db) : StoreSession(FileStatementText), db_(std::move(db)) {}
 
-    Result<int> Query(const char* sql, const std::vector<StoreValue>& values,
+    Result<int> Query(StoreStatement statement, const std::vector<StoreValue>& values,
                       const std::function<void(const StoreRow&)>& onRow) override
     {
+        const char* sql = Text(statement);
         auto prepared = Prepare(sql, values);
         if (!prepared)
             return prepared.error();
@@ -106,8 +108,9 @@ public:
         return sqlite3_column_count(st);
     }
 
-    Result<StoreChange> Change(const char* sql, const std::vector<StoreValue>& values) override
+    Result<StoreChange> Change(StoreStatement statement, const std::vector<StoreValue>& values) override
     {
+        const char* sql = Text(statement);
         auto prepared = Prepare(sql, values);
         if (!prepared)
             return prepared.error();
@@ -116,19 +119,9 @@ public:
         return StoreChange{sqlite3_changes(db_.get()), sqlite3_last_insert_rowid(db_.get())};
     }
 
-    Result<bool> HasTable(const char* name) override
+    Result<void> Execute(StoreStatement statement) override
     {
-        auto prepared = Prepare("select 1 from sqlite_master where type = 'table' and name = ?1", {std::string(name)});
-        if (!prepared)
-            return prepared.error();
-        const int rc = sqlite3_step(prepared.value().get());
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            return Refused(db_.get(), "select from sqlite_master");
-        return rc == SQLITE_ROW;
-    }
-
-    Result<void> Execute(const char* sql) override
-    {
+        const char* sql = Text(statement);
         lastSql_ = sql;
         if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK)
             return Refused(db_.get(), sql);

@@ -1,8 +1,6 @@
 #include "store/StoreCopy.h"
 
-#include "store/AddressBookStatements.h"
 #include "store/PrintLog.h"
-#include "store/PrintLogStatements.h"
 #include "store/StoreSession.h"
 
 #include <memory>
@@ -13,19 +11,21 @@ namespace {
 
 struct CopiedTable {
     const char* name;
-    std::string select; // the rows in their order; column 0 the id, left behind
-    const char* insert; // the other columns, ?1 ...
-    int columns;        // in the select, the id included
-    bool printLog = false; // its select is made for the source's table, its empty later columns go as null
+    StoreStatement count;
+    StoreStatement select; // the rows in their order; column 0 the id, left behind
+    StoreStatement insert; // the other columns, ?1 ...
+    int columns;           // in the select, the id included
+    bool printLog = false; // read as the source's table has its later columns; empty ones go as null
 };
 
 std::vector<CopiedTable> CopiedTables()
 {
+    using S = StoreStatement;
     return {
-        {"SendAddress", kSendAddressStatements.list, kSendAddressStatements.add, 2},
-        {"ReceiptAddress", kReceiptAddressStatements.list, kReceiptAddressStatements.add, 2},
-        {"ProductName", kProductNameStatements.list, kProductNameStatements.add, 2},
-        {"PrintLog", "order by id", kPrintLogInsert, 1 + kPrintLogInsertedColumns, true},
+        {"SendAddress", S::SendAddressCount, S::SendAddressList, S::SendAddressAdd, 2},
+        {"ReceiptAddress", S::ReceiptAddressCount, S::ReceiptAddressList, S::ReceiptAddressAdd, 2},
+        {"ProductName", S::ProductNameCount, S::ProductNameList, S::ProductNameAdd, 2},
+        {"PrintLog", S::PrintLogCount, S::PrintLogAll, S::PrintLogInsert, 1 + kPrintLogInsertedColumns, true},
     };
 }
 
@@ -39,8 +39,8 @@ Result<std::vector<std::int64_t>> CountRows(StoreSession& session)
             return present.error();
         std::int64_t count = 0;
         if (present.value()) {
-            const std::string sql = std::string("select count(*) from ") + table.name;
-            const auto ran = session.Query(sql.c_str(), {}, [&count](const StoreRow& row) { count = row.Integer(0); });
+            const auto ran =
+                session.Query(table.count, {}, [&count](const StoreRow& row) { count = row.Integer(0); });
             if (!ran)
                 return ran.error();
         }
@@ -70,7 +70,7 @@ Result<std::vector<TableCount>> CopyStore(const StoreLocation& from, const Store
                                                                "); it is left as it is"};
     }
     if (const auto hasLog = target.value()->HasTable("PrintLog"); !hasLog || !hasLog.value()) {
-        if (auto made = target.value()->Execute(kPrintLogCreateTable); !made)
+        if (auto made = target.value()->Execute(StoreStatement::PrintLogCreate); !made)
             return made.error();
     }
     if (auto upgraded = UpgradePrintLog(*target.value()); !upgraded)
@@ -81,17 +81,18 @@ Result<std::vector<TableCount>> CopyStore(const StoreLocation& from, const Store
             return present.error();
         if (!present.value())
             continue;
-        std::string select = table.select;
+        StoreStatement select = table.select;
         if (table.printLog) {
             // A log made before its later columns reads them as null; an empty entry id is none.
-            const auto columns = PrintLogSelect(*source.value(), kPrintLogColumns);
-            if (!columns)
-                return columns.error();
-            select = columns.value() + table.select;
+            const auto later = PrintLogHasLaterColumns(*source.value());
+            if (!later)
+                return later.error();
+            if (!later.value())
+                select = StoreStatement::PrintLogAllOlder;
         }
         // Each table read whole, then written.
         std::vector<std::vector<StoreValue>> rows;
-        const auto read = source.value()->Query(select.c_str(), {}, [&rows, &table](const StoreRow& row) {
+        const auto read = source.value()->Query(select, {}, [&rows, &table](const StoreRow& row) {
             std::vector<StoreValue> values;
             for (int c = 1; c < table.columns; ++c) {
                 if (table.printLog && c > kPrintLogInsertedColumns - kPrintLogLaterColumnCount && row.Text(c).empty())

@@ -20,4 +20,14 @@ Result<std::unique_ptr<StoreSession>> OpenSession(const StoreLocation& location,
 #endif
 }
 
+Result<bool> StoreSession::HasTable(const char* name)
+{
+    std::int64_t found = 0;
+    const auto ran = Query(StoreStatement::HasTable, {std::string(name)},
+                           [&found](const StoreRow& row) { found = row.Integer(0); });
+    if (!ran)
+        return ran.error();
+    return found != 0;
+}
+
 } // namespace dorvane

@@ -1,7 +1,7 @@
 #include "store/AddressBook.h"
 #include "store/PrintLog.h"
-#include "store/PrintLogStatements.h"
 #include "store/PrintLogQueue.h"
+#include "store/StoreStatement.h"
 #include "support/TempFolder.h"
 #include "support/TestStore.h"
 #include "support/Unprivileged.h"
@@ -194,8 +194,11 @@ TEST_F(PrintLogFileTest, TheLastPrintToARecipientIsLookedUpInTheIndex)
     ASSERT_EQ(sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db, SQLITE_OPEN_READONLY, nullptr),
               SQLITE_OK);
     sqlite3_stmt* plan = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN select time from PrintLog ") + kPrintLogLastPrintToConditions).c_str(), -1, &plan,
-                                 nullptr),
+    ASSERT_EQ(sqlite3_prepare_v2(db,
+                                 (std::string("EXPLAIN QUERY PLAN ") +
+                                  FileStatementText(StoreStatement::PrintLogLastPrintTo))
+                                     .c_str(),
+                                 -1, &plan, nullptr),
               SQLITE_OK);
     std::string steps;
     while (sqlite3_step(plan) == SQLITE_ROW)
