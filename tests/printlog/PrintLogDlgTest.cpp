@@ -12,7 +12,7 @@
 #include "settings/DialogDriver.h"
 #include "print/PdfReadBack.h"
 #include "support/WorkFolderFixture.h"
-#include "print/CutFieldMarker.h"
+#include "batch/CutFieldMarker.h"
 #include "printlog/PrintLogDlg.h"
 #include "waybill/WaybillDlg.h"
 
