@@ -219,10 +219,22 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
 {
     cuts_.clear();
     stoppedEarly_ = false;
+    declined_ = false;
     pagesPrinted_ = 0;
     logError_.clear();
+    logFailure_.reset();
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer);
+    if (job_.beforePrint) {
+        // Measured on this very printer, before anything is started.
+        const std::optional<FieldFontHeights> heights = job_.beforePrint(WaybillFitCheck(job_.setup, printer));
+        if (!heights) {
+            declined_ = true;
+            return fail(QStringLiteral("nothing was printed"));
+        }
+        const std::size_t record = job_.records.empty() ? 1 : job_.records.front().first;
+        shrunk_.assign(1, {record, *heights});
+    }
     const bool jobPerWaybill = job_.jobPerWaybill && job_.pdfPath.isEmpty();
     const std::unique_ptr<PrintQueue> queue = jobPerWaybill ? SystemPrintQueue(job_.printerName) : nullptr;
 
@@ -478,9 +490,16 @@ void BatchPrinter::writeLog(const std::vector<PrintLogEntry>& logged)
 {
     if (!job_.logStore || logged.empty())
         return;
-    const auto stored = PrintLog(*job_.logStore).Append(logged);
-    if (!stored)
+    LogWrite write = [store = *job_.logStore, logged] { return PrintLog(store).Append(logged); };
+    if (job_.logWriter) {
+        job_.logWriter(std::move(write));
+        return;
+    }
+    const auto stored = write();
+    if (!stored) {
         logError_ = QString::fromStdString(stored.error().message);
+        logFailure_ = stored.error();
+    }
 }
 
 QString BatchPrinter::fileChanged() const
@@ -503,7 +522,7 @@ QString BatchPrinter::notTaken(std::size_t waybill) const
 PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) const
 {
     PrintLogEntry entry;
-    entry.time = LocalTimeText(std::time(nullptr));
+    entry.time = job_.logTime ? job_.logTime() : LocalTimeText(std::time(nullptr));
     entry.templateName = ToCodePage(job_.templateName);
     entry.printer = ToCodePage(job_.pdfPath.isEmpty() ? job_.printerName : job_.pdfPath);
     entry.source = job_.source;

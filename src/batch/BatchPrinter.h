@@ -11,6 +11,7 @@
 #include "batch/OrderTable.h"
 #include "batch/RowSelection.h"
 #include "print/WaybillPrintSetup.h"
+#include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
 #include "address/WaybillDefaults.h"
 
@@ -44,6 +45,11 @@ struct FieldCut {
     QString line() const;
 };
 
+// The print log's write, and how a job runs it: at once when none is given; the window runs it
+// off its own thread and tells a failure itself.
+using LogWrite = std::function<Result<void>()>;
+using LogWriter = std::function<void(LogWrite write)>;
+
 struct BatchJob {
     WaybillPrintSetup setup;
     FieldTexts texts;             // every waybill's texts before its record's columns
@@ -74,6 +80,11 @@ struct BatchJob {
     std::optional<StoreLocation> logStore;
     QString templateName; // as the lists show it, for the log
     std::string source = kLogSourceCli;
+    std::function<std::string()> logTime; // the time logged, "YYYY-MM-DD HH:MM:SS"; none: now
+    LogWriter logWriter;
+    // A job of one waybill from a window: asked with the fit check on the job's printer before
+    // the page is started; the font heights it gives are drawn, none prints nothing (declined()).
+    BeforePrint beforePrint;
 };
 
 class BatchPrinter {
@@ -117,6 +128,9 @@ public:
     // After print() succeeded: why its pages could not be logged; empty when they were. The
     // pages are printed all the same.
     const QString& logError() const { return logError_; }
+    const std::optional<StoreError>& logFailure() const { return logFailure_; }
+    // After print() failed: whether beforePrint said no (nothing printed, nothing to tell).
+    bool declined() const { return declined_; }
 
 private:
     // Where the second pass stands in the records: the next waybill's number, texts and place.
@@ -158,12 +172,14 @@ private:
     std::size_t count_ = 0;
     bool started_ = false;
     bool stoppedEarly_ = false;
+    bool declined_ = false;
     std::size_t pagesPrinted_ = 0;
     std::function<bool(std::size_t)> pageHook_;
     std::function<bool()> idleHook_;
     std::vector<std::size_t> refused_;
     QString error_;
     QString logError_;
+    std::optional<StoreError> logFailure_;
     std::vector<FieldCut> cuts_;
     // Shrink: the records check() found cut, in file order, with the fonts that fit them; a
     // few bytes for each, the texts are read again.

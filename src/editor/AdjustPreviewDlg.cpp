@@ -5,6 +5,7 @@
 #include "controls/GradientButton.h"
 #include "print/WaybillPrinter.h"
 #include "editor/EditingSurface.h"
+#include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
 
 #include <QCheckBox>
@@ -53,12 +54,17 @@ void CAdjustPreviewDlg::PrintPreviewed()
 {
     // The main window's texts, at the boxes as shown here, moved and saved or not.
     const TemplateLayout shown = WithBoxPlaces(App().Layout, surface_->tracker().layout());
-    if (printShown_)
+    if (printShown_) {
         printShown_(shown, PrintWithPicture);
-    else if (PrintWithPicture)
-        PrintWaybillWithPicture(this, FieldText, shown);
-    else
-        PrintWaybill(this, FieldText, shown);
+        return;
+    }
+    const QImage picture =
+        PrintWithPicture ? LoadPictureImage(PicturePath(App().WorkFolder, App().CurrentTemplate), "BMP") : QImage();
+    const auto error = PrintUnloggedWaybill(App().PrinterName, MakePrintSetup(App(), shown, logicalDpiY()), FieldText,
+                                            PrintWithPicture ? &picture : nullptr);
+    if (error && error->told())
+        showMessage(this, error->message, QString::fromUtf8(kAppTitle),
+                    error->kind == PrintFailure::NoPrinter ? MessageIcon::Warning : MessageIcon::None);
 }
 
 bool CAdjustPreviewDlg::SavePositions()

@@ -67,7 +67,7 @@ void EditingSurface::openPaper()
 {
     // The printer a print from the preview goes to; the name in the settings stays as it is.
     paper_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    PrepareMeasuringPrinter(*paper_, MakePrintSetup(App(), logicalDpiY()));
+    PrepareMeasuringPrinter(*paper_, App().PrinterName, MakePrintSetup(App(), logicalDpiY()));
 }
 
 void EditingSurface::measure()

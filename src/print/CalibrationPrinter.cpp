@@ -1,7 +1,5 @@
 #include "print/CalibrationPrinter.h"
 
-#include "workspace/Workspace.h"
-#include "base/MessageBox.h"
 #include "base/PrintFontConversion.h"
 #include "print/CalibrationSheet.h"
 #include "print/WaybillPrintSetup.h"
@@ -11,7 +9,6 @@
 #include <QPainter>
 #include <QPen>
 #include <QPrinter>
-#include <QWidget>
 
 #include <cmath>
 
@@ -51,18 +48,16 @@ bool PrintCalibrationSheetOn(QPrinter& printer, const WaybillPrintSetup& setup)
     return painter.end();
 }
 
-bool PrintCalibrationSheet(QWidget* parent)
+std::optional<PrintError> PrintCalibrationSheet(std::string& printerName, const WaybillPrintSetup& setup)
 {
-    Workspace& app = App();
-    const QString printerName = FindWaybillPrinter(app.PrinterName);
-    if (printerName.isEmpty()) {
-        showMessage(parent, NoPrinterMessage(app.PrinterName), QString::fromUtf8(kAppTitle));
-        return false;
-    }
-    const WaybillPrintSetup setup = MakePrintSetup(app, parent != nullptr ? parent->logicalDpiY() : 96);
+    const QString name = FindWaybillPrinter(printerName);
+    if (name.isEmpty())
+        return PrintError{PrintFailure::NoPrinter, NoPrinterMessage(printerName)};
     QPrinter printer(QPrinter::HighResolution);
-    PrepareWaybillPrinter(printer, printerName, setup);
-    return PrintCalibrationSheetOn(printer, setup);
+    PrepareWaybillPrinter(printer, name, setup);
+    if (!PrintCalibrationSheetOn(printer, setup))
+        return PrintError{PrintFailure::NotPrinted, QStringLiteral("the printer %1 cannot start the job").arg(name)};
+    return std::nullopt;
 }
 
 } // namespace dorvane

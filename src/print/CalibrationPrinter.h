@@ -2,11 +2,15 @@
 // The calibration sheet as a print job: the waybill's job (same document set-up, paper and
 // field placement) drawing the sheet instead of the texts.
 
+#include "print/WaybillPrinter.h"
+
 #include <QString>
+
+#include <optional>
+#include <string>
 
 class QPainter;
 class QPrinter;
-class QWidget;
 
 namespace dorvane {
 
@@ -22,8 +26,9 @@ void DrawCalibrationSheet(QPainter& painter, const CalibrationSheet& sheet, cons
 // PrepareWaybillPdf); false when the page could not be started.
 bool PrintCalibrationSheetOn(QPrinter& printer, const WaybillPrintSetup& setup);
 
-// The sheet of the current template on the printer in use (App().PrinterName, else the
-// default printer). Shows the failure message and returns false when there is no printer.
-bool PrintCalibrationSheet(QWidget* parent);
+// The sheet laid out by setup on the printer in use: printerName (the settings' name, code-page
+// bytes; replaced in memory by the default printer's while it is the first start's name, as
+// FindWaybillPrinter does). What went wrong; none when the sheet was printed.
+std::optional<PrintError> PrintCalibrationSheet(std::string& printerName, const WaybillPrintSetup& setup);
 
 } // namespace dorvane

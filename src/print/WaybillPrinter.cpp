@@ -1,34 +1,18 @@
 #include "print/WaybillPrinter.h"
 
-#include "workspace/Workspace.h"
+#include "base/SettingsFiles.h"
 #include "text/CodePageText.h"
-#include "base/MessageBox.h"
-#include "print/WaybillFitCheck.h"
 #include "print/WaybillRenderer.h"
-#include "template/TemplatePicture.h"
-#include "template/TemplateStore.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QScreen>
-#include <QWidget>
 
 namespace dorvane {
 
 namespace {
-
-int ScreenDpiY(const QWidget* parent)
-{
-    if (parent != nullptr)
-        return parent->logicalDpiY();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        return qRound(screen->logicalDotsPerInchY());
-    return 96;
-}
 
 void PrepareCommon(QPrinter& printer, const WaybillPrintSetup& setup)
 {
@@ -96,9 +80,9 @@ void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillP
     PrepareCommon(printer, setup);
 }
 
-void PrepareMeasuringPrinter(QPrinter& printer, const WaybillPrintSetup& setup)
+void PrepareMeasuringPrinter(QPrinter& printer, const std::string& settingsName, const WaybillPrintSetup& setup)
 {
-    std::string printerName = App().PrinterName;
+    std::string printerName = settingsName;
     const QString name = FindWaybillPrinter(printerName);
     if (name.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -120,44 +104,19 @@ bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
     return painter.end();
 }
 
-PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts)
+std::optional<PrintError> PrintUnloggedWaybill(std::string& printerName, const WaybillPrintSetup& setup,
+                                               const std::array<QString, kFieldCount>& texts, const QImage* picture)
 {
-    return PrintWaybill(parent, texts, App().Layout);
-}
-
-PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts, const TemplateLayout& layout,
-                       const BeforePrint& beforePrint, const QImage* picture)
-{
-    Workspace& app = App();
-    const QString printerName = FindWaybillPrinter(app.PrinterName);
-    if (printerName.isEmpty()) {
-        showMessage(parent, NoPrinterMessage(app.PrinterName), QString::fromUtf8(kAppTitle), MessageIcon::Warning);
-        return std::nullopt;
-    }
-    const WaybillPrintSetup setup = MakePrintSetup(app, layout, ScreenDpiY(parent));
+    if (picture != nullptr && picture->isNull())
+        return PrintError{PrintFailure::NoPicture, QString::fromUtf8(kNoPictureMessage)};
+    const QString name = FindWaybillPrinter(printerName);
+    if (name.isEmpty())
+        return PrintError{PrintFailure::NoPrinter, NoPrinterMessage(printerName)};
     QPrinter printer(QPrinter::HighResolution);
-    PrepareWaybillPrinter(printer, printerName, setup);
-    std::optional<FieldFontHeights> heights = FieldFontHeights{};
-    if (beforePrint) {
-        heights = beforePrint(WaybillFitCheck(setup, printer));
-        if (!heights)
-            return std::nullopt;
-    }
-    if (!PrintWaybillOn(printer, setup, texts, &*heights, picture))
-        return std::nullopt;
-    return printerName;
-}
-
-PrintedOn PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                             const TemplateLayout& layout, const BeforePrint& beforePrint)
-{
-    const Workspace& app = App();
-    const QImage picture = LoadPictureImage(PicturePath(app.WorkFolder, app.CurrentTemplate), "BMP");
-    if (picture.isNull()) {
-        showMessage(parent, QString::fromUtf8(kNoPictureMessage), QString::fromUtf8(kAppTitle));
-        return std::nullopt;
-    }
-    return PrintWaybill(parent, texts, layout, beforePrint, &picture);
+    PrepareWaybillPrinter(printer, name, setup);
+    if (!PrintWaybillOn(printer, setup, texts, nullptr, picture))
+        return PrintError{PrintFailure::NotPrinted, QStringLiteral("the printer %1 cannot start the job").arg(name)};
+    return std::nullopt;
 }
 
 } // namespace dorvane

@@ -14,11 +14,9 @@
 
 class QImage;
 class QPrinter;
-class QWidget;
 
 namespace dorvane {
 
-class TemplateLayout;
 class WaybillFitCheck;
 struct WaybillPrintSetup;
 
@@ -52,32 +50,41 @@ bool SetupPrinterDevMode(QPrinter& printer, int paperWidth, int paperLength);
 // document name set, coordinates in device pixels from the paper's top-left corner.
 void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, const WaybillPrintSetup& setup);
 void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillPrintSetup& setup);
-// A printer prepared as the next job on App().PrinterName (or the default printer) would be,
-// to measure texts on before printing; a PDF printer when the system has none. Nothing in
-// App() changes, and the printer is never begun.
-void PrepareMeasuringPrinter(QPrinter& printer, const WaybillPrintSetup& setup);
+// A printer prepared as the next job on printerName (the settings' name, code-page bytes; or
+// the default printer) would be, to measure texts on before printing; a PDF printer when the
+// system has none. printerName is not changed, and the printer is never begun.
+void PrepareMeasuringPrinter(QPrinter& printer, const std::string& printerName, const WaybillPrintSetup& setup);
 
-// Prints one waybill with the given 20 field texts (catalogue order) on the printer of
-// App().PrinterName (or the default printer), using App()'s layout, paper, adjustments and
-// fonts. The name of the printer that printed it; none when nothing was printed: with a
-// message when there is no printer or the chosen one has gone, without one when the page could
-// not be started or beforePrint said no.
-using PrintedOn = std::optional<QString>;
-PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts);
-// The same at the boxes of the given layout of the current template (print rectangles computed).
-// With a picture: the check print on plain paper, the template picture under the texts.
-PrintedOn PrintWaybill(QWidget* parent, const std::array<QString, kFieldCount>& texts, const TemplateLayout& layout,
-                       const BeforePrint& beforePrint = {}, const QImage* picture = nullptr);
-
-// The check print from a window: the current template's picture under the texts. Shows
-// kNoPictureMessage and prints nothing when the template has no picture to draw.
-PrintedOn PrintWaybillWithPicture(QWidget* parent, const std::array<QString, kFieldCount>& texts,
-                                  const TemplateLayout& layout, const BeforePrint& beforePrint = {});
+// The check print's texts on plain paper need the template's picture under them.
 inline const char* const kNoPictureMessage = "当前模板没有可用的底图，无法带底图打印！";
+
+// What kept a waybill from the paper.
+enum class PrintFailure {
+    NoPrinter,  // no printer, or the one the user chose has gone: the message says which
+    NoPicture,  // a check print, and the template has no picture to draw
+    Declined,   // beforePrint said no: the user was asked already
+    NotPrinted, // the printer could not start or finish the job, or the spooler refused it
+};
+struct PrintError {
+    PrintFailure kind = PrintFailure::NotPrinted;
+    QString message; // the system's own message for NoPrinter and NoPicture; the detail otherwise
+    // Whether a window tells it: only the printer and the picture; the others were asked or
+    // are not told.
+    bool told() const { return kind == PrintFailure::NoPrinter || kind == PrintFailure::NoPicture; }
+};
 
 // One page into one painter's device: the job after the printer is prepared.
 bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
                     const std::array<QString, kFieldCount>& texts, const FieldFontHeights* heights = nullptr,
                     const QImage* picture = nullptr);
+
+// One waybill on the settings' printer (printerName as PrepareMeasuringPrinter takes it, replaced
+// in memory as FindWaybillPrinter does), nothing asked and nothing logged: what a preview
+// opened without the main window prints. With a picture the check print, refused when the
+// picture is null. The windows print through the batch engine (batch/OneWaybillJob.h). What
+// went wrong; none when the page went to the printer.
+std::optional<PrintError> PrintUnloggedWaybill(std::string& printerName, const WaybillPrintSetup& setup,
+                                               const std::array<QString, kFieldCount>& texts,
+                                               const QImage* picture = nullptr);
 
 } // namespace dorvane

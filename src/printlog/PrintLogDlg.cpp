@@ -8,8 +8,8 @@
 #include "text/TextFile.h"
 #include "printlog/PrintLogCsv.h"
 #include "controls/SortListCtrl.h"
-#include "print/WaybillPrinter.h"
-#include "print/CutFieldMarker.h"
+#include "batch/WindowPrint.h"
+#include "batch/CutFieldMarker.h"
 #include "template/TemplateStore.h"
 #include "template/TemplateList.h"
 #include "template/TemplateLayout.h"
@@ -210,7 +210,9 @@ std::optional<TemplateLayout> OwnLayout(const QString& templateName)
 void CPrintLogDlg::ReprintSelected(bool ownTemplate)
 {
     const auto chosen = selectedEntries();
-    std::vector<PrintLogEntry> printed;
+    // The engine logs each waybill reprinted; the entries are written once all are printed.
+    std::vector<LogWrite> logWrites;
+    std::size_t printed = 0;
     QStringList onCurrent; // own template gone
     for (const PrintLogEntry* entry : chosen) {
         std::array<QString, kFieldCount> texts;
@@ -234,32 +236,32 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
         const BeforePrint beforePrint = [this, &texts](const WaybillFitCheck& check) {
             return DecideCutPrint(this, check, texts, App().ShrinkCutText);
         };
-        const PrintedOn printer = PrintWaybill(this, texts, layout, beforePrint);
-        if (!printer)
-            break;
-        PrintLogEntry again = *entry;
-        again.time = LocalTimeText(std::time(nullptr));
-        again.templateName = ToCodePage(templateName);
-        again.printer = ToCodePage(*printer);
-        again.source = kLogSourceWindow;
+        WindowLog log(AddressBookLocation(App().WorkFolder));
+        log.templateName = templateName;
+        log.source = kLogSourceWindow;
         // The old form's number went with the old form; one number names one new form.
-        again.waybillNumber = chosen.size() == 1 ? ToCodePage(reprintNumberEdit_->text().trimmed()) : std::string();
-        again.entryId.clear();
-        again.toPrinter = true;
-        again.checkPrint = false;
-        printed.push_back(std::move(again));
+        log.waybillNumber = chosen.size() == 1 ? ToCodePage(reprintNumberEdit_->text().trimmed()) : std::string();
+        log.orderNumber = entry->orderNumber;
+        log.writer = [&logWrites](LogWrite write) { logWrites.push_back(std::move(write)); };
+        if (!PrintWaybill(this, App(), texts, layout, beforePrint, &log))
+            break;
+        ++printed;
     }
-    if (!printed.empty())
+    if (printed > 0)
         reprintNumberEdit_->clear();
     if (!onCurrent.isEmpty())
         showMessage(this, QStringLiteral("原模板已不存在，以下快递单按当前模板打印：\n") + onCurrent.join(QLatin1Char('\n')),
                     windowTitle(), MessageIcon::Information);
-    if (printed.empty())
+    if (printed == 0)
         return;
-    const auto stored = PrintLog(AddressBookLocation(App().WorkFolder)).Append(printed);
-    if (!stored)
+    std::optional<StoreError> unlogged;
+    for (const LogWrite& write : logWrites) {
+        if (const auto stored = write(); !stored && !unlogged)
+            unlogged = stored.error();
+    }
+    if (unlogged)
         showMessage(this,
-                    QStringLiteral("快递单已打印，但打印记录无法保存：\n") + FromCodePage(UserMessage(stored.error())),
+                    QStringLiteral("快递单已打印，但打印记录无法保存：\n") + FromCodePage(UserMessage(*unlogged)),
                     windowTitle(), MessageIcon::Warning);
     Find();
 }

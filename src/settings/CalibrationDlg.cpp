@@ -92,7 +92,9 @@ void CCalibrationDlg::push()
 
 void CCalibrationDlg::OnPrintSheet()
 {
-    PrintCalibrationSheet(this);
+    if (const auto error = PrintCalibrationSheet(App().PrinterName, MakePrintSetup(App(), logicalDpiY()));
+        error && error->told())
+        showMessage(this, error->message, QString::fromUtf8(kAppTitle));
 }
 
 void CCalibrationDlg::OnOK()

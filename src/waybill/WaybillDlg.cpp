@@ -19,12 +19,12 @@
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
-#include "print/WaybillPrinter.h"
+#include "batch/WindowPrint.h"
 #include "address/ClipboardAddress.h"
 #include "address/AddressRecord.h"
 #include "batch/BatchPrintDlg.h"
 #include "waybill/CompletionCombo.h"
-#include "print/CutFieldMarker.h"
+#include "batch/CutFieldMarker.h"
 #include "waybill/PictureFrame.h"
 #include "printlog/PrintLogDlg.h"
 #include "settings/PrinterChoice.h"
@@ -702,16 +702,16 @@ void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPic
     // the real print, and the recipient stays to be printed. The next print is a real one
     // again, not the form's picture on a real form.
     if (withPicture) {
-        if (PrintWaybillWithPicture(this, texts, layout, beforePrint)) {
+        if (PrintWaybillWithPicture(this, App(), texts, layout, beforePrint)) {
             PrintWithPicture = false;
             withPictureBox_->setChecked(false);
         }
         return;
     }
-    const PrintedOn printer = PrintWaybill(this, texts, layout, beforePrint);
-    if (!printer)
+    const WindowLog log = printLog(logSource);
+    if (!PrintWaybill(this, App(), texts, layout, beforePrint, &log))
         return;
-    LogPrinted(logSource, texts, *printer);
+    waybillNumberEdit_->clear();
     if (App().ClearRecipientAfterPrint)
         ClearRecipient();
 }
@@ -762,22 +762,21 @@ void CWaybillDlg::OpenPrintLog()
     dialog.exec();
 }
 
-void CWaybillDlg::LogPrinted(const char* source, const std::array<QString, kFieldCount>& texts, const QString& printer)
+WindowLog CWaybillDlg::printLog(const char* source)
 {
-    PrintLogEntry entry;
-    entry.time = Clock().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
-    entry.templateName = ToCodePage(templateCombo_->currentText());
-    entry.printer = ToCodePage(printer);
-    entry.source = source;
-    entry.waybillNumber = ToCodePage(waybillNumberEdit_->text().trimmed());
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        entry.texts[i] = ToCodePage(texts[i]);
-    waybillNumberEdit_->clear();
-    const StoreLocation location = AddressBookLocation(App().WorkFolder);
-    FromStore(location, [this, location, entry]() -> std::function<void()> {
-        auto stored = PrintLog(location).Append({entry});
-        return [this, stored = std::move(stored)] { LogStored(stored); };
-    });
+    WindowLog log(AddressBookLocation(App().WorkFolder));
+    log.templateName = templateCombo_->currentText();
+    log.source = source;
+    log.waybillNumber = ToCodePage(waybillNumberEdit_->text().trimmed());
+    log.time = [this] { return Clock().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(); };
+    // The engine writes the entry; a server is written to off the window's thread.
+    log.writer = [this, location = log.store](LogWrite write) {
+        FromStore(location, [this, write = std::move(write)]() -> std::function<void()> {
+            auto stored = write();
+            return [this, stored = std::move(stored)] { LogStored(stored); };
+        });
+    };
+    return log;
 }
 
 void CWaybillDlg::LogStored(const Result<void>& stored)

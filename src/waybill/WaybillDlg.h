@@ -4,6 +4,7 @@
 
 #include "store/StoreLocation.h"
 #include "store/StoreResult.h"
+#include "batch/WindowPrint.h"
 #include "template/FieldPlacement.h"
 #include "template/WaybillField.h"
 #include "address/WaybillDefaults.h"
@@ -140,7 +141,8 @@ private:
     void ShowPrintedBefore(const Result<std::optional<std::string>>& last);
     void OnSaveSenderClicked();
     void RemeasureCuts();
-    void LogPrinted(const char* source, const std::array<QString, kFieldCount>& texts, const QString& printer);
+    // How the print engine logs a waybill printed from here.
+    WindowLog printLog(const char* source);
     void OpenPrintLog();
 
     PictureFrame* pictureFrame_ = nullptr;

@@ -6,7 +6,7 @@
 #include "base/PrintFontConversion.h"
 #include "print/PdfReadBack.h"
 #include "print/WaybillFitCheck.h"
-#include "print/WaybillPrinter.h"
+#include "batch/WindowPrint.h"
 #include "support/TempFolder.h"
 #include "template/TemplateStore.h"
 
@@ -148,7 +148,7 @@ private slots:
 
         const QString defaultPrinter = QPrinterInfo::defaultPrinterName();
         const QSet<QString> before = Jobs();
-        QVERIFY(PrintWaybill(nullptr, texts));
+        QVERIFY(PrintWaybill(nullptr, App(), texts));
         QVERIFY(takeShownMessages().isEmpty());
         // The default printer's name replaces the missing one in memory, not in set.ini.
         QCOMPARE(FromCodePage(app.PrinterName), defaultPrinter);
@@ -168,7 +168,7 @@ private slots:
 
         // The next job of the run goes straight to the printer now named.
         const QSet<QString> second = Jobs();
-        QVERIFY(PrintWaybill(nullptr, texts));
+        QVERIFY(PrintWaybill(nullptr, App(), texts));
         QCOMPARE(FromCodePage(app.PrinterName), defaultPrinter);
         const QString again = NewJob(second, marker);
         QVERIFY(!again.isEmpty());
@@ -219,8 +219,8 @@ private slots:
         texts[kRecipientAddress] = rightWord;
         const auto print = [&](bool withPicture) {
             const QSet<QString> before = Jobs();
-            const bool printed = static_cast<bool>(withPicture ? PrintWaybillWithPicture(nullptr, texts, app.Layout)
-                                             : PrintWaybill(nullptr, texts, app.Layout));
+            const bool printed = static_cast<bool>(withPicture ? PrintWaybillWithPicture(nullptr, App(), texts, app.Layout)
+                                             : PrintWaybill(nullptr, App(), texts, app.Layout));
             return printed ? NewJob(before, leftWord) : QString();
         };
 
@@ -324,7 +324,7 @@ private slots:
         texts[0] = marker;
         const QSet<QString> before = Jobs();
         takeShownMessages();
-        QCOMPARE(PrintWaybill(nullptr, texts), PrintedOn());
+        QCOMPARE(PrintWaybill(nullptr, App(), texts), PrintedOn());
         const QList<ShownMessage> shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("找不到打印机“Unplugged-FP-630K”（可能已拔出、改名或删除），没有打印。"));
@@ -333,7 +333,7 @@ private slots:
 
         // The printer that printed is what the print gives back.
         app.PrinterName = kDefaultPrinterName;
-        QCOMPARE(PrintWaybill(nullptr, texts), PrintedOn(QPrinterInfo::defaultPrinterName()));
+        QCOMPARE(PrintWaybill(nullptr, App(), texts), PrintedOn(QPrinterInfo::defaultPrinterName()));
         QVERIFY(!NewJob(before, marker).isEmpty());
     }
 
@@ -358,7 +358,7 @@ private slots:
         std::array<QString, kFieldCount> texts;
         const QString marker = Marker("Named");
         texts[0] = marker;
-        QVERIFY(PrintWaybill(nullptr, texts));
+        QVERIFY(PrintWaybill(nullptr, App(), texts));
         QCOMPARE(FromCodePage(app.PrinterName), named);
         QTRY_VERIFY_WITH_TIMEOUT(jobsOf(QStringLiteral("all")) > before, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(jobsOf(QStringLiteral("not-completed")) == 0, 60000);

@@ -2,7 +2,7 @@
 // not exist before the application starts, so no printer and no default printer are found.
 #include "workspace/Workspace.h"
 #include "base/MessageBox.h"
-#include "print/WaybillPrinter.h"
+#include "batch/WindowPrint.h"
 
 #include <QApplication>
 #include <QPrinterInfo>
@@ -27,7 +27,7 @@ private slots:
         std::array<QString, kFieldCount> texts;
         texts[0] = QStringLiteral("Hangzhou");
 
-        QVERIFY(!PrintWaybill(nullptr, texts));
+        QVERIFY(!PrintWaybill(nullptr, App(), texts));
         const QList<ShownMessage> shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QString::fromUtf8(kNoPrinterMessage));

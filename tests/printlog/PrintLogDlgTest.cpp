@@ -7,12 +7,14 @@
 #include "base/MessageBox.h"
 #include "base/PrintFontConversion.h"
 #include "store/PrintLog.h"
+#include "store/StoreLocation.h"
+#include "batch/BatchPrinter.h"
 #include "batch/WaybillCsv.h"
 #include "controls/SortListCtrl.h"
 #include "settings/DialogDriver.h"
 #include "print/PdfReadBack.h"
 #include "support/WorkFolderFixture.h"
-#include "print/CutFieldMarker.h"
+#include "batch/CutFieldMarker.h"
 #include "printlog/PrintLogDlg.h"
 #include "waybill/WaybillDlg.h"
 
@@ -331,6 +333,85 @@ private slots:
         });
         QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("printLogButton")), Qt::LeftButton);
         QVERIFY(acted);
+    }
+
+    // Every print is logged by the print engine alone, once: a reprint from the log and the same
+    // waybill through the batch engine (as dorvane-cli prints it) give one entry each, alike in
+    // every field but where they came from and when; the texts, line ends and a character
+    // beyond the basic plane included, come back byte for byte, and the order number stays.
+    void aReprintAndABatchJobAreLoggedOnceAndAlike()
+    {
+        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull()) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
+            QSKIP("no CUPS test queue");
+        }
+        WorkFolderFixture work;
+        const auto book = work.installEmptyAddressBook();
+        const PrintLog log(book);
+        PrintLogEntry old = Logged("2026-03-01 09:00:00", QStringLiteral("Once%1").arg(QCoreApplication::applicationPid()),
+                                   QStringLiteral("文三路\r\n西湖区\U00020000号"));
+        old.orderNumber = "ORD-7";
+        old.waybillNumber = "SF-OLD";
+        QVERIFY(log.Append({old}).ok());
+        App().PrinterName = "dorvane-test";
+        App().ShrinkCutText = true;
+        CWaybillDlg main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        takeShownMessages();
+        const QString current = main.findChild<QComboBox*>(QStringLiteral("templateCombo"))->currentText();
+
+        bool acted = false;
+        WhenDialogOpens<CPrintLogDlg>([&](CPrintLogDlg* dialog) {
+            acted = true;
+            auto* list = dialog->findChild<CSortListCtrl*>(QStringLiteral("logList"));
+            list->setFocus();
+            list->setCurrentIndex(list->model()->index(0, 0));
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("reprintButton")), Qt::LeftButton);
+            dialog->reject();
+        });
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("printLogButton")), Qt::LeftButton);
+        QVERIFY(acted);
+        QVERIFY(takeShownMessages().isEmpty());
+
+        auto logged = log.Search({});
+        QVERIFY(logged.ok());
+        QCOMPARE(logged.value().size(), std::size_t{2});
+        const PrintLogEntry reprinted = logged.value().front();
+        QCOMPARE(reprinted.source, std::string(kLogSourceWindow));
+        QCOMPARE(reprinted.texts, old.texts);
+        QCOMPARE(reprinted.orderNumber, old.orderNumber);
+        QCOMPARE(reprinted.waybillNumber, std::string()); // the old form's number is not the new one's
+        QCOMPARE(FromCodePage(reprinted.templateName), current);
+        QCOMPARE(reprinted.printer, std::string("dorvane-test"));
+        QVERIFY(reprinted.toPrinter && !reprinted.checkPrint);
+        QVERIFY(!reprinted.entryId.empty() && reprinted.entryId != logged.value().back().entryId);
+
+        BatchJob job;
+        job.setup = MakePrintSetup(App(), 96);
+        job.records.emplace_back(1, old.texts);
+        job.orderNumbers = {old.orderNumber};
+        job.printerName = QStringLiteral("dorvane-test");
+        job.logStore = AddressBookLocation(App().WorkFolder);
+        job.templateName = current;
+        BatchPrinter batch(std::move(job));
+        QVERIFY(batch.check());
+        QVERIFY2(batch.print({}), qPrintable(batch.error()));
+        QVERIFY(batch.logError().isEmpty());
+        logged = log.Search({});
+        QVERIFY(logged.ok());
+        QCOMPARE(logged.value().size(), std::size_t{3});
+        const PrintLogEntry& fromBatch = logged.value().front();
+        QCOMPARE(fromBatch.source, std::string(kLogSourceCli));
+        QVERIFY(!fromBatch.entryId.empty() && fromBatch.entryId != reprinted.entryId);
+        QCOMPARE(fromBatch.texts, reprinted.texts);
+        QCOMPARE(fromBatch.orderNumber, reprinted.orderNumber);
+        QCOMPARE(fromBatch.waybillNumber, reprinted.waybillNumber);
+        QCOMPARE(fromBatch.templateName, reprinted.templateName);
+        QCOMPARE(fromBatch.printer, reprinted.printer);
+        QCOMPARE(fromBatch.toPrinter, reprinted.toPrinter);
+        QCOMPARE(fromBatch.checkPrint, reprinted.checkPrint);
     }
 
     // A log longer than the list shows at once: the newest come first, the user is told that

@@ -10,7 +10,7 @@
 #include "support/WorkFolderFixture.h"
 #include "template/TemplateLayout.h"
 #include "template/TemplateStore.h"
-#include "print/CutFieldMarker.h"
+#include "batch/CutFieldMarker.h"
 #include "waybill/WaybillDlg.h"
 
 #include <QApplication>

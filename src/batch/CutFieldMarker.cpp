@@ -1,4 +1,4 @@
-#include "print/CutFieldMarker.h"
+#include "batch/CutFieldMarker.h"
 
 #include "workspace/Workspace.h"
 #include "base/MessageBox.h"
@@ -38,7 +38,7 @@ void CutFieldMarker::remeasure(const TemplateLayout& layout, const WaybillTexts&
     const WaybillPrintSetup setup = MakePrintSetup(App(), layout, controls_[0]->logicalDpiY());
     check_.reset();
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    PrepareMeasuringPrinter(*printer_, setup);
+    PrepareMeasuringPrinter(*printer_, App().PrinterName, setup);
     check_ = std::make_unique<WaybillFitCheck>(setup, *printer_);
     for (int field = 0; field < kFieldCount; ++field)
         mark(field, texts[static_cast<std::size_t>(field)]);
