@@ -2,6 +2,7 @@
 // The main window: the current template's picture with one control laid over each field's
 // box, the template list, the pickers of saved addresses and the buttons around them.
 
+#include "store/StoreListeners.h"
 #include "store/StoreLocation.h"
 #include "store/StoreResult.h"
 #include "template/FieldPlacement.h"
@@ -32,6 +33,7 @@ class CCompletionCombo;
 class CutFieldMarker;
 class PictureFrame;
 class TemplateLayout;
+struct Workspace;
 
 // Asked before a waybill without recipient name and address is printed.
 inline const char* const kNoRecipientQuestion = "收件人姓名和收件人地址都是空的，确定要打印吗？";
@@ -39,7 +41,8 @@ inline const char* const kNoRecipientQuestion = "收件人姓名和收件人地�
 class CWaybillDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CWaybillDlg(QWidget* parent = nullptr);
+    // workspace: the program's values, which the window and the dialogs it opens work on.
+    explicit CWaybillDlg(Workspace& workspace, QWidget* parent = nullptr);
     ~CWaybillDlg() override;
 
     // Controls to members and back.
@@ -66,6 +69,10 @@ public:
     void LoadSenderDetails();
     void SaveSenderDetails();
     void ChangeTemplate(int index);
+
+    // Told whenever a dialog of this window writes the address book or moves it; the goods
+    // list and the pickers refill from there at once.
+    StoreListeners& storeListeners() { return storeListeners_; }
 
     // Filled by the address book: the goods list (combo 1013) and the two pickers.
     void FillGoodsList();
@@ -142,7 +149,10 @@ private:
     void RemeasureCuts();
     void LogPrinted(const char* source, const std::array<QString, kFieldCount>& texts, const QString& printer);
     void OpenPrintLog();
+    void OnLayoutSaved();
 
+    Workspace& workspace_;
+    StoreListeners storeListeners_;
     PictureFrame* pictureFrame_ = nullptr;
     std::array<QWidget*, kFieldCount> fieldControls_{};
     QComboBox* templateCombo_ = nullptr;

@@ -4,10 +4,24 @@
 
 namespace dorvane {
 
+namespace {
+Workspace*& Installed()
+{
+    static Workspace* installed = nullptr;
+    return installed;
+}
+} // namespace
+
 Workspace& App()
 {
-    static Workspace values;
-    return values;
+    static Workspace unset;
+    Workspace* installed = Installed();
+    return installed != nullptr ? *installed : unset;
+}
+
+void SetAppWorkspace(Workspace* workspace)
+{
+    Installed() = workspace;
 }
 
 PrintSettings Workspace::printSettings() const

@@ -1,6 +1,7 @@
 #pragma once
-// The process-wide values of the main program: created before start-up, alive until the
-// process ends, changed in place by the dialogs that own each concern.
+// The work folder's values: folders, print settings, fonts, the current template and its
+// layout. Start-up owns the one of the running program and hands it to the main window, which
+// hands it to the dialogs it opens; each changes it in place for the concern it owns.
 
 #include "store/DataSourceRegistration.h"
 #include "base/LogFont.h"
@@ -40,10 +41,6 @@ struct Workspace {
     double PrintScaleX = 0;
     double PrintScaleY = 0;
 
-    int LayoutChanged = 0;
-    int GoodsChanged = 0;
-    int AddressesChanged = 0; // set by the address-book page; the main window refills its pickers
-
     SettingsPaths settingsPaths() const { return SettingsPaths(WorkFolder); }
 
     // Loads (or creates with their defaults) FontSet.ini and set.ini of WorkFolder, creating
@@ -57,7 +54,27 @@ struct Workspace {
     void setPrintSettings(const PrintSettings& settings);
 };
 
-// The one instance of the running program.
+// Only for the print engine (src/print, the batch engine) and dorvane-cli, which still read
+// their values from here rather than taking them as parameters: the workspace the running
+// program owns, as start-up (or dorvane-cli's main) installed it with SetAppWorkspace. Every
+// other file is handed its Workspace.
 Workspace& App();
+
+// Makes App() return workspace; nullptr returns it to an empty workspace of its own.
+void SetAppWorkspace(Workspace* workspace);
+
+// A workspace that App() returns while it lives: the running program's, or a test's.
+class InstalledWorkspace {
+public:
+    InstalledWorkspace() { SetAppWorkspace(&workspace_); }
+    ~InstalledWorkspace() { SetAppWorkspace(nullptr); }
+    InstalledWorkspace(const InstalledWorkspace&) = delete;
+    InstalledWorkspace& operator=(const InstalledWorkspace&) = delete;
+
+    Workspace& workspace() { return workspace_; }
+
+private:
+    Workspace workspace_;
+};
 
 } // namespace dorvane
