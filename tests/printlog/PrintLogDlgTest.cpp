@@ -1,5 +1,6 @@
 // 打印记录 opened from the main window: the log listed newest first, searched by name and days,
 // the selection exported as an order export and printed again.
+#include "store/StoreListeners.h"
 #include "base/FileChoice.h"
 #include "store/AddressBook.h"
 #include "workspace/Workspace.h"
@@ -103,8 +104,8 @@ private slots:
         const QString exported = work.path(QStringLiteral("chosen.csv"));
         const bool canPrint = QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).printerName() ==
                               QStringLiteral("dorvane-test");
-        App().PrinterName = "dorvane-test";
-        CWaybillDlg main;
+        work.workspace().PrinterName = "dorvane-test";
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
 
@@ -200,7 +201,7 @@ private slots:
         }
         logged[1].texts[9] = "0571-22223333";
         QVERIFY(PrintLog(book).Append(logged).ok());
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         bool acted = false;
@@ -244,7 +245,7 @@ private slots:
         entry.orderNumber = "-2+3";
         entry.texts[9] = "+8657188886666";
         QVERIFY(PrintLog(book).Append({entry}).ok());
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         takeShownMessages();
@@ -286,9 +287,9 @@ private slots:
                                    QStringLiteral("浙江省杭州市西湖区文三路") + QString(300, QChar(0x8DEF)));
         old.waybillNumber = "SF-OLD";
         QVERIFY(log.Append({old}).ok());
-        App().PrinterName = "dorvane-test";
-        App().ShrinkCutText = false;
-        CWaybillDlg main;
+        work.workspace().PrinterName = "dorvane-test";
+        work.workspace().ShrinkCutText = false;
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         takeShownMessages();
@@ -346,7 +347,8 @@ private slots:
             entries.push_back(Logged("2026-03-01 09:00:00", QStringLiteral("N%1").arg(i), QStringLiteral("宁波市")));
         QVERIFY(log.Append(entries).ok());
 
-        CPrintLogDlg dialog(QStringLiteral("顺丰"));
+        StoreListeners listeners;
+        CPrintLogDlg dialog(work.workspace(), listeners, QStringLiteral("顺丰"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* list = dialog.findChild<CSortListCtrl*>(QStringLiteral("logList"));
