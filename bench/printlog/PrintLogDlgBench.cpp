@@ -2,12 +2,12 @@
 // the newest), every waybill listed on asking, and a search by telephone, each timed from the
 // click to the filled list.
 #include "../store/BusyPrintLog.h"
-#include "store/AddressBook.h"
-#include "store/StoreListeners.h"
-#include "workspace/Workspace.h"
 #include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
 #include "printlog/PrintLogDlg.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QLineEdit>

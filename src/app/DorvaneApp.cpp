@@ -65,7 +65,7 @@ bool CDorvaneApp::InitInstance()
 
 void CDorvaneApp::RegisterDataSource()
 {
-    const Workspace& app = workspace_.workspace();
+    const Workspace& app = workspace();
     const auto native = [](const fs::path& p) { return ToCodePage(QDir::toNativeSeparators(PathToQString(p))); };
     if (ConfigDataSource(DataSourceAttributes(app.DataSourceName, native(app.DatabasePath), native(app.ProgramFolder))))
         return;

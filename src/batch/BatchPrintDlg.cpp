@@ -350,7 +350,8 @@ void CBatchPrintDlg::printTicked()
         return;
     job.printerName = FindWaybillPrinter(workspace_.PrinterName);
     if (job.printerName.isEmpty()) {
-        showMessage(this, NoPrinterMessage(workspace_.PrinterName), QString::fromUtf8(kAppTitle), MessageIcon::Warning);
+        showMessage(this, NoPrinterMessage(workspace_.PrinterName), QString::fromUtf8(kAppTitle),
+                    MessageIcon::Warning);
         return;
     }
     std::vector<std::pair<std::size_t, FieldTexts>> chosen = job.records;

@@ -83,7 +83,8 @@ std::array<QString, kFieldCount> FieldNames()
 
 } // namespace
 
-CTemplateEditDlg::CTemplateEditDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), workspace_(workspace)
+CTemplateEditDlg::CTemplateEditDlg(Workspace& workspace, QWidget* parent)
+    : QDialog(parent), workspace_(workspace)
 {
     setObjectName(QStringLiteral("templateEditDialog"));
     setFont(QFont(QStringLiteral("宋体"), 9));

@@ -1,13 +1,13 @@
 #include "settings/AddressEditDlg.h"
 
-#include "store/StoreListeners.h"
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
+#include "address/AddressRecord.h"
 #include "base/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "settings/ListPageRules.h"
-#include "address/AddressRecord.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QFont>
 #include <QGridLayout>

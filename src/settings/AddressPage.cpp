@@ -1,17 +1,17 @@
 #include "settings/AddressPage.h"
 
-#include "store/StoreListeners.h"
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
+#include "address/AddressRecord.h"
 #include "base/MessageBox.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "controls/SortListCtrl.h"
 #include "settings/AddressEditDlg.h"
 #include "settings/ListPageRules.h"
-#include "address/AddressRecord.h"
 #include "settings/PageListSetup.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -180,7 +180,8 @@ void CAddressPage::OnDelete()
     if (answer == MessageAnswer::Yes) {
         // The list shows what the store holds: a row the store could not delete stays, and the
         // message says why.
-        const auto deleted = AddressBook(AddressBookLocation(workspace_.WorkFolder)).Delete(TableOf(AddressKind), id);
+        const auto deleted =
+            AddressBook(AddressBookLocation(workspace_.WorkFolder)).Delete(TableOf(AddressKind), id);
         if (!deleted) {
             ShowStoreError(this, deleted.error());
             return;

@@ -1,12 +1,12 @@
 #include "settings/DatabasePage.h"
 
-#include "store/StoreListeners.h"
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
-#include "store/ConnectionString.h"
 #include "base/MessageBox.h"
+#include "store/AddressBook.h"
+#include "store/ConnectionString.h"
+#include "store/StoreListeners.h"
 #include "store/StoreLocation.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -47,8 +47,8 @@ CDatabasePage::CDatabasePage(Workspace& workspace, StoreListeners& listeners, QW
     layout->addRow(testButton_, saveButton_);
     layout->addRow(resultLabel_);
 
-    const SplitConnection stored =
-        SplitPassword(FromCodePage(LoadDatabaseConnection(DatabaseIniPath(workspace_.WorkFolder))).toStdString());
+    const SplitConnection stored = SplitPassword(
+        FromCodePage(LoadDatabaseConnection(DatabaseIniPath(workspace_.WorkFolder))).toStdString());
     connectionEdit_->setText(QString::fromStdString(stored.rest));
     passwordEdit_->setText(QString::fromStdString(stored.password));
 
@@ -64,8 +64,8 @@ std::string CDatabasePage::ConnectionString() const
 void CDatabasePage::OnTest()
 {
     const std::string connection = ConnectionString();
-    const StoreLocation location =
-        connection.empty() ? StoreLocation(AddressBookPath(workspace_.WorkFolder)) : StoreLocation::Server(connection);
+    const StoreLocation location = connection.empty() ? StoreLocation(AddressBookPath(workspace_.WorkFolder))
+                                                      : StoreLocation::Server(connection);
     testButton_->setEnabled(false);
     resultLabel_->setText(QStringLiteral("正在连接…"));
     // A server that does not answer takes up to the connection's time-out: the window goes on.
@@ -90,7 +90,8 @@ void CDatabasePage::OnTest()
 
 void CDatabasePage::OnSave()
 {
-    if (!SaveDatabaseConnection(DatabaseIniPath(workspace_.WorkFolder), ToCodePage(QString::fromStdString(ConnectionString())))) {
+    if (!SaveDatabaseConnection(DatabaseIniPath(workspace_.WorkFolder),
+                                ToCodePage(QString::fromStdString(ConnectionString())))) {
         showMessage(this, QStringLiteral("Set/database.ini 不能写入"), QString::fromLatin1(kAppTitle));
         return;
     }

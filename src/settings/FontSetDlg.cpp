@@ -65,8 +65,7 @@ int ScreenPixelHeight(const QFont& font, const QWidget* widget)
     return std::max(1, static_cast<int>(std::lround(font.pointSizeF() * dpi / 72.0)));
 }
 
-CFontSetDlg::CFontSetDlg(Workspace& workspace, QWidget* parent)
-    : QDialog(parent), workspace_(workspace)
+CFontSetDlg::CFontSetDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), workspace_(workspace)
 {
     setWindowTitle(QStringLiteral("设置打印字体"));
     setFont(QFont(QStringLiteral("宋体"), 9));

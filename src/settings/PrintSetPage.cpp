@@ -26,8 +26,7 @@
 
 namespace dorvane {
 
-CPrintSetPage::CPrintSetPage(Workspace& workspace, QWidget* parent)
-    : QWidget(parent), workspace_(workspace)
+CPrintSetPage::CPrintSetPage(Workspace& workspace, QWidget* parent) : QWidget(parent), workspace_(workspace)
 {
     const char* const names[] = {"offsetXEdit", "offsetYEdit", "spacingXEdit", "spacingYEdit"};
     for (std::size_t i = 0; i < edits_.size(); ++i) {

@@ -1,14 +1,14 @@
 #include "settings/ProductPage.h"
 
-#include "store/StoreListeners.h"
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
 #include "base/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "controls/SortListCtrl.h"
 #include "settings/ListPageRules.h"
 #include "settings/PageListSetup.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -137,8 +137,8 @@ void CProductPage::OnAdd()
     pull();
     if (!NameAcceptable())
         return;
-    const auto added =
-        AddressBook(AddressBookLocation(workspace_.WorkFolder)).Add(AddressTable::ProductName, ToCodePage(Name));
+    const auto added = AddressBook(AddressBookLocation(workspace_.WorkFolder))
+                           .Add(AddressTable::ProductName, ToCodePage(Name));
     if (!added) {
         ShowStoreError(this, added.error());
         return;

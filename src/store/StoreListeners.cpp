@@ -24,7 +24,8 @@ void StoreListeners::notify(StoreChange change)
     }
     for (const int id : told) {
         // Looked up again each time: an earlier listener may have ended this one.
-        const auto found = std::find_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; });
+        const auto found =
+            std::find_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; });
         if (found == entries_.end())
             continue;
         const Listener listener = found->listener; // a copy: the vector may grow while it runs

@@ -31,8 +31,8 @@
 #include "waybill/SystemMenu.h"
 #include "address/WaybillDefaults.h"
 
-#include <QByteArrayList>
 #include <QApplication>
+#include <QByteArrayList>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -430,12 +430,14 @@ void CWaybillDlg::FillTemplateList()
 
 void CWaybillDlg::setTitle()
 {
-    setWindowTitle(QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：%1").arg(FromFileName(workspace_.CurrentTemplate)));
+    setWindowTitle(QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：%1")
+                       .arg(FromFileName(workspace_.CurrentTemplate)));
 }
 
 void CWaybillDlg::LoadTemplatePicture()
 {
-    const QPixmap picture = LoadPictureFile(PicturePath(workspace_.WorkFolder, workspace_.CurrentTemplate), "BMP");
+    const QPixmap picture =
+        LoadPictureFile(PicturePath(workspace_.WorkFolder, workspace_.CurrentTemplate), "BMP");
     if (!picture.isNull()) {
         pictureFrame_->resize(picture.size());
         pictureFrame_->setPicture(picture);

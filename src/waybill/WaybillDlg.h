@@ -2,12 +2,12 @@
 // The main window: the current template's picture with one control laid over each field's
 // box, the template list, the pickers of saved addresses and the buttons around them.
 
+#include "address/WaybillDefaults.h"
 #include "store/StoreListeners.h"
 #include "store/StoreLocation.h"
 #include "store/StoreResult.h"
 #include "template/FieldPlacement.h"
 #include "template/WaybillField.h"
-#include "address/WaybillDefaults.h"
 
 #include <QDateTime>
 #include <QDialog>

@@ -2,6 +2,8 @@
 
 #include "template/TemplateStore.h"
 
+#include <utility>
+
 namespace dorvane {
 
 namespace {
@@ -19,9 +21,9 @@ Workspace& App()
     return installed != nullptr ? *installed : unset;
 }
 
-void SetAppWorkspace(Workspace* workspace)
+Workspace* SetAppWorkspace(Workspace* workspace)
 {
-    Installed() = workspace;
+    return std::exchange(Installed(), workspace);
 }
 
 PrintSettings Workspace::printSettings() const

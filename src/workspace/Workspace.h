@@ -54,20 +54,20 @@ struct Workspace {
     void setPrintSettings(const PrintSettings& settings);
 };
 
-// Only for the print engine (src/print, the batch engine) and dorvane-cli, which still read
-// their values from here rather than taking them as parameters: the workspace the running
-// program owns, as start-up (or dorvane-cli's main) installed it with SetAppWorkspace. Every
-// other file is handed its Workspace.
+// Only for the print engine (src/print) and dorvane-cli, which still read their values from
+// here rather than taking them as parameters: the workspace the running program owns, as
+// start-up installed it. Without one installed (dorvane-cli, which has no start-up object),
+// a workspace of App()'s own. Every other file is handed its Workspace.
 Workspace& App();
 
-// Makes App() return workspace; nullptr returns it to an empty workspace of its own.
-void SetAppWorkspace(Workspace* workspace);
+// Makes App() return workspace (nullptr: App()'s own again); returns the one it replaces.
+Workspace* SetAppWorkspace(Workspace* workspace);
 
 // A workspace that App() returns while it lives: the running program's, or a test's.
 class InstalledWorkspace {
 public:
-    InstalledWorkspace() { SetAppWorkspace(&workspace_); }
-    ~InstalledWorkspace() { SetAppWorkspace(nullptr); }
+    InstalledWorkspace() : replaced_(SetAppWorkspace(&workspace_)) {}
+    ~InstalledWorkspace() { SetAppWorkspace(replaced_); }
     InstalledWorkspace(const InstalledWorkspace&) = delete;
     InstalledWorkspace& operator=(const InstalledWorkspace&) = delete;
 
@@ -75,6 +75,7 @@ public:
 
 private:
     Workspace workspace_;
+    Workspace* replaced_;
 };
 
 } // namespace dorvane

@@ -158,7 +158,8 @@ private slots:
         work.installEmptyAddressBook();
         work.workspace().PrinterName = kQueue.toStdString();
         WriteOrders(work);
-        CWaybillDlg window(work.workspace()); // loads the current template, as when the batch is opened from it
+        CWaybillDlg window(
+            work.workspace()); // loads the current template, as when the batch is opened from it
         CBatchPrintDlg dialog(work.workspace(), FieldTexts{});
         dialog.logStore = AddressBookLocation(work.workspace().WorkFolder);
         const auto loggedRecipients = [&] {
@@ -490,7 +491,9 @@ private slots:
         toFile.toPrinter = false;
         PrintLogEntry check = entry(3, "T3", "1");
         check.checkPrint = true;
-        QVERIFY(PrintLog(AddressBookPath(work.workspace().WorkFolder)).Append({entry(1, "T1", "1"), toFile, check}).ok());
+        QVERIFY(PrintLog(AddressBookPath(work.workspace().WorkFolder))
+                    .Append({entry(1, "T1", "1"), toFile, check})
+                    .ok());
         takeShownMessages(); // the earlier tests'
 
         const auto line = [](const char* orderNumber, int row, const char* quantity) {

@@ -13,7 +13,6 @@
 #include "editor/EditingSurface.h"
 #include "waybill/WaybillDlg.h"
 
-#include <QSignalSpy>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -26,6 +25,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -466,8 +466,8 @@ private slots:
         const QRect addressBox(b.left, b.top, b.right - b.left, b.bottom - b.top);
         const TextBoxFit onPaper = surface->fits()[kRecipientAddress];
         // Laid out in the screen's font in the box on screen, more of the address would show.
-        const TextBoxFit onScreen =
-            TextBoxDrawer::fit(ToQFont(work.workspace().BodyFont), surface, addressBox, texts[kRecipientAddress], kLeftWrapped);
+        const TextBoxFit onScreen = TextBoxDrawer::fit(ToQFont(work.workspace().BodyFont), surface,
+                                                       addressBox, texts[kRecipientAddress], kLeftWrapped);
         QVERIFY(onScreen.lostChars < onPaper.lostChars);
         QCOMPARE(surface->cutFields(), std::vector<int>{kRecipientAddress});
 

@@ -13,7 +13,6 @@
 #include "editor/TemplateStepsDlg.h"
 #include "template/TemplateStore.h"
 
-#include <QSignalSpy>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -21,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -184,7 +184,8 @@ private slots:
         QCOMPARE(lines[4], QStringLiteral("0,0,466,89,183,24"));
         QCOMPARE(lines[0], QStringLiteral("0,圆通,2300,1270,870,480"));
         QCOMPARE(BoxOf(work.workspace().Layout, 1), (std::array<int, 4>{56, 99, 157, 24}));
-        QCOMPARE(PrintRectOf(work.workspace().Layout, 1), PrintRectOf(before, 1)); // until the main window re-lays out
+        QCOMPARE(PrintRectOf(work.workspace().Layout, 1),
+                 PrintRectOf(before, 1)); // until the main window re-lays out
 
         // Nothing left unsaved: closing asks nothing.
         dialog.close();
@@ -522,7 +523,8 @@ private slots:
         Click(&dialog, "importButton");
         QCOMPARE(dialog.surface()->picture().size(), QSize(300, 200));
         QCOMPARE(work.read(QStringLiteral("dataM/New圆通.bmp")), otherPicture);
-        QCOMPARE(SortedTemplateNames(work.workspace().WorkFolder), templates); // the replacement is no template
+        QCOMPARE(SortedTemplateNames(work.workspace().WorkFolder),
+                 templates); // the replacement is no template
 
         queueMessageAnswer(MessageAnswer::No);
         dialog.close();
@@ -541,9 +543,12 @@ private slots:
         QVERIFY(dialog.surface()->picture().isNull());
         const QSize header(work.workspace().Layout.number(0, 4), work.workspace().Layout.number(0, 5));
         QCOMPARE(dialog.size(), header + QSize(150, 50));
-        DragMouse(dialog.surface(), QPoint(BoxOf(work.workspace().Layout, 1)[0] + 2, BoxOf(work.workspace().Layout, 1)[1] + 2),
-                  QPoint(BoxOf(work.workspace().Layout, 1)[0] + 12, BoxOf(work.workspace().Layout, 1)[1] + 2));
-        QCOMPARE(BoxOf(dialog.surface()->tracker().layout(), 1)[0], BoxOf(work.workspace().Layout, 1)[0] + 10);
+        DragMouse(
+            dialog.surface(),
+            QPoint(BoxOf(work.workspace().Layout, 1)[0] + 2, BoxOf(work.workspace().Layout, 1)[1] + 2),
+            QPoint(BoxOf(work.workspace().Layout, 1)[0] + 12, BoxOf(work.workspace().Layout, 1)[1] + 2));
+        QCOMPARE(BoxOf(dialog.surface()->tracker().layout(), 1)[0],
+                 BoxOf(work.workspace().Layout, 1)[0] + 10);
         dialog.reject();
     }
 };

@@ -101,7 +101,8 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
     QCOMPARE(takeShownMessages().size(), 1); // "保存成功！"
     TemplateLayout saved;
-    QVERIFY(LoadLayoutFile(LayoutPath(work.workspace().WorkFolder, ToFileName(QStringLiteral("SFscan"))), saved));
+    QVERIFY(
+        LoadLayoutFile(LayoutPath(work.workspace().WorkFolder, ToFileName(QStringLiteral("SFscan"))), saved));
     QCOMPARE(saved.paperWidth(), 2410);
     QCOMPARE(saved.paperLength(), 1400);
     for (int row = 1; row <= kFieldCount; ++row) {

@@ -1,21 +1,21 @@
 // 打印记录 opened from the main window: the log listed newest first, searched by name and days,
 // the selection exported as an order export and printed again.
-#include "store/StoreListeners.h"
+#include "printlog/PrintLogDlg.h"
 #include "base/FileChoice.h"
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
 #include "base/MessageBox.h"
 #include "base/PrintFontConversion.h"
-#include "store/PrintLog.h"
 #include "batch/WaybillCsv.h"
 #include "controls/SortListCtrl.h"
-#include "settings/DialogDriver.h"
-#include "print/PdfReadBack.h"
-#include "support/WorkFolderFixture.h"
 #include "print/CutFieldMarker.h"
-#include "printlog/PrintLogDlg.h"
+#include "print/PdfReadBack.h"
+#include "settings/DialogDriver.h"
+#include "store/AddressBook.h"
+#include "store/PrintLog.h"
+#include "store/StoreListeners.h"
+#include "support/WorkFolderFixture.h"
+#include "text/CodePageText.h"
 #include "waybill/WaybillDlg.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QCheckBox>

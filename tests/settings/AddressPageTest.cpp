@@ -1,12 +1,12 @@
 #include "settings/AddressPage.h"
 #include "DialogDriver.h"
-#include "store/StoreListeners.h"
-#include "store/AddressBook.h"
-#include "text/CodePageText.h"
 #include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
 #include "settings/AddressEditDlg.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
 #include "support/WorkFolderFixture.h"
+#include "text/CodePageText.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(look.okText, QStringLiteral("修改(&M)"));
         QCOMPARE(look.fields, QStringList({QStringLiteral("李四"), "139", "", "", ""}));
         QCOMPARE(Stored(*book_, AddressTable::ReceiptAddress)[1], QStringLiteral("李四,139,,,"));
-        QCOMPARE(addressesTold_, 1); // the main window refills its pickers from this
+        QCOMPARE(addressesTold_, 1);        // the main window refills its pickers from this
         QCOMPARE(list_->SelectedRow(), -1); // the refill leaves nothing selected
 
         // A comma typed into the name is stored as "，": the record still reads back as five parts.

@@ -1,9 +1,9 @@
-#include "store/StoreListeners.h"
 #include "settings/DatabasePage.h"
 #include "store/AddressBook.h"
-#include "workspace/Workspace.h"
+#include "store/StoreListeners.h"
 #include "store/StoreLocation.h"
 #include "support/WorkFolderFixture.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -86,7 +86,8 @@ private slots:
         QTest::mouseClick(page.findChild<QPushButton*>("saveConnectionButton"), Qt::LeftButton);
         QCOMPARE(saved.count(), 1);
         QCOMPARE(work.read("Set/database.ini"), server.toStdString() + " password='it\\'s'\r\n");
-        QCOMPARE(AddressBookLocation(work.workspace().WorkFolder).server, server.toStdString() + " password='it\\'s'");
+        QCOMPARE(AddressBookLocation(work.workspace().WorkFolder).server,
+                 server.toStdString() + " password='it\\'s'");
 
         Retype(page.findChild<QLineEdit*>("connectionEdit"), QString());
         Retype(page.findChild<QLineEdit*>("passwordEdit"), QString());
@@ -94,7 +95,8 @@ private slots:
         QTest::mouseClick(page.findChild<QPushButton*>("saveConnectionButton"), Qt::LeftButton);
         QCOMPARE(work.read("Set/database.ini"), std::string("\r\n"));
         QVERIFY(!AddressBookLocation(work.workspace().WorkFolder).onServer());
-        QCOMPARE(AddressBookLocation(work.workspace().WorkFolder).file, AddressBookPath(work.workspace().WorkFolder));
+        QCOMPARE(AddressBookLocation(work.workspace().WorkFolder).file,
+                 AddressBookPath(work.workspace().WorkFolder));
     }
 };
 

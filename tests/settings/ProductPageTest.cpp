@@ -1,11 +1,11 @@
 #include "settings/ProductPage.h"
-#include "store/AddressBook.h"
-#include "store/StoreListeners.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
 #include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
 #include "support/WorkFolderFixture.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 // The settings dialog, its tab control and the print-settings page, driven as a user would.
 
-#include "store/StoreListeners.h"
 #include "settings/SettingsDlg.h"
-#include "workspace/Workspace.h"
 #include "base/MessageBox.h"
 #include "base/PrintFontConversion.h"
+#include "editor/TemplateDeleteDlg.h"
+#include "editor/TemplateEditDlg.h"
 #include "print/CalibrationPrinter.h"
 #include "print/PdfReadBack.h"
 #include "settings/AddressPage.h"
@@ -14,10 +14,10 @@
 #include "settings/PrintSetPage.h"
 #include "settings/PrinterSelDlg.h"
 #include "settings/ProductPage.h"
+#include "store/StoreListeners.h"
 #include "support/WorkFolderFixture.h"
-#include "editor/TemplateDeleteDlg.h"
-#include "editor/TemplateEditDlg.h"
 #include "template/TemplateList.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QCheckBox>

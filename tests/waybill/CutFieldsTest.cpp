@@ -124,7 +124,8 @@ private slots:
         QCOMPARE(takeShownMessages().size(), 1);
         const QString job = JobWith(marker, 60000);
         QVERIFY(!job.isEmpty());
-        const QRectF box = AddressBoxOnPaper(work.workspace(), dialog.logicalDpiY()).adjusted(-0.5, -0.5, 0.5, 0.5);
+        const QRectF box =
+            AddressBoxOnPaper(work.workspace(), dialog.logicalDpiY()).adjusted(-0.5, -0.5, 0.5, 0.5);
         QString inside;
         for (const PdfWord& word : ReadWords(job)) {
             if (box.contains(word.box))

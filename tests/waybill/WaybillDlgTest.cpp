@@ -1,25 +1,25 @@
+#include "waybill/WaybillDlg.h"
 #include "about/HelpDlg.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
+#include "address/ClipboardAddress.h"
+#include "address/WaybillDefaults.h"
 #include "base/MessageBox.h"
-#include "store/PrintLog.h"
-#include "store/StoreLocation.h"
-#include "print/PdfReadBack.h"
-#include "print/WaybillPrinter.h"
-#include "settings/PrintSetPage.h"
-#include "settings/PrinterSelDlg.h"
-#include "settings/ProductPage.h"
-#include "settings/SettingsDlg.h"
-#include "support/MuteServer.h"
-#include "support/WorkFolderFixture.h"
 #include "editor/AdjustPreviewDlg.h"
 #include "editor/EditingSurface.h"
 #include "editor/SurfaceMouse.h"
-#include "template/TemplateStore.h"
-#include "address/ClipboardAddress.h"
+#include "print/PdfReadBack.h"
+#include "print/WaybillPrinter.h"
+#include "settings/PrintSetPage.h"
 #include "settings/PrinterChoice.h"
-#include "address/WaybillDefaults.h"
-#include "waybill/WaybillDlg.h"
+#include "settings/PrinterSelDlg.h"
+#include "settings/ProductPage.h"
+#include "settings/SettingsDlg.h"
+#include "store/PrintLog.h"
+#include "store/StoreLocation.h"
+#include "support/MuteServer.h"
+#include "support/WorkFolderFixture.h"
+#include "template/TemplateStore.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -565,8 +565,9 @@ private slots:
                 entry.texts[static_cast<std::size_t>(index)] = text;
             return entry;
         };
-        QVERIFY(PrintLog(AddressBookLocation(work.workspace().WorkFolder))
-                    .Append({entryFor(older, "2026-12-05 08:59:00"), entryFor(recent, "2026-12-08 10:32:00")}));
+        QVERIFY(
+            PrintLog(AddressBookLocation(work.workspace().WorkFolder))
+                .Append({entryFor(older, "2026-12-05 08:59:00"), entryFor(recent, "2026-12-08 10:32:00")}));
 
         QGuiApplication::clipboard()->setText(recent);
         CWaybillDlg dialog(work.workspace());
