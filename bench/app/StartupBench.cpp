@@ -19,7 +19,7 @@ static void MainWindowShown(benchmark::State& state)
     test::WorkFolderFixture work;
     setMessagesAnsweredByTest(true);
     for (auto _ : state) {
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog))
             state.SkipWithError("window not exposed");
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     {
         test::WorkFolderFixture work;
         setMessagesAnsweredByTest(true);
-        CWaybillDlg first;
+        CWaybillDlg first(work.workspace());
         first.show();
         if (!QTest::qWaitForWindowExposed(&first))
             return 1;

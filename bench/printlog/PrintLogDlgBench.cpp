@@ -2,11 +2,12 @@
 // the newest), every waybill listed on asking, and a search by telephone, each timed from the
 // click to the filled list.
 #include "../store/BusyPrintLog.h"
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
 #include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
 #include "printlog/PrintLogDlg.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -18,13 +19,26 @@ using namespace dorvane;
 
 namespace {
 
-// The busy log, as the dialog finds it: the program's work folder points at it.
+// The bench's own values and store listeners, handed to each dialog.
+Workspace& Work()
+{
+    static Workspace workspace;
+    return workspace;
+}
+
+StoreListeners& Listeners()
+{
+    static StoreListeners listeners;
+    return listeners;
+}
+
+// The busy log, as the dialog finds it: the work folder points at it.
 void UseBusyLog()
 {
-    App().WorkFolder = bench::Folder().dir.path();
-    std::filesystem::create_directories(AddressBookPath(App().WorkFolder).parent_path());
-    std::filesystem::rename(bench::Folder().file, AddressBookPath(App().WorkFolder));
-    bench::Folder().file = AddressBookPath(App().WorkFolder);
+    Work().WorkFolder = bench::Folder().dir.path();
+    std::filesystem::create_directories(AddressBookPath(Work().WorkFolder).parent_path());
+    std::filesystem::rename(bench::Folder().file, AddressBookPath(Work().WorkFolder));
+    bench::Folder().file = AddressBookPath(Work().WorkFolder);
 }
 
 int Rows(const CPrintLogDlg& dialog)
@@ -38,7 +52,7 @@ static void OpenDialog(benchmark::State& state)
 {
     int rows = 0;
     for (auto _ : state) {
-        CPrintLogDlg dialog(QStringLiteral("T"));
+        CPrintLogDlg dialog(Work(), Listeners(), QStringLiteral("T"));
         rows = Rows(dialog);
     }
     state.counters["rows"] = rows;
@@ -47,7 +61,7 @@ BENCHMARK(OpenDialog)->Unit(benchmark::kMillisecond);
 
 static void ShowAll(benchmark::State& state)
 {
-    CPrintLogDlg dialog(QStringLiteral("T"));
+    CPrintLogDlg dialog(Work(), Listeners(), QStringLiteral("T"));
     for (auto _ : state)
         dialog.findChild<QPushButton*>(QStringLiteral("showAllButton"))->click();
     state.counters["rows"] = Rows(dialog);
@@ -56,7 +70,7 @@ BENCHMARK(ShowAll)->Unit(benchmark::kMillisecond);
 
 static void SearchTelephone(benchmark::State& state)
 {
-    CPrintLogDlg dialog(QStringLiteral("T"));
+    CPrintLogDlg dialog(Work(), Listeners(), QStringLiteral("T"));
     dialog.findChild<QLineEdit*>(QStringLiteral("telephoneFindEdit"))->setText(QStringLiteral("1390000777"));
     for (auto _ : state)
         dialog.findChild<QPushButton*>(QStringLiteral("findButton"))->click();

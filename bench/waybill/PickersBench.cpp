@@ -53,7 +53,7 @@ static void FillPickersAndGoodsList(benchmark::State& state)
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db);
 
-    CWaybillDlg dialog; // fills the lists once at start-up
+    CWaybillDlg dialog(work.workspace()); // fills the lists once at start-up
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         dialog.FillGoodsList();

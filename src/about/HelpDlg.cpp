@@ -19,7 +19,7 @@ namespace {
 
 } // namespace
 
-CHelpDlg::CHelpDlg(QWidget* parent) : QDialog(parent)
+CHelpDlg::CHelpDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), m_workspace(workspace)
 {
     setWindowTitle(QStringLiteral("帮助"));
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -66,11 +66,11 @@ CHelpDlg::CHelpDlg(QWidget* parent) : QDialog(parent)
 void CHelpDlg::OnDontShowAgain()
 {
     m_dontShowAgain = m_check->isChecked() ? 1 : 0;
-    const auto path = App().settingsPaths().mouldIni;
+    const auto path = m_workspace.settingsPaths().mouldIni;
     // Line 1 is taken into TemplatePosition on the way, as every writer of this file does.
     const auto lines = ReadLines(path).value_or(std::vector<std::string>{});
-    App().TemplatePosition = LineOr(lines, 0);
-    EnsureSetFolder(App().settingsPaths());
+    m_workspace.TemplatePosition = LineOr(lines, 0);
+    EnsureSetFolder(m_workspace.settingsPaths());
     SaveShowHelpFlag(path, m_dontShowAgain ? "1" : "0");
 }
 

@@ -9,16 +9,18 @@ class QCheckBox;
 namespace dorvane {
 
 class CGradientButton;
+struct Workspace;
 
 class CHelpDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CHelpDlg(QWidget* parent = nullptr);
+    explicit CHelpDlg(Workspace& workspace, QWidget* parent = nullptr);
 
 private:
     // Writes the check box's state into line 3 of mould.ini at every click.
     void OnDontShowAgain();
 
+    Workspace& m_workspace;
     int m_dontShowAgain = 0;
     QCheckBox* m_check = nullptr;
     CGradientButton* m_okButton = nullptr;

@@ -42,7 +42,7 @@ bool CDorvaneApp::ConfigDataSource(const std::string& attributes)
 
 bool CDorvaneApp::InitInstance()
 {
-    Workspace& app = App();
+    Workspace& app = workspace();
     app.WorkFolder = fs::path(QDir::currentPath().toStdU16String());
     app.ProgramFolder = fs::path(QCoreApplication::applicationDirPath().toStdU16String());
     app.DatabasePath = app.ProgramFolder / "dataM" / (app.DataSourceName + ".dorv");
@@ -52,12 +52,12 @@ bool CDorvaneApp::InitInstance()
     if (NarrowDatabaseIni(DatabaseIniPath(app.WorkFolder)))
         showMessage(nullptr, QString::fromUtf8(kDatabaseIniNarrowedNote), QString::fromUtf8(kAppTitle),
                     MessageIcon::Information);
-    App().loadPrintSettings();
+    app.loadPrintSettings();
 
     if (RunMainDialog) {
         RunMainDialog();
     } else {
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(app);
         dialog.exec();
     }
     return false;
@@ -65,7 +65,7 @@ bool CDorvaneApp::InitInstance()
 
 void CDorvaneApp::RegisterDataSource()
 {
-    const Workspace& app = App();
+    const Workspace& app = workspace();
     const auto native = [](const fs::path& p) { return ToCodePage(QDir::toNativeSeparators(PathToQString(p))); };
     if (ConfigDataSource(DataSourceAttributes(app.DataSourceName, native(app.DatabasePath), native(app.ProgramFolder))))
         return;

@@ -61,14 +61,15 @@ std::array<QString, kFieldCount> ToQStrings(const FieldTexts& texts)
     return result;
 }
 
-std::filesystem::path ColumnsIni()
+std::filesystem::path ColumnsIni(const Workspace& workspace)
 {
-    return App().settingsPaths().setFolder / "columns.ini";
+    return workspace.settingsPaths().setFolder / "columns.ini";
 }
 
 } // namespace
 
-CBatchPrintDlg::CBatchPrintDlg(const FieldTexts& base, QWidget* parent) : QDialog(parent), base_(base)
+CBatchPrintDlg::CBatchPrintDlg(Workspace& workspace, const FieldTexts& base, QWidget* parent)
+    : QDialog(parent), workspace_(workspace), base_(base)
 {
     setObjectName(QStringLiteral("batchPrintDialog"));
     setWindowTitle(QStringLiteral("批量打印"));
@@ -181,7 +182,7 @@ bool CBatchPrintDlg::openFile(const QString& path)
         return false;
     }
     table_ = std::move(*table);
-    columns_ = LoadColumnMap(ColumnsIni(), table_.header).value_or(GuessColumns(table_.header));
+    columns_ = LoadColumnMap(ColumnsIni(workspace_), table_.header).value_or(GuessColumns(table_.header));
     fileLabel_->setText(QDir::toNativeSeparators(path));
     resultLabel_->clear();
     progress_->setRange(0, 1); // a new file: nothing of it printed yet
@@ -226,7 +227,7 @@ void CBatchPrintDlg::columnChosen()
         columns_[static_cast<std::size_t>(i)] =
             qobject_cast<QComboBox*>(columnTable_->cellWidget(i, 1))->currentData().toInt();
     // The choice is kept for the next export with this header; a failed save costs only that.
-    SaveColumnMap(ColumnsIni(), table_.header, columns_);
+    SaveColumnMap(ColumnsIni(workspace_), table_.header, columns_);
     showJoinedColumns();
     measureRecords();
 }
@@ -235,8 +236,8 @@ void CBatchPrintDlg::measureRecords()
 {
     // Measured on the printer the batch goes to, as the window's own print is.
     QPrinter printer(QPrinter::HighResolution);
-    const WaybillPrintSetup setup = MakePrintSetup(App(), logicalDpiY());
-    PrepareMeasuringPrinter(printer, App().PrinterName, setup);
+    const WaybillPrintSetup setup = MakePrintSetup(workspace_, logicalDpiY());
+    PrepareMeasuringPrinter(printer, workspace_.PrinterName, setup);
     const WaybillFitCheck fitCheck(setup, printer);
 
     records_.clear();
@@ -325,8 +326,8 @@ void CBatchPrintDlg::tickAll(bool ticked)
 void CBatchPrintDlg::printTicked()
 {
     BatchJob job;
-    job.setup = MakePrintSetup(App(), logicalDpiY());
-    job.overflow = App().ShrinkCutText ? Overflow::Shrink : Overflow::Warn;
+    job.setup = MakePrintSetup(workspace_, logicalDpiY());
+    job.overflow = workspace_.ShrinkCutText ? Overflow::Shrink : Overflow::Warn;
     job.logStore = logStore;
     job.templateName = templateName;
     job.source = kLogSourceBatch;
@@ -345,11 +346,12 @@ void CBatchPrintDlg::printTicked()
                     QStringLiteral("批量打印"), MessageIcon::Information);
         return;
     }
-    if (!EnsureChosenPrinter(this))
+    if (!EnsureChosenPrinter(workspace_, this))
         return;
-    job.printerName = FindWaybillPrinter(App().PrinterName);
+    job.printerName = FindWaybillPrinter(workspace_.PrinterName);
     if (job.printerName.isEmpty()) {
-        showMessage(this, NoPrinterMessage(App().PrinterName), QString::fromUtf8(kAppTitle), MessageIcon::Warning);
+        showMessage(this, NoPrinterMessage(workspace_.PrinterName), QString::fromUtf8(kAppTitle),
+                    MessageIcon::Warning);
         return;
     }
     std::vector<std::pair<std::size_t, FieldTexts>> chosen = job.records;

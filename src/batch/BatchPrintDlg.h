@@ -25,6 +25,8 @@ class QTableWidget;
 
 namespace dorvane {
 
+struct Workspace;
+
 class CBatchPrintDlg : public QDialog {
     Q_OBJECT
 public:
@@ -32,7 +34,7 @@ public:
     enum class RecordStatus { Ready, WillBeCut, NoRecipient, Printed, Unknown };
 
     // base: the texts every waybill starts from (the window's sender, goods and date).
-    explicit CBatchPrintDlg(const FieldTexts& base, QWidget* parent = nullptr);
+    CBatchPrintDlg(Workspace& workspace, const FieldTexts& base, QWidget* parent = nullptr);
 
     // Whether a record (its texts and its order number, empty when the export has no such
     // column) was printed before; asked once per record as the file is opened. An error: the
@@ -53,6 +55,7 @@ public slots:
     void reject() override; // while printing: cancels after the current page
 
 private:
+    Workspace& workspace_;
     struct Record {
         FieldTexts texts;
         std::string orderNumber; // from the export's order-number column

@@ -26,8 +26,9 @@ QString FieldNames(const std::vector<int>& fields)
 
 } // namespace
 
-CutFieldMarker::CutFieldMarker(const std::array<QWidget*, kFieldCount>& controls, QObject* parent)
-    : QObject(parent), controls_(controls)
+CutFieldMarker::CutFieldMarker(const Workspace& workspace, const std::array<QWidget*, kFieldCount>& controls,
+                               QObject* parent)
+    : QObject(parent), workspace_(workspace), controls_(controls)
 {
 }
 
@@ -35,10 +36,10 @@ CutFieldMarker::~CutFieldMarker() = default;
 
 void CutFieldMarker::remeasure(const TemplateLayout& layout, const WaybillTexts& texts)
 {
-    const WaybillPrintSetup setup = MakePrintSetup(App(), layout, controls_[0]->logicalDpiY());
+    const WaybillPrintSetup setup = MakePrintSetup(workspace_, layout, controls_[0]->logicalDpiY());
     check_.reset();
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    PrepareMeasuringPrinter(*printer_, App().PrinterName, setup);
+    PrepareMeasuringPrinter(*printer_, workspace_.PrinterName, setup);
     check_ = std::make_unique<WaybillFitCheck>(setup, *printer_);
     for (int field = 0; field < kFieldCount; ++field)
         mark(field, texts[static_cast<std::size_t>(field)]);

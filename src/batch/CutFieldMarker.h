@@ -15,11 +15,12 @@ class QWidget;
 namespace dorvane {
 
 class TemplateLayout;
+struct Workspace;
 
 class CutFieldMarker : public QObject {
     Q_OBJECT
 public:
-    CutFieldMarker(const std::array<QWidget*, kFieldCount>& controls, QObject* parent);
+    CutFieldMarker(const Workspace& workspace, const std::array<QWidget*, kFieldCount>& controls, QObject* parent);
     ~CutFieldMarker() override;
 
     // Measures on the settings' printer with the current layout and fonts, and marks all texts.
@@ -29,6 +30,7 @@ public:
     bool isMarked(int field) const { return marked_[static_cast<std::size_t>(field)]; }
 
 private:
+    const Workspace& workspace_;
     std::array<QWidget*, kFieldCount> controls_;
     std::array<bool, kFieldCount> marked_{};
     std::unique_ptr<QPrinter> printer_;

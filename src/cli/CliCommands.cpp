@@ -53,9 +53,8 @@ int Fail(const QString& message)
 }
 
 // The work folder and the print settings, as the main program takes them at start.
-void LoadWorkFolder()
+void LoadWorkFolder(Workspace& app)
 {
-    Workspace& app = App();
     app.WorkFolder = std::filesystem::path(QDir::currentPath().toStdU16String());
     if (NarrowDatabaseIni(DatabaseIniPath(app.WorkFolder)))
         WriteError(QString::fromUtf8(kDatabaseIniNarrowedNote) + QLatin1Char('\n'));
@@ -64,23 +63,23 @@ void LoadWorkFolder()
 
 // The current template's position in the sorted list: mould.ini line 1, the first template
 // when the stored position is past the list.
-int CurrentTemplateIndex(const std::vector<TemplateEntry>& templates)
+int CurrentTemplateIndex(const Workspace& app, const std::vector<TemplateEntry>& templates)
 {
-    const MouldSettings mould = LoadOrCreateMould(App().settingsPaths().mouldIni);
+    const MouldSettings mould = LoadOrCreateMould(app.settingsPaths().mouldIni);
     return TemplateIndexFromPosition(mould.templatePosition, static_cast<int>(templates.size()));
 }
 
 // Reads the template's layout into the program's values; false when its file is gone.
-bool LoadLayout(const TemplateEntry& entry)
+bool LoadLayout(Workspace& app, const TemplateEntry& entry)
 {
-    App().CurrentTemplate = entry.fileName;
-    return App().loadCurrentLayout();
+    app.CurrentTemplate = entry.fileName;
+    return app.loadCurrentLayout();
 }
 
 // Why the template's layout file was refused, naming the file.
-QString LayoutRefusal(const TemplateEntry& entry)
+QString LayoutRefusal(const Workspace& app, const TemplateEntry& entry)
 {
-    const std::filesystem::path path = LayoutPath(App().WorkFolder, entry.fileName);
+    const std::filesystem::path path = LayoutPath(app.WorkFolder, entry.fileName);
     const QString file = QStringLiteral("dataM/%1.dat").arg(FromCodePage(entry.fileName));
     switch (CheckLayoutFile(path)) {
     case LayoutFileFault::NoHeader:
@@ -127,9 +126,9 @@ std::optional<std::string> ReadAll(std::istream& input)
 
 // The settings in use, named after the printer that really prints them (the default printer
 // when set.ini's is gone).
-PrintSettings InUse()
+PrintSettings InUse(const Workspace& app)
 {
-    PrintSettings inUse = App().printSettings();
+    PrintSettings inUse = app.printSettings();
     std::string name = inUse.printerName;
     if (!FindWaybillPrinter(name).isEmpty())
         inUse.printerName = name;
@@ -137,26 +136,26 @@ PrintSettings InUse()
 }
 
 // A printer named on the command line prints with its own adjustments; set.ini stays.
-void UseAdjustmentsOf(const QString& printerName, WaybillPrintSetup& setup)
+void UseAdjustmentsOf(const Workspace& app, const QString& printerName, WaybillPrintSetup& setup)
 {
-    const PrintSettings s = AdjustmentsFor(App().settingsPaths(), InUse(), ToCodePage(printerName));
+    const PrintSettings s = AdjustmentsFor(app.settingsPaths(), InUse(app), ToCodePage(printerName));
     setup.adjust = {s.offsetX, s.offsetY, s.spacingX, s.spacingY};
 }
 
 // The current template's layout into the program's values.
-int LoadCurrentTemplate()
+int LoadCurrentTemplate(Workspace& app)
 {
-    const std::vector<TemplateEntry> templates = SortedTemplates(App().WorkFolder);
+    const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     if (templates.empty())
         return Fail(QStringLiteral("there is no template in dataM"));
-    const TemplateEntry& chosen = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
-    if (!LoadLayout(chosen))
-        return Fail(LayoutRefusal(chosen));
+    const TemplateEntry& chosen = templates[static_cast<std::size_t>(CurrentTemplateIndex(app, templates))];
+    if (!LoadLayout(app, chosen))
+        return Fail(LayoutRefusal(app, chosen));
     return kExitOk;
 }
 
 // The PDF file or printer named on the command line, else the waybill printer of set.ini.
-int SetDestination(const PrintOptions& options, BatchJob& job)
+int SetDestination(Workspace& app, const PrintOptions& options, BatchJob& job)
 {
     if (options.pdf) {
         job.pdfPath = QDir::current().absoluteFilePath(Utf8(*options.pdf));
@@ -164,11 +163,11 @@ int SetDestination(const PrintOptions& options, BatchJob& job)
         job.printerName = Utf8(*options.printer);
         if (!GetPrinterDevice(job.printerName))
             return Fail(QStringLiteral("there is no printer named \"%1\"").arg(job.printerName));
-        UseAdjustmentsOf(job.printerName, job.setup);
+        UseAdjustmentsOf(app, job.printerName, job.setup);
     } else {
-        job.printerName = FindWaybillPrinter(App().PrinterName);
+        job.printerName = FindWaybillPrinter(app.PrinterName);
         if (job.printerName.isEmpty())
-            return Fail(NoPrinterMessage(App().PrinterName));
+            return Fail(NoPrinterMessage(app.PrinterName));
     }
     return kExitOk;
 }
@@ -176,10 +175,10 @@ int SetDestination(const PrintOptions& options, BatchJob& job)
 // Checks and prints the job, logging its pages; a log that cannot be written is reported
 // once per run and never fails the print. A PDF file or the form's picture under the texts is
 // a check print: no waybill went out, and later batches must still offer its orders.
-int RunJob(BatchJob job)
+int RunJob(const Workspace& app, BatchJob job)
 {
     if (job.pdfPath.isEmpty() && job.picture.isNull())
-        job.logStore = AddressBookLocation(App().WorkFolder);
+        job.logStore = AddressBookLocation(app.WorkFolder);
     BatchPrinter printer(std::move(job));
     const bool checked = printer.check();
     // The window shows these records as 缺收件人 and never prints them either.
@@ -216,13 +215,13 @@ int RunJob(BatchJob job)
 
 } // namespace
 
-int RunTemplates()
+int RunTemplates(Workspace& app)
 {
-    LoadWorkFolder();
-    const std::vector<TemplateEntry> templates = SortedTemplates(App().WorkFolder);
+    LoadWorkFolder(app);
+    const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     if (templates.empty())
         return kExitOk;
-    const int current = CurrentTemplateIndex(templates);
+    const int current = CurrentTemplateIndex(app, templates);
     QString text;
     for (int i = 0; i < static_cast<int>(templates.size()); ++i)
         text += (i == current ? QStringLiteral("* ") : QStringLiteral("  ")) +
@@ -231,7 +230,7 @@ int RunTemplates()
     return kExitOk;
 }
 
-int RunParseAddress(const std::optional<std::string>& file)
+int RunParseAddress(Workspace& app, const std::optional<std::string>& file)
 {
     std::optional<std::string> bytes;
     if (file) {
@@ -269,11 +268,10 @@ int RunParseAddress(const std::optional<std::string>& file)
     return kExitOk;
 }
 
-int RunPrint(const PrintOptions& options)
+int RunPrint(Workspace& app, const PrintOptions& options)
 {
-    LoadWorkFolder();
+    LoadWorkFolder(app);
     RegisterFontSubstitutes();
-    Workspace& app = App();
 
     const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     TemplateEntry chosen;
@@ -288,10 +286,10 @@ int RunPrint(const PrintOptions& options)
     } else {
         if (templates.empty())
             return Fail(QStringLiteral("there is no template in dataM"));
-        chosen = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
+        chosen = templates[static_cast<std::size_t>(CurrentTemplateIndex(app, templates))];
     }
-    if (!LoadLayout(chosen))
-        return Fail(LayoutRefusal(chosen));
+    if (!LoadLayout(app, chosen))
+        return Fail(LayoutRefusal(app, chosen));
 
     BatchJob job;
     job.setup = MakePrintSetup(app, ScreenDpiY());
@@ -323,18 +321,17 @@ int RunPrint(const PrintOptions& options)
                 QStringLiteral("the template \"%1\" has no picture to print under the texts").arg(chosen.name));
     }
 
-    if (const int failed = SetDestination(options, job))
+    if (const int failed = SetDestination(app, options, job))
         return failed;
-    return RunJob(std::move(job));
+    return RunJob(app, std::move(job));
 }
 
-int RunCalibrationSheet(const PrintOptions& options)
+int RunCalibrationSheet(Workspace& app, const PrintOptions& options)
 {
-    LoadWorkFolder();
+    LoadWorkFolder(app);
     RegisterFontSubstitutes();
-    if (const int failed = LoadCurrentTemplate())
+    if (const int failed = LoadCurrentTemplate(app))
         return failed;
-    Workspace& app = App();
     WaybillPrintSetup setup = MakePrintSetup(app, ScreenDpiY());
     QPrinter printer(QPrinter::HighResolution);
     if (options.pdf) {
@@ -346,7 +343,7 @@ int RunCalibrationSheet(const PrintOptions& options)
         if (name.isEmpty())
             return Fail(NoPrinterMessage(app.PrinterName));
         if (options.printer)
-            UseAdjustmentsOf(name, setup);
+            UseAdjustmentsOf(app, name, setup);
         PrepareWaybillPrinter(printer, name, setup);
     }
     if (!PrintCalibrationSheetOn(printer, setup))
@@ -354,10 +351,10 @@ int RunCalibrationSheet(const PrintOptions& options)
     return kExitOk;
 }
 
-int RunSetOffset(const CliCommand& command)
+int RunSetOffset(Workspace& app, const CliCommand& command)
 {
-    LoadWorkFolder();
-    PrintSettings inUse = InUse();
+    LoadWorkFolder(app);
+    PrintSettings inUse = InUse(app);
     std::string printerName = inUse.printerName;
     if (command.print.printer) {
         const QString name = Utf8(*command.print.printer);
@@ -366,7 +363,7 @@ int RunSetOffset(const CliCommand& command)
         printerName = ToCodePage(name);
     }
     const SaveFailure failure =
-        StoreMeasuredOffsets(App().settingsPaths(), inUse, printerName, command.offsetRight, command.offsetDown);
+        StoreMeasuredOffsets(app.settingsPaths(), inUse, printerName, command.offsetRight, command.offsetDown);
     if (!failure.empty())
         return Fail(QString::fromStdString(failure) + QStringLiteral(" cannot be written"));
     WriteOut(QStringLiteral("%1: %2 mm right, %3 mm down\n")
@@ -375,15 +372,15 @@ int RunSetOffset(const CliCommand& command)
     return kExitOk;
 }
 
-int RunLog(const LogOptions& options)
+int RunLog(Workspace& app, const LogOptions& options)
 {
-    LoadWorkFolder();
+    LoadWorkFolder(app);
     PrintLogFilter filter;
     filter.since = options.since.value_or(std::string());
     filter.until = options.until.value_or(std::string());
     if (options.find)
         filter.anyText = ToCodePage(Utf8(*options.find));
-    const auto found = PrintLog(AddressBookLocation(App().WorkFolder)).Search(filter);
+    const auto found = PrintLog(AddressBookLocation(app.WorkFolder)).Search(filter);
     if (!found)
         return Fail(QStringLiteral("the print log cannot be read: ") + QString::fromStdString(found.error().message));
     const std::vector<PrintLogEntry>& entries = found.value();
@@ -420,11 +417,10 @@ int RunLog(const LogOptions& options)
     return kExitOk;
 }
 
-int RunReprint(const CliCommand& command)
+int RunReprint(Workspace& app, const CliCommand& command)
 {
-    LoadWorkFolder();
+    LoadWorkFolder(app);
     RegisterFontSubstitutes();
-    Workspace& app = App();
     // Every id is found before the first page.
     const PrintLog log(AddressBookLocation(app.WorkFolder));
     std::vector<PrintLogEntry> entries;
@@ -440,7 +436,7 @@ int RunReprint(const CliCommand& command)
     const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     if (templates.empty())
         return Fail(QStringLiteral("there is no template in dataM"));
-    const TemplateEntry& current = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
+    const TemplateEntry& current = templates[static_cast<std::size_t>(CurrentTemplateIndex(app, templates))];
 
     // Each waybill on its own template while it exists; one job per run of the same template.
     std::vector<std::pair<TemplateEntry, std::vector<const PrintLogEntry*>>> jobs;
@@ -465,8 +461,8 @@ int RunReprint(const CliCommand& command)
                                    "reprint them apart"));
     WriteError(notes);
     for (const auto& [chosen, printed] : jobs) {
-        if (!LoadLayout(chosen))
-            return Fail(LayoutRefusal(chosen));
+        if (!LoadLayout(app, chosen))
+            return Fail(LayoutRefusal(app, chosen));
         BatchJob job;
         job.setup = MakePrintSetup(app, ScreenDpiY());
         job.templateName = chosen.name;
@@ -475,21 +471,21 @@ int RunReprint(const CliCommand& command)
             job.records.emplace_back(job.records.size() + 1, entry->texts);
             job.orderNumbers.push_back(entry->orderNumber);
         }
-        if (const int failed = SetDestination(command.print, job))
+        if (const int failed = SetDestination(app, command.print, job))
             return failed;
-        if (const int failed = RunJob(std::move(job)))
+        if (const int failed = RunJob(app, std::move(job)))
             return failed;
     }
     return kExitOk;
 }
 
-int RunDbCopy()
+int RunDbCopy(Workspace& app)
 {
-    LoadWorkFolder();
-    const StoreLocation server = AddressBookLocation(App().WorkFolder);
+    LoadWorkFolder(app);
+    const StoreLocation server = AddressBookLocation(app.WorkFolder);
     if (!server.onServer())
         return Fail(QStringLiteral("Set/database.ini names no PostgreSQL server: there is nothing to copy to"));
-    const auto copied = CopyStore(AddressBookPath(App().WorkFolder), server);
+    const auto copied = CopyStore(AddressBookPath(app.WorkFolder), server);
     if (!copied)
         return Fail(QStringLiteral("nothing copied: ") + QString::fromStdString(copied.error().message));
     // One line per table: its name, the rows in the file, the rows on the server.
@@ -500,14 +496,13 @@ int RunDbCopy()
     return kExitOk;
 }
 
-int RunTemplateFromPicture(const CliCommand& command)
+int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
 {
 #ifndef DORVANE_HAS_RECOGNITION
     (void)command;
     return Fail(QStringLiteral("this dorvane-cli was built without form recognition (OpenCV and Tesseract)"));
 #else
-    LoadWorkFolder();
-    Workspace& app = App();
+    LoadWorkFolder(app);
     const QString name = Utf8(command.templateName);
     switch (CheckNewTemplateName(app.WorkFolder, name)) {
     case NewTemplateNameProblem::None:
@@ -527,8 +522,8 @@ int RunTemplateFromPicture(const CliCommand& command)
     std::string current;
     TemplateLayout layout;
     if (!templates.empty()) {
-        const TemplateEntry& entry = templates[static_cast<std::size_t>(CurrentTemplateIndex(templates))];
-        if (LoadLayout(entry)) {
+        const TemplateEntry& entry = templates[static_cast<std::size_t>(CurrentTemplateIndex(app, templates))];
+        if (LoadLayout(app, entry)) {
             layout = app.Layout;
             current = ToCodePage(entry.name);
         }

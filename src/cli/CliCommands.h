@@ -6,23 +6,25 @@
 
 namespace dorvane {
 
-int RunTemplates();
-int RunParseAddress(const std::optional<std::string>& file);
-int RunPrint(const PrintOptions& options);
+struct Workspace;
+
+int RunTemplates(Workspace& app);
+int RunParseAddress(Workspace& app, const std::optional<std::string>& file);
+int RunPrint(Workspace& app, const PrintOptions& options);
 // The calibration sheet of the current template, at offset zero.
-int RunCalibrationSheet(const PrintOptions& options);
+int RunCalibrationSheet(Workspace& app, const PrintOptions& options);
 // Measured offsets stored as the calibration dialog stores them.
-int RunSetOffset(const CliCommand& command);
+int RunSetOffset(Workspace& app, const CliCommand& command);
 // The logged waybills, newest first, or exported for print --csv.
-int RunLog(const LogOptions& options);
+int RunLog(Workspace& app, const LogOptions& options);
 // Logged waybills printed again, each on its own template while it exists.
-int RunReprint(const CliCommand& command);
+int RunReprint(Workspace& app, const CliCommand& command);
 // db-copy: the address book and print log of dataM/Dorvane.dorv onto the server that
 // Set/database.ini names, which must hold no rows yet; prints each table's rows on both sides.
-int RunDbCopy();
+int RunDbCopy(Workspace& app);
 
 // A new template from the picture of a form: its fields placed where the form's labels name
 // them, the others where the current template has them; one line per field on standard output.
-int RunTemplateFromPicture(const CliCommand& command);
+int RunTemplateFromPicture(Workspace& app, const CliCommand& command);
 
 } // namespace dorvane

@@ -2,6 +2,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommands.h"
 #include "cli/CliOutput.h"
+#include "workspace/Workspace.h"
 #include "updater/NativePath.h"
 #include "updater/SwapJournal.h"
 
@@ -59,28 +60,30 @@ int main(int argc, char* argv[])
                    QLatin1Char('\n') + QString::fromUtf8(kCliUsage));
         return kExitError;
     }
+    // The work folder's values of this run, read by the command that needs them.
+    Workspace workspace;
     switch (parsed.command->kind) {
     case CliCommand::Kind::Help:
         WriteOut(QString::fromUtf8(kCliUsage));
         return kExitOk;
     case CliCommand::Kind::Templates:
-        return RunTemplates();
+        return RunTemplates(workspace);
     case CliCommand::Kind::ParseAddress:
-        return RunParseAddress(parsed.command->file);
+        return RunParseAddress(workspace, parsed.command->file);
     case CliCommand::Kind::Print:
-        return RunPrint(parsed.command->print);
+        return RunPrint(workspace, parsed.command->print);
     case CliCommand::Kind::CalibrationSheet:
-        return RunCalibrationSheet(parsed.command->print);
+        return RunCalibrationSheet(workspace, parsed.command->print);
     case CliCommand::Kind::SetOffset:
-        return RunSetOffset(*parsed.command);
+        return RunSetOffset(workspace, *parsed.command);
     case CliCommand::Kind::Log:
-        return RunLog(parsed.command->log);
+        return RunLog(workspace, parsed.command->log);
     case CliCommand::Kind::Reprint:
-        return RunReprint(*parsed.command);
+        return RunReprint(workspace, *parsed.command);
     case CliCommand::Kind::DbCopy:
-        return RunDbCopy();
+        return RunDbCopy(workspace);
     case CliCommand::Kind::TemplateFromPicture:
-        return RunTemplateFromPicture(*parsed.command);
+        return RunTemplateFromPicture(workspace, *parsed.command);
     }
     return kExitError;
 }

@@ -13,15 +13,14 @@
 
 namespace dorvane {
 
-CAdjustPreviewDlg::CAdjustPreviewDlg(const std::array<QString, kFieldCount>& fieldText, QWidget* parent)
-    : QDialog(parent), FieldText(fieldText)
+CAdjustPreviewDlg::CAdjustPreviewDlg(Workspace& workspace, const std::array<QString, kFieldCount>& fieldText,
+                                     QWidget* parent)
+    : QDialog(parent), FieldText(fieldText), workspace_(workspace)
 {
     setObjectName(QStringLiteral("adjustPreviewDialog"));
     setWindowTitle(QStringLiteral("打印预览"));
     setFont(QFont(QStringLiteral("宋体"), 9));
-    App().LayoutChanged = 0;
-
-    surface_ = new EditingSurface(EditingSurface::Kind::Preview, this);
+    surface_ = new EditingSurface(workspace_, EditingSurface::Kind::Preview, this);
     surface_->setTexts(FieldText);
     surface_->openCurrentTemplate();
     connect(surface_, &EditingSurface::layoutEdited, this, [this] { layoutModified_ = true; });
@@ -53,14 +52,14 @@ CAdjustPreviewDlg::CAdjustPreviewDlg(const std::array<QString, kFieldCount>& fie
 void CAdjustPreviewDlg::PrintPreviewed()
 {
     // The main window's texts, at the boxes as shown here, moved and saved or not.
-    const TemplateLayout shown = WithBoxPlaces(App().Layout, surface_->tracker().layout());
+    const TemplateLayout shown = WithBoxPlaces(workspace_.Layout, surface_->tracker().layout());
     if (printShown_) {
         printShown_(shown, PrintWithPicture);
         return;
     }
     const QImage picture =
-        PrintWithPicture ? LoadPictureImage(PicturePath(App().WorkFolder, App().CurrentTemplate), "BMP") : QImage();
-    const auto error = PrintUnloggedWaybill(App().PrinterName, MakePrintSetup(App(), shown, logicalDpiY()), FieldText,
+        PrintWithPicture ? LoadPictureImage(PicturePath(workspace_.WorkFolder, workspace_.CurrentTemplate), "BMP") : QImage();
+    const auto error = PrintUnloggedWaybill(workspace_.PrinterName, MakePrintSetup(workspace_, shown, logicalDpiY()), FieldText,
                                             PrintWithPicture ? &picture : nullptr);
     if (error && error->told())
         showMessage(this, error->message, QString::fromUtf8(kAppTitle),
@@ -69,16 +68,15 @@ void CAdjustPreviewDlg::PrintPreviewed()
 
 bool CAdjustPreviewDlg::SavePositions()
 {
-    Workspace& app = App();
+    Workspace& app = workspace_;
     const TemplateLayout saved = WithBoxPlaces(app.Layout, surface_->tracker().layout());
     if (!SaveLayoutFile(LayoutPath(app.WorkFolder, app.CurrentTemplate), saved)) {
         showMessage(this, QStringLiteral("保存失败！"), QStringLiteral("注意"), MessageIcon::Warning);
         return false;
     }
-    // The main window prints at the saved places from now on; its controls follow when the
-    // preview closes.
+    // The main window prints at the saved places from now on, and its controls move there.
     app.Layout = saved;
-    app.LayoutChanged = 1;
+    emit layoutSaved();
     layoutModified_ = false;
     surface_->tracker().setModified(false);
     showMessage(this, QStringLiteral("保存成功！"), QStringLiteral("提示"), MessageIcon::Information);

@@ -16,11 +16,13 @@
 namespace dorvane {
 
 class EditingSurface;
+struct Workspace;
 
 class CAdjustPreviewDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CAdjustPreviewDlg(const std::array<QString, kFieldCount>& fieldText, QWidget* parent = nullptr);
+    CAdjustPreviewDlg(Workspace& workspace, const std::array<QString, kFieldCount>& fieldText,
+                      QWidget* parent = nullptr);
 
     // The texts shown, in catalogue order.
     std::array<QString, kFieldCount> FieldText;
@@ -37,10 +39,15 @@ public:
     void PrintPreviewed();
     bool SavePositions();
 
+signals:
+    // The box places were saved: the workspace's layout holds them now.
+    void layoutSaved();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    Workspace& workspace_;
     EditingSurface* surface_ = nullptr;
     bool layoutModified_ = false;
     PrintShown printShown_;

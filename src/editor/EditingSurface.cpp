@@ -33,8 +33,8 @@ QRect ToQRect(const BoxRect& r)
 
 } // namespace
 
-EditingSurface::EditingSurface(Kind kind, QWidget* parent)
-    : QWidget(parent), kind_(kind), tracker_(kind == Kind::Editor)
+EditingSurface::EditingSurface(const Workspace& workspace, Kind kind, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), kind_(kind), tracker_(kind == Kind::Editor)
 {
     setObjectName(QStringLiteral("editingSurface"));
     setMouseTracking(true); // hover outlines and cursors without a button held
@@ -45,7 +45,7 @@ EditingSurface::~EditingSurface() = default;
 
 void EditingSurface::openCurrentTemplate()
 {
-    const Workspace& app = App();
+    const Workspace& app = workspace_;
     tracker_.setLayout(app.Layout);
     tracker_.setOffsetShift(OffsetShift(app.PrintOffsetX, app.PrintScaleX),
                             OffsetShift(app.PrintOffsetY, app.PrintScaleY));
@@ -67,14 +67,14 @@ void EditingSurface::openPaper()
 {
     // The printer a print from the preview goes to; the name in the settings stays as it is.
     paper_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    PrepareMeasuringPrinter(*paper_, App().PrinterName, MakePrintSetup(App(), logicalDpiY()));
+    PrepareMeasuringPrinter(*paper_, workspace_.PrinterName, MakePrintSetup(workspace_, logicalDpiY()));
 }
 
 void EditingSurface::measure()
 {
     if (!paper_)
         return;
-    const Workspace& app = App();
+    const Workspace& app = workspace_;
     paperSetup_ = MakePrintSetup(app, WithBoxPlaces(app.Layout, tracker_.layout()), logicalDpiY());
     printBoxes_ = WaybillRenderer(paperSetup_).fieldBoxes(*paper_);
     fits_ = WaybillFitCheck(paperSetup_, *paper_).checkAll(texts_);
@@ -165,7 +165,7 @@ void EditingSurface::drawAsPrinted(QPainter& painter, int field, const QRect& ar
 
 void EditingSurface::paintEvent(QPaintEvent*)
 {
-    const Workspace& app = App();
+    const Workspace& app = workspace_;
     QPainter painter(this);
     painter.fillRect(rect(), kMarginColour);
     if (!picture_.isNull())

@@ -27,6 +27,8 @@ class QPrinter;
 
 namespace dorvane {
 
+struct Workspace;
+
 class EditingSurface : public QWidget {
     Q_OBJECT
 public:
@@ -37,10 +39,10 @@ public:
 
     static inline const QColor kMarginColour{132, 135, 246};
 
-    EditingSurface(Kind kind, QWidget* parent = nullptr);
+    EditingSurface(const Workspace& workspace, Kind kind, QWidget* parent = nullptr);
     ~EditingSurface() override;
 
-    // Shows the picture of App().CurrentTemplate over a copy of App().Layout, boxes moved by
+    // Shows the picture of the current template over a copy of its layout, boxes moved by
     // the print offsets. The preview also takes the printer a print from it would go to.
     void openCurrentTemplate();
     // Shows the picture in the file; false (nothing changed) when there is none to load.
@@ -86,6 +88,7 @@ private:
     void measure();
     void drawAsPrinted(QPainter& painter, int field, const QRect& area) const;
 
+    const Workspace& workspace_;
     Kind kind_;
     DragTracker tracker_;
     QPixmap picture_;

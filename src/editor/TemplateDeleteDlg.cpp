@@ -27,7 +27,8 @@ bool Exists(const std::filesystem::path& path)
 
 } // namespace
 
-CTemplateDeleteDlg::CTemplateDeleteDlg(QWidget* parent) : QDialog(parent)
+CTemplateDeleteDlg::CTemplateDeleteDlg(Workspace& workspace, QWidget* parent)
+    : QDialog(parent), workspace_(workspace)
 {
     setWindowTitle(QStringLiteral("删除模板"));
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -36,7 +37,7 @@ CTemplateDeleteDlg::CTemplateDeleteDlg(QWidget* parent) : QDialog(parent)
     list_->setObjectName(QStringLiteral("templateList"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     // Same order as the main window's template list, which mould.ini's position counts.
-    for (const TemplateEntry& entry : SortedTemplates(App().WorkFolder)) {
+    for (const TemplateEntry& entry : SortedTemplates(workspace_.WorkFolder)) {
         auto* item = new QListWidgetItem(entry.name, list_);
         item->setData(Qt::UserRole, TemplateItemData(entry));
     }
@@ -79,7 +80,7 @@ void CTemplateDeleteDlg::Deleting()
     }
     const int position = list_->row(item);
     const QString name = item->text();
-    Workspace& app = App();
+    Workspace& app = workspace_;
     const std::string fileName = TemplateFileName(item->data(Qt::UserRole));
     if (fileName == app.CurrentTemplate) {
         showMessage(this, QStringLiteral("不能删除当前正在使用的模板!"), QString::fromLatin1(kAppTitle));

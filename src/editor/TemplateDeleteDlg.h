@@ -9,15 +9,18 @@ class QListWidget;
 
 namespace dorvane {
 
+struct Workspace;
+
 class CTemplateDeleteDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CTemplateDeleteDlg(QWidget* parent = nullptr);
+    explicit CTemplateDeleteDlg(Workspace& workspace, QWidget* parent = nullptr);
 
     // Deletes the template selected in the list (the Delete button, also Enter).
     void Deleting();
 
 private:
+    Workspace& workspace_;
     QListWidget* list_ = nullptr;
 };
 

@@ -83,16 +83,15 @@ std::array<QString, kFieldCount> FieldNames()
 
 } // namespace
 
-CTemplateEditDlg::CTemplateEditDlg(QWidget* parent) : QDialog(parent)
+CTemplateEditDlg::CTemplateEditDlg(Workspace& workspace, QWidget* parent)
+    : QDialog(parent), workspace_(workspace)
 {
     setObjectName(QStringLiteral("templateEditDialog"));
     setFont(QFont(QStringLiteral("宋体"), 9));
-    App().LayoutChanged = 0;
-
-    surface_ = new EditingSurface(EditingSurface::Kind::Editor, this);
+    surface_ = new EditingSurface(workspace_, EditingSurface::Kind::Editor, this);
     surface_->setTexts(FieldNames());
     surface_->openCurrentTemplate();
-    shownPicture_ = PicturePath(App().WorkFolder, App().CurrentTemplate);
+    shownPicture_ = PicturePath(workspace_.WorkFolder, workspace_.CurrentTemplate);
     connect(surface_, &EditingSurface::layoutEdited, this, [this] { layoutModified_ = true; });
 
     const QSize picture = surface_->pictureSize();
@@ -100,7 +99,7 @@ CTemplateEditDlg::CTemplateEditDlg(QWidget* parent) : QDialog(parent)
     move(30, 30);
     setFixedSize(w + 150, picture.height() + 50);
     surface_->setGeometry(0, 0, w + 150, picture.height() + 50);
-    setWindowTitle(QStringLiteral("创建快递单模板 -- 当前模板：") + FromFileName(App().CurrentTemplate));
+    setWindowTitle(QStringLiteral("创建快递单模板 -- 当前模板：") + FromFileName(workspace_.CurrentTemplate));
     createControls();
     push();
 }
@@ -154,7 +153,7 @@ void CTemplateEditDlg::createControls()
         edit->setMaxLength(6);
         edit->hide();
     }
-    const TemplateLayout& current = App().Layout;
+    const TemplateLayout& current = workspace_.Layout;
     NewPaperWidth = QString::fromStdString(PaperTextFromTenths(current.paperWidth()));
     NewPaperHeight = QString::fromStdString(PaperTextFromTenths(current.paperLength()));
 
@@ -222,7 +221,7 @@ QString CTemplateEditDlg::ChooseBitmap(const QString& title)
 bool CTemplateEditDlg::CheckNewName()
 {
     QString message;
-    switch (CheckNewTemplateName(App().WorkFolder, NewTemplateName)) {
+    switch (CheckNewTemplateName(workspace_.WorkFolder, NewTemplateName)) {
     case NewTemplateNameProblem::None:
         return true;
     case NewTemplateNameProblem::Empty:
@@ -272,7 +271,7 @@ bool CTemplateEditDlg::StoreChosenPicture(const QString& chosen, const std::file
 
 void CTemplateEditDlg::ImportPicture()
 {
-    const Workspace& app = App();
+    const Workspace& app = workspace_;
     pull();
     if (EditMode == 1) {
         if (!CheckNewName())
@@ -310,7 +309,7 @@ void CTemplateEditDlg::ImportPicture()
 
 bool CTemplateEditDlg::SaveTemplate()
 {
-    Workspace& app = App();
+    Workspace& app = workspace_;
     pull();
     const TemplateLayout& edited = surface_->tracker().layout();
     if (EditMode == 1) {
@@ -358,7 +357,7 @@ bool CTemplateEditDlg::SaveTemplate()
         }
         currentSaved_ = true;
     }
-    app.LayoutChanged = 1;
+    emit layoutSaved();
     layoutModified_ = false;
     surface_->tracker().setModified(false);
     showMessage(this, QStringLiteral("保存成功！"), QStringLiteral("提示"), MessageIcon::Information);
@@ -426,7 +425,7 @@ void CTemplateEditDlg::ApplyRecognition()
         return;
     }
     // The straightened picture becomes the new template's, settled like an imported one.
-    const fs::path target = PicturePath(App().WorkFolder, ToFileName(recognitionName_));
+    const fs::path target = PicturePath(workspace_.WorkFolder, ToFileName(recognitionName_));
     if (!SaveRecognizedPicture(target, result)) {
         showMessage(this, QStringLiteral("无法保存识别出的图片!"), kCaptionNote, MessageIcon::Warning);
         return;
@@ -460,7 +459,7 @@ void CTemplateEditDlg::ApplyRecognition()
 
 void CTemplateEditDlg::SettlePictures()
 {
-    const Workspace& app = App();
+    const Workspace& app = workspace_;
     // A picture imported for a new template stays only with that template's layout file.
     for (const QString& name : pendingNewPictures_) {
         const std::string file = ToFileName(name);

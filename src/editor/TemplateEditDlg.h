@@ -28,11 +28,12 @@ namespace dorvane {
 class CGradientButton;
 class EditingSurface;
 class FormRecognitionRun;
+struct Workspace;
 
 class CTemplateEditDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CTemplateEditDlg(QWidget* parent = nullptr);
+    explicit CTemplateEditDlg(Workspace& workspace, QWidget* parent = nullptr);
 
     // Controls to members and back.
     void pull();
@@ -55,6 +56,11 @@ public:
     // False when the save was refused or the layout file could not be written.
     bool SaveTemplate();
 
+signals:
+    // A layout file was saved: the current template's (the workspace's layout holds it) or a
+    // new template's.
+    void layoutSaved();
+
 public slots:
     // Escape: ends the dialog without the question, the pictures settled.
     void reject() override;
@@ -76,6 +82,7 @@ private:
     void SettlePictures();
     void ApplyRecognition();
 
+    Workspace& workspace_;
     EditingSurface* surface_ = nullptr;
     QComboBox* modeCombo_ = nullptr;
     QGroupBox* nameGroup_ = nullptr;

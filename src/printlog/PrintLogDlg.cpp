@@ -1,19 +1,24 @@
 #include "printlog/PrintLogDlg.h"
 
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
 #include "base/FileChoice.h"
 #include "base/MessageBox.h"
-#include "text/TextFile.h"
-#include "printlog/PrintLogCsv.h"
 #include "controls/SortListCtrl.h"
 #include "batch/WindowPrint.h"
 #include "batch/CutFieldMarker.h"
+#include "printlog/PrintLogCsv.h"
+#include "store/StoreListeners.h"
 #include "template/TemplateStore.h"
 #include "template/TemplateList.h"
 #include "template/TemplateLayout.h"
 #include "settings/PrinterChoice.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "template/TemplateLayout.h"
+#include "template/TemplateList.h"
+#include "template/TemplateStore.h"
+#include "text/CodePageText.h"
+#include "text/TextFile.h"
+#include "workspace/Workspace.h"
 
 #include <QDir>
 #include <QCheckBox>
@@ -48,8 +53,9 @@ QString Shown(const std::string& codePage)
 
 } // namespace
 
-CPrintLogDlg::CPrintLogDlg(const QString& currentTemplate, QWidget* parent)
-    : QDialog(parent), currentTemplate_(currentTemplate)
+CPrintLogDlg::CPrintLogDlg(Workspace& workspace, StoreListeners& listeners, const QString& currentTemplate,
+                           QWidget* parent)
+    : QDialog(parent), workspace_(workspace), listeners_(listeners), currentTemplate_(currentTemplate)
 {
     setObjectName(QStringLiteral("printLogDialog"));
     setWindowTitle(QStringLiteral("打印记录"));
@@ -151,7 +157,7 @@ void CPrintLogDlg::Find(bool all)
             return;
         }
     }
-    auto found = PrintLog(AddressBookLocation(App().WorkFolder)).Search(filter);
+    auto found = PrintLog(AddressBookLocation(workspace_.WorkFolder)).Search(filter);
     if (!found) {
         showMessage(this, FromCodePage(UserMessage(found.error())), windowTitle(), MessageIcon::Warning);
         return;
@@ -192,9 +198,8 @@ namespace {
 
 // The layout of a template other than the current one, its print rectangles computed; none when
 // the template is gone or its layout cannot be read.
-std::optional<TemplateLayout> OwnLayout(const QString& templateName)
+std::optional<TemplateLayout> OwnLayout(const Workspace& app, const QString& templateName)
 {
-    const Workspace& app = App();
     const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     const auto found = std::find_if(templates.begin(), templates.end(),
                                     [&](const TemplateEntry& entry) { return entry.name == templateName; });
@@ -219,31 +224,31 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
         for (std::size_t i = 0; i < texts.size(); ++i)
             texts[i] = FromCodePage(entry->texts[i]);
         QString templateName = currentTemplate_;
-        TemplateLayout layout = App().Layout;
+        TemplateLayout layout = workspace_.Layout;
         const QString own = FromCodePage(entry->templateName);
         if (ownTemplate && own != currentTemplate_) {
-            if (const auto ownLayout = OwnLayout(own)) {
+            if (const auto ownLayout = OwnLayout(workspace_, own)) {
                 layout = *ownLayout;
                 templateName = own;
             } else {
                 onCurrent.append(QStringLiteral("%1（%2）").arg(texts[3], own));
             }
         }
-        if (!EnsureChosenPrinter(this))
+        if (!EnsureChosenPrinter(workspace_, this))
             break;
         // The texts cut on the new form are asked about as in the window: a waybill first
         // printed with smaller fonts would otherwise come back cut without a word.
         const BeforePrint beforePrint = [this, &texts](const WaybillFitCheck& check) {
-            return DecideCutPrint(this, check, texts, App().ShrinkCutText);
+            return DecideCutPrint(this, check, texts, workspace_.ShrinkCutText);
         };
-        WindowLog log(AddressBookLocation(App().WorkFolder));
+        WindowLog log(AddressBookLocation(workspace_.WorkFolder));
         log.templateName = templateName;
         log.source = kLogSourceWindow;
         // The old form's number went with the old form; one number names one new form.
         log.waybillNumber = chosen.size() == 1 ? ToCodePage(reprintNumberEdit_->text().trimmed()) : std::string();
         log.orderNumber = entry->orderNumber;
         log.writer = [&logWrites](LogWrite write) { logWrites.push_back(std::move(write)); };
-        if (!PrintWaybill(this, App(), texts, layout, beforePrint, &log))
+        if (!PrintWaybill(this, workspace_, texts, layout, beforePrint, &log))
             break;
         ++printed;
     }
@@ -259,7 +264,9 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
         if (const auto stored = write(); !stored && !unlogged)
             unlogged = stored.error();
     }
-    if (unlogged)
+    if (!unlogged)
+        listeners_.notify(StoreChange::PrintLog);
+    else
         showMessage(this,
                     QStringLiteral("快递单已打印，但打印记录无法保存：\n") + FromCodePage(UserMessage(*unlogged)),
                     windowTitle(), MessageIcon::Warning);

@@ -19,12 +19,15 @@ class QPushButton;
 namespace dorvane {
 
 class CSortListCtrl;
+class StoreListeners;
+struct Workspace;
 
 class CPrintLogDlg : public QDialog {
     Q_OBJECT
 public:
     // currentTemplate: the current template's name as the lists show it, logged with a reprint.
-    CPrintLogDlg(const QString& currentTemplate, QWidget* parent = nullptr);
+    CPrintLogDlg(Workspace& workspace, StoreListeners& listeners, const QString& currentTemplate,
+                 QWidget* parent = nullptr);
 
     // Lists what the search fields ask for, newest first: the newest kShownAtOnce of them, or
     // every one with all.
@@ -38,6 +41,8 @@ private:
     void ReprintSelected(bool ownTemplate);
     void ExportSelected();
 
+    Workspace& workspace_;
+    StoreListeners& listeners_; // told of the reprints logged
     QString currentTemplate_;
     QLineEdit* nameEdit_ = nullptr;
     QLineEdit* telephoneEdit_ = nullptr;

@@ -1,12 +1,13 @@
 #include "settings/AddressEditDlg.h"
 
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
+#include "address/AddressRecord.h"
 #include "base/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "settings/ListPageRules.h"
-#include "address/AddressRecord.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -19,7 +20,8 @@
 
 namespace dorvane {
 
-CAddressEditDlg::CAddressEditDlg(QWidget* parent) : QDialog(parent)
+CAddressEditDlg::CAddressEditDlg(Workspace& workspace, StoreListeners& listeners, QWidget* parent)
+    : QDialog(parent), workspace_(workspace), listeners_(listeners)
 {
     setWindowTitle(QStringLiteral("添加收件人地址信息"));
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -140,12 +142,13 @@ void CAddressEditDlg::OnOK()
         return;
     }
     const AddressTable table = AddressKind == 1 ? AddressTable::SendAddress : AddressTable::ReceiptAddress;
-    const auto added = AddressBook(AddressBookLocation(App().WorkFolder)).Add(table, record);
+    const auto added = AddressBook(AddressBookLocation(workspace_.WorkFolder)).Add(table, record);
     if (!added) {
         // The dialog stays open with what was typed.
         showMessage(this, FromCodePage(UserMessage(added.error())), QString::fromLatin1(kAppTitle));
         return;
     }
+    listeners_.notify(StoreChange::Addresses);
     done(Added);
 }
 

@@ -14,6 +14,9 @@ class QPlainTextEdit;
 
 namespace dorvane {
 
+struct Workspace;
+class StoreListeners;
+
 class CGradientButton;
 
 class CAddressEditDlg : public QDialog {
@@ -24,7 +27,7 @@ public:
     static constexpr int Added = 2;
     static constexpr int Modified = 1;
 
-    explicit CAddressEditDlg(QWidget* parent = nullptr);
+    CAddressEditDlg(Workspace& workspace, StoreListeners& listeners, QWidget* parent = nullptr);
 
     // Set before the dialog opens; pulled from the edits when it is confirmed.
     QString Name;
@@ -43,6 +46,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Workspace& workspace_;
+    StoreListeners& listeners_;
     void OnInitDialog();
     void pull();
     void push();

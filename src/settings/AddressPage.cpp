@@ -1,16 +1,17 @@
 #include "settings/AddressPage.h"
 
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
+#include "address/AddressRecord.h"
 #include "base/MessageBox.h"
 #include "controls/ColouredLabel.h"
 #include "controls/GradientButton.h"
 #include "controls/SortListCtrl.h"
 #include "settings/AddressEditDlg.h"
 #include "settings/ListPageRules.h"
-#include "address/AddressRecord.h"
 #include "settings/PageListSetup.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -38,7 +39,8 @@ void WarnNoRow(QWidget* parent)
 
 } // namespace
 
-CAddressPage::CAddressPage(QWidget* parent) : QWidget(parent)
+CAddressPage::CAddressPage(Workspace& workspace, StoreListeners& listeners, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), listeners_(listeners)
 {
     list_ = new CSortListCtrl(this);
     list_->setObjectName(QStringLiteral("addressList"));
@@ -100,7 +102,7 @@ void CAddressPage::push()
 void CAddressPage::FillList(int kind)
 {
     list_->Clear();
-    const auto rows = AddressBook(AddressBookLocation(App().WorkFolder)).List(TableOf(kind));
+    const auto rows = AddressBook(AddressBookLocation(workspace_.WorkFolder)).List(TableOf(kind));
     if (!rows) {
         ShowStoreError(this, rows.error());
         return;
@@ -121,12 +123,11 @@ void CAddressPage::OnKindChanged()
 void CAddressPage::OnOK()
 {
     pull();
-    CAddressEditDlg dialog(this);
+    CAddressEditDlg dialog(workspace_, listeners_, this);
     dialog.AddressMode = 0;
     dialog.AddressKind = AddressKind == 1 ? 1 : 0;
     if (dialog.exec() != CAddressEditDlg::Added)
         return;
-    App().AddressesChanged = 1;
     FillList(dialog.AddressKind);
     list_->SelectRow(list_->RowCount() - 1);
 }
@@ -142,7 +143,7 @@ void CAddressPage::OnModify()
     // Column 2 is the record as stored; a record saved with a comma inside a part still opens
     // with each part in its own edit, and is saved back with that comma as "，".
     const AddressParts parts = PickedAddressParts(ToCodePage(list_->Text(row, 2)));
-    CAddressEditDlg dialog(this);
+    CAddressEditDlg dialog(workspace_, listeners_, this);
     dialog.Name = FromCodePage(parts[0]);
     dialog.Mobile = FromCodePage(parts[1]);
     dialog.Telephone = FromCodePage(parts[2]);
@@ -153,13 +154,13 @@ void CAddressPage::OnModify()
     dialog.AddressKind = AddressKind == 1 ? 1 : 0;
     if (dialog.exec() != CAddressEditDlg::Modified)
         return;
-    const auto changed = AddressBook(AddressBookLocation(App().WorkFolder))
+    const auto changed = AddressBook(AddressBookLocation(workspace_.WorkFolder))
                              .Change(TableOf(dialog.AddressKind), id, dialog.ResultRecord);
     if (!changed) {
         ShowStoreError(this, changed.error());
         return;
     }
-    App().AddressesChanged = 1;
+    listeners_.notify(StoreChange::Addresses);
     FillList(dialog.AddressKind);
 }
 
@@ -179,12 +180,13 @@ void CAddressPage::OnDelete()
     if (answer == MessageAnswer::Yes) {
         // The list shows what the store holds: a row the store could not delete stays, and the
         // message says why.
-        const auto deleted = AddressBook(AddressBookLocation(App().WorkFolder)).Delete(TableOf(AddressKind), id);
+        const auto deleted =
+            AddressBook(AddressBookLocation(workspace_.WorkFolder)).Delete(TableOf(AddressKind), id);
         if (!deleted) {
             ShowStoreError(this, deleted.error());
             return;
         }
-        App().AddressesChanged = 1;
+        listeners_.notify(StoreChange::Addresses);
         FillList(AddressKind);
     }
     list_->SelectRow(RowAfterDelete(row, list_->RowCount()));

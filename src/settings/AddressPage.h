@@ -1,8 +1,8 @@
 #pragma once
 // The address-book page of the settings dialog: the saved recipient or sender addresses, one
 // record per row, with buttons to add, change and delete them through the address dialog.
-// Every change sets App().AddressesChanged, so the main window refills its address pickers
-// after the settings dialog.
+// Every change is told to the store's listeners, so the main window refills its address
+// pickers at once.
 
 #include <QWidget>
 
@@ -11,6 +11,9 @@ class QGroupBox;
 
 namespace dorvane {
 
+struct Workspace;
+class StoreListeners;
+
 class CGradientButton;
 class CSortListCtrl;
 
@@ -18,7 +21,7 @@ class CAddressPage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CAddressPage(QWidget* parent = nullptr);
+    CAddressPage(Workspace& workspace, StoreListeners& listeners, QWidget* parent = nullptr);
 
     // 0 recipient addresses, 1 sender addresses: the category combo's selection.
     int AddressKind = 0;
@@ -31,6 +34,8 @@ public:
     void OnDelete();
 
 private:
+    Workspace& workspace_;
+    StoreListeners& listeners_;
     void OnKindChanged();
     void pull();
     void push();

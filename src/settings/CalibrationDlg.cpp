@@ -18,12 +18,13 @@
 
 namespace dorvane {
 
-CCalibrationDlg::CCalibrationDlg(QWidget* parent) : QDialog(parent)
+CCalibrationDlg::CCalibrationDlg(Workspace& workspace, QWidget* parent)
+    : QDialog(parent), workspace_(workspace)
 {
     setWindowTitle(QStringLiteral("打印校准"));
 
     // The printer the sheet goes to: the one in use, else the default (a copy: nothing changes yet).
-    std::string printerName = App().PrinterName;
+    std::string printerName = workspace_.PrinterName;
     const QString printer = FindWaybillPrinter(printerName);
     auto* printerLabel =
         new QLabel(QStringLiteral("打印机：%1").arg(printer.isEmpty() ? QStringLiteral("（无）") : printer), this);
@@ -69,7 +70,7 @@ CCalibrationDlg::CCalibrationDlg(QWidget* parent) : QDialog(parent)
     layout->addLayout(rows);
     layout->addLayout(buttons);
 
-    const Workspace& app = App();
+    const Workspace& app = workspace_;
     Values = {QString::fromStdString(ShownAdjustment(app.PrintOffsetX)),
               QString::fromStdString(ShownAdjustment(app.PrintOffsetY))};
     push();
@@ -92,7 +93,7 @@ void CCalibrationDlg::push()
 
 void CCalibrationDlg::OnPrintSheet()
 {
-    if (const auto error = PrintCalibrationSheet(App().PrinterName, MakePrintSetup(App(), logicalDpiY()));
+    if (const auto error = PrintCalibrationSheet(workspace_.PrinterName, MakePrintSetup(workspace_, logicalDpiY()));
         error && error->told())
         showMessage(this, error->message, QString::fromUtf8(kAppTitle));
 }
@@ -100,7 +101,7 @@ void CCalibrationDlg::OnPrintSheet()
 void CCalibrationDlg::OnOK()
 {
     pull();
-    Workspace& app = App();
+    Workspace& app = workspace_;
     PrintSettings settings = app.printSettings();
     const SaveFailure failure = StoreMeasuredOffsets(app.settingsPaths(), settings, settings.printerName,
                                                      StoredAdjustment(ToCodePage(Values[0])),

@@ -11,10 +11,12 @@ class QLineEdit;
 
 namespace dorvane {
 
+struct Workspace;
+
 class CCalibrationDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CCalibrationDlg(QWidget* parent = nullptr);
+    explicit CCalibrationDlg(Workspace& workspace, QWidget* parent = nullptr);
 
     // Right, down: millimetres as typed; they start as the offsets in use.
     std::array<QString, 2> Values;
@@ -28,6 +30,7 @@ public:
     void OnOK();
 
 private:
+    Workspace& workspace_;
     std::array<QLineEdit*, 2> edits_{};
 };
 

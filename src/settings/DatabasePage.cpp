@@ -1,11 +1,12 @@
 #include "settings/DatabasePage.h"
 
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
-#include "store/ConnectionString.h"
 #include "base/MessageBox.h"
+#include "store/AddressBook.h"
+#include "store/ConnectionString.h"
+#include "store/StoreListeners.h"
 #include "store/StoreLocation.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -17,7 +18,8 @@
 
 namespace dorvane {
 
-CDatabasePage::CDatabasePage(QWidget* parent) : QWidget(parent)
+CDatabasePage::CDatabasePage(Workspace& workspace, StoreListeners& listeners, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), listeners_(listeners)
 {
     auto* hint = new QLabel(QStringLiteral("留空：地址簿和打印记录保存在本机文件 dataM/Dorvane.dorv。\n"
                                            "填写 PostgreSQL 连接串（如 host=192.168.1.10 dbname=dorvane user=pack）："
@@ -45,8 +47,8 @@ CDatabasePage::CDatabasePage(QWidget* parent) : QWidget(parent)
     layout->addRow(testButton_, saveButton_);
     layout->addRow(resultLabel_);
 
-    const SplitConnection stored =
-        SplitPassword(FromCodePage(LoadDatabaseConnection(DatabaseIniPath(App().WorkFolder))).toStdString());
+    const SplitConnection stored = SplitPassword(
+        FromCodePage(LoadDatabaseConnection(DatabaseIniPath(workspace_.WorkFolder))).toStdString());
     connectionEdit_->setText(QString::fromStdString(stored.rest));
     passwordEdit_->setText(QString::fromStdString(stored.password));
 
@@ -62,8 +64,8 @@ std::string CDatabasePage::ConnectionString() const
 void CDatabasePage::OnTest()
 {
     const std::string connection = ConnectionString();
-    const StoreLocation location =
-        connection.empty() ? StoreLocation(AddressBookPath(App().WorkFolder)) : StoreLocation::Server(connection);
+    const StoreLocation location = connection.empty() ? StoreLocation(AddressBookPath(workspace_.WorkFolder))
+                                                      : StoreLocation::Server(connection);
     testButton_->setEnabled(false);
     resultLabel_->setText(QStringLiteral("正在连接…"));
     // A server that does not answer takes up to the connection's time-out: the window goes on.
@@ -88,11 +90,12 @@ void CDatabasePage::OnTest()
 
 void CDatabasePage::OnSave()
 {
-    if (!SaveDatabaseConnection(DatabaseIniPath(App().WorkFolder), ToCodePage(QString::fromStdString(ConnectionString())))) {
+    if (!SaveDatabaseConnection(DatabaseIniPath(workspace_.WorkFolder),
+                                ToCodePage(QString::fromStdString(ConnectionString())))) {
         showMessage(this, QStringLiteral("Set/database.ini 不能写入"), QString::fromLatin1(kAppTitle));
         return;
     }
-    App().GoodsChanged = 1; // the window's lists come from the new place
+    listeners_.notify(StoreChange::Location); // every list comes from the new place
     resultLabel_->setText(QStringLiteral("已保存"));
     emit saved();
 }

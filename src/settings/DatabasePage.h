@@ -13,11 +13,14 @@ class QPushButton;
 
 namespace dorvane {
 
+struct Workspace;
+class StoreListeners;
+
 class CDatabasePage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CDatabasePage(QWidget* parent = nullptr);
+    CDatabasePage(Workspace& workspace, StoreListeners& listeners, QWidget* parent = nullptr);
 
     // The string as the boxes make it, password included: what is saved and tried.
     std::string ConnectionString() const;
@@ -32,6 +35,8 @@ signals:
     void tested();
 
 private:
+    Workspace& workspace_;
+    StoreListeners& listeners_;
     QLineEdit* connectionEdit_;
     QLineEdit* passwordEdit_;
     QPushButton* testButton_;

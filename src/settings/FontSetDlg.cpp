@@ -65,12 +65,12 @@ int ScreenPixelHeight(const QFont& font, const QWidget* widget)
     return std::max(1, static_cast<int>(std::lround(font.pointSizeF() * dpi / 72.0)));
 }
 
-CFontSetDlg::CFontSetDlg(QWidget* parent) : QDialog(parent)
+CFontSetDlg::CFontSetDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), workspace_(workspace)
 {
     setWindowTitle(QStringLiteral("设置打印字体"));
     setFont(QFont(QStringLiteral("宋体"), 9));
-    BodyLogFont = App().BodyFont;
-    DestinationLogFont = App().DestinationFont;
+    BodyLogFont = workspace_.BodyFont;
+    DestinationLogFont = workspace_.DestinationFont;
 
     const auto button = [this](const QString& text, const QString& name) {
         auto* b = new CGradientButton(text, this);
@@ -102,12 +102,12 @@ CFontSetDlg::CFontSetDlg(QWidget* parent) : QDialog(parent)
 
 void CFontSetDlg::ChooseBodyFont()
 {
-    choose(bodyButton_, App().BodyFont, BodyLogFont);
+    choose(bodyButton_, workspace_.BodyFont, BodyLogFont);
 }
 
 void CFontSetDlg::ChooseDestinationFont()
 {
-    choose(destinationButton_, App().DestinationFont, DestinationLogFont);
+    choose(destinationButton_, workspace_.DestinationFont, DestinationLogFont);
 }
 
 void CFontSetDlg::choose(QPushButton* button, const LogFont& inUse, LogFont& choice)
@@ -128,7 +128,7 @@ void CFontSetDlg::choose(QPushButton* button, const LogFont& inUse, LogFont& cho
 
 void CFontSetDlg::OnOK()
 {
-    Workspace& app = App();
+    Workspace& app = workspace_;
     app.BodyFont = BodyLogFont;
     app.DestinationFont = DestinationLogFont;
     if (!SaveFontSet(app.settingsPaths().fontSetIni, LogFontToText(BodyLogFont),
@@ -146,7 +146,7 @@ void CFontSetDlg::RestoreDefaults()
                     QStringLiteral("确认"), MessageIcon::Question,
                     MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    Workspace& app = App();
+    Workspace& app = workspace_;
     const bool saved =
         SaveFontSet(app.settingsPaths().fontSetIni, kRestoredBodyFont, kRestoredDestinationFont);
     LogFont body;

@@ -15,10 +15,12 @@ class QPushButton;
 
 namespace dorvane {
 
+struct Workspace;
+
 class CFontSetDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CFontSetDlg(QWidget* parent = nullptr);
+    explicit CFontSetDlg(Workspace& workspace, QWidget* parent = nullptr);
 
     // The system font dialog, started from a font; nullopt when the user cancels. Tests put
     // their own answer in its place.
@@ -35,6 +37,7 @@ public:
     void RestoreDefaults();
 
 private:
+    Workspace& workspace_;
     void choose(QPushButton* button, const LogFont& inUse, LogFont& choice);
 
     QPushButton* bodyButton_ = nullptr;

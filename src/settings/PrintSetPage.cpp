@@ -26,7 +26,7 @@
 
 namespace dorvane {
 
-CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
+CPrintSetPage::CPrintSetPage(Workspace& workspace, QWidget* parent) : QWidget(parent), workspace_(workspace)
 {
     const char* const names[] = {"offsetXEdit", "offsetYEdit", "spacingXEdit", "spacingYEdit"};
     for (std::size_t i = 0; i < edits_.size(); ++i) {
@@ -86,10 +86,10 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
 
     shrinkCheck_ = new QCheckBox(QStringLiteral("文字放不下时自动缩小字号"), this);
     shrinkCheck_->setObjectName(QStringLiteral("shrinkCutTextCheck"));
-    shrinkCheck_->setChecked(App().ShrinkCutText);
+    shrinkCheck_->setChecked(workspace_.ShrinkCutText);
     clearAfterPrintCheck_ = new QCheckBox(QStringLiteral("打印后清空收件人"), this);
     clearAfterPrintCheck_->setObjectName(QStringLiteral("clearAfterPrintCheck"));
-    clearAfterPrintCheck_->setChecked(App().ClearRecipientAfterPrint);
+    clearAfterPrintCheck_->setChecked(workspace_.ClearRecipientAfterPrint);
 
     printerLabel_ = new QLabel(this);
     printerLabel_->setObjectName(QStringLiteral("printerInUseLabel"));
@@ -112,7 +112,7 @@ CPrintSetPage::CPrintSetPage(QWidget* parent) : QWidget(parent)
 
 void CPrintSetPage::ShowStoredValues()
 {
-    const Workspace& app = App();
+    const Workspace& app = workspace_;
     const std::int32_t stored[] = {app.PrintOffsetX, app.PrintOffsetY, app.TextSpacingX, app.TextSpacingY};
     for (std::size_t i = 0; i < Values.size(); ++i)
         Values[i] = QString::fromStdString(ShownAdjustment(stored[i]));
@@ -144,7 +144,7 @@ void CPrintSetPage::OnOK()
     std::array<std::int32_t, 4> stored{};
     for (std::size_t i = 0; i < Values.size(); ++i)
         stored[i] = StoredAdjustment(ToCodePage(Values[i]));
-    Workspace& app = App();
+    Workspace& app = workspace_;
     app.PrintOffsetX = stored[0];
     app.PrintOffsetY = stored[1];
     app.TextSpacingX = stored[2];
@@ -169,33 +169,34 @@ void CPrintSetPage::OnOK()
 
 void CPrintSetPage::OpenFontDialog()
 {
-    CFontSetDlg dialog(this);
+    CFontSetDlg dialog(workspace_, this);
     dialog.exec();
 }
 
 void CPrintSetPage::OpenPrinterSelection()
 {
-    CPrinterSelDlg dialog(this);
+    CPrinterSelDlg dialog(workspace_, this);
     dialog.exec();
     ShowStoredValues(); // another printer brings its own offsets
 }
 
 void CPrintSetPage::OpenCalibration()
 {
-    CCalibrationDlg dialog(this);
+    CCalibrationDlg dialog(workspace_, this);
     dialog.exec();
     ShowStoredValues();
 }
 
 void CPrintSetPage::OpenTemplateEditor()
 {
-    CTemplateEditDlg dialog(this);
+    CTemplateEditDlg dialog(workspace_, this);
+    connect(&dialog, &CTemplateEditDlg::layoutSaved, this, &CPrintSetPage::layoutSaved);
     dialog.exec();
 }
 
 void CPrintSetPage::OpenTemplateDeletion()
 {
-    CTemplateDeleteDlg dialog(this);
+    CTemplateDeleteDlg dialog(workspace_, this);
     dialog.exec();
 }
 

@@ -14,10 +14,12 @@ class QLineEdit;
 
 namespace dorvane {
 
+struct Workspace;
+
 class CPrintSetPage : public QWidget {
     Q_OBJECT
 public:
-    explicit CPrintSetPage(QWidget* parent = nullptr);
+    explicit CPrintSetPage(Workspace& workspace, QWidget* parent = nullptr);
 
     // Edits 1003 to 1006: offset left/right, offset up/down, spacing left/right, up/down.
     std::array<QString, 4> Values;
@@ -40,7 +42,12 @@ public:
     void OpenTemplateEditor();
     void OpenTemplateDeletion();
 
+signals:
+    // The template editor saved a layout.
+    void layoutSaved();
+
 private:
+    Workspace& workspace_;
     std::array<QLineEdit*, 4> edits_{};
     QCheckBox* shrinkCheck_ = nullptr;
     QCheckBox* clearAfterPrintCheck_ = nullptr;

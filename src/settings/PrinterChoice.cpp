@@ -8,16 +8,16 @@
 
 namespace dorvane {
 
-bool EnsureChosenPrinter(QWidget* parent)
+bool EnsureChosenPrinter(Workspace& workspace, QWidget* parent)
 {
-    const std::string gone = App().PrinterName;
+    const std::string gone = workspace.PrinterName;
     if (!ChosenPrinterGone(gone))
         return true;
     showMessage(parent, QString::fromUtf8(kChoosePrinterMessage).arg(FromCodePage(gone)),
                 QStringLiteral("注意"), MessageIcon::Warning);
-    CPrinterSelDlg choice(parent);
+    CPrinterSelDlg choice(workspace, parent);
     choice.exec();
-    return !ChosenPrinterGone(App().PrinterName);
+    return !ChosenPrinterGone(workspace.PrinterName);
 }
 
 } // namespace dorvane

@@ -18,7 +18,7 @@
 
 namespace dorvane {
 
-CPrinterSelDlg::CPrinterSelDlg(QWidget* parent) : QDialog(parent)
+CPrinterSelDlg::CPrinterSelDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), workspace_(workspace)
 {
     setWindowTitle(QStringLiteral("选择打印机设备"));
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -38,8 +38,8 @@ CPrinterSelDlg::CPrinterSelDlg(QWidget* parent) : QDialog(parent)
     std::vector<std::string> codePageNames;
     for (const QString& name : names)
         codePageNames.push_back(ToCodePage(name));
-    SelectedPrinter =
-        PreselectedPrinter(codePageNames, App().PrinterName, ToCodePage(QPrinterInfo::defaultPrinterName()));
+    SelectedPrinter = PreselectedPrinter(codePageNames, workspace_.PrinterName,
+                                         ToCodePage(QPrinterInfo::defaultPrinterName()));
 
     auto* group = new QGroupBox(QStringLiteral("选择要使用的打印机设备"), this);
     auto* groupLayout = new QVBoxLayout(group);
@@ -77,7 +77,7 @@ void CPrinterSelDlg::push()
 void CPrinterSelDlg::OnOK()
 {
     pull();
-    Workspace& app = App();
+    Workspace& app = workspace_;
     PrintSettings settings = app.printSettings();
     const SaveFailure failure = ChoosePrinter(
         app.settingsPaths(), settings,

@@ -10,10 +10,12 @@ class QComboBox;
 
 namespace dorvane {
 
+struct Workspace;
+
 class CPrinterSelDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CPrinterSelDlg(QWidget* parent = nullptr);
+    explicit CPrinterSelDlg(Workspace& workspace, QWidget* parent = nullptr);
 
     int SelectedPrinter = -1; // index in the list, -1 when none
 
@@ -22,6 +24,7 @@ public:
     void OnOK(); // save; the dialog stays open
 
 private:
+    Workspace& workspace_;
     QComboBox* combo_ = nullptr;
 };
 

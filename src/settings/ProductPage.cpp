@@ -1,13 +1,14 @@
 #include "settings/ProductPage.h"
 
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
 #include "base/MessageBox.h"
 #include "controls/GradientButton.h"
 #include "controls/SortListCtrl.h"
 #include "settings/ListPageRules.h"
 #include "settings/PageListSetup.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -24,7 +25,8 @@ void ShowStoreError(QWidget* parent, const StoreError& error)
 
 } // namespace
 
-CProductPage::CProductPage(QWidget* parent) : QWidget(parent)
+CProductPage::CProductPage(Workspace& workspace, StoreListeners& listeners, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), listeners_(listeners)
 {
     list_ = new CSortListCtrl(this);
     list_->setObjectName(QStringLiteral("goodsList"));
@@ -95,7 +97,7 @@ void CProductPage::push()
 void CProductPage::FillList()
 {
     list_->Clear();
-    const auto rows = AddressBook(AddressBookLocation(App().WorkFolder)).List(AddressTable::ProductName);
+    const auto rows = AddressBook(AddressBookLocation(workspace_.WorkFolder)).List(AddressTable::ProductName);
     if (!rows) {
         ShowStoreError(this, rows.error());
         return;
@@ -135,13 +137,13 @@ void CProductPage::OnAdd()
     pull();
     if (!NameAcceptable())
         return;
-    const auto added =
-        AddressBook(AddressBookLocation(App().WorkFolder)).Add(AddressTable::ProductName, ToCodePage(Name));
+    const auto added = AddressBook(AddressBookLocation(workspace_.WorkFolder))
+                           .Add(AddressTable::ProductName, ToCodePage(Name));
     if (!added) {
         ShowStoreError(this, added.error());
         return;
     }
-    App().GoodsChanged = 1;
+    listeners_.notify(StoreChange::Goods);
     // The fill brings back the database's order, so the new name is the last row.
     FillList();
     list_->SelectRow(list_->RowCount() - 1);
@@ -160,13 +162,13 @@ void CProductPage::OnRename()
     // This also refuses renaming a row to its own unchanged name.
     if (!NameAcceptable())
         return;
-    const auto changed = AddressBook(AddressBookLocation(App().WorkFolder))
+    const auto changed = AddressBook(AddressBookLocation(workspace_.WorkFolder))
                              .Change(AddressTable::ProductName, id, ToCodePage(Name));
     if (!changed) {
         ShowStoreError(this, changed.error());
         return;
     }
-    App().GoodsChanged = 1;
+    listeners_.notify(StoreChange::Goods);
     FillList();
     list_->SelectRow(row);
 }
@@ -186,12 +188,12 @@ void CProductPage::OnDelete()
     if (answer == MessageAnswer::Yes) {
         list_->RemoveRow(row);
         const auto deleted =
-            AddressBook(AddressBookLocation(App().WorkFolder)).Delete(AddressTable::ProductName, id);
+            AddressBook(AddressBookLocation(workspace_.WorkFolder)).Delete(AddressTable::ProductName, id);
         if (!deleted) {
             ShowStoreError(this, deleted.error());
             return;
         }
-        App().GoodsChanged = 1;
+        listeners_.notify(StoreChange::Goods);
     }
     list_->SelectRow(RowAfterDelete(row, list_->RowCount()));
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The goods-name page of the settings dialog: the saved goods names, with a box on the page
-// to type a name into and buttons to add, rename and delete. Every change to the table sets
-// App().GoodsChanged, so the main window refills its goods list after the settings dialog.
+// to type a name into and buttons to add, rename and delete. Every change to the table is told
+// to the store's listeners, so the main window refills its goods list at once.
 
 #include <QString>
 #include <QWidget>
@@ -12,6 +12,9 @@ class QPlainTextEdit;
 
 namespace dorvane {
 
+struct Workspace;
+class StoreListeners;
+
 class CGradientButton;
 class CSortListCtrl;
 
@@ -19,7 +22,7 @@ class CProductPage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CProductPage(QWidget* parent = nullptr);
+    CProductPage(Workspace& workspace, StoreListeners& listeners, QWidget* parent = nullptr);
 
     QString Name; // the name box's text
 
@@ -35,6 +38,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Workspace& workspace_;
+    StoreListeners& listeners_;
     void OnListClicked();
     void pull();
     void push();

@@ -31,8 +31,8 @@
 #include "waybill/SystemMenu.h"
 #include "address/WaybillDefaults.h"
 
-#include <QByteArrayList>
 #include <QApplication>
+#include <QByteArrayList>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -44,7 +44,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -152,7 +151,7 @@ void GrowToText(QWidget* widget, Qt::Alignment alignment)
 
 } // namespace
 
-CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
+CWaybillDlg::CWaybillDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), workspace_(workspace)
 {
     setObjectName(QStringLiteral("waybillDialog"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -172,6 +171,14 @@ CWaybillDlg::CWaybillDlg(QWidget* parent) : QDialog(parent)
     setTitle();
     LoadTemplatePicture();
     LoadSenderDetails();
+    // A store moved elsewhere tells every one of these.
+    storeListeners_.subscribe(StoreChange::Goods, [this] { FillGoodsList(); });
+    storeListeners_.subscribe(StoreChange::Addresses, [this] { FillAddressPickers(); });
+    storeListeners_.subscribe(StoreChange::PrintLog, [this] {
+        // The recipient shown may be one printed just now, or printed before in another store.
+        logUnreachable_ = false;
+        printedBeforeTimer_->start();
+    });
     FillGoodsList();
     FillAddressPickers();
     JoinClipboardViewer();
@@ -329,7 +336,7 @@ void CWaybillDlg::createControls()
         control->raise();
 
     // Every change of a text, typed or filled in, is measured against its printed box.
-    cutMarker_ = new CutFieldMarker(fieldControls_, this);
+    cutMarker_ = new CutFieldMarker(workspace_, fieldControls_, this);
     for (int i = 0; i < kFieldCount; ++i) {
         QWidget* control = fieldControl(i);
         const bool keyField = std::find(kRecipientKeyFields.begin(), kRecipientKeyFields.end(), i) != kRecipientKeyFields.end();
@@ -352,7 +359,7 @@ void CWaybillDlg::RemeasureCuts()
     std::array<QString, kFieldCount> texts;
     for (int i = 0; i < kFieldCount; ++i)
         texts[static_cast<std::size_t>(i)] = controlText(i);
-    cutMarker_->remeasure(App().Layout, texts);
+    cutMarker_->remeasure(workspace_.Layout, texts);
 }
 
 bool CWaybillDlg::IsMarkedCut(int index) const
@@ -408,7 +415,7 @@ void CWaybillDlg::push()
 
 void CWaybillDlg::FillTemplateList()
 {
-    Workspace& app = App();
+    Workspace& app = workspace_;
     templateCombo_->clear();
     for (const TemplateEntry& entry : SortedTemplates(app.WorkFolder))
         templateCombo_->addItem(entry.name, TemplateItemData(entry));
@@ -423,12 +430,14 @@ void CWaybillDlg::FillTemplateList()
 
 void CWaybillDlg::setTitle()
 {
-    setWindowTitle(QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：%1").arg(FromFileName(App().CurrentTemplate)));
+    setWindowTitle(QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：%1")
+                       .arg(FromFileName(workspace_.CurrentTemplate)));
 }
 
 void CWaybillDlg::LoadTemplatePicture()
 {
-    const QPixmap picture = LoadPictureFile(PicturePath(App().WorkFolder, App().CurrentTemplate), "BMP");
+    const QPixmap picture =
+        LoadPictureFile(PicturePath(workspace_.WorkFolder, workspace_.CurrentTemplate), "BMP");
     if (!picture.isNull()) {
         pictureFrame_->resize(picture.size());
         pictureFrame_->setPicture(picture);
@@ -440,8 +449,8 @@ void CWaybillDlg::LoadTemplatePicture()
 
 void CWaybillDlg::LayOutFieldControls()
 {
-    LoadTemplateLayout(App(), this);
-    const TemplateLayout& layout = App().Layout;
+    LoadTemplateLayout(workspace_, this);
+    const TemplateLayout& layout = workspace_.Layout;
     const ViewScales scales = ViewScalesFor(width(), height()); // the client area is the window
     for (int i = 0; i < kFieldCount; ++i) {
         const int row = i + 1;
@@ -455,7 +464,7 @@ void CWaybillDlg::LayOutFieldControls()
 
 void CWaybillDlg::LoadSenderDetails()
 {
-    const SenderDetails details = LoadOrCreateAddress(App().settingsPaths().addressIni);
+    const SenderDetails details = LoadOrCreateAddress(workspace_.settingsPaths().addressIni);
     for (std::size_t i = 0; i < details.size(); ++i) {
         // The first start's file holds a blank for an empty value: it is no part of what is typed next.
         QString value = FromCodePage(details[i]);
@@ -471,7 +480,7 @@ void CWaybillDlg::SaveSenderDetails()
     SenderDetails details;
     for (std::size_t i = 0; i < details.size(); ++i)
         details[i] = ToCodePage(FieldText[static_cast<std::size_t>(kSenderDetailFields[i])]);
-    SaveAddress(App().settingsPaths().addressIni, details);
+    SaveAddress(workspace_.settingsPaths().addressIni, details);
 }
 
 void CWaybillDlg::OnSaveSenderClicked()
@@ -481,7 +490,7 @@ void CWaybillDlg::OnSaveSenderClicked()
     SenderDetails details;
     for (std::size_t i = 0; i < details.size(); ++i)
         details[i] = ToCodePage(FieldText[static_cast<std::size_t>(kSenderDetailFields[i])]);
-    if (!SaveAddress(App().settingsPaths().addressIni, details)) {
+    if (!SaveAddress(workspace_.settingsPaths().addressIni, details)) {
         showMessage(this, QStringLiteral("保存失败！无法写入 Set/address.ini。"), QStringLiteral("注意"),
                     MessageIcon::Warning);
         return;
@@ -491,7 +500,7 @@ void CWaybillDlg::OnSaveSenderClicked()
 
 void CWaybillDlg::ChangeTemplate(int index)
 {
-    Workspace& app = App();
+    Workspace& app = workspace_;
     app.CurrentTemplate = TemplateFileName(templateCombo_->itemData(index));
     setTitle();
     LayOutFieldControls();
@@ -566,7 +575,7 @@ bool CWaybillDlg::nativeEvent(const QByteArray& eventType, void* message, qintpt
 
 void CWaybillDlg::onHelpTimer()
 {
-    if (App().ShowHelpFlag != "1")
+    if (workspace_.ShowHelpFlag != "1")
         ShowFirstUseHelp();
 }
 
@@ -614,7 +623,7 @@ void CWaybillDlg::ApplyCopiedText(const QString& text, bool atStartUp)
     std::array<std::string, kFieldCount> texts;
     for (const auto& [index, value] : recipient)
         texts[static_cast<std::size_t>(index)] = value;
-    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
     FromStore(location, [this, location, texts, recipient]() -> std::function<void()> {
         const auto newest = PrintLog(location).NewestRecipientKey();
         const bool printedLast = newest && newest.value() == RecipientKey(texts);
@@ -651,7 +660,7 @@ void CWaybillDlg::CheckPrintedBefore()
     if (!any || logUnreachable_)
         return;
     const QString since = Clock().addDays(-kPrintedBeforeDays).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
     FromStore(location, [this, location, texts, since = since.toStdString()]() -> std::function<void()> {
         auto last = PrintLog(location).LastPrintTo(texts, since);
         return [this, last = std::move(last)] { ShowPrintedBefore(last); };
@@ -677,7 +686,7 @@ void CWaybillDlg::ShowPrintedBefore(const Result<std::optional<std::string>>& la
 
 void CWaybillDlg::PrintCurrentWaybill()
 {
-    PrintCurrentWaybill(App().Layout, withPictureBox_->isChecked());
+    PrintCurrentWaybill(workspace_.Layout, withPictureBox_->isChecked());
 }
 
 void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPicture, const char* logSource)
@@ -693,26 +702,26 @@ void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPic
                         MessageButtons::YesNo) != MessageAnswer::Yes)
             return;
     }
-    if (!EnsureChosenPrinter(this))
+    if (!EnsureChosenPrinter(workspace_, this))
         return;
     const BeforePrint beforePrint = [this, &texts](const WaybillFitCheck& check) {
-        return DecideCutPrint(this, check, texts, App().ShrinkCutText);
+        return DecideCutPrint(this, check, texts, workspace_.ShrinkCutText);
     };
     // A check print on plain paper is no waybill sent: it is not logged, the number stays for
     // the real print, and the recipient stays to be printed. The next print is a real one
     // again, not the form's picture on a real form.
     if (withPicture) {
-        if (PrintWaybillWithPicture(this, App(), texts, layout, beforePrint)) {
+        if (PrintWaybillWithPicture(this, workspace_, texts, layout, beforePrint)) {
             PrintWithPicture = false;
             withPictureBox_->setChecked(false);
         }
         return;
     }
     const WindowLog log = printLog(logSource);
-    if (!PrintWaybill(this, App(), texts, layout, beforePrint, &log))
+    if (!PrintWaybill(this, workspace_, texts, layout, beforePrint, &log))
         return;
     waybillNumberEdit_->clear();
-    if (App().ClearRecipientAfterPrint)
+    if (workspace_.ClearRecipientAfterPrint)
         ClearRecipient();
 }
 
@@ -736,9 +745,9 @@ void CWaybillDlg::OpenBatchPrint()
     // Each record brings its own recipient; what the window holds of one is none of its.
     for (const auto& [index, text] : RecipientTexts(RecipientFields{}))
         base[static_cast<std::size_t>(index)] = text;
-    CBatchPrintDlg dialog(base, this);
+    CBatchPrintDlg dialog(workspace_, base, this);
     dialog.templateName = templateCombo_->currentText();
-    dialog.logStore = AddressBookLocation(App().WorkFolder);
+    dialog.logStore = AddressBookLocation(workspace_.WorkFolder);
     // An order went out before when the log holds that order (OrderKey). The log is read once,
     // when the first record asks; a log that cannot be read leaves every record unknown.
     using Keys = Result<std::unordered_set<std::string>>;
@@ -758,13 +767,13 @@ void CWaybillDlg::OpenBatchPrint()
 void CWaybillDlg::OpenPrintLog()
 {
     const ModalScope waiting(*this);
-    CPrintLogDlg dialog(templateCombo_->currentText(), this);
+    CPrintLogDlg dialog(workspace_, storeListeners_, templateCombo_->currentText(), this);
     dialog.exec();
 }
 
 WindowLog CWaybillDlg::printLog(const char* source)
 {
-    WindowLog log(AddressBookLocation(App().WorkFolder));
+    WindowLog log(AddressBookLocation(workspace_.WorkFolder));
     log.templateName = templateCombo_->currentText();
     log.source = source;
     log.waybillNumber = ToCodePage(waybillNumberEdit_->text().trimmed());
@@ -781,11 +790,8 @@ WindowLog CWaybillDlg::printLog(const char* source)
 
 void CWaybillDlg::LogStored(const Result<void>& stored)
 {
-    if (stored) {
-        // The recipient just printed is now one printed before.
-        logUnreachable_ = false;
-        printedBeforeTimer_->start();
-    }
+    if (stored)
+        storeListeners_.notify(StoreChange::PrintLog); // the recipient just printed is one printed before
     if (stored || logFailureShown_)
         return;
     logFailureShown_ = true;
@@ -813,8 +819,7 @@ void CWaybillDlg::FromStore(const StoreLocation& location, std::function<std::fu
 void CWaybillDlg::FillGoodsList()
 {
     goodsCombo_->removeAllEntries();
-    QThread::msleep(150); // only at start-up and after the settings dialog
-    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
     FromStore(location, [this, location]() -> std::function<void()> {
         auto goods = AddressBook(location).List(AddressTable::ProductName);
         return [this, goods = std::move(goods)] {
@@ -832,8 +837,7 @@ void CWaybillDlg::FillAddressPickers()
 {
     pickersFilled_ = std::chrono::steady_clock::now();
     senderPicker_->removeAllEntries();
-    QThread::msleep(150);
-    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
     FromStore(location, [this, location]() -> std::function<void()> {
         const AddressBook book(location);
         auto senders = book.List(AddressTable::SendAddress);
@@ -862,7 +866,7 @@ void CWaybillDlg::FillAddressPickers()
 void CWaybillDlg::ShowStoreError(const StoreError& error)
 {
     const bool unreachableServer =
-        error.kind == StoreError::CannotOpen && AddressBookLocation(App().WorkFolder).onServer();
+        error.kind == StoreError::CannotOpen && AddressBookLocation(workspace_.WorkFolder).onServer();
     if (unreachableServer && storeErrorShown_)
         return;
     storeErrorShown_ = unreachableServer;
@@ -881,7 +885,7 @@ void CWaybillDlg::changeEvent(QEvent* event)
     if (now - pickersFilled_ < std::chrono::seconds(pickerRefreshSeconds))
         return;
     pickersFilled_ = now;
-    const StoreLocation location = AddressBookLocation(App().WorkFolder);
+    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
     FromStore(location, [this, location]() -> std::function<void()> {
         const AddressBook book(location);
         auto goods = book.List(AddressTable::ProductName);
@@ -951,7 +955,7 @@ void CWaybillDlg::OnRecipientTyped()
 void CWaybillDlg::ShowFirstUseHelp()
 {
     const ModalScope waiting(*this);
-    CHelpDlg help(this);
+    CHelpDlg help(workspace_, this);
     help.exec();
 }
 
@@ -967,41 +971,31 @@ void CWaybillDlg::OpenPreview()
     const ModalScope waiting(*this);
     RefreshDate();
     pull();
-    CAdjustPreviewDlg preview(FieldText, this);
+    CAdjustPreviewDlg preview(workspace_, FieldText, this);
     preview.setPrintShown([this](const TemplateLayout& shown, bool withPicture) {
         PrintCurrentWaybill(shown, withPicture, kLogSourcePreview);
     });
+    connect(&preview, &CAdjustPreviewDlg::layoutSaved, this, &CWaybillDlg::OnLayoutSaved);
     preview.exec();
-    Workspace& app = App();
-    if (app.LayoutChanged == 1) {
-        LayOutFieldControls();
-        RemeasureCuts();
-        update();
-    }
-    app.LayoutChanged = 0;
 }
 
-// The settings may have changed the goods, the saved addresses, a layout, and which templates
-// exist (so also which one mould.ini's position names); typed texts survive through pull and push.
+// The preview or the template editor saved a layout: the controls move to its boxes now.
+void CWaybillDlg::OnLayoutSaved()
+{
+    LayOutFieldControls();
+    RemeasureCuts();
+    update();
+}
+
+// The goods, the saved addresses and a layout the settings change reach the window while the
+// settings are open. Which templates exist (so also which one mould.ini's position names) is
+// read when they close; typed texts survive through pull and push.
 void CWaybillDlg::OpenSettings()
 {
     const ModalScope waiting(*this);
-    CSettingsDlg settings(this);
+    CSettingsDlg settings(workspace_, storeListeners_, this);
+    connect(&settings, &CSettingsDlg::layoutSaved, this, &CWaybillDlg::OnLayoutSaved);
     settings.exec();
-    Workspace& app = App();
-    if (app.GoodsChanged == 1) {
-        FillGoodsList();
-        app.GoodsChanged = 0;
-    }
-    if (app.AddressesChanged == 1) {
-        FillAddressPickers();
-        app.AddressesChanged = 0;
-    }
-    if (app.LayoutChanged == 1) {
-        LayOutFieldControls();
-        update();
-        app.LayoutChanged = 0;
-    }
     pull();
     FillTemplateList();
     ChangeTemplate(SelectedTemplate);

@@ -2,12 +2,13 @@
 // The main window: the current template's picture with one control laid over each field's
 // box, the template list, the pickers of saved addresses and the buttons around them.
 
+#include "address/WaybillDefaults.h"
+#include "store/StoreListeners.h"
 #include "store/StoreLocation.h"
 #include "store/StoreResult.h"
 #include "batch/WindowPrint.h"
 #include "template/FieldPlacement.h"
 #include "template/WaybillField.h"
-#include "address/WaybillDefaults.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -33,6 +34,7 @@ class CCompletionCombo;
 class CutFieldMarker;
 class PictureFrame;
 class TemplateLayout;
+struct Workspace;
 
 // Asked before a waybill without recipient name and address is printed.
 inline const char* const kNoRecipientQuestion = "收件人姓名和收件人地址都是空的，确定要打印吗？";
@@ -40,7 +42,8 @@ inline const char* const kNoRecipientQuestion = "收件人姓名和收件人地�
 class CWaybillDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CWaybillDlg(QWidget* parent = nullptr);
+    // workspace: the program's values, which the window and the dialogs it opens work on.
+    explicit CWaybillDlg(Workspace& workspace, QWidget* parent = nullptr);
     ~CWaybillDlg() override;
 
     // Controls to members and back.
@@ -67,6 +70,10 @@ public:
     void LoadSenderDetails();
     void SaveSenderDetails();
     void ChangeTemplate(int index);
+
+    // Told whenever a dialog of this window writes the address book or moves it; the goods
+    // list and the pickers refill from there at once.
+    StoreListeners& storeListeners() { return storeListeners_; }
 
     // Filled by the address book: the goods list (combo 1013) and the two pickers.
     void FillGoodsList();
@@ -144,7 +151,10 @@ private:
     // How the print engine logs a waybill printed from here.
     WindowLog printLog(const char* source);
     void OpenPrintLog();
+    void OnLayoutSaved();
 
+    Workspace& workspace_;
+    StoreListeners storeListeners_;
     PictureFrame* pictureFrame_ = nullptr;
     std::array<QWidget*, kFieldCount> fieldControls_{};
     QComboBox* templateCombo_ = nullptr;

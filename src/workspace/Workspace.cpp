@@ -4,12 +4,6 @@
 
 namespace dorvane {
 
-Workspace& App()
-{
-    static Workspace values;
-    return values;
-}
-
 PrintSettings Workspace::printSettings() const
 {
     return {PrinterName, PrintOffsetX, PrintOffsetY, TextSpacingX, TextSpacingY};

@@ -1,6 +1,7 @@
 #pragma once
-// The process-wide values of the main program: created before start-up, alive until the
-// process ends, changed in place by the dialogs that own each concern.
+// The work folder's values: folders, print settings, fonts, the current template and its
+// layout. Start-up owns the one of the running program and hands it to the main window, which
+// hands it to the dialogs it opens; each changes it in place for the concern it owns.
 
 #include "store/DataSourceRegistration.h"
 #include "base/LogFont.h"
@@ -40,10 +41,6 @@ struct Workspace {
     double PrintScaleX = 0;
     double PrintScaleY = 0;
 
-    int LayoutChanged = 0;
-    int GoodsChanged = 0;
-    int AddressesChanged = 0; // set by the address-book page; the main window refills its pickers
-
     SettingsPaths settingsPaths() const { return SettingsPaths(WorkFolder); }
 
     // Loads (or creates with their defaults) FontSet.ini and set.ini of WorkFolder, creating
@@ -56,8 +53,5 @@ struct Workspace {
     PrintSettings printSettings() const;
     void setPrintSettings(const PrintSettings& settings);
 };
-
-// The one instance of the running program.
-Workspace& App();
 
 } // namespace dorvane

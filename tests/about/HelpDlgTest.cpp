@@ -19,20 +19,21 @@ private slots:
     void checkBoxRewritesLineThreeAtEveryClick()
     {
         TempFolder work;
-        App().WorkFolder = work.path();
+        Workspace workspace;
+        workspace.WorkFolder = work.path();
         std::filesystem::create_directory(work / "Set");
         const auto mould = work.path() / "Set" / "mould.ini";
         WriteBytes(mould, "3\r\n\xCB\xCE\r\n0");
-        App().TemplatePosition = "7";
+        workspace.TemplatePosition = "7";
 
-        CHelpDlg dialog;
+        CHelpDlg dialog(workspace);
         dialog.show();
         auto* check = dialog.findChild<QCheckBox*>("dontShowAgainCheck");
         QVERIFY(check);
         QVERIFY(!check->isChecked());
         QTest::mouseClick(check, Qt::LeftButton);
         QCOMPARE(ReadBytes(mould), std::string("3\r\n\xCB\xCE\r\n1\r\n"));
-        QCOMPARE(App().TemplatePosition, std::string("3"));
+        QCOMPARE(workspace.TemplatePosition, std::string("3"));
         QTest::mouseClick(check, Qt::LeftButton);
         QCOMPARE(ReadBytes(mould), std::string("3\r\n\xCB\xCE\r\n0\r\n"));
 
@@ -46,18 +47,20 @@ private slots:
     void missingFileIsCreatedWithEmptyFirstLines()
     {
         TempFolder work;
-        App().WorkFolder = work.path();
-        App().TemplatePosition = "2";
-        CHelpDlg dialog;
+        Workspace workspace;
+        workspace.WorkFolder = work.path();
+        workspace.TemplatePosition = "2";
+        CHelpDlg dialog(workspace);
         dialog.show();
         QTest::mouseClick(dialog.findChild<QCheckBox*>("dontShowAgainCheck"), Qt::LeftButton);
         QCOMPARE(ReadBytes(work.path() / "Set" / "mould.ini"), std::string("\r\n\r\n1\r\n"));
-        QCOMPARE(App().TemplatePosition, std::string());
+        QCOMPARE(workspace.TemplatePosition, std::string());
     }
 
     void headingRedTipsBlue()
     {
-        CHelpDlg dialog;
+        Workspace workspace;
+        CHelpDlg dialog(workspace);
         auto* heading = dialog.findChild<QLabel*>("helpHeading");
         QVERIFY(heading);
         QCOMPARE(heading->text(), QStringLiteral("初次使用本软件必读："));

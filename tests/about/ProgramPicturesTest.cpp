@@ -43,7 +43,7 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         const QIcon icon = dialog.windowIcon();
         QVERIFY(!icon.isNull());
         for (const int size : {16, 32}) {

@@ -70,7 +70,7 @@ private slots:
         QDir::setCurrent(previous);
 
         QVERIFY(mainDialogRan);
-        const Workspace& app = App();
+        const Workspace& app = theApp.workspace();
         QCOMPARE(QString::fromStdString(app.WorkFolder.string()), QDir(work.path()).absolutePath());
         QCOMPARE(app.PrinterName, std::string("Jolimark FP-630K+"));
         QCOMPARE(app.BodyFont.height, -14);

@@ -156,11 +156,12 @@ private slots:
         SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        App().PrinterName = kQueue.toStdString();
+        work.workspace().PrinterName = kQueue.toStdString();
         WriteOrders(work);
-        CWaybillDlg window; // loads the current template, as when the batch is opened from it
-        CBatchPrintDlg dialog(FieldTexts{});
-        dialog.logStore = AddressBookLocation(App().WorkFolder);
+        CWaybillDlg window(
+            work.workspace()); // loads the current template, as when the batch is opened from it
+        CBatchPrintDlg dialog(work.workspace(), FieldTexts{});
+        dialog.logStore = AddressBookLocation(work.workspace().WorkFolder);
         const auto loggedRecipients = [&] {
             QSet<QString> names;
             if (const auto logged = PrintLog(*dialog.logStore).Search({}))
@@ -258,9 +259,9 @@ private slots:
                    ",13900001111,浙江省杭州市西湖区某路" + std::to_string(row) + "号\r\n";
         work.write(QStringLiteral("paced.csv"), csv);
         WriteOrders(work);
-        CWaybillDlg window;
-        App().PrinterName = queue.name().toStdString(); // after the window read set.ini
-        CBatchPrintDlg dialog(FieldTexts{});
+        CWaybillDlg window(work.workspace());
+        work.workspace().PrinterName = queue.name().toStdString(); // after the window read set.ini
+        CBatchPrintDlg dialog(work.workspace(), FieldTexts{});
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -323,8 +324,8 @@ private slots:
                    "收货人,手机,省,市,区,详细地址\r\n张三,13900001111,浙江省,杭州市,西湖区,文三路1号\r\n");
         work.write(QStringLiteral("alone.csv"),
                    "收货人,手机,收货地址\r\n李四,13800002222,宁波市鄞州区某路8号\r\n");
-        CWaybillDlg window;
-        CBatchPrintDlg dialog(FieldTexts{});
+        CWaybillDlg window(work.workspace());
+        CBatchPrintDlg dialog(work.workspace(), FieldTexts{});
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -369,9 +370,9 @@ private slots:
         work.write(QStringLiteral("b.csv"), "买家,收货地址,备注\r\n赵六,\"李四，13800000000，上海市某路1号，200000\",y\r\n");
         work.write(QStringLiteral("c.csv"), "买家,收货地址\r\n赵六,上海市某路1号\r\n");
         work.write(QStringLiteral("d.xlsx"), "PK");
-        CWaybillDlg window;
+        CWaybillDlg window(work.workspace());
         {
-            CBatchPrintDlg dialog(FieldTexts{});
+            CBatchPrintDlg dialog(work.workspace(), FieldTexts{});
             dialog.show();
             dialog.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -387,7 +388,7 @@ private slots:
             QCOMPARE(table->item(0, 1)->text(), QStringLiteral("张三 13900000000"));
             QCOMPARE(table->item(0, 2)->text(), QStringLiteral("宁波市"));
         }
-        CBatchPrintDlg dialog(FieldTexts{});
+        CBatchPrintDlg dialog(work.workspace(), FieldTexts{});
         dialog.show();
         OpenThroughDialog(dialog, work.path(QStringLiteral("b.csv")));
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("columnCombo1"))->currentData().toInt(),
@@ -410,7 +411,7 @@ private slots:
     void clearRecipientEmptiesExactlyTheRecipient()
     {
         WorkFolderFixture work;
-        CWaybillDlg window;
+        CWaybillDlg window(work.workspace());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (int i = 0; i < kFieldCount; ++i)
@@ -443,7 +444,7 @@ private slots:
         logged.texts[7] = ToCodePage(QStringLiteral("浙江省杭州市西湖区文三路2号"));
         logged.texts[14] = "T14"; // the window's goods and quantity, which every record takes
         logged.texts[15] = "T15";
-        QVERIFY(PrintLog(AddressBookPath(App().WorkFolder)).Append({logged}).ok());
+        QVERIFY(PrintLog(AddressBookPath(work.workspace().WorkFolder)).Append({logged}).ok());
         QStringList statuses;
         QTimer::singleShot(0, this, [&] {
             auto* batch = qobject_cast<CBatchPrintDlg*>(QApplication::activeModalWidget());
@@ -470,7 +471,7 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg window;
+        CWaybillDlg window(work.workspace());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const auto entry = [](int row, const char* orderNumber, const char* quantity) {
@@ -490,7 +491,9 @@ private slots:
         toFile.toPrinter = false;
         PrintLogEntry check = entry(3, "T3", "1");
         check.checkPrint = true;
-        QVERIFY(PrintLog(AddressBookPath(App().WorkFolder)).Append({entry(1, "T1", "1"), toFile, check}).ok());
+        QVERIFY(PrintLog(AddressBookPath(work.workspace().WorkFolder))
+                    .Append({entry(1, "T1", "1"), toFile, check})
+                    .ok());
         takeShownMessages(); // the earlier tests'
 
         const auto line = [](const char* orderNumber, int row, const char* quantity) {
@@ -561,14 +564,14 @@ private slots:
         SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        App().PrinterName = kQueue.toStdString();
-        CWaybillDlg window;
+        work.workspace().PrinterName = kQueue.toStdString();
+        CWaybillDlg window(work.workspace());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QList<int> recipient = {0, 3, 5, 7, 9, 12, 13};
         QStringList seen;
         for (const bool clearAfterPrint : {true, false}) {
-            App().ClearRecipientAfterPrint = clearAfterPrint;
+            work.workspace().ClearRecipientAfterPrint = clearAfterPrint;
             const QString marker = Marker(clearAfterPrint ? 41 : 42);
             for (int i = 0; i < kFieldCount; ++i)
                 window.setControlText(i, i == 3 ? marker : QStringLiteral("T%1").arg(i));
@@ -588,13 +591,13 @@ private slots:
                 QCOMPARE(window.controlText(i), clearAfterPrint && recipient.contains(i) ? QString() : typed);
             }
         }
-        const auto logged = PrintLog(AddressBookPath(App().WorkFolder)).Search({});
+        const auto logged = PrintLog(AddressBookPath(work.workspace().WorkFolder)).Search({});
         QVERIFY(logged.ok());
         QCOMPARE(logged.value().size(), std::size_t{2});
         QCOMPARE(logged.value()[0].waybillNumber, std::string("SF1000"));
         QCOMPARE(logged.value()[1].waybillNumber, std::string("SF1001"));
         QCOMPARE(logged.value()[1].texts[3], Marker(41).toStdString()); // what was printed, not what is left
-        App().ClearRecipientAfterPrint = false;
+        work.workspace().ClearRecipientAfterPrint = false;
     }
 };
 

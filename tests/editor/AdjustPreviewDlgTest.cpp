@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -156,15 +157,16 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg main;
-        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
-        App().PrintOffsetX = 0;
-        App().PrintOffsetY = 0;
+        CWaybillDlg main(work.workspace());
+        QCOMPARE(work.workspace().CurrentTemplate, std::string("圆通"));
+        work.workspace().PrintOffsetX = 0;
+        work.workspace().PrintOffsetY = 0;
         std::array<QString, kFieldCount> texts;
         texts[kRecipientName] = QStringLiteral("王小明");
         const std::string file = work.read(QStringLiteral("dataM/圆通.dat"));
 
-        CAdjustPreviewDlg preview(texts, &main);
+        CAdjustPreviewDlg preview(work.workspace(), texts, &main);
+        QSignalSpy saved(&preview, &CAdjustPreviewDlg::layoutSaved);
         preview.show();
         QVERIFY(QTest::qWaitForWindowExposed(&preview));
         QCOMPARE(preview.windowTitle(), QStringLiteral("打印预览"));
@@ -204,16 +206,17 @@ private slots:
         QCOMPARE(Texts(takeShownMessages()), (QStringList{QStringLiteral("是否保存当前模板设置？"),
                                                           QStringLiteral("是否保存当前模板设置？")}));
         QCOMPARE(work.read(QStringLiteral("dataM/圆通.dat")), file);
-        QCOMPARE(App().LayoutChanged, 0);
+        QCOMPARE(saved.count(), 0);
     }
 
     void escapeClosesWithoutTheQuestion()
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         const std::string file = work.read(QStringLiteral("dataM/圆通.dat"));
-        CAdjustPreviewDlg preview(main.FieldText, &main);
+        CAdjustPreviewDlg preview(work.workspace(), main.FieldText, &main);
+        QSignalSpy saved(&preview, &CAdjustPreviewDlg::layoutSaved);
         preview.show();
         QVERIFY(QTest::qWaitForWindowExposed(&preview));
         const BoxRect box = preview.surface()->tracker().boxRect(kRecipientName);
@@ -223,17 +226,17 @@ private slots:
         QVERIFY(!preview.isVisible());
         QVERIFY(takeShownMessages().isEmpty());
         QCOMPARE(work.read(QStringLiteral("dataM/圆通.dat")), file);
-        QCOMPARE(App().LayoutChanged, 0);
+        QCOMPARE(saved.count(), 0);
     }
 
     void printPrintsTheBoxesWhereThePreviewShowsThem()
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg main;
-        App().PrintOffsetX = 0;
-        App().PrintOffsetY = 0;
-        App().PrinterName = "dorvane-test";
+        CWaybillDlg main(work.workspace());
+        work.workspace().PrintOffsetX = 0;
+        work.workspace().PrintOffsetY = 0;
+        work.workspace().PrinterName = "dorvane-test";
         const QString marker = QStringLiteral("Preview-%1").arg(QCoreApplication::applicationPid());
         main.setControlText(kRecipientName, marker);
         const bool readBack = TestQueueReady();
@@ -305,7 +308,7 @@ private slots:
             Click(preview, "saveButton");
             QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
             // Saved: what the main window prints from now on.
-            QCOMPARE(PrintRectOf(App().Layout, kRecipientName), placedAt(566, 139));
+            QCOMPARE(PrintRectOf(work.workspace().Layout, kRecipientName), placedAt(566, 139));
 
             DragMouse(preview->surface(), QPoint(600, 150), QPoint(640, 150));
             QVERIFY(movedBy(print(preview), 140, 50));
@@ -316,14 +319,14 @@ private slots:
                  QStringLiteral("0,0,566,139,157,24"));
 
         // The main window prints at the saved place, not at the last unsaved move.
-        QCOMPARE(PrintRectOf(App().Layout, kRecipientName), placedAt(566, 139));
+        QCOMPARE(PrintRectOf(work.workspace().Layout, kRecipientName), placedAt(566, 139));
         QVERIFY(movedBy(print(&main), 100, 50));
 
         // Each print in the log, newest first, with where it came from; the number went with
         // the first print only.
         if (!readBack)
             return;
-        const auto logged = PrintLog(AddressBookPath(App().WorkFolder)).Search({});
+        const auto logged = PrintLog(AddressBookPath(work.workspace().WorkFolder)).Search({});
         QVERIFY(logged.ok());
         QStringList sources;
         for (const PrintLogEntry& entry : logged.value())
@@ -351,8 +354,8 @@ private slots:
         }
         WorkFolderFixture work;
         QVERIFY(QDir().mkpath(work.path(QStringLiteral("Set/printlog-queue.txt"))));
-        CWaybillDlg main;
-        App().PrinterName = "dorvane-test";
+        CWaybillDlg main(work.workspace());
+        work.workspace().PrinterName = "dorvane-test";
         const QString marker = QStringLiteral("Unlogged-%1").arg(QCoreApplication::applicationPid());
         main.setControlText(kRecipientName, marker);
         takeShownMessages(); // the address book's own, as the window opened
@@ -382,8 +385,8 @@ private slots:
         const QColor grey(128, 128, 128);
         QPainter(&form).fillRect(QRect(466, 89, 157, 24), grey);
         QVERIFY(form.save(work.path(QStringLiteral("dataM/圆通.bmp")), "BMP"));
-        CWaybillDlg main;
-        App().PrinterName = "dorvane-test";
+        CWaybillDlg main(work.workspace());
+        work.workspace().PrinterName = "dorvane-test";
         const QString marker = QStringLiteral("Check-%1").arg(QCoreApplication::applicationPid());
         main.setControlText(kRecipientName, marker);
 
@@ -441,10 +444,10 @@ private slots:
         }
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg main;
-        App().PrintOffsetX = 0;
-        App().PrintOffsetY = 0;
-        App().PrinterName = "dorvane-test";
+        CWaybillDlg main(work.workspace());
+        work.workspace().PrintOffsetX = 0;
+        work.workspace().PrintOffsetY = 0;
+        work.workspace().PrinterName = "dorvane-test";
         const QString marker = QStringLiteral("Fit-%1").arg(QCoreApplication::applicationPid());
         std::array<QString, kFieldCount> texts;
         texts[kRecipientName] = marker;
@@ -455,7 +458,7 @@ private slots:
         texts[kRecipientAddress] = address.join(QLatin1Char(' '));
 
         // Without the main window Print prints what the preview shows, asking nothing.
-        CAdjustPreviewDlg preview(texts);
+        CAdjustPreviewDlg preview(work.workspace(), texts);
         preview.show();
         QVERIFY(QTest::qWaitForWindowExposed(&preview));
         EditingSurface* surface = preview.surface();
@@ -463,8 +466,8 @@ private slots:
         const QRect addressBox(b.left, b.top, b.right - b.left, b.bottom - b.top);
         const TextBoxFit onPaper = surface->fits()[kRecipientAddress];
         // Laid out in the screen's font in the box on screen, more of the address would show.
-        const TextBoxFit onScreen =
-            TextBoxDrawer::fit(ToQFont(App().BodyFont), surface, addressBox, texts[kRecipientAddress], kLeftWrapped);
+        const TextBoxFit onScreen = TextBoxDrawer::fit(ToQFont(work.workspace().BodyFont), surface,
+                                                       addressBox, texts[kRecipientAddress], kLeftWrapped);
         QVERIFY(onScreen.lostChars < onPaper.lostChars);
         QCOMPARE(surface->cutFields(), std::vector<int>{kRecipientAddress});
 

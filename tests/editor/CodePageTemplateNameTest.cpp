@@ -92,12 +92,12 @@ private slots:
         const std::size_t files = FileCount(dataM);
 
         // Listed by its decoded name, in code-page order (圆通 D4B2 < 韵达 D4CF < 中通 D6D0).
-        QCOMPARE(SortedTemplateNames(App().WorkFolder),
+        QCOMPARE(SortedTemplateNames(work.workspace().WorkFolder),
                  QStringList({"EMS", "申通", "顺丰", "圆通", "韵达", "中通"}));
 
         {
             // Chosen in the main window with the keyboard (圆通 is current).
-            CWaybillDlg main;
+            CWaybillDlg main(work.workspace());
             main.show();
             QVERIFY(QTest::qWaitForWindowActive(&main));
             auto* combo = main.findChild<QComboBox*>(QStringLiteral("templateCombo"));
@@ -117,17 +117,17 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
         }
 
-        CWaybillDlg restarted; // starts on it
+        CWaybillDlg restarted(work.workspace()); // starts on it
         QCOMPARE(restarted.findChild<QComboBox*>(QStringLiteral("templateCombo"))->currentText(), kShownName);
         {
             // Edited and saved in the template editor: the box moves in its own layout file.
-            App().PrintOffsetX = 0; // boxes drawn where the layout puts them
-            App().PrintOffsetY = 0;
-            CTemplateEditDlg editor;
+            work.workspace().PrintOffsetX = 0; // boxes drawn where the layout puts them
+            work.workspace().PrintOffsetY = 0;
+            CTemplateEditDlg editor(work.workspace());
             editor.show();
             QVERIFY(editor.windowTitle().endsWith(kShownName));
             QCOMPARE(editor.surface()->picture().size(), QSize(500, 300));
-            const auto box = BoxOf(App().Layout, 1);
+            const auto box = BoxOf(work.workspace().Layout, 1);
             DragMouse(editor.surface(), QPoint(box[0] + 4, box[1] + box[3] / 2),
                       QPoint(box[0] + 14, box[1] + box[3] / 2));
             QTest::mouseClick(editor.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
@@ -146,7 +146,7 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
         QCOMPARE(combo->currentText(), QStringLiteral("圆通"));
         takeShownMessages();
-        CTemplateDeleteDlg dialog;
+        CTemplateDeleteDlg dialog(work.workspace());
         dialog.show();
         auto* list = dialog.findChild<QListWidget*>(QStringLiteral("templateList"));
         list->setCurrentItem(list->findItems(kShownName, Qt::MatchExactly).value(0));

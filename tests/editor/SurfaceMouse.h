@@ -52,14 +52,13 @@ inline std::array<int, 4> PrintRectOf(const TemplateLayout& layout, int field)
 }
 
 // Makes name current (mould.ini position given) with its layout loaded and no print offsets.
-inline void UseTemplate(const std::string& name, const std::string& position)
+inline void UseTemplate(Workspace& app, const std::string& name, const std::string& position)
 {
-    Workspace& app = App();
     app.CurrentTemplate = name;
     app.TemplatePosition = position;
     app.PrintOffsetX = 0;
     app.PrintOffsetY = 0;
-    LoadTemplateLayout(App(), nullptr);
+    LoadTemplateLayout(app, nullptr);
 }
 
 // A bitmap file of the given size and colour.

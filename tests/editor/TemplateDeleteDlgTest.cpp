@@ -39,7 +39,7 @@ private slots:
     void listsEveryTemplateInTemplateOrder()
     {
         WorkFolderFixture work;
-        CTemplateDeleteDlg dialog;
+        CTemplateDeleteDlg dialog(work.workspace());
         QCOMPARE(names(dialog), QStringList({"EMS", "申通", "顺丰", "圆通", "中通"}));
         const auto notes = dialog.findChildren<QLabel*>(QStringLiteral("trashNote"));
         QCOMPARE(notes.size(), 3);
@@ -51,15 +51,15 @@ private slots:
     {
         WorkFolderFixture work; // mould.ini line 1 is 3: 圆通 is in use
         work.installEmptyAddressBook();
-        CWaybillDlg before;
-        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        CWaybillDlg before(work.workspace());
+        QCOMPARE(work.workspace().CurrentTemplate, std::string("圆通"));
         {
-            CTemplateDeleteDlg dialog;
+            CTemplateDeleteDlg dialog(work.workspace());
             pressDelete(dialog, QStringLiteral("申通"));
             QCOMPARE(takeShownMessages().first().text, QStringLiteral("真的要删除选中的模板“申通”？"));
             QCOMPARE(names(dialog), QStringList({"EMS", "顺丰", "圆通", "中通"}));
             QCOMPARE(work.read("Set/mould.ini").substr(0, 3), std::string("2\r\n"));
-            QCOMPARE(App().TemplatePosition, std::string("2"));
+            QCOMPARE(work.workspace().TemplatePosition, std::string("2"));
 
             // Listed after the current one: the position stays.
             pressDelete(dialog, QStringLiteral("中通"));
@@ -76,19 +76,19 @@ private slots:
                 QVERIFY(QFile::exists(trashHome_->filePath("Trash/info/" + file + ".trashinfo")));
             }
         }
-        CWaybillDlg after;
+        CWaybillDlg after(work.workspace());
         QCOMPARE(after.findChild<QComboBox*>(QStringLiteral("templateCombo"))->currentText(),
                  QStringLiteral("圆通"));
-        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        QCOMPARE(work.workspace().CurrentTemplate, std::string("圆通"));
     }
 
     void refusesTheCurrentTemplateAndNoAnswersAndNoSelection()
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         const std::string mould = work.read("Set/mould.ini");
-        CTemplateDeleteDlg dialog;
+        CTemplateDeleteDlg dialog(work.workspace());
 
         pressDelete(dialog, QStringLiteral("圆通"));
         auto shown = takeShownMessages();
@@ -116,9 +116,9 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         QFile::remove(work.path("dataM/顺丰.bmp"));
-        CTemplateDeleteDlg dialog;
+        CTemplateDeleteDlg dialog(work.workspace());
         pressDelete(dialog, QStringLiteral("顺丰"));
         QCOMPARE(takeShownMessages().size(), 1); // the question only, no error
         QVERIFY(QFile::exists(trashHome_->filePath("Trash/files/顺丰.dat")));
@@ -130,14 +130,14 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         // A home without ~/.local/share, and no XDG_DATA_HOME: the trash is ~/.local/share/Trash.
         QTemporaryDir home;
         qputenv("HOME", home.path().toUtf8());
         qunsetenv("XDG_DATA_HOME");
         QDir::setCurrent(home.path()); // where Qt would put a stray trash folder
 
-        CTemplateDeleteDlg dialog;
+        CTemplateDeleteDlg dialog(work.workspace());
         pressDelete(dialog, QStringLiteral("EMS"));
         QCOMPARE(takeShownMessages().size(), 1); // the question only
         QCOMPARE(names(dialog).size(), 4);
@@ -162,7 +162,7 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         // A data folder under which no Trash folder can be made: moving to the trash fails.
         QDir::setCurrent(trashHome_->path()); // where Qt would put a stray trash folder
         QFile blocker(trashHome_->filePath("notAFolder"));
@@ -170,7 +170,7 @@ private slots:
         blocker.close();
         qputenv("XDG_DATA_HOME", blocker.fileName().toUtf8());
 
-        CTemplateDeleteDlg dialog;
+        CTemplateDeleteDlg dialog(work.workspace());
         pressDelete(dialog, QStringLiteral("EMS"));
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 2);

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -83,12 +84,10 @@ private slots:
     void opensOverThePictureWithItsControlsAndDrawsBoxes()
     {
         WorkFolderFixture work;
-        UseTemplate("圆通", "3");
-        App().LayoutChanged = 1;
-        CTemplateEditDlg dialog;
+        UseTemplate(work.workspace(), "圆通", "3");
+        CTemplateEditDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(App().LayoutChanged, 0);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("创建快递单模板 -- 当前模板：圆通"));
         QCOMPARE(dialog.pos(), QPoint(30, 30));
         QCOMPARE(dialog.size(), QSize(870 + 150, 480 + 50));
@@ -147,9 +146,10 @@ private slots:
     void draggedAndResizedBoxesAreSavedToTheCurrentTemplate()
     {
         WorkFolderFixture work;
-        UseTemplate("圆通", "3");
-        const TemplateLayout before = App().Layout;
-        CTemplateEditDlg dialog;
+        UseTemplate(work.workspace(), "圆通", "3");
+        const TemplateLayout before = work.workspace().Layout;
+        CTemplateEditDlg dialog(work.workspace());
+        QSignalSpy saved(&dialog, &CTemplateEditDlg::layoutSaved);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         EditingSurface* surface = dialog.surface();
@@ -172,19 +172,20 @@ private slots:
         DragMouse(surface, QPoint(624, 100), QPoint(650, 100));
         QCOMPARE(BoxOf(surface->tracker().layout(), 3), (std::array<int, 4>{466, 89, 183, 24}));
         QVERIFY(dialog.LayoutModified());
-        QCOMPARE(App().Layout, before); // nothing shared changes before saving
+        QCOMPARE(work.workspace().Layout, before); // nothing shared changes before saving
 
         Click(&dialog, "saveButton");
         QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
         QVERIFY(!dialog.LayoutModified());
-        QCOMPARE(App().LayoutChanged, 1);
+        QCOMPARE(saved.count(), 1);
         const QStringList lines = LayoutLines(work, QStringLiteral("圆通"));
         QCOMPARE(lines.size(), 22); // 21 lines, each ended
         QCOMPARE(lines[2], QStringLiteral("0,0,56,99,157,24"));
         QCOMPARE(lines[4], QStringLiteral("0,0,466,89,183,24"));
         QCOMPARE(lines[0], QStringLiteral("0,圆通,2300,1270,870,480"));
-        QCOMPARE(BoxOf(App().Layout, 1), (std::array<int, 4>{56, 99, 157, 24}));
-        QCOMPARE(PrintRectOf(App().Layout, 1), PrintRectOf(before, 1)); // until the main window re-lays out
+        QCOMPARE(BoxOf(work.workspace().Layout, 1), (std::array<int, 4>{56, 99, 157, 24}));
+        QCOMPARE(PrintRectOf(work.workspace().Layout, 1),
+                 PrintRectOf(before, 1)); // until the main window re-lays out
 
         // Nothing left unsaved: closing asks nothing.
         dialog.close();
@@ -195,10 +196,10 @@ private slots:
     void printOffsetsShiftWhereBoxesAreDrawnAndHit()
     {
         WorkFolderFixture work;
-        UseTemplate("圆通", "3");
-        App().PrintOffsetX = 40;  // 15 picture pixels at 2300 / 870
-        App().PrintOffsetY = -40; // -15 at 1270 / 480
-        CTemplateEditDlg dialog;
+        UseTemplate(work.workspace(), "圆通", "3");
+        work.workspace().PrintOffsetX = 40;  // 15 picture pixels at 2300 / 870
+        work.workspace().PrintOffsetY = -40; // -15 at 1270 / 480
+        CTemplateEditDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         EditingSurface* surface = dialog.surface();
@@ -213,11 +214,12 @@ private slots:
     void newTemplateFromAPictureIsListedAndShiftsTheStoredPosition()
     {
         WorkFolderFixture work;
-        UseTemplate("圆通", "3");
-        const TemplateLayout before = App().Layout;
+        UseTemplate(work.workspace(), "圆通", "3");
+        const TemplateLayout before = work.workspace().Layout;
         const QString picture = work.path(QStringLiteral("form.bmp"));
         QVERIFY(WriteBitmap(picture, QSize(400, 300), QColor(255, 0, 0)));
-        CTemplateEditDlg dialog;
+        CTemplateEditDlg dialog(work.workspace());
+        QSignalSpy saved(&dialog, &CTemplateEditDlg::layoutSaved);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
@@ -269,18 +271,18 @@ private slots:
         Click(&dialog, "saveButton");
         QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
 
-        QCOMPARE(SortedTemplateNames(App().WorkFolder),
+        QCOMPARE(SortedTemplateNames(work.workspace().WorkFolder),
                  (QStringList{QStringLiteral("EMS"), QStringLiteral("阿里"), QStringLiteral("申通"),
                               QStringLiteral("顺丰"), QStringLiteral("圆通"), QStringLiteral("中通")}));
         QCOMPARE(work.read(QStringLiteral("Set/mould.ini")), std::string("4\r\n0\r\n1"));
-        QCOMPARE(App().TemplatePosition, std::string("4"));
-        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        QCOMPARE(work.workspace().TemplatePosition, std::string("4"));
+        QCOMPARE(work.workspace().CurrentTemplate, std::string("圆通"));
         const QStringList lines = LayoutLines(work, QStringLiteral("阿里"));
         // The boxes stay in pixels of the imported 400 x 300 picture: the header names it.
         QCOMPARE(lines[0], QStringLiteral("0,阿里,2300,1270,400,300"));
         QCOMPARE(lines[2], QStringLiteral("0,0,26,85,157,24"));
-        QCOMPARE(App().Layout, before); // the current template's layout in memory is untouched
-        QCOMPARE(App().LayoutChanged, 1);
+        QCOMPARE(work.workspace().Layout, before); // the current template's layout in memory is untouched
+        QCOMPARE(saved.count(), 1);
 
         // The same name again is taken now.
         Click(&dialog, "saveButton");
@@ -301,7 +303,7 @@ private slots:
     void newTemplateFromAPngOrJpegWithATypedPaperSize()
     {
         WorkFolderFixture work;
-        UseTemplate("圆通", "3");
+        UseTemplate(work.workspace(), "圆通", "3");
         // A PNG with a transparent band and a JPEG of another size; and a text file named as a picture.
         QImage png(500, 280, QImage::Format_ARGB32);
         png.fill(QColor(200, 0, 0));
@@ -314,7 +316,7 @@ private slots:
         QVERIFY(jpeg.save(work.path(QStringLiteral("form.jpg")), "JPEG"));
         work.write(QStringLiteral("notes.png"), "not a picture");
 
-        CTemplateEditDlg dialog;
+        CTemplateEditDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"));
@@ -391,17 +393,17 @@ private slots:
     void newTemplateWithoutAPictureCopiesTheCurrentOneAndSortingAfterLeavesMouldIni()
     {
         WorkFolderFixture work;
-        UseTemplate("圆通", "3");
+        UseTemplate(work.workspace(), "圆通", "3");
         const std::string mould = work.read(QStringLiteral("Set/mould.ini"));
-        CTemplateEditDlg dialog;
+        CTemplateEditDlg dialog(work.workspace());
         dialog.show();
         ChooseMode(dialog, 1, QStringLiteral("坐")); // after 中通 in code-page order
         Click(&dialog, "saveButton");
         QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
         QCOMPARE(work.read(QStringLiteral("dataM/坐.bmp")), work.read(QStringLiteral("dataM/圆通.bmp")));
         QCOMPARE(work.read(QStringLiteral("Set/mould.ini")), mould);
-        QCOMPARE(App().TemplatePosition, std::string("3"));
-        QCOMPARE(SortedTemplateNames(App().WorkFolder).last(), QStringLiteral("坐"));
+        QCOMPARE(work.workspace().TemplatePosition, std::string("3"));
+        QCOMPARE(SortedTemplateNames(work.workspace().WorkFolder).last(), QStringLiteral("坐"));
         QVERIFY(QFile::exists(work.path(QStringLiteral("dataM/坐.bmp"))));
 
         // Closing with Yes while the name is refused: the refusal is shown and the dialog closes.
@@ -417,7 +419,7 @@ private slots:
     void replacedPictureIsSettledAtClosing()
     {
         WorkFolderFixture work;
-        UseTemplate("圆通", "3");
+        UseTemplate(work.workspace(), "圆通", "3");
         const std::string original = work.read(QStringLiteral("dataM/圆通.bmp"));
         const std::string layout = work.read(QStringLiteral("dataM/圆通.dat"));
         const QString picture = work.path(QStringLiteral("new form.bmp"));
@@ -432,7 +434,8 @@ private slots:
 
         {
             // The current picture itself is refused; then a replacement, closed with No.
-            CTemplateEditDlg dialog;
+            CTemplateEditDlg dialog(work.workspace());
+            QSignalSpy saved(&dialog, &CTemplateEditDlg::layoutSaved);
             dialog.show();
             queueFileAnswer(QString()); // cancelled
             Click(&dialog, "importButton");
@@ -466,11 +469,11 @@ private slots:
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.bmp")), original);
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.dat")), layout);
             QCOMPARE(DataFiles(work), files);
-            QCOMPARE(App().LayoutChanged, 0);
+            QCOMPARE(saved.count(), 0);
         }
         {
             // Escape ends at once, without the question; the replacement is removed too.
-            CTemplateEditDlg dialog;
+            CTemplateEditDlg dialog(work.workspace());
             dialog.show();
             queueFileAnswer(picture);
             Click(&dialog, "importButton");
@@ -482,7 +485,8 @@ private slots:
         }
         {
             // Closed with Yes: saved, and the replacement becomes the template's picture.
-            CTemplateEditDlg dialog;
+            CTemplateEditDlg dialog(work.workspace());
+            QSignalSpy saved(&dialog, &CTemplateEditDlg::layoutSaved);
             dialog.show();
             queueFileAnswer(picture);
             Click(&dialog, "importButton");
@@ -493,7 +497,7 @@ private slots:
                      (QStringList{QStringLiteral("是否保存当前模板设置？"), QStringLiteral("保存成功！")}));
             QCOMPARE(work.read(QStringLiteral("dataM/圆通.bmp")), work.read(QStringLiteral("new form.bmp")));
             QCOMPARE(DataFiles(work), files);
-            QCOMPARE(App().LayoutChanged, 1);
+            QCOMPARE(saved.count(), 1);
             // The header names the new picture, whose pixels the boxes are now placed in.
             QCOMPARE(LayoutLines(work, QStringLiteral("圆通"))[0], QStringLiteral("0,圆通,2300,1270,300,200"));
         }
@@ -507,19 +511,20 @@ private slots:
         QVERIFY(
             WriteBitmap(work.path(QStringLiteral("dataM/New圆通.bmp")), QSize(120, 80), QColor(200, 0, 0)));
         const std::string otherPicture = work.read(QStringLiteral("dataM/New圆通.bmp"));
-        UseTemplate("圆通", "4");
-        const QStringList templates = SortedTemplateNames(App().WorkFolder);
+        UseTemplate(work.workspace(), "圆通", "4");
+        const QStringList templates = SortedTemplateNames(work.workspace().WorkFolder);
         QVERIFY(templates.contains(QStringLiteral("New圆通")));
         const QStringList files = DataFiles(work);
         QVERIFY(WriteBitmap(work.path(QStringLiteral("new form.bmp")), QSize(300, 200), QColor(0, 128, 0)));
 
-        CTemplateEditDlg dialog;
+        CTemplateEditDlg dialog(work.workspace());
         dialog.show();
         queueFileAnswer(work.path(QStringLiteral("new form.bmp")));
         Click(&dialog, "importButton");
         QCOMPARE(dialog.surface()->picture().size(), QSize(300, 200));
         QCOMPARE(work.read(QStringLiteral("dataM/New圆通.bmp")), otherPicture);
-        QCOMPARE(SortedTemplateNames(App().WorkFolder), templates); // the replacement is no template
+        QCOMPARE(SortedTemplateNames(work.workspace().WorkFolder),
+                 templates); // the replacement is no template
 
         queueMessageAnswer(MessageAnswer::No);
         dialog.close();
@@ -532,15 +537,18 @@ private slots:
     {
         WorkFolderFixture work;
         QVERIFY(QFile::remove(work.path(QStringLiteral("dataM/申通.bmp"))));
-        UseTemplate("申通", "1");
-        CTemplateEditDlg dialog;
+        UseTemplate(work.workspace(), "申通", "1");
+        CTemplateEditDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(dialog.surface()->picture().isNull());
-        const QSize header(App().Layout.number(0, 4), App().Layout.number(0, 5));
+        const QSize header(work.workspace().Layout.number(0, 4), work.workspace().Layout.number(0, 5));
         QCOMPARE(dialog.size(), header + QSize(150, 50));
-        DragMouse(dialog.surface(), QPoint(BoxOf(App().Layout, 1)[0] + 2, BoxOf(App().Layout, 1)[1] + 2),
-                  QPoint(BoxOf(App().Layout, 1)[0] + 12, BoxOf(App().Layout, 1)[1] + 2));
-        QCOMPARE(BoxOf(dialog.surface()->tracker().layout(), 1)[0], BoxOf(App().Layout, 1)[0] + 10);
+        DragMouse(
+            dialog.surface(),
+            QPoint(BoxOf(work.workspace().Layout, 1)[0] + 2, BoxOf(work.workspace().Layout, 1)[1] + 2),
+            QPoint(BoxOf(work.workspace().Layout, 1)[0] + 12, BoxOf(work.workspace().Layout, 1)[1] + 2));
+        QCOMPARE(BoxOf(dialog.surface()->tracker().layout(), 1)[0],
+                 BoxOf(work.workspace().Layout, 1)[0] + 10);
         dialog.reject();
     }
 };

@@ -39,13 +39,13 @@ private slots:
 void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
 {
     WorkFolderFixture work;
-    UseTemplate("圆通", "3");
+    UseTemplate(work.workspace(), "圆通", "3");
     setMessagesAnsweredByTest(true);
     clearFileAnswers();
 
     // A photograph of the 顺丰 form with the goods cell's label scraped off.
     TemplateLayout truth;
-    QVERIFY(LoadLayoutFile(LayoutPath(App().WorkFolder, "顺丰"), truth));
+    QVERIFY(LoadLayoutFile(LayoutPath(work.workspace().WorkFolder, "顺丰"), truth));
     QImage form = QImage(work.path(QStringLiteral("dataM/顺丰.bmp"))).convertToFormat(QImage::Format_RGB32);
     const int scraped = 14; // 物品名称
     {
@@ -63,7 +63,7 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     const QString scan = work.path(QStringLiteral("photo.jpg"));
     QVERIFY(cv::imwrite(scan.toStdString(), Scan(MatOf(form), 2410, 1400, faults)));
 
-    CTemplateEditDlg dialog;
+    CTemplateEditDlg dialog(work.workspace());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto* recognize = dialog.findChild<QPushButton*>(QStringLiteral("recognizeButton"));
@@ -96,12 +96,13 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     QCOMPARE(dialog.surface()->picture().size(), QSize(870, 480));
     QVERIFY(dialog.LayoutModified());
     // Nothing is a template until it is saved.
-    QVERIFY(!TemplateExists(DataFolder(App().WorkFolder), ToFileName(QStringLiteral("SFscan"))));
+    QVERIFY(!TemplateExists(DataFolder(work.workspace().WorkFolder), ToFileName(QStringLiteral("SFscan"))));
 
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
     QCOMPARE(takeShownMessages().size(), 1); // "保存成功！"
     TemplateLayout saved;
-    QVERIFY(LoadLayoutFile(LayoutPath(App().WorkFolder, ToFileName(QStringLiteral("SFscan"))), saved));
+    QVERIFY(
+        LoadLayoutFile(LayoutPath(work.workspace().WorkFolder, ToFileName(QStringLiteral("SFscan"))), saved));
     QCOMPARE(saved.paperWidth(), 2410);
     QCOMPARE(saved.paperLength(), 1400);
     for (int row = 1; row <= kFieldCount; ++row) {
@@ -126,11 +127,11 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
 void TemplateRecognitionTest::picturesLargerThanAnA4ScanAreRefusedUndecoded()
 {
     WorkFolderFixture work;
-    UseTemplate("圆通", "3");
+    UseTemplate(work.workspace(), "圆通", "3");
     setMessagesAnsweredByTest(true);
     work.write(QStringLiteral("claims.jpg"), JpegClaiming(20000, 20000).toStdString());
     work.write(QStringLiteral("claims.png"), PngClaiming(46000, 23000).toStdString());
-    CTemplateEditDlg dialog;
+    CTemplateEditDlg dialog(work.workspace());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"))->setCurrentIndex(1);

@@ -121,7 +121,7 @@ private slots:
         TempFolder work;
         const SettingsPaths paths(work.path());
         QVERIFY(EnsureSetFolder(paths));
-        Workspace& app = App();
+        Workspace app;
         app.WorkFolder = work.path();
         app.setPrintSettings(LoadOrCreateSetIni(paths.setIni)); // first start: names the Jolimark
         QCOMPARE(app.PrinterName, std::string(kDefaultPrinterName));
@@ -148,7 +148,7 @@ private slots:
 
         const QString defaultPrinter = QPrinterInfo::defaultPrinterName();
         const QSet<QString> before = Jobs();
-        QVERIFY(PrintWaybill(nullptr, App(), texts));
+        QVERIFY(PrintWaybill(nullptr, app, texts));
         QVERIFY(takeShownMessages().isEmpty());
         // The default printer's name replaces the missing one in memory, not in set.ini.
         QCOMPARE(FromCodePage(app.PrinterName), defaultPrinter);
@@ -168,7 +168,7 @@ private slots:
 
         // The next job of the run goes straight to the printer now named.
         const QSet<QString> second = Jobs();
-        QVERIFY(PrintWaybill(nullptr, App(), texts));
+        QVERIFY(PrintWaybill(nullptr, app, texts));
         QCOMPARE(FromCodePage(app.PrinterName), defaultPrinter);
         const QString again = NewJob(second, marker);
         QVERIFY(!again.isEmpty());
@@ -183,7 +183,7 @@ private slots:
         if (!HasQueue(queue))
             QSKIP("the test queue with margins is not set up");
         TempFolder work;
-        Workspace& app = App();
+        Workspace app;
         app.WorkFolder = work.path();
         app.CurrentTemplate = "check";
         app.PrinterName = ToCodePage(queue);
@@ -219,8 +219,8 @@ private slots:
         texts[kRecipientAddress] = rightWord;
         const auto print = [&](bool withPicture) {
             const QSet<QString> before = Jobs();
-            const bool printed = static_cast<bool>(withPicture ? PrintWaybillWithPicture(nullptr, App(), texts, app.Layout)
-                                             : PrintWaybill(nullptr, App(), texts, app.Layout));
+            const bool printed = static_cast<bool>(withPicture ? PrintWaybillWithPicture(nullptr, app, texts, app.Layout)
+                                             : PrintWaybill(nullptr, app, texts, app.Layout));
             return printed ? NewJob(before, leftWord) : QString();
         };
 
@@ -311,9 +311,9 @@ private slots:
     // A printer the user chose that has gone is named, and nothing is swapped in without a word.
     void aChosenPrinterThatHasGoneIsNamedNotReplaced()
     {
-        Workspace& app = App();
+        Workspace app;
         app.PrinterName = "Unplugged-FP-630K";
-        // A form of its own: one box for the marker, whatever the tests before left in App().
+        // A form of its own: one box for the marker, a fresh workspace has none.
         app.Layout = TemplateLayout();
         app.Layout.setNumber(0, 2, 2300);
         app.Layout.setNumber(0, 3, 1270);
@@ -324,7 +324,7 @@ private slots:
         texts[0] = marker;
         const QSet<QString> before = Jobs();
         takeShownMessages();
-        QCOMPARE(PrintWaybill(nullptr, App(), texts), PrintedOn());
+        QCOMPARE(PrintWaybill(nullptr, app, texts), PrintedOn());
         const QList<ShownMessage> shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("找不到打印机“Unplugged-FP-630K”（可能已拔出、改名或删除），没有打印。"));
@@ -333,7 +333,7 @@ private slots:
 
         // The printer that printed is what the print gives back.
         app.PrinterName = kDefaultPrinterName;
-        QCOMPARE(PrintWaybill(nullptr, App(), texts), PrintedOn(QPrinterInfo::defaultPrinterName()));
+        QCOMPARE(PrintWaybill(nullptr, app, texts), PrintedOn(QPrinterInfo::defaultPrinterName()));
         QVERIFY(!NewJob(before, marker).isEmpty());
     }
 
@@ -345,7 +345,7 @@ private slots:
                 QFAIL("the cups-pdf test queue is not set up");
             QSKIP("the cups-pdf test queue is not set up");
         }
-        Workspace& app = App();
+        Workspace app;
         app.PrinterName = ToCodePage(named);
         const auto jobsOf = [&](const QString& state) {
             return RunTool(QStringLiteral("lpstat"),
@@ -358,7 +358,7 @@ private slots:
         std::array<QString, kFieldCount> texts;
         const QString marker = Marker("Named");
         texts[0] = marker;
-        QVERIFY(PrintWaybill(nullptr, App(), texts));
+        QVERIFY(PrintWaybill(nullptr, app, texts));
         QCOMPARE(FromCodePage(app.PrinterName), named);
         QTRY_VERIFY_WITH_TIMEOUT(jobsOf(QStringLiteral("all")) > before, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(jobsOf(QStringLiteral("not-completed")) == 0, 60000);

@@ -19,22 +19,23 @@ private slots:
         if (!QPrinterInfo::availablePrinterNames().isEmpty())
             QFAIL("printers are still visible; the test cannot hide the spooler here");
         setMessagesAnsweredByTest(true);
-        App().PrinterName = kDefaultPrinterName;
-        App().Layout.setNumber(0, 2, 2300);
-        App().Layout.setNumber(0, 3, 1270);
-        App().PaperWidth = 2300;
-        App().PaperLength = 1270;
+        Workspace app;
+        app.PrinterName = kDefaultPrinterName;
+        app.Layout.setNumber(0, 2, 2300);
+        app.Layout.setNumber(0, 3, 1270);
+        app.PaperWidth = 2300;
+        app.PaperLength = 1270;
         std::array<QString, kFieldCount> texts;
         texts[0] = QStringLiteral("Hangzhou");
 
-        QVERIFY(!PrintWaybill(nullptr, App(), texts));
+        QVERIFY(!PrintWaybill(nullptr, app, texts));
         const QList<ShownMessage> shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QString::fromUtf8(kNoPrinterMessage));
         QCOMPARE(shown[0].caption, QString::fromUtf8(kAppTitle));
         QCOMPARE(shown[0].buttons, MessageButtons::Ok);
         // The lookup took the (empty) default printer name.
-        QCOMPARE(App().PrinterName, std::string());
+        QCOMPARE(app.PrinterName, std::string());
     }
 };
 

@@ -1,22 +1,24 @@
 // 打印记录 opened from the main window: the log listed newest first, searched by name and days,
 // the selection exported as an order export and printed again.
+#include "printlog/PrintLogDlg.h"
 #include "base/FileChoice.h"
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
 #include "base/MessageBox.h"
 #include "base/PrintFontConversion.h"
-#include "store/PrintLog.h"
-#include "store/StoreLocation.h"
 #include "batch/BatchPrinter.h"
+#include "batch/CutFieldMarker.h"
 #include "batch/WaybillCsv.h"
 #include "controls/SortListCtrl.h"
-#include "settings/DialogDriver.h"
 #include "print/PdfReadBack.h"
-#include "support/WorkFolderFixture.h"
-#include "batch/CutFieldMarker.h"
 #include "printlog/PrintLogDlg.h"
+#include "settings/DialogDriver.h"
+#include "store/AddressBook.h"
+#include "store/PrintLog.h"
+#include "store/StoreListeners.h"
+#include "store/StoreLocation.h"
+#include "support/WorkFolderFixture.h"
+#include "text/CodePageText.h"
 #include "waybill/WaybillDlg.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -105,8 +107,8 @@ private slots:
         const QString exported = work.path(QStringLiteral("chosen.csv"));
         const bool canPrint = QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).printerName() ==
                               QStringLiteral("dorvane-test");
-        App().PrinterName = "dorvane-test";
-        CWaybillDlg main;
+        work.workspace().PrinterName = "dorvane-test";
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
 
@@ -202,7 +204,7 @@ private slots:
         }
         logged[1].texts[9] = "0571-22223333";
         QVERIFY(PrintLog(book).Append(logged).ok());
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         bool acted = false;
@@ -246,7 +248,7 @@ private slots:
         entry.orderNumber = "-2+3";
         entry.texts[9] = "+8657188886666";
         QVERIFY(PrintLog(book).Append({entry}).ok());
-        CWaybillDlg main;
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         takeShownMessages();
@@ -288,9 +290,9 @@ private slots:
                                    QStringLiteral("浙江省杭州市西湖区文三路") + QString(300, QChar(0x8DEF)));
         old.waybillNumber = "SF-OLD";
         QVERIFY(log.Append({old}).ok());
-        App().PrinterName = "dorvane-test";
-        App().ShrinkCutText = false;
-        CWaybillDlg main;
+        work.workspace().PrinterName = "dorvane-test";
+        work.workspace().ShrinkCutText = false;
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         takeShownMessages();
@@ -354,9 +356,9 @@ private slots:
         old.orderNumber = "ORD-7";
         old.waybillNumber = "SF-OLD";
         QVERIFY(log.Append({old}).ok());
-        App().PrinterName = "dorvane-test";
-        App().ShrinkCutText = true;
-        CWaybillDlg main;
+        work.workspace().PrinterName = "dorvane-test";
+        work.workspace().ShrinkCutText = true;
+        CWaybillDlg main(work.workspace());
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         takeShownMessages();
@@ -389,11 +391,11 @@ private slots:
         QVERIFY(!reprinted.entryId.empty() && reprinted.entryId != logged.value().back().entryId);
 
         BatchJob job;
-        job.setup = MakePrintSetup(App(), 96);
+        job.setup = MakePrintSetup(work.workspace(), 96);
         job.records.emplace_back(1, old.texts);
         job.orderNumbers = {old.orderNumber};
         job.printerName = QStringLiteral("dorvane-test");
-        job.logStore = AddressBookLocation(App().WorkFolder);
+        job.logStore = AddressBookLocation(work.workspace().WorkFolder);
         job.templateName = current;
         BatchPrinter batch(std::move(job));
         QVERIFY(batch.check());
@@ -427,7 +429,8 @@ private slots:
             entries.push_back(Logged("2026-03-01 09:00:00", QStringLiteral("N%1").arg(i), QStringLiteral("宁波市")));
         QVERIFY(log.Append(entries).ok());
 
-        CPrintLogDlg dialog(QStringLiteral("顺丰"));
+        StoreListeners listeners;
+        CPrintLogDlg dialog(work.workspace(), listeners, QStringLiteral("顺丰"));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* list = dialog.findChild<CSortListCtrl*>(QStringLiteral("logList"));

@@ -1,11 +1,12 @@
 #include "settings/AddressPage.h"
 #include "DialogDriver.h"
-#include "store/AddressBook.h"
-#include "text/CodePageText.h"
 #include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
 #include "settings/AddressEditDlg.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
 #include "support/WorkFolderFixture.h"
+#include "text/CodePageText.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -85,6 +86,8 @@ class AddressPageTest : public QObject {
 private:
     std::unique_ptr<WorkFolderFixture> work_;
     std::unique_ptr<AddressBook> book_;
+    StoreListeners listeners_;
+    int addressesTold_ = 0; // changes of the address tables told to the store's listeners
     std::unique_ptr<CAddressPage> page_;
     CSortListCtrl* list_ = nullptr;
 
@@ -96,7 +99,7 @@ private:
 
     void OpenPage()
     {
-        page_ = std::make_unique<CAddressPage>();
+        page_ = std::make_unique<CAddressPage>(work_->workspace(), listeners_);
         page_->resize(404, 352); // about the settings dialog's page area
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
@@ -123,6 +126,9 @@ private slots:
         const auto file = work_->installEmptyAddressBook();
         QVERIFY(!file.empty());
         book_ = std::make_unique<AddressBook>(file);
+        addressesTold_ = 0;
+        listeners_ = StoreListeners();
+        listeners_.subscribe(StoreChange::Addresses, [this] { ++addressesTold_; });
     }
 
     void cleanup()
@@ -245,7 +251,7 @@ private slots:
         QCOMPARE(shown[0].text, QStringLiteral("请选择您要修改的行!"));
         QCOMPARE(shown[0].caption, QStringLiteral("注意"));
         QCOMPARE(shown[0].icon, MessageIcon::Warning);
-        QCOMPARE(App().AddressesChanged, 0);
+        QCOMPARE(addressesTold_, 0);
 
         // A record with too few parts opens with the missing ones empty and is saved whole.
         DialogLook look;
@@ -261,7 +267,7 @@ private slots:
         QCOMPARE(look.okText, QStringLiteral("修改(&M)"));
         QCOMPARE(look.fields, QStringList({QStringLiteral("李四"), "139", "", "", ""}));
         QCOMPARE(Stored(*book_, AddressTable::ReceiptAddress)[1], QStringLiteral("李四,139,,,"));
-        QCOMPARE(App().AddressesChanged, 1); // the main window refills its pickers
+        QCOMPARE(addressesTold_, 1);        // the main window refills its pickers from this
         QCOMPARE(list_->SelectedRow(), -1); // the refill leaves nothing selected
 
         // A comma typed into the name is stored as "，": the record still reads back as five parts.
@@ -300,7 +306,7 @@ private slots:
                  QStringLiteral("张三,138,010,北京市，朝阳区,100000"));
 
         // Sender captions; cancel changes nothing.
-        App().AddressesChanged = 0;
+        addressesTold_ = 0;
         Store(AddressTable::SendAddress, {QStringLiteral("王五,1,2,3,4")});
         Kind()->setCurrentIndex(1);
         WhenDialogOpens<CAddressEditDlg>([&](CAddressEditDlg* dialog) {
@@ -313,7 +319,7 @@ private slots:
         QCOMPARE(look.caption, QStringLiteral("修改寄件人地址信息"));
         QCOMPARE(look.nameLabel, QStringLiteral("寄件人："));
         QCOMPARE(Stored(*book_, AddressTable::SendAddress), QStringList({QStringLiteral("王五,1,2,3,4")}));
-        QCOMPARE(App().AddressesChanged, 0);
+        QCOMPARE(addressesTold_, 0);
         QVERIFY(takeShownMessages().isEmpty());
     }
 
@@ -328,7 +334,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("请选择您要修改的行!"));
         QCOMPARE(list_->RowCount(), 5);
-        QCOMPARE(App().AddressesChanged, 0);
+        QCOMPARE(addressesTold_, 0);
 
         // Row 2 of 5: the list is read again from the store, the row that moved up selected.
         ClickRow(1);
@@ -343,17 +349,17 @@ private slots:
         QCOMPARE(Column(list_, 0), QStringList({"1", "2", "3", "4"}));
         QCOMPARE(list_->SelectedRow(), 1);
         QCOMPARE(list_->Text(1, 2), "c,,,,");
-        QCOMPARE(App().AddressesChanged, 1);
+        QCOMPARE(addressesTold_, 1);
 
         // No: nothing changes and the row stays selected.
-        App().AddressesChanged = 0;
+        addressesTold_ = 0;
         queueMessageAnswer(MessageAnswer::No);
         Click("deleteButton");
         QCOMPARE(takeShownMessages().size(), 1);
         QCOMPARE(list_->RowCount(), 4);
         QCOMPARE(Stored(*book_, AddressTable::ReceiptAddress).size(), 4);
         QCOMPARE(list_->SelectedRow(), 1);
-        QCOMPARE(App().AddressesChanged, 0);
+        QCOMPARE(addressesTold_, 0);
 
         // The last row: the new last row is selected.
         ClickRow(3);
@@ -395,7 +401,7 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[1].text, QStringLiteral("不能打开数据库"));
         QCOMPARE(Column(list_, 2), QStringList({"a,,,,", "b,,,,", "c,,,,"}));
-        QCOMPARE(App().AddressesChanged, 0);
+        QCOMPARE(addressesTold_, 0);
 
         QVERIFY(QFile::remove(work_->path(QStringLiteral("Set/database.ini"))));
         QVERIFY(book_->Delete(AddressTable::ReceiptAddress, 3).ok()); // another station

@@ -1,8 +1,9 @@
 #include "settings/DatabasePage.h"
 #include "store/AddressBook.h"
-#include "workspace/Workspace.h"
+#include "store/StoreListeners.h"
 #include "store/StoreLocation.h"
 #include "support/WorkFolderFixture.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -48,7 +49,8 @@ private slots:
         WorkFolderFixture work;
         const QTemporaryDir noServer;
         work.write("Set/database.ini", "host=" + noServer.path().toStdString() + " dbname=shop password='s3cret'\r\n");
-        CDatabasePage page;
+        StoreListeners listeners;
+        CDatabasePage page(work.workspace(), listeners);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         auto* connection = page.findChild<QLineEdit*>("connectionEdit");
@@ -73,7 +75,8 @@ private slots:
                 QFAIL("DORVANE_TEST_PG is not set");
             QSKIP("DORVANE_TEST_PG is not set: no PostgreSQL server to test against");
         }
-        CDatabasePage page;
+        StoreListeners listeners;
+        CDatabasePage page(work.workspace(), listeners);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         QSignalSpy saved(&page, &CDatabasePage::saved);
@@ -83,15 +86,17 @@ private slots:
         QTest::mouseClick(page.findChild<QPushButton*>("saveConnectionButton"), Qt::LeftButton);
         QCOMPARE(saved.count(), 1);
         QCOMPARE(work.read("Set/database.ini"), server.toStdString() + " password='it\\'s'\r\n");
-        QCOMPARE(AddressBookLocation(App().WorkFolder).server, server.toStdString() + " password='it\\'s'");
+        QCOMPARE(AddressBookLocation(work.workspace().WorkFolder).server,
+                 server.toStdString() + " password='it\\'s'");
 
         Retype(page.findChild<QLineEdit*>("connectionEdit"), QString());
         Retype(page.findChild<QLineEdit*>("passwordEdit"), QString());
         QCOMPARE(TestResult(page), QStringLiteral("连接成功")); // the file
         QTest::mouseClick(page.findChild<QPushButton*>("saveConnectionButton"), Qt::LeftButton);
         QCOMPARE(work.read("Set/database.ini"), std::string("\r\n"));
-        QVERIFY(!AddressBookLocation(App().WorkFolder).onServer());
-        QCOMPARE(AddressBookLocation(App().WorkFolder).file, AddressBookPath(App().WorkFolder));
+        QVERIFY(!AddressBookLocation(work.workspace().WorkFolder).onServer());
+        QCOMPARE(AddressBookLocation(work.workspace().WorkFolder).file,
+                 AddressBookPath(work.workspace().WorkFolder));
     }
 };
 

@@ -43,8 +43,8 @@ private slots:
     void aChosenFontIsSavedAndUsedAtOnce()
     {
         WorkFolderFixture work;
-        const LogFont destinationInUse = App().DestinationFont;
-        CFontSetDlg dialog;
+        const LogFont destinationInUse = work.workspace().DestinationFont;
+        CFontSetDlg dialog(work.workspace());
         dialog.show();
         auto* button = dialog.findChild<QPushButton*>(QStringLiteral("bodyFontButton"));
         int asked = 0;
@@ -65,13 +65,13 @@ private slots:
         QCOMPARE(dialog.BodyLogFont.height, -18);
         QCOMPARE(dialog.BodyLogFont.weight, 700);
         QCOMPARE(dialog.BodyLogFont.faceName, std::string("DejaVu Sans"));
-        QVERIFY(App().BodyFont != dialog.BodyLogFont); // not in use before saving
+        QVERIFY(work.workspace().BodyFont != dialog.BodyLogFont); // not in use before saving
 
         dialog.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
         QCOMPARE(work.read("Set/FontSet.ini"), "-18,0,0,0,700,0,0,0,134,3,2,1,2,DejaVu Sans\r\n" +
                                                    LogFontToText(destinationInUse) + "\r\n");
-        QCOMPARE(App().BodyFont, dialog.BodyLogFont);
-        QCOMPARE(App().DestinationFont, destinationInUse);
+        QCOMPARE(work.workspace().BodyFont, dialog.BodyLogFont);
+        QCOMPARE(work.workspace().DestinationFont, destinationInUse);
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("保存成功！"));
@@ -79,14 +79,14 @@ private slots:
         QVERIFY(dialog.isVisible());
 
         // A face name with a space survives the file.
-        QCOMPARE(LoadOrCreateFontSet(App().settingsPaths().fontSetIni).body, dialog.BodyLogFont);
+        QCOMPARE(LoadOrCreateFontSet(work.workspace().settingsPaths().fontSetIni).body, dialog.BodyLogFont);
     }
 
     void aCancelledChoiceLeavesTheFontInUse()
     {
         WorkFolderFixture work;
-        const LogFont inUse = App().DestinationFont;
-        CFontSetDlg dialog;
+        const LogFont inUse = work.workspace().DestinationFont;
+        CFontSetDlg dialog(work.workspace());
         auto* button = dialog.findChild<QPushButton*>(QStringLiteral("destinationFontButton"));
         std::optional<QFont> answer = QFont(QStringLiteral("DejaVu Serif"));
         answer->setPixelSize(30);
@@ -96,8 +96,8 @@ private slots:
         answer.reset();
         button->click();
         QCOMPARE(dialog.DestinationLogFont, inUse);
-        dialog.OnOK();
-        QCOMPARE(LoadOrCreateFontSet(App().settingsPaths().fontSetIni).destination, inUse);
+        dialog.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+        QCOMPARE(LoadOrCreateFontSet(work.workspace().settingsPaths().fontSetIni).destination, inUse);
 
         // A point-size answer becomes a negative screen pixel height.
         answer = QFont(QStringLiteral("DejaVu Serif"), 12);
@@ -109,7 +109,7 @@ private slots:
     {
         WorkFolderFixture work;
         const std::string before = work.read("Set/FontSet.ini");
-        CFontSetDlg dialog;
+        CFontSetDlg dialog(work.workspace());
         auto* restore = dialog.findChild<QPushButton*>(QStringLiteral("restoreButton"));
 
         queueMessageAnswer(MessageAnswer::No);
@@ -124,9 +124,9 @@ private slots:
         QCOMPARE(work.read("Set/FontSet.ini"),
                  std::string("-14,0,0,0,400,0,0,0,134,3,2,1,2,\xCB\xCE\xCC\xE5\r\n"
                              "-20,0,0,0,400,0,0,0,134,3,2,1,49,\xBA\xDA\xCC\xE5\r\n"));
-        QCOMPARE(LogFontToText(App().BodyFont), std::string(kRestoredBodyFont));
-        QCOMPARE(LogFontToText(App().DestinationFont), std::string(kRestoredDestinationFont));
-        QCOMPARE(dialog.BodyLogFont, App().BodyFont);
+        QCOMPARE(LogFontToText(work.workspace().BodyFont), std::string(kRestoredBodyFont));
+        QCOMPARE(LogFontToText(work.workspace().DestinationFont), std::string(kRestoredDestinationFont));
+        QCOMPARE(dialog.BodyLogFont, work.workspace().BodyFont);
         shown = takeShownMessages();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[1].text, QStringLiteral("恢复成功！"));
@@ -136,7 +136,7 @@ private slots:
     void theSystemFontDialogIsStartedFromTheFontInUse()
     {
         WorkFolderFixture work;
-        CFontSetDlg dialog;
+        CFontSetDlg dialog(work.workspace());
         dialog.show();
         auto* button = dialog.findChild<QPushButton*>(QStringLiteral("bodyFontButton"));
         QStringList seen;
@@ -156,7 +156,7 @@ private slots:
         });
         driver.start(20);
         button->click();
-        QCOMPARE(dialog.BodyLogFont, App().BodyFont);
+        QCOMPARE(dialog.BodyLogFont, work.workspace().BodyFont);
         cancel = false;
         button->click();
         QCOMPARE(seen.size(), 2);
@@ -172,9 +172,9 @@ private slots:
     {
         WorkFolderFixture work;
         const std::string before = work.read("Set/FontSet.ini");
-        const LogFont inUse = App().BodyFont;
+        const LogFont inUse = work.workspace().BodyFont;
         QCOMPARE(inUse.faceName, std::string("\xCB\xCE\xCC\xE5")); // 宋体, installed only as a substitute
-        CFontSetDlg dialog;
+        CFontSetDlg dialog(work.workspace());
         dialog.show();
         auto* button = dialog.findChild<QPushButton*>(QStringLiteral("bodyFontButton"));
 
@@ -235,15 +235,15 @@ private slots:
     {
         WorkFolderFixture work;
         const std::string before = work.read("Set/FontSet.ini");
-        const LogFont inUse = App().BodyFont;
-        CFontSetDlg dialog;
+        const LogFont inUse = work.workspace().BodyFont;
+        CFontSetDlg dialog(work.workspace());
         dialog.show();
         CFontSetDlg::SetFontChooser(
             [](QWidget*, const QFont&) { return std::optional<QFont>(QFont("DejaVu Sans", 20)); });
         dialog.ChooseBodyFont();
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(App().BodyFont, inUse);
+        QCOMPARE(work.workspace().BodyFont, inUse);
         QCOMPARE(work.read("Set/FontSet.ini"), before);
         QCOMPARE(takeShownMessages().size(), 0);
     }

@@ -28,8 +28,8 @@ private slots:
     void listsTheSystemsPrintersInOrderWithTheOneInUseSelected()
     {
         WorkFolderFixture work;
-        App().PrinterName = "dorvane-pdf";
-        CPrinterSelDlg dialog;
+        work.workspace().PrinterName = "dorvane-pdf";
+        CPrinterSelDlg dialog(work.workspace());
         auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("printerCombo"));
         QStringList listed;
         for (int i = 0; i < combo->count(); ++i)
@@ -50,8 +50,8 @@ private slots:
         WorkFolderFixture work;
         const QString fallback = QPrinterInfo::defaultPrinterName();
         QVERIFY2(!fallback.isEmpty(), "the test machine needs a default printer");
-        App().PrinterName = "Jolimark FP-630K+";
-        CPrinterSelDlg dialog;
+        work.workspace().PrinterName = "Jolimark FP-630K+";
+        CPrinterSelDlg dialog(work.workspace());
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("printerCombo"))->currentText(), fallback);
     }
 
@@ -59,16 +59,16 @@ private slots:
     {
         WorkFolderFixture work;
         work.write("Set/set.ini", "Jolimark FP-630K+\r\n12,-8,0,4\r\n");
-        App().setPrintSettings(LoadOrCreateSetIni(App().settingsPaths().setIni));
-        CPrinterSelDlg dialog;
+        work.workspace().setPrintSettings(LoadOrCreateSetIni(work.workspace().settingsPaths().setIni));
+        CPrinterSelDlg dialog(work.workspace());
         dialog.show();
         auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("printerCombo"));
         combo->setCurrentIndex(combo->findText(QStringLiteral("dorvane-pdf")));
         auto* save = dialog.findChild<QPushButton*>(QStringLiteral("saveButton"));
         save->click();
         QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n12,-8,0,4\r\n"));
-        QCOMPARE(App().PrinterName, std::string("dorvane-pdf"));
-        QCOMPARE(FindWaybillPrinter(App().PrinterName), QStringLiteral("dorvane-pdf"));
+        QCOMPARE(work.workspace().PrinterName, std::string("dorvane-pdf"));
+        QCOMPARE(FindWaybillPrinter(work.workspace().PrinterName), QStringLiteral("dorvane-pdf"));
         auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("打印机保存成功！"));
@@ -93,8 +93,8 @@ private slots:
         WorkFolderFixture work;
         work.write("Set/set.ini", "dorvane-pdf\r\n12,-8,0,4\r\n");
         work.write("Set/offsets.ini", "dorvane-test,25,-12,0,0\r\n");
-        App().setPrintSettings(LoadOrCreateSetIni(App().settingsPaths().setIni));
-        CPrinterSelDlg dialog;
+        work.workspace().setPrintSettings(LoadOrCreateSetIni(work.workspace().settingsPaths().setIni));
+        CPrinterSelDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("printerCombo"));
@@ -110,15 +110,15 @@ private slots:
 
         choose(QStringLiteral("dorvane-test"));
         QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-test\r\n25,-12,0,0\r\n"));
-        QCOMPARE(App().PrintOffsetX, 25);
-        QCOMPARE(App().PrintOffsetY, -12);
-        QCOMPARE(App().TextSpacingY, 0);
+        QCOMPARE(work.workspace().PrintOffsetX, 25);
+        QCOMPARE(work.workspace().PrintOffsetY, -12);
+        QCOMPARE(work.workspace().TextSpacingY, 0);
         QCOMPARE(work.read("Set/offsets.ini"), std::string("dorvane-test,25,-12,0,0\r\ndorvane-pdf,12,-8,0,4\r\n"));
 
         choose(QStringLiteral("dorvane-pdf"));
         QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n12,-8,0,4\r\n"));
-        QCOMPARE(App().PrintOffsetX, 12);
-        QCOMPARE(App().TextSpacingY, 4);
+        QCOMPARE(work.workspace().PrintOffsetX, 12);
+        QCOMPARE(work.workspace().TextSpacingY, 4);
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[1].text, QStringLiteral("打印机保存成功！"));

@@ -1,10 +1,11 @@
 #include "settings/ProductPage.h"
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
 #include "base/MessageBox.h"
 #include "controls/SortListCtrl.h"
+#include "store/AddressBook.h"
+#include "store/StoreListeners.h"
 #include "support/WorkFolderFixture.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -33,6 +34,8 @@ class ProductPageTest : public QObject {
 private:
     std::unique_ptr<WorkFolderFixture> work_;
     std::unique_ptr<AddressBook> book_;
+    StoreListeners listeners_;
+    int goodsTold_ = 0; // changes of the goods table told to the store's listeners
     std::unique_ptr<CProductPage> page_;
     CSortListCtrl* list_ = nullptr;
     QPlainTextEdit* name_ = nullptr;
@@ -53,7 +56,7 @@ private:
 
     void OpenPage()
     {
-        page_ = std::make_unique<CProductPage>();
+        page_ = std::make_unique<CProductPage>(work_->workspace(), listeners_);
         page_->resize(404, 352); // about the settings dialog's page area
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
@@ -87,6 +90,9 @@ private slots:
         const auto file = work_->installEmptyAddressBook();
         QVERIFY(!file.empty());
         book_ = std::make_unique<AddressBook>(file);
+        goodsTold_ = 0;
+        listeners_ = StoreListeners();
+        listeners_.subscribe(StoreChange::Goods, [this] { ++goodsTold_; });
     }
 
     void cleanup()
@@ -109,7 +115,7 @@ private slots:
         QCOMPARE(list_->model()->headerData(2, Qt::Horizontal).toString(),
                  QStringLiteral("  名称 (点击排序)"));
         QCOMPARE(list_->RowHeight(), 17);
-        QCOMPARE(App().GoodsChanged, 0);
+        QCOMPARE(goodsTold_, 0);
 
         Click("addButton");
         const QList<ShownMessage> empty = takeShownMessages();
@@ -125,7 +131,7 @@ private slots:
         Click("addButton");
         QCOMPARE(Message(), QStringLiteral("该商品名已存在！"));
         QCOMPARE(Stored().size(), 2);
-        QCOMPARE(App().GoodsChanged, 0);
+        QCOMPARE(goodsTold_, 0);
 
         // Letter case counts; the list was sorted descending, the refill restores stored order.
         list_->SortByColumn(2);
@@ -138,7 +144,7 @@ private slots:
         QCOMPARE(Column(list_, 2), QStringList({QStringLiteral("衣服"), "Book", "book"}));
         QCOMPARE(list_->SelectedRow(), 2);
         QCOMPARE(name_->toPlainText(), "book"); // the box keeps the name
-        QCOMPARE(App().GoodsChanged, 1);
+        QCOMPARE(goodsTold_, 1);
 
         // Enter in the name box adds; a single quote is stored as typed.
         Type("it's");
@@ -183,7 +189,7 @@ private slots:
         Click("renameButton");
         QCOMPARE(Message(), QStringLiteral("产品名称不能为空！"));
         QCOMPARE(Stored(), QStringList({"A", "B", "C"}));
-        QCOMPARE(App().GoodsChanged, 0);
+        QCOMPARE(goodsTold_, 0);
 
         Type("b");
         Click("renameButton");
@@ -191,10 +197,10 @@ private slots:
         QCOMPARE(Stored(), QStringList({"A", "b", "C"}));
         QCOMPARE(Column(list_, 2), QStringList({"A", "b", "C"}));
         QCOMPARE(list_->SelectedRow(), 1);
-        QCOMPARE(App().GoodsChanged, 1);
+        QCOMPARE(goodsTold_, 1);
     }
 
-    void deletingSelectsTheRowInItsPlaceAndMarksTheGoodsChanged()
+    void deletingSelectsTheRowInItsPlaceAndTellsTheGoodsChanged()
     {
         Store({"a", "b", "c", "d", "e"});
         OpenPage();
@@ -212,7 +218,7 @@ private slots:
         QCOMPARE(asked[0].buttons, MessageButtons::YesNo);
         QCOMPARE(Stored().size(), 5);
         QCOMPARE(list_->SelectedRow(), 1);
-        QCOMPARE(App().GoodsChanged, 0);
+        QCOMPARE(goodsTold_, 0);
 
         Click("deleteButton");
         QCOMPARE(Message(), QStringLiteral("真的要删除第 2 条记录吗？"));
@@ -220,7 +226,7 @@ private slots:
         QCOMPARE(Column(list_, 0), QStringList({"1", "3", "4", "5"}));
         QCOMPARE(list_->SelectedRow(), 1);
         QCOMPARE(list_->Text(1, 2), "c");
-        QCOMPARE(App().GoodsChanged, 1);
+        QCOMPARE(goodsTold_, 1);
 
         ClickRow(3);
         Click("deleteButton");
@@ -244,7 +250,7 @@ private slots:
         const QList<ShownMessage> shown = takeShownMessages();
         QCOMPARE(shown.size(), 2); // the question, then the failure
         QCOMPARE(shown[1].text, QStringLiteral("不能打开数据库"));
-        QCOMPARE(App().GoodsChanged, 0);
+        QCOMPARE(goodsTold_, 0);
     }
 };
 

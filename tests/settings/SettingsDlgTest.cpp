@@ -1,9 +1,10 @@
 // The settings dialog, its tab control and the print-settings page, driven as a user would.
 
 #include "settings/SettingsDlg.h"
-#include "workspace/Workspace.h"
 #include "base/MessageBox.h"
 #include "base/PrintFontConversion.h"
+#include "editor/TemplateDeleteDlg.h"
+#include "editor/TemplateEditDlg.h"
 #include "print/CalibrationPrinter.h"
 #include "print/PdfReadBack.h"
 #include "settings/AddressPage.h"
@@ -13,10 +14,10 @@
 #include "settings/PrintSetPage.h"
 #include "settings/PrinterSelDlg.h"
 #include "settings/ProductPage.h"
+#include "store/StoreListeners.h"
 #include "support/WorkFolderFixture.h"
-#include "editor/TemplateDeleteDlg.h"
-#include "editor/TemplateEditDlg.h"
 #include "template/TemplateList.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -53,7 +54,8 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CSettingsDlg dialog;
+        StoreListeners listeners;
+        CSettingsDlg dialog(work.workspace(), listeners);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("设置"));
@@ -115,8 +117,8 @@ private slots:
     {
         WorkFolderFixture work;
         work.write("Set/set.ini", "dorvane-pdf\r\n10,-6,7,-9\r\n");
-        App().setPrintSettings(LoadOrCreateSetIni(App().settingsPaths().setIni));
-        CPrintSetPage page;
+        work.workspace().setPrintSettings(LoadOrCreateSetIni(work.workspace().settingsPaths().setIni));
+        CPrintSetPage page(work.workspace());
         page.show();
         QCOMPARE(edit(page, "offsetXEdit")->text(), QStringLiteral("1.0"));
         QCOMPARE(edit(page, "offsetYEdit")->text(), QStringLiteral("-0.6"));
@@ -135,7 +137,7 @@ private slots:
         page.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
         QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n10,-6,7,-9\r\n"));
         QCOMPARE(work.read("Set/offsets.ini"), std::string("dorvane-pdf,10,-6,7,-9\r\n"));
-        QCOMPARE(App().PrinterName, std::string("dorvane-pdf"));
+        QCOMPARE(work.workspace().PrinterName, std::string("dorvane-pdf"));
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("保存成功！"));
@@ -148,13 +150,13 @@ private slots:
         x->selectAll();
         QTest::keyClicks(x, "2.5");
         edit(page, "offsetYEdit")->clear();
-        page.OnOK();
+        QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
         QCOMPARE(x->text(), QStringLiteral("2.5"));
         QCOMPARE(edit(page, "offsetYEdit")->text(), QStringLiteral("0.0"));
         QCOMPARE(work.read("Set/set.ini"), std::string("dorvane-pdf\r\n25,0,7,-9\r\n"));
         QCOMPARE(work.read("Set/offsets.ini"), std::string("dorvane-pdf,25,0,7,-9\r\n"));
-        QCOMPARE(App().PrintOffsetX, 25);
-        QCOMPARE(App().PrintOffsetY, 0);
+        QCOMPARE(work.workspace().PrintOffsetX, 25);
+        QCOMPARE(work.workspace().PrintOffsetY, 0);
     }
 
     void shrinkCutTextIsTickedSavedAndShownAgain()
@@ -162,7 +164,8 @@ private slots:
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         {
-            CSettingsDlg dialog;
+            StoreListeners listeners;
+            CSettingsDlg dialog(work.workspace(), listeners);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             takeShownMessages();
@@ -193,14 +196,15 @@ private slots:
             QCOMPARE(shown[0].text, QStringLiteral("保存成功！"));
             const QString overflow = QString::fromStdString(work.read(QStringLiteral("Set/overflow.ini")));
             QCOMPARE(overflow.split(QStringLiteral("\r\n"))[0], QStringLiteral("1"));
-            QVERIFY(App().ShrinkCutText);
+            QVERIFY(work.workspace().ShrinkCutText);
         }
         // The settings as the program reads them at start-up, then the dialog opened again.
-        App().ShrinkCutText = false;
-        App().loadPrintSettings();
-        QVERIFY(App().ShrinkCutText);
+        work.workspace().ShrinkCutText = false;
+        work.workspace().loadPrintSettings();
+        QVERIFY(work.workspace().ShrinkCutText);
         {
-            CSettingsDlg dialog;
+            StoreListeners listeners;
+            CSettingsDlg dialog(work.workspace(), listeners);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             takeShownMessages();
@@ -221,7 +225,7 @@ private slots:
     void onlyDigitsMinusBackspaceAndOnePointCanBeTyped()
     {
         WorkFolderFixture work;
-        CPrintSetPage page;
+        CPrintSetPage page(work.workspace());
         page.show();
         QLineEdit* x = edit(page, "offsetXEdit");
         x->clear();
@@ -242,8 +246,8 @@ private slots:
         QTest::keyClick(x, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(x, "-0.8");
         QCOMPARE(x->text(), QStringLiteral("-0.8"));
-        page.OnOK();
-        QCOMPARE(App().PrintOffsetX, -8);
+        QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
+        QCOMPARE(work.workspace().PrintOffsetX, -8);
         x->clear();
         QTest::keyClicks(x, "2");
         QTest::keyClick(x, Qt::Key_Home);
@@ -256,16 +260,17 @@ private slots:
         y->clear();
         y->paste();
         QCOMPARE(y->text(), QStringLiteral("x5"));
-        page.OnOK();
-        QCOMPARE(App().PrintOffsetX, 0); // not a number
-        QCOMPARE(App().PrintOffsetY, 0);
+        QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
+        QCOMPARE(work.workspace().PrintOffsetX, 0); // not a number
+        QCOMPARE(work.workspace().PrintOffsetY, 0);
     }
 
     void enterInAnOffsetEditSaves()
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CSettingsDlg dialog;
+        StoreListeners listeners;
+        CSettingsDlg dialog(work.workspace(), listeners);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         takeShownMessages();
@@ -276,7 +281,7 @@ private slots:
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("保存成功！"));
-        QCOMPARE(App().PrintOffsetX, -50);
+        QCOMPARE(work.workspace().PrintOffsetX, -50);
         QVERIFY(dialog.isVisible());
     }
 
@@ -288,7 +293,7 @@ private slots:
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         work.write("Set/set.ini", "dorvane-test\r\n40,8,0,0\r\n");
-        Workspace& app = App();
+        Workspace& app = work.workspace();
         app.setPrintSettings(LoadOrCreateSetIni(app.settingsPaths().setIni));
         const auto templates = SortedTemplates(app.WorkFolder);
         QVERIFY(templates.size() > 3);
@@ -297,7 +302,9 @@ private slots:
         const QString spool = SpoolFolder();
         const QStringList jobsBefore = QDir(spool).entryList({QStringLiteral("job-*.pdf")}, QDir::Files);
 
-        CSettingsDlg dialog;
+        StoreListeners listeners;
+
+        CSettingsDlg dialog(work.workspace(), listeners);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         takeShownMessages();
@@ -357,7 +364,7 @@ private slots:
     void eachButtonOpensItsDialog()
     {
         WorkFolderFixture work;
-        CPrintSetPage page;
+        CPrintSetPage page(work.workspace());
         page.show();
         QStringList opened;
         QTimer closer;

@@ -1,6 +1,6 @@
 #pragma once
 // A work folder like the ready-to-run one: the shipped templates in dataM/ and the settings
-// in Set/, with the process-wide values pointing at it. The start-up help is switched off.
+// in Set/, and a workspace of the test's own pointing at it. The start-up help is switched off.
 
 #include "workspace/Workspace.h"
 #include "base/SettingsFiles.h"
@@ -22,12 +22,13 @@ public:
         const QDir data(qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data"));
         for (const QString& name : data.entryList({QStringLiteral("*.dat"), QStringLiteral("*.bmp")}, QDir::Files))
             QFile::copy(data.filePath(name), dir_.filePath(QStringLiteral("dataM/") + name));
-        Workspace& app = App();
-        app = Workspace();
+        Workspace& app = workspace();
         app.WorkFolder = std::filesystem::path(dir_.path().toStdString());
         app.loadPrintSettings();
         write("Set/mould.ini", "3\r\n0\r\n1\r\n");
     }
+
+    Workspace& workspace() { return workspace_; }
 
     QString path(const QString& relative) const { return dir_.filePath(relative); }
 
@@ -57,6 +58,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    Workspace workspace_;
 };
 
 } // namespace dorvane::test

@@ -64,7 +64,7 @@ private slots:
     void anotherProgramsCopyReplacesTheRecipientOnly()
     {
         WorkFolderFixture work;
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* senderName = dialog.findChild<QLineEdit*>(QStringLiteral("senderNameEdit"));
@@ -97,7 +97,7 @@ private slots:
     void messyCopiesLandInTheirBoxes()
     {
         WorkFolderFixture work;
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
@@ -140,8 +140,8 @@ private slots:
         }
         WorkFolderFixture work;
         work.installEmptyAddressBook(); // which holds the print log
-        App().PrinterName = "dorvane-test";
-        CWaybillDlg dialog;
+        work.workspace().PrinterName = "dorvane-test";
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         dialog.activateWindow();
@@ -182,7 +182,7 @@ private slots:
         QVERIFY(page.contains(QStringLiteral("华星科技大厦")));
         QVERIFY2(!page.contains(QStringLiteral("张三")) && !page.contains(QStringLiteral("13900000000")),
                  qPrintable(page));
-        const auto logged = PrintLog(AddressBookLocation(App().WorkFolder)).Search({});
+        const auto logged = PrintLog(AddressBookLocation(work.workspace().WorkFolder)).Search({});
         QVERIFY(logged);
         QCOMPARE(logged.value().size(), std::size_t(1));
         QCOMPARE(logged.value()[0].texts[3], marker.toStdString());

@@ -50,9 +50,9 @@ QString JobWith(const QString& marker, int timeoutMs)
 }
 
 // The recipient address box on the test queue's paper, in points.
-QRectF AddressBoxOnPaper(int screenDpiY)
+QRectF AddressBoxOnPaper(const Workspace& workspace, int screenDpiY)
 {
-    const WaybillPrintSetup setup = MakePrintSetup(App(), screenDpiY);
+    const WaybillPrintSetup setup = MakePrintSetup(workspace, screenDpiY);
     QPrinter printer(QPrinter::HighResolution);
     PrepareWaybillPrinter(printer, kQueue, setup);
     const QRect box = WaybillRenderer(setup).fieldBoxes(printer)[kRecipientAddress];
@@ -87,8 +87,8 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook(); // which holds the print log
-        App().PrinterName = kQueue.toStdString();
-        CWaybillDlg dialog;
+        work.workspace().PrinterName = kQueue.toStdString();
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* address = dialog.findChild<QPlainTextEdit*>(QStringLiteral("recipientAddressEdit"));
@@ -124,7 +124,8 @@ private slots:
         QCOMPARE(takeShownMessages().size(), 1);
         const QString job = JobWith(marker, 60000);
         QVERIFY(!job.isEmpty());
-        const QRectF box = AddressBoxOnPaper(dialog.logicalDpiY()).adjusted(-0.5, -0.5, 0.5, 0.5);
+        const QRectF box =
+            AddressBoxOnPaper(work.workspace(), dialog.logicalDpiY()).adjusted(-0.5, -0.5, 0.5, 0.5);
         QString inside;
         for (const PdfWord& word : ReadWords(job)) {
             if (box.contains(word.box))
@@ -135,7 +136,7 @@ private slots:
         QCOMPARE(inside, marker + street.repeated(4));
 
         // With shrinking switched on, the window prints smaller without asking.
-        App().ShrinkCutText = true;
+        work.workspace().ShrinkCutText = true;
         const QString second = marker + QStringLiteral("b");
         QTest::mouseClick(address->viewport(), Qt::LeftButton, {}, QPoint(5, 5)); // back from the button
         QTRY_COMPARE(QApplication::focusWidget(), address);
@@ -172,15 +173,15 @@ private slots:
         work.installEmptyAddressBook();
         // Every template's recipient name box starts 4 picture pixels (about 1 mm) from the
         // form's left edge.
-        const auto dataFolder = DataFolder(App().WorkFolder);
+        const auto dataFolder = DataFolder(work.workspace().WorkFolder);
         for (const std::string& name : ListTemplateNames(dataFolder)) {
             TemplateLayout layout;
-            QVERIFY(LoadLayoutFile(LayoutPath(App().WorkFolder, name), layout));
+            QVERIFY(LoadLayoutFile(LayoutPath(work.workspace().WorkFolder, name), layout));
             layout.setNumber(4, 2, 4);
-            QVERIFY(SaveLayoutFile(LayoutPath(App().WorkFolder, name), layout));
+            QVERIFY(SaveLayoutFile(LayoutPath(work.workspace().WorkFolder, name), layout));
         }
-        App().PrinterName = queue.toStdString();
-        CWaybillDlg dialog;
+        work.workspace().PrinterName = queue.toStdString();
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));

@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <utility>
 
 using namespace dorvane;
 using dorvane::test::WhenDialogOpens;
@@ -127,7 +128,7 @@ private slots:
         // address.ini names a goods item that is not in the list.
         work.write(QStringLiteral("Set/address.ini"), "a,,,,,,,\xC3\xAB\xBD\xED,\r\n"); // 毛巾
 
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         auto* goods = dialog.findChild<QComboBox*>(QStringLiteral("goodsNameCombo"));
         QCOMPARE(goods->count(), 3);
         QCOMPARE(goods->itemText(0), QStringLiteral("Apple"));
@@ -159,7 +160,7 @@ private slots:
         Add(book, AddressTable::SendAddress, QStringLiteral("李四,139,,上海,200000"));
         Add(book, AddressTable::SendAddress, sender);
         {
-            CWaybillDlg dialog;
+            CWaybillDlg dialog(work.workspace());
             ShowActive(&dialog);
             dialog.findChild<QLineEdit*>(QStringLiteral("originEdit"))->setText(QStringLiteral("Beijing"));
             Pick(dialog.findChild<QComboBox*>(QStringLiteral("senderPicker")), sender);
@@ -173,7 +174,7 @@ private slots:
         // Name, origin, company, mobile, telephone, address, postcode, goods, signature.
         QCOMPARE(work.read(QStringLiteral("Set/address.ini")),
                  ToCodePage(QStringLiteral("张三,Beijing,,13800000000,010-12345678,北京市朝阳区,100020,,\r\n")));
-        CWaybillDlg restarted;
+        CWaybillDlg restarted(work.workspace());
         QCOMPARE(Text(restarted, "senderNameEdit"), QStringLiteral("张三"));
         QCOMPARE(Text(restarted, "senderAddressEdit"), QStringLiteral("北京市朝阳区"));
         QCOMPARE(Text(restarted, "originEdit"), QStringLiteral("Beijing"));
@@ -187,7 +188,7 @@ private slots:
         const AddressBook book(work.installEmptyAddressBook());
         const QString recipient = QStringLiteral("王五,13900000000,,上海市,浦东新区,200000");
         Add(book, AddressTable::ReceiptAddress, recipient);
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         ShowActive(&dialog);
         const std::string addressIni = work.read(QStringLiteral("Set/address.ini"));
         QVERIFY(!addressIni.empty());
@@ -213,7 +214,7 @@ private slots:
         const QString picked = QStringLiteral("李店主,13500000000,,杭州市,文一路8号,310013");
         Add(book, AddressTable::SendAddress, picked);
         {
-            CWaybillDlg dialog;
+            CWaybillDlg dialog(work.workspace());
             ShowActive(&dialog);
             ClickInto(dialog.findChild<QWidget*>(QStringLiteral("senderAddressEdit")));
             for (const QChar c : QStringLiteral("文三路100号,3楼"))
@@ -231,7 +232,7 @@ private slots:
         const std::string saved = work.read(QStringLiteral("Set/address.ini"));
         QCOMPARE(std::count(saved.begin(), saved.end(), ','), 8);
         {
-            CWaybillDlg restarted;
+            CWaybillDlg restarted(work.workspace());
             QCOMPARE(Text(restarted, "senderAddressEdit"), QStringLiteral("文三路100号，3楼"));
             QCOMPARE(Text(restarted, "senderPostcodeEdit"), QStringLiteral("310012"));
             QCOMPARE(Text(restarted, "goodsNameCombo"), QStringLiteral("书"));
@@ -242,7 +243,7 @@ private slots:
             QCOMPARE(Text(restarted, "senderAddressEdit"), QStringLiteral("杭州市,文一路8号"));
             QCOMPARE(Text(restarted, "senderPostcodeEdit"), QStringLiteral("310013"));
         }
-        CWaybillDlg again;
+        CWaybillDlg again(work.workspace());
         QCOMPARE(Text(again, "senderNameEdit"), QStringLiteral("李店主"));
         QCOMPARE(Text(again, "senderMobileEdit"), QStringLiteral("13500000000"));
         QCOMPARE(Text(again, "senderAddressEdit"), QStringLiteral("杭州市，文一路8号"));
@@ -259,7 +260,7 @@ private slots:
         Add(book, AddressTable::ReceiptAddress, QStringLiteral("李四,139,,上海,200000"));
         Add(book, AddressTable::ReceiptAddress, zhang);
         Add(book, AddressTable::ReceiptAddress, QStringLiteral("赵六,137,,广州,510000"));
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         ShowActive(&dialog);
         auto* picker = dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"));
         QLineEdit* edit = picker->lineEdit();
@@ -322,7 +323,7 @@ private slots:
         Add(book, AddressTable::ProductName, QStringLiteral("Apple"));
         Add(book, AddressTable::SendAddress, QStringLiteral("Apple Li,135,,Road 1"));
         Add(book, AddressTable::ReceiptAddress, QStringLiteral("Apple Wu,136,,Road 2"));
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         ShowActive(&dialog);
         for (const char* name : {"goodsNameCombo", "senderPicker", "recipientPicker"}) {
             auto* combo = dialog.findChild<QComboBox*>(QString::fromLatin1(name));
@@ -350,7 +351,7 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         ShowActive(&dialog);
         ClickInto(dialog.findChild<QComboBox*>(QStringLiteral("senderPicker")));
         Commit(QStringLiteral("孙七,135,021-1,南京路"));
@@ -380,7 +381,7 @@ private slots:
         work.write(QStringLiteral("Set/address.ini"),
                    ToCodePage(QStringLiteral("王五,,,135,,Road 1,100000,,\r\n")));
         const std::string saved = work.read(QStringLiteral("Set/address.ini"));
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         ShowActive(&dialog);
         auto* sender = dialog.findChild<QComboBox*>(QStringLiteral("senderPicker"));
         auto* recipient = dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"));
@@ -438,13 +439,13 @@ private slots:
         QCOMPARE(Text(dialog, "recipientAddressEdit"), QStringLiteral("北京市"));
     }
 
-    // An address added on the settings' address page can be picked as soon as the settings
-    // close; a text typed into the other picker stays.
+    // An address added on the settings' address page can be picked at once, the settings still
+    // open; a text typed into the other picker stays.
     void addressesAddedInTheSettingsReachThePickers()
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         ShowActive(&dialog);
         auto* sender = dialog.findChild<QComboBox*>(QStringLiteral("senderPicker"));
         auto* recipient = dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"));
@@ -452,7 +453,8 @@ private slots:
         ClickInto(recipient);
         QTest::keyClicks(Focused(), QStringLiteral("typed"));
 
-        WhenDialogOpens<CSettingsDlg>([](CSettingsDlg* settings) {
+        QStringList whileOpen;
+        WhenDialogOpens<CSettingsDlg>([&](CSettingsDlg* settings) {
             CPageTabCtrl* tabs = settings->TabCtrl();
             QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
             QWidget* page = tabs->Page(2);
@@ -468,14 +470,16 @@ private slots:
                 QTest::mouseClick(edit->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
             });
             QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("addButton")), Qt::LeftButton);
+            for (int i = 0; i < sender->count(); ++i)
+                whileOpen << sender->itemText(i);
             settings->reject();
         });
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("settingsButton")), Qt::LeftButton);
 
         const QString added = QStringLiteral("孙七,135,,南京路,210000");
+        QCOMPARE(whileOpen, QStringList{added});
         QCOMPARE(sender->count(), 1);
         QCOMPARE(sender->itemText(0), added);
-        QCOMPARE(App().AddressesChanged, 0);
         QCOMPARE(recipient->currentText(), QStringLiteral("typed"));
         ShowActive(&dialog); // the window is active again once the settings are gone
         Pick(sender, added);
@@ -487,7 +491,7 @@ private slots:
     void aMissingDatabaseIsReportedOncePerFillAndLeavesTheListsEmpty()
     {
         WorkFolderFixture work; // no Dorvane.dorv in dataM
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         const QList<ShownMessage> shown = takeShownMessages();
         QCOMPARE(shown.size(), 2); // the goods list, then the pickers
         for (const ShownMessage& message : shown) {
@@ -508,7 +512,7 @@ private slots:
         const AddressBook book(work.installEmptyAddressBook());
         Add(book, AddressTable::ReceiptAddress, QStringLiteral("张三,138,,北京,100000"));
         Add(book, AddressTable::ProductName, QStringLiteral("书"));
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         ShowActive(&dialog);
         auto* recipient = dialog.findChild<QComboBox*>(QStringLiteral("recipientPicker"));
         auto* goods = dialog.findChild<QComboBox*>(QStringLiteral("goodsNameCombo"));
@@ -537,10 +541,11 @@ private slots:
         QVERIFY(takeShownMessages().isEmpty());
 
         // Back to this station's file on the 数据库 page: its rows, goods included, are in the
-        // window as soon as the settings close.
+        // window at once, the settings still open.
         Add(book, AddressTable::ReceiptAddress, QStringLiteral("王五,137,,天津,300000"));
         Add(book, AddressTable::ProductName, QStringLiteral("被子"));
-        WhenDialogOpens<CSettingsDlg>([](CSettingsDlg* settings) {
+        std::pair<int, int> whileOpen;
+        WhenDialogOpens<CSettingsDlg>([&](CSettingsDlg* settings) {
             CPageTabCtrl* tabs = settings->TabCtrl();
             int databaseTab = -1;
             for (int i = 0; i < tabs->tabBar()->count(); ++i) {
@@ -552,13 +557,16 @@ private slots:
             QWidget* page = tabs->Page(databaseTab);
             auto* connection = page->findChild<QLineEdit*>(QStringLiteral("connectionEdit"));
             QTest::mouseClick(connection, Qt::LeftButton);
-            QCOMPARE(Focused(), connection);
+            QTRY_COMPARE(Focused(), connection); // once the settings are the active window
             QTest::keyClick(Focused(), Qt::Key_A, Qt::ControlModifier);
             QTest::keyClick(Focused(), Qt::Key_Delete);
+            QCOMPARE(connection->text(), QString());
             QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("saveConnectionButton")), Qt::LeftButton);
+            whileOpen = {recipient->count(), goods->count()};
             settings->reject();
         });
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("settingsButton")), Qt::LeftButton);
+        QCOMPARE(whileOpen, std::make_pair(3, 2));
         QCOMPARE(recipient->count(), 3);
         QCOMPARE(goods->count(), 2);
     }

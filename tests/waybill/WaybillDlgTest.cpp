@@ -1,23 +1,25 @@
+#include "waybill/WaybillDlg.h"
 #include "about/HelpDlg.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
+#include "address/ClipboardAddress.h"
+#include "address/WaybillDefaults.h"
 #include "base/MessageBox.h"
-#include "store/PrintLog.h"
-#include "store/StoreLocation.h"
+#include "editor/AdjustPreviewDlg.h"
+#include "editor/EditingSurface.h"
+#include "editor/SurfaceMouse.h"
 #include "print/PdfReadBack.h"
 #include "print/WaybillPrinter.h"
 #include "settings/PrintSetPage.h"
+#include "settings/PrinterChoice.h"
 #include "settings/PrinterSelDlg.h"
 #include "settings/ProductPage.h"
 #include "settings/SettingsDlg.h"
+#include "store/PrintLog.h"
+#include "store/StoreLocation.h"
 #include "support/MuteServer.h"
 #include "support/WorkFolderFixture.h"
-#include "editor/AdjustPreviewDlg.h"
 #include "template/TemplateStore.h"
-#include "address/ClipboardAddress.h"
-#include "settings/PrinterChoice.h"
-#include "address/WaybillDefaults.h"
-#include "waybill/WaybillDlg.h"
+#include "text/CodePageText.h"
+#include "workspace/Workspace.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -81,9 +83,9 @@ QStringList JobWordsWith(const QString& marker, int timeoutMs)
     return {};
 }
 
-std::vector<PrintLogEntry> Logged()
+std::vector<PrintLogEntry> Logged(const Workspace& workspace)
 {
-    auto entries = PrintLog(AddressBookLocation(App().WorkFolder)).Search({});
+    auto entries = PrintLog(AddressBookLocation(workspace.WorkFolder)).Search({});
     return entries ? entries.value() : std::vector<PrintLogEntry>{};
 }
 
@@ -123,7 +125,7 @@ private slots:
     void listsTemplatesInOrderAndStartsOnTheStoredPosition()
     {
         WorkFolderFixture work;
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("templateCombo"));
         QCOMPARE(combo->count(), 5);
         const QStringList expected = {QStringLiteral("EMS"), QStringLiteral("申通"), QStringLiteral("顺丰"),
@@ -132,7 +134,7 @@ private slots:
             QCOMPARE(combo->itemText(i), expected[i]);
         QCOMPARE(combo->currentIndex(), 3);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：圆通"));
-        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        QCOMPARE(work.workspace().CurrentTemplate, std::string("圆通"));
         QCOMPARE(dialog.size(), QSize(894, 644));
         // Today's date and one piece.
         QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("yearEdit"))->text(),
@@ -149,13 +151,13 @@ private slots:
             dat += row == 5 ? "0,0,100,50,200,20\r\n" : "0,0,10,10,30,20\r\n";
         work.write(QStringLiteral("dataM/T.dat"), dat);
         work.write(QStringLiteral("Set/mould.ini"), "1\r\n0\r\n1\r\n"); // EMS, T, 申通 ...
-        CWaybillDlg dialog;
-        QCOMPARE(App().CurrentTemplate, std::string("T"));
+        CWaybillDlg dialog(work.workspace());
+        QCOMPARE(work.workspace().CurrentTemplate, std::string("T"));
         QWidget* company = dialog.findChild<QWidget*>(QStringLiteral("senderCompanyEdit"));
         QCOMPARE(company->geometry(), QRect(100, 50, 200, 20));
         // The print rectangles of the same row: 2300 / 870 and 1270 / 480 tenths per pixel.
-        QCOMPARE(App().Layout.number(5, 6), 264);
-        QCOMPARE(App().Layout.number(5, 9), 185);
+        QCOMPARE(work.workspace().Layout.number(5, 6), 264);
+        QCOMPARE(work.workspace().Layout.number(5, 9), 185);
 
         dialog.setFixedSize(1788, 1288);
         dialog.LayOutFieldControls();
@@ -165,7 +167,7 @@ private slots:
     void enterStartsANewLineInAddressBoxes()
     {
         WorkFolderFixture work;
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* address = dialog.findChild<QPlainTextEdit*>(QStringLiteral("recipientAddressEdit"));
@@ -182,7 +184,7 @@ private slots:
         // What stays on the clipboard would fill the next test's window.
         const auto clearClipboard = qScopeGuard([] { QGuiApplication::clipboard()->clear(); });
         WorkFolderFixture work;
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         // Each text with the postcode that both must find; copied lines end with a line end.
         const std::pair<QString, QString> cases[] = {
             {QStringLiteral("张三，13900000000，上海市某路1号，200000\n"), QStringLiteral("200000")},
@@ -220,7 +222,7 @@ private slots:
     void escapeKeepsTheWaybillAndTheCloseBoxEndsIt()
     {
         WorkFolderFixture work;
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         // The program runs the window in its own loop and ends when that loop returns.
         QStringList typed;
         bool openAfterEscape = false;
@@ -250,7 +252,7 @@ private slots:
         // What stays on the clipboard would fill the next test's window.
         const auto clearClipboard = qScopeGuard([] { QGuiApplication::clipboard()->clear(); });
         WorkFolderFixture work;
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         const auto text = [&](const char* name) {
             QWidget* control = dialog.findChild<QWidget*>(QLatin1String(name));
             if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
@@ -318,8 +320,8 @@ private slots:
         const QTemporaryDir noServer;
         if (serverDown)
             work.write(QStringLiteral("Set/database.ini"), "host=" + noServer.path().toStdString() + " dbname=shop\r\n");
-        App().PrinterName = "dorvane-test";
-        CWaybillDlg dialog;
+        work.workspace().PrinterName = "dorvane-test";
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QStringList shown;
@@ -370,7 +372,7 @@ private slots:
         WorkFolderFixture work;
         work.write(QStringLiteral("Set/mould.ini"), "3\r\n0\r\n21\r\n");
         {
-            CWaybillDlg dialog;
+            CWaybillDlg dialog(work.workspace());
             dialog.show();
             QCOMPARE(helpShown, 0);
             QTRY_COMPARE_WITH_TIMEOUT(helpShown, 1, 3000);
@@ -378,7 +380,7 @@ private slots:
             QCOMPARE(helpShown, 1); // once per start
         }
         work.write(QStringLiteral("Set/mould.ini"), "3\r\n0\r\n1\r\n");
-        CWaybillDlg quiet;
+        CWaybillDlg quiet(work.workspace());
         quiet.show();
         QTest::qWait(1000);
         QCOMPARE(helpShown, 1);
@@ -387,27 +389,32 @@ private slots:
     void aLayoutSavedInThePreviewMovesTheFieldControls()
     {
         WorkFolderFixture work;
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
         name->setText(QStringLiteral("typed"));
         const QRect before = name->geometry();
 
-        // While the preview is open, its save moves the recipient name box 7 pixels right.
+        // In the preview the recipient name's box is dragged 7 pixels right and saved: the
+        // window's control is there at once, the preview still open.
         QStringList previewTexts;
+        QRect whileOpen;
+        takeShownMessages();
         QTimer::singleShot(200, [&] {
             auto* preview = qobject_cast<CAdjustPreviewDlg*>(QApplication::activeModalWidget());
             QVERIFY(preview);
             previewTexts = QStringList(preview->FieldText.begin(), preview->FieldText.end());
-            TemplateLayout layout = App().Layout;
-            layout.setNumber(4, 2, layout.number(4, 2) + 7);
-            QVERIFY(SaveLayoutFile(LayoutPath(App().WorkFolder, App().CurrentTemplate), layout));
-            App().LayoutChanged = 1;
+            EditingSurface* surface = preview->surface();
+            const BoxRect box = surface->tracker().boxRect(3) /* recipient name */;
+            DragMouse(surface, QPoint(box.left + 5, box.top + 5), QPoint(box.left + 12, box.top + 5));
+            QTest::mouseClick(preview->findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
+            whileOpen = name->geometry();
             preview->reject();
         });
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("previewButton")), Qt::LeftButton);
         QCOMPARE(previewTexts.value(3), QStringLiteral("typed"));
+        QCOMPARE(takeShownMessages().size(), 1); // 保存成功！
+        QCOMPARE(whileOpen, before.translated(7, 0));
         QCOMPARE(name->geometry(), before.translated(7, 0));
-        QCOMPARE(App().LayoutChanged, 0);
         QCOMPARE(name->text(), QStringLiteral("typed"));
     }
 
@@ -415,13 +422,14 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
         name->setText(QStringLiteral("typed name"));
         auto* goods = dialog.findChild<QComboBox*>(QStringLiteral("goodsNameCombo"));
         QCOMPARE(goods->count(), 0);
 
-        // A goods name added on the settings' goods page.
+        // A goods name added on the settings' goods page is in the window's list at once.
+        int whileOpen = -1;
         QTimer::singleShot(200, [&] {
             auto* settings = qobject_cast<CSettingsDlg*>(QApplication::activeModalWidget());
             QVERIFY(settings);
@@ -429,14 +437,15 @@ private slots:
             QVERIFY(page);
             page->findChild<QPlainTextEdit*>(QStringLiteral("goodsNameEdit"))->setPlainText(QStringLiteral("茶叶"));
             QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("addButton")), Qt::LeftButton);
+            whileOpen = goods->count();
             settings->reject();
         });
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("settingsButton")), Qt::LeftButton);
+        QCOMPARE(whileOpen, 1);
         QCOMPARE(goods->count(), 1);
         QCOMPARE(goods->itemText(0), QStringLiteral("茶叶"));
-        QCOMPARE(App().GoodsChanged, 0);
         QCOMPARE(name->text(), QStringLiteral("typed name"));
-        QCOMPARE(App().CurrentTemplate, std::string("圆通"));
+        QCOMPARE(work.workspace().CurrentTemplate, std::string("圆通"));
         QCOMPARE(work.read(QStringLiteral("Set/mould.ini")), std::string("3\r\n0\r\n1"));
     }
 
@@ -444,25 +453,25 @@ private slots:
     {
         WorkFolderFixture work;
         {
-            CWaybillDlg dialog;
+            CWaybillDlg dialog(work.workspace());
             auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("templateCombo"));
             combo->setCurrentIndex(1);
             emit combo->activated(1);
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：申通"));
-            QCOMPARE(App().TemplatePosition, std::string("1"));
+            QCOMPARE(work.workspace().TemplatePosition, std::string("1"));
             // Line 3 goes back without its line end.
             QCOMPARE(work.read(QStringLiteral("Set/mould.ini")), std::string("1\r\n0\r\n1"));
         }
-        CWaybillDlg restarted;
+        CWaybillDlg restarted(work.workspace());
         QCOMPARE(restarted.findChild<QComboBox*>(QStringLiteral("templateCombo"))->currentIndex(), 1);
-        QCOMPARE(App().CurrentTemplate, std::string("申通"));
+        QCOMPARE(work.workspace().CurrentTemplate, std::string("申通"));
     }
 
     void savesAndRestoresTheSenderDetails()
     {
         WorkFolderFixture work;
         {
-            CWaybillDlg dialog;
+            CWaybillDlg dialog(work.workspace());
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             // The first start's file holds a blank where a value is empty; the format stays.
@@ -482,7 +491,7 @@ private slots:
         }
         QCOMPARE(work.read(QStringLiteral("Set/address.ini")),
                  std::string("\xC0\xEE\xB5\xEA\xD6\xF7,,ACME,,,,,\xCA\xE9,\r\n"));
-        CWaybillDlg restarted;
+        CWaybillDlg restarted(work.workspace());
         QCOMPARE(restarted.findChild<QLineEdit*>(QStringLiteral("senderNameEdit"))->text(), QStringLiteral("李店主"));
         QCOMPARE(restarted.findChild<QComboBox*>(QStringLiteral("goodsNameCombo"))->currentText(), QStringLiteral("书"));
     }
@@ -492,7 +501,7 @@ private slots:
     {
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         // The printed-before note with its longest text.
@@ -500,7 +509,7 @@ private slots:
         entry.time = "2026-12-28 23:58:00";
         entry.templateName = entry.printer = entry.source = "x";
         entry.texts[3] = "\xD5\xC5\xC8\xFD"; // 张三
-        QVERIFY(PrintLog(AddressBookLocation(App().WorkFolder)).Append({entry}));
+        QVERIFY(PrintLog(AddressBookLocation(work.workspace().WorkFolder)).Append({entry}));
         dialog.Clock = [] { return At("2026-12-29 08:00:00"); };
         TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit")), QString());
         CommitInto(dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit")), QStringLiteral("张三"));
@@ -556,11 +565,12 @@ private slots:
                 entry.texts[static_cast<std::size_t>(index)] = text;
             return entry;
         };
-        QVERIFY(PrintLog(AddressBookLocation(App().WorkFolder))
-                    .Append({entryFor(older, "2026-12-05 08:59:00"), entryFor(recent, "2026-12-08 10:32:00")}));
+        QVERIFY(
+            PrintLog(AddressBookLocation(work.workspace().WorkFolder))
+                .Append({entryFor(older, "2026-12-05 08:59:00"), entryFor(recent, "2026-12-08 10:32:00")}));
 
         QGuiApplication::clipboard()->setText(recent);
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         dialog.Clock = [] { return At("2026-12-08 09:00:00").addDays(1); };
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
         QCOMPARE(name->text(), QString()); // printed last and still on the clipboard: not again
@@ -584,7 +594,7 @@ private slots:
 
         // Another buyer on the clipboard at a start does fill the window.
         QGuiApplication::clipboard()->setText(older);
-        CWaybillDlg restarted;
+        CWaybillDlg restarted(work.workspace());
         QCOMPARE(restarted.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"))->text(), QStringLiteral("王五"));
     }
 
@@ -594,8 +604,8 @@ private slots:
             QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        App().PrinterName = "dorvane-test";
-        CWaybillDlg dialog;
+        work.workspace().PrinterName = "dorvane-test";
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QString marker = QStringLiteral("Empty%1").arg(QCoreApplication::applicationPid());
@@ -611,7 +621,7 @@ private slots:
         QCOMPARE(shown[0].text, QString::fromUtf8(kNoRecipientQuestion));
         QCOMPARE(shown[0].caption, QStringLiteral("注意"));
         QCOMPARE(shown[0].buttons, MessageButtons::YesNo);
-        QVERIFY(Logged().empty());
+        QVERIFY(Logged(work.workspace()).empty());
 
         // The check print on plain paper asks nothing, is not logged, and clears its box.
         auto* withPicture = dialog.findChild<QCheckBox*>(QStringLiteral("withPictureCheck"));
@@ -620,13 +630,13 @@ private slots:
         QVERIFY(takeShownMessages().isEmpty());
         QVERIFY(!JobWordsWith(marker, 60000).isEmpty());
         QVERIFY(!withPicture->isChecked());
-        QVERIFY(Logged().empty());
+        QVERIFY(Logged(work.workspace()).empty());
 
         // Yes prints the sender-only waybill as a real one.
         queueMessageAnswer(MessageAnswer::Yes);
         QTest::mouseClick(print, Qt::LeftButton);
         QCOMPARE(takeShownMessages().size(), 1);
-        const auto logged = Logged();
+        const auto logged = Logged(work.workspace());
         QCOMPARE(logged.size(), std::size_t(1));
         QCOMPARE(logged[0].texts[1], marker.toStdString());
         QCOMPARE(logged[0].printer, std::string("dorvane-test"));
@@ -638,9 +648,9 @@ private slots:
             QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
         WorkFolderFixture work;
         work.installEmptyAddressBook();
-        App().PrinterName = "dorvane-test";
+        work.workspace().PrinterName = "dorvane-test";
         QDateTime now = At("2026-12-31 23:59:30");
-        CWaybillDlg dialog;
+        CWaybillDlg dialog(work.workspace());
         dialog.Clock = [&now] { return now; };
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -665,7 +675,7 @@ private slots:
         now = At("2027-01-02 09:00:00");
         TypeInto(name, marker + QStringLiteral("c"), true);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        const auto logged = Logged();
+        const auto logged = Logged(work.workspace());
         QCOMPARE(logged.size(), std::size_t(3));
         const auto date = [](const PrintLogEntry& entry) {
             return entry.texts[17] + "-" + entry.texts[18] + "-" + entry.texts[19];
@@ -685,13 +695,13 @@ private slots:
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         {
-            CPrintSetPage page;
-            QCOMPARE(App().PrinterName, std::string(kDefaultPrinterName));
+            CPrintSetPage page(work.workspace());
+            QCOMPARE(work.workspace().PrinterName, std::string(kDefaultPrinterName));
             QCOMPARE(page.findChild<QLabel*>(QStringLiteral("printerInUseLabel"))->text(),
                      QStringLiteral("打印机：") + QPrinterInfo::defaultPrinterName());
         }
-        App().PrinterName = "Gone-Printer";
-        CWaybillDlg dialog;
+        work.workspace().PrinterName = "Gone-Printer";
+        CWaybillDlg dialog(work.workspace());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QString marker = QStringLiteral("Gone%1").arg(QCoreApplication::applicationPid());
@@ -712,9 +722,9 @@ private slots:
         const QList<ShownMessage> shown = takeShownMessages();
         QVERIFY(!shown.isEmpty());
         QCOMPARE(shown[0].text, QString::fromUtf8(kChoosePrinterMessage).arg(QStringLiteral("Gone-Printer")));
-        QCOMPARE(App().PrinterName, std::string("dorvane-test"));
+        QCOMPARE(work.workspace().PrinterName, std::string("dorvane-test"));
         QVERIFY(!JobWordsWith(marker, 60000).isEmpty());
-        const auto logged = Logged();
+        const auto logged = Logged(work.workspace());
         QCOMPARE(logged.size(), std::size_t(1));
         QCOMPARE(logged[0].printer, std::string("dorvane-test"));
     }
@@ -752,10 +762,10 @@ private slots:
         const pid_t child = fork();
         QVERIFY(child >= 0);
         if (child == 0) {
-            App().PrinterName = "dorvane-test";
+            work.workspace().PrinterName = "dorvane-test";
             bool stayed = false;
             {
-                CWaybillDlg dialog;
+                CWaybillDlg dialog(work.workspace());
                 dialog.show();
                 auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
                 name->setFocus();
@@ -816,7 +826,7 @@ private slots:
                             out.write(m.text.toUtf8() + "\n");
                 });
                 // The layout file of the chosen template vanished or was cut while the program ran.
-                CWaybillDlg dialog;
+                CWaybillDlg dialog(work.workspace());
                 QFile::remove(work.path(QStringLiteral("dataM/申通.dat")));
                 if (expected == cut)
                     work.write(QStringLiteral("dataM/申通.dat"), "0,ST,2300,1270,870,480\r\n0,0,666,25,192,50\r\n0,0,36,9");
