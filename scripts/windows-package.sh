@@ -8,7 +8,8 @@ windows_qt_options=(
   -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
   -DFEATURE_concurrent=OFF -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF
-  -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF
+  -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF
+  # OpenGL stays: the windows platform plugin of Qt 6.4 does not build without it.
   # Debian removes the wintab headers: no tablet events, and so no direct2d platform plugin.
   -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite=ON
   -DFEATURE_openssl=OFF -DFEATURE_schannel=ON

@@ -19,7 +19,7 @@ namespace {
 
 } // namespace
 
-CHelpDlg::CHelpDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), m_workspace(workspace)
+CHelpDlg::CHelpDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), workspace_(workspace)
 {
     setWindowTitle(QStringLiteral("帮助"));
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -48,30 +48,30 @@ CHelpDlg::CHelpDlg(Workspace& workspace, QWidget* parent) : QDialog(parent), m_w
     layout->addLayout(top);
 
     auto* bottom = new QHBoxLayout;
-    m_check = new QCheckBox(QStringLiteral("下次不再显示"), this);
-    m_check->setObjectName(QStringLiteral("dontShowAgainCheck"));
-    m_check->setChecked(m_dontShowAgain != 0);
-    bottom->addWidget(m_check);
+    check_ = new QCheckBox(QStringLiteral("下次不再显示"), this);
+    check_->setObjectName(QStringLiteral("dontShowAgainCheck"));
+    check_->setChecked(dontShowAgain_ != 0);
+    bottom->addWidget(check_);
     bottom->addStretch();
-    m_okButton = new CGradientButton(QStringLiteral("知道了"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setDefault(true);
-    bottom->addWidget(m_okButton);
+    okButton_ = new CGradientButton(QStringLiteral("知道了"), this);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    okButton_->setDefault(true);
+    bottom->addWidget(okButton_);
     layout->addLayout(bottom);
 
-    connect(m_check, &QCheckBox::clicked, this, &CHelpDlg::OnDontShowAgain);
-    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(check_, &QCheckBox::clicked, this, &CHelpDlg::OnDontShowAgain);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void CHelpDlg::OnDontShowAgain()
 {
-    m_dontShowAgain = m_check->isChecked() ? 1 : 0;
-    const auto path = m_workspace.settingsPaths().mouldIni;
+    dontShowAgain_ = check_->isChecked() ? 1 : 0;
+    const auto path = workspace_.settingsPaths().mouldIni;
     // Line 1 is taken into TemplatePosition on the way, as every writer of this file does.
     const auto lines = ReadLines(path).value_or(std::vector<std::string>{});
-    m_workspace.TemplatePosition = LineOr(lines, 0);
-    EnsureSetFolder(m_workspace.settingsPaths());
-    SaveShowHelpFlag(path, m_dontShowAgain ? "1" : "0");
+    workspace_.TemplatePosition = LineOr(lines, 0);
+    EnsureSetFolder(workspace_.settingsPaths());
+    SaveShowHelpFlag(path, dontShowAgain_ ? "1" : "0");
 }
 
 } // namespace dorvane

@@ -20,10 +20,10 @@ private:
     // Writes the check box's state into line 3 of mould.ini at every click.
     void OnDontShowAgain();
 
-    Workspace& m_workspace;
-    int m_dontShowAgain = 0;
-    QCheckBox* m_check = nullptr;
-    CGradientButton* m_okButton = nullptr;
+    Workspace& workspace_;
+    int dontShowAgain_ = 0;
+    QCheckBox* check_ = nullptr;
+    CGradientButton* okButton_ = nullptr;
 };
 
 } // namespace dorvane

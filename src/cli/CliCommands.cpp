@@ -230,7 +230,7 @@ int RunTemplates(Workspace& app)
     return kExitOk;
 }
 
-int RunParseAddress(Workspace& app, const std::optional<std::string>& file)
+int RunParseAddress(const std::optional<std::string>& file)
 {
     std::optional<std::string> bytes;
     if (file) {

@@ -9,7 +9,7 @@ namespace dorvane {
 struct Workspace;
 
 int RunTemplates(Workspace& app);
-int RunParseAddress(Workspace& app, const std::optional<std::string>& file);
+int RunParseAddress(const std::optional<std::string>& file);
 int RunPrint(Workspace& app, const PrintOptions& options);
 // The calibration sheet of the current template, at offset zero.
 int RunCalibrationSheet(Workspace& app, const PrintOptions& options);

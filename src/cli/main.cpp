@@ -69,7 +69,7 @@ int main(int argc, char* argv[])
     case CliCommand::Kind::Templates:
         return RunTemplates(workspace);
     case CliCommand::Kind::ParseAddress:
-        return RunParseAddress(workspace, parsed.command->file);
+        return RunParseAddress(parsed.command->file);
     case CliCommand::Kind::Print:
         return RunPrint(workspace, parsed.command->print);
     case CliCommand::Kind::CalibrationSheet:
