@@ -46,7 +46,7 @@ windows_qt() {
   mkdir -p "$dir"
   if [ ! -f "$src/.patched" ]; then
     rm -rf "$src"
-    debian_source qt6-base "$src" >&2
+    debian_release_source qt6-base "$src" >&2
     patch -d "$src" -p1 < "$root/$windows_qt_patch" >&2
     touch "$src/.patched"
   fi
