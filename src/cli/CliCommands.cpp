@@ -1,27 +1,27 @@
 #include "cli/CliCommands.h"
 
-#include "store/AddressBook.h"
-#include "workspace/Workspace.h"
-#include "text/CodePageText.h"
+#include "address/ClipboardAddress.h"
 #include "base/PrintFontConversion.h"
-#include "store/PrintLog.h"
-#include "store/StoreCopy.h"
-#include "store/StoreLocation.h"
-#include "text/TextFile.h"
 #include "batch/BatchPrinter.h"
-#include "cli/CliOutput.h"
 #include "batch/OrderTable.h"
-#include "text/TextEncoding.h"
 #include "batch/WaybillCsv.h"
+#include "cli/CliOutput.h"
 #include "print/CalibrationPrinter.h"
 #include "print/WaybillPrinter.h"
 #include "settings/PrintSetValues.h"
 #include "settings/PrinterAdjustments.h"
+#include "store/AddressBook.h"
+#include "store/PrintLog.h"
+#include "store/StoreCopy.h"
+#include "store/StoreLocation.h"
 #include "template/TemplateLayout.h"
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
 #include "template/TemplateStore.h"
-#include "address/ClipboardAddress.h"
+#include "text/CodePageText.h"
+#include "text/TextEncoding.h"
+#include "text/TextFile.h"
+#include "workspace/Workspace.h"
 #ifdef DORVANE_HAS_RECOGNITION
 #include "recognition/FormRecognizer.h"
 #endif
@@ -89,13 +89,15 @@ QString LayoutRefusal(const Workspace& app, const TemplateEntry& entry)
         return QStringLiteral("the layout file %1 of the template \"%2\" is cut short: it has no field rows")
             .arg(file, entry.name);
     case LayoutFileFault::CutInRow:
-        return QStringLiteral("the layout file %1 of the template \"%2\" is cut short: its last row is incomplete")
+        return QStringLiteral(
+                   "the layout file %1 of the template \"%2\" is cut short: its last row is incomplete")
             .arg(file, entry.name);
     case LayoutFileFault::TooLong:
         return QStringLiteral("the layout file %1 of the template \"%2\" is damaged: it is over 64 KB")
             .arg(file, entry.name);
     default:
-        return QStringLiteral("the layout file %1 of the template \"%2\" cannot be read").arg(file, entry.name);
+        return QStringLiteral("the layout file %1 of the template \"%2\" cannot be read")
+            .arg(file, entry.name);
     }
 }
 
@@ -172,13 +174,14 @@ int SetDestination(Workspace& app, const PrintOptions& options, BatchJob& job)
     return kExitOk;
 }
 
-// Checks and prints the job, logging its pages; a log that cannot be written is reported
-// once per run and never fails the print. A PDF file or the form's picture under the texts is
-// a check print: no waybill went out, and later batches must still offer its orders.
-int RunJob(const Workspace& app, BatchJob job)
+// Checks and prints the job, logging its pages; a log that cannot be written never fails the
+// print, and is reported once for the jobs of one command (logFailureTold). A PDF file or the
+// form's picture under the texts is a check print: no waybill went out, and later batches must
+// still offer its orders.
+int RunJob(const Workspace& app, BatchJob job, bool& logFailureTold)
 {
     if (job.pdfPath.isEmpty() && job.picture.isNull())
-        job.logStore = AddressBookLocation(app.WorkFolder);
+        job.logStore = app.addressBook();
     BatchPrinter printer(std::move(job));
     const bool checked = printer.check();
     // The window shows these records as 缺收件人 and never prints them either.
@@ -204,9 +207,8 @@ int RunJob(const Workspace& app, BatchJob job)
         WriteError(QStringLiteral("dorvane-cli: ") + printer.error() + QLatin1Char('\n'));
         return kExitPrintFailed;
     }
-    static bool logFailureReported = false;
-    if (!printer.logError().isEmpty() && !logFailureReported) {
-        logFailureReported = true;
+    if (!printer.logError().isEmpty() && !logFailureTold) {
+        logFailureTold = true;
         WriteError(QStringLiteral("dorvane-cli: printed, but the print log cannot be written: ") +
                    printer.logError() + QLatin1Char('\n'));
     }
@@ -317,13 +319,14 @@ int RunPrint(Workspace& app, const PrintOptions& options)
     if (options.withPicture) {
         job.picture = LoadPictureImage(PicturePath(app.WorkFolder, chosen.fileName), "BMP");
         if (job.picture.isNull())
-            return Fail(
-                QStringLiteral("the template \"%1\" has no picture to print under the texts").arg(chosen.name));
+            return Fail(QStringLiteral("the template \"%1\" has no picture to print under the texts")
+                            .arg(chosen.name));
     }
 
     if (const int failed = SetDestination(app, options, job))
         return failed;
-    return RunJob(app, std::move(job));
+    bool logFailureTold = false;
+    return RunJob(app, std::move(job), logFailureTold);
 }
 
 int RunCalibrationSheet(Workspace& app, const PrintOptions& options)
@@ -362,8 +365,8 @@ int RunSetOffset(Workspace& app, const CliCommand& command)
             return Fail(QStringLiteral("there is no printer named \"%1\"").arg(name));
         printerName = ToCodePage(name);
     }
-    const SaveFailure failure =
-        StoreMeasuredOffsets(app.settingsPaths(), inUse, printerName, command.offsetRight, command.offsetDown);
+    const SaveFailure failure = StoreMeasuredOffsets(app.settingsPaths(), inUse, printerName,
+                                                     command.offsetRight, command.offsetDown);
     if (!failure.empty())
         return Fail(QString::fromStdString(failure) + QStringLiteral(" cannot be written"));
     WriteOut(QStringLiteral("%1: %2 mm right, %3 mm down\n")
@@ -380,9 +383,10 @@ int RunLog(Workspace& app, const LogOptions& options)
     filter.until = options.until.value_or(std::string());
     if (options.find)
         filter.anyText = ToCodePage(Utf8(*options.find));
-    const auto found = PrintLog(AddressBookLocation(app.WorkFolder)).Search(filter);
+    const auto found = PrintLog(app.addressBook()).Search(filter);
     if (!found)
-        return Fail(QStringLiteral("the print log cannot be read: ") + QString::fromStdString(found.error().message));
+        return Fail(QStringLiteral("the print log cannot be read: ") +
+                    QString::fromStdString(found.error().message));
     const std::vector<PrintLogEntry>& entries = found.value();
 
     if (options.csv) {
@@ -407,8 +411,8 @@ int RunLog(Workspace& app, const LogOptions& options)
     };
     QString out;
     for (const PrintLogEntry& entry : entries) {
-        QStringList cells{QString::number(entry.id), cell(entry.time),        cell(entry.templateName),
-                          cell(entry.source),        cell(entry.printer),     cell(entry.waybillNumber)};
+        QStringList cells{QString::number(entry.id), cell(entry.time),    cell(entry.templateName),
+                          cell(entry.source),        cell(entry.printer), cell(entry.waybillNumber)};
         for (const int field : {3, 12, 0, 7})
             cells.append(cell(entry.texts[static_cast<std::size_t>(field)]));
         out += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
@@ -422,7 +426,7 @@ int RunReprint(Workspace& app, const CliCommand& command)
     LoadWorkFolder(app);
     RegisterFontSubstitutes();
     // Every id is found before the first page.
-    const PrintLog log(AddressBookLocation(app.WorkFolder));
+    const PrintLog log(app.addressBook());
     std::vector<PrintLogEntry> entries;
     for (const std::int64_t id : command.ids) {
         auto found = log.Find(id);
@@ -448,9 +452,10 @@ int RunReprint(Workspace& app, const CliCommand& command)
         if (found != templates.end())
             notes += QStringLiteral("waybill %1: on its own template \"%2\"\n").arg(entry.id).arg(own);
         else
-            notes += QStringLiteral("waybill %1: its template \"%2\" is gone, on the current template \"%3\"\n")
-                         .arg(entry.id)
-                         .arg(own, current.name);
+            notes +=
+                QStringLiteral("waybill %1: its template \"%2\" is gone, on the current template \"%3\"\n")
+                    .arg(entry.id)
+                    .arg(own, current.name);
         const TemplateEntry& chosen = found != templates.end() ? *found : current;
         if (jobs.empty() || jobs.back().first.fileName != chosen.fileName)
             jobs.push_back({chosen, {}});
@@ -460,6 +465,7 @@ int RunReprint(Workspace& app, const CliCommand& command)
         return Fail(QStringLiteral("these waybills take turns between templates; one PDF holds one template: "
                                    "reprint them apart"));
     WriteError(notes);
+    bool logFailureTold = false;
     for (const auto& [chosen, printed] : jobs) {
         if (!LoadLayout(app, chosen))
             return Fail(LayoutRefusal(app, chosen));
@@ -473,7 +479,7 @@ int RunReprint(Workspace& app, const CliCommand& command)
         }
         if (const int failed = SetDestination(app, command.print, job))
             return failed;
-        if (const int failed = RunJob(app, std::move(job)))
+        if (const int failed = RunJob(app, std::move(job), logFailureTold))
             return failed;
     }
     return kExitOk;
@@ -482,16 +488,20 @@ int RunReprint(Workspace& app, const CliCommand& command)
 int RunDbCopy(Workspace& app)
 {
     LoadWorkFolder(app);
-    const StoreLocation server = AddressBookLocation(app.WorkFolder);
+    const StoreLocation server = app.addressBook();
     if (!server.onServer())
-        return Fail(QStringLiteral("Set/database.ini names no PostgreSQL server: there is nothing to copy to"));
+        return Fail(
+            QStringLiteral("Set/database.ini names no PostgreSQL server: there is nothing to copy to"));
     const auto copied = CopyStore(AddressBookPath(app.WorkFolder), server);
     if (!copied)
         return Fail(QStringLiteral("nothing copied: ") + QString::fromStdString(copied.error().message));
     // One line per table: its name, the rows in the file, the rows on the server.
     QString out = QStringLiteral("table\tfile\tserver\n");
     for (const TableCount& count : copied.value())
-        out += QStringLiteral("%1\t%2\t%3\n").arg(QString::fromStdString(count.table)).arg(count.source).arg(count.target);
+        out += QStringLiteral("%1\t%2\t%3\n")
+                   .arg(QString::fromStdString(count.table))
+                   .arg(count.source)
+                   .arg(count.target);
     WriteOut(out);
     return kExitOk;
 }
@@ -522,7 +532,8 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
     std::string current;
     TemplateLayout layout;
     if (!templates.empty()) {
-        const TemplateEntry& entry = templates[static_cast<std::size_t>(CurrentTemplateIndex(app, templates))];
+        const TemplateEntry& entry =
+            templates[static_cast<std::size_t>(CurrentTemplateIndex(app, templates))];
         if (LoadLayout(app, entry)) {
             layout = app.Layout;
             current = ToCodePage(entry.name);
@@ -531,7 +542,8 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
 
     const QString file = Utf8(*command.file);
     FormRecognizer recognizer;
-    const FormRecognition recognition = recognizer.recognizeFile(std::filesystem::path(file.toStdU16String()));
+    const FormRecognition recognition =
+        recognizer.recognizeFile(std::filesystem::path(file.toStdU16String()));
     if (!recognition.ok())
         return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error));
     PlaceRecognizedFields(layout, recognition);
@@ -563,8 +575,9 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
                      .arg(layout.number(row, 3))
                      .arg(layout.number(row, 4))
                      .arg(layout.number(row, 5))
-                     .arg(recognition.fields[static_cast<std::size_t>(field.index)].found ? QStringLiteral("found")
-                                                                                          : QStringLiteral("kept"));
+                     .arg(recognition.fields[static_cast<std::size_t>(field.index)].found
+                              ? QStringLiteral("found")
+                              : QStringLiteral("kept"));
     }
     WriteOut(lines);
     return kExitOk;

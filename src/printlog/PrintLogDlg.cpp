@@ -157,7 +157,7 @@ void CPrintLogDlg::Find(bool all)
             return;
         }
     }
-    auto found = PrintLog(AddressBookLocation(workspace_.WorkFolder)).Search(filter);
+    auto found = PrintLog(workspace_.addressBook()).Search(filter);
     if (!found) {
         showMessage(this, FromCodePage(UserMessage(found.error())), windowTitle(), MessageIcon::Warning);
         return;
@@ -241,7 +241,7 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
         const BeforePrint beforePrint = [this, &texts](const WaybillFitCheck& check) {
             return DecideCutPrint(this, check, texts, workspace_.ShrinkCutText);
         };
-        WindowLog log(AddressBookLocation(workspace_.WorkFolder));
+        WindowLog log(workspace_.addressBook());
         log.templateName = templateName;
         log.source = kLogSourceWindow;
         // The old form's number went with the old form; one number names one new form.

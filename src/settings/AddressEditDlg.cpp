@@ -142,7 +142,7 @@ void CAddressEditDlg::OnOK()
         return;
     }
     const AddressTable table = AddressKind == 1 ? AddressTable::SendAddress : AddressTable::ReceiptAddress;
-    const auto added = AddressBook(AddressBookLocation(workspace_.WorkFolder)).Add(table, record);
+    const auto added = AddressBook(workspace_.addressBook()).Add(table, record);
     if (!added) {
         // The dialog stays open with what was typed.
         showMessage(this, FromCodePage(UserMessage(added.error())), QString::fromLatin1(kAppTitle));

@@ -102,7 +102,7 @@ void CAddressPage::push()
 void CAddressPage::FillList(int kind)
 {
     list_->Clear();
-    const auto rows = AddressBook(AddressBookLocation(workspace_.WorkFolder)).List(TableOf(kind));
+    const auto rows = AddressBook(workspace_.addressBook()).List(TableOf(kind));
     if (!rows) {
         ShowStoreError(this, rows.error());
         return;
@@ -154,7 +154,7 @@ void CAddressPage::OnModify()
     dialog.AddressKind = AddressKind == 1 ? 1 : 0;
     if (dialog.exec() != CAddressEditDlg::Modified)
         return;
-    const auto changed = AddressBook(AddressBookLocation(workspace_.WorkFolder))
+    const auto changed = AddressBook(workspace_.addressBook())
                              .Change(TableOf(dialog.AddressKind), id, dialog.ResultRecord);
     if (!changed) {
         ShowStoreError(this, changed.error());
@@ -181,7 +181,7 @@ void CAddressPage::OnDelete()
         // The list shows what the store holds: a row the store could not delete stays, and the
         // message says why.
         const auto deleted =
-            AddressBook(AddressBookLocation(workspace_.WorkFolder)).Delete(TableOf(AddressKind), id);
+            AddressBook(workspace_.addressBook()).Delete(TableOf(AddressKind), id);
         if (!deleted) {
             ShowStoreError(this, deleted.error());
             return;

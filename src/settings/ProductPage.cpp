@@ -97,7 +97,7 @@ void CProductPage::push()
 void CProductPage::FillList()
 {
     list_->Clear();
-    const auto rows = AddressBook(AddressBookLocation(workspace_.WorkFolder)).List(AddressTable::ProductName);
+    const auto rows = AddressBook(workspace_.addressBook()).List(AddressTable::ProductName);
     if (!rows) {
         ShowStoreError(this, rows.error());
         return;
@@ -137,7 +137,7 @@ void CProductPage::OnAdd()
     pull();
     if (!NameAcceptable())
         return;
-    const auto added = AddressBook(AddressBookLocation(workspace_.WorkFolder))
+    const auto added = AddressBook(workspace_.addressBook())
                            .Add(AddressTable::ProductName, ToCodePage(Name));
     if (!added) {
         ShowStoreError(this, added.error());
@@ -162,7 +162,7 @@ void CProductPage::OnRename()
     // This also refuses renaming a row to its own unchanged name.
     if (!NameAcceptable())
         return;
-    const auto changed = AddressBook(AddressBookLocation(workspace_.WorkFolder))
+    const auto changed = AddressBook(workspace_.addressBook())
                              .Change(AddressTable::ProductName, id, ToCodePage(Name));
     if (!changed) {
         ShowStoreError(this, changed.error());
@@ -188,7 +188,7 @@ void CProductPage::OnDelete()
     if (answer == MessageAnswer::Yes) {
         list_->RemoveRow(row);
         const auto deleted =
-            AddressBook(AddressBookLocation(workspace_.WorkFolder)).Delete(AddressTable::ProductName, id);
+            AddressBook(workspace_.addressBook()).Delete(AddressTable::ProductName, id);
         if (!deleted) {
             ShowStoreError(this, deleted.error());
             return;

@@ -4,6 +4,7 @@
 #include "store/ServerStatements.h"
 #include "store/StoreSession.h"
 #include "store/StoreStatement.h"
+#include "store/UnansweredServers.h"
 
 #include <libpq-fe.h>
 
@@ -13,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -85,10 +85,6 @@ constexpr const char* kKeepaliveDefaults[][2] = {
     {"keepalives", "1"},       {"keepalives_idle", "10"},     {"keepalives_interval", "5"},
     {"keepalives_count", "3"}, {"tcp_user_timeout", "15000"},
 };
-// After a server has let a station wait in vain, the station's next calls to it fail at once
-// for this long instead of each waiting again.
-constexpr auto kUnansweredRest = std::chrono::seconds(30);
-
 // A lost connection is the same to the user as one never made.
 StoreError ServerError(PGconn* connection, const PGresult* result, const std::string& what)
 {
@@ -106,30 +102,6 @@ bool WaitForSocket(PGconn* connection, bool forWriting, Clock::time_point deadli
     pollfd fd{PQsocket(connection), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
     const int ready = poll(&fd, 1, static_cast<int>(left));
     return ready != 0; // an error is left for libpq to find
-}
-
-// Servers that let a station wait in vain, by connection string, with when that was.
-std::mutex unansweredLock;
-std::map<std::string, Clock::time_point>& Unanswered()
-{
-    static std::map<std::string, Clock::time_point> servers;
-    return servers;
-}
-
-void MarkUnanswered(const std::string& connection, bool unanswered)
-{
-    const std::lock_guard lock(unansweredLock);
-    if (unanswered)
-        Unanswered()[connection] = Clock::now();
-    else
-        Unanswered().erase(connection);
-}
-
-bool RecentlyUnanswered(const std::string& connection)
-{
-    const std::lock_guard lock(unansweredLock);
-    const auto found = Unanswered().find(connection);
-    return found != Unanswered().end() && Clock::now() - found->second < kUnansweredRest;
 }
 
 bool Succeeded(const PGresult* result)
@@ -160,8 +132,10 @@ private:
 
 class ServerSession final : public StoreSession {
 public:
-    ServerSession(ServerConnection connection, std::string typed, long long statementMilliseconds)
+    ServerSession(ServerConnection connection, std::string typed, long long statementMilliseconds,
+                  std::shared_ptr<UnansweredServers> unanswered)
         : StoreSession(ServerStatementText), connection_(std::move(connection)), typed_(std::move(typed)),
+          unansweredServers_(std::move(unanswered)),
           answerMilliseconds_(statementMilliseconds + kAnswerGraceMilliseconds)
     {
     }
@@ -242,7 +216,8 @@ private:
         const auto givenUp = [&] {
             unanswered_ = true;
             connection_.reset();
-            MarkUnanswered(typed_, true);
+            if (unansweredServers_)
+                unansweredServers_->mark(typed_, true);
             return StoreError{StoreError::CannotOpen, std::string(sql) + ": the server did not answer in " +
                                                           std::to_string((answerMilliseconds_ + 999) / 1000) +
                                                           " s"};
@@ -284,6 +259,7 @@ public:
 private:
     ServerConnection connection_;
     std::string typed_; // the connection string, to mark a server that let the station wait
+    std::shared_ptr<UnansweredServers> unansweredServers_;
     long long answerMilliseconds_;
     bool unanswered_ = false;
 };
@@ -460,15 +436,20 @@ Result<std::map<std::string, std::string>> ServerConnectionKeywords(const std::s
     return keywords;
 }
 
-Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& connection)
+Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& connection,
+                                                        const std::shared_ptr<UnansweredServers>& unanswered)
 {
+    const auto markUnanswered = [&](bool gaveUp) {
+        if (unanswered)
+            unanswered->mark(connection, gaveUp);
+    };
     const std::string shown = MaskedConnectionString(connection);
     const auto cannotOpen = [&](const std::string& reason, bool insecure = false) {
         StoreError error{StoreError::CannotOpen, shown + ": " + WithoutPassword(Trimmed(reason), connection)};
         error.insecureServer = insecure;
         return error;
     };
-    if (RecentlyUnanswered(connection))
+    if (unanswered && unanswered->recentlyUnanswered(connection))
         return cannotOpen("the server did not answer a moment ago");
     auto keywords = ServerConnectionKeywords(connection);
     if (!keywords)
@@ -495,7 +476,7 @@ Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& conne
         if (status == PGRES_POLLING_ACTIVE)
             continue;
         if (!WaitForSocket(db.get(), status == PGRES_POLLING_WRITING, deadline)) {
-            MarkUnanswered(connection, true);
+            markUnanswered(true);
             return cannotOpen("the server did not answer in " + std::to_string(seconds) + " s");
         }
     }
@@ -507,14 +488,15 @@ Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& conne
     }
     PQsetnonblocking(db.get(), 1);
     // The server's notices ("relation already exists, skipping") are not the user's business.
-    PQsetNoticeProcessor(db.get(), [](void*, const char*) {}, nullptr);
-    auto session = std::make_unique<ServerSession>(std::move(db), connection,
-                                                   StatementMilliseconds(keywords.value()["options"]));
+    PQsetNoticeProcessor(
+        db.get(), [](void*, const char*) {}, nullptr);
+    auto session = std::make_unique<ServerSession>(
+        std::move(db), connection, StatementMilliseconds(keywords.value()["options"]), unanswered);
     auto ready = EnsureSchema(*session);
     if (ready)
         ready = session->ExecuteText("BEGIN");
     if (!session->unanswered())
-        MarkUnanswered(connection, false);
+        markUnanswered(false);
     if (!ready)
         return cannotOpen(ready.error().message);
     return std::unique_ptr<StoreSession>(std::move(session));

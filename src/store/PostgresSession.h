@@ -11,12 +11,15 @@
 namespace dorvane {
 
 class StoreSession;
+class UnansweredServers;
 
 // Connects (giving up after 3 seconds in all unless the string says otherwise), makes or
 // upgrades the program's tables in an empty or older database, and begins a transaction. No
 // statement waits for the server's answer for ever, and a server that let the station wait in
-// vain is not asked again for a short while: each call fails at once instead of waiting again.
-Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& connection);
+// vain is not asked again for a short while (remembered in unanswered, when given): each call
+// fails at once instead of waiting again.
+Result<std::unique_ptr<StoreSession>> OpenServerSession(const std::string& connection,
+                                                        const std::shared_ptr<UnansweredServers>& unanswered);
 
 // The keywords the connection is made with: the string's own (a connection string or URI in
 // its dbname taken apart), with keepalives, a user timeout and a statement timeout added, and

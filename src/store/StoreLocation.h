@@ -4,10 +4,13 @@
 // named by line 1 of Set/database.ini as a libpq connection string.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 
 namespace dorvane {
+
+class UnansweredServers;
 
 struct StoreLocation {
     // The SQLite file; a path converts, so a file can be named wherever a location is taken.
@@ -25,6 +28,9 @@ struct StoreLocation {
     std::string server;         // a libpq connection string (UTF-8)
     // Where print-log entries wait while the store cannot be reached; empty: nowhere.
     std::filesystem::path logQueue;
+    // The servers that did not answer lately, shared by one workspace's locations; none:
+    // every open tries the server again.
+    std::shared_ptr<UnansweredServers> unanswered;
 };
 
 // <workFolder>/Set/printlog-queue.txt: the print log's entries waiting for the store.

@@ -13,7 +13,7 @@ Result<std::unique_ptr<StoreSession>> OpenSession(const StoreLocation& location,
     if (!location.onServer())
         return OpenFileSession(location.file, forWriting);
 #ifdef DORVANE_WITH_POSTGRES
-    return OpenServerSession(location.server);
+    return OpenServerSession(location.server, location.unanswered);
 #else
     return StoreError{StoreError::CannotOpen,
                       MaskedConnectionString(location.server) + ": this build has no PostgreSQL engine"};

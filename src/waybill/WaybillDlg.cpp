@@ -623,7 +623,7 @@ void CWaybillDlg::ApplyCopiedText(const QString& text, bool atStartUp)
     std::array<std::string, kFieldCount> texts;
     for (const auto& [index, value] : recipient)
         texts[static_cast<std::size_t>(index)] = value;
-    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
+    const StoreLocation location = workspace_.addressBook();
     FromStore(location, [this, location, texts, recipient]() -> std::function<void()> {
         const auto newest = PrintLog(location).NewestRecipientKey();
         const bool printedLast = newest && newest.value() == RecipientKey(texts);
@@ -660,7 +660,7 @@ void CWaybillDlg::CheckPrintedBefore()
     if (!any || logUnreachable_)
         return;
     const QString since = Clock().addDays(-kPrintedBeforeDays).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
+    const StoreLocation location = workspace_.addressBook();
     FromStore(location, [this, location, texts, since = since.toStdString()]() -> std::function<void()> {
         auto last = PrintLog(location).LastPrintTo(texts, since);
         return [this, last = std::move(last)] { ShowPrintedBefore(last); };
@@ -747,7 +747,7 @@ void CWaybillDlg::OpenBatchPrint()
         base[static_cast<std::size_t>(index)] = text;
     CBatchPrintDlg dialog(workspace_, base, this);
     dialog.templateName = templateCombo_->currentText();
-    dialog.logStore = AddressBookLocation(workspace_.WorkFolder);
+    dialog.logStore = workspace_.addressBook();
     // An order went out before when the log holds that order (OrderKey). The log is read once,
     // when the first record asks; a log that cannot be read leaves every record unknown.
     using Keys = Result<std::unordered_set<std::string>>;
@@ -773,7 +773,7 @@ void CWaybillDlg::OpenPrintLog()
 
 WindowLog CWaybillDlg::printLog(const char* source)
 {
-    WindowLog log(AddressBookLocation(workspace_.WorkFolder));
+    WindowLog log(workspace_.addressBook());
     log.templateName = templateCombo_->currentText();
     log.source = source;
     log.waybillNumber = ToCodePage(waybillNumberEdit_->text().trimmed());
@@ -819,7 +819,7 @@ void CWaybillDlg::FromStore(const StoreLocation& location, std::function<std::fu
 void CWaybillDlg::FillGoodsList()
 {
     goodsCombo_->removeAllEntries();
-    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
+    const StoreLocation location = workspace_.addressBook();
     FromStore(location, [this, location]() -> std::function<void()> {
         auto goods = AddressBook(location).List(AddressTable::ProductName);
         return [this, goods = std::move(goods)] {
@@ -837,7 +837,7 @@ void CWaybillDlg::FillAddressPickers()
 {
     pickersFilled_ = std::chrono::steady_clock::now();
     senderPicker_->removeAllEntries();
-    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
+    const StoreLocation location = workspace_.addressBook();
     FromStore(location, [this, location]() -> std::function<void()> {
         const AddressBook book(location);
         auto senders = book.List(AddressTable::SendAddress);
@@ -866,7 +866,7 @@ void CWaybillDlg::FillAddressPickers()
 void CWaybillDlg::ShowStoreError(const StoreError& error)
 {
     const bool unreachableServer =
-        error.kind == StoreError::CannotOpen && AddressBookLocation(workspace_.WorkFolder).onServer();
+        error.kind == StoreError::CannotOpen && workspace_.addressBook().onServer();
     if (unreachableServer && storeErrorShown_)
         return;
     storeErrorShown_ = unreachableServer;
@@ -885,7 +885,7 @@ void CWaybillDlg::changeEvent(QEvent* event)
     if (now - pickersFilled_ < std::chrono::seconds(pickerRefreshSeconds))
         return;
     pickersFilled_ = now;
-    const StoreLocation location = AddressBookLocation(workspace_.WorkFolder);
+    const StoreLocation location = workspace_.addressBook();
     FromStore(location, [this, location]() -> std::function<void()> {
         const AddressBook book(location);
         auto goods = book.List(AddressTable::ProductName);

@@ -3,13 +3,16 @@
 // layout. Start-up owns the one of the running program and hands it to the main window, which
 // hands it to the dialogs it opens; each changes it in place for the concern it owns.
 
-#include "store/DataSourceRegistration.h"
 #include "base/LogFont.h"
 #include "base/SettingsFiles.h"
+#include "store/DataSourceRegistration.h"
+#include "store/StoreLocation.h"
+#include "store/UnansweredServers.h"
 #include "template/TemplateLayout.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace dorvane {
@@ -26,9 +29,9 @@ struct Workspace {
     std::int32_t TextSpacingX = 0;
     std::int32_t TextSpacingY = 0;
 
-    LogFont BodyFont;        // heights in screen pixels
+    LogFont BodyFont; // heights in screen pixels
     LogFont DestinationFont;
-    bool ShrinkCutText = false; // overflow.ini: print cut texts smaller without asking
+    bool ShrinkCutText = false;            // overflow.ini: print cut texts smaller without asking
     bool ClearRecipientAfterPrint = false; // afterprint.ini: empty the recipient after each print
 
     std::string CurrentTemplate;  // file-system name of the template in use
@@ -41,7 +44,18 @@ struct Workspace {
     double PrintScaleX = 0;
     double PrintScaleY = 0;
 
+    // What this run learnt of servers that did not answer; shared with copies of the workspace.
+    std::shared_ptr<UnansweredServers> UnansweredServerList = std::make_shared<UnansweredServers>();
+
     SettingsPaths settingsPaths() const { return SettingsPaths(WorkFolder); }
+
+    // Where the address book and the print log are (Set/database.ini), as this run reaches them.
+    StoreLocation addressBook() const
+    {
+        StoreLocation location = AddressBookLocation(WorkFolder);
+        location.unanswered = UnansweredServerList;
+        return location;
+    }
 
     // Loads (or creates with their defaults) FontSet.ini and set.ini of WorkFolder, creating
     // Set/ when it is missing.
