@@ -8,6 +8,7 @@
 #include "store/PrintLog.h"
 #include "print/PdfReadBack.h"
 #include "print/QueueJobs.h"
+#include "support/TestQueue.h"
 #include "support/WorkFolderFixture.h"
 #include "batch/BatchPrintDlg.h"
 #include "waybill/WaybillDlg.h"
@@ -137,14 +138,6 @@ void TickRow(QTableWidget* table, int row)
 
 } // namespace
 
-// Printing tests need the CUPS test queue; where the test command set it up, its absence fails.
-#define SKIP_WITHOUT_TEST_QUEUE()                                                                                     \
-    if (QPrinterInfo::printerInfo(kQueue).isNull() || !kJobs.exists()) {                                               \
-        if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                                      \
-            QFAIL("the CUPS test queue dorvane-test is not set up");                                                   \
-        QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");                                          \
-    }
-
 class BatchPrintTest : public QObject {
     Q_OBJECT
 
@@ -153,7 +146,7 @@ private slots:
 
     void tenTickedRecordsPrintInOrderAndAStoppedBatchResumes()
     {
-        SKIP_WITHOUT_TEST_QUEUE();
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         work.workspace().PrinterName = kQueue.toStdString();
@@ -245,7 +238,7 @@ private slots:
     // the queue runs again, until Resume. 全选 leaves the order without a recipient out.
     void aPausedBatchSendsNoFurtherJobUntilResumed()
     {
-        SKIP_WITHOUT_TEST_QUEUE();
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         OwnQueue queue;
         QVERIFY(queue.made());
         WorkFolderFixture work;
@@ -561,7 +554,7 @@ private slots:
     // parcel when the shop asked for it, and kept when it did not.
     void scannedNumberPrintsAndTheRecipientIsEmptiedOnlyWhenAsked()
     {
-        SKIP_WITHOUT_TEST_QUEUE();
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         work.workspace().PrinterName = kQueue.toStdString();

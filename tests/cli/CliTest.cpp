@@ -1,5 +1,6 @@
 // The real dorvane-cli run as a shop runs it: templates, shop addresses, and batches from an
 // order export printed into PDF files that are read back.
+#include "support/TestQueue.h"
 #include "store/PrintLog.h"
 #include "cli/CliRunner.h"
 #include "print/PdfReadBack.h"
@@ -212,14 +213,6 @@ QString WithoutBlanks(QString text)
 } // namespace
 
 const QString kQueue = QStringLiteral("dorvane-test");
-
-// Printing tests need the CUPS test queue; where the test command set it up, its absence fails.
-#define SKIP_WITHOUT_TEST_QUEUE()                                                                                     \
-    if (QPrinterInfo::printerInfo(kQueue).isNull()) {                                                                  \
-        if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                                      \
-            QFAIL("the CUPS test queue dorvane-test is not set up");                                                   \
-        QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");                                          \
-    }
 
 class CliTest : public QObject {
     Q_OBJECT
@@ -480,11 +473,7 @@ private slots:
     // batch is long enough to be drawn in more than one block.
     void jobPerWaybillSendsEachWaybillAlone()
     {
-        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull() || !QueueJobs::kOut.exists()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the CUPS test queue dorvane-test is not set up");
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         CliFolder folder;
         prepare(folder);
         const auto marker = [](int job, int row) {
@@ -684,7 +673,7 @@ private slots:
     // the texts) are not logged: no waybill went out.
     void printedWaybillsAreLoggedAndReprintedAsTheyWere()
     {
-        SKIP_WITHOUT_TEST_QUEUE();
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         CliFolder folder;
         prepare(folder);
         folder.write(QStringLiteral("orders.csv"), Csv(1000).toUtf8());
@@ -786,7 +775,7 @@ private slots:
     // keeps none of the previous template's, so a field it has no box for is not printed.
     void aReprintPrintsEachWaybillOnItsOwnTemplatesWholeLayout()
     {
-        SKIP_WITHOUT_TEST_QUEUE();
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         CliFolder folder;
         prepare(folder);
         QFile full(folder.path(QStringLiteral("dataM/EMS.dat")));
@@ -832,7 +821,7 @@ private slots:
     // says that they were not logged.
     void aReadOnlyLogStillPrintsAndSaysSo()
     {
-        SKIP_WITHOUT_TEST_QUEUE();
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         CliFolder folder;
         prepare(folder);
         folder.runAsNobody();
@@ -1144,7 +1133,7 @@ private slots:
     // every run that says it saved finds its line in offsets.ini afterwards.
     void parallelSetOffsetRunsLoseNoPrinter()
     {
-        SKIP_WITHOUT_TEST_QUEUE();
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         CliFolder folder;
         prepare(folder);
         folder.write(QStringLiteral("Set/set.ini"), "dorvane-test\r\n0,0,8,6\r\n");

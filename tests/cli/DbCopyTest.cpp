@@ -1,6 +1,7 @@
 #include "store/AddressBook.h"
 #include "store/PrintLog.h"
 #include "cli/CliRunner.h"
+#include "support/TestQueue.h"
 #include "support/MuteServer.h"
 #include "support/TestStore.h"
 
@@ -89,11 +90,7 @@ private slots:
                 QFAIL(problem.c_str());
             QSKIP(problem.c_str());
         }
-        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the CUPS test queue dorvane-test is not set up");
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         // A server of this test's own, to stop and start.
         QTemporaryDir own;
         QVERIFY(QFile::setPermissions(own.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -157,11 +154,7 @@ private slots:
     // tool ends by itself (the runner gives it a minute) and the entry waits for the server.
     void aServerThatStopsAnsweringLetsThePrintEnd()
     {
-        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the CUPS test queue dorvane-test is not set up");
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         const test::MuteServer server(test::MuteServer::Mode::LoginOnly);
         QVERIFY(server.listening());
         CliFolder folder;

@@ -9,6 +9,7 @@
 #include "store/PrintLog.h"
 #include "print/PdfReadBack.h"
 #include "print/WaybillPrinter.h"
+#include "support/TestQueue.h"
 #include "support/WorkFolderFixture.h"
 #include "editor/EditingSurface.h"
 #include "waybill/WaybillDlg.h"
@@ -46,12 +47,6 @@ QString OutputFolder()
 {
     const QString folder = qEnvironmentVariable("DORVANE_TEST_OUT");
     return folder.isEmpty() ? QStringLiteral("/var/spool/dorvane-test-out") : folder;
-}
-
-bool TestQueueReady()
-{
-    return QPrinterInfo::availablePrinterNames().contains(QStringLiteral("dorvane-test")) &&
-           QDir(OutputFolder()).exists();
 }
 
 QSet<QString> Jobs()
@@ -240,7 +235,7 @@ private slots:
         work.workspace().PrinterName = "dorvane-test";
         const QString marker = QStringLiteral("Preview-%1").arg(QCoreApplication::applicationPid());
         main.setControlText(kRecipientName, marker);
-        const bool readBack = TestQueueReady();
+        const bool readBack = TestQueueMissing().isEmpty();
         if (!readBack) {
             if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
                 QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
@@ -348,11 +343,7 @@ private slots:
     // queue file would be), the waybills print all the same; the lost log is told once.
     void aLogThatCannotBeWrittenIsToldOnce()
     {
-        if (!TestQueueReady()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
-            QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing printed");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         QVERIFY(QDir().mkpath(work.path(QStringLiteral("Set/printlog-queue.txt"))));
         CWaybillDlg main(work.workspace());
@@ -372,11 +363,7 @@ private slots:
 
     void withPictureTheMainWindowAndThePreviewPrintThePictureUnderTheTexts()
     {
-        if (!TestQueueReady()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
-            QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing to read back");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         // 圆通's form with the recipient name's box (466, 89, 157 x 24) grey: the queue prints in
@@ -438,11 +425,7 @@ private slots:
 
     void showsTheTextsAsThePaperHoldsThemAndMarksTheCutOnes()
     {
-        if (!TestQueueReady()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
-            QSKIP("test queue dorvane-test missing (scripts/cups-test-setup.sh): nothing to compare with");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         CWaybillDlg main(work.workspace());

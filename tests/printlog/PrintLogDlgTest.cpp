@@ -15,6 +15,7 @@
 #include "store/PrintLog.h"
 #include "store/StoreListeners.h"
 #include "store/StoreLocation.h"
+#include "support/TestQueue.h"
 #include "support/WorkFolderFixture.h"
 #include "text/CodePageText.h"
 #include "waybill/WaybillDlg.h"
@@ -278,11 +279,7 @@ private slots:
     // printed or logged), and logs the number typed for the new form, or none, never the old one.
     void aReprintAsksAboutCutTextsAndLogsTheNewFormsNumber()
     {
-        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
-            QSKIP("no CUPS test queue");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         const auto book = work.installEmptyAddressBook();
         const PrintLog log(book);
@@ -343,11 +340,7 @@ private slots:
     // beyond the basic plane included, come back byte for byte, and the order number stays.
     void aReprintAndABatchJobAreLoggedOnceAndAlike()
     {
-        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the test queue dorvane-test is not set up (scripts/cups-test-setup.sh)");
-            QSKIP("no CUPS test queue");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         const auto book = work.installEmptyAddressBook();
         const PrintLog log(book);

@@ -3,6 +3,7 @@
 #include "store/PrintLog.h"
 #include "store/StoreLocation.h"
 #include "print/PdfReadBack.h"
+#include "support/TestQueue.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
 
@@ -133,11 +134,7 @@ private slots:
     // prints the waybill that was asked about, and the copy fills the window after the question.
     void aCopyWhileTheCutQuestionIsOpenWaitsForTheAnswer()
     {
-        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull() || !kJobs.exists()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the CUPS test queue dorvane-test is not set up");
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook(); // which holds the print log
         work.workspace().PrinterName = "dorvane-test";

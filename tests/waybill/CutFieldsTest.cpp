@@ -7,6 +7,7 @@
 #include "print/PdfReadBack.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
+#include "support/TestQueue.h"
 #include "support/WorkFolderFixture.h"
 #include "template/TemplateLayout.h"
 #include "template/TemplateStore.h"
@@ -76,11 +77,7 @@ private slots:
     void initTestCase()
     {
         setMessagesAnsweredByTest(true);
-        if (QPrinterInfo::printerInfo(kQueue).isNull() || !kJobs.exists()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the CUPS test queue dorvane-test is not set up");
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
     }
 
     void aCutAddressIsMarkedAndPrintedSmallerOrNotAtAll()

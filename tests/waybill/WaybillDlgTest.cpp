@@ -15,6 +15,7 @@
 #include "settings/SettingsDlg.h"
 #include "store/PrintLog.h"
 #include "store/StoreLocation.h"
+#include "support/TestQueue.h"
 #include "support/MuteServer.h"
 #include "support/WorkFolderFixture.h"
 #include "template/TemplateStore.h"
@@ -52,17 +53,6 @@ using namespace dorvane::test;
 namespace {
 
 const QDir kJobs(QStringLiteral("/var/spool/dorvane-test-out"));
-
-// False (and the test skipped or failed) without the test set-up's raw CUPS queue, which
-// keeps every job's document in its output folder.
-bool HaveTestQueue()
-{
-    if (!QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull() && kJobs.exists())
-        return true;
-    if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-        qFatal("the CUPS test queue dorvane-test is not set up");
-    return false;
-}
 
 // The words of the test queue's job carrying marker (other tests print there too), waited for
 // up to timeoutMs; empty when none came.
@@ -297,11 +287,7 @@ private slots:
         QFETCH(bool, serverDown);
         // The test set-up's raw CUPS queue keeps every job's document in its output folder.
         const QDir jobs(QStringLiteral("/var/spool/dorvane-test-out"));
-        if (QPrinterInfo::printerInfo(QStringLiteral("dorvane-test")).isNull() || !jobs.exists()) {
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-                QFAIL("the CUPS test queue dorvane-test is not set up");
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
-        }
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         // Other tests print on the same queue: this job is the one carrying our marker.
         // Short enough for the name box: a longer one would be cut, and the print would ask first.
         const QString marker = QStringLiteral("Enter%1").arg(QDateTime::currentMSecsSinceEpoch() % 1000000);
@@ -600,8 +586,7 @@ private slots:
 
     void anEmptyRecipientAsksFirstAndTheCheckPrintClearsItself()
     {
-        if (!HaveTestQueue())
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         work.workspace().PrinterName = "dorvane-test";
@@ -644,8 +629,7 @@ private slots:
 
     void theDateFollowsTheCalendarDayUnlessTyped()
     {
-        if (!HaveTestQueue())
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         work.workspace().PrinterName = "dorvane-test";
@@ -690,8 +674,7 @@ private slots:
     // chosen the system's default one prints, and the print settings show it.
     void aChosenPrinterThatHasGoneIsNamedAndChosenAgain()
     {
-        if (!HaveTestQueue())
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         {
@@ -749,8 +732,7 @@ private slots:
 #ifndef DORVANE_WITH_POSTGRES
         QSKIP("this build has no PostgreSQL engine");
 #endif
-        if (!HaveTestQueue())
-            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         const MuteServer server(MuteServer::Mode::LoginOnly, "127.0.0.1", loginDelayMs);
         QVERIFY(server.listening());
         WorkFolderFixture work;

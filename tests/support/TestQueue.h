@@ -1,0 +1,43 @@
+#pragma once
+// The CUPS test queue the printing tests print on (scripts/cups-test-setup.sh sets it up): its
+// name, the folder its backend keeps the jobs in, and the check every printing test starts with.
+
+#include <QDir>
+#include <QPrinterInfo>
+#include <QString>
+#include <QTest>
+
+namespace dorvane::test {
+
+inline const QString kTestQueue = QStringLiteral("dorvane-test");
+
+// Where the queue's backend keeps each job as a file: DORVANE_TEST_OUT, else the setup's folder.
+inline QString TestQueueOutput()
+{
+    const QString folder = qEnvironmentVariable("DORVANE_TEST_OUT");
+    return folder.isEmpty() ? QStringLiteral("/var/spool/dorvane-test-out") : folder;
+}
+
+// Why the queue cannot be printed on and read back; empty when it can.
+inline QString TestQueueMissing()
+{
+    if (QPrinterInfo::printerInfo(kTestQueue).isNull())
+        return QStringLiteral("no CUPS test queue %1 (scripts/cups-test-setup.sh sets one up)").arg(kTestQueue);
+    if (!QDir(TestQueueOutput()).exists())
+        return QStringLiteral("no test queue output folder %1").arg(TestQueueOutput());
+    return {};
+}
+
+} // namespace dorvane::test
+
+// Printing tests need the test queue; where the test command set it up (DORVANE_REQUIRE_CUPS=1),
+// its absence fails the test instead of skipping it.
+#define DORVANE_SKIP_WITHOUT_TEST_QUEUE()                                                                    \
+    do {                                                                                                     \
+        const QString queueMissing = dorvane::test::TestQueueMissing();                                     \
+        if (!queueMissing.isEmpty()) {                                                                       \
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                        \
+                QFAIL(qPrintable(queueMissing));                                                             \
+            QSKIP(qPrintable(queueMissing));                                                                 \
+        }                                                                                                    \
+    } while (false)
