@@ -1,6 +1,6 @@
 # Cross-building the core for 64-bit Windows with Debian's MinGW-w64 (POSIX threads, which
-# std::thread and std::mutex need). Programs link statically, so they run on a bare Windows
-# (or wine) with no MinGW runtime beside them.
+# std::thread and std::mutex need). The core's programs link statically, so they run on a bare
+# Windows (or wine) with no MinGW runtime beside them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
@@ -12,5 +12,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# The whole program links Qt's DLLs, which use MinGW's runtime DLLs: it ships them and links
+# the same (DORVANE_WINDOWS_SHARED_RUNTIME); the core alone links everything in.
+if(NOT DORVANE_WINDOWS_SHARED_RUNTIME)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -8,6 +8,8 @@
 #   scripts/dorvane.sh windows-deps
 #                              cross-build Qt, OpenSSL and libpq for Windows into the cache
 #                              (about an hour for Qt on two cores; reused afterwards)
+#   scripts/dorvane.sh windows the same, then the three programs for Windows and the portable
+#                              folder dist/Dorvane-win64/ with its zip
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -111,10 +113,10 @@ debian_source() {
   rm -rf "$dest.download"
 }
 
-# The core and its tests built for Windows and run under wine, in a wine prefix inside the
-# build folder. Prints the same closing line as the test command.
-windows_core() {
-  local dir=$root/build-windows deps=$root/build-windows/deps
+# SQLite's amalgamation and a static libsodium for Windows, from Debian's source packages, into
+# build-windows/deps.
+windows_core_deps() {
+  local deps=$root/build-windows/deps
   install_missing "${windows_packages[@]}"
   mkdir -p "$deps"
   # SQLite: the amalgamation, made from the source tree with the build's own tools.
@@ -134,6 +136,13 @@ windows_core() {
         --disable-dependency-tracking >/dev/null &&
       make -j2 >/dev/null && make install >/dev/null)
   fi
+}
+
+# The core and its tests built for Windows and run under wine, in a wine prefix inside the
+# build folder. Prints the same closing line as the test command.
+windows_core() {
+  local dir=$root/build-windows deps=$root/build-windows/deps
+  windows_core_deps
   # Without debug information: these programs only run under wine here, and it shortens the build.
   PKG_CONFIG_LIBDIR=$deps/prefix/lib/pkgconfig cmake -S "$root" -B "$dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -202,6 +211,10 @@ case "${1:-}" in
     echo "Qt: $(windows_qt)"
     echo "OpenSSL and libpq: $(windows_libpq)"
     ;;
+  windows)
+    install_missing "${windows_packages[@]}"
+    windows_package
+    ;;
   bench)
     install_missing
     configure_and_build "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DDORVANE_BENCH=ON
@@ -211,7 +224,7 @@ case "${1:-}" in
     done
     ;;
   *)
-    echo "usage: $0 run|test|bench|windows-core|windows-deps" >&2
+    echo "usage: $0 run|test|bench|windows-core|windows-deps|windows" >&2
     exit 2
     ;;
 esac

@@ -96,6 +96,57 @@ windows_libpq() {
     make -C src/interfaces/libpq install prefix="$prefix" >/dev/null &&
     make -C src/include install prefix="$prefix" >/dev/null) >&2
   rm -rf "$dir/openssl" "$dir/postgresql"
+  # The installed .pc names the prefix configure was given, not the one installed into; the
+  # static libraries' own list belongs to the tree just removed.
+  sed -i -e "s|^prefix=.*|prefix=$prefix|" -e '/^Libs.private:/d' -e '/^Requires.private:/d' "$prefix/lib/pkgconfig/libpq.pc"
   touch "$prefix/.complete"
   echo "$prefix"
+}
+
+# The Qt DLLs and plugins the programs load, as windeployqt would pick them (Qt for MinGW has no
+# windeployqt here): what the programs link, the windows platform and the offscreen one the
+# tests run on, the vista style, the image formats of template pictures and scans, and the
+# schannel TLS backend the updater's downloads use.
+windows_qt_dlls=(Qt6Core Qt6Gui Qt6Widgets Qt6Network Qt6PrintSupport)
+windows_qt_plugins=(
+  platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle
+  imageformats/qjpeg imageformats/qgif imageformats/qico tls/qschannelbackend
+)
+# MinGW-w64's runtime, which Qt's DLLs and the programs link.
+windows_runtime_dlls=(libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+
+# The three programs built for Windows against the cached Qt and libpq, and the portable folder
+# dist/Dorvane-win64/ laid out as the Linux run folder, with its zip dist/Dorvane-win64.zip.
+windows_package() {
+  local deps=$root/build-windows/deps dir=$root/build-windows-full dist=$root/dist/Dorvane-win64
+  local qt libs name
+  windows_core_deps
+  install_missing patch zip
+  qt=$(windows_qt)
+  libs=$(windows_libpq)
+  PKG_CONFIG_LIBDIR=$deps/prefix/lib/pkgconfig:$libs/lib/pkgconfig cmake -S "$root" -B "$dir" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW-w64.cmake" -DDORVANE_WINDOWS_SHARED_RUNTIME=ON \
+    -DCMAKE_BUILD_TYPE=Release -DDORVANE_WERROR=ON -DDORVANE_TOOLS=OFF \
+    -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DDORVANE_SQLITE_SOURCE="$deps/sqlite" -DDORVANE_WINDOWS_DEPS="$deps/prefix;$libs;$qt"
+  cmake --build "$dir" -j"$(nproc)" --target Dorvane Updorv dorvane-cli dorvane_run_data
+
+  rm -rf "$dist" "$dist.zip"
+  mkdir -p "$dist"
+  cp "$dir/run/Dorvane.exe" "$dir/run/Updorv.exe" "$dir/run/dorvane-cli.exe" "$dist/"
+  cp -r "$dir/run/Set" "$dir/run/dataM" "$dist/"
+  for name in "${windows_qt_dlls[@]}"; do cp "$qt/bin/$name.dll" "$dist/"; done
+  for name in "${windows_qt_plugins[@]}"; do
+    mkdir -p "$dist/$(dirname "$name")"
+    cp "$qt/plugins/$name.dll" "$dist/$name.dll"
+  done
+  cp "$libs/bin/libpq.dll" "$dist/"
+  for name in "${windows_runtime_dlls[@]}"; do
+    cp "$(x86_64-w64-mingw32-g++-posix -print-file-name="$name")" "$dist/"
+  done
+  # Qt's own texts in Chinese (确定, 取消), from Debian's translations of the same Qt.
+  mkdir -p "$dist/translations"
+  cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$dist/translations/"
+  (cd "$root/dist" && zip -qr Dorvane-win64.zip Dorvane-win64)
+  echo "$dist.zip"
 }
