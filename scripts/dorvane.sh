@@ -198,6 +198,8 @@ case "${1:-}" in
     run_stage fuzzers run_fuzzers
     # The core again, built for Windows and run under wine.
     run_stage windows windows_core
+    # The whole program for Windows, packaged and tried under wine beside the Linux build.
+    run_stage windows-package windows_package_stage
     status=0
     finish_stages || status=$?
     rm -f "$stage_summary"

@@ -32,4 +32,15 @@ stage_summary=$work/summary2
 run_stage main suite_passes > /dev/null
 finish_stages > "$work/closing2" || fail "a run whose stages all passed failed"
 grep -qx "every stage passed" "$work/closing2" || fail "closing lines: $(cat "$work/closing2")"
+# A stage that cannot run here says so with exit 77: named skipped in the closing lines, never
+# passed, and it fails nothing.
+stage_names=() stage_results=()
+stage_summary=$work/summary3
+cannot_run() { echo "skipped: nothing to build with"; return 77; }
+run_stage main suite_passes > /dev/null
+run_stage windows-package cannot_run > /dev/null
+finish_stages > "$work/closing3" || fail "a skipped stage failed the run: $(cat "$work/closing3")"
+grep -qx "stage windows-package: skipped" "$work/closing3" || fail "closing lines: $(cat "$work/closing3")"
+grep -qx "every stage passed but the skipped: windows-package" "$work/closing3" ||
+  fail "closing lines: $(cat "$work/closing3")"
 echo "stage runner: ok"
