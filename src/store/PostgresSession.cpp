@@ -17,7 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <poll.h>
+#endif
 
 namespace dorvane {
 
@@ -99,8 +103,14 @@ bool WaitForSocket(PGconn* connection, bool forWriting, Clock::time_point deadli
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0)
         return false;
+#ifdef _WIN32
+    WSAPOLLFD fd{static_cast<SOCKET>(PQsocket(connection)), static_cast<short>(forWriting ? POLLOUT : POLLIN),
+                 0};
+    const int ready = WSAPoll(&fd, 1, static_cast<int>(left));
+#else
     pollfd fd{PQsocket(connection), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
     const int ready = poll(&fd, 1, static_cast<int>(left));
+#endif
     return ready != 0; // an error is left for libpq to find
 }
 
