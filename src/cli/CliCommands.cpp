@@ -516,8 +516,8 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
     case NewTemplateNameProblem::Taken:
         return Fail(QStringLiteral("a template named \"%1\" exists").arg(name));
     }
-    // Fields the form does not name stay where the current template has them, as in the
-    // editor, where a new template starts from the boxes shown.
+    // The new template starts from the current one (its opaque cells); fields the form does
+    // not name are put outside the frame.
     const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     std::string current;
     TemplateLayout layout;
@@ -532,6 +532,23 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
     const QString file = Utf8(*command.file);
     FormRecognizer recognizer;
     const FormRecognition recognition = recognizer.recognizeFile(std::filesystem::path(file.toStdU16String()));
+    if (recognition.failure == RecognitionFailure::TooFew) {
+        // Nothing saved; what was found is listed, so the user sees why.
+        QString found;
+        for (const WaybillField& field : kWaybillFields) {
+            const RecognizedField& f = recognition.fields[static_cast<std::size_t>(field.index)];
+            if (f.found)
+                found += QStringLiteral("%1\t%2,%3,%4,%5\t\"%6\"\n")
+                             .arg(QString::fromUtf8(field.name.data(), static_cast<qsizetype>(field.name.size())))
+                             .arg(f.box.x)
+                             .arg(f.box.y)
+                             .arg(f.box.w)
+                             .arg(f.box.h)
+                             .arg(QString::fromStdString(f.label));
+        }
+        return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error) +
+                    QStringLiteral(", nothing saved. Found:\n") + (found.isEmpty() ? QStringLiteral("(none)\n") : found));
+    }
     if (!recognition.ok())
         return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error));
     PlaceRecognizedFields(layout, recognition);
@@ -563,8 +580,9 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
                      .arg(layout.number(row, 3))
                      .arg(layout.number(row, 4))
                      .arg(layout.number(row, 5))
-                     .arg(recognition.fields[static_cast<std::size_t>(field.index)].found ? QStringLiteral("found")
-                                                                                          : QStringLiteral("kept"));
+                     .arg(recognition.fields[static_cast<std::size_t>(field.index)].found
+                              ? QStringLiteral("found")
+                              : QStringLiteral("not found: outside the frame, to be dragged into place"));
     }
     WriteOut(lines);
     return kExitOk;

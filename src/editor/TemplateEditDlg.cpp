@@ -423,6 +423,21 @@ void CTemplateEditDlg::ApplyRecognition()
         showMessage(this, QStringLiteral("缺少文字识别数据(Tesseract 简体中文)，无法自动识别!"), kCaptionNote,
                     MessageIcon::Warning);
         return;
+    case RecognitionFailure::TooFew: {
+        // Too little to build on: the picture and boxes shown stay as they are.
+        QStringList found;
+        const auto names = FieldNames();
+        for (int i = 0; i < kFieldCount; ++i)
+            if (result.fields[static_cast<std::size_t>(i)].found)
+                found.append(names[static_cast<std::size_t>(i)]);
+        QString text = QStringLiteral("只识别出%1个栏目，不足一半，无法据此生成模板，当前模板未改动。")
+                           .arg(found.size());
+        if (!found.isEmpty())
+            text += QStringLiteral("\n识别出的栏目：") + found.join(QStringLiteral("、"));
+        text += QStringLiteral("\n请导入图片后手动拖动各栏目。");
+        showMessage(this, text, kCaptionNote, MessageIcon::Warning);
+        return;
+    }
     }
     // The straightened picture becomes the new template's, settled like an imported one.
     const fs::path target = PicturePath(workspace_.WorkFolder, ToFileName(recognitionName_));
@@ -451,7 +466,7 @@ void CTemplateEditDlg::ApplyRecognition()
             missing.append(names[static_cast<std::size_t>(i)]);
     QString text = QStringLiteral("自动识别完成。");
     if (!missing.isEmpty())
-        text += QStringLiteral("\n以下栏目未找到，仍在原位置，请拖动调整：\n") + missing.join(QStringLiteral("、"));
+        text += QStringLiteral("\n以下栏目未找到，已放在图片右侧(红框)，请拖动到位：\n") + missing.join(QStringLiteral("、"));
     text += QStringLiteral("\n纸张尺寸建议为%1×%2毫米，请按实际快递单核对后保存。").arg(NewPaperWidth, NewPaperHeight);
     showMessage(this, text, QStringLiteral("提示"), MessageIcon::Information);
 #endif

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 namespace dorvane {
 
@@ -178,16 +179,31 @@ bool SaveRecognizedPicture(const std::filesystem::path& path, const FormRecognit
                                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
+int FormRecognition::foundCount() const
+{
+    return static_cast<int>(std::count_if(fields.begin(), fields.end(), [](const RecognizedField& f) { return f.found; }));
+}
+
+PictureBox UnfoundFieldBox(int unfoundBefore)
+{
+    return {kPictureWidth + 8, 8 + 23 * unfoundBefore, 120, 20};
+}
+
+bool IsUnfoundFieldBox(const PictureBox& box)
+{
+    return box.x >= kPictureWidth;
+}
+
 void PlaceRecognizedFields(TemplateLayout& layout, const FormRecognition& recognition)
 {
+    int unfound = 0;
     for (int i = 0; i < kFieldCount; ++i) {
         const RecognizedField& f = recognition.fields[static_cast<std::size_t>(i)];
-        if (!f.found)
-            continue;
-        layout.setNumber(i + 1, 2, f.box.x);
-        layout.setNumber(i + 1, 3, f.box.y);
-        layout.setNumber(i + 1, 4, f.box.w);
-        layout.setNumber(i + 1, 5, f.box.h);
+        const PictureBox box = f.found ? f.box : UnfoundFieldBox(unfound++);
+        layout.setNumber(i + 1, 2, box.x);
+        layout.setNumber(i + 1, 3, box.y);
+        layout.setNumber(i + 1, 4, box.w);
+        layout.setNumber(i + 1, 5, box.h);
     }
     layout.setNumber(0, 4, kPictureWidth);
     layout.setNumber(0, 5, kPictureHeight);
@@ -277,6 +293,11 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
             out.fields[static_cast<std::size_t>(kFirstDateField + k)] = {
                 true, BoxOverRule(date->cell->writingLines[static_cast<std::size_t>(k)], date->cell->lines),
                 date->text};
+    if (out.foundCount() < kLeastFieldsFound) {
+        out.failure = RecognitionFailure::TooFew;
+        out.error = "only " + std::to_string(out.foundCount()) + " of " + std::to_string(kFieldCount) +
+                    " fields found; a template needs at least " + std::to_string(kLeastFieldsFound);
+    }
     report(100);
     return out;
 }
