@@ -43,6 +43,7 @@ struct ReadCell {
     std::string text;
     std::vector<LabelMatch> matches; // closest first
     int party = 0;                   // the party its text names (LabelParty)
+    int context = 0;                 // else the party of its row or column, as far as known
     PictureBox area;                 // where its field is written; empty when it has none
     bool hasArea() const { return area.w > 0 && area.h > 0; }
 };
@@ -182,17 +183,19 @@ const ReadCell* ClaimNamedFields(Owners& owners, std::vector<const ReadCell*>& p
 }
 
 // The party of the row or column a label stands in: the nearest label naming one, left of it
-// across its middle or above it across its middle.
-int PartyAround(const ReadCell& read, const std::vector<ReadCell>& all)
+// across its middle or above it across its middle; its row first, as a party's heading
+// stands at its row's start while the cells above may be the other party's. Else, from the
+// labels that took theirs from around them: the column first, as a party's column repeats
+// the items the other's column beside it has.
+int PartyAround(const ReadCell& read, const std::vector<ReadCell>& all, bool taken)
 {
     const PictureBox a = BoxOf(read.lines);
     const int middleX = a.x + a.w / 2, middleY = a.y + a.h / 2;
-    int party = 0, nearest = std::numeric_limits<int>::max();
-    // The row first: a party's heading stands at its row's start, and the cells above may be
-    // the other party's.
-    for (const bool row : {true, false}) {
+    for (const bool row : {!taken, taken}) {
+        int party = 0, nearest = std::numeric_limits<int>::max();
         for (const ReadCell& other : all) {
-            if (&other == &read || other.party == 0)
+            const int named = taken ? other.context : other.party;
+            if (&other == &read || named == 0)
                 continue;
             const PictureBox b = BoxOf(other.lines);
             int gap = -1;
@@ -202,25 +205,30 @@ int PartyAround(const ReadCell& read, const std::vector<ReadCell>& all)
                 gap = a.y - b.bottom();
             if (gap >= 0 && gap < nearest) {
                 nearest = gap;
-                party = other.party;
+                party = named;
             }
         }
         if (party != 0)
             return party;
     }
-    return party;
+    return 0;
 }
 
 // Labels that name no party ("电话") take the party of their row or column; the others go to
 // the sender and the recipient by where they stand, a lone one taking the party whose field
 // no other label has claimed.
-void ClaimPartylessFields(Owners& owners, const std::vector<const ReadCell*>& partyless,
-                          const std::vector<ReadCell>& all)
+void ClaimPartylessFields(Owners& owners, const std::vector<const ReadCell*>& partyless)
 {
     std::vector<const ReadCell*> placeless;
     for (const ReadCell* r : partyless) {
         const PartyItem item = r->matches.front().partyItem;
-        const int party = PartyAround(*r, all);
+        const int party = r->context;
+        if (party == 0 && !Slot(owners, item.recipientField)) {
+            // The signature alone: the recipient's is printed only, so it is the sender's.
+            if (const ReadCell** slot = Slot(owners, item.senderField); slot && !*slot)
+                *slot = r;
+            continue;
+        }
         if (party == 0) {
             placeless.push_back(r);
             continue;
@@ -414,7 +422,7 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
     // ways until one reads a known wording exactly. What every way read counts: "收件地坊"
     // and "收件邮坊" together make a postcode when the address is taken.
     auto read = [&](const FormCell& cell, const TextBlock& label) {
-        ReadCell r{&cell, label, cell.lines, {}, {}, 0, {}};
+        ReadCell r{&cell, label, cell.lines, {}, {}, 0, 0, {}};
         const cv::Mat line = LabelLine(form->fine, cell, label);
         double best = 0;
         for (const ReadingWay& way : kReadingWays) {
@@ -497,6 +505,14 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
             r.lines = beside->lines;
         }
     }
+    // Parties pass down columns and along rows: a label's context may come from one that
+    // took its own from further up. Cells are in reading order, top first.
+    for (ReadCell& r : reads)
+        if (r.party == 0)
+            r.context = PartyAround(r, reads, false);
+    for (ReadCell& r : reads)
+        if (r.party == 0 && r.context == 0)
+            r.context = PartyAround(r, reads, true);
     std::vector<const ReadCell*> withArea;
     for (const ReadCell& r : reads)
         if (r.hasArea() && !r.matches.empty())
@@ -515,7 +531,7 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
     Owners owners{};
     std::vector<const ReadCell*> partyless;
     const ReadCell* date = ClaimNamedFields(owners, partyless, withArea);
-    ClaimPartylessFields(owners, partyless, reads);
+    ClaimPartylessFields(owners, partyless);
     for (int i = 0; i < kFieldCount; ++i)
         if (const ReadCell* r = owners[static_cast<std::size_t>(i)])
             out.fields[static_cast<std::size_t>(i)] = {true, r->area, r->text};
