@@ -197,6 +197,13 @@ std::vector<FormCell> FindCells(const cv::Mat& fine)
         for (TextBlock& t : cell.texts)
             t.ink += cell.region.tl();
         cell.writingLines = WritingLines(shortRules, cell.inside, cell.lines);
+        // A stroke of a large character (日's) is no writing line.
+        std::erase_if(cell.writingLines, [&cell](const PictureBox& rule) {
+            const cv::Point middle((2 * rule.x + rule.w) * F / 2, rule.y * F);
+            return std::any_of(cell.texts.begin(), cell.texts.end(), [&middle](const TextBlock& t) {
+                return t.ink.height > 4 * F && (t.ink + cv::Size(2 * F, 2 * F) - cv::Point(F, F)).contains(middle);
+            });
+        });
         cells.push_back(cell);
     }
     return cells;

@@ -450,16 +450,15 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
                 continue;
             if (!labels.empty()) {
                 const cv::Rect& first = labels.front().label.ink;
-                const bool right = t.ink.x > first.x + first.width + 3 * first.height &&
-                                   std::abs(t.ink.y - first.y) <= first.height;
-                const bool below = t.ink.y > first.y + first.height + 2 * first.height &&
-                                   std::abs(t.ink.x - first.x) <= first.height && !first.empty() && !right &&
-                                   !LabelAtLeft(cell.lines, labels.front().label);
+                const int size = std::min(first.width, first.height);
+                const bool right =
+                    t.ink.x > first.x + first.width + 3 * size && std::abs(t.ink.y - first.y) <= 2 * size;
+                const bool below = !right && t.ink.y > first.y + first.height + 2 * size &&
+                                   std::abs(t.ink.x - first.x) <= size && !LabelAtLeft(cell.lines, labels.front().label);
                 if (!right && !below)
                     continue;
+                // Even unread, what looks like a neighbour's label bounds this one's room.
                 ReadCell second = read(cell, t);
-                if (second.matches.empty())
-                    continue;
                 ReadCell& one = labels.front();
                 if (right) {
                     second.lines.left = t.ink.x / static_cast<double>(kFineScale) - 4;
@@ -468,7 +467,8 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
                     second.lines.top = t.ink.y / static_cast<double>(kFineScale) - 3;
                     one.lines.bottom = second.lines.top;
                 }
-                labels.push_back(std::move(second));
+                if (!second.matches.empty())
+                    labels.push_back(std::move(second));
                 break;
             }
             ReadCell r = read(cell, t);
