@@ -553,8 +553,10 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
         return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error));
     PlaceRecognizedFields(layout, recognition);
     layout.setCell(0, 1, ToCodePage(name));
-    layout.setNumber(0, 2, command.paperWidth);
-    layout.setNumber(0, 3, command.paperHeight);
+    // Without --paper, the paper measured on the scan.
+    const bool measured = command.paperWidth == 0;
+    layout.setNumber(0, 2, measured ? recognition.suggestedPaper.width : command.paperWidth);
+    layout.setNumber(0, 3, measured ? recognition.suggestedPaper.height : command.paperHeight);
 
     const std::string fileName = ToFileName(name);
     const std::filesystem::path picture = PicturePath(app.WorkFolder, fileName);
@@ -585,6 +587,10 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
                               : QStringLiteral("not found: outside the frame, to be dragged into place"));
     }
     WriteOut(lines);
+    if (measured)
+        WriteError(QStringLiteral("paper %1 x %2 mm, as measured on the scan (--paper sets another)\n")
+                       .arg(QString::fromStdString(PaperTextFromTenths(layout.paperWidth())),
+                            QString::fromStdString(PaperTextFromTenths(layout.paperLength()))));
     return kExitOk;
 #endif
 }

@@ -3,6 +3,7 @@
 #include "text/TextFile.h"
 #include "recognition/FieldKeywords.h"
 #include "recognition/FormStraightener.h"
+#include "recognition/ScanResolution.h"
 #include "template/PictureSize.h"
 
 #include <opencv2/imgcodecs.hpp>
@@ -320,6 +321,7 @@ LoadedScan LoadScan(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in || !in.read(head.data(), static_cast<std::streamsize>(head.size())))
         return noPicture();
+    out.dpi = ReadScanResolution(head);
     const auto size = ReadPictureSize(head);
     if (!size)
         return noPicture();
@@ -387,10 +389,11 @@ FormRecognition FormRecognizer::recognizeFile(const std::filesystem::path& path,
         failed.error = scan.error;
         return failed;
     }
-    return recognize(scan.picture, progress);
+    return recognize(scan.picture, progress, scan.dpi);
 }
 
-FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const RecognitionProgress& progress)
+FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const RecognitionProgress& progress,
+                                          std::optional<double> dpi)
 {
     auto report = [&progress](int percent) {
         if (progress)
@@ -410,7 +413,7 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
         return out;
     }
     out.picture = form->picture;
-    out.suggestedPaper = SuggestPaper(form->frameAspect);
+    out.suggestedPaper = SuggestPaper(form->frameWidth, form->frameHeight, dpi);
     report(10);
     const std::vector<FormCell> cells = FindCells(form->fine);
     report(20);

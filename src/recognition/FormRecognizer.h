@@ -14,6 +14,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,9 @@ using RecognitionProgress = std::function<void(int percent)>;
 
 class FormRecognizer {
 public:
-    FormRecognition recognize(const cv::Mat& scan, const RecognitionProgress& progress = {});
+    // dpi: the scan's resolution, when its file names one (the paper is measured with it).
+    FormRecognition recognize(const cv::Mat& scan, const RecognitionProgress& progress = {},
+                              std::optional<double> dpi = std::nullopt);
     // The same for a picture file (PNG, JPEG or BMP).
     FormRecognition recognizeFile(const std::filesystem::path& path,
                                   const RecognitionProgress& progress = {});
@@ -63,6 +66,7 @@ private:
 
 struct LoadedScan {
     cv::Mat picture; // empty when not read
+    std::optional<double> dpi; // the resolution its file names
     RecognitionFailure failure = RecognitionFailure::None;
     std::string error;
 };

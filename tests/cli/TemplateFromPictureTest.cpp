@@ -23,6 +23,7 @@ private slots:
     void scannedFormBecomesATemplate();
     void takenOrCommaNamesAndPicturesWithoutFormAreRefused();
     void formWithMostLabelsScrapedOffSavesNothing();
+    void paperMeasuredOnTheScan();
     void picturesLargerThanAnA4ScanAreRefusedUndecoded();
 };
 
@@ -201,6 +202,32 @@ void TemplateFromPictureTest::formWithMostLabelsScrapedOffSavesNothing()
     QVERIFY2(!r.err.contains(FieldName(7) + QLatin1Char('\t')), qPrintable(r.err));
     QVERIFY(r.out.isEmpty());
     QCOMPARE(QDir(folder.path(QStringLiteral("dataM"))).entryList(QDir::Files), before);
+}
+
+// Without --paper, the paper is measured on the scan at the resolution its file names: a
+// form on paper of no common size gets its own size.
+void TemplateFromPictureTest::paperMeasuredOnTheScan()
+{
+    CliFolder folder;
+    QImage form(folder.path(QStringLiteral("dataM/中通.bmp")));
+    QVERIFY(!form.isNull());
+    ScanFaults faults;
+    faults.dpi = 200;
+    faults.degrees = 0.8;
+    faults.noise = 4;
+    const cv::Mat scan = Scan(MatOf(form.convertToFormat(QImage::Format_RGB32)), 2200, 1200, faults);
+    QImage file = QImage(scan.data, scan.cols, scan.rows, static_cast<qsizetype>(scan.step), QImage::Format_BGR888).copy();
+    file.setDotsPerMeterX(qRound(200 / 0.0254));
+    file.setDotsPerMeterY(qRound(200 / 0.0254));
+    QVERIFY(file.save(folder.path(QStringLiteral("scan.png"))));
+
+    const CliResult r = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("scan.png"),
+                                    QStringLiteral("--name"), QStringLiteral("小单")});
+    QVERIFY2(r.finished && r.exitCode == 0, qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("paper 220 x 120 mm, as measured on the scan")), qPrintable(r.err));
+    const TemplateLayout saved = Layout(folder, QStringLiteral("小单"));
+    QCOMPARE(saved.paperWidth(), 2200);
+    QCOMPARE(saved.paperLength(), 1200);
 }
 
 // A few hundred bytes claiming a huge picture are refused from the header, with the size, and

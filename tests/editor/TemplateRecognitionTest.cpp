@@ -99,13 +99,21 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     // Nothing is a template until it is saved.
     QVERIFY(!TemplateExists(DataFolder(work.workspace().WorkFolder), ToFileName(QStringLiteral("SFscan"))));
 
+    // The suggestion is the user's to change before saving.
+    auto* height = dialog.findChild<QLineEdit*>(QStringLiteral("newPaperHeightEdit"));
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTest::mouseClick(height, Qt::LeftButton);
+    QTRY_VERIFY(height->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("139.5"));
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);
     QCOMPARE(takeShownMessages().size(), 1); // "保存成功！"
     TemplateLayout saved;
     QVERIFY(
         LoadLayoutFile(LayoutPath(work.workspace().WorkFolder, ToFileName(QStringLiteral("SFscan"))), saved));
     QCOMPARE(saved.paperWidth(), 2410);
-    QCOMPARE(saved.paperLength(), 1400);
+    QCOMPARE(saved.paperLength(), 1395);
     for (int row = 1; row <= kFieldCount; ++row) {
         // The scraped cell's box lies right of the picture, on no cell of the form; every
         // other box lies on the form's cell, each edge within 2 pixels.

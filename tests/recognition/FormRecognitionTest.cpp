@@ -4,10 +4,12 @@
 #include "ScannedForm.h"
 #include "recognition/FieldKeywords.h"
 #include "recognition/FormRecognizer.h"
+#include "recognition/ScanResolution.h"
 #include "template/TemplateLayout.h"
 
 #include <QFont>
 #include <QPainter>
+#include <QBuffer>
 #include <QTest>
 
 #include <cstdlib>
@@ -21,6 +23,7 @@ private slots:
     void labelsNameTheirFields();
     void shippedFormsScanned();
     void formOfAnotherLayout();
+    void paperFromTheScan();
 
 private:
     FormRecognizer recognizer_;
@@ -268,6 +271,49 @@ void FormRecognitionTest::formOfAnotherLayout()
     QCOMPARE(outside.size(), std::size_t{2}); // the two company cells
     QCOMPARE(layout.number(0, 4), 870);
     QCOMPARE(layout.number(0, 5), 480);
+}
+
+namespace {
+
+std::string FileBytes(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes.toStdString();
+}
+
+} // namespace
+
+// The resolution a scanner writes into PNG, JPEG and BMP files is read (72 and 96, which
+// programs write without meaning it, are not); the paper follows from it and the frame's size
+// in pixels, snapped to a common form within 2 % and else in whole millimetres.
+void FormRecognitionTest::paperFromTheScan()
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (const char* format : {"PNG", "JPEG", "BMP"}) {
+        image.setDotsPerMeterX(qRound(200 / 0.0254));
+        image.setDotsPerMeterY(qRound(200 / 0.0254));
+        const std::optional<double> dpi = ReadScanResolution(FileBytes(image, format));
+        QVERIFY2(dpi && std::abs(*dpi - 200) < 0.5, format);
+        image.setDotsPerMeterX(qRound(72 / 0.0254));
+        image.setDotsPerMeterY(qRound(72 / 0.0254));
+        QVERIFY2(!ReadScanResolution(FileBytes(image, format)), format);
+    }
+    QVERIFY(!ReadScanResolution("\xFF\xD8\xFF"));
+
+    // A frame of 856 x 466 picture pixels spans a paper of 870 x 480: at 200 dpi, a paper of
+    // 220 x 120 mm has a frame of 1700.2 x 917.6 scan pixels.
+    const double frameWidth = 2200 / 254.0 * 200 * 856 / 870, frameHeight = 1200 / 254.0 * 200 * 466 / 480;
+    QCOMPARE(SuggestPaper(frameWidth, frameHeight, 200.0), (PaperSize{2200, 1200}));
+    // 1 % off a common paper is that paper.
+    QCOMPARE(SuggestPaper(frameWidth * 1.0455 * 0.99, frameHeight * 1.0583, 200.0), (PaperSize{2300, 1270}));
+    // Without a resolution: a common paper at a usual scanner resolution, else by the shape.
+    const double emsWidth = 2300 / 254.0 * 300 * 856 / 870, emsHeight = 1270 / 254.0 * 300 * 466 / 480;
+    QCOMPARE(SuggestPaper(emsWidth, emsHeight, std::nullopt), (PaperSize{2300, 1270}));
+    QCOMPARE(SuggestPaper(frameWidth, frameHeight, std::nullopt), SuggestPaper(frameWidth / frameHeight));
 }
 
 QTEST_MAIN(FormRecognitionTest)
