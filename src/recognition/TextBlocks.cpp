@@ -15,17 +15,18 @@ int Overlap(int a0, int a1, int b0, int b1) // half-open ranges
 }
 
 // Two pieces of one run of text: side by side on one line, or one over the other in one
-// column, with less room between them than a character's part. Sizes are of the larger
-// piece, so a dot beside a character joins it while two labels a few characters apart do
-// not join.
+// column, with less room between them than a character's part. Sizes are across the line
+// and of the smaller piece: a run already joined is as high as one character but as long as
+// many, and the 年 月 日 under a label stand further from it than its characters from
+// each other.
 bool Neighbours(const cv::Rect& a, const cv::Rect& b)
 {
-    const int side = std::max({a.height, b.height, (a.width + b.width) / 4});
+    const int side = std::max({std::min(a.height, b.height), (a.width + b.width) / 4});
     const int across = Overlap(a.y, a.y + a.height, b.y, b.y + b.height);
     const int gapX = std::max(a.x, b.x) - std::min(a.x + a.width, b.x + b.width);
     if (across > std::min(a.height, b.height) * 3 / 10 && gapX <= side * 6 / 10)
         return true;
-    const int upright = std::max({a.width, b.width, (a.height + b.height) / 4});
+    const int upright = std::max({std::min(a.width, b.width), (a.height + b.height) / 4});
     const int along = Overlap(a.x, a.x + a.width, b.x, b.x + b.width);
     const int gapY = std::max(a.y, b.y) - std::min(a.y + a.height, b.y + b.height);
     return along > std::min(a.width, b.width) * 3 / 10 && gapY <= upright * 5 / 10;
