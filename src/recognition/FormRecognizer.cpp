@@ -482,6 +482,11 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
         }
         if (labels.empty())
             unlabelled.push_back(&cell);
+        if (std::getenv("DORVANE_RECOGNITION_TRACE") && labels.empty())
+            for (const TextBlock& t : cell.texts)
+                std::fprintf(stderr, "unread in cell %d,%d %dx%d: block %d,%d %dx%d chars %d%s\n", cell.inside.x,
+                             cell.inside.y, cell.inside.w, cell.inside.h, t.ink.x / 2, t.ink.y / 2, t.ink.width / 2,
+                             t.ink.height / 2, t.characters, t.vertical ? " vertical" : "");
         for (ReadCell& r : labels)
             reads.push_back(std::move(r));
         report(20 + 70 * ++done / std::max<int>(1, static_cast<int>(cells.size())));
@@ -496,9 +501,12 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
             r.area = area;
             continue;
         }
+        // Only a cell with nothing printed to read: one holding a label not read (a party's
+        // heading, say) is no writing cell.
         std::vector<const FormCell*> free;
         for (const FormCell* c : unlabelled)
-            if (std::find(used.begin(), used.end(), c) == used.end())
+            if (std::find(used.begin(), used.end(), c) == used.end() &&
+                std::none_of(c->texts.begin(), c->texts.end(), MayBeLabel))
                 free.push_back(c);
         if (const FormCell* beside = CellBeside(*r.cell, free)) {
             used.push_back(beside);

@@ -21,15 +21,27 @@ int Overlap(int a0, int a1, int b0, int b1) // half-open ranges
 // each other.
 bool Neighbours(const cv::Rect& a, const cv::Rect& b)
 {
+    // A run of characters joins nothing across its line: what stands beside an upright
+    // label or under a label is other print.
+    // Only whole characters count as other print: the lower part of 品 still joins 物 and its
+    // upper part.
+    const auto runDown = [](const cv::Rect& r, const cv::Rect& o) {
+        return r.height * 10 > r.width * 22 && r.height * 10 > o.height * 15 && o.width * 10 >= r.width * 6;
+    };
+    const auto runAcross = [](const cv::Rect& r, const cv::Rect& o) {
+        return r.width * 10 > r.height * 22 && r.width * 10 > o.width * 15 && o.height * 10 >= r.height * 6;
+    };
+    const bool sideBySide = !runDown(a, b) && !runDown(b, a);
+    const bool stacked = !runAcross(a, b) && !runAcross(b, a);
     const int side = std::max({std::min(a.height, b.height), (a.width + b.width) / 4});
     const int across = Overlap(a.y, a.y + a.height, b.y, b.y + b.height);
     const int gapX = std::max(a.x, b.x) - std::min(a.x + a.width, b.x + b.width);
-    if (across > std::min(a.height, b.height) * 3 / 10 && gapX <= side * 6 / 10)
+    if (sideBySide && across > std::min(a.height, b.height) * 3 / 10 && gapX <= side * 6 / 10)
         return true;
     const int upright = std::max({std::min(a.width, b.width), (a.height + b.height) / 4});
     const int along = Overlap(a.x, a.x + a.width, b.x, b.x + b.width);
     const int gapY = std::max(a.y, b.y) - std::min(a.y + a.height, b.y + b.height);
-    return along > std::min(a.width, b.width) * 3 / 10 && gapY <= upright * 5 / 10;
+    return stacked && along > std::min(a.width, b.width) * 3 / 10 && gapY <= upright * 5 / 10;
 }
 
 } // namespace
