@@ -197,6 +197,15 @@ std::vector<FormCell> FindCells(const cv::Mat& fine)
         for (TextBlock& t : cell.texts)
             t.ink += cell.region.tl();
         cell.writingLines = WritingLines(shortRules, cell.inside, cell.lines);
+        // The edge of a shaded band is no writing line: a line has the same paper either side.
+        std::erase_if(cell.writingLines, [&fine](const PictureBox& rule) {
+            const cv::Rect above(rule.x * F, (rule.y - 4) * F, rule.w * F, 2 * F),
+                below(rule.x * F, (rule.y + 3) * F, rule.w * F, 2 * F);
+            const cv::Rect image(0, 0, fine.cols, fine.rows);
+            if ((above & image) != above || (below & image) != below)
+                return false;
+            return std::abs(cv::mean(fine(above))[0] - cv::mean(fine(below))[0]) > 25;
+        });
         // A stroke of a large character (日's) is no writing line.
         std::erase_if(cell.writingLines, [&cell](const PictureBox& rule) {
             const cv::Point middle((2 * rule.x + rule.w) * F / 2, rule.y * F);

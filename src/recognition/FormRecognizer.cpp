@@ -548,6 +548,9 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
             out.fields[static_cast<std::size_t>(i)] = {true, r->area, r->text};
     if (date) {
         const std::array<PictureBox, 3> boxes = DateBoxes(*date);
+        if (std::getenv("DORVANE_RECOGNITION_TRACE"))
+            for (const PictureBox& b : boxes)
+                std::fprintf(stderr, "date box %d,%d %dx%d lines %zu\n", b.x, b.y, b.w, b.h, date->cell->writingLines.size());
         for (int k = 0; k < 3; ++k)
             out.fields[static_cast<std::size_t>(kFirstDateField + k)] = {true, boxes[static_cast<std::size_t>(k)],
                                                                         date->text};
