@@ -1,7 +1,8 @@
 // A template from one scanned form: a shipped courier form printed on its paper, scanned at
 // 300 dpi on a table, turned, blurred, noisy and stored as JPEG, read from its file and
-// recognised; and one of another courier's layout (labels of its own cells, shaded). Warm: the recognizer (and its text engine) already started, as in the editor's
-// second run; cold: started for the scan, as dorvane-cli does.
+// recognised; and one of another courier's layout (labels of its own cells, shaded). Warm: the recognizer
+// (and its text engine) already started, as in the editor's second run; cold: started for the scan, as
+// dorvane-cli does.
 #include "recognition/FormRecognizer.h"
 #include "recognition/MatOfImage.h"
 #include "recognition/ScannedForm.h"
@@ -86,7 +87,8 @@ void BM_RecognizeVariedForm300DpiWarm(benchmark::State& state)
     faults.jpegQuality = 70;
     faults.onTable = true;
     const std::filesystem::path path = folder.path() / "varied.jpg";
-    cv::imwrite(path.string(), testing::Scan(testing::MatOf(form.picture), form.paperWidth, form.paperHeight, faults));
+    cv::imwrite(path.string(),
+                testing::Scan(testing::MatOf(form.picture), form.paperWidth, form.paperHeight, faults));
     FormRecognizer recognizer;
     recognizer.recognizeFile(path); // starts the text engine
     for (auto _ : state) {

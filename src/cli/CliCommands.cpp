@@ -538,16 +538,18 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
         for (const WaybillField& field : kWaybillFields) {
             const RecognizedField& f = recognition.fields[static_cast<std::size_t>(field.index)];
             if (f.found)
-                found += QStringLiteral("%1\t%2,%3,%4,%5\t\"%6\"\n")
-                             .arg(QString::fromUtf8(field.name.data(), static_cast<qsizetype>(field.name.size())))
-                             .arg(f.box.x)
-                             .arg(f.box.y)
-                             .arg(f.box.w)
-                             .arg(f.box.h)
-                             .arg(QString::fromStdString(f.label));
+                found +=
+                    QStringLiteral("%1\t%2,%3,%4,%5\t\"%6\"\n")
+                        .arg(QString::fromUtf8(field.name.data(), static_cast<qsizetype>(field.name.size())))
+                        .arg(f.box.x)
+                        .arg(f.box.y)
+                        .arg(f.box.w)
+                        .arg(f.box.h)
+                        .arg(QString::fromStdString(f.label));
         }
         return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error) +
-                    QStringLiteral(", nothing saved. Found:\n") + (found.isEmpty() ? QStringLiteral("(none)\n") : found));
+                    QStringLiteral(", nothing saved. Found:\n") +
+                    (found.isEmpty() ? QStringLiteral("(none)\n") : found));
     }
     if (!recognition.ok())
         return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error));

@@ -215,7 +215,8 @@ void EditingSurface::paintEvent(QPaintEvent*)
         for (int i = 0; i < kFieldCount; ++i) {
             const BoxRect b = tracker_.boxRect(i);
             if (b.left >= picture_.width())
-                painter.drawRect(QRect(b.left, b.top, b.right - b.left, b.bottom - b.top).adjusted(0, 0, -1, -1));
+                painter.drawRect(
+                    QRect(b.left, b.top, b.right - b.left, b.bottom - b.top).adjusted(0, 0, -1, -1));
         }
     }
 

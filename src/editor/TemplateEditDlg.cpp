@@ -466,7 +466,8 @@ void CTemplateEditDlg::ApplyRecognition()
             missing.append(names[static_cast<std::size_t>(i)]);
     QString text = QStringLiteral("自动识别完成。");
     if (!missing.isEmpty())
-        text += QStringLiteral("\n以下栏目未找到，已放在图片右侧(红框)，请拖动到位：\n") + missing.join(QStringLiteral("、"));
+        text += QStringLiteral("\n以下栏目未找到，已放在图片右侧(红框)，请拖动到位：\n") +
+                missing.join(QStringLiteral("、"));
     text += QStringLiteral("\n纸张尺寸建议为%1×%2毫米，请按实际快递单核对后保存。").arg(NewPaperWidth, NewPaperHeight);
     showMessage(this, text, QStringLiteral("提示"), MessageIcon::Information);
 #endif

@@ -18,7 +18,7 @@ constexpr int F = kFineScale;
 constexpr int kShortestRule = 40, kShortestSide = 34;
 // A cell may hold no more than a label of its own (the writing cell beside it).
 constexpr int kLeastCellWidth = 16, kLeastCellHeight = 16;
-constexpr int kLabelRoom = 16;           // label strip under a cell's top line on the shipped forms
+constexpr int kLabelRoom = 16; // label strip under a cell's top line on the shipped forms
 // Gaps that a broken or dashed line leaves, bridged along the line.
 constexpr int kLargestLineGap = 14;
 constexpr int kShortestWritingLine = 16; // the date's rules; characters' strokes stay shorter
@@ -210,7 +210,8 @@ std::vector<FormCell> FindCells(const cv::Mat& fine)
         std::erase_if(cell.writingLines, [&cell](const PictureBox& rule) {
             const cv::Point middle((2 * rule.x + rule.w) * F / 2, rule.y * F);
             return std::any_of(cell.texts.begin(), cell.texts.end(), [&middle](const TextBlock& t) {
-                return t.ink.height > 4 * F && (t.ink + cv::Size(2 * F, 2 * F) - cv::Point(F, F)).contains(middle);
+                return t.ink.height > 4 * F &&
+                       (t.ink + cv::Size(2 * F, 2 * F) - cv::Point(F, F)).contains(middle);
             });
         });
         cells.push_back(cell);

@@ -1,20 +1,18 @@
 #include "FormRecognizer.h"
 
-#include "text/TextFile.h"
 #include "recognition/FieldKeywords.h"
 #include "recognition/FormStraightener.h"
 #include "recognition/ScanResolution.h"
 #include "template/PictureSize.h"
+#include "text/TextFile.h"
 
 #include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <cstdio>
-#include <cstdlib>
-#include <cmath>
 #include <string>
 
 namespace dorvane {
@@ -60,7 +58,8 @@ const ReadCell** Slot(Owners& owners, int field)
 PictureBox BoxOf(const CellLines& l)
 {
     const int left = static_cast<int>(std::lround(l.left)), top = static_cast<int>(std::lround(l.top));
-    const int right = static_cast<int>(std::lround(l.right)), bottom = static_cast<int>(std::lround(l.bottom));
+    const int right = static_cast<int>(std::lround(l.right)),
+              bottom = static_cast<int>(std::lround(l.bottom));
     return {left, top, right - left + 1, bottom - top + 1};
 }
 
@@ -90,13 +89,15 @@ bool MayBeLabel(const TextBlock& t)
 cv::Mat LabelLine(const cv::Mat& fine, const FormCell& cell, const TextBlock& label)
 {
     const int pad = 3 * kFineScale;
-    const cv::Rect clear = cell.region + cv::Size(-2 * kFineScale, -2 * kFineScale) + cv::Point(kFineScale, kFineScale);
+    const cv::Rect clear =
+        cell.region + cv::Size(-2 * kFineScale, -2 * kFineScale) + cv::Point(kFineScale, kFineScale);
     if (!label.vertical)
         return fine((label.ink + cv::Size(2 * pad, 2 * pad) - cv::Point(pad, pad)) & clear);
     const int n = label.characters, side = label.ink.width + 2 * pad;
     cv::Mat line(side, n * side, CV_8U, cv::Scalar(255));
     for (int k = 0; k < n; ++k) {
-        const int top = label.ink.y + label.ink.height * k / n, bottom = label.ink.y + label.ink.height * (k + 1) / n;
+        const int top = label.ink.y + label.ink.height * k / n,
+                  bottom = label.ink.y + label.ink.height * (k + 1) / n;
         const cv::Rect piece = cv::Rect(label.ink.x - pad, top, side, bottom - top) & clear;
         if (piece.empty())
             continue;
@@ -119,7 +120,8 @@ const FormCell* CellBeside(const FormCell& labelCell, const std::vector<const Fo
         const PictureBox b = c->inside;
         if (std::abs(b.x - a.right() - 1) <= 8 && Overlap(a.y, a.bottom(), b.y, b.bottom()) * 10 >= a.h * 6)
             return c;
-        if (!below && std::abs(b.y - a.bottom() - 1) <= 8 && Overlap(a.x, a.right(), b.x, b.right()) * 10 >= a.w * 6)
+        if (!below && std::abs(b.y - a.bottom() - 1) <= 8 &&
+            Overlap(a.x, a.right(), b.x, b.right()) * 10 >= a.w * 6)
             below = c;
     }
     return below;
@@ -176,7 +178,8 @@ const ReadCell* ClaimNamedFields(Owners& owners, std::vector<const ReadCell*>& p
                 choices.push_back(&m);
         // Read two ways, "寄件人签子" and "收件人签字": the party its best reading names settles it.
         if (choices.size() > 1 && read->party != 0)
-            std::erase_if(choices, [&](const LabelMatch* m) { return LabelParty(m->wording) != read->party; });
+            std::erase_if(choices,
+                          [&](const LabelMatch* m) { return LabelParty(m->wording) != read->party; });
         if (choices.size() == 1)
             take(*read, *choices[0]);
     }
@@ -234,7 +237,8 @@ void ClaimPartylessFields(Owners& owners, const std::vector<const ReadCell*>& pa
             placeless.push_back(r);
             continue;
         }
-        if (const ReadCell** slot = Slot(owners, party == kSenderParty ? item.senderField : item.recipientField);
+        if (const ReadCell** slot =
+                Slot(owners, party == kSenderParty ? item.senderField : item.recipientField);
             slot && !*slot)
             *slot = r;
     }
@@ -278,8 +282,8 @@ std::array<PictureBox, 3> DateBoxes(const ReadCell& date)
     for (const TextBlock& t : cell.texts) {
         const PictureBox m{t.ink.x / kFineScale, t.ink.y / kFineScale, t.ink.width / kFineScale,
                            t.ink.height / kFineScale};
-        if (t.characters == 1 && !t.vertical && m.x > area.x && m.right() <= area.right() + 1 && m.y >= area.y - 2 &&
-            m.bottom() <= area.bottom() + 2 && m.h >= 5)
+        if (t.characters == 1 && !t.vertical && m.x > area.x && m.right() <= area.right() + 1 &&
+            m.y >= area.y - 2 && m.bottom() <= area.bottom() + 2 && m.h >= 5)
             marks.push_back(m);
     }
     std::sort(marks.begin(), marks.end(), [](const PictureBox& a, const PictureBox& b) { return a.x < b.x; });
@@ -351,7 +355,8 @@ bool SaveRecognizedPicture(const std::filesystem::path& path, const FormRecognit
 
 int FormRecognition::foundCount() const
 {
-    return static_cast<int>(std::count_if(fields.begin(), fields.end(), [](const RecognizedField& f) { return f.found; }));
+    return static_cast<int>(
+        std::count_if(fields.begin(), fields.end(), [](const RecognizedField& f) { return f.found; }));
 }
 
 PictureBox UnfoundFieldBox(int unfoundBefore)
@@ -457,7 +462,8 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
                 const bool right =
                     t.ink.x > first.x + first.width + 3 * size && std::abs(t.ink.y - first.y) <= 2 * size;
                 const bool below = !right && t.ink.y > first.y + first.height + 2 * size &&
-                                   std::abs(t.ink.x - first.x) <= size && !LabelAtLeft(cell.lines, labels.front().label);
+                                   std::abs(t.ink.x - first.x) <= size &&
+                                   !LabelAtLeft(cell.lines, labels.front().label);
                 if (!right && !below)
                     continue;
                 // Even unread, what looks like a neighbour's label bounds this one's room.
@@ -482,11 +488,6 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
         }
         if (labels.empty())
             unlabelled.push_back(&cell);
-        if (std::getenv("DORVANE_RECOGNITION_TRACE") && labels.empty())
-            for (const TextBlock& t : cell.texts)
-                std::fprintf(stderr, "unread in cell %d,%d %dx%d: block %d,%d %dx%d chars %d%s\n", cell.inside.x,
-                             cell.inside.y, cell.inside.w, cell.inside.h, t.ink.x / 2, t.ink.y / 2, t.ink.width / 2,
-                             t.ink.height / 2, t.characters, t.vertical ? " vertical" : "");
         for (ReadCell& r : labels)
             reads.push_back(std::move(r));
         report(20 + 70 * ++done / std::max<int>(1, static_cast<int>(cells.size())));
@@ -529,16 +530,6 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
         if (r.hasArea() && !r.matches.empty())
             withArea.push_back(&r);
 
-    if (std::getenv("DORVANE_RECOGNITION_TRACE"))
-        for (const ReadCell& r : reads)
-            std::fprintf(stderr, "read %s at %d,%d %dx%d party %d matches %zu area %d,%d %dx%d%s\n", r.text.c_str(),
-                         r.label.ink.x / 2, r.label.ink.y / 2, r.label.ink.width / 2, r.label.ink.height / 2, r.party,
-                         r.matches.size(), r.area.x, r.area.y, r.area.w, r.area.h, r.label.vertical ? " vertical" : "");
-    if (std::getenv("DORVANE_RECOGNITION_TRACE"))
-        for (const ReadCell& r : reads)
-            for (const LabelMatch& m : r.matches)
-                std::fprintf(stderr, "  %s: %s field %d item %d/%d score %.2f\n", r.text.c_str(), m.wording.c_str(),
-                             m.field, m.partyItem.senderField, m.partyItem.recipientField, m.score);
     Owners owners{};
     std::vector<const ReadCell*> partyless;
     const ReadCell* date = ClaimNamedFields(owners, partyless, withArea);
@@ -548,12 +539,9 @@ FormRecognition FormRecognizer::recognize(const cv::Mat& scan, const Recognition
             out.fields[static_cast<std::size_t>(i)] = {true, r->area, r->text};
     if (date) {
         const std::array<PictureBox, 3> boxes = DateBoxes(*date);
-        if (std::getenv("DORVANE_RECOGNITION_TRACE"))
-            for (const PictureBox& b : boxes)
-                std::fprintf(stderr, "date box %d,%d %dx%d lines %zu\n", b.x, b.y, b.w, b.h, date->cell->writingLines.size());
         for (int k = 0; k < 3; ++k)
-            out.fields[static_cast<std::size_t>(kFirstDateField + k)] = {true, boxes[static_cast<std::size_t>(k)],
-                                                                        date->text};
+            out.fields[static_cast<std::size_t>(kFirstDateField + k)] = {
+                true, boxes[static_cast<std::size_t>(k)], date->text};
     }
     if (out.foundCount() < kLeastFieldsFound) {
         out.failure = RecognitionFailure::TooFew;

@@ -52,7 +52,8 @@ std::optional<double> ReadScanResolution(std::string_view b)
         }
         return std::nullopt;
     }
-    if (b.size() >= 4 && static_cast<unsigned char>(b[0]) == 0xFF && static_cast<unsigned char>(b[1]) == 0xD8) {
+    if (b.size() >= 4 && static_cast<unsigned char>(b[0]) == 0xFF &&
+        static_cast<unsigned char>(b[1]) == 0xD8) {
         for (std::size_t at = 2; at + 4 <= b.size();) {
             if (static_cast<unsigned char>(b[at]) != 0xFF)
                 break;
@@ -60,7 +61,8 @@ std::optional<double> ReadScanResolution(std::string_view b)
             if (marker == 0xDA || marker == 0xD9)
                 break; // the pixels begin
             const std::uint32_t length = Big(b, at + 2, 2);
-            if (marker == 0xE0 && length >= 16 && at + 4 + 12 <= b.size() && b.substr(at + 4, 5) == std::string_view("JFIF\0", 5)) {
+            if (marker == 0xE0 && length >= 16 && at + 4 + 12 <= b.size() &&
+                b.substr(at + 4, 5) == std::string_view("JFIF\0", 5)) {
                 const unsigned units = static_cast<unsigned char>(b[at + 11]);
                 const double density = Big(b, at + 12, 2);
                 if (units == 1)

@@ -73,8 +73,10 @@ std::vector<TextBlock> FindTextBlocks(const cv::Mat& print, int leastMark)
         block.ink = m;
         block.vertical = m.height > m.width * 17 / 10;
         // Chinese characters are about square, set a tenth of their size apart.
-        const double along = block.vertical ? m.height : m.width, across = block.vertical ? m.width : m.height;
-        block.characters = std::max(1, static_cast<int>(std::lround((along + 0.1 * across) / (1.1 * across))));
+        const double along = block.vertical ? m.height : m.width,
+                     across = block.vertical ? m.width : m.height;
+        block.characters =
+            std::max(1, static_cast<int>(std::lround((along + 0.1 * across) / (1.1 * across))));
         out.push_back(block);
     }
     std::sort(out.begin(), out.end(), [](const TextBlock& a, const TextBlock& b) {

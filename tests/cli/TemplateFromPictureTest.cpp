@@ -179,7 +179,8 @@ void TemplateFromPictureTest::formWithMostLabelsScrapedOffSavesNothing()
     {
         QPainter p(&form);
         for (int field = 0; field <= 13; ++field)
-            p.fillRect(QRect(truth.number(field + 1, 2) - 3, truth.number(field + 1, 3) - 16, 140, 15), Qt::white);
+            p.fillRect(QRect(truth.number(field + 1, 2) - 3, truth.number(field + 1, 3) - 16, 140, 15),
+                       Qt::white);
     }
     ScanFaults faults;
     faults.degrees = -0.7;
@@ -191,10 +192,11 @@ void TemplateFromPictureTest::formWithMostLabelsScrapedOffSavesNothing()
     const QStringList before = QDir(folder.path(QStringLiteral("dataM"))).entryList(QDir::Files);
 
     const CliResult r = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("scraped.jpg"),
-                                    QStringLiteral("--name"), QStringLiteral("刮掉"), QStringLiteral("--paper"),
-                                    QStringLiteral("241x140")});
+                                    QStringLiteral("--name"), QStringLiteral("刮掉"),
+                                    QStringLiteral("--paper"), QStringLiteral("241x140")});
     QCOMPARE(r.exitCode, 2);
-    QVERIFY2(r.err.contains(QStringLiteral("of 20 fields found")) && r.err.contains(QStringLiteral("nothing saved")),
+    QVERIFY2(r.err.contains(QStringLiteral("of 20 fields found")) &&
+                 r.err.contains(QStringLiteral("nothing saved")),
              qPrintable(r.err));
     // The cells whose labels stayed are listed; a scraped one is not.
     for (const int kept : {14, 15, 16})
@@ -216,7 +218,9 @@ void TemplateFromPictureTest::paperMeasuredOnTheScan()
     faults.degrees = 0.8;
     faults.noise = 4;
     const cv::Mat scan = Scan(MatOf(form.convertToFormat(QImage::Format_RGB32)), 2200, 1200, faults);
-    QImage file = QImage(scan.data, scan.cols, scan.rows, static_cast<qsizetype>(scan.step), QImage::Format_BGR888).copy();
+    QImage file =
+        QImage(scan.data, scan.cols, scan.rows, static_cast<qsizetype>(scan.step), QImage::Format_BGR888)
+            .copy();
     file.setDotsPerMeterX(qRound(200 / 0.0254));
     file.setDotsPerMeterY(qRound(200 / 0.0254));
     QVERIFY(file.save(folder.path(QStringLiteral("scan.png"))));
@@ -224,7 +228,8 @@ void TemplateFromPictureTest::paperMeasuredOnTheScan()
     const CliResult r = folder.run({QStringLiteral("template-from-picture"), QStringLiteral("scan.png"),
                                     QStringLiteral("--name"), QStringLiteral("小单")});
     QVERIFY2(r.finished && r.exitCode == 0, qPrintable(r.err));
-    QVERIFY2(r.err.contains(QStringLiteral("paper 220 x 120 mm, as measured on the scan")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("paper 220 x 120 mm, as measured on the scan")),
+             qPrintable(r.err));
     const TemplateLayout saved = Layout(folder, QStringLiteral("小单"));
     QCOMPARE(saved.paperWidth(), 2200);
     QCOMPARE(saved.paperLength(), 1200);

@@ -87,7 +87,8 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     const QList<ShownMessage> shown = takeShownMessages();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].caption, QStringLiteral("提示"));
-    QVERIFY2(shown[0].text.contains(QStringLiteral("以下栏目未找到，已放在图片右侧(红框)，请拖动到位：\n物品名称\n")),
+    QVERIFY2(shown[0].text.contains(
+                 QStringLiteral("以下栏目未找到，已放在图片右侧(红框)，请拖动到位：\n物品名称\n")),
              qPrintable(shown[0].text));
     QVERIFY2(shown[0].text.contains(QStringLiteral("纸张尺寸建议为241×140毫米")), qPrintable(shown[0].text));
     QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("newPaperWidthEdit"))->text(),
@@ -125,7 +126,8 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
         for (int column = 2; column <= 3; ++column) {
             const int edge = saved.number(row, column), far = edge + saved.number(row, column + 2);
             const int want = truth.number(row, column), wantFar = want + truth.number(row, column + 2);
-            QVERIFY2(std::abs(edge - want) <= 2 && std::abs(far - wantFar) <= 2, qPrintable(QString::number(row)));
+            QVERIFY2(std::abs(edge - want) <= 2 && std::abs(far - wantFar) <= 2,
+                     qPrintable(QString::number(row)));
         }
     }
     dialog.reject();
@@ -183,7 +185,8 @@ void TemplateRecognitionTest::formNamingTooFewFieldsLeavesTheTemplateAsItWas()
     {
         QPainter p(&form);
         for (int field = 1; field < kFieldCount; ++field)
-            p.fillRect(QRect(truth.number(field + 1, 2) - 3, truth.number(field + 1, 3) - 16, 140, 15), Qt::white);
+            p.fillRect(QRect(truth.number(field + 1, 2) - 3, truth.number(field + 1, 3) - 16, 140, 15),
+                       Qt::white);
     }
     ScanFaults faults;
     faults.degrees = 1.2;
@@ -206,11 +209,13 @@ void TemplateRecognitionTest::formNamingTooFewFieldsLeavesTheTemplateAsItWas()
 
     queueFileAnswer(scan);
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("recognizeButton")), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.findChild<QProgressDialog*>(QStringLiteral("recognitionProgress")),
+                             20000);
     const QList<ShownMessage> shown = takeShownMessages();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].caption, QStringLiteral("注意"));
-    QVERIFY2(shown[0].text.contains(QStringLiteral("不足一半，无法据此生成模板，当前模板未改动")), qPrintable(shown[0].text));
+    QVERIFY2(shown[0].text.contains(QStringLiteral("不足一半，无法据此生成模板，当前模板未改动")),
+             qPrintable(shown[0].text));
     QVERIFY2(shown[0].text.contains(QStringLiteral("识别出的栏目：")), qPrintable(shown[0].text));
     for (int row = 1; row <= kFieldCount; ++row)
         for (int column = 2; column <= 5; ++column)

@@ -7,9 +7,9 @@
 #include "recognition/ScanResolution.h"
 #include "template/TemplateLayout.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QPainter>
-#include <QBuffer>
 #include <QTest>
 
 #include <cstdlib>

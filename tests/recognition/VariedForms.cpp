@@ -113,7 +113,8 @@ Place Drawer::fitting(const Cell& c, Place wanted) const
         case Place::LeftAcross:
             return s.width() + 20 <= c.r.width() && s.height() + 2 <= c.r.height();
         case Place::LeftUpright:
-            return c.label.size() <= 4 && c.label.size() * ch * 1.15 + 2 <= c.r.height() && ch + 20 <= c.r.width();
+            return c.label.size() <= 4 && c.label.size() * ch * 1.15 + 2 <= c.r.height() &&
+                   ch + 20 <= c.r.width();
         case Place::OwnCell:
             return s.width() + 24 <= c.r.width() && s.height() + 2 <= c.r.height();
         }
@@ -197,11 +198,13 @@ void Drawer::layOut()
             double heading = 0;
             if (partyStyle == 1) {
                 heading = labelH + 2.2;
-                row(x0, x1, yy, heading, {{1, Cell{{}, isSender ? sender : QStringLiteral("到达"), kHeading}}});
+                row(x0, x1, yy, heading,
+                    {{1, Cell{{}, isSender ? sender : QStringLiteral("到达"), kHeading}}});
                 yy += heading;
             }
             const double h = (middle - heading) / 4.6;
-            row(x0, x1, yy, h, {{1, name(isSender)}, {1, item(isSender, phone, kSenderPhone, kRecipientPhone)}});
+            row(x0, x1, yy, h,
+                {{1, name(isSender)}, {1, item(isSender, phone, kSenderPhone, kRecipientPhone)}});
             yy += h;
             row(x0, x1, yy, h,
                 {{1.3, item(isSender, QStringLiteral("手机"), kSenderMobile, kRecipientMobile)},
@@ -209,7 +212,8 @@ void Drawer::layOut()
             yy += h;
             row(x0, x1, yy, h, {{1, item(isSender, company, kSenderCompany, kRecipientCompany)}});
             yy += h;
-            row(x0, x1, yy, middle - heading - 3 * h, {{1, item(isSender, address, kSenderAddress, kRecipientAddress)}});
+            row(x0, x1, yy, middle - heading - 3 * h,
+                {{1, item(isSender, address, kSenderAddress, kRecipientAddress)}});
         }
     } else {
         // Sender's band over the recipient's, each two rows.
@@ -238,7 +242,8 @@ void Drawer::layOut()
     }
     y += middle;
     // The signature under the sender's half names its party by standing there.
-    const QString signature = columns && partyStyle != 0 ? QStringLiteral("签名") : sender + QStringLiteral("签名");
+    const QString signature =
+        columns && partyStyle != 0 ? QStringLiteral("签名") : sender + QStringLiteral("签名");
     std::vector<std::pair<double, Cell>> bottom{
         {1.2, Cell{{}, QStringList{"内件品名", "托寄物", "物品名称"}[pick(3)], kGoods}},
         {0.6, Cell{{}, pick(2) ? QStringLiteral("数量") : QStringLiteral("件数"), kCount}},
@@ -255,13 +260,16 @@ QRectF Drawer::toPicture(const QRectF& mm) const
 {
     // The frame's outer edge lies on the picture's edges 7 and 863 across, 7 and 473 down.
     const double sx = 856.0 / frame_.width(), sy = 466.0 / frame_.height();
-    return {7 + (mm.x() - frame_.x()) * sx, 7 + (mm.y() - frame_.y()) * sy, mm.width() * sx, mm.height() * sy};
+    return {7 + (mm.x() - frame_.x()) * sx, 7 + (mm.y() - frame_.y()) * sy, mm.width() * sx,
+            mm.height() * sy};
 }
 
 void Drawer::drawForm(QPainter& p, VariedForm& form)
 {
     const double sx = form.picture.width() / paperW_, sy = form.picture.height() / paperH_;
-    auto px = [&](const QRectF& mm) { return QRectF(mm.x() * sx, mm.y() * sy, mm.width() * sx, mm.height() * sy); };
+    auto px = [&](const QRectF& mm) {
+        return QRectF(mm.x() * sx, mm.y() * sy, mm.width() * sx, mm.height() * sy);
+    };
     const QColor shade(255 - (255 - ink_.red()) * 18 / 100, 255 - (255 - ink_.green()) * 18 / 100,
                        255 - (255 - ink_.blue()) * 18 / 100);
     QFont font(QStringLiteral("WenQuanYi Zen Hei"));
@@ -326,7 +334,8 @@ void Drawer::drawForm(QPainter& p, VariedForm& form)
         labels.push_back({labelBox, c.place == Place::LeftUpright, c.label});
         if (c.field >= 0) {
             form.writing[static_cast<std::size_t>(c.field)] = toPicture(writing);
-            form.cell[static_cast<std::size_t>(c.field)] = toPicture(c.place == Place::OwnCell ? writing : c.r);
+            form.cell[static_cast<std::size_t>(c.field)] =
+                toPicture(c.place == Place::OwnCell ? writing : c.r);
         }
         if (c.field == kDateCell) {
             // 年 月 日 after their blanks.
@@ -339,8 +348,9 @@ void Drawer::drawForm(QPainter& p, VariedForm& form)
                 const QRectF blank(from, writing.top(), marks[k] - from, writing.height());
                 form.writing[static_cast<std::size_t>(kYear + k)] = toPicture(blank);
                 form.cell[static_cast<std::size_t>(kYear + k)] = toPicture(blank);
-                labels.push_back({QRectF(marks[k], writing.center().y() - s.height() / 2, ch * 1.1, s.height()),
-                                  false, words[k]});
+                labels.push_back(
+                    {QRectF(marks[k], writing.center().y() - s.height() / 2, ch * 1.1, s.height()), false,
+                     words[k]});
                 from = marks[k] + ch * 1.1;
             }
         }
@@ -352,8 +362,10 @@ void Drawer::drawForm(QPainter& p, VariedForm& form)
     // The frame, drawn heavy, its outer edge on the frame's rectangle.
     const double heavy = 0.6;
     const QRectF f = frame_;
-    for (const QRectF& bar : {QRectF(f.left(), f.top(), f.width(), heavy), QRectF(f.left(), f.bottom() - heavy, f.width(), heavy),
-                              QRectF(f.left(), f.top(), heavy, f.height()), QRectF(f.right() - heavy, f.top(), heavy, f.height())})
+    for (const QRectF& bar :
+         {QRectF(f.left(), f.top(), f.width(), heavy), QRectF(f.left(), f.bottom() - heavy, f.width(), heavy),
+          QRectF(f.left(), f.top(), heavy, f.height()),
+          QRectF(f.right() - heavy, f.top(), heavy, f.height())})
         p.fillRect(px(bar), ink_);
     // Lines rubbed out: gaps of 0.7 mm every 1.6 mm (dashed), of 2 mm every 14 mm (broken),
     // or the whole side.
@@ -418,8 +430,10 @@ VariedForm Drawer::draw()
                 const auto leftLabelled = [](const Cell& x) {
                     return x.place == Place::TopLeft || x.place == Place::LeftAcross;
                 };
-                if (next && leftLabelled(c) && leftLabelled(*next) && c.field != kDateCell && next->field != kDateCell) {
-                    missingSides_.push_back(QRectF(c.r.right() - w / 2, c.r.top() + lineMm_, w, c.r.height() - 2 * lineMm_));
+                if (next && leftLabelled(c) && leftLabelled(*next) && c.field != kDateCell &&
+                    next->field != kDateCell) {
+                    missingSides_.push_back(
+                        QRectF(c.r.right() - w / 2, c.r.top() + lineMm_, w, c.r.height() - 2 * lineMm_));
                     break;
                 }
                 continue;
@@ -436,8 +450,9 @@ VariedForm Drawer::draw()
     form.dpi = 150 + 50 * (index_ % 4);
     form.paperWidth = static_cast<int>(std::lround(paperW_ * 10));
     form.paperHeight = static_cast<int>(std::lround(paperH_ * 10));
-    form.picture = QImage(static_cast<int>(std::lround(form.paperWidth / 254.0 * form.dpi)),
-                          static_cast<int>(std::lround(form.paperHeight / 254.0 * form.dpi)), QImage::Format_RGB32);
+    form.picture =
+        QImage(static_cast<int>(std::lround(form.paperWidth / 254.0 * form.dpi)),
+               static_cast<int>(std::lround(form.paperHeight / 254.0 * form.dpi)), QImage::Format_RGB32);
     form.picture.fill(Qt::white);
     {
         QPainter p(&form.picture);

@@ -19,7 +19,7 @@
 namespace dorvane::testing {
 
 struct VariedForm {
-    QImage picture; // the paper, at dpi
+    QImage picture;                      // the paper, at dpi
     int paperWidth = 0, paperHeight = 0; // 0.1 mm
     int dpi = 300;
     // In the template picture's pixels (the frame's outer edge 7 pixels in from the sides of
