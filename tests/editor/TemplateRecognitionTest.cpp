@@ -96,6 +96,17 @@ void TemplateRecognitionTest::recognizedFormBecomesTheNewTemplateWhenSaved()
     QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("newPaperHeightEdit"))->text(),
              QStringLiteral("140"));
     QCOMPARE(dialog.surface()->picture().size(), QSize(870, 480));
+    // The field not found waits right of the picture, framed red for the user to drag.
+    {
+        const TemplateLayout shown = dialog.surface()->tracker().layout();
+        const int x = shown.number(scraped + 1, 2), y = shown.number(scraped + 1, 3);
+        QVERIFY(x >= 870);
+        const QImage surface = dialog.surface()->grab().toImage();
+        int red = 0;
+        for (int dx = 0; dx < shown.number(scraped + 1, 4); ++dx)
+            red += surface.pixelColor(x + dx, y) == QColor(Qt::red) ? 1 : 0;
+        QVERIFY2(red > 10, qPrintable(QString::number(red)));
+    }
     QVERIFY(dialog.LayoutModified());
     // Nothing is a template until it is saved.
     QVERIFY(!TemplateExists(DataFolder(work.workspace().WorkFolder), ToFileName(QStringLiteral("SFscan"))));
