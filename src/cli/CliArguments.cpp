@@ -23,7 +23,7 @@ const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "       dorvane-cli log [--since DATE] [--until DATE] [--find TEXT] [--csv FILE]\n"
                               "       dorvane-cli reprint ID... [--printer NAME | --pdf FILE]\n"
                               "       dorvane-cli db-copy\n"
-                              "       dorvane-cli template-from-picture FILE --name NAME --paper WxH\n";
+                              "       dorvane-cli template-from-picture FILE --name NAME [--paper WxH]\n";
 
 namespace {
 
@@ -245,7 +245,8 @@ ParsedCommand ParseReprint(const std::vector<std::string>& args)
     return {command, {}};
 }
 
-// template-from-picture FILE --name NAME --paper WxH (millimetres, "230x127" or "241.5x140").
+// template-from-picture FILE --name NAME [--paper WxH] (millimetres, "230x127" or "241.5x140";
+// without it, the paper suggested from the scan).
 ParsedCommand ParseTemplateFromPicture(const std::vector<std::string>& args)
 {
     CliCommand command;
@@ -272,8 +273,9 @@ ParsedCommand ParseTemplateFromPicture(const std::vector<std::string>& args)
         return Failed("template-from-picture needs the picture of a form");
     if (!name || name->empty())
         return Failed("template-from-picture needs --name");
+    command.templateName = *name;
     if (!paper)
-        return Failed("template-from-picture needs --paper WxH in millimetres");
+        return {command, {}}; // the paper measured on the scan
     const std::size_t times = paper->find_first_of("xX");
     const auto width = times == std::string::npos ? std::nullopt : PaperTenthsFromText(paper->substr(0, times));
     const auto height = times == std::string::npos ? std::nullopt : PaperTenthsFromText(paper->substr(times + 1));

@@ -509,6 +509,7 @@ int RunDbCopy(Workspace& app)
 int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
 {
 #ifndef DORVANE_HAS_RECOGNITION
+    (void)app;
     (void)command;
     return Fail(QStringLiteral("this dorvane-cli was built without form recognition (OpenCV and Tesseract)"));
 #else
@@ -526,8 +527,8 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
     case NewTemplateNameProblem::Taken:
         return Fail(QStringLiteral("a template named \"%1\" exists").arg(name));
     }
-    // Fields the form does not name stay where the current template has them, as in the
-    // editor, where a new template starts from the boxes shown.
+    // The new template starts from the current one (its opaque cells); fields the form does
+    // not name are put outside the frame.
     const std::vector<TemplateEntry> templates = SortedTemplates(app.WorkFolder);
     std::string current;
     TemplateLayout layout;
@@ -542,14 +543,34 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
 
     const QString file = Utf8(*command.file);
     FormRecognizer recognizer;
-    const FormRecognition recognition =
-        recognizer.recognizeFile(std::filesystem::path(file.toStdU16String()));
+    const FormRecognition recognition = recognizer.recognizeFile(std::filesystem::path(file.toStdU16String()));
+    if (recognition.failure == RecognitionFailure::TooFew) {
+        // Nothing saved; what was found is listed, so the user sees why.
+        QString found;
+        for (const WaybillField& field : kWaybillFields) {
+            const RecognizedField& f = recognition.fields[static_cast<std::size_t>(field.index)];
+            if (f.found)
+                found +=
+                    QStringLiteral("%1\t%2,%3,%4,%5\t\"%6\"\n")
+                        .arg(QString::fromUtf8(field.name.data(), static_cast<qsizetype>(field.name.size())))
+                        .arg(f.box.x)
+                        .arg(f.box.y)
+                        .arg(f.box.w)
+                        .arg(f.box.h)
+                        .arg(QString::fromStdString(f.label));
+        }
+        return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error) +
+                    QStringLiteral(", nothing saved. Found:\n") +
+                    (found.isEmpty() ? QStringLiteral("(none)\n") : found));
+    }
     if (!recognition.ok())
         return Fail(file + QStringLiteral(": ") + QString::fromStdString(recognition.error));
     PlaceRecognizedFields(layout, recognition);
     layout.setCell(0, 1, ToCodePage(name));
-    layout.setNumber(0, 2, command.paperWidth);
-    layout.setNumber(0, 3, command.paperHeight);
+    // Without --paper, the paper measured on the scan.
+    const bool measured = command.paperWidth == 0;
+    layout.setNumber(0, 2, measured ? recognition.suggestedPaper.width : command.paperWidth);
+    layout.setNumber(0, 3, measured ? recognition.suggestedPaper.height : command.paperHeight);
 
     const std::string fileName = ToFileName(name);
     const std::filesystem::path picture = PicturePath(app.WorkFolder, fileName);
@@ -577,9 +598,13 @@ int RunTemplateFromPicture(Workspace& app, const CliCommand& command)
                      .arg(layout.number(row, 5))
                      .arg(recognition.fields[static_cast<std::size_t>(field.index)].found
                               ? QStringLiteral("found")
-                              : QStringLiteral("kept"));
+                              : QStringLiteral("not found: outside the frame, to be dragged into place"));
     }
     WriteOut(lines);
+    if (measured)
+        WriteError(QStringLiteral("paper %1 x %2 mm, as measured on the scan (--paper sets another)\n")
+                       .arg(QString::fromStdString(PaperTextFromTenths(layout.paperWidth())),
+                            QString::fromStdString(PaperTextFromTenths(layout.paperLength()))));
     return kExitOk;
 #endif
 }

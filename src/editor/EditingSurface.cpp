@@ -208,6 +208,18 @@ void EditingSurface::paintEvent(QPaintEvent*)
         painter.drawRect(ToQRect(box).normalized().adjusted(0, 0, -1, -1));
     }
 
+    // Boxes right of the picture belong to no cell yet (a field the recognition did not find):
+    // framed red, to be dragged onto the form.
+    if (!picture_.isNull()) {
+        painter.setPen(QPen(Qt::red, 1, Qt::DashLine));
+        for (int i = 0; i < kFieldCount; ++i) {
+            const BoxRect b = tracker_.boxRect(i);
+            if (b.left >= picture_.width())
+                painter.drawRect(
+                    QRect(b.left, b.top, b.right - b.left, b.bottom - b.top).adjusted(0, 0, -1, -1));
+        }
+    }
+
     // The fields the paper cuts: a red frame 2 pixels wide just inside the box.
     painter.setPen(QPen(Qt::red, 2));
     for (int field : CutFields(fits_)) {

@@ -168,7 +168,7 @@ void CTemplateEditDlg::createControls()
     save->setGeometry(w + 15, 325, 100, 39);
     connect(save, &QPushButton::clicked, this, [this] { SaveTemplate(); });
 
-    // Shown in mode 1 when the program was built with form recognition.
+    // Shown in mode 1; a build without form recognition says so when it is clicked.
     recognizeButton_ = new CGradientButton(QStringLiteral("自动识别"), this);
     recognizeButton_->setObjectName(QStringLiteral("recognizeButton"));
     recognizeButton_->setGeometry(w + 15, 388, 100, 39);
@@ -200,9 +200,7 @@ void CTemplateEditDlg::OnModeChanged()
     for (QWidget* widget : std::initializer_list<QWidget*>{nameGroup_, nameEdit_, paperGroup_, paperWidthEdit_,
                                                             paperHeightEdit_})
         widget->setVisible(named);
-#ifdef DORVANE_HAS_RECOGNITION
     recognizeButton_->setVisible(named);
-#endif
     if (named)
         nameEdit_->setFocus();
 }
@@ -391,6 +389,8 @@ void CTemplateEditDlg::RecognizeForm()
     connect(recognition_, &FormRecognitionRun::progressed, recognitionProgress_, &QProgressDialog::setValue);
     recognitionProgress_->show();
     recognition_->start(ToPath(chosen));
+#else
+    showMessage(this, QString::fromUtf8(kNoRecognitionMessage), kCaptionNote, MessageIcon::Information);
 #endif
 }
 
@@ -423,6 +423,21 @@ void CTemplateEditDlg::ApplyRecognition()
         showMessage(this, QStringLiteral("缺少文字识别数据(Tesseract 简体中文)，无法自动识别!"), kCaptionNote,
                     MessageIcon::Warning);
         return;
+    case RecognitionFailure::TooFew: {
+        // Too little to build on: the picture and boxes shown stay as they are.
+        QStringList found;
+        const auto names = FieldNames();
+        for (int i = 0; i < kFieldCount; ++i)
+            if (result.fields[static_cast<std::size_t>(i)].found)
+                found.append(names[static_cast<std::size_t>(i)]);
+        QString text = QStringLiteral("只识别出%1个栏目，不足一半，无法据此生成模板，当前模板未改动。")
+                           .arg(found.size());
+        if (!found.isEmpty())
+            text += QStringLiteral("\n识别出的栏目：") + found.join(QStringLiteral("、"));
+        text += QStringLiteral("\n请导入图片后手动拖动各栏目。");
+        showMessage(this, text, kCaptionNote, MessageIcon::Warning);
+        return;
+    }
     }
     // The straightened picture becomes the new template's, settled like an imported one.
     const fs::path target = PicturePath(workspace_.WorkFolder, ToFileName(recognitionName_));
@@ -451,7 +466,8 @@ void CTemplateEditDlg::ApplyRecognition()
             missing.append(names[static_cast<std::size_t>(i)]);
     QString text = QStringLiteral("自动识别完成。");
     if (!missing.isEmpty())
-        text += QStringLiteral("\n以下栏目未找到，仍在原位置，请拖动调整：\n") + missing.join(QStringLiteral("、"));
+        text += QStringLiteral("\n以下栏目未找到，已放在图片右侧(红框)，请拖动到位：\n") +
+                missing.join(QStringLiteral("、"));
     text += QStringLiteral("\n纸张尺寸建议为%1×%2毫米，请按实际快递单核对后保存。").arg(NewPaperWidth, NewPaperHeight);
     showMessage(this, text, QStringLiteral("提示"), MessageIcon::Information);
 #endif

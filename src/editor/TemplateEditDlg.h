@@ -25,6 +25,10 @@ class QPushButton;
 
 namespace dorvane {
 
+// What 自动识别 says in a build without form recognition (the Windows package for now).
+inline const char* const kNoRecognitionMessage =
+    "此版本不含自动识别功能。请在快递单图片上拖动各个栏位到它们的位置，再保存模板。";
+
 class CGradientButton;
 class EditingSurface;
 class FormRecognitionRun;

@@ -1,6 +1,7 @@
 #include "CellFinder.h"
 
 #include "FormStraightener.h"
+#include "TextBlocks.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -15,11 +16,13 @@ constexpr int F = kFineScale;
 // Ruled lines are longer than any stroke of printed text: cells are at least this wide and
 // high; a title's strokes stay shorter.
 constexpr int kShortestRule = 40, kShortestSide = 34;
-constexpr int kLeastCellWidth = 30, kLeastCellHeight = 28;
-constexpr int kLabelRoom = 16;           // label strip under a cell's top line
+// A cell may hold no more than a label of its own (the writing cell beside it).
+constexpr int kLeastCellWidth = 16, kLeastCellHeight = 16;
+constexpr int kLabelRoom = 16; // label strip under a cell's top line on the shipped forms
+// Gaps that a broken or dashed line leaves, bridged along the line.
+constexpr int kLargestLineGap = 14;
 constexpr int kShortestWritingLine = 16; // the date's rules; characters' strokes stay shorter
 constexpr int kLeastMark = 3;            // area of the smallest piece of a character, in picture pixels
-constexpr int kLargestGap = 9;           // between characters of one label
 constexpr int kThickestLine = 5;         // thicker ink beside a cell is a filled band, no line
 
 // Picture pixels from a run of fine samples first..last (inclusive).
@@ -37,35 +40,6 @@ cv::Mat Opened(const cv::Mat& ink, cv::Size kernel)
     cv::Mat out;
     cv::morphologyEx(ink, out, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, kernel));
     return out;
-}
-
-// The label: the print from the strip's left, its characters close together. Specks of
-// noise are no print, and what stands apart to the right (a stamp, a printed note) is no
-// part of the label.
-cv::Rect LabelInk(const cv::Mat& text, const cv::Rect& strip)
-{
-    cv::Mat labels, stats, centroids;
-    const int count = cv::connectedComponentsWithStats(text(strip), labels, stats, centroids, 8, CV_32S);
-    std::vector<cv::Rect> marks;
-    for (int i = 1; i < count; ++i)
-        if (stats.at<int>(i, cv::CC_STAT_AREA) >= kLeastMark * F * F)
-            marks.emplace_back(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                               stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
-    std::sort(marks.begin(), marks.end(), [](const cv::Rect& a, const cv::Rect& b) { return a.x < b.x; });
-    cv::Rect label;
-    for (const cv::Rect& m : marks) {
-        if (label.empty()) {
-            label = m;
-        } else if (m.x <= label.x + label.width + kLargestGap * F) {
-            label |= m;
-        } else {
-            break;
-        }
-    }
-    // Too little for a label, or print that runs on below the strip (a form's title).
-    if (label.width < 6 * F || label.y + label.height >= strip.height)
-        return {};
-    return label + strip.tl();
 }
 
 std::vector<PictureBox> WritingLines(const cv::Mat& shortRules, const PictureBox& inside,
@@ -135,6 +109,29 @@ PictureBox WritingArea(const CellLines& lines)
     return {left + 4, top + kLabelRoom + 1, right - left - 8, bottom - top - kLabelRoom - 4};
 }
 
+bool LabelAtLeft(const CellLines& lines, const TextBlock& label)
+{
+    const double top = label.ink.y / static_cast<double>(F) - lines.top;
+    const double height = lines.bottom - lines.top;
+    return label.vertical || (top > 5 && top > 0.25 * height);
+}
+
+PictureBox WritingAreaBeside(const CellLines& lines, const TextBlock& label)
+{
+    const PictureBox shipped = WritingArea(lines);
+    const int labelRight = LastPixel(label.ink.x + label.ink.width - 1);
+    const int labelBottom = LastPixel(label.ink.y + label.ink.height - 1);
+    const int right = shipped.right(), bottom = shipped.bottom();
+    if (LabelAtLeft(lines, label)) {
+        const int left = labelRight + 4, top = static_cast<int>(std::lround(lines.top)) + 4;
+        return {left, top, right - left + 1, bottom - top + 1};
+    }
+    if (labelBottom < shipped.y - 1)
+        return shipped;
+    const int top = labelBottom + 3;
+    return {shipped.x, top, shipped.w, bottom - top + 1};
+}
+
 PictureBox BoxOverRule(const PictureBox& rule, const CellLines& lines)
 {
     const int h = std::min(WritingArea(lines).h, 30);
@@ -150,8 +147,18 @@ std::vector<FormCell> FindCells(const cv::Mat& fine)
     cv::adaptiveThreshold(fine, ink, 255, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY_INV, 31, 12);
     cv::threshold(fine, dark, 0, 255, cv::THRESH_BINARY_INV | cv::THRESH_OTSU);
     ink |= dark;
-    const cv::Mat rules =
-        Opened(ink, cv::Size(kShortestRule * F, 1)) | Opened(ink, cv::Size(1, kShortestSide * F));
+    // Ruled lines: long straight runs of ink. A dashed line's pieces are joined first, and a
+    // line broken by a gap (a worn print, a scanner's dust) is joined where its pieces meet
+    // along one row or column.
+    auto rulesAlong = [&ink](cv::Size dash, cv::Size whole, cv::Size gap) {
+        cv::Mat joined;
+        cv::morphologyEx(ink, joined, cv::MORPH_CLOSE, cv::getStructuringElement(cv::MORPH_RECT, dash));
+        joined = Opened(joined, whole);
+        cv::morphologyEx(joined, joined, cv::MORPH_CLOSE, cv::getStructuringElement(cv::MORPH_RECT, gap));
+        return joined;
+    };
+    const cv::Mat rules = rulesAlong({3 * F, 1}, {kShortestRule * F, 1}, {kLargestLineGap * F, 1}) |
+                          rulesAlong({1, 3 * F}, {1, kShortestSide * F}, {1, kLargestLineGap * F});
     // Close the small gaps that blur and noise leave where lines meet.
     cv::Mat walls;
     cv::dilate(rules, walls, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)));
@@ -184,10 +191,29 @@ std::vector<FormCell> FindCells(const cv::Mat& fine)
         cell.lines.right = LineMiddle(rules, {x + w + 1, fromY}, {1, 0}, stepDown, places);
         cell.lines.top = LineMiddle(rules, {fromX, y - 2}, {0, -1}, stepRight, places);
         cell.lines.bottom = LineMiddle(rules, {fromX, y + h + 1}, {0, 1}, stepRight, places);
-        const cv::Rect strip(x, y, w, std::min(h, kLabelRoom * F));
-        cell.labelStrip = strip;
-        cell.labelInk = LabelInk(text, strip);
+        cell.region = cv::Rect(x, y, w, h);
+        const cv::Mat own = (labels(cell.region) == i) & text(cell.region);
+        cell.texts = FindTextBlocks(own, kLeastMark * F * F);
+        for (TextBlock& t : cell.texts)
+            t.ink += cell.region.tl();
         cell.writingLines = WritingLines(shortRules, cell.inside, cell.lines);
+        // The edge of a shaded band is no writing line: a line has the same paper either side.
+        std::erase_if(cell.writingLines, [&fine](const PictureBox& rule) {
+            const cv::Rect above(rule.x * F, (rule.y - 4) * F, rule.w * F, 2 * F),
+                below(rule.x * F, (rule.y + 3) * F, rule.w * F, 2 * F);
+            const cv::Rect image(0, 0, fine.cols, fine.rows);
+            if ((above & image) != above || (below & image) != below)
+                return false;
+            return std::abs(cv::mean(fine(above))[0] - cv::mean(fine(below))[0]) > 25;
+        });
+        // A stroke of a large character (日's) is no writing line.
+        std::erase_if(cell.writingLines, [&cell](const PictureBox& rule) {
+            const cv::Point middle((2 * rule.x + rule.w) * F / 2, rule.y * F);
+            return std::any_of(cell.texts.begin(), cell.texts.end(), [&middle](const TextBlock& t) {
+                return t.ink.height > 4 * F &&
+                       (t.ink + cv::Size(2 * F, 2 * F) - cv::Point(F, F)).contains(middle);
+            });
+        });
         cells.push_back(cell);
     }
     return cells;

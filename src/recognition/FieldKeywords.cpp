@@ -23,8 +23,12 @@ constexpr std::array<Party, 6> kSenders{{{U"寄件人", true},
                                          {U"发货人", true},
                                          {U"寄件", false},
                                          {U"发件", false}}};
-constexpr std::array<Party, 5> kRecipients{
-    {{U"收件人", true}, {U"收方", true}, {U"收货人", true}, {U"收件", false}, {U"收货", false}}};
+constexpr std::array<Party, 6> kRecipients{{{U"收件人", true},
+                                            {U"收方", true},
+                                            {U"收货人", true},
+                                            {U"收件", false},
+                                            {U"收货", false},
+                                            {U"到达", false}}};
 
 // An item a party writes, its wordings, and the field it is for each party.
 struct Item {
@@ -41,7 +45,7 @@ const std::array<Item, 9> kItems{{
     {{U"手机号码", U"手机", U"手机号", U"移动电话"}, 10, 12, true},
     {{U"邮编", U"邮政编码"}, 11, 13, true},
     // Only the sender's signature is printed by the program; the recipient signs on delivery.
-    {{U"签名", U"签字", U"签章"}, 16, kPrintedOnly, false},
+    {{U"签名", U"签字", U"签章"}, 16, kPrintedOnly, true},
     {{U"证件号码", U"身份证号"}, kPrintedOnly, kPrintedOnly, false},
     {{U"签收时间", U"签收日期"}, kPrintedOnly, kPrintedOnly, false},
 }};
@@ -50,7 +54,7 @@ struct Named {
     std::u32string_view word;
     int field;
 };
-constexpr std::array<Named, 33> kNamed{{
+constexpr std::array<Named, 34> kNamed{{
     {U"目的地", 0},
     {U"目的城市", 0},
     {U"到达地", 0},
@@ -74,6 +78,7 @@ constexpr std::array<Named, 33> kNamed{{
     {U"件数", 15},
     {U"寄件日期", kDateCell},
     {U"日期", kDateCell},
+    {U"年月日", kDateCell},
     {U"寄件时间", kDateCell},
     {U"收寄日期", kDateCell},
     {U"交寄日期", kDateCell},
@@ -241,6 +246,28 @@ void MergeMatches(std::vector<LabelMatch>& into, const std::vector<LabelMatch>& 
     }
     std::stable_sort(into.begin(), into.end(),
                      [](const LabelMatch& a, const LabelMatch& b) { return a.score > b.score; });
+}
+
+int LabelParty(std::string_view text)
+{
+    const std::u32string label = LabelCharacters(text);
+    // Read exactly first: "寄件人" is one character from "收件人".
+    auto names = [&label](const auto& parties, bool exactly) {
+        for (const Party& p : parties) {
+            const std::u32string word(p.word);
+            if (ClosestSubstring(word, label).distance <= (exactly || word.size() < 3 ? 0 : 1))
+                return true;
+        }
+        return false;
+    };
+    for (const bool exactly : {true, false}) {
+        const bool sender = names(kSenders, exactly), recipient = names(kRecipients, exactly);
+        if (sender != recipient)
+            return sender ? kSenderParty : kRecipientParty;
+        if (sender)
+            return 0;
+    }
+    return 0;
 }
 
 LabelMatch MatchLabel(std::string_view text)

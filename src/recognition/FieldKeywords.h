@@ -44,6 +44,11 @@ LabelMatch MatchLabel(std::string_view text);
 // thing named, the closest of its matches.
 void MergeMatches(std::vector<LabelMatch>& into, const std::vector<LabelMatch>& more);
 
+// The party a label names ("寄件人", "收方电话", "到达"), for the labels beside or below it
+// that name none: kSenderParty, kRecipientParty, or 0 for none or both.
+inline constexpr int kSenderParty = 1, kRecipientParty = 2;
+int LabelParty(std::string_view text);
+
 // Levenshtein distance between needle and the closest substring of haystack, in characters,
 // and that substring's length.
 struct SubstringDistance {

@@ -14,6 +14,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,11 @@ enum class RecognitionFailure {
     TooLarge,  // the picture is larger than a scanned A4 sheet (error says so in Chinese)
     NoReader,  // Tesseract or its simplified-Chinese data is missing
     NoFrame,   // no form's outer frame in the picture
+    TooFew,    // fewer than half the fields found: no template to make of it (fields tell which)
 };
+
+// Fewer fields than this found is no template: the user would place most boxes by hand.
+inline constexpr int kLeastFieldsFound = (kFieldCount + 1) / 2;
 
 struct FormRecognition {
     RecognitionFailure failure = RecognitionFailure::None;
@@ -40,6 +45,7 @@ struct FormRecognition {
     std::array<RecognizedField, kFieldCount> fields;
     PaperSize suggestedPaper{};
     bool ok() const { return error.empty(); }
+    int foundCount() const;
 };
 
 // Called with the share of the work done, 0 to 100.
@@ -47,7 +53,9 @@ using RecognitionProgress = std::function<void(int percent)>;
 
 class FormRecognizer {
 public:
-    FormRecognition recognize(const cv::Mat& scan, const RecognitionProgress& progress = {});
+    // dpi: the scan's resolution, when its file names one (the paper is measured with it).
+    FormRecognition recognize(const cv::Mat& scan, const RecognitionProgress& progress = {},
+                              std::optional<double> dpi = std::nullopt);
     // The same for a picture file (PNG, JPEG or BMP).
     FormRecognition recognizeFile(const std::filesystem::path& path,
                                   const RecognitionProgress& progress = {});
@@ -58,6 +66,7 @@ private:
 
 struct LoadedScan {
     cv::Mat picture; // empty when not read
+    std::optional<double> dpi; // the resolution its file names
     RecognitionFailure failure = RecognitionFailure::None;
     std::string error;
 };
@@ -71,8 +80,14 @@ LoadedScan LoadScan(const std::filesystem::path& path);
 // through a temporary file; false when it cannot be written.
 bool SaveRecognizedPicture(const std::filesystem::path& path, const FormRecognition& recognition);
 
-// The boxes of the fields recognised moved into layout (the others stay where layout has
-// them), and the header's picture size set to the straightened picture's.
+// Where a field the form did not name is put: right of the picture, outside the form's frame,
+// one under another in the order of the fields, for the user to drag onto its cell. A box
+// left where another template had it would sit on some other field's cell.
+PictureBox UnfoundFieldBox(int unfoundBefore);
+bool IsUnfoundFieldBox(const PictureBox& box);
+
+// The boxes of the fields recognised moved into layout, the others put outside the frame
+// (UnfoundFieldBox), and the header's picture size set to the straightened picture's.
 void PlaceRecognizedFields(TemplateLayout& layout, const FormRecognition& recognition);
 
 } // namespace dorvane

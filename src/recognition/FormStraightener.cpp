@@ -111,7 +111,13 @@ std::optional<Quad> FindFrame(const cv::Mat& gray, double& scale)
         std::vector<cv::Point> hull, quad;
         cv::convexHull(c, hull);
         cv::approxPolyDP(hull, quad, 0.02 * cv::arcLength(hull, true), true);
-        if (quad.size() != 4 || !cv::isContourConvex(quad) || !PaperOutside(ink, small, quad))
+        // A corner on the image's edge is no frame's: the grain of a table, running off
+        // the photograph, can enclose a larger area than the form.
+        const auto onEdge = [&small](const cv::Point& p) {
+            return p.x <= 1 || p.y <= 1 || p.x >= small.cols - 2 || p.y >= small.rows - 2;
+        };
+        if (quad.size() != 4 || !cv::isContourConvex(quad) || std::any_of(quad.begin(), quad.end(), onEdge) ||
+            !PaperOutside(ink, small, quad))
             continue;
         bestArea = area;
         best = quad;
@@ -241,6 +247,8 @@ std::optional<StraightenedForm> StraightenForm(const cv::Mat& scan)
     const double width = (cv::norm(from[1] - from[0]) + cv::norm(from[2] - from[3])) / 2;
     const double height = (cv::norm(from[3] - from[0]) + cv::norm(from[2] - from[1])) / 2;
     out.frameAspect = width / height;
+    out.frameWidth = width;
+    out.frameHeight = height;
     return out;
 }
 

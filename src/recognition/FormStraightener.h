@@ -21,6 +21,7 @@ struct StraightenedForm {
     cv::Mat picture;    // kPictureWidth x kPictureHeight, 3 channels (BGR)
     cv::Mat fine;       // grayscale, kFineScale times the picture's size
     double frameAspect; // the frame's width over its height as scanned
+    double frameWidth, frameHeight; // the frame's outer size in scan pixels
 };
 
 // The form in a scan or photograph (any size, turned by a few degrees, with a margin of

@@ -173,3 +173,21 @@ TEST(CliArguments, LogAndReprint)
     EXPECT_EQ(ErrorOf({"reprint", "0"}), "reprint takes the ids that log lists, not \"0\"");
     EXPECT_EQ(ErrorOf({"reprint", "1", "--pdf", "a.pdf", "--printer", "LQ"}), "--printer and --pdf exclude each other");
 }
+
+// The paper may be left to the scan; given, it is still held to its form.
+TEST(CliArguments, TemplateFromPicturePaper)
+{
+    const ParsedCommand measured = ParseCliArguments({"template-from-picture", "scan.jpg", "--name", "new"});
+    ASSERT_TRUE(measured.command) << measured.error;
+    EXPECT_EQ(measured.command->templateName, "new");
+    EXPECT_EQ(measured.command->paperWidth, 0);
+    EXPECT_EQ(measured.command->paperHeight, 0);
+    const ParsedCommand given =
+        ParseCliArguments({"template-from-picture", "scan.jpg", "--name", "new", "--paper", "241.5x140"});
+    ASSERT_TRUE(given.command) << given.error;
+    EXPECT_EQ(given.command->paperWidth, 2415);
+    EXPECT_EQ(given.command->paperHeight, 1400);
+    EXPECT_NE(ErrorOf({"template-from-picture", "scan.jpg", "--name", "new", "--paper", "241"}).find("WxH"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf({"template-from-picture", "scan.jpg", "--paper", "241x140"}).find("--name"), std::string::npos);
+}

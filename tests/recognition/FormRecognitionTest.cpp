@@ -4,8 +4,10 @@
 #include "ScannedForm.h"
 #include "recognition/FieldKeywords.h"
 #include "recognition/FormRecognizer.h"
+#include "recognition/ScanResolution.h"
 #include "template/TemplateLayout.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QPainter>
 #include <QTest>
@@ -21,6 +23,7 @@ private slots:
     void labelsNameTheirFields();
     void shippedFormsScanned();
     void formOfAnotherLayout();
+    void paperFromTheScan();
 
 private:
     FormRecognizer recognizer_;
@@ -242,25 +245,75 @@ void FormRecognitionTest::formOfAnotherLayout()
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     QCOMPARE(r.suggestedPaper, (PaperSize{2410, 1400}));
 
-    // The new template: the boxes found, the company cells the form lacks where the template
-    // it was made from has them, and the straightened picture's size in the header.
+    // The new template: the boxes found, the company cells the form lacks right of the
+    // picture, clear of the form and of each other, and the straightened picture's size in
+    // the header.
     TemplateLayout layout;
     for (int row = 1; row <= kFieldCount; ++row)
         for (int column = 2; column <= 5; ++column)
             layout.setNumber(row, column, row * 10 + column);
     PlaceRecognizedFields(layout, r);
+    std::vector<QRect> outside;
     for (int i = 0; i < kFieldCount; ++i) {
         const auto& t = form.truth[static_cast<std::size_t>(i)];
         const PictureBox placed{layout.number(i + 1, 2), layout.number(i + 1, 3), layout.number(i + 1, 4),
                                 layout.number(i + 1, 5)};
-        if (t)
+        if (t) {
             QVERIFY2(Near(placed, *t, 2), qPrintable(QString::number(i)));
-        else
-            QCOMPARE(placed,
-                     (PictureBox{(i + 1) * 10 + 2, (i + 1) * 10 + 3, (i + 1) * 10 + 4, (i + 1) * 10 + 5}));
+            continue;
+        }
+        const QRect box(placed.x, placed.y, placed.w, placed.h);
+        QVERIFY2(box.left() >= 870 && box.width() > 0 && box.height() > 0, qPrintable(QString::number(i)));
+        for (const QRect& other : outside)
+            QVERIFY(!box.intersects(other));
+        outside.push_back(box);
     }
+    QCOMPARE(outside.size(), std::size_t{2}); // the two company cells
     QCOMPARE(layout.number(0, 4), 870);
     QCOMPARE(layout.number(0, 5), 480);
+}
+
+namespace {
+
+std::string FileBytes(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes.toStdString();
+}
+
+} // namespace
+
+// The resolution a scanner writes into PNG, JPEG and BMP files is read (72 and 96, which
+// programs write without meaning it, are not); the paper follows from it and the frame's size
+// in pixels, snapped to a common form within 2 % and else in whole millimetres.
+void FormRecognitionTest::paperFromTheScan()
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (const char* format : {"PNG", "JPEG", "BMP"}) {
+        image.setDotsPerMeterX(qRound(200 / 0.0254));
+        image.setDotsPerMeterY(qRound(200 / 0.0254));
+        const std::optional<double> dpi = ReadScanResolution(FileBytes(image, format));
+        QVERIFY2(dpi && std::abs(*dpi - 200) < 0.5, format);
+        image.setDotsPerMeterX(qRound(72 / 0.0254));
+        image.setDotsPerMeterY(qRound(72 / 0.0254));
+        QVERIFY2(!ReadScanResolution(FileBytes(image, format)), format);
+    }
+    QVERIFY(!ReadScanResolution("\xFF\xD8\xFF"));
+
+    // A frame of 856 x 466 picture pixels spans a paper of 870 x 480: at 200 dpi, a paper of
+    // 220 x 120 mm has a frame of 1700.2 x 917.6 scan pixels.
+    const double frameWidth = 2200 / 254.0 * 200 * 856 / 870, frameHeight = 1200 / 254.0 * 200 * 466 / 480;
+    QCOMPARE(SuggestPaper(frameWidth, frameHeight, 200.0), (PaperSize{2200, 1200}));
+    // 1 % off a common paper is that paper.
+    QCOMPARE(SuggestPaper(frameWidth * 1.0455 * 0.99, frameHeight * 1.0583, 200.0), (PaperSize{2300, 1270}));
+    // Without a resolution: a common paper at a usual scanner resolution, else by the shape.
+    const double emsWidth = 2300 / 254.0 * 300 * 856 / 870, emsHeight = 1270 / 254.0 * 300 * 466 / 480;
+    QCOMPARE(SuggestPaper(emsWidth, emsHeight, std::nullopt), (PaperSize{2300, 1270}));
+    QCOMPARE(SuggestPaper(frameWidth, frameHeight, std::nullopt), SuggestPaper(frameWidth / frameHeight));
 }
 
 QTEST_MAIN(FormRecognitionTest)
