@@ -31,10 +31,12 @@ void KeepSeriousMessages(QtMsgType type, const QMessageLogContext&, const QStrin
 
 int main(int argc, char* argv[])
 {
-    // Painting and fonts need a GUI application, the tool never a display.
+    // Painting and fonts need a GUI application, the tool never a display. Windows always has
+    // its desktop, and only its own platform reaches the system's fonts.
+#ifndef Q_OS_WIN
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-#ifdef Q_OS_WIN
+#else
     SetConsoleOutputCP(CP_UTF8);
     SetConsoleCP(CP_UTF8);
 #endif

@@ -13,7 +13,13 @@ namespace dorvane {
 
 namespace {
 
-constexpr UINT kGb18030 = 54936;
+// GB18030 (54936), which every Windows has. wine has only its GBK part (936): there the
+// characters of GBK convert the same, and the rare four-byte ones are refused as invalid.
+UINT Gb18030()
+{
+    static const UINT codePage = IsValidCodePage(54936) ? 54936 : 936;
+    return codePage;
+}
 
 // Code-page bytes to UTF-16; empty input gives an empty result, nullopt an invalid sequence.
 std::optional<std::wstring> Wide(UINT codePage, std::string_view bytes, DWORD flags)
@@ -77,7 +83,7 @@ std::size_t ValidUtf8Length(std::string_view text)
 
 std::optional<std::string> Utf8FromCodePage(std::string_view codePageText)
 {
-    const auto wide = Wide(kGb18030, codePageText, MB_ERR_INVALID_CHARS);
+    const auto wide = Wide(Gb18030(), codePageText, MB_ERR_INVALID_CHARS);
     if (!wide)
         return std::nullopt;
     return Narrow(CP_UTF8, *wide);
@@ -89,7 +95,7 @@ std::string CodePageFromUtf8(std::string_view utf8Text)
     std::size_t runStart = 0;
     const auto flushRun = [&](std::size_t end) {
         if (end > runStart)
-            codePage += Narrow(kGb18030, Wide(CP_UTF8, utf8Text.substr(runStart, end - runStart), 0).value_or(L""));
+            codePage += Narrow(Gb18030(), Wide(CP_UTF8, utf8Text.substr(runStart, end - runStart), 0).value_or(L""));
     };
     for (std::size_t pos = 0; pos < utf8Text.size();) {
         const std::size_t length = ValidUtf8Length(utf8Text.substr(pos));
