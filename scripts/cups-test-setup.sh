@@ -7,12 +7,15 @@
 #  - queue "dorvane-test-margins": the same backend behind a driver description that keeps
 #    unprintable margins (left 12, bottom 14, right 10, top 8 points), as a real printer does;
 #    the PDF still reaches the backend unchanged;
-#  - queue "dorvane-pdf": a cups-pdf printer (output in the user's ~/PDF), when cups-pdf is installed.
+#  - queue "dorvane-pdf": a cups-pdf printer (output in the user's ~/PDF), when cups-pdf is installed;
+#  - queue "dorvane-label": a thermal label printer, CUPS's own ZPL driver (Zebra, 203 dpi) in
+#    front of the same backend, which keeps the ZPL the driver made as job-<id>.zpl.
 set -euo pipefail
 
 queue=${DORVANE_TEST_QUEUE:-dorvane-test}
 margins_queue=${DORVANE_TEST_MARGINS_QUEUE:-dorvane-test-margins}
 pdf_queue=${DORVANE_TEST_PDF_QUEUE:-dorvane-pdf}
+label_queue=${DORVANE_TEST_LABEL_QUEUE:-dorvane-label}
 out=${DORVANE_TEST_OUT:-/var/spool/dorvane-test-out}
 backend_dir=/usr/lib/cups/backend
 backend=$backend_dir/dorvane-test
@@ -34,6 +37,8 @@ if [ \$# -eq 0 ]; then
   exit 0
 fi
 name="$out/job-\$1"
+kind=pdf
+[ "\$PRINTER" = "$label_queue" ] && kind=zpl
 if [ -n "\$6" ]; then
   cp "\$6" "\$name.part"
 else
@@ -41,7 +46,7 @@ else
 fi
 printf '%s\n' "\$3" > "\$name.title"
 chmod 0644 "\$name.part" "\$name.title"
-mv "\$name.part" "\$name.pdf"
+mv "\$name.part" "\$name.\$kind"
 exit 0
 BACKEND
 chmod 0700 "$backend.tmp"
@@ -119,6 +124,12 @@ lpadmin -p "$margins_queue" -v dorvane-test:/ -E -D "Dorvane test output, with m
 rm -f "$margins_ppd"
 cupsenable "$margins_queue"
 cupsaccept "$margins_queue"
+
+# The label printer: the PDF is rasterised at the driver's 203 dpi and sent as a ZPL graphic.
+lpadmin -p "$label_queue" -v dorvane-test:/ -E -D "Dorvane test label printer (ZPL)" \
+  -m drv:///sample.drv/zebra.ppd -o Resolution=203dpi -o PageSize=w288h432 2>/dev/null
+cupsenable "$label_queue"
+cupsaccept "$label_queue"
 
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 if [ -e "$backend_dir/cups-pdf" ] && [ -e "$ppd" ]; then

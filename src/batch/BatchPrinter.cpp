@@ -44,7 +44,17 @@ void AddCuts(std::size_t record, const FieldFits& fits, std::vector<FieldCut>& c
         if (!fit.unprintable.isEmpty())
             lost += (lost.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("unprintable ") +
                     fit.unprintable;
-        cuts.push_back({record, field, lost});
+        cuts.push_back({record, field, lost, false, {}});
+    }
+}
+
+void AddBarcodeFaults(std::size_t record, const std::vector<BarcodeOutcome>& outcomes, std::vector<FieldCut>& cuts)
+{
+    for (const BarcodeOutcome& outcome : outcomes) {
+        if (outcome.fault == BarcodeFault::None)
+            continue;
+        FieldCut cut{record, 0, outcome.content, false, DescribeBarcodeFault(outcome)};
+        cuts.push_back(std::move(cut));
     }
 }
 
@@ -64,6 +74,8 @@ std::size_t WaybillsInBlock(std::size_t done)
 
 QString FieldCut::line() const
 {
+    if (!barcode.isEmpty())
+        return QStringLiteral("record %1: %2").arg(record).arg(barcode);
     const QString where = QStringLiteral("record %1: %2").arg(record).arg(FieldName(field));
     if (unfit)
         return where + QStringLiteral(" does not fit even at %1 pt").arg(kSmallestPrintPoints);
@@ -89,17 +101,29 @@ void BatchPrinter::prepare(QPrinter& printer) const
         PrepareWaybillPrinter(printer, job_.printerName, job_.setup);
 }
 
+BarcodeValues BatchPrinter::barcodeValues(std::size_t logIndex) const
+{
+    BarcodeValues values;
+    if (logIndex < job_.waybillNumbers.size())
+        values.waybillNumber = FromCodePage(job_.waybillNumbers[logIndex]);
+    if (logIndex < job_.orderNumbers.size())
+        values.orderNumber = FromCodePage(job_.orderNumbers[logIndex]);
+    return values;
+}
+
 void BatchPrinter::measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
-                           std::vector<FieldCut>& cuts)
+                           const BarcodeValues& values, std::vector<FieldCut>& cuts)
 {
     const auto qtexts = ToQStrings(texts);
+    // A barcode has no smaller font to fall back on: one its box cannot hold stops the batch.
+    AddBarcodeFaults(record, fitCheck.checkBarcodes(qtexts, values), cuts);
     if (job_.overflow == Overflow::Fail) {
         AddCuts(record, fitCheck.checkAll(qtexts), cuts);
         return;
     }
     const ShrinkResult result = fitCheck.shrink(qtexts);
     for (const int field : result.unfit)
-        cuts.push_back({record, field, {}, true});
+        cuts.push_back({record, field, {}, true, {}});
     if (result.ok() && std::any_of(result.heights.begin(), result.heights.end(), [](int h) { return h > 0; }))
         shrunk_.emplace_back(record, result.heights);
 }
@@ -156,9 +180,9 @@ bool BatchPrinter::check()
         fitCheck.emplace(job_.setup, *printer);
     }
     std::vector<FieldCut> cuts;
-    const auto measureRecord = [&](std::size_t record, const FieldTexts& texts) {
+    const auto measureRecord = [&](std::size_t record, const FieldTexts& texts, std::size_t logIndex) {
         if (fitCheck)
-            measure(*fitCheck, record, texts, cuts);
+            measure(*fitCheck, record, texts, barcodeValues(logIndex), cuts);
     };
     const auto verdict = [&]() {
         if (count_ == 0 && !refused_.empty())
@@ -173,19 +197,20 @@ bool BatchPrinter::check()
     };
 
     if (!job_.records.empty()) {
-        for (const auto& [record, texts] : job_.records) {
+        for (std::size_t i = 0; i < job_.records.size(); ++i) {
+            const auto& [record, texts] = job_.records[i];
             if (refuses(texts)) {
                 refused_.push_back(record);
                 continue;
             }
             ++count_;
-            measureRecord(record, texts);
+            measureRecord(record, texts, i);
         }
         return verdict();
     }
     if (!job_.csv) {
         count_ = 1;
-        measureRecord(1, job_.texts);
+        measureRecord(1, job_.texts, 0);
         return verdict();
     }
     WaybillCsv csv;
@@ -198,8 +223,7 @@ bool BatchPrinter::check()
             if (refuses(texts)) {
                 refused_.push_back(csv.recordNumber());
             } else {
-                ++count_;
-                measureRecord(csv.recordNumber(), texts);
+                measureRecord(csv.recordNumber(), texts, count_++);
             }
         }
         texts = job_.texts;
@@ -468,10 +492,13 @@ bool BatchPrinter::render(const WaybillRenderer& renderer, QPainter& painter, Ne
     if (next.shrunk < shrunk_.size() && shrunk_[next.shrunk].first == next.record)
         heights = &shrunk_[next.shrunk++].second;
     // The cuts come from the drawing itself: warn measures nothing twice.
+    const BarcodeValues values = barcodeValues(next.logIndex);
+    std::vector<BarcodeOutcome> barcodes;
     AddCuts(next.record,
             renderer.renderPage(painter, ToQStrings(next.texts), heights,
-                                job_.picture.isNull() ? nullptr : &job_.picture),
+                                job_.picture.isNull() ? nullptr : &job_.picture, &values, &barcodes),
             cuts);
+    AddBarcodeFaults(next.record, barcodes, cuts);
     // fail and shrink measured every page before the first: a new cut is a changed file.
     return job_.overflow == Overflow::Warn || cuts.empty();
 }

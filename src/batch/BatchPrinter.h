@@ -41,6 +41,7 @@ struct FieldCut {
     int field = 0;
     QString lostText;     // what the box leaves out
     bool unfit = false;   // --overflow shrink: cut even at the smallest font
+    QString barcode;      // a barcode its box cannot hold readably (not printed): what is wrong
     // "record 3: 收件人地址 cut: 文三路100号", line ends shown as blanks, a long loss by its start
     QString line() const;
 };
@@ -166,7 +167,9 @@ private:
     }
     PrintLogEntry logEntry(const FieldTexts& texts, std::size_t page) const;
     void measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
-                 std::vector<FieldCut>& cuts);
+                 const BarcodeValues& values, std::vector<FieldCut>& cuts);
+    // The waybill and order numbers of the waybill at that place, for its barcodes.
+    BarcodeValues barcodeValues(std::size_t logIndex) const;
 
     BatchJob job_;
     std::size_t count_ = 0;

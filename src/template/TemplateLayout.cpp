@@ -1,5 +1,6 @@
 #include "template/TemplateLayout.h"
 
+#include "template/BarcodeField.h"
 #include "text/CommaJoined.h"
 #include "text/TextFile.h"
 
@@ -153,17 +154,28 @@ bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout)
     return true;
 }
 
+namespace {
+
+void AppendRow(std::string& text, const TemplateLayout& layout, int row)
+{
+    for (int column = 0; column < TemplateLayout::kStoredColumns; ++column) {
+        if (column)
+            text += ',';
+        text += CommaFreeValue(layout.cell(row, column));
+    }
+    text += kLineEnd;
+}
+
+} // namespace
+
 std::string LayoutFileText(const TemplateLayout& layout)
 {
     std::string text;
-    for (int row = 0; row < TemplateLayout::kStoredRows; ++row) {
-        for (int column = 0; column < TemplateLayout::kStoredColumns; ++column) {
-            if (column)
-                text += ',';
-            text += CommaFreeValue(layout.cell(row, column));
-        }
-        text += kLineEnd;
-    }
+    for (int row = 0; row < TemplateLayout::kStoredRows; ++row)
+        AppendRow(text, layout, row);
+    // The barcodes follow the twenty fields; a layout without any is written as it always was.
+    for (const BarcodeField& barcode : BarcodeFieldsOf(layout))
+        AppendRow(text, layout, barcode.row);
     return text;
 }
 
