@@ -1,6 +1,7 @@
 #include "batch/BatchPrinter.h"
 
 #include "text/CodePageText.h"
+#include "batch/OrderNumberColumn.h"
 #include "batch/WaybillCsv.h"
 #include "print/FontShrink.h"
 #include "print/PdfPageSplitter.h"
@@ -162,7 +163,45 @@ bool BatchPrinter::openCsv(WaybillCsv& csv)
                             .arg(QString::fromUtf8(kWaybillFields[static_cast<std::size_t>(field)].name)));
     }
     csv.setColumns(std::move(map));
+    const auto column = [&](const std::string& name) -> std::optional<std::size_t> {
+        const auto found = std::find(header.begin(), header.end(), name);
+        if (found == header.end())
+            return std::nullopt;
+        return static_cast<std::size_t>(found - header.begin());
+    };
+    waybillNumberColumn_.reset();
+    orderNumberColumn_ = OrderNumberColumn(header);
+    for (const auto& [name, target] : {std::pair{&job_.waybillNumberColumn, &waybillNumberColumn_},
+                                       std::pair{&job_.orderNumberColumn, &orderNumberColumn_}}) {
+        if (!*name)
+            continue;
+        *target = column(**name);
+        if (!*target)
+            return fail(csvName() + QStringLiteral(": has no column %1").arg(FromCodePage(**name)));
+    }
     return true;
+}
+
+void BatchPrinter::takeNumbers(const WaybillCsv& csv, NextWaybill& next) const
+{
+    const std::vector<std::string>& cells = csv.cells();
+    const auto cell = [&](const std::optional<std::size_t>& column) -> std::optional<std::string> {
+        if (!column || *column >= cells.size())
+            return std::nullopt;
+        return cells[*column];
+    };
+    next.waybillNumber = cell(waybillNumberColumn_);
+    next.orderNumber = cell(orderNumberColumn_);
+}
+
+BarcodeValues BatchPrinter::barcodeValues(const NextWaybill& next) const
+{
+    BarcodeValues values = barcodeValues(next.logIndex);
+    if (next.waybillNumber)
+        values.waybillNumber = FromCodePage(*next.waybillNumber);
+    if (next.orderNumber)
+        values.orderNumber = FromCodePage(*next.orderNumber);
+    return values;
 }
 
 bool BatchPrinter::check()
@@ -223,7 +262,12 @@ bool BatchPrinter::check()
             if (refuses(texts)) {
                 refused_.push_back(csv.recordNumber());
             } else {
-                measureRecord(csv.recordNumber(), texts, count_++);
+                ++count_;
+                if (fitCheck) {
+                    NextWaybill numbers;
+                    takeNumbers(csv, numbers);
+                    measure(*fitCheck, csv.recordNumber(), texts, barcodeValues(numbers), cuts);
+                }
             }
         }
         texts = job_.texts;
@@ -325,7 +369,7 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         if (jobPerWaybill && (!painter.end() || !queue->lastJobAccepted()))
             return abort(notTaken(done + 1));
         if (job_.logStore)
-            logged.push_back(logEntry(next.texts, next.logIndex));
+            logged.push_back(logEntry(next));
         ++done;
         pagesPrinted_ = done;
         if (progress)
@@ -406,7 +450,7 @@ bool BatchPrinter::printInBlocks(const QPrinter& printer, PrintQueue& queue, Way
                     break;
                 }
                 if (job_.logStore)
-                    page.log = logEntry(next.texts, next.logIndex);
+                    page.log = logEntry(next);
                 drawn.push_back(std::move(page));
             }
             if (painter.isActive() && !painter.end())
@@ -466,6 +510,7 @@ BatchPrinter::Next BatchPrinter::nextWaybill(WaybillCsv& csv, NextWaybill& next,
                 continue;
             next.record = csv.recordNumber();
             next.logIndex = done;
+            takeNumbers(csv, next);
         } else if (!job_.records.empty()) {
             if (next.fromRecords == job_.records.size())
                 return Next::End;
@@ -492,7 +537,7 @@ bool BatchPrinter::render(const WaybillRenderer& renderer, QPainter& painter, Ne
     if (next.shrunk < shrunk_.size() && shrunk_[next.shrunk].first == next.record)
         heights = &shrunk_[next.shrunk++].second;
     // The cuts come from the drawing itself: warn measures nothing twice.
-    const BarcodeValues values = barcodeValues(next.logIndex);
+    const BarcodeValues values = barcodeValues(next);
     std::vector<BarcodeOutcome> barcodes;
     AddCuts(next.record,
             renderer.renderPage(painter, ToQStrings(next.texts), heights,
@@ -546,8 +591,10 @@ QString BatchPrinter::notTaken(std::size_t waybill) const
     return QStringLiteral("the printer %1 did not take waybill %2").arg(job_.printerName).arg(waybill);
 }
 
-PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) const
+PrintLogEntry BatchPrinter::logEntry(const NextWaybill& next) const
 {
+    const FieldTexts& texts = next.texts;
+    const std::size_t page = next.logIndex;
     PrintLogEntry entry;
     entry.time = job_.logTime ? job_.logTime() : LocalTimeText(std::time(nullptr));
     entry.templateName = ToCodePage(job_.templateName);
@@ -557,6 +604,11 @@ PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) 
         entry.waybillNumber = job_.waybillNumbers[page];
     if (page < job_.orderNumbers.size())
         entry.orderNumber = job_.orderNumbers[page];
+    // A file's record is logged with the numbers its barcodes print.
+    if (next.waybillNumber)
+        entry.waybillNumber = *next.waybillNumber;
+    if (next.orderNumber)
+        entry.orderNumber = *next.orderNumber;
     entry.toPrinter = job_.pdfPath.isEmpty();
     entry.checkPrint = !job_.picture.isNull();
     entry.texts = texts;

@@ -309,6 +309,10 @@ int RunPrint(Workspace& app, const PrintOptions& options)
         job.columnsIni = app.settingsPaths().setFolder / "columns.ini";
         for (const auto& [column, field] : options.columnChoices)
             job.columnChoices.emplace_back(ToCodePage(Utf8(column)), field);
+        if (options.waybillNumberColumn)
+            job.waybillNumberColumn = ToCodePage(Utf8(*options.waybillNumberColumn));
+        if (options.orderNumberColumn)
+            job.orderNumberColumn = ToCodePage(Utf8(*options.orderNumberColumn));
         job.refuseWithoutRecipient = true;
     }
     job.jobPerWaybill = options.jobPerWaybill;

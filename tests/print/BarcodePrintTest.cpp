@@ -36,7 +36,7 @@ constexpr int kRecipientName = 3;
 TemplateLayout BlankLabel()
 {
     TemplateLayout layout;
-    const QString path = qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data/热敏面单100x150.dat");
+    const QString path = qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data/自粘面单100x150.dat");
     if (!LoadLayoutFile(path.toStdString(), layout))
         qFatal("cannot read %s", qPrintable(path));
     ComputePrintRects(layout, ComputePrintScales(layout));
