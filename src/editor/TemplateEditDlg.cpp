@@ -168,6 +168,13 @@ void CTemplateEditDlg::createControls()
     save->setGeometry(w + 15, 325, 100, 39);
     connect(save, &QPushButton::clicked, this, [this] { SaveTemplate(); });
 
+    // Shown in mode 1: a label printer's blank label instead of a scanned form.
+    blankLabelButton_ = new CGradientButton(QStringLiteral("空白标签(&B)"), this);
+    blankLabelButton_->setObjectName(QStringLiteral("blankLabelButton"));
+    blankLabelButton_->setGeometry(w + 15, 440, 100, 39);
+    blankLabelButton_->hide();
+    connect(blankLabelButton_, &QPushButton::clicked, this, &CTemplateEditDlg::CreateBlankLabel);
+
     // Shown in mode 1 when the program was built with form recognition.
     recognizeButton_ = new CGradientButton(QStringLiteral("自动识别"), this);
     recognizeButton_->setObjectName(QStringLiteral("recognizeButton"));
@@ -198,7 +205,7 @@ void CTemplateEditDlg::OnModeChanged()
     pull();
     const bool named = EditMode == 1;
     for (QWidget* widget : std::initializer_list<QWidget*>{nameGroup_, nameEdit_, paperGroup_, paperWidthEdit_,
-                                                            paperHeightEdit_})
+                                                            paperHeightEdit_, blankLabelButton_})
         widget->setVisible(named);
 #ifdef DORVANE_HAS_RECOGNITION
     recognizeButton_->setVisible(named);
@@ -305,6 +312,26 @@ void CTemplateEditDlg::ImportPicture()
         shownPicture_ = replacement;
     layoutModified_ = true;
     pendingReplacement_ = true;
+}
+
+void CTemplateEditDlg::CreateBlankLabel()
+{
+    pull();
+    if (EditMode != 1 || !CheckNewName())
+        return;
+    const auto paper = CheckNewPaper();
+    if (!paper)
+        return;
+    const fs::path target = PicturePath(workspace_.WorkFolder, ToFileName(NewTemplateName));
+    if (!BlankLabelPicture(paper->first, paper->second).save(PathToQString(target), "BMP")) {
+        showMessage(this, QStringLiteral("保存失败！"), kCaptionNote, MessageIcon::Warning);
+        return;
+    }
+    if (surface_->loadPicture(target))
+        shownPicture_ = target;
+    if (!pendingNewPictures_.contains(NewTemplateName))
+        pendingNewPictures_.append(NewTemplateName);
+    layoutModified_ = true;
 }
 
 bool CTemplateEditDlg::SaveTemplate()
