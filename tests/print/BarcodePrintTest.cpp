@@ -139,7 +139,7 @@ private slots:
             QSKIP("the label printer queue is not set up");
         const Workspace app = LabelWorkspace(kLabelQueue);
         const QDir out(QStringLiteral("/var/spool/dorvane-test-out"));
-        const QStringList before = out.entryList({QStringLiteral("job-*.zpl")}, QDir::Files);
+        const QStringList before = out.entryList({QStringLiteral("label-*.zpl")}, QDir::Files);
         std::string printer = app.PrinterName;
         const OneWaybillPrinted printed =
             PrintOneWaybill(printer, LabelJob(app, BlankLabel(), QStringLiteral("ZPL")));
@@ -153,7 +153,7 @@ private slots:
         timer.start();
         QStringList seen = before;
         while (codes.isEmpty() && timer.elapsed() < 90000) {
-            for (const QString& name : out.entryList({QStringLiteral("job-*.zpl")}, QDir::Files)) {
+            for (const QString& name : out.entryList({QStringLiteral("label-*.zpl")}, QDir::Files)) {
                 if (seen.contains(name))
                     continue;
                 seen.append(name);

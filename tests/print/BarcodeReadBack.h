@@ -17,16 +17,21 @@ struct ReadCode {
     QString text;
 };
 
+// What a scanner reads of each format on the page (at most one symbol of each: ZXing 1.4
+// asserts while merging several linear finds, so each format is read once, alone).
 inline QList<ReadCode> ReadCodes(const QImage& page)
 {
+    QList<ReadCode> codes;
+    if (page.isNull())
+        return codes;
     const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
     const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
                                 static_cast<int>(grey.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::Code128 | ZXing::BarcodeFormat::QRCode);
-    hints.setTryHarder(true);
-    QList<ReadCode> codes;
-    for (const ZXing::Result& result : ZXing::ReadBarcodes(view, hints)) {
+    for (const ZXing::BarcodeFormat format : {ZXing::BarcodeFormat::Code128, ZXing::BarcodeFormat::QRCode}) {
+        ZXing::DecodeHints hints;
+        hints.setFormats(format);
+        hints.setTryHarder(true);
+        const ZXing::Result result = ZXing::ReadBarcode(view, hints);
         if (!result.isValid())
             continue;
         const std::string text = result.text();
