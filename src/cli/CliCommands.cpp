@@ -17,6 +17,7 @@
 #include "print/WaybillPrinter.h"
 #include "settings/PrintSetValues.h"
 #include "settings/PrinterAdjustments.h"
+#include "template/BarcodeField.h"
 #include "template/TemplateLayout.h"
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
@@ -470,10 +471,14 @@ int RunReprint(Workspace& app, const CliCommand& command)
         BatchJob job;
         job.setup = MakePrintSetup(app, ScreenDpiY());
         job.templateName = chosen.name;
-        // The new form's number is not known here, and the old form's is not the new one's.
+        // The new form's number is not known here, and the old form's is not the new one's;
+        // a label that prints its number is the same waybill again, with the same number.
+        const bool sameNumber = PrintsWaybillNumber(app.Layout);
         for (const PrintLogEntry* entry : printed) {
             job.records.emplace_back(job.records.size() + 1, entry->texts);
             job.orderNumbers.push_back(entry->orderNumber);
+            if (sameNumber)
+                job.waybillNumbers.push_back(entry->waybillNumber);
         }
         if (const int failed = SetDestination(app, command.print, job))
             return failed;

@@ -68,6 +68,15 @@ std::vector<BarcodeField> BarcodeFieldsOf(const TemplateLayout& layout)
     return barcodes;
 }
 
+bool PrintsWaybillNumber(const TemplateLayout& layout)
+{
+    for (const BarcodeField& barcode : BarcodeFieldsOf(layout)) {
+        if (barcode.source == BarcodeSource::WaybillNumber)
+            return true;
+    }
+    return false;
+}
+
 std::string SymbologyWord(const BarcodeField& barcode)
 {
     std::string word(barcode.symbology == Symbology::QrCode ? kQrCode : kCode128);

@@ -43,6 +43,10 @@ std::optional<BarcodeField> BarcodeFieldAt(const TemplateLayout& layout, int row
 // Every barcode of a layout, in row order.
 std::vector<BarcodeField> BarcodeFieldsOf(const TemplateLayout& layout);
 
+// Whether the layout prints the waybill number (a blank label, which is the waybill itself):
+// its reprint carries the number it was logged with.
+bool PrintsWaybillNumber(const TemplateLayout& layout);
+
 // Writes barcode's first two cells into its row (the box is the row's columns 2 to 5).
 void SetBarcodeField(TemplateLayout& layout, const BarcodeField& barcode);
 // The first spare row free for a barcode; none when all are taken.

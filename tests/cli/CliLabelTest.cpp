@@ -4,6 +4,7 @@
 #include "print/BarcodeReadBack.h"
 #include "print/PdfReadBack.h"
 
+#include <QPrinterInfo>
 #include <QTest>
 
 using namespace dorvane;
@@ -73,6 +74,36 @@ private slots:
                                                 QStringLiteral("--map"), QStringLiteral("订单编号=运单号"),
                                                 QStringLiteral("--pdf"), QStringLiteral("twice.pdf")});
         QCOMPARE(result.exitCode, 2);
+    }
+
+    // A label sent to a printer is logged with the numbers it printed, and its reprint is the
+    // same waybill: the same barcodes.
+    void aReprintedLabelCarriesItsLoggedNumbers()
+    {
+        if (!QPrinterInfo::availablePrinterNames().contains(QStringLiteral("dorvane-test"))) {
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+                QFAIL("the CUPS test queue dorvane-test is not set up");
+            QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");
+        }
+        CliFolder folder;
+        folder.write(QStringLiteral("orders.csv"), Orders());
+        CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--template"),
+                                       QStringLiteral("自粘面单100x150"), QStringLiteral("--csv"),
+                                       QStringLiteral("orders.csv"), QStringLiteral("--rows"), QStringLiteral("2"),
+                                       QStringLiteral("--map"), QStringLiteral("快递单号=运单号"),
+                                       QStringLiteral("--printer"), QStringLiteral("dorvane-test")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        result = folder.run({QStringLiteral("log")});
+        const QStringList logged = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(logged.size(), 1);
+        const QStringList columns = logged.front().split(QLatin1Char('\t'));
+        QCOMPARE(columns.value(5), QStringLiteral("SF888000002")); // the waybill number column
+        result = folder.run({QStringLiteral("reprint"), columns.front(), QStringLiteral("--pdf"),
+                             QStringLiteral("again.pdf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QList<ReadCode> codes = ReadCodes(RenderLabel(folder.path(QStringLiteral("again.pdf")), 1));
+        QCOMPARE(TextsOf(codes, QStringLiteral("Code128")), QStringList{QStringLiteral("SF888000002")});
+        QCOMPARE(TextsOf(codes, QStringLiteral("QRCode")), QStringList{QStringLiteral("TB-2-订单")});
     }
 };
 
