@@ -23,7 +23,8 @@ PlacedBarcode PlaceBarcodeIn(const BarcodeField& field, const QString& content, 
     const QByteArray utf8 = content.toUtf8();
     placed.symbol = EncodeBarcode(field.symbology, field.humanReadable,
                                   std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-    placed.placement = PlaceBarcode(placed.symbol, box.left(), box.top(), box.width(), box.height(), devicePerDot);
+    placed.placement =
+        PlaceBarcode(placed.symbol, box.left(), box.top(), box.width(), box.height(), devicePerDot);
     return placed;
 }
 
@@ -41,8 +42,8 @@ void DrawBarcode(QPainter& painter, const PlacedBarcode& placed)
     const double module = place.module;
     for (const SymbolRect& rect : symbol.rects) {
         if (symbol.symbology == Symbology::QrCode)
-            painter.drawRect(QRectF(place.left + rect.x * module, place.top + rect.y * module, rect.width * module,
-                                    rect.height * module));
+            painter.drawRect(QRectF(place.left + rect.x * module, place.top + rect.y * module,
+                                    rect.width * module, rect.height * module));
         else
             painter.drawRect(QRectF(place.left + rect.x * module, place.top + rect.y * place.barHeight,
                                     rect.width * module, rect.height * place.barHeight));
@@ -62,7 +63,8 @@ void DrawBarcode(QPainter& painter, const PlacedBarcode& placed)
 
 QString BarcodeName(const BarcodeField& field)
 {
-    const QString kind = field.symbology == Symbology::QrCode ? QStringLiteral("二维码") : QStringLiteral("条码");
+    const QString kind =
+        field.symbology == Symbology::QrCode ? QStringLiteral("二维码") : QStringLiteral("条码");
     switch (field.source) {
     case BarcodeSource::WaybillNumber:
         return kind + QStringLiteral("（运单号）");
@@ -86,9 +88,11 @@ QString DescribeBarcodeFault(const BarcodeOutcome& outcome)
     case BarcodeFault::CannotEncode:
         return QStringLiteral("%1无法编码，不打印：%2").arg(BarcodeName(outcome.field), outcome.content);
     case BarcodeFault::TooNarrow:
-        return QStringLiteral("%1的框太窄，条码印不清，不打印：%2").arg(BarcodeName(outcome.field), outcome.content);
+        return QStringLiteral("%1的框太窄，条码印不清，不打印：%2")
+            .arg(BarcodeName(outcome.field), outcome.content);
     case BarcodeFault::TooShort:
-        return QStringLiteral("%1的框太矮，条码印不清，不打印：%2").arg(BarcodeName(outcome.field), outcome.content);
+        return QStringLiteral("%1的框太矮，条码印不清，不打印：%2")
+            .arg(BarcodeName(outcome.field), outcome.content);
     }
     return {};
 }

@@ -66,8 +66,8 @@ BarcodeSymbol EncodeBarcode(Symbology symbology, bool humanReadable, std::string
             result.rects.push_back({rect->x / kUnitsPerModule, rect->y / kUnitsPerModule,
                                     rect->width / kUnitsPerModule, rect->height / kUnitsPerModule});
         else
-            result.rects.push_back({rect->x / kUnitsPerModule, rect->y / unitsHigh, rect->width / kUnitsPerModule,
-                                    rect->height / unitsHigh});
+            result.rects.push_back({rect->x / kUnitsPerModule, rect->y / unitsHigh,
+                                    rect->width / kUnitsPerModule, rect->height / unitsHigh});
     }
     if (result.rects.empty())
         result.error = "cannot be encoded";

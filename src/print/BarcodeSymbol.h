@@ -20,9 +20,9 @@ struct SymbolRect {
 
 struct BarcodeSymbol {
     Symbology symbology = Symbology::Code128;
-    double width = 0;     // modules, quiet zones included
-    double height = 0;    // QR: modules, quiet zones included; linear: 0, the bars fill their height
-    double quietZone = 0; // modules of quiet zone at each side
+    double width = 0;              // modules, quiet zones included
+    double height = 0;             // QR: modules, quiet zones included; linear: 0, the bars fill their height
+    double quietZone = 0;          // modules of quiet zone at each side
     std::vector<SymbolRect> rects; // linear: y 0 and height 1, a share of the bars' height
     std::string text;              // the human-readable line (UTF-8), when asked for
     std::string error;             // why the content cannot be encoded

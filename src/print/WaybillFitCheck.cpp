@@ -35,7 +35,7 @@ FieldFits WaybillFitCheck::checkAll(const WaybillTexts& texts) const
 }
 
 std::vector<BarcodeOutcome> WaybillFitCheck::checkBarcodes(const WaybillTexts& texts,
-                                                            const BarcodeValues& values) const
+                                                           const BarcodeValues& values) const
 {
     std::vector<BarcodeOutcome> outcomes;
     for (auto& [outcome, placed] : renderer_.placeBarcodes(device_, texts, &values))

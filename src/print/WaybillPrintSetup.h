@@ -32,7 +32,7 @@ struct WaybillPrintSetup {
     PrintAdjustments adjust;
     LogFont bodyFont;
     LogFont destinationFont;
-    int screenDpiY = 96; // the resolution the fonts' heights are measured in
+    int screenDpiY = 96;              // the resolution the fonts' heights are measured in
     std::vector<BarcodeBox> barcodes; // layout rows 21 to 29 that hold barcodes
     // The printer's own dots per inch where it prints coarser than the device it is drawn on
     // (a label printer under a PDF driver): barcode modules are whole dots of it. 0: the

@@ -16,7 +16,8 @@ constexpr std::string_view kField = "field";
 
 std::optional<int> FieldIndex(std::string_view digits)
 {
-    if (digits.empty() || digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+    if (digits.empty() || digits.size() > 2 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
         return std::nullopt;
     const int index = std::stoi(std::string(digits));
     return index < kFieldCount ? std::optional<int>(index) : std::nullopt;

@@ -62,11 +62,11 @@ void TypeNumberAndPrint(CWaybillDlg& window, const QString& number)
 
 } // namespace
 
-#define SKIP_WITHOUT_TEST_QUEUE()                                                                                     \
-    if (QPrinterInfo::printerInfo(kQueue).isNull() || !QueueJobs::kOut.exists()) {                                     \
-        if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                                      \
-            QFAIL("the CUPS test queue dorvane-test is not set up");                                                   \
-        QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");                                          \
+#define SKIP_WITHOUT_TEST_QUEUE()                                                                            \
+    if (QPrinterInfo::printerInfo(kQueue).isNull() || !QueueJobs::kOut.exists()) {                           \
+        if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                             \
+            QFAIL("the CUPS test queue dorvane-test is not set up");                                         \
+        QSKIP("no CUPS test queue (scripts/cups-test-setup.sh sets one up)");                                \
     }
 
 class LabelPrintTest : public QObject {
@@ -158,7 +158,8 @@ private slots:
         std::string csv = ToCodePage(QStringLiteral("订单编号,收件人姓名,收件人手机号码,收件人地址\r\n"));
         for (int row = 1; row <= 20; ++row)
             csv += ToCodePage(OrderNumber(row) + QLatin1Char(',') + Marker(row) +
-                              QStringLiteral(",139000010%1,浙江省杭州市西湖区文三路%1号\r\n").arg(row, 2, 10, QLatin1Char('0')));
+                              QStringLiteral(",139000010%1,浙江省杭州市西湖区文三路%1号\r\n")
+                                  .arg(row, 2, 10, QLatin1Char('0')));
         work.write(QStringLiteral("orders.csv"), csv);
         CWaybillDlg window(work.workspace());
         CBatchPrintDlg dialog(work.workspace(), FieldTexts{});
@@ -176,7 +177,8 @@ private slots:
         for (int row = 1; row <= 20; ++row) {
             const QStringList found = jobs.with(Marker(row));
             QCOMPARE(found.size(), 1);
-            QCOMPARE(TextsOf(CodesOnJob(found.front()), QStringLiteral("QRCode")), QStringList{OrderNumber(row)});
+            QCOMPARE(TextsOf(CodesOnJob(found.front()), QStringLiteral("QRCode")),
+                     QStringList{OrderNumber(row)});
         }
     }
 };

@@ -18,8 +18,9 @@ QImage RenderLabel(const QString& pdf, int page)
     const QString prefix = pdf + QStringLiteral(".p%1").arg(page);
     bool ok = false;
     RunTool(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-r"), QStringLiteral("203"),
-             QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), pdf, prefix},
+            {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-r"),
+             QStringLiteral("203"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+             QString::number(page), pdf, prefix},
             &ok);
     return ok ? QImage(prefix + QStringLiteral(".png")) : QImage();
 }
@@ -42,17 +43,21 @@ private slots:
     {
         CliFolder folder;
         folder.write(QStringLiteral("orders.csv"), Orders());
-        const QStringList print = {QStringLiteral("print"),  QStringLiteral("--template"),
+        const QStringList print = {QStringLiteral("print"), QStringLiteral("--template"),
                                    QStringLiteral("自粘面单100x150"), QStringLiteral("--csv"),
                                    QStringLiteral("orders.csv")};
-        CliResult result = folder.run(print + QStringList{QStringLiteral("--map"), QStringLiteral("快递单号=运单号"),
-                                                          QStringLiteral("--pdf"), QStringLiteral("mapped.pdf")});
+        CliResult result =
+            folder.run(print + QStringList{QStringLiteral("--map"), QStringLiteral("快递单号=运单号"),
+                                           QStringLiteral("--pdf"), QStringLiteral("mapped.pdf")});
         QVERIFY2(result.finished && result.exitCode == 0, qPrintable(result.err));
         QCOMPARE(result.err, QString());
         for (int r = 1; r <= 3; ++r) {
-            const QList<ReadCode> codes = ReadCodes(RenderLabel(folder.path(QStringLiteral("mapped.pdf")), r));
-            QCOMPARE(TextsOf(codes, QStringLiteral("Code128")), QStringList{QStringLiteral("SF88800000%1").arg(r)});
-            QCOMPARE(TextsOf(codes, QStringLiteral("QRCode")), QStringList{QStringLiteral("TB-%1-订单").arg(r)});
+            const QList<ReadCode> codes =
+                ReadCodes(RenderLabel(folder.path(QStringLiteral("mapped.pdf")), r));
+            QCOMPARE(TextsOf(codes, QStringLiteral("Code128")),
+                     QStringList{QStringLiteral("SF88800000%1").arg(r)});
+            QCOMPARE(TextsOf(codes, QStringLiteral("QRCode")),
+                     QStringList{QStringLiteral("TB-%1-订单").arg(r)});
         }
 
         // Unmapped, the waybill number's column fills nothing: only the export's own order
@@ -87,11 +92,11 @@ private slots:
         }
         CliFolder folder;
         folder.write(QStringLiteral("orders.csv"), Orders());
-        CliResult result = folder.run({QStringLiteral("print"), QStringLiteral("--template"),
-                                       QStringLiteral("自粘面单100x150"), QStringLiteral("--csv"),
-                                       QStringLiteral("orders.csv"), QStringLiteral("--rows"), QStringLiteral("2"),
-                                       QStringLiteral("--map"), QStringLiteral("快递单号=运单号"),
-                                       QStringLiteral("--printer"), QStringLiteral("dorvane-test")});
+        CliResult result = folder.run(
+            {QStringLiteral("print"), QStringLiteral("--template"), QStringLiteral("自粘面单100x150"),
+             QStringLiteral("--csv"), QStringLiteral("orders.csv"), QStringLiteral("--rows"),
+             QStringLiteral("2"), QStringLiteral("--map"), QStringLiteral("快递单号=运单号"),
+             QStringLiteral("--printer"), QStringLiteral("dorvane-test")});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         result = folder.run({QStringLiteral("log")});
         const QStringList logged = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);

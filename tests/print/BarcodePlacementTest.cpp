@@ -48,8 +48,8 @@ TEST(BarcodePlacement, ModulesAreWholePrinterDotsAndTheSymbolIsCentred)
 
     // Drawn at 1200 dpi for a 203-dpi printer: still 4 of the printer's dots, starting on one.
     const double perDot = 1200.0 / 203;
-    const BarcodePlacement fine =
-        PlaceBarcode(Linear(165), 40 * perDot, 40 * perDot, width * perDot, 25 * kDotsPerMm203 * perDot, perDot);
+    const BarcodePlacement fine = PlaceBarcode(Linear(165), 40 * perDot, 40 * perDot, width * perDot,
+                                               25 * kDotsPerMm203 * perDot, perDot);
     ASSERT_TRUE(fine.fits());
     EXPECT_EQ(fine.dotsPerModule, 4);
     EXPECT_NEAR(fine.left / perDot, std::round(fine.left / perDot), 1e-9);

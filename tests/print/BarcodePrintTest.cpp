@@ -36,7 +36,8 @@ constexpr int kRecipientName = 3;
 TemplateLayout BlankLabel()
 {
     TemplateLayout layout;
-    const QString path = qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data/自粘面单100x150.dat");
+    const QString path =
+        qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data/自粘面单100x150.dat");
     if (!LoadLayoutFile(path.toStdString(), layout))
         qFatal("cannot read %s", qPrintable(path));
     ComputePrintRects(layout, ComputePrintScales(layout));
@@ -122,7 +123,8 @@ private slots:
                      .size(),
                  2);
         // The human-readable line under the bars is text on the page.
-        QVERIFY(RunTool(QStringLiteral("pdftotext"), {found.front(), QStringLiteral("-")}).contains(kWaybillNumber));
+        QVERIFY(RunTool(QStringLiteral("pdftotext"), {found.front(), QStringLiteral("-")})
+                    .contains(kWaybillNumber));
 
         const QImage page = RenderPage(found.front(), kLabelDpi);
         QVERIFY(!page.isNull());
@@ -172,8 +174,10 @@ private slots:
         QCOMPARE(TextsOf(codes, QStringLiteral("Code128")), QStringList{kWaybillNumber});
         // The driver was given the label's size: 100 mm wide (rounded up to whole bytes of
         // dots) by the form's 150 mm and the 4 mm the paper adds, at 203 dpi.
-        QVERIFY2(std::abs(label.width() - 100 / 25.4 * kLabelDpi) < 8, qPrintable(QString::number(label.width())));
-        QVERIFY2(std::abs(label.height() - 154 / 25.4 * kLabelDpi) < 2, qPrintable(QString::number(label.height())));
+        QVERIFY2(std::abs(label.width() - 100 / 25.4 * kLabelDpi) < 8,
+                 qPrintable(QString::number(label.width())));
+        QVERIFY2(std::abs(label.height() - 154 / 25.4 * kLabelDpi) < 2,
+                 qPrintable(QString::number(label.height())));
     }
 
     // A box too small for the number: the fit check says so before anything is printed, a
@@ -209,14 +213,16 @@ private slots:
         QCOMPARE(outcomes[0].fault, BarcodeFault::TooNarrow);
         QCOMPARE(outcomes[1].fault, BarcodeFault::None);
         // The same box holds a shorter number: the check is about this content, not the box alone.
-        QCOMPARE(WaybillFitCheck(job.setup, measuring).checkBarcodes(texts, {QStringLiteral("SF12"), {}})[0].fault,
-                 BarcodeFault::None);
+        QCOMPARE(
+            WaybillFitCheck(job.setup, measuring).checkBarcodes(texts, {QStringLiteral("SF12"), {}})[0].fault,
+            BarcodeFault::None);
 
         job.overflow = Overflow::Fail;
         BatchPrinter failing(job);
         QVERIFY(!failing.check());
         QCOMPARE(failing.cuts().size(), std::size_t{1});
-        QVERIFY2(failing.cuts().front().line().contains(kWaybillNumber), qPrintable(failing.cuts().front().line()));
+        QVERIFY2(failing.cuts().front().line().contains(kWaybillNumber),
+                 qPrintable(failing.cuts().front().line()));
         QVERIFY(!QFile::exists(job.pdfPath));
 
         job.overflow = Overflow::Warn;
@@ -232,10 +238,11 @@ private slots:
         // Not a bar of it: the box's part of the label is white.
         const QImage page = RenderPage(job.pdfPath, kLabelDpi);
         const QRectF box = QRectF(25 * 0.2, 25 * 0.2, 90 * 0.2, 125 * 0.2); // mm
-        QVERIFY(ColourBoundsMm(page.copy(QRectF(box.topLeft() / 25.4 * kLabelDpi, box.size() / 25.4 * kLabelDpi)
-                                             .toRect()),
-                               kLabelDpi, Qt::black)
-                    .isEmpty());
+        QVERIFY(
+            ColourBoundsMm(
+                page.copy(QRectF(box.topLeft() / 25.4 * kLabelDpi, box.size() / 25.4 * kLabelDpi).toRect()),
+                kLabelDpi, Qt::black)
+                .isEmpty());
     }
 };
 

@@ -1,5 +1,5 @@
-#include "support/TempFolder.h"
 #include "template/BarcodeField.h"
+#include "support/TempFolder.h"
 #include "template/TemplateLayout.h"
 #include "text/TextFile.h"
 
@@ -54,7 +54,8 @@ TEST(BarcodeField, ShippedTemplatesAreWrittenBackAsShipped)
 TEST(BarcodeField, TheTwentyFieldsReadTheSameWithoutTheBarcodeRows)
 {
     TempFolder dir;
-    const std::string withBarcodes = FieldRows(20) + "code128+text,waybill,25,25,450,125\r\nqr,order,385,640,95,95\r\n";
+    const std::string withBarcodes =
+        FieldRows(20) + "code128+text,waybill,25,25,450,125\r\nqr,order,385,640,95,95\r\n";
     WriteBytes(dir / "new.dat", withBarcodes);
     WriteBytes(dir / "old.dat", FieldRows(20));
     TemplateLayout current, old;
