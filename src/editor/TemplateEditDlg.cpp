@@ -291,6 +291,7 @@ void CTemplateEditDlg::ImportPicture()
             return;
         if (surface_->loadPicture(target))
             shownPicture_ = target;
+        blankLabel_ = false;
         if (!pendingNewPictures_.contains(NewTemplateName))
             pendingNewPictures_.append(NewTemplateName);
         layoutModified_ = true;
@@ -310,6 +311,7 @@ void CTemplateEditDlg::ImportPicture()
         return;
     if (surface_->loadPicture(replacement))
         shownPicture_ = replacement;
+    blankLabel_ = false;
     layoutModified_ = true;
     pendingReplacement_ = true;
 }
@@ -329,6 +331,7 @@ void CTemplateEditDlg::CreateBlankLabel()
     }
     if (surface_->loadPicture(target))
         shownPicture_ = target;
+    blankLabel_ = true;
     if (!pendingNewPictures_.contains(NewTemplateName))
         pendingNewPictures_.append(NewTemplateName);
     layoutModified_ = true;
@@ -356,6 +359,9 @@ bool CTemplateEditDlg::SaveTemplate()
         TemplateLayout layout = app.Layout;
         TakeBoxes(layout, edited);
         layout.setCell(0, 1, ToCodePage(NewTemplateName));
+        // Made on a blank label: printed on labels of exactly its size; made on a form: not,
+        // whatever the template it was made from is.
+        SetBlankLabel(layout, blankLabel_);
         layout.setNumber(0, 2, paper->first);
         layout.setNumber(0, 3, paper->second);
         // Boxes are kept in pixels of the picture: the header names the picture they were placed on.
@@ -461,6 +467,7 @@ void CTemplateEditDlg::ApplyRecognition()
         pendingNewPictures_.append(recognitionName_);
     if (surface_->loadPicture(target))
         shownPicture_ = target;
+    blankLabel_ = false;
     TemplateLayout edited = surface_->tracker().layout();
     PlaceRecognizedFields(edited, result);
     surface_->tracker().setLayout(edited);

@@ -94,6 +94,7 @@ private:
     QGroupBox* paperGroup_ = nullptr;
     QPushButton* recognizeButton_ = nullptr;
     QPushButton* blankLabelButton_ = nullptr;
+    bool blankLabel_ = false; // the picture shown is a blank label made here
     FormRecognitionRun* recognition_ = nullptr;
     QProgressDialog* recognitionProgress_ = nullptr;
     QString recognitionName_; // the new template's name the running recognition is for

@@ -43,6 +43,9 @@ WaybillPrintSetup MakePrintSetup(const Workspace& app, const TemplateLayout& lay
     // reprint on the template a waybill was printed on) brings its own.
     setup.paperWidth = layout.paperWidth();
     setup.paperLength = layout.paperLength();
+    // A label printer feeds exactly one label: a blank label's paper is the label.
+    if (IsBlankLabel(layout))
+        setup.paperLength -= kPaperExtraLength;
     setup.printRects = PrintRectsOf(layout);
     setup.barcodes = BarcodeBoxesOf(layout);
     setup.adjust = {app.PrintOffsetX, app.PrintOffsetY, app.TextSpacingX, app.TextSpacingY};

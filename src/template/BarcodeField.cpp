@@ -69,6 +69,35 @@ std::vector<BarcodeField> BarcodeFieldsOf(const TemplateLayout& layout)
     return barcodes;
 }
 
+bool IsBlankLabel(const TemplateLayout& layout)
+{
+    for (int row = kFirstBarcodeRow; row <= kLastBarcodeRow; ++row) {
+        if (layout.cell(row, 0) == kBlankLabelWord)
+            return true;
+    }
+    return false;
+}
+
+bool SetBlankLabel(TemplateLayout& layout, bool blank)
+{
+    if (!blank) {
+        for (int row = kFirstBarcodeRow; row <= kLastBarcodeRow; ++row) {
+            if (layout.cell(row, 0) == kBlankLabelWord)
+                layout.setCell(row, 0, {});
+        }
+        return true;
+    }
+    if (IsBlankLabel(layout))
+        return true;
+    const auto row = FreeBarcodeRow(layout);
+    if (!row)
+        return false;
+    layout.setCell(*row, 0, kBlankLabelWord);
+    for (int column = 1; column < TemplateLayout::kStoredColumns; ++column)
+        layout.setCell(*row, column, "0");
+    return true;
+}
+
 bool PrintsWaybillNumber(const TemplateLayout& layout)
 {
     for (const BarcodeField& barcode : BarcodeFieldsOf(layout)) {
@@ -108,7 +137,7 @@ void SetBarcodeField(TemplateLayout& layout, const BarcodeField& barcode)
 std::optional<int> FreeBarcodeRow(const TemplateLayout& layout)
 {
     for (int row = kFirstBarcodeRow; row <= kLastBarcodeRow; ++row) {
-        if (!BarcodeFieldAt(layout, row))
+        if (!BarcodeFieldAt(layout, row) && layout.cell(row, 0) != kBlankLabelWord)
             return row;
     }
     return std::nullopt;

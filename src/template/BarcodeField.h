@@ -9,6 +9,8 @@
 //    order number of the export a batch prints), or "field<N>" (the text of field N of the
 //    catalogue, 0 to 19);
 //  - its box in picture pixels, as a field's.
+// A blank label (a label printer's) says so in one more such row, "label,0,0,0,0,0": its paper
+// is the label itself, not the form and the few millimetres a form printer feeds on.
 // A reader that knows only the twenty fields reads these rows into its spare rows and prints
 // nothing of them; its field rows are the same as without barcodes.
 
@@ -42,6 +44,12 @@ struct BarcodeField {
 std::optional<BarcodeField> BarcodeFieldAt(const TemplateLayout& layout, int row);
 // Every barcode of a layout, in row order.
 std::vector<BarcodeField> BarcodeFieldsOf(const TemplateLayout& layout);
+
+// Whether the layout is a blank label, and making it one (in its first free spare row; false
+// when none is free) or not.
+bool IsBlankLabel(const TemplateLayout& layout);
+bool SetBlankLabel(TemplateLayout& layout, bool blank);
+inline constexpr const char* kBlankLabelWord = "label";
 
 // Whether the layout prints the waybill number (a blank label, which is the waybill itself):
 // its reprint carries the number it was logged with.

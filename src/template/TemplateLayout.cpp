@@ -173,9 +173,12 @@ std::string LayoutFileText(const TemplateLayout& layout)
     std::string text;
     for (int row = 0; row < TemplateLayout::kStoredRows; ++row)
         AppendRow(text, layout, row);
-    // The barcodes follow the twenty fields; a layout without any is written as it always was.
-    for (const BarcodeField& barcode : BarcodeFieldsOf(layout))
-        AppendRow(text, layout, barcode.row);
+    // The barcodes and the blank label's mark follow the twenty fields; a layout without any is
+    // written as it always was.
+    for (int row = kFirstBarcodeRow; row <= kLastBarcodeRow; ++row) {
+        if (BarcodeFieldAt(layout, row) || layout.cell(row, 0) == kBlankLabelWord)
+            AppendRow(text, layout, row);
+    }
     return text;
 }
 

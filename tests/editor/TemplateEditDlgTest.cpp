@@ -583,6 +583,8 @@ private slots:
         const QImage picture = QImage::fromData(
             QByteArray::fromStdString(work.read(QStringLiteral("dataM/Label76x130.bmp"))), "BMP");
         QCOMPARE(picture.size(), QSize(380, 650));
+        // Marked as a blank label after the twenty fields (printed on paper of exactly its size).
+        QCOMPARE(LayoutLines(work, QStringLiteral("Label76x130"))[21], QStringLiteral("label,0,0,0,0,0"));
         QCOMPARE(picture.pixelColor(12, 12), QColor(Qt::white));
         QVERIFY(picture.pixelColor(25, 12).red() < 255);  // a line 5 mm from the edge
         QVERIFY(picture.pixelColor(50, 12).red() < picture.pixelColor(25, 12).red()); // darker each centimetre

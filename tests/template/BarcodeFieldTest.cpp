@@ -124,4 +124,29 @@ TEST(BarcodeField, ASaveKeepsTheBarcodesAndNothingElseOfTheSpareRows)
         SetBarcodeField(again, {Symbology::QrCode, false, BarcodeSource::OrderNumber, -1, row});
     EXPECT_FALSE(FreeBarcodeRow(again));
     EXPECT_EQ(BarcodeFieldsOf(again).size(), 9u);
+    EXPECT_FALSE(SetBlankLabel(again, true)); // no row left for the mark
+}
+
+// A blank label's mark has a row of its own, which barcodes added later leave alone, and
+// which goes with the template into its file; a template made from it on a form drops it.
+TEST(BarcodeField, TheBlankLabelsMarkIsKeptApartFromTheBarcodes)
+{
+    TempFolder dir;
+    TemplateLayout layout;
+    WriteBytes(dir / "t.dat", FieldRows(20));
+    ASSERT_TRUE(LoadLayoutFile(dir / "t.dat", layout));
+    EXPECT_FALSE(IsBlankLabel(layout));
+    ASSERT_TRUE(SetBlankLabel(layout, true));
+    EXPECT_TRUE(IsBlankLabel(layout));
+    EXPECT_EQ(FreeBarcodeRow(layout), 22);
+    SetBarcodeField(layout, {Symbology::QrCode, false, BarcodeSource::OrderNumber, -1, 22});
+    ASSERT_TRUE(SaveLayoutFile(dir / "t.dat", layout));
+    EXPECT_EQ(ReadBytes(dir / "t.dat"), FieldRows(20) + "label,0,0,0,0,0\r\nqr,order,,,,\r\n");
+    TemplateLayout again;
+    ASSERT_TRUE(LoadLayoutFile(dir / "t.dat", again));
+    EXPECT_TRUE(IsBlankLabel(again));
+    EXPECT_EQ(BarcodeFieldsOf(again).size(), 1u);
+    ASSERT_TRUE(SetBlankLabel(again, false));
+    EXPECT_FALSE(IsBlankLabel(again));
+    EXPECT_EQ(LayoutFileText(again), FieldRows(20) + "qr,order,,,,\r\n");
 }
