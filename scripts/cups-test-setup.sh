@@ -7,12 +7,16 @@
 #  - queue "dorvane-test-margins": the same backend behind a driver description that keeps
 #    unprintable margins (left 12, bottom 14, right 10, top 8 points), as a real printer does;
 #    the PDF still reaches the backend unchanged;
-#  - queue "dorvane-pdf": a cups-pdf printer (output in the user's ~/PDF), when cups-pdf is installed.
+#  - queue "dorvane-pdf": a cups-pdf printer (output in the user's ~/PDF), when cups-pdf is installed;
+#  - queue "dorvane-label": a thermal label printer, CUPS's own ZPL driver (Zebra, 203 dpi) in
+#    front of a backend of its own, "dorvane-label", that keeps the ZPL the driver made as
+#    /var/spool/dorvane-test-out/label-<id>.zpl.
 set -euo pipefail
 
 queue=${DORVANE_TEST_QUEUE:-dorvane-test}
 margins_queue=${DORVANE_TEST_MARGINS_QUEUE:-dorvane-test-margins}
 pdf_queue=${DORVANE_TEST_PDF_QUEUE:-dorvane-pdf}
+label_queue=${DORVANE_TEST_LABEL_QUEUE:-dorvane-label}
 out=${DORVANE_TEST_OUT:-/var/spool/dorvane-test-out}
 backend_dir=/usr/lib/cups/backend
 backend=$backend_dir/dorvane-test
@@ -119,6 +123,33 @@ lpadmin -p "$margins_queue" -v dorvane-test:/ -E -D "Dorvane test output, with m
 rm -f "$margins_ppd"
 cupsenable "$margins_queue"
 cupsaccept "$margins_queue"
+
+# The label printer: the PDF is rasterised at the driver's 203 dpi and sent as a ZPL graphic,
+# which its backend keeps.
+label_backend=$backend_dir/dorvane-label
+cat > "$label_backend.tmp" <<BACKEND
+#!/bin/sh
+# CUPS backend for Dorvane's tests: keeps each label job's ZPL as the driver made it.
+if [ \$# -eq 0 ]; then
+  echo 'direct dorvane-label "Unknown" "Dorvane test label output (copies ZPL to $out)"'
+  exit 0
+fi
+name="$out/label-\$1"
+if [ -n "\$6" ]; then
+  cp "\$6" "\$name.part"
+else
+  cat > "\$name.part"
+fi
+chmod 0644 "\$name.part"
+mv "\$name.part" "\$name.zpl"
+exit 0
+BACKEND
+chmod 0700 "$label_backend.tmp"
+mv "$label_backend.tmp" "$label_backend"
+lpadmin -p "$label_queue" -v dorvane-label:/ -E -D "Dorvane test label printer (ZPL)" \
+  -m drv:///sample.drv/zebra.ppd -o Resolution=203dpi -o PageSize=w288h432 2>/dev/null
+cupsenable "$label_queue"
+cupsaccept "$label_queue"
 
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 if [ -e "$backend_dir/cups-pdf" ] && [ -e "$ppd" ]; then

@@ -24,6 +24,7 @@ packages=(
   libsqlite3-dev sqlite3 libodbcinst2 libsodium-dev openssl libpq-dev postgresql
   fonts-arphic-uming fonts-wqy-zenhei
   poppler-utils cups cups-client cups-bsd libcups2-dev printer-driver-cups-pdf
+  libzint-dev libzxing-dev
   libopencv-dev libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-chi-sim
   xvfb xauth xclip locales
 )

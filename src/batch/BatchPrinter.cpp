@@ -1,6 +1,7 @@
 #include "batch/BatchPrinter.h"
 
 #include "text/CodePageText.h"
+#include "batch/OrderNumberColumn.h"
 #include "batch/WaybillCsv.h"
 #include "print/FontShrink.h"
 #include "print/PdfPageSplitter.h"
@@ -44,7 +45,17 @@ void AddCuts(std::size_t record, const FieldFits& fits, std::vector<FieldCut>& c
         if (!fit.unprintable.isEmpty())
             lost += (lost.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("unprintable ") +
                     fit.unprintable;
-        cuts.push_back({record, field, lost});
+        cuts.push_back({record, field, lost, false, {}});
+    }
+}
+
+void AddBarcodeFaults(std::size_t record, const std::vector<BarcodeOutcome>& outcomes, std::vector<FieldCut>& cuts)
+{
+    for (const BarcodeOutcome& outcome : outcomes) {
+        if (outcome.fault == BarcodeFault::None)
+            continue;
+        FieldCut cut{record, 0, outcome.content, false, DescribeBarcodeFault(outcome)};
+        cuts.push_back(std::move(cut));
     }
 }
 
@@ -64,6 +75,8 @@ std::size_t WaybillsInBlock(std::size_t done)
 
 QString FieldCut::line() const
 {
+    if (!barcode.isEmpty())
+        return QStringLiteral("record %1: %2").arg(record).arg(barcode);
     const QString where = QStringLiteral("record %1: %2").arg(record).arg(FieldName(field));
     if (unfit)
         return where + QStringLiteral(" does not fit even at %1 pt").arg(kSmallestPrintPoints);
@@ -89,17 +102,29 @@ void BatchPrinter::prepare(QPrinter& printer) const
         PrepareWaybillPrinter(printer, job_.printerName, job_.setup);
 }
 
+BarcodeValues BatchPrinter::barcodeValues(std::size_t logIndex) const
+{
+    BarcodeValues values;
+    if (logIndex < job_.waybillNumbers.size())
+        values.waybillNumber = FromCodePage(job_.waybillNumbers[logIndex]);
+    if (logIndex < job_.orderNumbers.size())
+        values.orderNumber = FromCodePage(job_.orderNumbers[logIndex]);
+    return values;
+}
+
 void BatchPrinter::measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
-                           std::vector<FieldCut>& cuts)
+                           const BarcodeValues& values, std::vector<FieldCut>& cuts)
 {
     const auto qtexts = ToQStrings(texts);
+    // A barcode has no smaller font to fall back on: one its box cannot hold stops the batch.
+    AddBarcodeFaults(record, fitCheck.checkBarcodes(qtexts, values), cuts);
     if (job_.overflow == Overflow::Fail) {
         AddCuts(record, fitCheck.checkAll(qtexts), cuts);
         return;
     }
     const ShrinkResult result = fitCheck.shrink(qtexts);
     for (const int field : result.unfit)
-        cuts.push_back({record, field, {}, true});
+        cuts.push_back({record, field, {}, true, {}});
     if (result.ok() && std::any_of(result.heights.begin(), result.heights.end(), [](int h) { return h > 0; }))
         shrunk_.emplace_back(record, result.heights);
 }
@@ -138,7 +163,45 @@ bool BatchPrinter::openCsv(WaybillCsv& csv)
                             .arg(QString::fromUtf8(kWaybillFields[static_cast<std::size_t>(field)].name)));
     }
     csv.setColumns(std::move(map));
+    const auto column = [&](const std::string& name) -> std::optional<std::size_t> {
+        const auto found = std::find(header.begin(), header.end(), name);
+        if (found == header.end())
+            return std::nullopt;
+        return static_cast<std::size_t>(found - header.begin());
+    };
+    waybillNumberColumn_.reset();
+    orderNumberColumn_ = OrderNumberColumn(header);
+    for (const auto& [name, target] : {std::pair{&job_.waybillNumberColumn, &waybillNumberColumn_},
+                                       std::pair{&job_.orderNumberColumn, &orderNumberColumn_}}) {
+        if (!*name)
+            continue;
+        *target = column(**name);
+        if (!*target)
+            return fail(csvName() + QStringLiteral(": has no column %1").arg(FromCodePage(**name)));
+    }
     return true;
+}
+
+void BatchPrinter::takeNumbers(const WaybillCsv& csv, NextWaybill& next) const
+{
+    const std::vector<std::string>& cells = csv.cells();
+    const auto cell = [&](const std::optional<std::size_t>& column) -> std::optional<std::string> {
+        if (!column || *column >= cells.size())
+            return std::nullopt;
+        return cells[*column];
+    };
+    next.waybillNumber = cell(waybillNumberColumn_);
+    next.orderNumber = cell(orderNumberColumn_);
+}
+
+BarcodeValues BatchPrinter::barcodeValues(const NextWaybill& next) const
+{
+    BarcodeValues values = barcodeValues(next.logIndex);
+    if (next.waybillNumber)
+        values.waybillNumber = FromCodePage(*next.waybillNumber);
+    if (next.orderNumber)
+        values.orderNumber = FromCodePage(*next.orderNumber);
+    return values;
 }
 
 bool BatchPrinter::check()
@@ -156,9 +219,9 @@ bool BatchPrinter::check()
         fitCheck.emplace(job_.setup, *printer);
     }
     std::vector<FieldCut> cuts;
-    const auto measureRecord = [&](std::size_t record, const FieldTexts& texts) {
+    const auto measureRecord = [&](std::size_t record, const FieldTexts& texts, std::size_t logIndex) {
         if (fitCheck)
-            measure(*fitCheck, record, texts, cuts);
+            measure(*fitCheck, record, texts, barcodeValues(logIndex), cuts);
     };
     const auto verdict = [&]() {
         if (count_ == 0 && !refused_.empty())
@@ -173,19 +236,20 @@ bool BatchPrinter::check()
     };
 
     if (!job_.records.empty()) {
-        for (const auto& [record, texts] : job_.records) {
+        for (std::size_t i = 0; i < job_.records.size(); ++i) {
+            const auto& [record, texts] = job_.records[i];
             if (refuses(texts)) {
                 refused_.push_back(record);
                 continue;
             }
             ++count_;
-            measureRecord(record, texts);
+            measureRecord(record, texts, i);
         }
         return verdict();
     }
     if (!job_.csv) {
         count_ = 1;
-        measureRecord(1, job_.texts);
+        measureRecord(1, job_.texts, 0);
         return verdict();
     }
     WaybillCsv csv;
@@ -199,7 +263,11 @@ bool BatchPrinter::check()
                 refused_.push_back(csv.recordNumber());
             } else {
                 ++count_;
-                measureRecord(csv.recordNumber(), texts);
+                if (fitCheck) {
+                    NextWaybill numbers;
+                    takeNumbers(csv, numbers);
+                    measure(*fitCheck, csv.recordNumber(), texts, barcodeValues(numbers), cuts);
+                }
             }
         }
         texts = job_.texts;
@@ -301,7 +369,7 @@ bool BatchPrinter::print(const std::function<void(std::size_t, std::size_t)>& pr
         if (jobPerWaybill && (!painter.end() || !queue->lastJobAccepted()))
             return abort(notTaken(done + 1));
         if (job_.logStore)
-            logged.push_back(logEntry(next.texts, next.logIndex));
+            logged.push_back(logEntry(next));
         ++done;
         pagesPrinted_ = done;
         if (progress)
@@ -382,7 +450,7 @@ bool BatchPrinter::printInBlocks(const QPrinter& printer, PrintQueue& queue, Way
                     break;
                 }
                 if (job_.logStore)
-                    page.log = logEntry(next.texts, next.logIndex);
+                    page.log = logEntry(next);
                 drawn.push_back(std::move(page));
             }
             if (painter.isActive() && !painter.end())
@@ -442,6 +510,7 @@ BatchPrinter::Next BatchPrinter::nextWaybill(WaybillCsv& csv, NextWaybill& next,
                 continue;
             next.record = csv.recordNumber();
             next.logIndex = done;
+            takeNumbers(csv, next);
         } else if (!job_.records.empty()) {
             if (next.fromRecords == job_.records.size())
                 return Next::End;
@@ -468,10 +537,13 @@ bool BatchPrinter::render(const WaybillRenderer& renderer, QPainter& painter, Ne
     if (next.shrunk < shrunk_.size() && shrunk_[next.shrunk].first == next.record)
         heights = &shrunk_[next.shrunk++].second;
     // The cuts come from the drawing itself: warn measures nothing twice.
+    const BarcodeValues values = barcodeValues(next);
+    std::vector<BarcodeOutcome> barcodes;
     AddCuts(next.record,
             renderer.renderPage(painter, ToQStrings(next.texts), heights,
-                                job_.picture.isNull() ? nullptr : &job_.picture),
+                                job_.picture.isNull() ? nullptr : &job_.picture, &values, &barcodes),
             cuts);
+    AddBarcodeFaults(next.record, barcodes, cuts);
     // fail and shrink measured every page before the first: a new cut is a changed file.
     return job_.overflow == Overflow::Warn || cuts.empty();
 }
@@ -519,8 +591,10 @@ QString BatchPrinter::notTaken(std::size_t waybill) const
     return QStringLiteral("the printer %1 did not take waybill %2").arg(job_.printerName).arg(waybill);
 }
 
-PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) const
+PrintLogEntry BatchPrinter::logEntry(const NextWaybill& next) const
 {
+    const FieldTexts& texts = next.texts;
+    const std::size_t page = next.logIndex;
     PrintLogEntry entry;
     entry.time = job_.logTime ? job_.logTime() : LocalTimeText(std::time(nullptr));
     entry.templateName = ToCodePage(job_.templateName);
@@ -530,6 +604,11 @@ PrintLogEntry BatchPrinter::logEntry(const FieldTexts& texts, std::size_t page) 
         entry.waybillNumber = job_.waybillNumbers[page];
     if (page < job_.orderNumbers.size())
         entry.orderNumber = job_.orderNumbers[page];
+    // A file's record is logged with the numbers its barcodes print.
+    if (next.waybillNumber)
+        entry.waybillNumber = *next.waybillNumber;
+    if (next.orderNumber)
+        entry.orderNumber = *next.orderNumber;
     entry.toPrinter = job_.pdfPath.isEmpty();
     entry.checkPrint = !job_.picture.isNull();
     entry.texts = texts;

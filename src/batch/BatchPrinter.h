@@ -41,6 +41,7 @@ struct FieldCut {
     int field = 0;
     QString lostText;     // what the box leaves out
     bool unfit = false;   // --overflow shrink: cut even at the smallest font
+    QString barcode;      // a barcode its box cannot hold readably (not printed): what is wrong
     // "record 3: 收件人地址 cut: 文三路100号", line ends shown as blanks, a long loss by its start
     QString line() const;
 };
@@ -60,6 +61,11 @@ struct BatchJob {
     // kWholeAddressColumn.
     std::optional<std::filesystem::path> columnsIni;
     std::vector<std::pair<std::string, int>> columnChoices;
+    // The file's columns (code-page names) that the template's barcodes take the waybill and
+    // the order number from, and that the log keeps as them; no order-number column named:
+    // the export's own, when it has one.
+    std::optional<std::string> waybillNumberColumn;
+    std::optional<std::string> orderNumberColumn;
     // Records without a recipient name or address are listed in refused() and not printed.
     bool refuseWithoutRecipient = false;
     // Records already read (the window's order import, logged waybills to reprint), printed in
@@ -141,6 +147,9 @@ private:
         std::size_t fromRecords = 0; // of job_.records
         std::size_t shrunk = 0;      // of shrunk_
         bool single = false;         // the one waybill without a file was taken
+        // A file's record: its waybill and order number cells, when it has those columns.
+        std::optional<std::string> waybillNumber;
+        std::optional<std::string> orderNumber;
     };
     enum class Next { Waybill, End, Failed };
     Next nextWaybill(WaybillCsv& csv, NextWaybill& next, std::size_t done);
@@ -164,9 +173,14 @@ private:
     {
         return job_.refuseWithoutRecipient && LacksRecipient(texts);
     }
-    PrintLogEntry logEntry(const FieldTexts& texts, std::size_t page) const;
+    PrintLogEntry logEntry(const NextWaybill& next) const;
+    // The number cells of the record csv read last.
+    void takeNumbers(const WaybillCsv& csv, NextWaybill& next) const;
     void measure(const WaybillFitCheck& fitCheck, std::size_t record, const FieldTexts& texts,
-                 std::vector<FieldCut>& cuts);
+                 const BarcodeValues& values, std::vector<FieldCut>& cuts);
+    // The waybill and order numbers of the waybill at that place, for its barcodes.
+    BarcodeValues barcodeValues(std::size_t logIndex) const;
+    BarcodeValues barcodeValues(const NextWaybill& next) const;
 
     BatchJob job_;
     std::size_t count_ = 0;
@@ -181,6 +195,8 @@ private:
     QString logError_;
     std::optional<StoreError> logFailure_;
     std::vector<FieldCut> cuts_;
+    std::optional<std::size_t> waybillNumberColumn_; // of the file, once opened
+    std::optional<std::size_t> orderNumberColumn_;
     // Shrink: the records check() found cut, in file order, with the fonts that fit them; a
     // few bytes for each, the texts are read again.
     std::vector<std::pair<std::size_t, FieldFontHeights>> shrunk_;

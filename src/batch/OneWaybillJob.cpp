@@ -26,13 +26,13 @@ OneWaybillPrinted PrintOneWaybill(std::string& printerName, OneWaybillJob one)
         texts[i] = ToCodePage(one.texts[i]);
     job.records.emplace_back(1, std::move(texts));
     job.printerName = printer;
-    if (one.checkPrint) {
+    // The numbers print as the template's barcodes on a check print too; only the log is left out.
+    job.waybillNumbers = {std::move(one.waybillNumber)};
+    job.orderNumbers = {std::move(one.orderNumber)};
+    if (one.checkPrint)
         job.picture = std::move(one.picture);
-    } else {
+    else
         job.logStore = std::move(one.logStore);
-        job.waybillNumbers = {std::move(one.waybillNumber)};
-        job.orderNumbers = {std::move(one.orderNumber)};
-    }
     job.templateName = std::move(one.templateName);
     job.source = std::move(one.source);
     job.logTime = std::move(one.logTime);

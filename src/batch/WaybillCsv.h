@@ -45,6 +45,8 @@ public:
     Status next(FieldTexts& texts);
 
     std::size_t recordNumber() const { return recordNumber_; } // of the last record read, from 1
+    // The last record's cells, code-page bytes trimmed of blanks, one for each header column.
+    const std::vector<std::string>& cells() const { return fields_; }
     const ColumnMap& columns() const { return columns_; }      // what each column fills
     TextEncoding encoding() const { return encoding_; }
     const std::string& error() const { return error_; }

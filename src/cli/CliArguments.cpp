@@ -15,7 +15,7 @@ const char* const kCliUsage = "usage: dorvane-cli templates\n"
                               "       dorvane-cli parse-address [FILE]\n"
                               "       dorvane-cli print [--template NAME] [--printer NAME | --pdf FILE]\n"
                               "                         [--csv FILE [--rows LIST]] [--overflow warn|fail|shrink]\n"
-                              "                         [--map COLUMN=FIELD ...] [--job-per-waybill]\n"
+                              "                         [--map COLUMN=FIELD|运单号|订单号 ...] [--job-per-waybill]\n"
                               "                         [--with-picture]\n"
                               "                         [FIELD=VALUE ...]\n"
                               "       dorvane-cli calibration-sheet [--printer NAME | --pdf FILE]\n"
@@ -57,6 +57,13 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
                 return Failed("--map takes COLUMN=FIELD, not \"" + choice + "\"");
             const std::string column = choice.substr(0, equals);
             const std::string target = choice.substr(equals + 1);
+            if (target == "运单号" || target == "订单号") {
+                auto& number = target == "运单号" ? options.waybillNumberColumn : options.orderNumberColumn;
+                if (number)
+                    return Failed("--map names a column for " + target + " twice");
+                number = column;
+                continue;
+            }
             std::optional<int> field = FieldIndexByName(target);
             if (target == "整段收件地址" || target == "整段收件地址（自动拆分）")
                 field = kWholeAddressColumn;
@@ -114,7 +121,7 @@ ParsedCommand ParsePrint(const std::vector<std::string>& args)
         return Failed("--pdf needs a file name");
     if (options.jobPerWaybill && options.pdf)
         return Failed("--job-per-waybill sends jobs to a printer: it excludes --pdf");
-    if (!options.columnChoices.empty() && !options.csv)
+    if ((!options.columnChoices.empty() || options.waybillNumberColumn || options.orderNumberColumn) && !options.csv)
         return Failed("--map needs --csv");
     if (rows) {
         if (!options.csv)

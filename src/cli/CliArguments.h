@@ -24,6 +24,9 @@ struct PrintOptions {
     // --map COLUMN=FIELD: the export's column (UTF-8) to a field's index, kWholeAddressColumn
     // or kUnusedColumn, over the mapping the window saved for the header.
     std::vector<std::pair<std::string, int>> columnChoices;
+    // --map COLUMN=运单号 / COLUMN=订单号: the column (UTF-8) the barcodes take that number from.
+    std::optional<std::string> waybillNumberColumn;
+    std::optional<std::string> orderNumberColumn;
     bool jobPerWaybill = false; // each waybill its own print job, paced by the printer's queue
 };
 

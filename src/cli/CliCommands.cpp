@@ -14,6 +14,7 @@
 #include "store/PrintLog.h"
 #include "store/StoreCopy.h"
 #include "store/StoreLocation.h"
+#include "template/BarcodeField.h"
 #include "template/TemplateLayout.h"
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
@@ -311,6 +312,10 @@ int RunPrint(Workspace& app, const PrintOptions& options)
         job.columnsIni = app.settingsPaths().setFolder / "columns.ini";
         for (const auto& [column, field] : options.columnChoices)
             job.columnChoices.emplace_back(ToCodePage(Utf8(column)), field);
+        if (options.waybillNumberColumn)
+            job.waybillNumberColumn = ToCodePage(Utf8(*options.waybillNumberColumn));
+        if (options.orderNumberColumn)
+            job.orderNumberColumn = ToCodePage(Utf8(*options.orderNumberColumn));
         job.refuseWithoutRecipient = true;
     }
     job.jobPerWaybill = options.jobPerWaybill;
@@ -472,10 +477,14 @@ int RunReprint(Workspace& app, const CliCommand& command)
         BatchJob job;
         job.setup = MakePrintSetup(app, ScreenDpiY());
         job.templateName = chosen.name;
-        // The new form's number is not known here, and the old form's is not the new one's.
+        // The new form's number is not known here, and the old form's is not the new one's;
+        // a label that prints its number is the same waybill again, with the same number.
+        const bool sameNumber = PrintsWaybillNumber(app.Layout);
         for (const PrintLogEntry* entry : printed) {
             job.records.emplace_back(job.records.size() + 1, entry->texts);
             job.orderNumbers.push_back(entry->orderNumber);
+            if (sameNumber)
+                job.waybillNumbers.push_back(entry->waybillNumber);
         }
         if (const int failed = SetDestination(app, command.print, job))
             return failed;

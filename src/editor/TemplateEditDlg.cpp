@@ -168,6 +168,13 @@ void CTemplateEditDlg::createControls()
     save->setGeometry(w + 15, 325, 100, 39);
     connect(save, &QPushButton::clicked, this, [this] { SaveTemplate(); });
 
+    // Shown in mode 1: a label printer's blank label instead of a scanned form.
+    blankLabelButton_ = new CGradientButton(QStringLiteral("空白标签(&B)"), this);
+    blankLabelButton_->setObjectName(QStringLiteral("blankLabelButton"));
+    blankLabelButton_->setGeometry(w + 15, 440, 100, 39);
+    blankLabelButton_->hide();
+    connect(blankLabelButton_, &QPushButton::clicked, this, &CTemplateEditDlg::CreateBlankLabel);
+
     // Shown in mode 1; a build without form recognition says so when it is clicked.
     recognizeButton_ = new CGradientButton(QStringLiteral("自动识别"), this);
     recognizeButton_->setObjectName(QStringLiteral("recognizeButton"));
@@ -198,7 +205,7 @@ void CTemplateEditDlg::OnModeChanged()
     pull();
     const bool named = EditMode == 1;
     for (QWidget* widget : std::initializer_list<QWidget*>{nameGroup_, nameEdit_, paperGroup_, paperWidthEdit_,
-                                                            paperHeightEdit_})
+                                                            paperHeightEdit_, blankLabelButton_})
         widget->setVisible(named);
     recognizeButton_->setVisible(named);
     if (named)
@@ -282,6 +289,7 @@ void CTemplateEditDlg::ImportPicture()
             return;
         if (surface_->loadPicture(target))
             shownPicture_ = target;
+        blankLabel_ = false;
         if (!pendingNewPictures_.contains(NewTemplateName))
             pendingNewPictures_.append(NewTemplateName);
         layoutModified_ = true;
@@ -301,8 +309,30 @@ void CTemplateEditDlg::ImportPicture()
         return;
     if (surface_->loadPicture(replacement))
         shownPicture_ = replacement;
+    blankLabel_ = false;
     layoutModified_ = true;
     pendingReplacement_ = true;
+}
+
+void CTemplateEditDlg::CreateBlankLabel()
+{
+    pull();
+    if (EditMode != 1 || !CheckNewName())
+        return;
+    const auto paper = CheckNewPaper();
+    if (!paper)
+        return;
+    const fs::path target = PicturePath(workspace_.WorkFolder, ToFileName(NewTemplateName));
+    if (!BlankLabelPicture(paper->first, paper->second).save(PathToQString(target), "BMP")) {
+        showMessage(this, QStringLiteral("保存失败！"), kCaptionNote, MessageIcon::Warning);
+        return;
+    }
+    if (surface_->loadPicture(target))
+        shownPicture_ = target;
+    blankLabel_ = true;
+    if (!pendingNewPictures_.contains(NewTemplateName))
+        pendingNewPictures_.append(NewTemplateName);
+    layoutModified_ = true;
 }
 
 bool CTemplateEditDlg::SaveTemplate()
@@ -327,6 +357,9 @@ bool CTemplateEditDlg::SaveTemplate()
         TemplateLayout layout = app.Layout;
         TakeBoxes(layout, edited);
         layout.setCell(0, 1, ToCodePage(NewTemplateName));
+        // Made on a blank label: printed on labels of exactly its size; made on a form: not,
+        // whatever the template it was made from is.
+        SetBlankLabel(layout, blankLabel_);
         layout.setNumber(0, 2, paper->first);
         layout.setNumber(0, 3, paper->second);
         // Boxes are kept in pixels of the picture: the header names the picture they were placed on.
@@ -449,6 +482,7 @@ void CTemplateEditDlg::ApplyRecognition()
         pendingNewPictures_.append(recognitionName_);
     if (surface_->loadPicture(target))
         shownPicture_ = target;
+    blankLabel_ = false;
     TemplateLayout edited = surface_->tracker().layout();
     PlaceRecognizedFields(edited, result);
     surface_->tracker().setLayout(edited);

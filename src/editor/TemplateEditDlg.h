@@ -52,6 +52,8 @@ public:
     EditingSurface* surface() const { return surface_; }
 
     void ImportPicture();
+    // New-template mode: a blank label of the typed paper (white, with a grid) as the picture.
+    void CreateBlankLabel();
     // Mode 1: the picture of a scanned or photographed form straightened into the new
     // template's picture, and the boxes moved to the cells whose labels name them, on a
     // worker thread with a progress window. The paper edits get the size the form's shape
@@ -95,6 +97,8 @@ private:
     QLineEdit* paperHeightEdit_ = nullptr;
     QGroupBox* paperGroup_ = nullptr;
     QPushButton* recognizeButton_ = nullptr;
+    QPushButton* blankLabelButton_ = nullptr;
+    bool blankLabel_ = false; // the picture shown is a blank label made here
     FormRecognitionRun* recognition_ = nullptr;
     QProgressDialog* recognitionProgress_ = nullptr;
     QString recognitionName_; // the new template's name the running recognition is for

@@ -34,6 +34,15 @@ FieldFits WaybillFitCheck::checkAll(const WaybillTexts& texts) const
     return fits;
 }
 
+std::vector<BarcodeOutcome> WaybillFitCheck::checkBarcodes(const WaybillTexts& texts,
+                                                           const BarcodeValues& values) const
+{
+    std::vector<BarcodeOutcome> outcomes;
+    for (auto& [outcome, placed] : renderer_.placeBarcodes(device_, texts, &values))
+        outcomes.push_back(std::move(outcome));
+    return outcomes;
+}
+
 int WaybillFitCheck::fontHeight(int field) const
 {
     const WaybillPrintSetup& setup = renderer_.setup();

@@ -36,6 +36,9 @@ public:
     // pixels above 0).
     TextBoxFit check(int field, const QString& text, int height = 0) const;
     FieldFits checkAll(const WaybillTexts& texts) const;
+    // The template's barcodes for these texts and numbers: each with what it holds and
+    // whether its box holds it readably at the printer's resolution (a fault is never printed).
+    std::vector<BarcodeOutcome> checkBarcodes(const WaybillTexts& texts, const BarcodeValues& values) const;
 
     // The job's font height of the field in device pixels, and the smallest one allowed.
     int fontHeight(int field) const;

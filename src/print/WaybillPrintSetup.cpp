@@ -16,6 +16,17 @@ std::array<PixelRect, kFieldCount> PrintRectsOf(const TemplateLayout& layout)
     return rects;
 }
 
+std::vector<BarcodeBox> BarcodeBoxesOf(const TemplateLayout& layout)
+{
+    std::vector<BarcodeBox> boxes;
+    for (const BarcodeField& field : BarcodeFieldsOf(layout)) {
+        const int row = field.row;
+        boxes.push_back({field, {layout.number(row, 6), layout.number(row, 7), layout.number(row, 8),
+                                 layout.number(row, 9)}});
+    }
+    return boxes;
+}
+
 WaybillPrintSetup MakePrintSetup(const Workspace& app, int screenDpiY)
 {
     return MakePrintSetup(app, app.Layout, screenDpiY);
@@ -32,7 +43,11 @@ WaybillPrintSetup MakePrintSetup(const Workspace& app, const TemplateLayout& lay
     // reprint on the template a waybill was printed on) brings its own.
     setup.paperWidth = layout.paperWidth();
     setup.paperLength = layout.paperLength();
+    // A label printer feeds exactly one label: a blank label's paper is the label.
+    if (IsBlankLabel(layout))
+        setup.paperLength -= kPaperExtraLength;
     setup.printRects = PrintRectsOf(layout);
+    setup.barcodes = BarcodeBoxesOf(layout);
     setup.adjust = {app.PrintOffsetX, app.PrintOffsetY, app.TextSpacingX, app.TextSpacingY};
     setup.bodyFont = app.BodyFont;
     setup.destinationFont = app.DestinationFont;

@@ -2,6 +2,7 @@
 
 #include "base/SettingsFiles.h"
 #include "text/CodePageText.h"
+#include "print/DriverPageSize.h"
 #include "print/WaybillRenderer.h"
 
 #include <QImage>
@@ -69,6 +70,7 @@ void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, const 
 {
     printer.setPrinterName(printerName);
     PrepareCommon(printer, setup);
+    NamePaperForDriver(printer);
 }
 
 void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillPrintSetup& setup)

@@ -1,6 +1,7 @@
 #include "print/WaybillRenderer.h"
 
 #include "base/PrintFontConversion.h"
+#include "print/PrinterResolution.h"
 #include "print/TextBoxDrawer.h"
 
 #include <QImage>
@@ -81,8 +82,36 @@ QFont WaybillRenderer::fieldFont(int field, int deviceDpiY, int height) const
     return ToQFont(font, height > 0 ? height : deviceFontHeight(font, deviceDpiY));
 }
 
+std::vector<std::pair<BarcodeOutcome, PlacedBarcode>>
+WaybillRenderer::placeBarcodes(const QPaintDevice& device, const std::array<QString, kFieldCount>& texts,
+                               const BarcodeValues* values) const
+{
+    std::vector<std::pair<BarcodeOutcome, PlacedBarcode>> placed;
+    if (setup_.barcodes.empty())
+        return placed;
+    const PageMapping mapping = MapPage(setup_, device);
+    const double perDot =
+        DevicePerDot(device, setup_.printerDpi > 0 ? setup_.printerDpi : DeviceResolution(device));
+    const BarcodeValues none;
+    const BarcodeValues& numbers = values ? *values : none;
+    for (const BarcodeBox& box : setup_.barcodes) {
+        BarcodeOutcome outcome;
+        outcome.field = box.field;
+        outcome.content = BarcodeContent(box.field, texts, numbers.waybillNumber, numbers.orderNumber);
+        if (outcome.content.isEmpty() || !mapping.valid)
+            continue;
+        const PixelRect rect = MapFieldRect(mapping, box.printRect);
+        PlacedBarcode symbol =
+            PlaceBarcodeIn(box.field, outcome.content, QRectF(rect.left, rect.top, rect.width(), rect.height()), perDot);
+        outcome.fault = symbol.placement.fault;
+        placed.emplace_back(std::move(outcome), std::move(symbol));
+    }
+    return placed;
+}
+
 FieldFits WaybillRenderer::renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts,
-                                      const FieldFontHeights* heights, const QImage* picture) const
+                                      const FieldFontHeights* heights, const QImage* picture,
+                                      const BarcodeValues* values, std::vector<BarcodeOutcome>* barcodes) const
 {
     FieldFits fits{};
     QPaintDevice* device = painter.device();
@@ -106,6 +135,11 @@ FieldFits WaybillRenderer::renderPage(QPainter& painter, const std::array<QStrin
             continue;
         painter.setFont(fieldFont(field.index, dpiY, heights ? (*heights)[i] : 0));
         fits[i] = TextBoxDrawer::draw(painter, boxes[i], texts[i], field.format);
+    }
+    for (const auto& [outcome, placed] : placeBarcodes(*device, texts, values)) {
+        DrawBarcode(painter, placed);
+        if (barcodes)
+            barcodes->push_back(outcome);
     }
     painter.restore();
     return fits;

@@ -3,6 +3,7 @@
 // the paper's top-left corner (see WaybillGeometry.h); fonts are scaled from the screen to the
 // device's vertical resolution.
 
+#include "print/BarcodeDrawer.h"
 #include "print/TextBoxDrawer.h"
 #include "print/WaybillPrintSetup.h"
 
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 class QFont;
 class QImage;
@@ -39,8 +41,18 @@ public:
 
     // Texts in catalogue order; empty texts draw nothing. Answers what each field lost. A
     // picture given is drawn first, under the texts, where the template picture lies on the form.
+    // The template's barcodes are drawn over the texts, from the texts and values (none: the
+    // waybill and order numbers are empty); what became of each goes into barcodes when given.
     FieldFits renderPage(QPainter& painter, const std::array<QString, kFieldCount>& texts,
-                         const FieldFontHeights* heights = nullptr, const QImage* picture = nullptr) const;
+                         const FieldFontHeights* heights = nullptr, const QImage* picture = nullptr,
+                         const BarcodeValues* values = nullptr,
+                         std::vector<BarcodeOutcome>* barcodes = nullptr) const;
+
+    // The template's barcodes placed on the device for these texts and values, each with what
+    // it holds; only those that fit are drawn.
+    std::vector<std::pair<BarcodeOutcome, PlacedBarcode>>
+    placeBarcodes(const QPaintDevice& device, const std::array<QString, kFieldCount>& texts,
+                  const BarcodeValues* values) const;
 
     // Where each field is drawn on the device, in its pixels (empty boxes when the form has no size).
     std::array<QRect, kFieldCount> fieldBoxes(const QPaintDevice& device) const;

@@ -7,6 +7,7 @@
 #include "batch/CutFieldMarker.h"
 #include "printlog/PrintLogCsv.h"
 #include "store/StoreListeners.h"
+#include "template/BarcodeField.h"
 #include "template/TemplateStore.h"
 #include "template/TemplateList.h"
 #include "template/TemplateLayout.h"
@@ -246,6 +247,9 @@ void CPrintLogDlg::ReprintSelected(bool ownTemplate)
         log.source = kLogSourceWindow;
         // The old form's number went with the old form; one number names one new form.
         log.waybillNumber = chosen.size() == 1 ? ToCodePage(reprintNumberEdit_->text().trimmed()) : std::string();
+        // A label that prints its number is the same waybill again, unless a new number is given.
+        if (log.waybillNumber.empty() && PrintsWaybillNumber(layout))
+            log.waybillNumber = entry->waybillNumber;
         log.orderNumber = entry->orderNumber;
         log.writer = [&logWrites](LogWrite write) { logWrites.push_back(std::move(write)); };
         if (!PrintWaybill(this, workspace_, texts, layout, beforePrint, &log))

@@ -1,5 +1,6 @@
 #include "template/TemplateLayout.h"
 
+#include "template/BarcodeField.h"
 #include "text/CommaJoined.h"
 #include "text/TextFile.h"
 
@@ -153,16 +154,30 @@ bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout)
     return true;
 }
 
+namespace {
+
+void AppendRow(std::string& text, const TemplateLayout& layout, int row)
+{
+    for (int column = 0; column < TemplateLayout::kStoredColumns; ++column) {
+        if (column)
+            text += ',';
+        text += CommaFreeValue(layout.cell(row, column));
+    }
+    text += kLineEnd;
+}
+
+} // namespace
+
 std::string LayoutFileText(const TemplateLayout& layout)
 {
     std::string text;
-    for (int row = 0; row < TemplateLayout::kStoredRows; ++row) {
-        for (int column = 0; column < TemplateLayout::kStoredColumns; ++column) {
-            if (column)
-                text += ',';
-            text += CommaFreeValue(layout.cell(row, column));
-        }
-        text += kLineEnd;
+    for (int row = 0; row < TemplateLayout::kStoredRows; ++row)
+        AppendRow(text, layout, row);
+    // The barcodes and the blank label's mark follow the twenty fields; a layout without any is
+    // written as it always was.
+    for (int row = kFirstBarcodeRow; row <= kLastBarcodeRow; ++row) {
+        if (BarcodeFieldAt(layout, row) || layout.cell(row, 0) == kBlankLabelWord)
+            AppendRow(text, layout, row);
     }
     return text;
 }

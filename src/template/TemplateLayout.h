@@ -51,8 +51,9 @@ bool LoadLayoutFile(const std::filesystem::path& path, TemplateLayout& layout);
 enum class LayoutFileFault { None, Unreadable, NoHeader, NoFieldRows, CutInRow, TooLong };
 LayoutFileFault CheckLayoutFile(const std::filesystem::path& path);
 
-// The text of a layout file: rows 0 to 20, columns 0 to 5, each line ended by "\r\n"; a
-// comma inside a cell (only ever the name) is written as "，".
+// The text of a layout file: rows 0 to 20, columns 0 to 5, each line ended by "\r\n", then
+// the rows of the barcodes (BarcodeField.h) in the same shape; a comma inside a cell (only
+// ever the name) is written as "，".
 std::string LayoutFileText(const TemplateLayout& layout);
 
 // Writes the layout file through a temporary file (one second attempt on failure).

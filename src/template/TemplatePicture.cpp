@@ -1,5 +1,6 @@
 #include "template/TemplatePicture.h"
 
+#include "template/BlankLabel.h"
 #include "template/PictureSize.h"
 
 #include <QBuffer>
@@ -8,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -128,6 +130,29 @@ bool StorePictureAsBmp(const std::filesystem::path& from, const std::filesystem:
     QBuffer out(&bmp);
     out.open(QIODevice::WriteOnly);
     return flat.save(&out, "BMP") && WriteBytes(target, bmp);
+}
+
+QImage BlankLabelPicture(int paperWidth, int paperHeight)
+{
+    const BlankLabelSize size = BlankLabelPictureSize(paperWidth, paperHeight);
+    // 24 bits, as every template picture is stored.
+    QImage picture(size.width, size.height, QImage::Format_RGB888);
+    picture.fill(Qt::white);
+    const double step = kBlankLabelGridMm * size.pixelsPerMm;
+    for (int axis = 0; axis < 2; ++axis) {
+        const int length = axis == 0 ? size.width : size.height;
+        for (int line = 1; line * step < length; ++line) {
+            const int at = static_cast<int>(std::lround(line * step));
+            const QColor colour = line % 2 == 0 ? QColor(190, 190, 190) : QColor(225, 225, 225);
+            if (axis == 0)
+                for (int y = 0; y < size.height; ++y)
+                    picture.setPixelColor(at, y, colour);
+            else
+                for (int x = 0; x < size.width; ++x)
+                    picture.setPixelColor(x, at, colour);
+        }
+    }
+    return picture;
 }
 
 } // namespace dorvane

@@ -23,4 +23,8 @@ QImage LoadPictureImage(const std::filesystem::path& path, const char* format = 
 bool StorePictureAsBmp(const std::filesystem::path& from, const std::filesystem::path& target,
                        QString* refusal = nullptr);
 
+// The picture of a blank label of that paper (0.1 mm): white, with a light grey grid every
+// kBlankLabelGridMm millimetres (BlankLabel.h).
+QImage BlankLabelPicture(int paperWidth, int paperHeight);
+
 } // namespace dorvane

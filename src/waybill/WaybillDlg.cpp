@@ -24,6 +24,7 @@
 #include "address/AddressRecord.h"
 #include "batch/BatchPrintDlg.h"
 #include "waybill/CompletionCombo.h"
+#include "batch/BarcodeQuestion.h"
 #include "batch/CutFieldMarker.h"
 #include "waybill/PictureFrame.h"
 #include "printlog/PrintLogDlg.h"
@@ -293,7 +294,7 @@ void CWaybillDlg::createControls()
     numberLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     waybillNumberEdit_ = new QLineEdit(this);
     waybillNumberEdit_->setObjectName(QStringLiteral("waybillNumberEdit"));
-    waybillNumberEdit_->setToolTip(QStringLiteral("可选：输入或扫描快递单号，只记入打印记录，不打印"));
+    waybillNumberEdit_->setToolTip(QStringLiteral("可选：输入或扫描快递单号，记入打印记录；模板有运单号条码时印成条码"));
     waybillNumberEdit_->setGeometry(FromDialogUnits(381, 415, 120, 10).adjusted(0, 1, 0, 0)); // clear of the buttons
     numberLabel->setBuddy(waybillNumberEdit_);
     // Beside the recipient: the same recipient was sent a waybill a short while ago.
@@ -704,7 +705,10 @@ void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPic
     }
     if (!EnsureChosenPrinter(workspace_, this))
         return;
-    const BeforePrint beforePrint = [this, &texts](const WaybillFitCheck& check) {
+    const BarcodeValues numbers{waybillNumberEdit_->text().trimmed(), {}};
+    const BeforePrint beforePrint = [this, &texts, &numbers](const WaybillFitCheck& check) {
+        if (!ConfirmBarcodeFaults(this, check.checkBarcodes(texts, numbers)))
+            return std::optional<FieldFontHeights>();
         return DecideCutPrint(this, check, texts, workspace_.ShrinkCutText);
     };
     // A check print on plain paper is no waybill sent: it is not logged, the number stays for

@@ -93,7 +93,7 @@ private slots:
 
         // Listed by its decoded name, in code-page order (圆通 D4B2 < 韵达 D4CF < 中通 D6D0).
         QCOMPARE(SortedTemplateNames(work.workspace().WorkFolder),
-                 QStringList({"EMS", "申通", "顺丰", "圆通", "韵达", "中通"}));
+                 QStringList({"EMS", "申通", "顺丰", "圆通", "韵达", "中通", "自粘面单100x150"}));
 
         {
             // Chosen in the main window with the keyboard (圆通 is current).

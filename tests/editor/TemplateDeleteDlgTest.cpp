@@ -40,7 +40,7 @@ private slots:
     {
         WorkFolderFixture work;
         CTemplateDeleteDlg dialog(work.workspace());
-        QCOMPARE(names(dialog), QStringList({"EMS", "申通", "顺丰", "圆通", "中通"}));
+        QCOMPARE(names(dialog), QStringList({"EMS", "申通", "顺丰", "圆通", "中通", "自粘面单100x150"}));
         const auto notes = dialog.findChildren<QLabel*>(QStringLiteral("trashNote"));
         QCOMPARE(notes.size(), 3);
         for (const QLabel* note : notes)
@@ -57,7 +57,7 @@ private slots:
             CTemplateDeleteDlg dialog(work.workspace());
             pressDelete(dialog, QStringLiteral("申通"));
             QCOMPARE(takeShownMessages().first().text, QStringLiteral("真的要删除选中的模板“申通”？"));
-            QCOMPARE(names(dialog), QStringList({"EMS", "顺丰", "圆通", "中通"}));
+            QCOMPARE(names(dialog), QStringList({"EMS", "顺丰", "圆通", "中通", "自粘面单100x150"}));
             QCOMPARE(work.read("Set/mould.ini").substr(0, 3), std::string("2\r\n"));
             QCOMPARE(work.workspace().TemplatePosition, std::string("2"));
 
@@ -105,8 +105,8 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].caption, QStringLiteral("注意"));
 
-        QCOMPARE(names(dialog).size(), 5);
-        QCOMPARE(QDir(work.path("dataM")).entryList({"*.dat", "*.bmp"}, QDir::Files).size(), 10);
+        QCOMPARE(names(dialog).size(), 6);
+        QCOMPARE(QDir(work.path("dataM")).entryList({"*.dat", "*.bmp"}, QDir::Files).size(), 12);
         QCOMPARE(work.read("Set/mould.ini"), mould);
         QVERIFY(!QDir(trashHome_->filePath("Trash/files")).exists() ||
                 QDir(trashHome_->filePath("Trash/files")).isEmpty());
@@ -122,7 +122,7 @@ private slots:
         pressDelete(dialog, QStringLiteral("顺丰"));
         QCOMPARE(takeShownMessages().size(), 1); // the question only, no error
         QVERIFY(QFile::exists(trashHome_->filePath("Trash/files/顺丰.dat")));
-        QCOMPARE(names(dialog), QStringList({"EMS", "申通", "圆通", "中通"}));
+        QCOMPARE(names(dialog), QStringList({"EMS", "申通", "圆通", "中通", "自粘面单100x150"}));
         QCOMPARE(work.read("Set/mould.ini").substr(0, 3), std::string("2\r\n"));
     }
 
@@ -140,7 +140,7 @@ private slots:
         CTemplateDeleteDlg dialog(work.workspace());
         pressDelete(dialog, QStringLiteral("EMS"));
         QCOMPARE(takeShownMessages().size(), 1); // the question only
-        QCOMPARE(names(dialog).size(), 4);
+        QCOMPARE(names(dialog).size(), 5);
         const QString trash = home.filePath(QStringLiteral(".local/share/Trash"));
         for (const char* file : {"EMS.dat", "EMS.bmp"}) {
             QVERIFY(!QFile::exists(work.path(QStringLiteral("dataM/") + QLatin1String(file))));
@@ -177,7 +177,7 @@ private slots:
         QVERIFY(shown[1].text.contains(QStringLiteral("没有删除")));
         QVERIFY(QFile::exists(work.path("dataM/EMS.dat")));
         QVERIFY(QFile::exists(work.path("dataM/EMS.bmp")));
-        QCOMPARE(names(dialog).size(), 5);
+        QCOMPARE(names(dialog).size(), 6);
         QCOMPARE(work.read("Set/mould.ini").substr(0, 3), std::string("3\r\n"));
         QVERIFY(!QDir(QStringLiteral("files")).exists()); // nothing left in a stray trash folder
         QVERIFY(!QDir(QStringLiteral("info")).exists());

@@ -10,6 +10,7 @@
 #include "support/WorkFolderFixture.h"
 #include "editor/EditingSurface.h"
 #include "template/TemplateList.h"
+#include "template/TemplatePicture.h"
 #include "editor/TemplateStepsDlg.h"
 #include "template/TemplateStore.h"
 
@@ -273,7 +274,8 @@ private slots:
 
         QCOMPARE(SortedTemplateNames(work.workspace().WorkFolder),
                  (QStringList{QStringLiteral("EMS"), QStringLiteral("阿里"), QStringLiteral("申通"),
-                              QStringLiteral("顺丰"), QStringLiteral("圆通"), QStringLiteral("中通")}));
+                              QStringLiteral("顺丰"), QStringLiteral("圆通"), QStringLiteral("中通"),
+                              QStringLiteral("自粘面单100x150")}));
         QCOMPARE(work.read(QStringLiteral("Set/mould.ini")), std::string("4\r\n0\r\n1"));
         QCOMPARE(work.workspace().TemplatePosition, std::string("4"));
         QCOMPARE(work.workspace().CurrentTemplate, std::string("圆通"));
@@ -550,6 +552,45 @@ private slots:
         QCOMPARE(BoxOf(dialog.surface()->tracker().layout(), 1)[0],
                  BoxOf(work.workspace().Layout, 1)[0] + 10);
         dialog.reject();
+    }
+
+    // A blank label for a label printer: the typed paper, a white picture with a grid of its
+    // size as the form, and the boxes placed over it as on any template.
+    void aBlankLabelIsMadeAtTheTypedPaperSize()
+    {
+        WorkFolderFixture work;
+        UseTemplate(work.workspace(), "圆通", "3");
+        CTemplateEditDlg dialog(work.workspace());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QVERIFY(Button(&dialog, "blankLabelButton")->isHidden());
+        dialog.findChild<QComboBox*>(QStringLiteral("modeCombo"))->setCurrentIndex(1);
+        QTRY_VERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("newNameEdit"))->hasFocus());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Label76x130"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("76"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("130"));
+        QVERIFY(Button(&dialog, "blankLabelButton")->isVisible());
+        Click(&dialog, "blankLabelButton");
+        Click(&dialog, "saveButton");
+        QCOMPARE(Texts(takeShownMessages()), QStringList{QStringLiteral("保存成功！")});
+
+        // 5 pixels a millimetre: the header holds the paper and that picture.
+        QCOMPARE(LayoutLines(work, QStringLiteral("Label76x130"))[0], QStringLiteral("0,Label76x130,760,1300,380,650"));
+        const QImage picture = QImage::fromData(
+            QByteArray::fromStdString(work.read(QStringLiteral("dataM/Label76x130.bmp"))), "BMP");
+        QCOMPARE(picture.size(), QSize(380, 650));
+        // Marked as a blank label after the twenty fields (printed on paper of exactly its size).
+        QCOMPARE(LayoutLines(work, QStringLiteral("Label76x130"))[21], QStringLiteral("label,0,0,0,0,0"));
+        QCOMPARE(picture.pixelColor(12, 12), QColor(Qt::white));
+        QVERIFY(picture.pixelColor(25, 12).red() < 255);  // a line 5 mm from the edge
+        QVERIFY(picture.pixelColor(50, 12).red() < picture.pixelColor(25, 12).red()); // darker each centimetre
+        // The shipped blank label is the same kind of picture.
+        const QImage shipped(qEnvironmentVariable("DORVANE_SOURCE_DIR") + QStringLiteral("/data/自粘面单100x150.bmp"));
+        QCOMPARE(shipped.convertToFormat(QImage::Format_RGB888), BlankLabelPicture(1000, 1500));
     }
 };
 

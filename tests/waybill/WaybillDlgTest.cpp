@@ -117,10 +117,10 @@ private slots:
         WorkFolderFixture work;
         CWaybillDlg dialog(work.workspace());
         auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("templateCombo"));
-        QCOMPARE(combo->count(), 5);
+        QCOMPARE(combo->count(), 6);
         const QStringList expected = {QStringLiteral("EMS"), QStringLiteral("申通"), QStringLiteral("顺丰"),
-                                      QStringLiteral("圆通"), QStringLiteral("中通")};
-        for (int i = 0; i < 5; ++i)
+                                      QStringLiteral("圆通"), QStringLiteral("中通"), QStringLiteral("自粘面单100x150")};
+        for (int i = 0; i < 6; ++i)
             QCOMPARE(combo->itemText(i), expected[i]);
         QCOMPARE(combo->currentIndex(), 3);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Halvik快递单打印软件 V2.2.2 —— 当前模板：圆通"));

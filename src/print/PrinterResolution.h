@@ -1,0 +1,19 @@
+#pragma once
+// The resolution a printer really prints at. Qt draws every printer job at 1200 dpi and
+// leaves the rasterising to the spooler's driver; a label printer then prints at its own
+// 203 or 300 dpi, and a barcode's modules must be whole dots of that.
+
+#include <QString>
+
+class QPaintDevice;
+
+namespace dorvane {
+
+// The printer's default resolution in dots per inch as its driver states it (CUPS); 0 when
+// unknown (a raw queue, a PDF file, a system without CUPS).
+int PrinterResolution(const QString& printerName);
+
+// The same for the device a page is drawn on: a printer's own, 0 for anything else.
+int DeviceResolution(const QPaintDevice& device);
+
+} // namespace dorvane
