@@ -115,6 +115,20 @@ windows_qt_plugins=(
 # MinGW-w64's runtime, which Qt's DLLs and the programs link.
 windows_runtime_dlls=(libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 
+# libzint from Debian's source package into build-windows/deps/zint (apart from the core's
+# prefix: only the whole program needs it): the print engine lays out barcodes with it. No PNG,
+# no Qt widget.
+windows_zint() {
+  local deps=$root/build-windows/deps
+  [ -f "$deps/zint/bin/libzint.dll" ] && return
+  debian_release_source zint "$deps/zint-src"
+  cmake -S "$deps/zint-src" -B "$deps/zint-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$deps/zint" -DZINT_USE_PNG=OFF -DZINT_USE_QT=OFF >/dev/null
+  cmake --build "$deps/zint-build" >/dev/null
+  cmake --install "$deps/zint-build" >/dev/null
+}
+
 # The three programs built for Windows against the cached Qt and libpq, and the portable folder
 # dist/Dorvane-win64/ laid out as the Linux run folder, with its zip dist/Dorvane-win64.zip.
 windows_package() {
@@ -124,11 +138,12 @@ windows_package() {
   install_missing patch zip
   qt=$(windows_qt)
   libs=$(windows_libpq)
+  windows_zint
   PKG_CONFIG_LIBDIR=$deps/prefix/lib/pkgconfig:$libs/lib/pkgconfig cmake -S "$root" -B "$dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW-w64.cmake" -DDORVANE_WINDOWS_SHARED_RUNTIME=ON \
     -DCMAKE_BUILD_TYPE=Release -DDORVANE_WERROR=ON -DDORVANE_TOOLS=OFF \
     -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DDORVANE_SQLITE_SOURCE="$deps/sqlite" -DDORVANE_WINDOWS_DEPS="$deps/prefix;$libs;$qt"
+    -DDORVANE_SQLITE_SOURCE="$deps/sqlite" -DDORVANE_WINDOWS_DEPS="$deps/prefix;$deps/zint;$libs;$qt"
   cmake --build "$dir" -j"$(nproc)" --target Dorvane Updorv dorvane-cli dorvane_run_data
 
   rm -rf "$dist" "$dist.zip"
@@ -140,7 +155,7 @@ windows_package() {
     mkdir -p "$dist/$(dirname "$name")"
     cp "$qt/plugins/$name.dll" "$dist/$name.dll"
   done
-  cp "$libs/bin/libpq.dll" "$dist/"
+  cp "$libs/bin/libpq.dll" "$deps/zint/bin/libzint.dll" "$dist/"
   for name in "${windows_runtime_dlls[@]}"; do
     cp "$(x86_64-w64-mingw32-g++-posix -print-file-name="$name")" "$dist/"
   done
