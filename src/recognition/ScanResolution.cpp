@@ -1,26 +1,12 @@
-#include "ScanResolution.h"
+#include "recognition/ScanResolution.h"
+
+#include "base/ByteOrder.h"
 
 #include <cstdint>
 
 namespace dorvane {
 
 namespace {
-
-std::uint32_t Big(std::string_view b, std::size_t at, int bytes)
-{
-    std::uint32_t v = 0;
-    for (int k = 0; k < bytes; ++k)
-        v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
-    return v;
-}
-
-std::uint32_t Little(std::string_view b, std::size_t at, int bytes)
-{
-    std::uint32_t v = 0;
-    for (int k = bytes - 1; k >= 0; --k)
-        v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(k)]);
-    return v;
-}
 
 std::optional<double> Plausible(double dpi)
 {
@@ -37,14 +23,14 @@ std::optional<double> ReadScanResolution(std::string_view b)
     if (b.size() >= 33 && b.substr(0, 8) == std::string_view("\x89PNG\r\n\x1a\n", 8)) {
         // Chunks before the pixels: length, type, data, CRC.
         for (std::size_t at = 8; at + 8 <= b.size();) {
-            const std::uint32_t length = Big(b, at, 4);
+            const std::uint32_t length = BigEndian(b, at, 4);
             const std::string_view type = b.substr(at + 4, 4);
             if (type == "IDAT" || type == "IEND")
                 break;
             if (type == "pHYs" && length == 9 && at + 17 <= b.size()) {
                 if (static_cast<unsigned char>(b[at + 16]) != 1)
                     return std::nullopt; // an aspect ratio only
-                return Plausible(Big(b, at + 8, 4) / kInchesPerMetre);
+                return Plausible(BigEndian(b, at + 8, 4) / kInchesPerMetre);
             }
             if (length > b.size())
                 break;
@@ -60,11 +46,11 @@ std::optional<double> ReadScanResolution(std::string_view b)
             const unsigned marker = static_cast<unsigned char>(b[at + 1]);
             if (marker == 0xDA || marker == 0xD9)
                 break; // the pixels begin
-            const std::uint32_t length = Big(b, at + 2, 2);
+            const std::uint32_t length = BigEndian(b, at + 2, 2);
             if (marker == 0xE0 && length >= 16 && at + 4 + 12 <= b.size() &&
                 b.substr(at + 4, 5) == std::string_view("JFIF\0", 5)) {
                 const unsigned units = static_cast<unsigned char>(b[at + 11]);
-                const double density = Big(b, at + 12, 2);
+                const double density = BigEndian(b, at + 12, 2);
                 if (units == 1)
                     return Plausible(density);
                 if (units == 2)
@@ -75,8 +61,8 @@ std::optional<double> ReadScanResolution(std::string_view b)
         }
         return std::nullopt;
     }
-    if (b.size() >= 46 && b[0] == 'B' && b[1] == 'M' && Little(b, 14, 4) >= 40)
-        return Plausible(Little(b, 38, 4) / kInchesPerMetre);
+    if (b.size() >= 46 && b[0] == 'B' && b[1] == 'M' && LittleEndian(b, 14, 4) >= 40)
+        return Plausible(LittleEndian(b, 38, 4) / kInchesPerMetre);
     return std::nullopt;
 }
 

@@ -1,27 +1,13 @@
 #include "template/PictureSize.h"
 
+#include "base/ByteOrder.h"
+
 #include <algorithm>
 #include <cstdlib>
 
 namespace dorvane {
 
 namespace {
-
-std::uint32_t BigEndian(std::string_view bytes, std::size_t at, int count)
-{
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-    return value;
-}
-
-std::uint32_t LittleEndian(std::string_view bytes, std::size_t at, int count)
-{
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-    return value;
-}
 
 std::optional<PictureSize> PngSize(std::string_view bytes)
 {

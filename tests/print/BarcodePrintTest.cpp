@@ -10,6 +10,7 @@
 #include "print/QueueJobs.h"
 #include "print/WaybillFitCheck.h"
 #include "support/TempFolder.h"
+#include "support/TestQueue.h"
 #include "template/TemplateLayout.h"
 #include "text/CodePageText.h"
 #include "workspace/Workspace.h"
@@ -71,15 +72,6 @@ OneWaybillJob LabelJob(const Workspace& app, const TemplateLayout& layout, const
     job.waybillNumber = ToCodePage(kWaybillNumber);
     job.orderNumber = ToCodePage(OrderNumber());
     return job;
-}
-
-bool HasQueue(const QString& queue)
-{
-    if (QPrinterInfo::availablePrinterNames().contains(queue))
-        return true;
-    if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-        qFatal("the CUPS test queue %s is not set up", qPrintable(queue));
-    return false;
 }
 
 QString Codes(const QList<ReadCode>& codes)

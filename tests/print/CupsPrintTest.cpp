@@ -8,6 +8,7 @@
 #include "print/WaybillFitCheck.h"
 #include "batch/WindowPrint.h"
 #include "support/TempFolder.h"
+#include "support/TestQueue.h"
 #include "template/TemplateStore.h"
 
 #include <QCoreApplication>
@@ -82,16 +83,6 @@ QRectF WordBox(const QString& pdf, const QString& text)
 }
 
 constexpr double kMmPerPoint = 25.4 / 72;
-
-// A queue from the setup script, or a skip (a failure where the queues are required).
-bool HasQueue(const QString& queue)
-{
-    if (QPrinterInfo::availablePrinterNames().contains(queue))
-        return true;
-    if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
-        qFatal("the CUPS test queue %s is not set up", qPrintable(queue));
-    return false;
-}
 
 } // namespace
 

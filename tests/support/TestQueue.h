@@ -22,10 +22,22 @@ inline QString TestQueueOutput()
 inline QString TestQueueMissing()
 {
     if (QPrinterInfo::printerInfo(kTestQueue).isNull())
-        return QStringLiteral("no CUPS test queue %1 (scripts/cups-test-setup.sh sets one up)").arg(kTestQueue);
+        return QStringLiteral("no CUPS test queue %1 (scripts/cups-test-setup.sh sets one up)")
+            .arg(kTestQueue);
     if (!QDir(TestQueueOutput()).exists())
         return QStringLiteral("no test queue output folder %1").arg(TestQueueOutput());
     return {};
+}
+
+// Whether the setup script's queue of this name is there; where the test command set the
+// queues up (DORVANE_REQUIRE_CUPS=1) its absence ends the test program instead.
+inline bool HasQueue(const QString& queue)
+{
+    if (QPrinterInfo::availablePrinterNames().contains(queue))
+        return true;
+    if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))
+        qFatal("the CUPS test queue %s is not set up", qPrintable(queue));
+    return false;
 }
 
 } // namespace dorvane::test
@@ -34,9 +46,9 @@ inline QString TestQueueMissing()
 // its absence fails the test instead of skipping it.
 #define DORVANE_SKIP_WITHOUT_TEST_QUEUE()                                                                    \
     do {                                                                                                     \
-        const QString queueMissing = dorvane::test::TestQueueMissing();                                     \
+        const QString queueMissing = dorvane::test::TestQueueMissing();                                      \
         if (!queueMissing.isEmpty()) {                                                                       \
-            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                        \
+            if (qEnvironmentVariable("DORVANE_REQUIRE_CUPS") == QStringLiteral("1"))                         \
                 QFAIL(qPrintable(queueMissing));                                                             \
             QSKIP(qPrintable(queueMissing));                                                                 \
         }                                                                                                    \
