@@ -15,6 +15,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 . "$root/scripts/ci-stages.sh"
 . "$root/scripts/windows-package.sh"
+. "$root/scripts/windows-tries.sh"
 jobs=$(nproc)
 
 packages=(

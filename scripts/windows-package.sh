@@ -166,68 +166,6 @@ windows_package() {
   echo "$dist.zip"
 }
 
-# A waybill file of 100 orders in GBK, as a shop's export is saved on Windows.
-windows_try_orders() {
-  local row
-  {
-    printf '收件人姓名,收件人电话,收件人地址,寄件人姓名,物品名称\r\n'
-    for row in $(seq 1 100); do
-      printf '张三%d,1380000%04d,浙江省杭州市西湖区文三路%d号,李四,衣服%d件\r\n' "$row" "$row" "$row" "$row"
-    done
-  } | iconv -f UTF-8 -t GBK
-}
-
-# The package tried under wine beside the Linux build's run folder (linux_run), in folders with
-# Chinese names: started fresh, Dorvane.exe writes its settings files byte for byte as the Linux
-# program does; dorvane-cli.exe prints 100 waybills of a GBK export to a PDF whose text is the
-# Linux program's. Prints "tests: N passed, M failed" as the stages count them.
-windows_tries() {
-  local dist=$1 linux_run=$2 work passed=0 failed=0
-  work=$(mktemp -d)
-  export WINEPREFIX=$root/build-windows-full/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-  try_result() {
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "try $1: passed"
-    else failed=$((failed + 1)); echo "try $1: FAILED"; fi
-  }
-
-  # Settings written at the first start.
-  local win=$work/快递单/Windows lin=$work/快递单/Linux f ok=0
-  mkdir -p "$win" "$lin"
-  cp -r "$dist/." "$win/"
-  cp -r "$linux_run/." "$lin/"
-  rm -rf "$win/Set" "$lin/Set"
-  mkdir "$win/Set" "$lin/Set"
-  (cd "$lin" && QT_QPA_PLATFORM=offscreen timeout 10 ./Dorvane >/dev/null 2>&1) || true
-  (cd "$win" && timeout 60 xvfb-run -a wine ./Dorvane.exe >/dev/null 2>&1) || true
-  wineserver -k 2>/dev/null || true
-  for f in FontSet.ini address.ini mould.ini set.ini; do
-    if ! cmp -s "$win/Set/$f" "$lin/Set/$f"; then
-      echo "Set/$f differs:"; xxd "$win/Set/$f" 2>&1 | head -5; xxd "$lin/Set/$f" | head -5
-      ok=1
-    fi
-  done
-  try_result "settings of a first start" "$ok"
-
-  # 100 waybills of a GBK export into a PDF.
-  ok=0
-  windows_try_orders > "$win/orders.csv"
-  cp "$win/orders.csv" "$lin/orders.csv"
-  (cd "$lin" && QT_QPA_PLATFORM=offscreen ./dorvane-cli print --csv orders.csv --pdf out.pdf >/dev/null 2>&1) || ok=1
-  (cd "$win" && timeout 300 wine ./dorvane-cli.exe print --csv orders.csv --pdf out.pdf >/dev/null 2>&1) || ok=1
-  wineserver -k 2>/dev/null || true
-  if [ "$ok" -eq 0 ]; then
-    pdftotext "$lin/out.pdf" "$work/linux.txt" && pdftotext "$win/out.pdf" "$work/windows.txt" || ok=1
-    [ "$(pdfinfo "$win/out.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')" = 100 ] || ok=1
-    cmp -s "$work/linux.txt" "$work/windows.txt" || { diff "$work/linux.txt" "$work/windows.txt" | head -10; ok=1; }
-  fi
-  try_result "100 waybills of a GBK export to PDF" "$ok"
-
-  rm -rf "$work"
-  echo "tests: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-}
-
 # The test command's Windows package stage: skipped (exit 77, said why) while Qt for Windows is
 # not in the cache, since building it takes longer than a test run may.
 windows_package_stage() {
