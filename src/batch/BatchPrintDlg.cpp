@@ -236,7 +236,7 @@ void CBatchPrintDlg::measureRecords()
 {
     // Measured on the printer the batch goes to, as the window's own print is.
     QPrinter printer(QPrinter::HighResolution);
-    const WaybillPrintSetup setup = MakePrintSetup(workspace_, logicalDpiY());
+    WaybillPrintSetup setup = MakePrintSetup(workspace_, logicalDpiY());
     PrepareMeasuringPrinter(printer, workspace_.PrinterName, setup);
     const WaybillFitCheck fitCheck(setup, printer);
 

@@ -94,7 +94,7 @@ QString FieldCut::line() const
     return where + QStringLiteral(" cut: ") + lost;
 }
 
-void BatchPrinter::prepare(QPrinter& printer) const
+void BatchPrinter::prepare(QPrinter& printer)
 {
     if (!job_.pdfPath.isEmpty())
         PrepareWaybillPdf(printer, job_.pdfPath, job_.setup);

@@ -167,7 +167,7 @@ private:
 
     bool fail(const QString& message);
     QString csvName() const;
-    void prepare(QPrinter& printer) const;
+    void prepare(QPrinter& printer);
     bool openCsv(WaybillCsv& csv);
     bool refuses(const FieldTexts& texts) const
     {

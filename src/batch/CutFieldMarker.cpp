@@ -36,7 +36,7 @@ CutFieldMarker::~CutFieldMarker() = default;
 
 void CutFieldMarker::remeasure(const TemplateLayout& layout, const WaybillTexts& texts)
 {
-    const WaybillPrintSetup setup = MakePrintSetup(workspace_, layout, controls_[0]->logicalDpiY());
+    WaybillPrintSetup setup = MakePrintSetup(workspace_, layout, controls_[0]->logicalDpiY());
     check_.reset();
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     PrepareMeasuringPrinter(*printer_, workspace_.PrinterName, setup);

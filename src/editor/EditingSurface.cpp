@@ -67,7 +67,9 @@ void EditingSurface::openPaper()
 {
     // The printer a print from the preview goes to; the name in the settings stays as it is.
     paper_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    PrepareMeasuringPrinter(*paper_, workspace_.PrinterName, MakePrintSetup(workspace_, logicalDpiY()));
+    WaybillPrintSetup setup = MakePrintSetup(workspace_, logicalDpiY());
+    PrepareMeasuringPrinter(*paper_, workspace_.PrinterName, setup);
+    paperDpi_ = setup.printerDpi;
 }
 
 void EditingSurface::measure()
@@ -76,6 +78,7 @@ void EditingSurface::measure()
         return;
     const Workspace& app = workspace_;
     paperSetup_ = MakePrintSetup(app, WithBoxPlaces(app.Layout, tracker_.layout()), logicalDpiY());
+    paperSetup_.printerDpi = paperDpi_;
     printBoxes_ = WaybillRenderer(paperSetup_).fieldBoxes(*paper_);
     fits_ = WaybillFitCheck(paperSetup_, *paper_).checkAll(texts_);
 }

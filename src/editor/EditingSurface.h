@@ -100,6 +100,7 @@ private:
     // each field's box on the printer's page and what the paper cuts.
     std::unique_ptr<QPrinter> paper_;
     WaybillPrintSetup paperSetup_;
+    int paperDpi_ = 0; // paper_'s own resolution, asked of the spooler when it was opened
     std::array<QRect, kFieldCount> printBoxes_{};
     FieldFits fits_{};
 };

@@ -48,7 +48,7 @@ bool PrintCalibrationSheetOn(QPrinter& printer, const WaybillPrintSetup& setup)
     return painter.end();
 }
 
-std::optional<PrintError> PrintCalibrationSheet(std::string& printerName, const WaybillPrintSetup& setup)
+std::optional<PrintError> PrintCalibrationSheet(std::string& printerName, WaybillPrintSetup setup)
 {
     const QString name = FindWaybillPrinter(printerName);
     if (name.isEmpty())

@@ -29,6 +29,6 @@ bool PrintCalibrationSheetOn(QPrinter& printer, const WaybillPrintSetup& setup);
 // The sheet laid out by setup on the printer in use: printerName (the settings' name, code-page
 // bytes; replaced in memory by the default printer's while it is the first start's name, as
 // FindWaybillPrinter does). What went wrong; none when the sheet was printed.
-std::optional<PrintError> PrintCalibrationSheet(std::string& printerName, const WaybillPrintSetup& setup);
+std::optional<PrintError> PrintCalibrationSheet(std::string& printerName, WaybillPrintSetup setup);
 
 } // namespace dorvane

@@ -1,8 +1,5 @@
 #include "print/PrinterResolution.h"
 
-#include <QHash>
-#include <QMutex>
-#include <QPrinter>
 
 #ifdef DORVANE_HAS_CUPS
 #include <cups/cups.h>
@@ -42,26 +39,7 @@ int AskPrinter(const QString& printerName)
 
 int PrinterResolution(const QString& printerName)
 {
-    if (printerName.isEmpty())
-        return 0;
-    // Asked once a run for each printer: pages of a batch need not ask the spooler again.
-    static QMutex mutex;
-    static QHash<QString, int> known;
-    QMutexLocker lock(&mutex);
-    const auto found = known.constFind(printerName);
-    if (found != known.constEnd())
-        return *found;
-    const int dpi = AskPrinter(printerName);
-    known.insert(printerName, dpi);
-    return dpi;
-}
-
-int DeviceResolution(const QPaintDevice& device)
-{
-    const auto* printer = dynamic_cast<const QPrinter*>(&device);
-    if (printer == nullptr || printer->outputFormat() != QPrinter::NativeFormat)
-        return 0;
-    return PrinterResolution(printer->printerName());
+    return printerName.isEmpty() ? 0 : AskPrinter(printerName);
 }
 
 } // namespace dorvane

@@ -5,15 +5,10 @@
 
 #include <QString>
 
-class QPaintDevice;
-
 namespace dorvane {
 
 // The printer's default resolution in dots per inch as its driver states it (CUPS); 0 when
-// unknown (a raw queue, a PDF file, a system without CUPS).
+// unknown (a raw queue, a PDF file, a system without CUPS). Each call asks the spooler.
 int PrinterResolution(const QString& printerName);
-
-// The same for the device a page is drawn on: a printer's own, 0 for anything else.
-int DeviceResolution(const QPaintDevice& device);
 
 } // namespace dorvane

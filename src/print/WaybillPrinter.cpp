@@ -3,6 +3,7 @@
 #include "base/SettingsFiles.h"
 #include "text/CodePageText.h"
 #include "print/DriverPageSize.h"
+#include "print/PrinterResolution.h"
 #include "print/WaybillRenderer.h"
 
 #include <QImage>
@@ -66,11 +67,13 @@ bool SetupPrinterDevMode(QPrinter& printer, int paperWidth, int paperLength)
     return printer.setPageSize(size);
 }
 
-void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, const WaybillPrintSetup& setup)
+void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, WaybillPrintSetup& setup)
 {
     printer.setPrinterName(printerName);
     PrepareCommon(printer, setup);
     NamePaperForDriver(printer);
+    if (setup.printerDpi == 0)
+        setup.printerDpi = PrinterResolution(printerName);
 }
 
 void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillPrintSetup& setup)
@@ -82,7 +85,7 @@ void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillP
     PrepareCommon(printer, setup);
 }
 
-void PrepareMeasuringPrinter(QPrinter& printer, const std::string& settingsName, const WaybillPrintSetup& setup)
+void PrepareMeasuringPrinter(QPrinter& printer, const std::string& settingsName, WaybillPrintSetup& setup)
 {
     std::string printerName = settingsName;
     const QString name = FindWaybillPrinter(printerName);
@@ -106,7 +109,7 @@ bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
     return painter.end();
 }
 
-std::optional<PrintError> PrintUnloggedWaybill(std::string& printerName, const WaybillPrintSetup& setup,
+std::optional<PrintError> PrintUnloggedWaybill(std::string& printerName, WaybillPrintSetup setup,
                                                const std::array<QString, kFieldCount>& texts, const QImage* picture)
 {
     if (picture != nullptr && picture->isNull())

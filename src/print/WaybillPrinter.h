@@ -47,13 +47,15 @@ QString NoPrinterMessage(const std::string& printerName);
 bool SetupPrinterDevMode(QPrinter& printer, int paperWidth, int paperLength);
 
 // A printer for a waybill job on the named system printer, or into a PDF file: paper and
-// document name set, coordinates in device pixels from the paper's top-left corner.
-void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, const WaybillPrintSetup& setup);
+// document name set, coordinates in device pixels from the paper's top-left corner. On a
+// system printer the setup is given the printer's own resolution (printerDpi) unless it has
+// one: the spooler is asked once a job, not once a page.
+void PrepareWaybillPrinter(QPrinter& printer, const QString& printerName, WaybillPrintSetup& setup);
 void PrepareWaybillPdf(QPrinter& printer, const QString& pdfPath, const WaybillPrintSetup& setup);
 // A printer prepared as the next job on printerName (the settings' name, code-page bytes; or
 // the default printer) would be, to measure texts on before printing; a PDF printer when the
 // system has none. printerName is not changed, and the printer is never begun.
-void PrepareMeasuringPrinter(QPrinter& printer, const std::string& printerName, const WaybillPrintSetup& setup);
+void PrepareMeasuringPrinter(QPrinter& printer, const std::string& printerName, WaybillPrintSetup& setup);
 
 // The check print's texts on plain paper need the template's picture under them.
 inline const char* const kNoPictureMessage = "当前模板没有可用的底图，无法带底图打印！";
@@ -83,7 +85,7 @@ bool PrintWaybillOn(QPrinter& printer, const WaybillPrintSetup& setup,
 // opened without the main window prints. With a picture the check print, refused when the
 // picture is null. The windows print through the batch engine (batch/OneWaybillJob.h). What
 // went wrong; none when the page went to the printer.
-std::optional<PrintError> PrintUnloggedWaybill(std::string& printerName, const WaybillPrintSetup& setup,
+std::optional<PrintError> PrintUnloggedWaybill(std::string& printerName, WaybillPrintSetup setup,
                                                const std::array<QString, kFieldCount>& texts,
                                                const QImage* picture = nullptr);
 

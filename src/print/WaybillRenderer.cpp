@@ -90,8 +90,7 @@ WaybillRenderer::placeBarcodes(const QPaintDevice& device, const std::array<QStr
     if (setup_.barcodes.empty())
         return placed;
     const PageMapping mapping = MapPage(setup_, device);
-    const double perDot =
-        DevicePerDot(device, setup_.printerDpi > 0 ? setup_.printerDpi : DeviceResolution(device));
+    const double perDot = DevicePerDot(device, setup_.printerDpi);
     const BarcodeValues none;
     const BarcodeValues& numbers = values ? *values : none;
     for (const BarcodeBox& box : setup_.barcodes) {

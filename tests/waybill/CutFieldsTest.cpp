@@ -53,7 +53,7 @@ QString JobWith(const QString& marker, int timeoutMs)
 // The recipient address box on the test queue's paper, in points.
 QRectF AddressBoxOnPaper(const Workspace& workspace, int screenDpiY)
 {
-    const WaybillPrintSetup setup = MakePrintSetup(workspace, screenDpiY);
+    WaybillPrintSetup setup = MakePrintSetup(workspace, screenDpiY);
     QPrinter printer(QPrinter::HighResolution);
     PrepareWaybillPrinter(printer, kQueue, setup);
     const QRect box = WaybillRenderer(setup).fieldBoxes(printer)[kRecipientAddress];
