@@ -67,12 +67,15 @@ PrintedOn PrintWaybill(QWidget* parent, Workspace& app, const std::array<QString
 }
 
 PrintedOn PrintWaybillWithPicture(QWidget* parent, Workspace& app, const std::array<QString, kFieldCount>& texts,
-                                  const TemplateLayout& layout, const BeforePrint& beforePrint)
+                                  const TemplateLayout& layout, const BarcodeValues& numbers,
+                                  const BeforePrint& beforePrint)
 {
     OneWaybillJob job;
     job.texts = texts;
     job.setup = MakePrintSetup(app, layout, ScreenDpiY(parent));
     job.beforePrint = beforePrint;
+    job.waybillNumber = ToCodePage(numbers.waybillNumber);
+    job.orderNumber = ToCodePage(numbers.orderNumber);
     job.checkPrint = true;
     job.picture = LoadPictureImage(PicturePath(app.WorkFolder, app.CurrentTemplate), "BMP");
     return Print(parent, app, std::move(job));

@@ -45,9 +45,11 @@ PrintedOn PrintWaybill(QWidget* parent, Workspace& app, const std::array<QString
                        const TemplateLayout& layout, const BeforePrint& beforePrint = {},
                        const WindowLog* log = nullptr);
 
-// The check print: the current template's picture under the texts, not logged. Shows
-// kNoPictureMessage and prints nothing when the template has no picture to draw.
+// The check print: the current template's picture under the texts, not logged. The numbers
+// print as the template's barcodes, as on the real print. Shows kNoPictureMessage and prints
+// nothing when the template has no picture to draw.
 PrintedOn PrintWaybillWithPicture(QWidget* parent, Workspace& app, const std::array<QString, kFieldCount>& texts,
-                                  const TemplateLayout& layout, const BeforePrint& beforePrint = {});
+                                  const TemplateLayout& layout, const BarcodeValues& numbers,
+                                  const BeforePrint& beforePrint = {});
 
 } // namespace dorvane

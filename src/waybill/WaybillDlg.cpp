@@ -715,7 +715,7 @@ void CWaybillDlg::PrintCurrentWaybill(const TemplateLayout& layout, bool withPic
     // the real print, and the recipient stays to be printed. The next print is a real one
     // again, not the form's picture on a real form.
     if (withPicture) {
-        if (PrintWaybillWithPicture(this, workspace_, texts, layout, beforePrint)) {
+        if (PrintWaybillWithPicture(this, workspace_, texts, layout, numbers, beforePrint)) {
             PrintWithPicture = false;
             withPictureBox_->setChecked(false);
         }

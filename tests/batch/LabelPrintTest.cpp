@@ -15,6 +15,7 @@
 #include "waybill/WaybillDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -88,14 +89,29 @@ private slots:
         QCOMPARE(window.windowTitle().contains(QStringLiteral("自粘面单100x150")), true);
         window.setControlText(kRecipientName, Marker(0));
         window.setControlText(7, QStringLiteral("浙江省杭州市西湖区文三路100号"));
-        QueueJobs jobs;
+        // A check print on plain paper first: the label's picture under it, the same barcode,
+        // and the number stays for the real print, which Enter then sends.
+        auto* withPicture = window.findChild<QCheckBox*>(QStringLiteral("withPictureCheck"));
+        QTest::mouseClick(withPicture, Qt::LeftButton, {}, QPoint(4, withPicture->height() / 2));
+        QVERIFY(withPicture->isChecked());
+        QueueJobs checkJobs;
         TypeNumberAndPrint(window, QStringLiteral("SF1234567890123"));
+        QCOMPARE(takeShownMessages().size(), 0);
+        QVERIFY(!withPicture->isChecked());
+        const QStringList checked = checkJobs.with(Marker(0));
+        QCOMPARE(checked.size(), 1);
+        QCOMPARE(TextsOf(CodesOnJob(checked.front()), QStringLiteral("Code128")),
+                 QStringList{QStringLiteral("SF1234567890123")});
+
+        QueueJobs jobs;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(takeShownMessages().size(), 0);
         const QStringList found = jobs.with(Marker(0));
         QCOMPARE(found.size(), 1);
         const QList<ReadCode> codes = CodesOnJob(found.front());
         QCOMPARE(TextsOf(codes, QStringLiteral("Code128")), QStringList{QStringLiteral("SF1234567890123")});
         QVERIFY(TextsOf(codes, QStringLiteral("QRCode")).isEmpty()); // a single waybill has no order number
+        QVERIFY(window.findChild<QLineEdit*>(QStringLiteral("waybillNumberEdit"))->text().isEmpty());
     }
 
     // The box is narrower than the number's modules at one dot each of the printer (the test

@@ -210,7 +210,7 @@ private slots:
         texts[kRecipientAddress] = rightWord;
         const auto print = [&](bool withPicture) {
             const QSet<QString> before = Jobs();
-            const bool printed = static_cast<bool>(withPicture ? PrintWaybillWithPicture(nullptr, app, texts, app.Layout)
+            const bool printed = static_cast<bool>(withPicture ? PrintWaybillWithPicture(nullptr, app, texts, app.Layout, {})
                                              : PrintWaybill(nullptr, app, texts, app.Layout));
             return printed ? NewJob(before, leftWord) : QString();
         };
