@@ -108,6 +108,12 @@ bool EditingSurface::loadPicture(const std::filesystem::path& path)
     return true;
 }
 
+void EditingSurface::setBarcodeValues(const BarcodeValues& values)
+{
+    barcodeValues_ = values;
+    update();
+}
+
 void EditingSurface::setTexts(const std::array<QString, kFieldCount>& texts)
 {
     texts_ = texts;
@@ -166,6 +172,26 @@ void EditingSurface::drawAsPrinted(QPainter& painter, int field, const QRect& ar
     painter.restore();
 }
 
+void EditingSurface::drawBarcodesAsPrinted(QPainter& painter) const
+{
+    if (!paper_ || picture_.isNull())
+        return;
+    // The printer's page drawn over the picture: the picture's place on the paper onto the
+    // picture on screen.
+    const WaybillRenderer renderer(paperSetup_);
+    const QRect onPaper = renderer.pictureBox(*paper_, picture_.size());
+    if (onPaper.isEmpty())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(static_cast<double>(picture_.width()) / onPaper.width(),
+                  static_cast<double>(picture_.height()) / onPaper.height());
+    painter.translate(-onPaper.left(), -onPaper.top());
+    for (const auto& [outcome, placed] : renderer.placeBarcodes(*paper_, texts_, &barcodeValues_))
+        DrawBarcode(painter, placed);
+    painter.restore();
+}
+
 void EditingSurface::paintEvent(QPaintEvent*)
 {
     const Workspace& app = workspace_;
@@ -200,6 +226,8 @@ void EditingSurface::paintEvent(QPaintEvent*)
             painter.restore();
         }
     }
+    if (kind_ == Kind::Preview)
+        drawBarcodesAsPrinted(painter);
 
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::NoBrush);

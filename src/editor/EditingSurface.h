@@ -6,7 +6,8 @@
 //
 // The preview shows each text as the paper will hold it: laid out on the printer (measured,
 // never printed on) in its print box, scaled onto the box on screen. A field the paper would
-// cut is outlined in red, with what it loses as its tooltip.
+// cut is outlined in red, with what it loses as its tooltip. The template's barcodes are
+// placed on that printer as well, and drawn where they fall on the picture.
 
 #include "print/WaybillRenderer.h"
 #include "editor/DragTracker.h"
@@ -54,6 +55,8 @@ public:
 
     // What each box holds (editor: the field names; preview: the field texts).
     void setTexts(const std::array<QString, kFieldCount>& texts);
+    // Preview: the numbers the template's barcodes print (the waybill number typed in the window).
+    void setBarcodeValues(const BarcodeValues& values);
 
     // Preview: what the paper leaves out of each text at the boxes as shown, and the fields
     // it cuts (catalogue order). Measured again whenever a text or a box place changes.
@@ -87,6 +90,7 @@ private:
     void openPaper();
     void measure();
     void drawAsPrinted(QPainter& painter, int field, const QRect& area) const;
+    void drawBarcodesAsPrinted(QPainter& painter) const;
 
     const Workspace& workspace_;
     Kind kind_;
@@ -102,6 +106,7 @@ private:
     WaybillPrintSetup paperSetup_;
     int paperDpi_ = 0; // paper_'s own resolution, asked of the spooler when it was opened
     std::array<QRect, kFieldCount> printBoxes_{};
+    BarcodeValues barcodeValues_;
     FieldFits fits_{};
 };
 

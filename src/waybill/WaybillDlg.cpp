@@ -15,6 +15,7 @@
 #include "controls/GradientButton.h"
 #include "settings/SettingsDlg.h"
 #include "editor/AdjustPreviewDlg.h"
+#include "editor/EditingSurface.h"
 #include "workspace/CurrentTemplate.h"
 #include "template/TemplateList.h"
 #include "template/TemplatePicture.h"
@@ -976,6 +977,7 @@ void CWaybillDlg::OpenPreview()
     RefreshDate();
     pull();
     CAdjustPreviewDlg preview(workspace_, FieldText, this);
+    preview.surface()->setBarcodeValues({waybillNumberEdit_->text().trimmed(), {}});
     preview.setPrintShown([this](const TemplateLayout& shown, bool withPicture) {
         PrintCurrentWaybill(shown, withPicture, kLogSourcePreview);
     });

@@ -4,6 +4,8 @@
 #include "base/FileChoice.h"
 #include "base/MessageBox.h"
 #include "batch/BatchPrintDlg.h"
+#include "editor/AdjustPreviewDlg.h"
+#include "editor/EditingSurface.h"
 #include "print/BarcodeReadBack.h"
 #include "print/PdfReadBack.h"
 #include "print/QueueJobs.h"
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace dorvane;
 using namespace dorvane::test;
@@ -45,6 +48,15 @@ QString Marker(int row)
 QString OrderNumber(int row)
 {
     return QStringLiteral("单%1-%2").arg(QCoreApplication::applicationPid()).arg(row);
+}
+
+int DarkPixels(const QImage& image, const QRect& area)
+{
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            dark += image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 128;
+    return dark;
 }
 
 QList<ReadCode> CodesOnJob(const QString& job)
@@ -112,6 +124,52 @@ private slots:
         QCOMPARE(TextsOf(codes, QStringLiteral("Code128")), QStringList{QStringLiteral("SF1234567890123")});
         QVERIFY(TextsOf(codes, QStringLiteral("QRCode")).isEmpty()); // a single waybill has no order number
         QVERIFY(window.findChild<QLineEdit*>(QStringLiteral("waybillNumberEdit"))->text().isEmpty());
+    }
+
+    // The preview shows the typed number's barcode in its box, as the paper will hold it.
+    void thePreviewShowsTheTypedNumbersBarcodeInItsBox()
+    {
+        SKIP_WITHOUT_TEST_QUEUE();
+        WorkFolderFixture work;
+        work.installEmptyAddressBook();
+        ChooseLabel(work);
+        work.workspace().PrinterName = kQueue.toStdString();
+        TemplateLayout layout;
+        QVERIFY(LoadLayoutFile(work.path(QStringLiteral("dataM/自粘面单100x150.dat")).toStdString(), layout));
+        const int row = BarcodeFieldsOf(layout).front().row;
+        const QRect box(layout.number(row, 2), layout.number(row, 3), layout.number(row, 4), layout.number(row, 5));
+        CWaybillDlg window(work.workspace());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        // Dark pixels of the preview's surface inside the barcode's box and around it.
+        const auto shown = [&](const QString& number) {
+            std::pair<int, int> dark{-1, -1};
+            window.activateWindow();
+            auto* edit = window.findChild<QLineEdit*>(QStringLiteral("waybillNumberEdit"));
+            QTest::mouseClick(edit, Qt::LeftButton);
+            if (!QTest::qWaitForWindowActive(&window) || QApplication::focusWidget() != edit)
+                return dark;
+            edit->selectAll();
+            QTest::keyClicks(QApplication::focusWidget(), number);
+            QTimer::singleShot(0, &window, [&] {
+                auto* preview = qobject_cast<CAdjustPreviewDlg*>(QApplication::activeModalWidget());
+                if (preview == nullptr)
+                    return;
+                const QImage image = preview->surface()->grab().toImage();
+                dark = {DarkPixels(image, box), DarkPixels(image, box.adjusted(-40, -40, 40, 40)) -
+                                                    DarkPixels(image, box)};
+                preview->close();
+            });
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("previewButton")), Qt::LeftButton);
+            return dark;
+        };
+        const auto [blankInside, blankAround] = shown(QString());
+        const auto [codeInside, codeAround] = shown(QStringLiteral("SF1234567890123"));
+        QVERIFY2(blankInside >= 0 && codeInside >= 0, "the number could not be typed or the preview did not open");
+        QVERIFY2(codeInside > blankInside + box.width() * box.height() / 10,
+                 qPrintable(QStringLiteral("%1 dark pixels with a number, %2 without").arg(codeInside).arg(blankInside)));
+        QCOMPARE(codeAround, blankAround); // nothing drawn beside the box
     }
 
     // The box is narrower than the number's modules at one dot each of the printer (the test
