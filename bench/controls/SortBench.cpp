@@ -3,8 +3,8 @@
 #include "text/CodePageText.h"
 #include "controls/SortCompare.h"
 #include "controls/SortListCtrl.h"
+#include "support/QtBenchMain.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -98,11 +98,5 @@ BENCHMARK(ListSortDateColumn)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunQtBenchmarks(argc, argv);
 }

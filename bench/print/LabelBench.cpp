@@ -8,8 +8,8 @@
 #include "template/TemplateLayout.h"
 #include "text/CodePageText.h"
 #include "workspace/Workspace.h"
+#include "support/QtBenchMain.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -83,12 +83,8 @@ BENCHMARK(ThousandLabelsWithBarcodesToPdf)->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    RegisterFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunQtBenchmarks(argc, argv, [] {
+        RegisterFontSubstitutes();
+        return true;
+    });
 }

@@ -8,8 +8,8 @@
 #include "print/WaybillPrintSetup.h"
 #include "print/WaybillPrinter.h"
 #include "support/TempFolder.h"
+#include "support/QtBenchMain.h"
 
-#include <QApplication>
 #include <QPrinter>
 #include <QString>
 
@@ -125,12 +125,8 @@ BENCHMARK(CheckExportOnPdfPrinter)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    RegisterFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunQtBenchmarks(argc, argv, [] {
+        RegisterFontSubstitutes();
+        return true;
+    });
 }

@@ -8,8 +8,8 @@
 #include "store/AddressBook.h"
 #include "store/StoreListeners.h"
 #include "workspace/Workspace.h"
+#include "support/QtBenchMain.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -80,15 +80,11 @@ BENCHMARK(SearchTelephone)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    setMessagesAnsweredByTest(true);
-    if (!bench::Folder().ok)
-        return 1;
-    UseBusyLog();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunQtBenchmarks(argc, argv, [] {
+        setMessagesAnsweredByTest(true);
+        if (!bench::Folder().ok)
+            return false;
+        UseBusyLog();
+        return true;
+    });
 }

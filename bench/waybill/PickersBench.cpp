@@ -5,8 +5,8 @@
 #include "base/MessageBox.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
+#include "support/QtBenchMain.h"
 
-#include <QApplication>
 #include <QComboBox>
 
 #include <benchmark/benchmark.h>
@@ -72,14 +72,10 @@ BENCHMARK(FillPickersAndGoodsList)->UseManualTime()->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("DORVANE_SOURCE_DIR", DORVANE_SOURCE_DIR);
     qputenv("DORVANE_RUN_DIR", DORVANE_RUN_DIR);
-    QApplication app(argc, argv);
-    setMessagesAnsweredByTest(true);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunQtBenchmarks(argc, argv, [] {
+        setMessagesAnsweredByTest(true);
+        return true;
+    });
 }
