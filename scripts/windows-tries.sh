@@ -14,11 +14,14 @@ windows_try_orders() {
   } | iconv -f UTF-8 -t GBK
 }
 
-# Started fresh, Dorvane.exe writes its settings files byte for byte as the Linux program does.
+# Started fresh, Dorvane.exe writes its settings files byte for byte as the Linux program does,
+# and registers its data source: wine has no Access driver for ODBC, so through the registry
+# script, which must name the Chinese folder as the registry holds it.
 try_settings_of_a_first_start() {
-  local win=$1 lin=$2 f ok=0
+  local win=$1 lin=$2 work=$3 f ok=0 key='HKCU\Software\ODBC\ODBC.INI\Dorvane'
   rm -rf "$win/Set" "$lin/Set"
   mkdir "$win/Set" "$lin/Set"
+  wine reg delete "$key" /f >/dev/null 2>&1 || true
   (cd "$lin" && QT_QPA_PLATFORM=offscreen timeout 10 ./Dorvane >/dev/null 2>&1) || true
   (cd "$win" && timeout 60 xvfb-run -a wine ./Dorvane.exe >/dev/null 2>&1) || true
   wineserver -k 2>/dev/null || true
@@ -28,6 +31,14 @@ try_settings_of_a_first_start() {
       ok=1
     fi
   done
+  # The export is UTF-16 whatever the code page: the folder's name compared as characters.
+  wine reg export "$key" "Z:${work//\//\\}\\dsn.reg" /y >/dev/null 2>&1 || true
+  # Wine's Z: drive is the root; a .reg value doubles its backslashes.
+  local folder="Z:${win//\//\\\\}"
+  if ! iconv -f UTF-16 -t UTF-8 "$work/dsn.reg" 2>/dev/null | tr -d '\r' | grep -qxF "\"DefaultDir\"=\"$folder\""; then
+    echo "the data source does not name $folder:"; iconv -f UTF-16 -t UTF-8 "$work/dsn.reg" 2>&1 | head -8
+    ok=1
+  fi
   return "$ok"
 }
 
@@ -50,6 +61,10 @@ try_gbk_export_to_pdf() {
 windows_tries() {
   local dist=$1 linux_run=$2 passed=0 failed=0 try work
   export WINEPREFIX=$root/build-windows-full/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # A Chinese Windows: wine takes its code page (936) from the locale, which Debian ships
+  # uncompiled.
+  locale -a | grep -qi '^zh_CN\.utf-\?8$' || as_root localedef -i zh_CN -c -f UTF-8 zh_CN.UTF-8
+  export LANG=zh_CN.UTF-8
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
   for try in try_settings_of_a_first_start try_gbk_export_to_pdf; do
     work=$(mktemp -d)
