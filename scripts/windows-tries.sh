@@ -114,6 +114,8 @@ windows_try_bind_chars() {
 
 # The arguments of "xdotool key" that type $1 with the keys listed in $2.
 windows_try_keys() {
+  # Characters, not bytes, whatever the caller's locale.
+  local LC_ALL=C.UTF-8
   local text=$1 i c
   for ((i = 0; i < ${#text}; i++)); do
     c=${text:i:1}
@@ -353,6 +355,8 @@ try_waybill_typed_and_printed_by_enter() {
 windows_tries() {
   local dist=$1 linux_run=$2 passed=0 failed=0 try work
   export WINEPREFIX=$root/build-windows-full/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # Wine names the folders with Chinese names only in a UTF-8 locale.
+  [ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LC_ALL=C.UTF-8
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
   for try in try_settings_of_a_first_start try_gbk_export_to_pdf try_waybill_typed_and_printed_by_enter; do
     work=$(mktemp -d)
