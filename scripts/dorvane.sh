@@ -31,10 +31,12 @@ packages=(
 )
 
 # The Windows cross-build of the core: MinGW-w64, wine to run its tests, and what it takes to
-# make SQLite's amalgamation and a static libsodium from Debian's source packages.
+# make SQLite's amalgamation and a static libsodium from Debian's source packages; xdotool types
+# into the package's window in its tries.
 windows_packages=(
   g++-mingw-w64-x86-64-posix mingw-w64 wine wine64
   cmake ninja-build pkg-config googletest sqlite3 tcl autoconf automake libtool make dpkg-dev
+  xdotool x11-xkb-utils
 )
 
 as_root() {

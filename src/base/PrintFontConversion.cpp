@@ -46,17 +46,38 @@ LogFont FromQFont(const QFont& font, int pixelHeight)
     return logFont;
 }
 
+namespace {
+
+// The installed family a face stands for: the face itself, or the family its substitute names.
+QString ListedFamily(const QString& face)
+{
+    // Substitutes are kept in lower case; lists hold the installed spelling.
+    const QString substitute = QFont::substitute(face);
+    for (const QString& family : QFontDatabase::families()) {
+        if (family.compare(substitute, Qt::CaseInsensitive) == 0)
+            return family;
+    }
+    return face;
+}
+
+} // namespace
+
 QFont ToListedQFont(const LogFont& logFont)
 {
     QFont font = ToQFont(logFont);
-    // Substitutes are kept in lower case; lists hold the installed spelling.
-    const QString substitute = QFont::substitute(font.family());
-    for (const QString& family : QFontDatabase::families()) {
-        if (family.compare(substitute, Qt::CaseInsensitive) == 0) {
-            font.setFamily(family);
-            break;
-        }
-    }
+    font.setFamily(ListedFamily(font.family()));
+    return font;
+}
+
+QFont ToPrintQFont(const LogFont& logFont, int height)
+{
+    QFont font = ToQFont(logFont, height);
+#ifdef Q_OS_WIN
+    // Qt's Windows printing hands text to the printer only when the printer selects the very
+    // face the font names; 宋体 standing in for another font fails that, and every character
+    // would go to the printer as an outline, printed as graphics.
+    font.setFamily(ListedFamily(font.family()));
+#endif
     return font;
 }
 

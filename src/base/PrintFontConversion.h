@@ -17,6 +17,10 @@ LogFont FromQFont(const QFont& font, int pixelHeight);
 // substitute (宋体 where only AR PL UMing CN is installed) becomes the installed family.
 QFont ToListedQFont(const LogFont& font);
 
+// The font a waybill is printed in: as ToQFont, and on Windows under the installed family's
+// own name as ToListedQFont gives it, so that the printer receives text.
+QFont ToPrintQFont(const LogFont& font, int height);
+
 // Where 宋体 and 黑体 are not installed, map them to the Chinese fonts that are.
 void RegisterFontSubstitutes();
 

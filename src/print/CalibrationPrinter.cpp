@@ -20,7 +20,7 @@ void DrawCalibrationSheet(QPainter& painter, const CalibrationSheet& sheet, cons
     painter.setPen(QPen(Qt::black, sheet.lineWidth, Qt::SolidLine, Qt::FlatCap));
     for (const SheetLine& line : sheet.lines)
         painter.drawLine(line.x1, line.y1, line.x2, line.y2);
-    painter.setFont(ToQFont(setup.bodyFont, sheet.textHeight));
+    painter.setFont(ToPrintQFont(setup.bodyFont, sheet.textHeight));
     const int ascent = painter.fontMetrics().ascent();
     for (const SheetText& text : sheet.texts)
         painter.drawText(QPoint(text.x, text.y + ascent), QString::fromUtf8(text.text));

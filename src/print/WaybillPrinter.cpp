@@ -24,6 +24,10 @@ void PrepareCommon(QPrinter& printer, const WaybillPrintSetup& setup)
     printer.setFullPage(true);
     printer.setCopyCount(1);
     SetupPrinterDevMode(printer, setup.paperWidth, setup.paperLength);
+    // And no margins: Qt's Windows printing counts the page layout's margins (the printer's
+    // unprintable ones, once the paper is set) into where the painter's origin lies even on the
+    // full page, so every text would move right and down by them.
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 } // namespace

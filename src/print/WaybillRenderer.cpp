@@ -79,7 +79,7 @@ int WaybillRenderer::deviceFontHeight(const LogFont& font, int deviceDpiY) const
 QFont WaybillRenderer::fieldFont(int field, int deviceDpiY, int height) const
 {
     const LogFont& font = field == kDestinationField ? setup_.destinationFont : setup_.bodyFont;
-    return ToQFont(font, height > 0 ? height : deviceFontHeight(font, deviceDpiY));
+    return ToPrintQFont(font, height > 0 ? height : deviceFontHeight(font, deviceDpiY));
 }
 
 std::vector<std::pair<BarcodeOutcome, PlacedBarcode>>
