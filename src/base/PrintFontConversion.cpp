@@ -69,15 +69,23 @@ QFont ToListedQFont(const LogFont& logFont)
     return font;
 }
 
-QFont ToPrintQFont(const LogFont& logFont, int height)
+QString PrintFamily(const LogFont& logFont)
 {
-    QFont font = ToQFont(logFont, height);
+    const QString face = FromCodePage(logFont.faceName);
 #ifdef Q_OS_WIN
     // Qt's Windows printing hands text to the printer only when the printer selects the very
     // face the font names; 宋体 standing in for another font fails that, and every character
     // would go to the printer as an outline, printed as graphics.
-    font.setFamily(ListedFamily(font.family()));
+    return ListedFamily(face);
+#else
+    return face;
 #endif
+}
+
+QFont ToPrintQFont(const LogFont& logFont, int height)
+{
+    QFont font = ToQFont(logFont, height);
+    font.setFamily(PrintFamily(logFont));
     return font;
 }
 

@@ -20,6 +20,8 @@ QFont ToListedQFont(const LogFont& font);
 // The font a waybill is printed in: as ToQFont, and on Windows under the installed family's
 // own name as ToListedQFont gives it, so that the printer receives text.
 QFont ToPrintQFont(const LogFont& font, int height);
+// The family ToPrintQFont gives the font; it searches the installed families on Windows.
+QString PrintFamily(const LogFont& font);
 
 // Where 宋体 and 黑体 are not installed, map them to the Chinese fonts that are.
 void RegisterFontSubstitutes();

@@ -78,8 +78,15 @@ int WaybillRenderer::deviceFontHeight(const LogFont& font, int deviceDpiY) const
 
 QFont WaybillRenderer::fieldFont(int field, int deviceDpiY, int height) const
 {
-    const LogFont& font = field == kDestinationField ? setup_.destinationFont : setup_.bodyFont;
-    return ToPrintQFont(font, height > 0 ? height : deviceFontHeight(font, deviceDpiY));
+    const bool destination = field == kDestinationField;
+    const LogFont& font = destination ? setup_.destinationFont : setup_.bodyFont;
+    QFont printed = ToQFont(font, height > 0 ? height : deviceFontHeight(font, deviceDpiY));
+    // Looked up once a renderer: a batch and its fit check ask for fonts on every page.
+    QString& family = printFamilies_[destination ? 1 : 0];
+    if (family.isEmpty())
+        family = PrintFamily(font);
+    printed.setFamily(family);
+    return printed;
 }
 
 std::vector<std::pair<BarcodeOutcome, PlacedBarcode>>

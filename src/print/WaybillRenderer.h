@@ -70,6 +70,7 @@ public:
 
 private:
     WaybillPrintSetup setup_;
+    mutable std::array<QString, 2> printFamilies_; // the body's and the destination's, once asked
 };
 
 } // namespace dorvane
