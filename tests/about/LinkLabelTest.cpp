@@ -91,6 +91,8 @@ private slots:
         QWidget window;
         auto* link = new CLinkLabel("site", &window, "dorvanetest://www.example.com/page");
         window.show();
+        // Shown on the screen first: a system pointer over no window enters none.
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTest::mouseMove(link, link->rect().center());
         QTRY_VERIFY(link->isHovering());
         QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());

@@ -4,6 +4,7 @@
 #include "updater/LocalHttpServer.h"
 #include "updater/UpdateProtocol.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QtTest>
@@ -79,7 +80,7 @@ private:
         QProcess dorvane;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(DORVANE_TEST_PLUGINS));
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).absolutePath());
         env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
                    QStringLiteral("dorvaneaboutupdate:%1:%2").arg(server.base().port()).arg(certificate.fileName()));
         dorvane.setProcessEnvironment(env);

@@ -100,6 +100,11 @@ public:
         result.exitCode = process.exitCode();
         result.out = QString::fromUtf8(process.readAllStandardOutput());
         result.err = QString::fromUtf8(process.readAllStandardError());
+#ifdef _WIN32
+        // A Windows program's text output ends its lines with CR LF.
+        result.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        result.err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
         return result;
     }
 

@@ -5,6 +5,7 @@
 #include "updater/TestPublisher.h"
 #include "updater/UpdateProtocol.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QtTest>
@@ -155,7 +156,8 @@ private slots:
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(DORVANE_TEST_PLUGINS));
+        // Whole: the updater runs in another folder, on Windows perhaps on another drive.
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).absolutePath());
         env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("dorvaneupdorv:") + messages);
         env.insert(QStringLiteral("DORVANE_TEST_UPDATE_SERVER"), server.base().toString());
         env.insert(QStringLiteral("DORVANE_TEST_UPDATE_KEY"), publisher.keyHex());
@@ -263,7 +265,7 @@ private slots:
 
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-            env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(DORVANE_TEST_PLUGINS));
+            env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).absolutePath());
             env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
                        QStringLiteral("dorvaneupdorv:") + PathText(top / "messages.txt"));
             env.insert(QStringLiteral("DORVANE_TEST_UPDATE_SERVER"), server.base().toString());
