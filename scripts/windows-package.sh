@@ -227,6 +227,12 @@ windows_host_tools() {
   done
 }
 
+# Qt tests built for Windows but not run under wine yet, with the reason.
+declare -A windows_qt_tests_not_run=(
+  [test_updater_program]="the started updater waits for a user: the plugin that plays the user is not loaded into it under wine (cause not yet found)"
+  [test_about_update_exit]="the started program waits for a user: the plugin that plays the user is not loaded into it under wine (cause not yet found)"
+)
+
 # The Qt tests built for Windows (tests/qt-tests.txt of the full build) and run under wine, each
 # on the windows platform of one Xvfb display, the only one of Qt's platforms that reaches the
 # system's fonts on Windows. Lists the tests left out of the Windows build and every skip, each
@@ -238,6 +244,10 @@ windows_qt_tests() {
   libs=$(windows_libpq)
   cmake --build "$dir" -j"$(nproc)" --target dorvane_qt_tests || return 1
   sed 's/^/left out on Windows: /' "$dir/tests/qt-tests-left-out.txt"
+  # Qt's Chinese texts beside the tests, as beside the package's programs, and the German ones
+  # the translations test takes for a language Qt speaks.
+  mkdir -p "$dir/tests/translations"
+  cp /usr/share/qt6/translations/qtbase_zh_CN.qm /usr/share/qt6/translations/qtbase_de.qm "$dir/tests/translations/"
 
   export WINEPREFIX=$dir/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
@@ -277,7 +287,12 @@ windows_qt_tests() {
   local passed=0 failed=0 skipped=0 name out totals p f s
   while read -r name; do
     [ -n "$name" ] || continue
+    if [ -n "${windows_qt_tests_not_run[$name]:-}" ]; then
+      echo "not run under wine: $name: ${windows_qt_tests_not_run[$name]}"
+      continue
+    fi
     echo "== $name"
+    SECONDS=0
     # QtTest writes nothing to a pipe under wine: its log goes to a file.
     rm -f "$scratch/log.txt"
     (cd "$dir/tests" && timeout 300 wine "./$name.exe" -o "$(windows_path "$scratch")\\log.txt,txt" >/dev/null 2>&1) || true
@@ -289,6 +304,7 @@ windows_qt_tests() {
       echo "$name ended without its totals"
     fi
     read -r p f s <<<"$totals"
+    echo "$name: $p passed, $f failed, $s skipped in ${SECONDS}s"
     [ "$f" -eq 0 ] || echo "$out" | grep -v -e '^PASS   :' -e '^SKIP   :' -e '^   Loc: '
     passed=$((passed + p)); failed=$((failed + f)); skipped=$((skipped + s))
   done < <(if [ $# -gt 0 ]; then printf '%s\n' "$@"; else cat "$dir/tests/qt-tests.txt"; fi)
