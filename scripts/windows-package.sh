@@ -227,10 +227,18 @@ windows_host_tools() {
   done
 }
 
-# Qt tests built for Windows but not run under wine yet, with the reason.
+# Qt tests the Windows build has but the stage does not run under wine, with the reason. Those
+# left for time pass under wine; windows_qt_tests runs them when named.
 declare -A windows_qt_tests_not_run=(
   [test_updater_program]="the started updater waits for a user: the plugin that plays the user is not loaded into it under wine (cause not yet found)"
   [test_about_update_exit]="the started program waits for a user: the plugin that plays the user is not loaded into it under wine (cause not yet found)"
+  [test_about_dialog]="left for time (35 s under wine)"
+  [test_about_link]="left for time (21 s under wine)"
+  [test_about_help]="left for time"
+  [test_about_pictures]="left for time"
+  [test_controls_button]="left for time (13 s under wine)"
+  [test_controls_list]="left for time (17 s under wine)"
+  [test_pickers_gui]="left for time (31 s under wine)"
 )
 
 # The Qt tests built for Windows (tests/qt-tests.txt of the full build) and run under wine, each
@@ -242,7 +250,18 @@ windows_qt_tests() {
   local dir=$root/build-windows-full qt libs deps=$root/build-windows/deps
   qt=$(windows_qt)
   libs=$(windows_libpq)
-  cmake --build "$dir" -j"$(nproc)" --target dorvane_qt_tests || return 1
+  # The tests named, else those of qt-tests.txt the stage runs; only they are built.
+  local names=("$@") name
+  if [ ${#names[@]} -eq 0 ]; then
+    while read -r name; do
+      if [ -n "${windows_qt_tests_not_run[$name]:-}" ]; then
+        echo "not run under wine: $name: ${windows_qt_tests_not_run[$name]}"
+      elif [ -n "$name" ]; then
+        names+=("$name")
+      fi
+    done <"$dir/tests/qt-tests.txt"
+  fi
+  cmake --build "$dir" -j"$(nproc)" --target "${names[@]}" dorvane_host_tool || return 1
   sed 's/^/left out on Windows: /' "$dir/tests/qt-tests-left-out.txt"
   # Qt's Chinese texts beside the tests, as beside the package's programs, and the German ones
   # the translations test takes for a language Qt speaks.
@@ -284,13 +303,8 @@ windows_qt_tests() {
   while [ ! -s "$scratch/display" ] && kill -0 "$xvfb" 2>/dev/null; do sleep 0.1; done
   export DISPLAY=:$(cat "$scratch/display")
 
-  local passed=0 failed=0 skipped=0 name out totals p f s
-  while read -r name; do
-    [ -n "$name" ] || continue
-    if [ -n "${windows_qt_tests_not_run[$name]:-}" ]; then
-      echo "not run under wine: $name: ${windows_qt_tests_not_run[$name]}"
-      continue
-    fi
+  local passed=0 failed=0 skipped=0 out totals p f s
+  for name in "${names[@]}"; do
     echo "== $name"
     SECONDS=0
     # QtTest writes nothing to a pipe under wine: its log goes to a file.
@@ -307,7 +321,7 @@ windows_qt_tests() {
     echo "$name: $p passed, $f failed, $s skipped in ${SECONDS}s"
     [ "$f" -eq 0 ] || echo "$out" | grep -v -e '^PASS   :' -e '^SKIP   :' -e '^   Loc: '
     passed=$((passed + p)); failed=$((failed + f)); skipped=$((skipped + s))
-  done < <(if [ $# -gt 0 ]; then printf '%s\n' "$@"; else cat "$dir/tests/qt-tests.txt"; fi)
+  done
   wineserver -k 2>/dev/null || true
   kill "$xvfb" "$host_tools" 2>/dev/null || true
   rm -rf "$scratch"
