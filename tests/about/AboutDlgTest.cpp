@@ -3,8 +3,10 @@
 #include "about/LinkLabel.h"
 #include "about/UpdateCheck.h"
 #include "base/MessageBox.h"
+#include "support/StartMark.h"
 #include "support/TempFolder.h"
 #include "updater/LocalHttpServer.h"
+#include "updater/UpdateProtocol.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -24,14 +26,14 @@ const QString kVersionPath = QStringLiteral("/DRV_update/version.txt");
 
 QString ToQ(const fs::path& path)
 {
-    return QString::fromStdString(path.string());
+    return QString::fromStdU16String(path.u16string());
 }
 
 // A stand-in updater program that leaves a mark when started.
 QString WriteUpdaterScript(const TempFolder& folder, const fs::path& marker)
 {
-    const auto script = folder / "Updorv";
-    WriteBytes(script, "#!/bin/sh\necho started > '" + marker.string() + "'\n");
+    const auto script = folder / UpdaterProgramName();
+    WriteBytes(script, dorvane::test::MarkingProgram(marker, "started"));
     fs::permissions(script, fs::perms::owner_all);
     return ToQ(script);
 }

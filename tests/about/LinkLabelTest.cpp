@@ -91,6 +91,10 @@ private slots:
         QWidget window;
         auto* link = new CLinkLabel("site", &window, "dorvanetest://www.example.com/page");
         window.show();
+        // Shown on the screen first, and the pointer brought from elsewhere: a system pointer
+        // that does not move, or moves over no window, enters nothing.
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseMove(&window, QPoint(window.width() - 1, window.height() - 1));
         QTest::mouseMove(link, link->rect().center());
         QTRY_VERIFY(link->isHovering());
         QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());

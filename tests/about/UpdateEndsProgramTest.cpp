@@ -1,8 +1,10 @@
 #include "about/UpdateCheck.h"
+#include "support/StartMark.h"
 #include "support/WorkFolderFixture.h"
 #include "updater/LocalHttpServer.h"
 #include "updater/UpdateProtocol.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QtTest>
@@ -25,7 +27,13 @@ private slots:
 
     // An updater that cannot be started (here: its file may not be executed) must not cost the
     // shop its program: it keeps running and drops the version file it fetched.
-    void programStaysWhenTheUpdaterCannotStart() { runTheCheck(false); }
+    void programStaysWhenTheUpdaterCannotStart()
+    {
+#ifdef _WIN32
+        QSKIP("Windows keeps no execute permission to take from the updater");
+#endif
+        runTheCheck(false);
+    }
 
 private:
     void runTheCheck(bool updaterRuns)
@@ -33,7 +41,7 @@ private:
         WorkFolderFixture work;
         QVERIFY(!work.installEmptyAddressBook().empty());
         const QString folder = QDir(work.path(QStringLiteral("."))).absolutePath();
-        const fs::path program = fs::path(folder.toStdString()) / "Dorvane";
+        const fs::path program = fs::path(folder.toStdU16String()) / ("Dorvane" + std::string(kProgramSuffix));
         std::error_code linkError;
         fs::create_hard_link(DORVANE_PROGRAM, program, linkError);
         if (linkError)
@@ -41,7 +49,7 @@ private:
         // The updater the program starts: it leaves a mark and ends.
         const QString marker = folder + QStringLiteral("/updater-started");
         work.write(QString::fromStdString(UpdaterProgramName()),
-                   "#!/bin/sh\necho started > '" + marker.toStdString() + "'\n");
+                   dorvane::test::MarkingProgram(fs::path(marker.toStdU16String()), "started"));
         QFile::setPermissions(folder + QLatin1Char('/') + QString::fromStdString(UpdaterProgramName()),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                   | (updaterRuns ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
@@ -54,6 +62,10 @@ private:
                       {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=update.example.com",
                        "-addext", "subjectAltName=DNS:update.example.com", "-keyout", "server.key", "-out",
                        "server.pem"});
+#ifdef _WIN32
+        if (!openssl.waitForStarted())
+            QSKIP("no openssl tool to make the update server's certificate with");
+#endif
         QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
         QFile certificate(folder + QStringLiteral("/server.pem"));
         QFile key(folder + QStringLiteral("/server.key"));
@@ -68,13 +80,13 @@ private:
         QProcess dorvane;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(DORVANE_TEST_PLUGINS));
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).absolutePath());
         env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
                    QStringLiteral("dorvaneaboutupdate:%1:%2").arg(server.base().port()).arg(certificate.fileName()));
         dorvane.setProcessEnvironment(env);
         dorvane.setWorkingDirectory(folder);
         dorvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        dorvane.start(QString::fromStdString(program.string()), {});
+        dorvane.start(QString::fromStdU16String(program.u16string()), {});
         QVERIFY(dorvane.waitForStarted());
         const auto stop = qScopeGuard([&dorvane] {
             if (dorvane.state() != QProcess::NotRunning) {

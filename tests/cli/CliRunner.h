@@ -16,9 +16,11 @@
 
 #include <array>
 
+#ifndef _WIN32
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 namespace dorvane::test {
 
@@ -55,9 +57,11 @@ public:
     }
 
     // From now on the tool runs as nobody when the test runs as root, to whom file permissions
-    // mean nothing; the folder becomes nobody's.
+    // mean nothing; the folder becomes nobody's. Windows has neither root nor nobody: there
+    // the tool runs as the test's user.
     void runAsNobody()
     {
+#ifndef _WIN32
         if (geteuid() != 0)
             return;
         const passwd* user = getpwnam("nobody");
@@ -70,6 +74,7 @@ public:
             (void)chown(entry.path().c_str(), user->pw_uid, nogroup->gr_gid);
         runAs_ = {QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
                   QStringLiteral("--clear-groups")};
+#endif
     }
 
     CliResult run(const QStringList& arguments, const QByteArray& input = {}) const
@@ -95,6 +100,11 @@ public:
         result.exitCode = process.exitCode();
         result.out = QString::fromUtf8(process.readAllStandardOutput());
         result.err = QString::fromUtf8(process.readAllStandardError());
+#ifdef _WIN32
+        // A Windows program's text output ends its lines with CR LF.
+        result.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        result.err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
         return result;
     }
 

@@ -70,13 +70,13 @@ inline bool WriteBitmap(const QString& path, QSize size, QColor colour)
 }
 
 // Pixels of the blue text colour, anti-aliased edges included (blue well above red and green).
-inline int CountBlue(const QImage& image, const QRect& area)
+inline int CountBlue(const QImage& image, const QRect& area, int margin = 120)
 {
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (c.blue() - std::max(c.red(), c.green()) > 120)
+            if (c.blue() - std::max(c.red(), c.green()) > margin)
                 ++count;
         }
     return count;

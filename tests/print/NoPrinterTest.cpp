@@ -16,6 +16,10 @@ class NoPrinterTest : public QObject {
 private slots:
     void noPrinterShowsTheMessageAndPrintsNothing()
     {
+#ifdef _WIN32
+        // CUPS_SERVER below hides the printers from Qt's CUPS backend only.
+        QSKIP("Windows's printers cannot be hidden from the test");
+#endif
         if (!QPrinterInfo::availablePrinterNames().isEmpty())
             QFAIL("printers are still visible; the test cannot hide the spooler here");
         setMessagesAnsweredByTest(true);

@@ -15,6 +15,7 @@
 #include "settings/PrinterSelDlg.h"
 #include "settings/ProductPage.h"
 #include "store/StoreListeners.h"
+#include "support/TestQueue.h"
 #include "support/WorkFolderFixture.h"
 #include "template/TemplateList.h"
 #include "workspace/Workspace.h"
@@ -290,6 +291,9 @@ private slots:
     // typed and saved, the page showing them.
     void calibrationPrintsTheSheetAndItsMovesAreShownOnThePage()
     {
+#ifdef _WIN32
+        QSKIP(qPrintable(dorvane::test::kNoQueueOnWindows));
+#endif
         WorkFolderFixture work;
         work.installEmptyAddressBook();
         work.write("Set/set.ini", "dorvane-test\r\n40,8,0,0\r\n");

@@ -31,6 +31,12 @@ public:
     Workspace& workspace() { return workspace_; }
 
     QString path(const QString& relative) const { return dir_.filePath(relative); }
+    // The same as a file system path, whole on Windows too, where a std::string path is read in
+    // the ANSI code page.
+    std::filesystem::path fsPath(const QString& relative) const
+    {
+        return std::filesystem::path(path(relative).toStdU16String());
+    }
 
     // Puts the shipped empty address book into dataM/ and returns its path.
     std::filesystem::path installEmptyAddressBook() const
@@ -41,18 +47,18 @@ public:
         if (!QFile::copy(source, target))
             return {};
         QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        return std::filesystem::path(target.toStdString());
+        return fsPath(QStringLiteral("dataM/Dorvane.dorv"));
     }
 
     void write(const QString& relative, const std::string& bytes) const
     {
-        std::ofstream file(path(relative).toStdString(), std::ios::binary | std::ios::trunc);
+        std::ofstream file(fsPath(relative), std::ios::binary | std::ios::trunc);
         file << bytes;
     }
 
     std::string read(const QString& relative) const
     {
-        std::ifstream file(path(relative).toStdString(), std::ios::binary);
+        std::ifstream file(fsPath(relative), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
 

@@ -1,6 +1,7 @@
 #include "updater/UpdorvDlg.h"
 
 #include "base/MessageBox.h"
+#include "support/StartMark.h"
 #include "support/TempFolder.h"
 #include "updater/LocalHttpServer.h"
 #include "updater/TestPublisher.h"
@@ -17,6 +18,7 @@
 
 using namespace dorvane;
 using dorvane::test::LocalHttpServer;
+using dorvane::test::MarkingProgram;
 using dorvane::test::ReadBytes;
 using dorvane::test::TempFolder;
 using dorvane::test::TestPublisher;
@@ -66,12 +68,13 @@ private slots:
         TestPublisher publisher(server);
         // The new "main program" leaves a mark when it is started.
         const fs::path marker = folder / "started.txt";
-        const QByteArray program = "#!/bin/sh\necho new > '" + QByteArray::fromStdString(marker.string()) + "'\n";
+        const QByteArray program = QByteArray::fromStdString(MarkingProgram(marker, "new"));
         publisher.publish("Dorvane.ex_", program);
         publisher.publish("a.dat", "layout bytes");
         publisher.publish("b.bmp", QByteArray(70000, 'b'));
         publisher.sign();
-        WriteBytes(folder / "Dorvane", "old program");
+        const std::string newName = "Dorvane" + std::string(kProgramSuffix);
+        WriteBytes(folder / newName, "old program");
         WriteBytes(folder / "version.txt", ("223\r\n" + publisher.url("Dorvane.ex_") + "\r\n" + publisher.url("a.dat")
                                             + "\r\n" + publisher.url("b.bmp") + "\r\n")
                                                .toStdString());
@@ -97,7 +100,6 @@ private slots:
         QCOMPARE(completeStep->palette().color(QPalette::WindowText), QColor(Qt::white));
         QVERIFY(takeShownMessages().isEmpty());
 
-        const std::string newName = "Dorvane" + std::string(kProgramSuffix);
         QCOMPARE(dialog.newProgramFile(), newName);
         QCOMPARE(QByteArray::fromStdString(ReadBytes(folder / newName)), program);
         QCOMPARE(ReadBytes(folder / "a.dat"), std::string("layout bytes"));
@@ -105,7 +107,7 @@ private slots:
         QVERIFY((fs::status(folder / newName).permissions() & fs::perms::owner_exec) != fs::perms::none);
         // Beside the files, only the lock the swap took.
         QCOMPARE(FilesBeside(folder.path()),
-                 QStringList({".dorvane-swap.lock", "Dorvane", "a.dat", "b.bmp", "version.txt"}));
+                 QStringList({".dorvane-swap.lock", QString::fromStdString(newName), "a.dat", "b.bmp", "version.txt"}));
         // The signature was checked before the first file was asked for.
         QCOMPARE(server.requests(), QStringList({"/DRV_update/manifest.txt", "/DRV_update/manifest.sig",
                                                  "/DRV_update/Dorvane.ex_", "/DRV_update/a.dat", "/DRV_update/b.bmp"}));
