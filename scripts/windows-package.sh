@@ -230,8 +230,6 @@ windows_host_tools() {
 # Qt tests the Windows build has but the stage does not run under wine, with the reason. Those
 # left for time pass under wine; windows_qt_tests runs them when named.
 declare -A windows_qt_tests_not_run=(
-  [test_updater_program]="the started updater waits for a user: the plugin that plays the user is not loaded into it under wine (cause not yet found)"
-  [test_about_update_exit]="the started program waits for a user: the plugin that plays the user is not loaded into it under wine (cause not yet found)"
   [test_about_dialog]="left for time (35 s under wine)"
   [test_about_link]="left for time (21 s under wine)"
   [test_about_help]="left for time"

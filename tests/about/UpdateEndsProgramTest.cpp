@@ -80,7 +80,7 @@ private:
         QProcess dorvane;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).absolutePath());
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).canonicalPath());
         env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
                    QStringLiteral("dorvaneaboutupdate:%1:%2").arg(server.base().port()).arg(certificate.fileName()));
         dorvane.setProcessEnvironment(env);

@@ -156,8 +156,9 @@ private slots:
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        // Whole: the updater runs in another folder, on Windows perhaps on another drive.
-        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).absolutePath());
+        // With its drive: the updater runs in another folder, on Windows perhaps on another drive,
+        // where a path from the root would name that drive.
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).canonicalPath());
         env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("dorvaneupdorv:") + messages);
         env.insert(QStringLiteral("DORVANE_TEST_UPDATE_SERVER"), server.base().toString());
         env.insert(QStringLiteral("DORVANE_TEST_UPDATE_KEY"), publisher.keyHex());
@@ -265,7 +266,7 @@ private slots:
 
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-            env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).absolutePath());
+            env.insert(QStringLiteral("QT_PLUGIN_PATH"), QDir(QStringLiteral(DORVANE_TEST_PLUGINS)).canonicalPath());
             env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"),
                        QStringLiteral("dorvaneupdorv:") + PathText(top / "messages.txt"));
             env.insert(QStringLiteral("DORVANE_TEST_UPDATE_SERVER"), server.base().toString());
@@ -279,6 +280,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT((said += updorv.readAllStandardOutput()).contains('\n')
                                          || updorv.state() == QProcess::NotRunning,
                                      30000);
+            said.replace("\r\n", "\n"); // Windows' standard output ends its lines so
             QVERIFY2(said == "swap paused before step " + QByteArray::number(step) + "\n", row + " " + said);
             updorv.kill(); // SIGKILL
             QVERIFY(updorv.waitForFinished());
