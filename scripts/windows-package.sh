@@ -25,7 +25,8 @@ windows_qt_patch=scripts/windows/qt6-base-directwrite.patch
 windows_qt_dir() {
   local cache=${DORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dorvane}
   local debian compiler key
-  debian=$(apt-cache policy qt6-base-dev 2>/dev/null | sed -n 's/^ *Candidate: //p')
+  # apt speaks the caller's language: its English words are the ones looked for.
+  debian=$(LC_ALL=C apt-cache policy qt6-base-dev 2>/dev/null | sed -n 's/^ *Candidate: //p')
   compiler=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null; dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix 2>/dev/null)
   key=$( { echo "$debian"; echo "$compiler"; printf '%s\n' "${windows_qt_options[@]}"; cat "$root/$windows_qt_patch"; } |
     sha256sum | cut -c1-16)

@@ -369,7 +369,8 @@ windows_tries() {
   # A Chinese Windows: wine takes its code page (936) from the locale, which Debian ships
   # uncompiled; a UTF-8 one, as wine names the Chinese folders only in one.
   locale -a | grep -qi '^zh_CN\.utf-\?8$' || as_root localedef -i zh_CN -c -f UTF-8 zh_CN.UTF-8
-  export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+  # Only for the tries: what runs after them reads the output of tools in English.
+  local -x LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
   for try in try_settings_of_a_first_start try_gbk_export_to_pdf try_waybill_typed_and_printed_by_enter; do
     work=$(mktemp -d)
