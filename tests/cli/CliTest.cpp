@@ -796,22 +796,15 @@ private slots:
         QVERIFY(PrintLog(folder.fsPath() / "dataM" / "Dorvane.dorv").Append(logged));
         const QStringList ids = {LogLines(folder.run({QStringLiteral("log")}).out).value(1).value(0),
                                  LogLines(folder.run({QStringLiteral("log")}).out).value(0).value(0)};
+        QueueJobs jobs;
         const CliResult result = folder.run({QStringLiteral("reprint"), ids[0], ids[1], QStringLiteral("--printer"), kQueue});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
 
         // Each job's text, found by its recipient.
-        const QDir jobs(QStringLiteral("/var/spool/dorvane-test-out"));
-        QStringList texts(2);
-        for (int tries = 0; tries < 200 && (texts[0].isEmpty() || texts[1].isEmpty()); ++tries) {
-            for (const QString& name : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
-                const QString text = test::RunTool(QStringLiteral("pdftotext"), {jobs.filePath(name), QStringLiteral("-")});
-                for (int i = 0; i < 2; ++i) {
-                    if (text.contains(QStringLiteral("R%1W%2").arg(i).arg(pid)))
-                        texts[i] = text;
-                }
-            }
-            if (texts[0].isEmpty() || texts[1].isEmpty())
-                QTest::qWait(100);
+        QStringList texts;
+        for (int i = 0; i < 2; ++i) {
+            const QString job = jobs.newestWith(QStringLiteral("R%1W%2").arg(i).arg(pid), 60000);
+            texts.append(job.isEmpty() ? QString() : jobs.pages(job).join(QLatin1Char('\f')));
         }
         QVERIFY2(texts[0].contains(QStringLiteral("Q0W") + pid), qPrintable(texts[0]));
         QVERIFY2(!texts[1].isEmpty() && !texts[1].contains(QStringLiteral("Q1W") + pid), qPrintable(texts[1]));

@@ -26,8 +26,8 @@ public:
     }
 
     // The jobs whose text holds marker, in the order the spooler numbered them; waits up to
-    // 20 s for at least `least` of them.
-    QStringList with(const QString& marker, int least = 1)
+    // timeoutMs for at least `least` of them.
+    QStringList with(const QString& marker, int least = 1, int timeoutMs = 20000)
     {
         QElapsedTimer timer;
         timer.start();
@@ -46,10 +46,17 @@ public:
             if (found.size() >= least)
                 break;
             QTest::qWait(100);
-        } while (timer.elapsed() < 20000);
+        } while (timer.elapsed() < timeoutMs);
         std::sort(found.begin(), found.end(),
                   [](const QString& a, const QString& b) { return Id(a) < Id(b); });
         return found;
+    }
+
+    // The newest job holding marker, waited for up to timeoutMs; empty when none came.
+    QString newestWith(const QString& marker, int timeoutMs = 20000)
+    {
+        const QStringList found = with(marker, 1, timeoutMs);
+        return found.isEmpty() ? QString() : found.last();
     }
 
     // A job's pages' texts.

@@ -9,6 +9,7 @@
 #include "batch/WaybillCsv.h"
 #include "controls/SortListCtrl.h"
 #include "print/PdfReadBack.h"
+#include "print/QueueJobs.h"
 #include "printlog/PrintLogDlg.h"
 #include "settings/DialogDriver.h"
 #include "store/AddressBook.h"
@@ -164,22 +165,13 @@ private slots:
                 Search(dialog, "nameFindEdit", QStringLiteral("赵六"));
                 list->setFocus();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                test::QueueJobs jobs;
                 QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("reprintOwnButton")),
                                   Qt::LeftButton);
                 QVERIFY(takeShownMessages().isEmpty());
                 QCOMPARE(list->Text(0, 3), QStringLiteral("顺丰"));
                 QCOMPARE(list->Text(0, 4), QStringLiteral("window"));
-                QString job;
-                const QDir jobs(QStringLiteral("/var/spool/dorvane-test-out"));
-                for (int tries = 0; tries < 600 && job.isEmpty(); ++tries) {
-                    for (const QString& name : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
-                        if (test::RunTool(QStringLiteral("pdftotext"), {jobs.filePath(name), QStringLiteral("-")})
-                                .contains(marker))
-                            job = jobs.filePath(name);
-                    }
-                    if (job.isEmpty())
-                        QTest::qWait(100);
-                }
+                const QString job = jobs.newestWith(marker, 60000);
                 QVERIFY(!job.isEmpty());
                 // 顺丰's form is 241 x 140 mm, the current template's 230 x 127: the paper is 4 mm longer.
                 const QSizeF paper = test::PdfPageSize(job);

@@ -3,6 +3,7 @@
 #include "store/PrintLog.h"
 #include "store/StoreLocation.h"
 #include "print/PdfReadBack.h"
+#include "print/QueueJobs.h"
 #include "support/TestQueue.h"
 #include "support/WorkFolderFixture.h"
 #include "waybill/WaybillDlg.h"
@@ -37,30 +38,19 @@ void CopyWithXclip(const WorkFolderFixture& work, const QString& text)
                                       QStringLiteral("xclip -selection clipboard -t UTF8_STRING -i '%1' >/dev/null 2>&1").arg(file)});
     QCOMPARE(rc, 0);
 }
-const QDir kJobs(QStringLiteral("/var/spool/dorvane-test-out"));
-
-// The text of the test queue's job carrying marker, waited for up to timeoutMs.
-QString JobTextWith(const QString& marker, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        for (const QString& job : kJobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files, QDir::Time)) {
-            const QString text = RunTool(QStringLiteral("pdftotext"), {kJobs.filePath(job), QStringLiteral("-")});
-            if (text.contains(marker))
-                return text;
-        }
-        QTest::qWait(100);
-    } while (timer.elapsed() < timeoutMs);
-    return {};
-}
 } // namespace
 
 class ClipboardX11Test : public QObject {
     Q_OBJECT
 
+    QueueJobs jobs_; // the jobs sent since the test began
+
 private slots:
-    void init() { setMessagesAnsweredByTest(true); }
+    void init()
+    {
+        setMessagesAnsweredByTest(true);
+        jobs_ = QueueJobs();
+    }
 
     void anotherProgramsCopyReplacesTheRecipientOnly()
     {
@@ -174,8 +164,9 @@ private slots:
         QCOMPARE(shownWhileAsked, marker);
 
         // On paper and in the log: the waybill asked about, not the buyer copied meanwhile.
-        const QString page = JobTextWith(marker, 60000);
-        QVERIFY2(!page.isEmpty(), "no job arrived in the test queue's output folder");
+        const QString job = jobs_.newestWith(marker, 60000);
+        QVERIFY2(!job.isEmpty(), "no job arrived in the test queue's output folder");
+        const QString page = jobs_.pages(job).join(QLatin1Char('\f'));
         QVERIFY(page.contains(QStringLiteral("华星科技大厦")));
         QVERIFY2(!page.contains(QStringLiteral("张三")) && !page.contains(QStringLiteral("13900000000")),
                  qPrintable(page));

@@ -5,6 +5,7 @@
 #include "workspace/Workspace.h"
 #include "base/MessageBox.h"
 #include "print/PdfReadBack.h"
+#include "print/QueueJobs.h"
 #include "print/WaybillPrinter.h"
 #include "print/WaybillRenderer.h"
 #include "support/TestQueue.h"
@@ -32,23 +33,6 @@ namespace {
 
 constexpr int kRecipientAddress = 7;
 const QString kQueue = QStringLiteral("dorvane-test");
-const QDir kJobs(QStringLiteral("/var/spool/dorvane-test-out"));
-
-// The job carrying marker, waited for up to timeoutMs; empty when none came.
-QString JobWith(const QString& marker, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        for (const QString& job : kJobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files, QDir::Time)) {
-            const QString path = kJobs.filePath(job);
-            if (RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}).contains(marker))
-                return path;
-        }
-        QTest::qWait(100);
-    } while (timer.elapsed() < timeoutMs);
-    return {};
-}
 
 // The recipient address box on the test queue's paper, in points.
 QRectF AddressBoxOnPaper(const Workspace& workspace, int screenDpiY)
@@ -73,12 +57,16 @@ void CommitInput(const QString& text)
 class CutFieldsTest : public QObject {
     Q_OBJECT
 
+    QueueJobs jobs_; // the jobs sent since the test began
+
 private slots:
     void initTestCase()
     {
         setMessagesAnsweredByTest(true);
         DORVANE_SKIP_WITHOUT_TEST_QUEUE();
     }
+
+    void init() { jobs_ = QueueJobs(); }
 
     void aCutAddressIsMarkedAndPrintedSmallerOrNotAtAll()
     {
@@ -114,12 +102,12 @@ private slots:
         QVERIFY(shown[0].text.startsWith(QStringLiteral("以下内容打印时将被截断：收件人地址")));
         QCOMPARE(shown[0].buttonTexts, QStringList({QStringLiteral("仍然打印"), QStringLiteral("缩小字号打印"),
                                                      QStringLiteral("取消")}));
-        QCOMPARE(JobWith(marker, 3000), QString());
+        QCOMPARE(jobs_.newestWith(marker, 3000), QString());
 
         queueMessageAnswer(MessageAnswer::No); // 缩小字号打印
         QTest::mouseClick(print, Qt::LeftButton);
         QCOMPARE(takeShownMessages().size(), 1);
-        const QString job = JobWith(marker, 60000);
+        const QString job = jobs_.newestWith(marker, 60000);
         QVERIFY(!job.isEmpty());
         const QRectF box =
             AddressBoxOnPaper(work.workspace(), dialog.logicalDpiY()).adjusted(-0.5, -0.5, 0.5, 0.5);
@@ -142,7 +130,7 @@ private slots:
         QVERIFY(address->toPlainText().startsWith(second + marker));
         QTest::mouseClick(print, Qt::LeftButton);
         QVERIFY(takeShownMessages().isEmpty());
-        QVERIFY(!JobWith(second, 60000).isEmpty());
+        QVERIFY(!jobs_.newestWith(second, 60000).isEmpty());
 
         // An address that even 6 points cannot hold is not printed, and the user is told.
         const QString third = marker + QStringLiteral("c");
@@ -155,7 +143,7 @@ private slots:
         shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("以下内容缩小到 6 磅仍放不下，没有打印：收件人地址"));
-        QCOMPARE(JobWith(third, 3000), QString());
+        QCOMPARE(jobs_.newestWith(third, 3000), QString());
     }
 
     void aNameInTheMarginOrWithAnUndrawableCharacterIsMarkedAndAsked()
@@ -205,13 +193,13 @@ private slots:
         QVERIFY2(shown[0].text.startsWith(QStringLiteral("以下内容打印时将被截断：收件人姓名")),
                  qPrintable(shown[0].text));
         QVERIFY2(shown[0].text.contains(QStringLiteral("收件人姓名：") + why), qPrintable(shown[0].text));
-        QCOMPARE(JobWith(marker, 3000), QString());
+        QCOMPARE(jobs_.newestWith(marker, 3000), QString());
 
         // Printed as it is when the user says so: at its place on the form, margin or not.
         queueMessageAnswer(MessageAnswer::Yes); // 仍然打印
         QTest::mouseClick(print, Qt::LeftButton);
         QCOMPARE(takeShownMessages().size(), 1);
-        const QString job = JobWith(marker, 60000);
+        const QString job = jobs_.newestWith(marker, 60000);
         QVERIFY(!job.isEmpty());
         bool found = false;
         for (const PdfWord& word : ReadWords(job)) {

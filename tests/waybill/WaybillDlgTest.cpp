@@ -7,6 +7,7 @@
 #include "editor/EditingSurface.h"
 #include "editor/SurfaceMouse.h"
 #include "print/PdfReadBack.h"
+#include "print/QueueJobs.h"
 #include "print/WaybillPrinter.h"
 #include "settings/PrintSetPage.h"
 #include "settings/PrinterChoice.h"
@@ -69,25 +70,14 @@ void SetClipboard(const QString& text)
 #endif
 }
 
-const QDir kJobs(QStringLiteral("/var/spool/dorvane-test-out"));
-
-// The words of the test queue's job carrying marker (other tests print there too), waited for
-// up to timeoutMs; empty when none came.
-QStringList JobWordsWith(const QString& marker, int timeoutMs)
+// The words of a job's pages; none when there is no job.
+QStringList WordsOf(const QString& job)
 {
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        for (const QString& job : kJobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files, QDir::Time)) {
-            QStringList words;
-            for (const PdfWord& word : ReadWords(kJobs.filePath(job)))
-                words.append(word.text);
-            if (words.contains(marker))
-                return words;
-        }
-        QTest::qWait(100);
-    } while (timer.elapsed() < timeoutMs);
-    return {};
+    QStringList words;
+    if (!job.isEmpty())
+        for (const PdfWord& word : ReadWords(job))
+            words.append(word.text);
+    return words;
 }
 
 std::vector<PrintLogEntry> Logged(const Workspace& workspace)
@@ -126,8 +116,14 @@ QDateTime At(const char* text)
 class WaybillDlgTest : public QObject {
     Q_OBJECT
 
+    QueueJobs jobs_; // the jobs sent since the test began
+
 private slots:
-    void init() { setMessagesAnsweredByTest(true); }
+    void init()
+    {
+        setMessagesAnsweredByTest(true);
+        jobs_ = QueueJobs();
+    }
 
     void listsTemplatesInOrderAndStartsOnTheStoredPosition()
     {
@@ -305,21 +301,10 @@ private slots:
     void enterInASingleLineFieldPrintsAndTheWindowStays()
     {
         QFETCH(bool, serverDown);
-        // The test set-up's raw CUPS queue keeps every job's document in its output folder.
-        const QDir jobs(QStringLiteral("/var/spool/dorvane-test-out"));
         DORVANE_SKIP_WITHOUT_TEST_QUEUE();
         // Other tests print on the same queue: this job is the one carrying our marker.
         // Short enough for the name box: a longer one would be cut, and the print would ask first.
         const QString marker = QStringLiteral("Enter%1").arg(QDateTime::currentMSecsSinceEpoch() % 1000000);
-        const auto printedWithMarker = [&] {
-            for (const QString& job : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
-                QProcess text;
-                text.start(QStringLiteral("pdftotext"), {jobs.filePath(job), QStringLiteral("-")});
-                if (text.waitForFinished(10000) && text.readAllStandardOutput().contains(marker.toUtf8()))
-                    return true;
-            }
-            return false;
-        };
 
         WorkFolderFixture work;
         work.installEmptyAddressBook(); // which holds the print log
@@ -342,11 +327,12 @@ private slots:
         // lists are read beside the window).
         QTRY_COMPARE(collect(), atStart);
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("recipientNameEdit"));
-        name->setFocus();
-        QTest::keyClicks(name, marker);
-        QTest::keyClick(name, Qt::Key_Return);
+        QTest::mouseClick(name, Qt::LeftButton);
+        QTRY_COMPARE(QApplication::focusWidget(), name);
+        QTest::keyClicks(QApplication::focusWidget(), marker);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(dialog.isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(printedWithMarker(), 30000);
+        QVERIFY(!jobs_.newestWith(marker, 30000).isEmpty());
         shown.clear();
         for (const ShownMessage& message : takeShownMessages())
             shown << message.text;
@@ -633,7 +619,7 @@ private slots:
         withPicture->setChecked(true);
         QTest::mouseClick(print, Qt::LeftButton);
         QVERIFY(takeShownMessages().isEmpty());
-        QVERIFY(!JobWordsWith(marker, 60000).isEmpty());
+        QVERIFY(!jobs_.newestWith(marker, 60000).isEmpty());
         QVERIFY(!withPicture->isChecked());
         QVERIFY(Logged(work.workspace()).empty());
 
@@ -667,7 +653,7 @@ private slots:
         now = At("2027-01-01 00:00:30");
         TypeInto(name, marker + QStringLiteral("b"), true);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        const QStringList page = JobWordsWith(marker + QStringLiteral("b"), 60000);
+        const QStringList page = WordsOf(jobs_.newestWith(marker + QStringLiteral("b"), 60000));
         QVERIFY(!page.isEmpty());
         QVERIFY2(page.contains(QStringLiteral("2027")) && !page.contains(QStringLiteral("2026")) &&
                      page.count(QStringLiteral("01")) == 2,
@@ -726,7 +712,7 @@ private slots:
         QVERIFY(!shown.isEmpty());
         QCOMPARE(shown[0].text, QString::fromUtf8(kChoosePrinterMessage).arg(QStringLiteral("Gone-Printer")));
         QCOMPARE(work.workspace().PrinterName, std::string("dorvane-test"));
-        QVERIFY(!JobWordsWith(marker, 60000).isEmpty());
+        QVERIFY(!jobs_.newestWith(marker, 60000).isEmpty());
         const auto logged = Logged(work.workspace());
         QCOMPARE(logged.size(), std::size_t(1));
         QCOMPARE(logged[0].printer, std::string("dorvane-test"));
@@ -802,7 +788,7 @@ private slots:
         }
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
-        QVERIFY(!JobWordsWith(marker, 30000).isEmpty());
+        QVERIFY(!jobs_.newestWith(marker, 30000).isEmpty());
         QFile shown(messageFile);
         QVERIFY(shown.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(shown.readAll()), QStringLiteral("不能打开数据库\n"));
