@@ -292,11 +292,32 @@ windows_try_save_sender() {
   return 1
 }
 
+# Starts the program (the command from $6 on) in the folder $2, types the waybill into its
+# main window with the keys bound in $4/keys, keeps the job it prints as $4/$5 and saves the
+# sender; $1 names the build in what is said when it fails.
+windows_try_print_typed() {
+  local name=$1 dir=$2 mobile=$3 work=$4 pdf=$5 ok=0 window pid
+  shift 5
+  ls "${DORVANE_TEST_OUT:-/var/spool/dorvane-test-out}" > "$work/before"
+  (cd "$dir" && exec "$@" >/dev/null 2>&1) &
+  pid=$!
+  if window=$(windows_try_main_window) && windows_try_type_waybill "$mobile" "$work/keys" "$window"; then
+    windows_try_job "$mobile" "$work/before" "$work/$pdf" || ok=1
+    windows_try_save_sender "$dir" || ok=1
+  else
+    echo "$name: no main window to type into"; ok=1
+  fi
+  kill "$pid" 2>/dev/null
+  [ "$name" = Windows ] && wineserver -k 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return "$ok"
+}
+
 # Dorvane.exe's main window typed into and printed by Enter, through wine's printer (a CUPS
 # queue as Windows shows it), gives the page the Linux Dorvane gives for the same keys on the
 # same queue: the same texts at the same places on paper of the same size.
 try_waybill_typed_and_printed_by_enter() {
-  local win=$1 lin=$2 work=$3 ok=0 mobile xvfb window dir expected queue
+  local win=$1 lin=$2 work=$3 ok=0 mobile xvfb dir expected queue
   mobile=139$(printf '%08d' $(($(od -An -N4 -tu4 /dev/urandom) % 100000000)))
   queue=dorvane-form-$$
   windows_try_form_queue "$queue" "$lin/dataM/EMS.dat" || { echo "no queue $queue"; return 1; }
@@ -317,30 +338,10 @@ try_waybill_typed_and_printed_by_enter() {
   export DISPLAY=:$(cat "$work/display")
   windows_try_bind_chars "$(printf '%s' "${windows_try_waybill[@]}")" "$work/keys" || ok=1
 
-  ls "${DORVANE_TEST_OUT:-/var/spool/dorvane-test-out}" > "$work/before"
-  if [ "$ok" -eq 0 ]; then
-    (cd "$lin" && QT_QPA_PLATFORM=xcb exec ./Dorvane >/dev/null 2>&1) &
-    local lin_pid=$!
-    if window=$(windows_try_main_window) && windows_try_type_waybill "$mobile" "$work/keys" "$window"; then
-      windows_try_job "$mobile" "$work/before" "$work/linux.pdf" || ok=1
-      windows_try_save_sender "$lin" || ok=1
-    else
-      echo "Linux: no main window to type into"; ok=1
-    fi
-    kill "$lin_pid" 2>/dev/null; wait "$lin_pid" 2>/dev/null
-  fi
-  if [ "$ok" -eq 0 ]; then
-    ls "${DORVANE_TEST_OUT:-/var/spool/dorvane-test-out}" > "$work/before"
-    (cd "$win" && QT_QPA_PLATFORM=windows exec wine ./Dorvane.exe >/dev/null 2>&1) &
-    local win_pid=$!
-    if window=$(windows_try_main_window) && windows_try_type_waybill "$mobile" "$work/keys" "$window"; then
-      windows_try_job "$mobile" "$work/before" "$work/windows.pdf" || ok=1
-      windows_try_save_sender "$win" || ok=1
-    else
-      echo "Windows: no main window to type into"; ok=1
-    fi
-    wineserver -k 2>/dev/null; wait "$win_pid" 2>/dev/null
-  fi
+  [ "$ok" -eq 0 ] && windows_try_print_typed Linux "$lin" "$mobile" "$work" linux.pdf \
+    env QT_QPA_PLATFORM=xcb ./Dorvane || ok=1
+  [ "$ok" -eq 0 ] && windows_try_print_typed Windows "$win" "$mobile" "$work" windows.pdf \
+    env QT_QPA_PLATFORM=windows wine ./Dorvane.exe || ok=1
   kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
   lpadmin -x "$queue"
   [ "$ok" -eq 0 ] || return 1
