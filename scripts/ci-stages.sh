@@ -4,11 +4,12 @@
 
 stage_names=()
 stage_results=()
+stage_seconds=()
 
 # run_stage NAME COMMAND [ARGS...]: runs COMMAND in a subshell that stops at its first failing
 # command, its output also appended to the file $stage_summary.
 run_stage() {
-  local name=$1 status
+  local name=$1 status started=$SECONDS
   shift
   echo "== stage $name"
   set +e
@@ -19,6 +20,7 @@ run_stage() {
   status=${PIPESTATUS[0]}
   set -e
   stage_names+=("$name")
+  stage_seconds+=("$((SECONDS - started))")
   # 77: the stage could not run here and said why (a skip, not a pass).
   case "$status" in
     0) stage_results+=(passed) ;;
@@ -29,15 +31,18 @@ run_stage() {
 
 # Prints one line per stage and the tests' closing line; returns 1 when any stage failed.
 finish_stages() {
-  local i failed=() skipped=()
+  local i failed=() skipped=() times=() line
   for i in "${!stage_names[@]}"; do
     echo "stage ${stage_names[$i]}: ${stage_results[$i]}"
+    times+=("${stage_names[$i]} ${stage_seconds[$i]:-?} s")
     case "${stage_results[$i]}" in
       passed) ;;
       skipped) skipped+=("${stage_names[$i]}") ;;
       *) failed+=("${stage_names[$i]}") ;;
     esac
   done
+  line=$(printf '%s, ' "${times[@]}")
+  echo "time: ${line%, }"
   if [ -n "${stage_summary:-}" ] && [ -f "$stage_summary" ]; then
     awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
          /^tests: [0-9]+ passed, [0-9]+ failed$/ { failed += $4; total += $2 + $4 }

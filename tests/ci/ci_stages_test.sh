@@ -25,16 +25,18 @@ finish_stages > "$work/closing" || status=$?
 grep -qx "FAILED: sanitizers windows" "$work/closing" || fail "closing lines: $(cat "$work/closing")"
 grep -qx "stage main: passed" "$work/closing" || fail "closing lines: $(cat "$work/closing")"
 grep -qx "tests: 7 passed, 1 failed" "$work/closing" || fail "closing lines: $(cat "$work/closing")"
+grep -qx "time: main [0-9]* s, sanitizers [0-9]* s, windows [0-9]* s" "$work/closing" ||
+  fail "closing lines: $(cat "$work/closing")"
 
 # Every stage passing: the run passes.
-stage_names=() stage_results=()
+stage_names=() stage_results=() stage_seconds=()
 stage_summary=$work/summary2
 run_stage main suite_passes > /dev/null
 finish_stages > "$work/closing2" || fail "a run whose stages all passed failed"
 grep -qx "every stage passed" "$work/closing2" || fail "closing lines: $(cat "$work/closing2")"
 # A stage that cannot run here says so with exit 77: named skipped in the closing lines, never
 # passed, and it fails nothing.
-stage_names=() stage_results=()
+stage_names=() stage_results=() stage_seconds=()
 stage_summary=$work/summary3
 cannot_run() { echo "skipped: nothing to build with"; return 77; }
 run_stage main suite_passes > /dev/null
