@@ -27,7 +27,7 @@ packages=(
   poppler-utils cups cups-client cups-bsd libcups2-dev printer-driver-cups-pdf
   libzint-dev libzxing-dev
   libopencv-dev libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-chi-sim
-  xvfb xauth xclip locales
+  xvfb xauth xclip locales ccache
 )
 
 # The Windows cross-build of the core: MinGW-w64, wine to run its tests, and what it takes to
@@ -54,6 +54,15 @@ install_missing() {
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
   fi
+}
+
+# Every build compiles through ccache, with paths taken relative to the checkout, so that a later
+# run, from this clone or another of the same sources, reuses what an earlier run compiled.
+# CMake reads the launcher when it first configures a build folder.
+use_ccache() {
+  command -v ccache >/dev/null || return 0
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
 }
 
 configure_and_build() {
@@ -184,12 +193,14 @@ windows_core() {
 case "${1:-}" in
   run)
     install_missing
+    use_ccache
     configure_and_build "$root/build"
     cd "$root/build/run"
     exec ./Dorvane
     ;;
   test)
     install_missing
+    use_ccache
     "$root/scripts/cups-test-setup.sh"
     export DORVANE_REQUIRE_CUPS=1
     # A locale writing decimals with a comma, for the list's number sorting; Debian ships the
@@ -213,6 +224,7 @@ case "${1:-}" in
     exit "$status"
     ;;
   windows-core)
+    use_ccache
     windows_core
     ;;
   windows-deps)
@@ -222,10 +234,12 @@ case "${1:-}" in
     ;;
   windows)
     install_missing "${windows_packages[@]}"
+    use_ccache
     windows_package
     ;;
   bench)
     install_missing
+    use_ccache
     configure_and_build "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DDORVANE_BENCH=ON
     start_test_server
     for b in "$root"/build-bench/bench/bench_*; do

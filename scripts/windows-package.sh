@@ -140,11 +140,7 @@ windows_package() {
   qt=$(windows_qt)
   libs=$(windows_libpq)
   windows_zint
-  # Compiled through ccache when it is installed: the package stage rebuilds the same sources
-  # on every run.
-  local launcher=()
-  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-  PKG_CONFIG_LIBDIR=$deps/prefix/lib/pkgconfig:$libs/lib/pkgconfig cmake -S "$root" -B "$dir" -G Ninja "${launcher[@]}" \
+  PKG_CONFIG_LIBDIR=$deps/prefix/lib/pkgconfig:$libs/lib/pkgconfig cmake -S "$root" -B "$dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW-w64.cmake" -DDORVANE_WINDOWS_SHARED_RUNTIME=ON \
     -DCMAKE_BUILD_TYPE=Release -DDORVANE_WERROR=ON -DDORVANE_TOOLS=OFF \
     -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
