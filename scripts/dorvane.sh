@@ -126,29 +126,37 @@ debian_source() {
   rm -rf "$dest.download"
 }
 
-# SQLite's amalgamation and a static libsodium for Windows, from Debian's source packages, into
-# build-windows/deps.
+# SQLite's amalgamation and a static libsodium for Windows, built from Debian's source packages
+# into a cache outside the clone named by their versions and the compiler's, reused when there,
+# and linked into build-windows/deps.
 windows_core_deps() {
-  local deps=$root/build-windows/deps
+  local deps=$root/build-windows/deps cached versions
   install_missing "${windows_packages[@]}"
+  # apt speaks the caller's language: its English words are the ones looked for.
+  versions=$(LC_ALL=C apt-cache policy libsqlite3-dev libsodium-dev | sed -n 's/^ *Candidate: //p'
+    x86_64-w64-mingw32-gcc-posix -dumpfullversion)
+  cached=$(dorvane_cache)/core-deps-win64-$(echo "$versions" | sha256sum | cut -c1-16)
   mkdir -p "$deps"
-  # SQLite: the amalgamation, made from the source tree with the build's own tools.
-  if [ ! -f "$deps/sqlite/sqlite3.c" ]; then
+  if [ ! -f "$cached/.complete" ]; then
+    rm -rf "$cached"
+    mkdir -p "$cached/sqlite" "$cached/libsodium-build"
+    # SQLite: the amalgamation, made from the source tree with the build's own tools.
     debian_source sqlite3 "$deps/sqlite3-src"
-    mkdir -p "$deps/sqlite"
-    (cd "$deps/sqlite" && "$deps/sqlite3-src/configure" >/dev/null && make -j2 sqlite3.c >/dev/null)
-  fi
-  # libsodium, static, into the prefix the toolchain searches.
-  if [ ! -f "$deps/prefix/lib/libsodium.a" ]; then
+    (cd "$cached/sqlite" && "$deps/sqlite3-src/configure" >/dev/null && make -j2 sqlite3.c >/dev/null)
+    # libsodium, static, into the prefix the toolchain searches.
     debian_source libsodium "$deps/libsodium-src"
     (cd "$deps/libsodium-src" && autoreconf -fi >/dev/null 2>&1)
-    mkdir -p "$deps/libsodium-build"
-    (cd "$deps/libsodium-build" &&
+    (cd "$cached/libsodium-build" &&
       "$deps/libsodium-src/configure" --host=x86_64-w64-mingw32 CC=x86_64-w64-mingw32-gcc-posix \
-        --prefix="$deps/prefix" --disable-shared --enable-static --enable-minimal \
+        --prefix="$cached/prefix" --disable-shared --enable-static --enable-minimal \
         --disable-dependency-tracking >/dev/null &&
       make -j2 >/dev/null && make install >/dev/null)
+    rm -rf "$cached/libsodium-build"
+    touch "$cached/.complete"
   fi
+  rm -rf "$deps/sqlite" "$deps/prefix"
+  ln -s "$cached/sqlite" "$deps/sqlite"
+  ln -s "$cached/prefix" "$deps/prefix"
 }
 
 # The core and its tests built for Windows and run under wine, in a wine prefix inside the

@@ -20,17 +20,21 @@ windows_qt_options=(
 )
 windows_qt_patch=scripts/windows/qt6-base-directwrite.patch
 
+# The folder of the builds kept between runs, outside the clone.
+dorvane_cache() {
+  echo "${DORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dorvane}"
+}
+
 # The cache folder of this Qt build: Debian's version of qt6-base, the compiler's, the options'
 # and the patch's.
 windows_qt_dir() {
-  local cache=${DORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dorvane}
   local debian compiler key
   # apt speaks the caller's language: its English words are the ones looked for.
   debian=$(LC_ALL=C apt-cache policy qt6-base-dev 2>/dev/null | sed -n 's/^ *Candidate: //p')
   compiler=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null; dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix 2>/dev/null)
   key=$( { echo "$debian"; echo "$compiler"; printf '%s\n' "${windows_qt_options[@]}"; cat "$root/$windows_qt_patch"; } |
     sha256sum | cut -c1-16)
-  echo "$cache/qt-win64-${debian//[^0-9A-Za-z.+-]/_}-$key"
+  echo "$(dorvane_cache)/qt-win64-${debian//[^0-9A-Za-z.+-]/_}-$key"
 }
 
 # Builds Qt into $(windows_qt_dir)/prefix unless it is there; prints the prefix.
