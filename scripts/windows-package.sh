@@ -241,11 +241,12 @@ declare -A windows_qt_tests_not_run=(
   [test_pickers_gui]="left for time (31 s under wine)"
 )
 
-# The Qt tests built for Windows (tests/qt-tests.txt of the full build) and run under wine, each
-# on the windows platform of one Xvfb display, the only one of Qt's platforms that reaches the
-# system's fonts on Windows. Lists the tests left out of the Windows build and every skip, each
-# with its reason, and prints "tests: N passed, M failed"; a program that ends without its
-# totals counts as one failure. Given names, runs only those tests.
+# The Qt tests built for Windows (tests/qt-tests.txt of the full build) and run under wine, on
+# the windows platform of an Xvfb display, the only one of Qt's platforms that reaches the
+# system's fonts on Windows. Two lanes run side by side, each a machine of its own: its display,
+# its wine prefix and its tool runner. Lists the tests left out of the Windows build and every
+# skip, each with its reason, and prints "tests: N passed, M failed"; a program that ends
+# without its totals counts as one failure. Given names, runs only those tests.
 windows_qt_tests() {
   local dir=$root/build-windows-full qt libs deps=$root/build-windows/deps
   qt=$(windows_qt)
@@ -268,8 +269,6 @@ windows_qt_tests() {
   mkdir -p "$dir/tests/translations"
   cp /usr/share/qt6/translations/qtbase_zh_CN.qm /usr/share/qt6/translations/qtbase_de.qm "$dir/tests/translations/"
 
-  export WINEPREFIX=$dir/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
   # The tests and the programs they start find the DLLs as the package's programs do beside them.
   local path=() folder
   for folder in "$qt/bin" "$libs/bin" "$deps/zint/bin" \
@@ -278,39 +277,78 @@ windows_qt_tests() {
     path+=("$(windows_path "$folder")")
   done
   export DORVANE_SOURCE_DIR=$root DORVANE_RUN_DIR=$dir/run QT_QPA_PLATFORM=windows
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   # The Linux build's printing queue and database server are not reachable from Windows programs.
   unset DORVANE_REQUIRE_CUPS DORVANE_REQUIRE_PG DORVANE_TEST_PG
 
-  local scratch xvfb tool
+  local scratch tool lane i
   scratch=$(mktemp -d)
   # The tests read back what the programs wrote with Linux's tools (Poppler's, and openssl for
   # a certificate). Wine cannot wait for a Linux program, so each is a Windows program of the
   # tool's name that leaves its request in a spool folder, where windows_host_tools runs it.
-  mkdir "$scratch/tools" "$scratch/spool"
+  mkdir "$scratch/tools"
   for tool in "${windows_host_tools[@]}"; do
     ln "$dir/tests/dorvane_host_tool.exe" "$scratch/tools/$tool.exe"
   done
-  windows_host_tools "$scratch/spool" &
-  local host_tools=$!
-  export DORVANE_HOST_TOOLS
-  DORVANE_HOST_TOOLS=$(windows_path "$scratch/spool")
   path+=("$(windows_path "$scratch/tools")")
   local IFS=';'
   export WINEPATH="${path[*]}"
   unset IFS
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
-  xvfb=$!
-  while [ ! -s "$scratch/display" ] && kill -0 "$xvfb" 2>/dev/null; do sleep 0.1; done
-  export DISPLAY=:$(cat "$scratch/display")
 
-  local passed=0 failed=0 skipped=0 out totals p f s
-  for name in "${names[@]}"; do
+  # The programs wait in a queue folder, in their order, and each lane takes the next one when it
+  # is free; each lane's report follows the other's.
+  mkdir "$scratch/queue"
+  for i in "${!names[@]}"; do
+    echo "${names[$i]}" >"$scratch/queue/$(printf '%03d' "$i")"
+  done
+  local prefixes=("$dir/wine-prefix" "$dir/wine-prefix-2")
+  for lane in 0 1; do
+    windows_qt_lane "$scratch/lane$lane" "${prefixes[$lane]}" "$scratch/queue" >"$scratch/lane$lane.txt" 2>&1 &
+  done
+  wait
+  local passed=0 failed=0 skipped=0 p f s
+  for lane in 0 1; do
+    grep -v '^lane totals: ' "$scratch/lane$lane.txt" || true
+    p='' f='' s=''
+    read -r p f s < <(sed -n 's/^lane totals: //p' "$scratch/lane$lane.txt") || true
+    # A lane that ended without its totals counts as one failure.
+    passed=$((passed + ${p:-0})); failed=$((failed + ${f:-1})); skipped=$((skipped + ${s:-0}))
+  done
+  rm -rf "$scratch"
+  echo "windows Qt tests: $skipped skipped"
+  echo "tests: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+# One lane of windows_qt_tests: in the lane's folder $1 and its wine prefix $2, on an Xvfb display
+# and a tool runner of its own, runs the programs it takes one by one from the queue folder $3.
+# Ends with "lane totals: P F S".
+windows_qt_lane() {
+  local work=$1 queue=$3 next name out totals p f s xvfb host_tools started
+  export WINEPREFIX=$2
+  mkdir -p "$work/spool"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  while [ ! -s "$work/display" ] && kill -0 "$xvfb" 2>/dev/null; do sleep 0.1; done
+  export DISPLAY=:$(cat "$work/display")
+  # Made on the lane's display: a prefix made without one keeps a desktop that no window opens on.
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+  windows_host_tools "$work/spool" &
+  host_tools=$!
+  export DORVANE_HOST_TOOLS
+  DORVANE_HOST_TOOLS=$(windows_path "$work/spool")
+
+  local passed=0 failed=0 skipped=0
+  while next=$(ls "$queue" | head -n1) && [ -n "$next" ]; do
+    # Taken by moving it: of two lanes after the same program, one move fails.
+    mv "$queue/$next" "$work/taken" 2>/dev/null || continue
+    name=$(cat "$work/taken")
     echo "== $name"
-    SECONDS=0
+    started=$SECONDS
     # QtTest writes nothing to a pipe under wine: its log goes to a file.
-    rm -f "$scratch/log.txt"
-    (cd "$dir/tests" && timeout 300 wine "./$name.exe" -o "$(windows_path "$scratch")\\log.txt,txt" >/dev/null 2>&1) || true
-    out=$(tr -d '\r' <"$scratch/log.txt" 2>/dev/null) || true
+    rm -f "$work/log.txt"
+    (cd "$root/build-windows-full/tests" && timeout 300 wine "./$name.exe" -o "$(windows_path "$work")\\log.txt,txt" >/dev/null 2>&1) || true
+    out=$(tr -d '\r' <"$work/log.txt" 2>/dev/null) || true
     echo "$out" | sed -n 's/^SKIP   : \(.*\)$/skipped: \1/p'
     totals=$(echo "$out" | sed -n 's/^Totals: \([0-9]*\) passed, \([0-9]*\) failed, \([0-9]*\) skipped.*/\1 \2 \3/p' | tail -n1)
     if [ -z "$totals" ]; then
@@ -318,14 +356,11 @@ windows_qt_tests() {
       echo "$name ended without its totals"
     fi
     read -r p f s <<<"$totals"
-    echo "$name: $p passed, $f failed, $s skipped in ${SECONDS}s"
+    echo "$name: $p passed, $f failed, $s skipped in $((SECONDS - started))s"
     [ "$f" -eq 0 ] || echo "$out" | grep -v -e '^PASS   :' -e '^SKIP   :' -e '^   Loc: '
     passed=$((passed + p)); failed=$((failed + f)); skipped=$((skipped + s))
   done
   wineserver -k 2>/dev/null || true
   kill "$xvfb" "$host_tools" 2>/dev/null || true
-  rm -rf "$scratch"
-  echo "windows Qt tests: $skipped skipped"
-  echo "tests: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
+  echo "lane totals: $passed $failed $skipped"
 }
