@@ -228,17 +228,10 @@ windows_host_tools() {
   done
 }
 
-# Qt tests the Windows build has but the stage does not run under wine, with the reason. Those
-# left for time pass under wine; windows_qt_tests runs them when named.
+# Qt tests the Windows build has but the stage does not run under wine, with the reason;
+# windows_qt_tests runs them when named.
 declare -A windows_qt_tests_not_run=(
   [test_about_update_exit]="its stand-in update server cannot serve TLS under wine: wine's schannel (GnuTLS) takes no server certificate made from a PEM file and key (\"The certificate provided cannot be used for a server\"), so the program's check never reaches it"
-  [test_about_dialog]="left for time (35 s under wine)"
-  [test_about_link]="left for time (21 s under wine)"
-  [test_about_help]="left for time"
-  [test_about_pictures]="left for time"
-  [test_controls_button]="left for time (13 s under wine)"
-  [test_controls_list]="left for time (17 s under wine)"
-  [test_pickers_gui]="left for time (31 s under wine)"
 )
 
 # The Qt tests built for Windows (tests/qt-tests.txt of the full build) and run under wine, on
