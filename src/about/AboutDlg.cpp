@@ -116,8 +116,8 @@ void CAboutDlg::OnInitDialog()
     qqEdit_->selectAll();
 
     progressLabel_->hide();
-    UpdateFound = 0;
-    UpdateCheckEnded = 0;
+    flags_->UpdateFound = 0;
+    flags_->UpdateCheckEnded = 0;
 }
 
 void CAboutDlg::OnCustomSoftware()
@@ -136,7 +136,7 @@ void CAboutDlg::OnOnlineUpdate()
     params.localFolder = QDir::currentPath();
     // The worker outlives the box when it is closed during a check; it reports only through
     // the flags and deletes itself when done.
-    QThread* worker = QThread::create([params] { CheckUpdateThread(params); });
+    QThread* worker = QThread::create([params, flags = flags_] { CheckUpdateThread(params, flags); });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
 }
@@ -144,16 +144,16 @@ void CAboutDlg::OnOnlineUpdate()
 void CAboutDlg::OnTimer()
 {
     ++ticks_;
-    if (UpdateFound) {
+    if (flags_->UpdateFound) {
         timer_.stop();
         accept();
         return;
     }
-    if (UpdateCheckEnded) {
+    if (flags_->UpdateCheckEnded) {
         progressLabel_->hide();
         timer_.stop();
         update();
-        UpdateCheckEnded = 0;
+        flags_->UpdateCheckEnded = 0;
         return;
     }
     static const QString kDots[] = {QStringLiteral(" · · ·"), QStringLiteral(" ·"), QStringLiteral(" · ·")};

@@ -47,6 +47,7 @@ private:
     int ticks_ = 0;
     QTimer timer_;
     UpdateCheckParams checkParams_;
+    std::shared_ptr<UpdateCheckFlags> flags_ = std::make_shared<UpdateCheckFlags>();
 };
 
 } // namespace dorvane

@@ -12,9 +12,6 @@
 
 namespace dorvane {
 
-std::atomic<int> UpdateFound{0};
-std::atomic<int> UpdateCheckEnded{0};
-
 namespace {
 
 // Message boxes belong to the user-interface thread; the worker does not wait for them, so
@@ -44,7 +41,7 @@ QString DefaultUpdaterProgram()
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QString::fromStdString(UpdaterProgramName());
 }
 
-UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params)
+UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params, UpdateCheckFlags& flags)
 {
     const QString localPath = QDir(params.localFolder).filePath(QString::fromLatin1(kLocalVersionFile.data(), kLocalVersionFile.size()));
     QUrl url = params.server;
@@ -55,7 +52,7 @@ UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params)
     DownloadError error = DownloadError::None;
     if (!DownloadToFile(url, localPath, kVersionFileMaxBytes, kSmallFileTimeoutMs, kSmallFileTimeoutMs, &error)
         || !file.open(QIODevice::ReadOnly)) {
-        UpdateCheckEnded = 1;
+        flags.UpdateCheckEnded = 1;
         QString text = QStringLiteral("网络连接不通");
         if (error == DownloadError::TooLarge)
             text = QStringLiteral("服务器的版本文件过大，不是升级信息，已拒收");
@@ -68,7 +65,7 @@ UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params)
     file.close();
 
     if (!IsNewerVersion(std::string_view(firstLine.constData(), static_cast<std::size_t>(firstLine.size())))) {
-        UpdateCheckEnded = 1;
+        flags.UpdateCheckEnded = 1;
         PostMessage(QStringLiteral("此版本为最新版本"), MessageIcon::Information);
         QFile::remove(localPath);
         return UpdateCheckOutcome::Latest;
@@ -79,19 +76,19 @@ UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params)
     QThread::msleep(500);
     if (!QProcess::startDetached(params.updaterProgram, {})) {
         QFile::remove(localPath);
-        UpdateCheckEnded = 1;
+        flags.UpdateCheckEnded = 1;
         PostMessage(QStringLiteral("找到新版本，但升级程序无法启动，本程序继续运行。"), MessageIcon::Warning);
         return UpdateCheckOutcome::UpdaterNotStarted;
     }
-    UpdateFound = 1;
+    flags.UpdateFound = 1;
     if (QCoreApplication* app = QCoreApplication::instance(); app && params.endProgram)
         QMetaObject::invokeMethod(app, params.endProgram, Qt::QueuedConnection);
     return UpdateCheckOutcome::UpdateFound;
 }
 
-int CheckUpdateThread(const UpdateCheckParams& params)
+int CheckUpdateThread(const UpdateCheckParams& params, const std::shared_ptr<UpdateCheckFlags>& flags)
 {
-    RunUpdateCheck(params);
+    RunUpdateCheck(params, *flags);
     return 0;
 }
 

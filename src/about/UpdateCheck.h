@@ -10,13 +10,17 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 namespace dorvane {
 
-// Between the About box and its worker: the worker sets them, the box's timer reads them
-// and clears UpdateCheckEnded.
-extern std::atomic<int> UpdateFound;
-extern std::atomic<int> UpdateCheckEnded;
+// Between an About box and the workers of the checks it started: a worker sets them, the box's
+// timer reads them and clears UpdateCheckEnded. Each box has its own pair, shared with its
+// workers, so that a check still running after its box was closed tells a later box nothing.
+struct UpdateCheckFlags {
+    std::atomic<int> UpdateFound{0};
+    std::atomic<int> UpdateCheckEnded{0};
+};
 
 // Ends the main program: leaves every event loop of the user-interface thread, the main
 // window's own modal loop included, as the platform's quit message does. Runs on that thread.
@@ -40,9 +44,10 @@ QString DefaultUpdaterProgram();
 // thread without waiting for them; a newer version starts the updater after 500 ms and,
 // once it has started, has the user-interface thread end the main program. The version file
 // is fetched within kVersionFileMaxBytes and kSmallFileTimeoutMs.
-UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params);
+UpdateCheckOutcome RunUpdateCheck(const UpdateCheckParams& params, UpdateCheckFlags& flags);
 
-// The worker-thread function: runs the check and returns 0.
-int CheckUpdateThread(const UpdateCheckParams& params);
+// The worker-thread function: runs the check and returns 0. It holds the flags it reports
+// through for as long as it runs.
+int CheckUpdateThread(const UpdateCheckParams& params, const std::shared_ptr<UpdateCheckFlags>& flags);
 
 } // namespace dorvane

@@ -58,13 +58,9 @@ private slots:
 
     void contactsLinkAndHiddenProgress()
     {
-        UpdateFound = 1;
-        UpdateCheckEnded = 1;
         CAboutDlg dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(UpdateFound.load(), 0);
-        QCOMPARE(UpdateCheckEnded.load(), 0);
         auto* qq = dialog.findChild<QLineEdit*>("qqEdit");
         auto* email = dialog.findChild<QLineEdit*>("emailEdit");
         QVERIFY(qq && email);
@@ -104,12 +100,47 @@ private slots:
         server.release();
         QTRY_VERIFY_WITH_TIMEOUT(label->isHidden(), 3000);
         QVERIFY(dialog.isVisible());
-        QCOMPARE(UpdateCheckEnded.load(), 0); // cleared by the box
         QList<ShownMessage> shown;
         QTRY_VERIFY((shown += takeShownMessages(), !shown.isEmpty()));
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("此版本为最新版本"));
         QVERIFY(!fs::exists(work / "version.txt"));
+    }
+
+    // A box closed during its check leaves the check running; when it ends, a box opened since,
+    // whose own check still waits, keeps showing that it waits.
+    void aCheckLeftByAClosedBoxTellsALaterBoxNothing()
+    {
+        TempFolder work;
+        QDir::setCurrent(ToQ(work.path()));
+        LocalHttpServer firstServer;
+        LocalHttpServer secondServer;
+        firstServer.serve(kVersionPath, "222\r\n", LocalHttpServer::Mode::Held);
+        secondServer.serve(kVersionPath, "222\r\n", LocalHttpServer::Mode::Held);
+        {
+            CAboutDlg first;
+            first.setUpdateServer(firstServer.base());
+            first.show();
+            QTest::mouseClick(first.findChild<QPushButton*>("onlineUpdateButton"), Qt::LeftButton);
+            QTRY_COMPARE(firstServer.heldCount(), 1);
+        }
+        CAboutDlg second;
+        second.setUpdateServer(secondServer.base());
+        second.show();
+        auto* label = second.findChild<QLabel*>("updateProgressLabel");
+        QTest::mouseClick(second.findChild<QPushButton*>("onlineUpdateButton"), Qt::LeftButton);
+        QTRY_COMPARE(secondServer.heldCount(), 1);
+
+        firstServer.release();
+        QList<ShownMessage> shown;
+        QTRY_VERIFY((shown += takeShownMessages(), !shown.isEmpty()));
+        QCOMPARE(shown[0].text, QStringLiteral("此版本为最新版本"));
+        QTest::qWait(1200); // two ticks of the box's timer
+        QVERIFY(label->isVisible());
+
+        secondServer.release();
+        QTRY_VERIFY_WITH_TIMEOUT(label->isHidden(), 3000);
+        QVERIFY(second.isVisible());
     }
 
     void newerVersionStartsTheUpdaterAndClosesTheBox()
@@ -163,8 +194,7 @@ private slots:
         TempFolder work;
         LocalHttpServer server;
         server.serve(kVersionPath, content);
-        UpdateFound = 0;
-        UpdateCheckEnded = 0;
+        UpdateCheckFlags flags;
         UpdateCheckParams params;
         params.server = server.base();
         params.localFolder = ToQ(work.path());
@@ -173,14 +203,14 @@ private slots:
                                                                                        : WriteUpdaterScript(work, marker);
         int programEnds = 0;
         params.endProgram = [&programEnds] { ++programEnds; };
-        QCOMPARE(int(RunUpdateCheck(params)), outcome);
+        QCOMPARE(int(RunUpdateCheck(params, flags)), outcome);
         QCoreApplication::processEvents();
         const auto shown = takeShownMessages();
         const bool newer = outcome == int(UpdateCheckOutcome::UpdateFound);
         // The program ends only when the updater has started.
         QCOMPARE(programEnds, newer ? 1 : 0);
-        QCOMPARE(UpdateFound.load(), newer ? 1 : 0);
-        QCOMPARE(UpdateCheckEnded.load(), newer ? 0 : 1);
+        QCOMPARE(flags.UpdateFound.load(), newer ? 1 : 0);
+        QCOMPARE(flags.UpdateCheckEnded.load(), newer ? 0 : 1);
         if (newer) {
             QVERIFY(shown.isEmpty());
             QCOMPARE(QByteArray::fromStdString(ReadBytes(work / "version.txt")), content);
@@ -214,15 +244,14 @@ private slots:
             TempFolder work;
             LocalHttpServer server;
             server.serve(kVersionPath, answer.body, answer.mode);
-            UpdateCheckEnded = 0;
-            UpdateFound = 0;
+            UpdateCheckFlags flags;
             UpdateCheckParams params;
             params.server = server.base();
             params.localFolder = ToQ(work.path());
             params.updaterProgram = WriteUpdaterScript(work, work / "updater-started");
             int programEnds = 0;
             params.endProgram = [&programEnds] { ++programEnds; };
-            QCOMPARE(RunUpdateCheck(params), UpdateCheckOutcome::NoConnection);
+            QCOMPARE(RunUpdateCheck(params, flags), UpdateCheckOutcome::NoConnection);
             QCoreApplication::processEvents();
             const auto shown = takeShownMessages();
             QCOMPARE(shown.size(), 1);
@@ -247,12 +276,12 @@ private slots:
         const QUrl servers[] = {LocalHttpServer::unreachableBase(), empty.base(),
                                 QUrl::fromLocalFile(ToQ(local.path()))};
         for (const QUrl& server : servers) {
-            UpdateCheckEnded = 0;
+            UpdateCheckFlags flags;
             params.server = server;
-            QCOMPARE(RunUpdateCheck(params), UpdateCheckOutcome::NoConnection);
+            QCOMPARE(RunUpdateCheck(params, flags), UpdateCheckOutcome::NoConnection);
             QCoreApplication::processEvents();
-            QCOMPARE(UpdateCheckEnded.load(), 1);
-            QCOMPARE(UpdateFound.load(), 0);
+            QCOMPARE(flags.UpdateCheckEnded.load(), 1);
+            QCOMPARE(flags.UpdateFound.load(), 0);
             const auto shown = takeShownMessages();
             QCOMPARE(shown.size(), 1);
             QCOMPARE(shown[0].text, QStringLiteral("网络连接不通"));
