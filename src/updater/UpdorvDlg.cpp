@@ -20,8 +20,6 @@
 
 namespace dorvane {
 
-std::atomic<int> DownloadSucceeded{0};
-std::atomic<int> DownloadFailed{0};
 SwapStepHook BeforeSwapStep;
 
 namespace {

@@ -21,9 +21,6 @@ class QThread;
 
 namespace dorvane {
 
-// Set by the download thread, read by the dialog's progress timer.
-extern std::atomic<int> DownloadSucceeded;
-extern std::atomic<int> DownloadFailed;
 // Set only by the updater's test build, which pauses the swap there to be killed.
 extern SwapStepHook BeforeSwapStep;
 
@@ -37,6 +34,8 @@ public:
     ~CUpdorvDlg() override;
 
     int tickInterval() const { return TickInterval; }
+    bool downloadSucceeded() const { return DownloadSucceeded != 0; }
+    bool downloadFailed() const { return DownloadFailed != 0; }
     const std::string& newProgramFile() const { return NewProgramFile; }
     // Starts NewProgramFile from the updater's folder; false when it could not be started.
     bool startNewProgram() const;
@@ -59,6 +58,10 @@ private:
     UpdateTrust trust_;
     std::string NewProgramFile;
     int TickInterval = 200;
+    // Set by the download thread, read by the progress timer; the dialog waits for the thread
+    // before it goes.
+    std::atomic<int> DownloadSucceeded{0};
+    std::atomic<int> DownloadFailed{0};
     QTimer timer_;
     QLabel* downloadStep_ = nullptr;
     QLabel* completeStep_ = nullptr;

@@ -93,8 +93,8 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 10000);
         QCOMPARE(bar->value(), 200);
-        QCOMPARE(DownloadSucceeded.load(), 1);
-        QCOMPARE(DownloadFailed.load(), 0);
+        QCOMPARE(dialog.downloadSucceeded(), true);
+        QCOMPARE(dialog.downloadFailed(), false);
         QCOMPARE(Band(downloadStep), QColor(Qt::white));
         QCOMPARE(Band(completeStep), kPurple);
         QCOMPARE(completeStep->palette().color(QPalette::WindowText), QColor(Qt::white));
@@ -226,7 +226,7 @@ private slots:
                 dialog.show();
                 auto* ok = dialog.findChild<QPushButton*>("okButton");
                 QTRY_VERIFY2_WITH_TIMEOUT(ok->isEnabled(), rowName, 10000);
-                QVERIFY2(DownloadFailed.load() == 1, rowName);
+                QVERIFY2(dialog.downloadFailed(), rowName);
                 const auto shown = takeShownMessages();
                 QVERIFY2(shown.size() == 1, rowName);
                 QVERIFY2(shown[0].text == QString::fromUtf8(row.message), rowName + " " + shown[0].text.toUtf8());
@@ -256,7 +256,7 @@ private slots:
         auto* bar = dialog.findChild<QProgressBar*>("progressBar");
         QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 5000);
         QTRY_COMPARE(bar->value(), 200);
-        QCOMPARE(DownloadFailed.load(), 1);
+        QCOMPARE(dialog.downloadFailed(), true);
         const auto shown = takeShownMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("升级信息有误！升级不成功！"));
@@ -286,7 +286,7 @@ private slots:
         auto* ok = dialog.findChild<QPushButton*>("okButton");
         QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 10000);
         QTRY_COMPARE(dialog.findChild<QProgressBar*>("progressBar")->value(), 200);
-        QCOMPARE(DownloadFailed.load(), 1);
+        QCOMPARE(dialog.downloadFailed(), true);
         QCOMPARE(takeShownMessages().value(0).text, QStringLiteral("网络连接不通！升级不成功！"));
         QCOMPARE(ReadBytes(folder / newName), old);
         // No temporary file is left, and the further file was not fetched after the failure.
@@ -319,7 +319,7 @@ private slots:
         auto* ok = dialog.findChild<QPushButton*>("okButton");
         QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 5000);
         QCOMPARE(bar->value(), 200);
-        QCOMPARE(DownloadSucceeded.load(), 1);
+        QCOMPARE(dialog.downloadSucceeded(), true);
     }
 
     void cancelDuringTheDownloadEndsAtOnce()
