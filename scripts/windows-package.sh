@@ -296,7 +296,7 @@ windows_qt_tests() {
   done
   local prefixes=("$dir/wine-prefix" "$dir/wine-prefix-2")
   for lane in 0 1; do
-    windows_qt_lane "$scratch/lane$lane" "${prefixes[$lane]}" "$scratch/queue" >"$scratch/lane$lane.txt" 2>&1 &
+    windows_qt_lane "$scratch/lane$lane" "${prefixes[$lane]}" "$scratch/queue" "$dir/tests" >"$scratch/lane$lane.txt" 2>&1 &
   done
   wait
   local passed=0 failed=0 skipped=0 p f s
@@ -314,10 +314,10 @@ windows_qt_tests() {
 }
 
 # One lane of windows_qt_tests: in the lane's folder $1 and its wine prefix $2, on an Xvfb display
-# and a tool runner of its own, runs the programs it takes one by one from the queue folder $3.
-# Ends with "lane totals: P F S".
+# and a tool runner of its own, runs the programs of the folder $4 that it takes one by one from
+# the queue folder $3. Ends with "lane totals: P F S".
 windows_qt_lane() {
-  local work=$1 queue=$3 next name out totals p f s xvfb host_tools started
+  local work=$1 queue=$3 tests=$4 next name out totals p f s xvfb host_tools started
   export WINEPREFIX=$2
   mkdir -p "$work/spool"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -340,7 +340,7 @@ windows_qt_lane() {
     started=$SECONDS
     # QtTest writes nothing to a pipe under wine: its log goes to a file.
     rm -f "$work/log.txt"
-    (cd "$root/build-windows-full/tests" && timeout 300 wine "./$name.exe" -o "$(windows_path "$work")\\log.txt,txt" >/dev/null 2>&1) || true
+    (cd "$tests" && timeout 300 wine "./$name.exe" -o "$(windows_path "$work")\\log.txt,txt" >/dev/null 2>&1) || true
     out=$(tr -d '\r' <"$work/log.txt" 2>/dev/null) || true
     echo "$out" | sed -n 's/^SKIP   : \(.*\)$/skipped: \1/p'
     totals=$(echo "$out" | sed -n 's/^Totals: \([0-9]*\) passed, \([0-9]*\) failed, \([0-9]*\) skipped.*/\1 \2 \3/p' | tail -n1)

@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QProgressBar>

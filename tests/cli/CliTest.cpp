@@ -802,10 +802,8 @@ private slots:
 
         // Each job's text, found by its recipient.
         QStringList texts;
-        for (int i = 0; i < 2; ++i) {
-            const QString job = jobs.newestWith(QStringLiteral("R%1W%2").arg(i).arg(pid), 60000);
-            texts.append(job.isEmpty() ? QString() : jobs.pages(job).join(QLatin1Char('\f')));
-        }
+        for (int i = 0; i < 2; ++i)
+            texts.append(jobs.text(jobs.newestWith(QStringLiteral("R%1W%2").arg(i).arg(pid), 60000)));
         QVERIFY2(texts[0].contains(QStringLiteral("Q0W") + pid), qPrintable(texts[0]));
         QVERIFY2(!texts[1].isEmpty() && !texts[1].contains(QStringLiteral("Q1W") + pid), qPrintable(texts[1]));
     }

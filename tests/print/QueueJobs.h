@@ -59,6 +59,9 @@ public:
         return found.isEmpty() ? QString() : found.last();
     }
 
+    // A job's whole text, pages parted by form feeds; empty for no job.
+    QString text(const QString& job) const { return texts_.value(job); }
+
     // A job's pages' texts.
     QStringList pages(const QString& job) const
     {

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -166,7 +165,7 @@ private slots:
         // On paper and in the log: the waybill asked about, not the buyer copied meanwhile.
         const QString job = jobs_.newestWith(marker, 60000);
         QVERIFY2(!job.isEmpty(), "no job arrived in the test queue's output folder");
-        const QString page = jobs_.pages(job).join(QLatin1Char('\f'));
+        const QString page = jobs_.text(job);
         QVERIFY(page.contains(QStringLiteral("华星科技大厦")));
         QVERIFY2(!page.contains(QStringLiteral("张三")) && !page.contains(QStringLiteral("13900000000")),
                  qPrintable(page));

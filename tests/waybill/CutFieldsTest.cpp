@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -30,7 +30,6 @@
 #include <QSignalSpy>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QDateTime>
